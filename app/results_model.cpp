@@ -1,0 +1,75 @@
+#include "app/results_model.h"
+
+#include <algorithm>
+
+namespace kelvane {
+
+bool ResultsModel::Append(IssueRow row, const std::atomic<bool>* stop) {
+  std::lock_guard lock(mutex_);
+  if (stop && stop->load()) return false;
+  rows_.push_back(std::move(row));
+  return true;
+}
+
+void ResultsModel::RaiseStop(std::atomic<bool>& stop) {
+  std::lock_guard lock(mutex_);
+  stop.store(true);
+}
+
+size_t ResultsModel::Count() const {
+  std::lock_guard lock(mutex_);
+  return rows_.size();
+}
+
+IssueRow ResultsModel::Row(size_t index) const {
+  std::lock_guard lock(mutex_);
+  return index < rows_.size() ? rows_[index] : IssueRow{};
+}
+
+std::vector<IssueRow> ResultsModel::Rows() const {
+  std::lock_guard lock(mutex_);
+  return rows_;
+}
+
+void ResultsModel::Clear() {
+  std::lock_guard lock(mutex_);
+  rows_.clear();
+}
+
+void ResultsModel::RemoveLast() {
+  std::lock_guard lock(mutex_);
+  if (!rows_.empty()) rows_.pop_back();
+}
+
+void ResultsModel::Remove(size_t index) {
+  std::lock_guard lock(mutex_);
+  if (index < rows_.size()) rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+bool ResultsModel::Ticked(size_t index) const {
+  std::lock_guard lock(mutex_);
+  return index < rows_.size() && rows_[index].ticked;
+}
+
+void ResultsModel::SetTicked(size_t index, bool ticked) {
+  std::lock_guard lock(mutex_);
+  if (index < rows_.size()) rows_[index].ticked = ticked;
+}
+
+void ResultsModel::SetAllTicked(bool ticked) {
+  std::lock_guard lock(mutex_);
+  for (auto& row : rows_) row.ticked = ticked;
+}
+
+size_t ResultsModel::TickedCount() const {
+  std::lock_guard lock(mutex_);
+  return static_cast<size_t>(
+      std::count_if(rows_.begin(), rows_.end(), [](const IssueRow& row) { return row.ticked; }));
+}
+
+void ResultsModel::Edit(const std::function<void(std::vector<IssueRow>&)>& fn) {
+  std::lock_guard lock(mutex_);
+  fn(rows_);
+}
+
+}  // namespace kelvane

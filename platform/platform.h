@@ -1,0 +1,144 @@
+// What the program asks of the system, behind interfaces with a Win32 implementation
+// (platform/win32) and a portable one for native tests (platform/portable). One
+// `Platform` bundles them and is handed down; core code includes no Windows header.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace kelvane {
+
+enum class DriveType : uint32_t {
+  kUnknown = 0,
+  kNoRootDir = 1,
+  kRemovable = 2,
+  kFixed = 3,
+  kRemote = 4,
+  kCdRom = 5,
+  kRamDisk = 6,
+};
+
+inline constexpr uint32_t kAttrReadOnly = 0x1;
+inline constexpr uint32_t kAttrHidden = 0x2;
+inline constexpr uint32_t kAttrSystem = 0x4;
+inline constexpr uint32_t kAttrDirectory = 0x10;
+
+struct LocalTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+struct FileEntry {
+  std::string name;
+  uint32_t attributes = 0;
+  uint64_t size = 0;
+  LocalTime modified;
+  bool IsFolder() const { return (attributes & kAttrDirectory) != 0; }
+};
+
+struct FileCloser {
+  void operator()(std::FILE* f) const {
+    if (f) std::fclose(f);
+  }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Paths are Windows paths in the ANSI code page ("C:\Tools\app.exe").
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  virtual bool FileExists(const std::string& path) = 0;  // a file, not a folder
+  virtual bool FolderExists(const std::string& path) = 0;
+  // Every entry of the folder, hidden and system ones included, without "." and "..".
+  virtual std::vector<FileEntry> ListFolder(const std::string& folder) = 0;
+  virtual DriveType GetDriveType(const std::string& root) = 0;  // root as "c:\"
+  // Expands %NAME% references; nothing when the expansion fails.
+  virtual std::optional<std::string> ExpandEnvironment(const std::string& text) = 0;
+  virtual bool CreateFolders(const std::string& path) = 0;  // with all missing parents
+  // Removes the file for good, silently (no recycle bin, no question).
+  virtual bool DeleteFileSilently(const std::string& path) = 0;
+  virtual FilePtr OpenFile(const std::string& path, const char* mode) = 0;
+};
+
+// Special folder ids (the shell's CSIDL numbers).
+namespace csidl {
+inline constexpr int kPrograms = 0x02;
+inline constexpr int kStartup = 0x07;
+inline constexpr int kRecent = 0x08;
+inline constexpr int kStartMenu = 0x0b;
+inline constexpr int kDesktopDirectory = 0x10;
+inline constexpr int kFonts = 0x14;
+inline constexpr int kCommonStartMenu = 0x16;
+inline constexpr int kCommonPrograms = 0x17;
+inline constexpr int kCommonStartup = 0x18;
+inline constexpr int kCommonDesktopDirectory = 0x19;
+inline constexpr int kAppData = 0x1a;
+}  // namespace csidl
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // Path of a special folder, without trailing separator; nothing when unknown.
+  virtual std::optional<std::string> SpecialFolder(int csidl) = 0;
+  // Target path of a shortcut file; nothing when it cannot be loaded.
+  virtual std::optional<std::string> ResolveShortcut(const std::string& path) = 0;
+  // Shell verb "Open", shown normally. False when the shell reports a failure.
+  virtual bool Open(const std::string& file, const std::string& parameters) = 0;
+  // Folder of the program's own executable, with trailing separator.
+  virtual std::string ExecutableFolder() = 0;
+  // The Windows folder and the system folder, without trailing separator.
+  virtual std::string WindowsFolder() = 0;
+  virtual std::string SystemFolder() = 0;
+};
+
+// The system's version record (platform id 2 is the NT family, 1 the 95/98/Me family).
+struct VersionRecord {
+  uint32_t platformId = 2;
+  uint32_t major = 10;
+  uint32_t minor = 0;
+};
+
+class SystemInfo {
+ public:
+  virtual ~SystemInfo() = default;
+  virtual std::optional<VersionRecord> Version() = 0;
+  virtual LocalTime Now() = 0;
+};
+
+// Entry-by-entry access to an initialization file (the private-profile functions).
+class ProfileStore {
+ public:
+  virtual ~ProfileStore() = default;
+  virtual std::string GetString(const std::string& section, const std::string& key,
+                                const std::string& fallback, const std::string& file) = 0;
+  virtual bool WriteString(const std::string& section, const std::string& key,
+                           const std::string& value, const std::string& file) = 0;
+};
+
+// Programs started by the program (the registry editor, the backup tool).
+class Processes {
+ public:
+  virtual ~Processes() = default;
+  using Id = uint64_t;
+  virtual std::optional<Id> Start(const std::string& commandLine, bool hidden) = 0;
+  // True while the process runs.
+  virtual bool IsRunning(Id id) = 0;
+  virtual void Terminate(Id id) = 0;
+  virtual void Release(Id id) = 0;
+};
+
+struct Platform {
+  RegistryBackend& registry;
+  FileSystem& files;
+  Shell& shell;
+  SystemInfo& system;
+  ProfileStore& profile;
+  Processes& processes;
+};
+
+}  // namespace kelvane

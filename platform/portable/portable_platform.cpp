@@ -1,0 +1,217 @@
+#include "platform/portable/portable_platform.h"
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace kelvane {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+char LowerLetter(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Windows drops trailing blanks and dots from the last name of a path.
+std::string TrimTrailingDotsAndBlanks(std::string name) {
+  while (!name.empty() && (name.back() == ' ' || name.back() == '.')) name.pop_back();
+  return name;
+}
+
+LocalTime FromTimeT(std::time_t t) {
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+}  // namespace
+
+void PortableFileSystem::MapDrive(char letter, const std::string& hostFolder, DriveType type) {
+  drives_[LowerLetter(letter)] = Drive{hostFolder, type};
+}
+
+void PortableFileSystem::SetDriveType(char letter, DriveType type) {
+  drives_[LowerLetter(letter)].type = type;
+}
+
+void PortableFileSystem::SetEnvironment(const std::string& name, const std::string& value) {
+  environment_[UpperAscii(name)] = {name, value};
+}
+
+std::optional<std::string> PortableFileSystem::HostPath(const std::string& path) const {
+  if (path.size() < 2 || path[1] != ':') return std::nullopt;
+  const auto drive = drives_.find(LowerLetter(path[0]));
+  if (drive == drives_.end() || drive->second.host.empty()) return std::nullopt;
+  std::vector<std::string> parts;
+  std::string part;
+  for (size_t i = 2; i <= path.size(); ++i) {
+    const char c = i < path.size() ? path[i] : '\\';
+    if (c == '\\' || c == '/') {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+      continue;
+    }
+    if (c == ':' || c == '*' || c == '?' || c == '<' || c == '>' || c == '|' || c == '"' ||
+        static_cast<unsigned char>(c) < 32) {
+      return std::nullopt;
+    }
+    part.push_back(c);
+  }
+  if (!parts.empty()) {
+    parts.back() = TrimTrailingDotsAndBlanks(parts.back());
+    if (parts.back().empty()) parts.pop_back();
+  }
+  fs::path host(drive->second.host);
+  for (const std::string& name : parts) {
+    if (name == ".") continue;
+    if (name == "..") {
+      if (host != fs::path(drive->second.host)) host = host.parent_path();
+      continue;
+    }
+    fs::path exact = host / name;
+    std::error_code ec;
+    if (fs::symlink_status(exact, ec).type() != fs::file_type::not_found && !ec) {
+      host = exact;
+      continue;
+    }
+    // Letter case does not matter on Windows: look for the name in any case.
+    const std::string upper = UpperAscii(name);
+    fs::path match;
+    for (fs::directory_iterator it(host, ec), end; !ec && it != end; it.increment(ec)) {
+      if (UpperAscii(it->path().filename().string()) == upper) {
+        match = it->path();
+        break;
+      }
+    }
+    host = match.empty() ? exact : match;
+  }
+  return host.string();
+}
+
+bool PortableFileSystem::FileExists(const std::string& path) {
+  ++probes_;
+  const auto host = HostPath(path);
+  std::error_code ec;
+  return host && fs::is_regular_file(*host, ec);
+}
+
+bool PortableFileSystem::FolderExists(const std::string& path) {
+  ++probes_;
+  const auto host = HostPath(path);
+  std::error_code ec;
+  return host && fs::is_directory(*host, ec);
+}
+
+std::vector<FileEntry> PortableFileSystem::ListFolder(const std::string& folder) {
+  std::vector<FileEntry> entries;
+  const auto host = HostPath(folder);
+  if (!host) return entries;
+  std::error_code ec;
+  for (fs::directory_iterator it(*host, ec), end; !ec && it != end; it.increment(ec)) {
+    FileEntry entry;
+    entry.name = it->path().filename().string();
+    struct stat st {};
+    if (::stat(it->path().c_str(), &st) != 0) continue;
+    if (S_ISDIR(st.st_mode)) entry.attributes |= kAttrDirectory;
+    if (!(st.st_mode & S_IWUSR)) entry.attributes |= kAttrReadOnly;
+    if (!entry.name.empty() && entry.name[0] == '.') entry.attributes |= kAttrHidden;
+    entry.size = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
+    entry.modified = FromTimeT(st.st_mtime);
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
+DriveType PortableFileSystem::GetDriveType(const std::string& root) {
+  if (root.empty()) return DriveType::kNoRootDir;
+  const auto drive = drives_.find(LowerLetter(root[0]));
+  return drive == drives_.end() ? DriveType::kNoRootDir : drive->second.type;
+}
+
+std::optional<std::string> PortableFileSystem::ExpandEnvironment(const std::string& text) {
+  // As on Windows: a defined %NAME% is replaced, anything else stays as written.
+  std::string out;
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == '%') {
+      const size_t close = text.find('%', i + 1);
+      if (close != std::string::npos) {
+        const auto var = environment_.find(UpperAscii(text.substr(i + 1, close - i - 1)));
+        if (var != environment_.end()) {
+          out += var->second.second;
+          i = close + 1;
+          continue;
+        }
+        out += text.substr(i, close - i);
+        i = close;
+        continue;
+      }
+    }
+    out.push_back(text[i++]);
+  }
+  return out;
+}
+
+bool PortableFileSystem::CreateFolders(const std::string& path) {
+  const auto host = HostPath(path);
+  if (!host) return false;
+  std::error_code ec;
+  fs::create_directories(*host, ec);
+  return fs::is_directory(*host, ec);
+}
+
+bool PortableFileSystem::DeleteFileSilently(const std::string& path) {
+  const auto host = HostPath(path);
+  std::error_code ec;
+  return host && fs::is_regular_file(*host, ec) && fs::remove(*host, ec);
+}
+
+FilePtr PortableFileSystem::OpenFile(const std::string& path, const char* mode) {
+  const auto host = HostPath(path);
+  if (!host) return nullptr;
+  return FilePtr(std::fopen(host->c_str(), mode));
+}
+
+bool PortableShell::CreateShortcut(const std::string& path, const std::string& target) {
+  FilePtr file = files_.OpenFile(path, "wb");
+  if (!file) return false;
+  std::fprintf(file.get(), "%s\n%s\n", kShortcutMagic, target.c_str());
+  return true;
+}
+
+std::optional<std::string> PortableShell::SpecialFolder(int csidl) {
+  const auto it = special_.find(csidl);
+  if (it == special_.end()) return std::nullopt;
+  return it->second;
+}
+
+std::optional<std::string> PortableShell::ResolveShortcut(const std::string& path) {
+  FilePtr file = files_.OpenFile(path, "rb");
+  if (!file) return std::nullopt;
+  char line[1024];
+  if (!std::fgets(line, sizeof line, file.get())) return std::nullopt;
+  if (std::string(line) != std::string(kShortcutMagic) + "\n") return std::nullopt;
+  if (!std::fgets(line, sizeof line, file.get())) return std::string();
+  std::string target(line);
+  if (!target.empty() && target.back() == '\n') target.pop_back();
+  return target;
+}
+
+bool PortableShell::Open(const std::string& file, const std::string& parameters) {
+  opened_.emplace_back(file, parameters);
+  return true;
+}
+
+LocalTime PortableSystemInfo::Now() {
+  if (now_) return *now_;
+  return FromTimeT(std::chrono::system_clock::to_time_t(std::chrono::system_clock::now()));
+}
+
+std::optional<Processes::Id> PortableProcesses::Start(const std::string& commandLine, bool) {
+  started_.push_back(commandLine);
+  return started_.size();
+}
+
+}  // namespace kelvane

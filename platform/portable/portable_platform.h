@@ -1,0 +1,125 @@
+// Portable stand-ins for the system services, for the native build and its tests:
+// drive letters mapped to host folders, an environment and special folders set by the
+// test, an in-memory registry, an initialization-file layer with the observable
+// behaviour of the private-profile functions.
+#pragma once
+
+#include <map>
+#include <mutex>
+
+#include "platform/platform.h"
+#include "platform/portable/memory_registry.h"
+
+namespace kelvane {
+
+class PortableFileSystem : public FileSystem {
+ public:
+  // Maps a drive letter to a host folder. Letters not mapped have no root.
+  void MapDrive(char letter, const std::string& hostFolder, DriveType type = DriveType::kFixed);
+  void SetDriveType(char letter, DriveType type);
+  void SetEnvironment(const std::string& name, const std::string& value);
+  // Host path for a Windows path, or nothing when the drive is not mapped or the
+  // path holds characters a Windows name cannot hold. Letter case is resolved
+  // against what exists, as on Windows.
+  std::optional<std::string> HostPath(const std::string& path) const;
+  // Number of existence probes answered so far (for benchmarks).
+  uint64_t ProbeCount() const { return probes_; }
+
+  bool FileExists(const std::string& path) override;
+  bool FolderExists(const std::string& path) override;
+  std::vector<FileEntry> ListFolder(const std::string& folder) override;
+  DriveType GetDriveType(const std::string& root) override;
+  std::optional<std::string> ExpandEnvironment(const std::string& text) override;
+  bool CreateFolders(const std::string& path) override;
+  bool DeleteFileSilently(const std::string& path) override;
+  FilePtr OpenFile(const std::string& path, const char* mode) override;
+
+ private:
+  struct Drive {
+    std::string host;
+    DriveType type = DriveType::kFixed;
+  };
+  std::map<char, Drive> drives_;
+  std::map<std::string, std::pair<std::string, std::string>> environment_;  // upper -> name, value
+  std::atomic<uint64_t> probes_{0};
+};
+
+class PortableShell : public Shell {
+ public:
+  // Shortcut files of the portable layer hold this line followed by the target.
+  static constexpr const char* kShortcutMagic = "KELVANE-SHORTCUT";
+  explicit PortableShell(PortableFileSystem& files) : files_(files) {}
+  void SetSpecialFolder(int csidl, const std::string& path) { special_[csidl] = path; }
+  void SetExecutableFolder(const std::string& folder) { exeFolder_ = folder; }
+  // Writes a shortcut file in the portable layer's own form.
+  bool CreateShortcut(const std::string& path, const std::string& target);
+  const std::vector<std::pair<std::string, std::string>>& Opened() const { return opened_; }
+
+  std::optional<std::string> SpecialFolder(int csidl) override;
+  std::optional<std::string> ResolveShortcut(const std::string& path) override;
+  bool Open(const std::string& file, const std::string& parameters) override;
+  std::string ExecutableFolder() override { return exeFolder_; }
+  std::string WindowsFolder() override { return "C:\\WINDOWS"; }
+  std::string SystemFolder() override { return "C:\\WINDOWS\\system32"; }
+
+ private:
+  PortableFileSystem& files_;
+  std::map<int, std::string> special_;
+  std::string exeFolder_ = "C:\\Kelvane\\";
+  std::vector<std::pair<std::string, std::string>> opened_;
+};
+
+class PortableSystemInfo : public SystemInfo {
+ public:
+  void SetVersion(std::optional<VersionRecord> version) { version_ = version; }
+  void SetNow(std::optional<LocalTime> now) { now_ = now; }
+  std::optional<VersionRecord> Version() override { return version_; }
+  LocalTime Now() override;
+
+ private:
+  std::optional<VersionRecord> version_ = VersionRecord{};
+  std::optional<LocalTime> now_;
+};
+
+// Initialization files as the private-profile functions keep them.
+class PortableProfileStore : public ProfileStore {
+ public:
+  explicit PortableProfileStore(FileSystem& files) : files_(files) {}
+  std::string GetString(const std::string& section, const std::string& key,
+                        const std::string& fallback, const std::string& file) override;
+  bool WriteString(const std::string& section, const std::string& key, const std::string& value,
+                   const std::string& file) override;
+
+ private:
+  FileSystem& files_;
+};
+
+class PortableProcesses : public Processes {
+ public:
+  const std::vector<std::string>& Started() const { return started_; }
+  std::optional<Id> Start(const std::string& commandLine, bool hidden) override;
+  bool IsRunning(Id) override { return false; }
+  void Terminate(Id) override {}
+  void Release(Id) override {}
+
+ private:
+  std::vector<std::string> started_;
+};
+
+// Everything bundled, owned in one place.
+class PortablePlatform {
+ public:
+  PortablePlatform() = default;
+  PortablePlatform(const PortablePlatform&) = delete;
+  PortablePlatform& operator=(const PortablePlatform&) = delete;
+
+  MemoryRegistry registry;
+  PortableFileSystem files;
+  PortableShell shell{files};
+  PortableSystemInfo system;
+  PortableProfileStore profile{files};
+  PortableProcesses processes;
+  Platform Get() { return Platform{registry, files, shell, system, profile, processes}; }
+};
+
+}  // namespace kelvane

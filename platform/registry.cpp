@@ -1,0 +1,275 @@
+#include "platform/registry.h"
+
+#include <array>
+#include <cstring>
+
+namespace kelvane {
+
+namespace {
+
+constexpr std::array<std::pair<RootKey, const char*>, 5> kRootNames{{
+    {RootKey::kClassesRoot, "HKEY_CLASSES_ROOT"},
+    {RootKey::kCurrentUser, "HKEY_CURRENT_USER"},
+    {RootKey::kLocalMachine, "HKEY_LOCAL_MACHINE"},
+    {RootKey::kUsers, "HKEY_USERS"},
+    {RootKey::kCurrentConfig, "HKEY_CURRENT_CONFIG"},
+}};
+
+// Registry paths nest at most 512 levels; deeper recursion means a broken backend.
+constexpr int kMaxDepth = 512;
+
+std::string TrimSeparators(const std::string& path) {
+  size_t begin = 0;
+  size_t end = path.size();
+  while (begin < end && path[begin] == '\\') ++begin;
+  while (end > begin && path[end - 1] == '\\') --end;
+  return path.substr(begin, end - begin);
+}
+
+}  // namespace
+
+std::string UpperAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+std::optional<RootKey> RootFromName(std::string_view name) {
+  const std::string upper = UpperAscii(name);
+  for (const auto& [root, text] : kRootNames) {
+    if (upper == text) return root;
+  }
+  return std::nullopt;
+}
+
+const char* RootName(RootKey root) {
+  for (const auto& [r, text] : kRootNames) {
+    if (r == root) return text;
+  }
+  return "";
+}
+
+std::optional<KeyPath> SplitKeyPath(std::string_view text) {
+  const size_t slash = text.find('\\');
+  if (slash == std::string_view::npos) return std::nullopt;
+  const auto root = RootFromName(text.substr(0, slash));
+  if (!root) return std::nullopt;
+  return KeyPath{*root, std::string(text.substr(slash + 1))};
+}
+
+Registry::Registry(RegistryBackend& backend, KeyAccess access, const std::atomic<bool>* cancel)
+    : backend_(backend), access_(access), cancel_(cancel) {}
+
+void Registry::CheckCancel() const {
+  if (cancel_ && cancel_->load(std::memory_order_relaxed)) throw OperationCancelled();
+}
+
+void Registry::SetRoot(RootKey root) {
+  CloseKey();
+  if (root != root_) rootKey_.reset();
+  root_ = root;
+}
+
+BackendKey& Registry::Current() {
+  if (key_) return *key_;
+  if (!rootKey_) {
+    rootKey_ = backend_.OpenRoot(root_);
+    if (!rootKey_) throw RegistryError(std::string("Unable to open ") + RootName(root_));
+  }
+  return *rootKey_;
+}
+
+std::unique_ptr<BackendKey> Registry::OpenRelative(const std::string& path, KeyAccess access,
+                                                   bool create, std::string* fullPath) {
+  CheckCancel();
+  const bool absolute = !path.empty() && path[0] == '\\';
+  const std::string sub = TrimSeparators(path);
+  std::string full;
+  BackendKey* base = nullptr;
+  if (absolute || !key_) {
+    if (!rootKey_) rootKey_ = backend_.OpenRoot(root_);
+    if (!rootKey_) return nullptr;
+    base = rootKey_.get();
+    full = sub;
+  } else {
+    base = key_.get();
+    full = sub.empty() ? currentPath_ : (currentPath_.empty() ? sub : currentPath_ + "\\" + sub);
+  }
+  auto key = base->Open(sub, access, create);
+  if (key && fullPath) *fullPath = full;
+  return key;
+}
+
+bool Registry::OpenKey(const std::string& path, bool create) {
+  std::string full;
+  auto key = OpenRelative(path, access_, create, &full);
+  if (!key) return false;
+  key_ = std::move(key);
+  currentPath_ = full;
+  return true;
+}
+
+void Registry::CloseKey() {
+  key_.reset();
+  currentPath_.clear();
+}
+
+bool Registry::KeyExists(const std::string& path) {
+  return OpenRelative(path, KeyAccess::kRead, false, nullptr) != nullptr;
+}
+
+bool Registry::ValueExists(const std::string& name) {
+  CheckCancel();
+  return Current().Query(name).has_value();
+}
+
+std::vector<std::string> Registry::GetKeyNames() {
+  std::vector<std::string> names;
+  BackendKey& key = Current();
+  std::string name;
+  for (uint32_t i = 0;; ++i) {
+    CheckCancel();
+    if (!key.EnumKey(i, &name)) break;
+    names.push_back(name);
+  }
+  return names;
+}
+
+std::vector<std::string> Registry::GetValueNames() {
+  std::vector<std::string> names;
+  BackendKey& key = Current();
+  std::string name;
+  for (uint32_t i = 0;; ++i) {
+    CheckCancel();
+    if (!key.EnumValue(i, &name)) break;
+    names.push_back(name);
+  }
+  return names;
+}
+
+DataType Registry::GetDataType(const std::string& name) {
+  CheckCancel();
+  const auto value = Current().Query(name);
+  if (!value) return DataType::kUnknown;
+  switch (value->type) {
+    case kRegSz:
+      return DataType::kString;
+    case kRegExpandSz:
+      return DataType::kExpandString;
+    case kRegDword:
+      return DataType::kInteger;
+    case kRegBinary:
+      return DataType::kBinary;
+    default:
+      return DataType::kUnknown;
+  }
+}
+
+std::string Registry::ReadString(const std::string& name) {
+  CheckCancel();
+  const auto value = Current().Query(name);
+  if (!value) return {};
+  if (value->type != kRegSz && value->type != kRegExpandSz) {
+    throw RegistryError("Invalid data type for '" + name + "'");
+  }
+  const size_t nul = value->data.find('\0');
+  return nul == std::string::npos ? value->data : value->data.substr(0, nul);
+}
+
+int32_t Registry::ReadInteger(const std::string& name) {
+  CheckCancel();
+  const auto value = Current().Query(name);
+  if (!value || value->type != kRegDword || value->data.size() < 4) {
+    throw RegistryError("Invalid data type for '" + name + "'");
+  }
+  int32_t result = 0;
+  std::memcpy(&result, value->data.data(), 4);
+  return result;
+}
+
+int64_t Registry::GetDataSize(const std::string& name) {
+  CheckCancel();
+  const auto value = Current().Query(name);
+  return value ? static_cast<int64_t>(value->data.size()) : -1;
+}
+
+std::string Registry::ReadBinaryData(const std::string& name) {
+  CheckCancel();
+  const auto value = Current().Query(name);
+  if (!value) return {};
+  if (value->type == kRegSz || value->type == kRegExpandSz || value->type == kRegDword) {
+    throw RegistryError("Invalid data type for '" + name + "'");
+  }
+  return value->data;
+}
+
+std::optional<RegValue> Registry::ReadRaw(const std::string& name) {
+  CheckCancel();
+  return Current().Query(name);
+}
+
+void Registry::WriteString(const std::string& name, const std::string& text) {
+  std::string data = text;
+  data.push_back('\0');
+  WriteRaw(name, RegValue{kRegSz, data});
+}
+
+void Registry::WriteRaw(const std::string& name, const RegValue& value) {
+  CheckCancel();
+  if (!Current().Set(name, value)) throw RegistryError("Failed to set data for '" + name + "'");
+}
+
+bool Registry::DeleteTree(BackendKey& parent, const std::string& name, int depth) {
+  CheckCancel();
+  if (depth > kMaxDepth) return false;
+  auto key = parent.Open(name, KeyAccess::kFull, false);
+  if (!key) return false;
+  const auto info = key->Info();
+  if (info && info->subkeyCount > 0) {
+    std::string child;
+    for (uint32_t i = info->subkeyCount; i-- > 0;) {
+      if (key->EnumKey(i, &child)) DeleteTree(*key, child, depth + 1);
+    }
+  }
+  key.reset();
+  return parent.DeleteLeaf(name);
+}
+
+bool Registry::DeleteKey(const std::string& path) {
+  CheckCancel();
+  const bool absolute = !path.empty() && path[0] == '\\';
+  const std::string sub = TrimSeparators(path);
+  if (sub.empty()) return false;  // never the open key or a whole root
+  const size_t last = sub.rfind('\\');
+  const std::string parentPath = last == std::string::npos ? "" : sub.substr(0, last);
+  const std::string leaf = last == std::string::npos ? sub : sub.substr(last + 1);
+  std::unique_ptr<BackendKey> parent =
+      OpenRelative((absolute ? "\\" : "") + parentPath, KeyAccess::kFull, false, nullptr);
+  if (!parent) return false;
+  return DeleteTree(*parent, leaf, 0);
+}
+
+bool Registry::DeleteValue(const std::string& name) {
+  CheckCancel();
+  return Current().DeleteValue(name);
+}
+
+std::optional<KeyInfo> Registry::GetKeyInfo() {
+  CheckCancel();
+  return Current().Info();
+}
+
+}  // namespace kelvane

@@ -1,0 +1,152 @@
+// Registry access. A backend (the real registry or an in-memory tree) offers keys
+// and typed values; the registry handle `Registry` is what the rest of the program
+// uses: one selected root, at most one open key, paths in the program's text form.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvane {
+
+enum class RootKey { kClassesRoot, kCurrentUser, kLocalMachine, kUsers, kCurrentConfig };
+
+// "HKEY_LOCAL_MACHINE" and the four other full names, in any letter case.
+// Abbreviations such as "HKLM" resolve to nothing.
+std::optional<RootKey> RootFromName(std::string_view name);
+const char* RootName(RootKey root);
+
+// Value type numbers as the registry stores them.
+inline constexpr uint32_t kRegNone = 0;
+inline constexpr uint32_t kRegSz = 1;
+inline constexpr uint32_t kRegExpandSz = 2;
+inline constexpr uint32_t kRegBinary = 3;
+inline constexpr uint32_t kRegDword = 4;
+inline constexpr uint32_t kRegMultiSz = 7;
+inline constexpr uint32_t kRegQword = 11;
+
+// A value exactly as stored: its type number and its bytes.
+struct RegValue {
+  uint32_t type = kRegNone;
+  std::string data;
+  bool operator==(const RegValue&) const = default;
+};
+
+struct KeyInfo {
+  uint32_t subkeyCount = 0;
+  uint32_t valueCount = 0;
+};
+
+enum class KeyAccess { kRead, kFull };
+
+// Thrown by a registry handle whose cancellation flag was raised (the scan's Stop).
+class OperationCancelled : public std::exception {
+ public:
+  const char* what() const noexcept override { return "operation cancelled"; }
+};
+
+// Read and write errors that the registry handle passes to its caller.
+class RegistryError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One open key of a backend. Names are matched without regard to case;
+// enumeration follows the backend's order (insertion order for the in-memory tree).
+class BackendKey {
+ public:
+  virtual ~BackendKey() = default;
+  // Opens a key below this one ("a\b"); an empty path opens this key again.
+  virtual std::unique_ptr<BackendKey> Open(const std::string& subPath, KeyAccess access,
+                                           bool create) = 0;
+  virtual bool EnumKey(uint32_t index, std::string* name) = 0;
+  virtual bool EnumValue(uint32_t index, std::string* name) = 0;
+  virtual std::optional<RegValue> Query(const std::string& name) = 0;
+  virtual bool Set(const std::string& name, const RegValue& value) = 0;
+  // Deletes a direct subkey that has no subkeys of its own.
+  virtual bool DeleteLeaf(const std::string& name) = 0;
+  virtual bool DeleteValue(const std::string& name) = 0;
+  virtual std::optional<KeyInfo> Info() = 0;
+};
+
+class RegistryBackend {
+ public:
+  virtual ~RegistryBackend() = default;
+  virtual std::unique_ptr<BackendKey> OpenRoot(RootKey root) = 0;
+};
+
+// What GetDataType reports.
+enum class DataType { kUnknown, kString, kExpandString, kInteger, kBinary };
+
+// The registry handle: one per operation (recursive walks hold one per level).
+// A path with a leading "\" is taken from the root; without it, from the open key.
+class Registry {
+ public:
+  explicit Registry(RegistryBackend& backend, KeyAccess access = KeyAccess::kFull,
+                    const std::atomic<bool>* cancel = nullptr);
+
+  void SetRoot(RootKey root);  // closes the open key
+  RootKey Root() const { return root_; }
+
+  bool OpenKey(const std::string& path, bool create);
+  void CloseKey();
+  bool HasOpenKey() const { return key_ != nullptr; }
+  // Path of the open key below the root, without a leading "\".
+  const std::string& CurrentPath() const { return currentPath_; }
+
+  bool KeyExists(const std::string& path);
+  bool ValueExists(const std::string& name);
+  std::vector<std::string> GetKeyNames();
+  std::vector<std::string> GetValueNames();
+  DataType GetDataType(const std::string& name);
+  // String or expandable data, unexpanded, cut at the first NUL; empty when missing.
+  // Any other type raises RegistryError.
+  std::string ReadString(const std::string& name);
+  int32_t ReadInteger(const std::string& name);
+  // Size in bytes of the stored data; -1 when the value does not exist.
+  int64_t GetDataSize(const std::string& name);
+  // Binary and other types; strings and integers raise RegistryError.
+  std::string ReadBinaryData(const std::string& name);
+  // The value exactly as stored, for the backup writer.
+  std::optional<RegValue> ReadRaw(const std::string& name);
+  void WriteString(const std::string& name, const std::string& text);
+  void WriteRaw(const std::string& name, const RegValue& value);
+  // Deletes the key with everything below it, depth first, highest index first.
+  bool DeleteKey(const std::string& path);
+  bool DeleteValue(const std::string& name);
+  std::optional<KeyInfo> GetKeyInfo();
+
+ private:
+  void CheckCancel() const;
+  BackendKey& Current();  // the open key, or the root itself
+  std::unique_ptr<BackendKey> OpenRelative(const std::string& path, KeyAccess access,
+                                           bool create, std::string* fullPath);
+  bool DeleteTree(BackendKey& parent, const std::string& name, int depth);
+
+  RegistryBackend& backend_;
+  KeyAccess access_;
+  const std::atomic<bool>* cancel_;
+  RootKey root_ = RootKey::kCurrentUser;
+  std::unique_ptr<BackendKey> rootKey_;
+  std::unique_ptr<BackendKey> key_;
+  std::string currentPath_;
+};
+
+// Splits "HKEY_X\a\b" at its first "\" into a root and the rest. Nothing for a text
+// without "\" or with an unknown root name.
+struct KeyPath {
+  RootKey root;
+  std::string path;
+};
+std::optional<KeyPath> SplitKeyPath(std::string_view text);
+
+// Upper-cases ASCII letters only, as registry name comparisons do.
+std::string UpperAscii(std::string_view text);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+}  // namespace kelvane

@@ -1,0 +1,292 @@
+#include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <map>
+#include <mutex>
+
+#include "platform/win32/win32_platform.h"
+
+namespace kelvane {
+
+namespace {
+
+LocalTime FromSystemTime(const SYSTEMTIME& st) {
+  return LocalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+}
+
+std::wstring Widen(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                    nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+  return out;
+}
+
+// COM for the calling thread, released when the call is done.
+class ComScope {
+ public:
+  ComScope() : ok_(SUCCEEDED(CoInitialize(nullptr))) {}
+  ~ComScope() {
+    if (ok_) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  bool ok_;
+};
+
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ~ComPtr() {
+    if (p_) p_->Release();
+  }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  T** Put() { return &p_; }
+  T* operator->() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+
+ private:
+  T* p_ = nullptr;
+};
+
+std::string StripTrailingSeparator(std::string path) {
+  while (path.size() > 3 && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+bool Win32FileSystem::FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileSystem::FolderExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<FileEntry> Win32FileSystem::ListFolder(const std::string& folder) {
+  std::vector<FileEntry> entries;
+  std::string pattern = folder;
+  if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';
+  pattern += "*.*";
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return entries;
+  do {
+    const std::string name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    FileEntry entry;
+    entry.name = name;
+    entry.attributes = data.dwFileAttributes;
+    entry.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    FILETIME local;
+    SYSTEMTIME st;
+    if (FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) &&
+        FileTimeToSystemTime(&local, &st)) {
+      entry.modified = FromSystemTime(st);
+    }
+    entries.push_back(entry);
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return entries;
+}
+
+DriveType Win32FileSystem::GetDriveType(const std::string& root) {
+  return static_cast<DriveType>(GetDriveTypeA(root.c_str()));
+}
+
+std::optional<std::string> Win32FileSystem::ExpandEnvironment(const std::string& text) {
+  std::string buffer(1024, '\0');
+  DWORD n = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), 1024);
+  if (n == 0) return std::nullopt;
+  if (n > buffer.size()) {
+    buffer.assign(n, '\0');
+    n = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), n);
+    if (n == 0) return std::nullopt;
+  }
+  buffer.resize(std::strlen(buffer.c_str()));
+  return buffer;
+}
+
+bool Win32FileSystem::CreateFolders(const std::string& path) {
+  const std::string folder = StripTrailingSeparator(path);
+  if (folder.empty()) return false;
+  if (FolderExists(folder)) return true;
+  const size_t slash = folder.rfind('\\');
+  if (slash != std::string::npos && slash > 2) {
+    if (!CreateFolders(folder.substr(0, slash))) return false;
+  }
+  return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool Win32FileSystem::DeleteFileSilently(const std::string& path) {
+  std::string from = path;
+  from.push_back('\0');  // the list ends with a second NUL
+  SHFILEOPSTRUCTA op{};
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
+  return SHFileOperationA(&op) == 0;
+}
+
+FilePtr Win32FileSystem::OpenFile(const std::string& path, const char* mode) {
+  return FilePtr(std::fopen(path.c_str(), mode));
+}
+
+std::optional<std::string> Win32Shell::SpecialFolder(int csidl) {
+  char buffer[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer))) {
+    return std::nullopt;
+  }
+  if (buffer[0] == '\0') return std::nullopt;
+  return StripTrailingSeparator(buffer);
+}
+
+std::optional<std::string> Win32Shell::ResolveShortcut(const std::string& path) {
+  ComScope com;
+  ComPtr<IShellLinkA> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(link.Put())))) {
+    return std::nullopt;
+  }
+  ComPtr<IPersistFile> file;
+  if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Put())))) {
+    return std::nullopt;
+  }
+  if (FAILED(file->Load(Widen(path).c_str(), STGM_READ))) return std::nullopt;
+  char target[MAX_PATH] = {};
+  WIN32_FIND_DATAA data;
+  if (FAILED(link->GetPath(target, MAX_PATH, &data, SLGP_UNCPRIORITY))) return std::nullopt;
+  return std::string(target);
+}
+
+bool Win32Shell::Open(const std::string& file, const std::string& parameters) {
+  const auto rc = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(nullptr, "open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
+                    nullptr, SW_SHOWNORMAL));
+  return rc > 32;
+}
+
+std::string Win32Shell::ExecutableFolder() {
+  char buffer[MAX_PATH] = {};
+  const DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+  std::string path(buffer, n);
+  const size_t slash = path.rfind('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string Win32Shell::WindowsFolder() {
+  char buffer[MAX_PATH] = {};
+  const UINT n = GetWindowsDirectoryA(buffer, MAX_PATH);
+  return StripTrailingSeparator(std::string(buffer, n));
+}
+
+std::string Win32Shell::SystemFolder() {
+  char buffer[MAX_PATH] = {};
+  const UINT n = GetSystemDirectoryA(buffer, MAX_PATH);
+  return StripTrailingSeparator(std::string(buffer, n));
+}
+
+std::optional<VersionRecord> Win32SystemInfo::Version() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;  // 148 bytes
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (!GetVersionExA(&info)) return std::nullopt;
+#pragma GCC diagnostic pop
+  return VersionRecord{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
+}
+
+LocalTime Win32SystemInfo::Now() {
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  return FromSystemTime(st);
+}
+
+std::string Win32ProfileStore::GetString(const std::string& section, const std::string& key,
+                                         const std::string& fallback, const std::string& file) {
+  char buffer[2048] = {};
+  const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buffer,
+                                           sizeof buffer, file.c_str());
+  return std::string(buffer, n);
+}
+
+bool Win32ProfileStore::WriteString(const std::string& section, const std::string& key,
+                                    const std::string& value, const std::string& file) {
+  return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) !=
+         FALSE;
+}
+
+namespace {
+
+struct ProcessTable {
+  std::mutex mutex;
+  std::map<Processes::Id, PROCESS_INFORMATION> running;
+};
+
+ProcessTable& Table() {
+  static ProcessTable table;
+  return table;
+}
+
+}  // namespace
+
+Win32Processes::~Win32Processes() {
+  std::lock_guard lock(Table().mutex);
+  for (auto& [id, info] : Table().running) {
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
+  Table().running.clear();
+}
+
+std::optional<Processes::Id> Win32Processes::Start(const std::string& commandLine, bool hidden) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  if (hidden) {
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+  }
+  PROCESS_INFORMATION info{};
+  std::string line = commandLine;
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info)) {
+    return std::nullopt;
+  }
+  std::lock_guard lock(Table().mutex);
+  Table().running[info.dwProcessId] = info;
+  return info.dwProcessId;
+}
+
+bool Win32Processes::IsRunning(Id id) {
+  std::lock_guard lock(Table().mutex);
+  const auto it = Table().running.find(id);
+  return it != Table().running.end() && WaitForSingleObject(it->second.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void Win32Processes::Terminate(Id id) {
+  std::lock_guard lock(Table().mutex);
+  const auto it = Table().running.find(id);
+  if (it != Table().running.end()) TerminateProcess(it->second.hProcess, 0);
+}
+
+void Win32Processes::Release(Id id) {
+  std::lock_guard lock(Table().mutex);
+  const auto it = Table().running.find(id);
+  if (it == Table().running.end()) return;
+  CloseHandle(it->second.hThread);
+  CloseHandle(it->second.hProcess);
+  Table().running.erase(it);
+}
+
+}  // namespace kelvane

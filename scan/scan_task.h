@@ -1,0 +1,126 @@
+// The scan: the worker body that runs the ticked categories one after the other,
+// what it tells the progress window, and the context every category scanner gets.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/results_model.h"
+#include "platform/platform.h"
+
+namespace kelvane {
+
+// What the worker tells its window. BeginCategory and EndCategory run on the
+// user-interface thread while the worker waits; an implementation returns early
+// once the scan is stopped. The others are fire-and-forget.
+class ScanEvents {
+ public:
+  virtual ~ScanEvents() = default;
+  virtual void BeginCategory() = 0;
+  virtual void EndCategory() = 0;
+  virtual void SetStatusText(const std::string& text) = 0;
+  virtual void SetKeyText(const std::string& text) = 0;
+  virtual void RowAdded() = 0;
+  virtual void CloseRequest() = 0;
+};
+
+// The drive letters whose paths a scan may judge, from the drive types and the two
+// drive switches.
+std::string BuildAllowedDrives(FileSystem& files, bool includeRemoveMedia, bool includeCdDrive);
+
+// The key label's text: 53 characters, a line break, then at most 100 more.
+std::string FormatScanKey(const std::string& path);
+
+// The progress bar's next position on a timer tick.
+int NextBarPosition(int position);
+
+// A category id from its decimal text; anything that is not a number is 0.
+int ParseCategoryId(const std::string& text);
+
+// A file system whose every probe first checks the scan's Stop flag.
+class StoppableFileSystem : public FileSystem {
+ public:
+  StoppableFileSystem(FileSystem& inner, const std::atomic<bool>& stop)
+      : inner_(inner), stop_(stop) {}
+  bool FileExists(const std::string& path) override;
+  bool FolderExists(const std::string& path) override;
+  std::vector<FileEntry> ListFolder(const std::string& folder) override;
+  DriveType GetDriveType(const std::string& root) override;
+  std::optional<std::string> ExpandEnvironment(const std::string& text) override;
+  bool CreateFolders(const std::string& path) override;
+  bool DeleteFileSilently(const std::string& path) override;
+  FilePtr OpenFile(const std::string& path, const char* mode) override;
+
+ private:
+  void Check() const;
+  FileSystem& inner_;
+  const std::atomic<bool>& stop_;
+};
+
+// What a category scanner works with. Registry handles and file probes made through
+// it end the scan by throwing OperationCancelled once Stop is pressed.
+class ScanContext {
+ public:
+  ScanContext(Platform platform, ResultsModel& results, ScanEvents& events,
+              std::string allowedDrives, const std::atomic<bool>& stop);
+
+  Registry NewRegistry(RootKey root, KeyAccess access = KeyAccess::kFull);
+  FileSystem& Files() { return files_; }
+  Shell& GetShell() { return platform_.shell; }
+  SystemInfo& System() { return platform_.system; }
+  const std::string& AllowedDrives() const { return allowedDrives_; }
+
+  void SetStatusText(const std::string& text) { events_.SetStatusText(text); }
+  void ShowScanKey(const std::string& path) { events_.SetKeyText(FormatScanKey(path)); }
+  void AddIssueRow(const std::string& problem, const std::string& key, const std::string& value,
+                   RowKind kind);
+  bool Stopped() const { return stop_.load(); }
+  void CheckStop() const;
+
+ private:
+  Platform platform_;
+  StoppableFileSystem files_;
+  ResultsModel& results_;
+  ScanEvents& events_;
+  std::string allowedDrives_;
+  const std::atomic<bool>& stop_;
+};
+
+using ScannerFn = void (*)(ScanContext&);
+// The scanner for a category id, or nothing for ids without one (0, 1, 2, > 22).
+ScannerFn ScannerFor(int id);
+using ScannerLookup = ScannerFn (*)(int id);
+
+// One scan: the worker thread and its body. Stop raises the flag under the results
+// model's lock and returns at once; the thread leaves at its next probe and is joined
+// when the task is destroyed.
+class ScanTask {
+ public:
+  ScanTask(Platform platform, ResultsModel& results, ScanEvents& events,
+           std::vector<std::string> categoryIds, std::string allowedDrives,
+           ScannerLookup lookup = &ScannerFor);
+  ~ScanTask();
+  ScanTask(const ScanTask&) = delete;
+  ScanTask& operator=(const ScanTask&) = delete;
+
+  void Start();  // runs the body on the worker thread
+  void Stop();
+  bool StopRequested() const { return stop_.load(); }
+  // The body itself; Start runs it on the worker thread, tests may call it directly.
+  void Execute();
+
+ private:
+  Platform platform_;
+  ResultsModel& results_;
+  ScanEvents& events_;
+  std::vector<std::string> categoryIds_;
+  std::string allowedDrives_;
+  ScannerLookup lookup_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+}  // namespace kelvane

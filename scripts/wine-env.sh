@@ -1,0 +1,53 @@
+# Sourced by the scripts that run Kelvane under Wine. Keeps Wine inside the build
+# folder: its own HOME, its own prefixes, no menu entries, no .NET or HTML engine
+# downloads, no debug chatter.
+WINE64=${WINE64:-/usr/lib/wine/wine64}
+WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}
+[ -x "$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEARCH=win64
+
+# wine_home ROOT: HOME and the XDG folders of Wine runs under ROOT.
+wine_home() {
+  local root=$1
+  mkdir -p "$root/home/.config" "$root/home/.local/share" "$root/home/.cache"
+  export HOME="$root/home"
+  export XDG_CONFIG_HOME="$root/home/.config" XDG_DATA_HOME="$root/home/.local/share"
+  export XDG_CACHE_HOME="$root/home/.cache"
+}
+
+# ensure_pristine ROOT: makes ROOT/pristine once (wineboot -i), with its shell folders
+# as real folders inside the prefix instead of links into HOME.
+ensure_pristine() {
+  local root=$1
+  mkdir -p "$root"
+  (
+    flock 9
+    if [ ! -f "$root/pristine/.ready" ]; then
+      rm -rf "$root/pristine"
+      wine_home "$root"
+      WINEPREFIX="$root/pristine" "$WINE64" wineboot -i >/dev/null 2>&1 || true
+      WINEPREFIX="$root/pristine" "$WINESERVER" -w || true
+      local users="$root/pristine/drive_c/users"
+      local link
+      for link in $(find "$users" -maxdepth 3 -type l 2>/dev/null); do
+        rm -f "$link" && mkdir -p "$link"
+      done
+      [ -f "$root/pristine/system.reg" ] || { echo "wineboot failed in $root/pristine" >&2; exit 1; }
+      touch "$root/pristine/.ready"
+    fi
+  ) 9>"$root/.lock"
+}
+
+# fresh_prefix ROOT: prints the path of a new private copy of the pristine prefix
+# (drive_c hard-linked, the registry hives copied).
+fresh_prefix() {
+  local root=$1 prefix
+  prefix=$(mktemp -d "$root/run.XXXXXX")
+  cp -al "$root/pristine/drive_c" "$prefix/drive_c"
+  cp -a "$root/pristine/dosdevices" "$prefix/dosdevices"
+  cp "$root/pristine/"*.reg "$prefix/"
+  [ -f "$root/pristine/.update-timestamp" ] && cp "$root/pristine/.update-timestamp" "$prefix/"
+  echo "$prefix"
+}

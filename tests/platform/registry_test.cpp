@@ -1,0 +1,173 @@
+// The registry handle against the in-memory registry natively and the real
+// registry under Wine: the same expectations hold on both.
+#include <gtest/gtest.h>
+
+#include "test_env.h"
+
+namespace kelvane {
+namespace {
+
+using test::ScratchKey;
+using test::Sz;
+
+class RegistryTest : public ::testing::Test {
+ protected:
+  test::TestEnv env;
+  ScratchKey scratch{env.Registry()};
+  Registry Handle() {
+    Registry registry(env.Registry());
+    registry.SetRoot(RootKey::kCurrentUser);
+    return registry;
+  }
+};
+
+TEST(RootNames, FullNamesInAnyCaseResolveAndAbbreviationsDoNot) {
+  EXPECT_EQ(RootFromName("HKEY_LOCAL_MACHINE"), RootKey::kLocalMachine);
+  EXPECT_EQ(RootFromName("hkey_classes_root"), RootKey::kClassesRoot);
+  EXPECT_EQ(RootFromName("Hkey_Current_User"), RootKey::kCurrentUser);
+  EXPECT_EQ(RootFromName("HKEY_USERS"), RootKey::kUsers);
+  EXPECT_EQ(RootFromName("HKEY_CURRENT_CONFIG"), RootKey::kCurrentConfig);
+  EXPECT_FALSE(RootFromName("HKLM"));
+  EXPECT_FALSE(RootFromName("HKCU"));
+  EXPECT_FALSE(RootFromName(""));
+  EXPECT_FALSE(RootFromName("HKEY_LOCAL_MACHINE "));
+  EXPECT_STREQ(RootName(RootKey::kUsers), "HKEY_USERS");
+}
+
+TEST(RootNames, SplitKeyPathAtFirstBackslash) {
+  auto path = SplitKeyPath("HKEY_LOCAL_MACHINE\\Software\\X");
+  ASSERT_TRUE(path);
+  EXPECT_EQ(path->root, RootKey::kLocalMachine);
+  EXPECT_EQ(path->path, "Software\\X");
+  EXPECT_FALSE(SplitKeyPath("HKEY_LOCAL_MACHINE"));
+  EXPECT_FALSE(SplitKeyPath("HKLM\\Software"));
+}
+
+TEST_F(RegistryTest, OpenMissingKeyFailsAndCreateMakesIt) {
+  Registry r = Handle();
+  EXPECT_FALSE(r.OpenKey("\\" + scratch.Path() + "\\Missing", false));
+  EXPECT_FALSE(r.KeyExists("\\" + scratch.Path() + "\\Missing"));
+  EXPECT_TRUE(r.OpenKey("\\" + scratch.Path() + "\\Made\\Deep", true));
+  EXPECT_EQ(r.CurrentPath(), scratch.Path() + "\\Made\\Deep");
+  r.CloseKey();
+  EXPECT_TRUE(r.KeyExists("\\" + scratch.Path() + "\\made\\DEEP"));
+}
+
+TEST_F(RegistryTest, RelativePathsStartAtTheOpenKey) {
+  Registry r = Handle();
+  ASSERT_TRUE(r.OpenKey("\\" + scratch.Path() + "\\A\\B", true));
+  ASSERT_TRUE(r.OpenKey("\\" + scratch.Path(), false));
+  EXPECT_TRUE(r.KeyExists("A\\B"));
+  EXPECT_TRUE(r.OpenKey("A", false));
+  EXPECT_EQ(r.CurrentPath(), scratch.Path() + "\\A");
+  EXPECT_TRUE(r.OpenKey("B", false));
+  EXPECT_EQ(r.CurrentPath(), scratch.Path() + "\\A\\B");
+}
+
+TEST_F(RegistryTest, NamesEnumerateInOrderAndMatchWithoutCase) {
+  Registry r = Handle();
+  ASSERT_TRUE(r.OpenKey("\\" + scratch.Path(), false));
+  r.WriteString("First", "1");
+  r.WriteString("second", "2");
+  r.WriteString("", "default");
+  EXPECT_EQ(r.GetValueNames(), (std::vector<std::string>{"First", "second", ""}));
+  EXPECT_TRUE(r.ValueExists("FIRST"));
+  EXPECT_TRUE(r.ValueExists(""));
+  EXPECT_FALSE(r.ValueExists("third"));
+  EXPECT_EQ(r.ReadString("SECOND"), "2");
+  EXPECT_TRUE(r.OpenKey("Sub1", true));
+  r.CloseKey();
+  ASSERT_TRUE(r.OpenKey("\\" + scratch.Path(), false));
+  EXPECT_EQ(r.GetKeyNames(), (std::vector<std::string>{"Sub1"}));
+}
+
+TEST_F(RegistryTest, TypesAndReadsFollowTheStoredType) {
+  auto& backend = env.Registry();
+  const std::string key = scratch.Path();
+  test::PutValue(backend, RootKey::kCurrentUser, key, "s", Sz("text"));
+  test::PutValue(backend, RootKey::kCurrentUser, key, "e", test::ExpandSz("%TEMP%\\x"));
+  test::PutValue(backend, RootKey::kCurrentUser, key, "d", test::Dword(0x12345678));
+  test::PutValue(backend, RootKey::kCurrentUser, key, "b", RegValue{kRegBinary, "\x01\x02"});
+  test::PutValue(backend, RootKey::kCurrentUser, key, "m",
+                 RegValue{kRegMultiSz, std::string("a\0b\0\0", 5)});
+  test::PutValue(backend, RootKey::kCurrentUser, key, "nul",
+                 RegValue{kRegSz, std::string("ab\0cd\0", 6)});
+  Registry r = Handle();
+  ASSERT_TRUE(r.OpenKey("\\" + key, false));
+  EXPECT_EQ(r.GetDataType("s"), DataType::kString);
+  EXPECT_EQ(r.GetDataType("e"), DataType::kExpandString);
+  EXPECT_EQ(r.GetDataType("d"), DataType::kInteger);
+  EXPECT_EQ(r.GetDataType("b"), DataType::kBinary);
+  EXPECT_EQ(r.GetDataType("m"), DataType::kUnknown);
+  EXPECT_EQ(r.GetDataType("missing"), DataType::kUnknown);
+  EXPECT_EQ(r.ReadString("e"), "%TEMP%\\x");  // never expanded
+  EXPECT_EQ(r.ReadString("nul"), "ab");       // cut at the first NUL
+  EXPECT_EQ(r.ReadString("missing"), "");
+  EXPECT_THROW(r.ReadString("d"), RegistryError);
+  EXPECT_THROW(r.ReadString("b"), RegistryError);
+  EXPECT_THROW(r.ReadString("m"), RegistryError);
+  EXPECT_EQ(r.ReadInteger("d"), 0x12345678);
+  EXPECT_THROW(r.ReadInteger("s"), RegistryError);
+  EXPECT_EQ(r.GetDataSize("b"), 2);
+  EXPECT_EQ(r.GetDataSize("missing"), -1);
+  EXPECT_EQ(r.ReadBinaryData("b"), "\x01\x02");
+  EXPECT_EQ(r.ReadBinaryData("m"), std::string("a\0b\0\0", 5));
+  EXPECT_THROW(r.ReadBinaryData("s"), RegistryError);
+  EXPECT_EQ(r.ReadRaw("m"), (RegValue{kRegMultiSz, std::string("a\0b\0\0", 5)}));
+  auto info = r.GetKeyInfo();
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->valueCount, 6u);
+  EXPECT_EQ(info->subkeyCount, 0u);
+}
+
+TEST_F(RegistryTest, DeleteKeyRemovesTheWholeSubtree) {
+  auto& backend = env.Registry();
+  const std::string base = scratch.Path() + "\\Tree";
+  for (const char* sub : {"A\\A1\\A11", "A\\A2", "B", "C\\C1"}) {
+    test::PutString(backend, RootKey::kCurrentUser, base + "\\" + sub, "v", "x");
+  }
+  test::PutString(backend, RootKey::kCurrentUser, scratch.Path() + "\\Treeish", "v", "kept");
+  Registry r = Handle();
+  EXPECT_TRUE(r.DeleteKey("\\" + base));
+  EXPECT_FALSE(r.KeyExists("\\" + base));
+  EXPECT_TRUE(r.KeyExists("\\" + scratch.Path() + "\\Treeish"));
+  EXPECT_FALSE(r.DeleteKey("\\" + base));  // already gone
+  EXPECT_FALSE(r.DeleteKey(""));           // never a whole root
+}
+
+TEST_F(RegistryTest, DeleteValueAndDefaultValue) {
+  Registry r = Handle();
+  ASSERT_TRUE(r.OpenKey("\\" + scratch.Path(), false));
+  r.WriteString("", "default");
+  r.WriteString("named", "x");
+  EXPECT_TRUE(r.DeleteValue(""));
+  EXPECT_FALSE(r.ValueExists(""));
+  EXPECT_TRUE(r.ValueExists("named"));
+  EXPECT_TRUE(r.DeleteValue("NAMED"));
+  EXPECT_FALSE(r.DeleteValue("named"));
+}
+
+TEST_F(RegistryTest, ChangingTheRootClosesTheOpenKey) {
+  Registry r = Handle();
+  ASSERT_TRUE(r.OpenKey("\\" + scratch.Path(), false));
+  r.SetRoot(RootKey::kLocalMachine);
+  EXPECT_FALSE(r.HasOpenKey());
+  // A relative path now starts at the new root, not at the key that was open.
+  EXPECT_FALSE(r.KeyExists(scratch.Path()));
+  r.SetRoot(RootKey::kCurrentUser);
+  EXPECT_TRUE(r.KeyExists(scratch.Path()));
+}
+
+TEST_F(RegistryTest, RaisedCancelFlagStopsEveryOperation) {
+  std::atomic<bool> stop{false};
+  Registry r(env.Registry(), KeyAccess::kRead, &stop);
+  r.SetRoot(RootKey::kCurrentUser);
+  ASSERT_TRUE(r.OpenKey("\\" + scratch.Path(), false));
+  stop = true;
+  EXPECT_THROW(r.GetValueNames(), OperationCancelled);
+  EXPECT_THROW(r.OpenKey("x", false), OperationCancelled);
+  EXPECT_THROW(r.ReadString("x"), OperationCancelled);
+}
+
+}  // namespace
+}  // namespace kelvane

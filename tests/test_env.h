@@ -1,0 +1,75 @@
+// One test environment for both runs of the core tests: natively the portable
+// platform with drive C: mapped to a temporary folder; under Wine the real registry,
+// files and profile functions of the scratch prefix, with a temporary folder on C:.
+#pragma once
+
+#include <atomic>
+#include <string>
+
+#include "platform/platform.h"
+#ifdef _WIN32
+#include "platform/win32/win32_platform.h"
+#else
+#include "platform/portable/portable_platform.h"
+#endif
+
+namespace kelvane::test {
+
+class TestEnv {
+ public:
+  TestEnv();
+  ~TestEnv();
+  TestEnv(const TestEnv&) = delete;
+  TestEnv& operator=(const TestEnv&) = delete;
+
+  Platform Get() { return platform_.Get(); }
+  RegistryBackend& Registry() { return platform_.registry; }
+  FileSystem& Files() { return platform_.files; }
+  // A fresh folder on C: for this test, as a Windows path without trailing "\",
+  // removed with everything in it when the test ends.
+  const std::string& TempDir() const { return tempDir_; }
+  // Creates the file (and its folders) with the given content; the path is a Windows path.
+  void WriteFile(const std::string& path, const std::string& content = "x");
+  void MakeFolder(const std::string& path);
+  bool IsNative() const;
+#ifdef _WIN32
+  Win32Platform& Native() { return platform_; }
+#else
+  PortablePlatform& Native() { return platform_; }
+#endif
+
+ private:
+#ifdef _WIN32
+  Win32Platform platform_;
+#else
+  PortablePlatform platform_;
+  std::string hostRoot_;
+#endif
+  std::string tempDir_;
+};
+
+// A scratch key below HKEY_CURRENT_USER\Software\KelvaneTests, deleted by the destructor.
+class ScratchKey {
+ public:
+  explicit ScratchKey(RegistryBackend& backend);
+  ~ScratchKey();
+  ScratchKey(const ScratchKey&) = delete;
+  ScratchKey& operator=(const ScratchKey&) = delete;
+  const std::string& Path() const { return path_; }  // below HKEY_CURRENT_USER
+  std::string FullPath() const { return "HKEY_CURRENT_USER\\" + path_; }
+
+ private:
+  RegistryBackend& backend_;
+  std::string path_;
+};
+
+// Sets a value through the backend, creating the key.
+void PutValue(RegistryBackend& backend, RootKey root, const std::string& path,
+              const std::string& name, const RegValue& value);
+void PutString(RegistryBackend& backend, RootKey root, const std::string& path,
+               const std::string& name, const std::string& text);
+RegValue Sz(const std::string& text);
+RegValue ExpandSz(const std::string& text);
+RegValue Dword(uint32_t value);
+
+}  // namespace kelvane::test
