@@ -1,0 +1,7 @@
+#include "app/settings.h"
+
+namespace kelvane {
+
+TOptionsSetting OptionsSetting;
+
+}  // namespace kelvane
