@@ -1,0 +1,30 @@
+// The progress window shown while a scan runs: the category being scanned, a bar
+// driven by time, the key being examined, and Stop.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/results_model.h"
+#include "platform/platform.h"
+
+namespace kelvane {
+
+struct ScanOptions {
+  bool unattended = false;  // -cleanonce: the window stays hidden
+  bool includeRemoveMedia = false;
+  bool includeCdDrive = false;
+};
+
+// Modal results, as the main window reads them.
+inline constexpr int kModalCancel = 2;
+inline constexpr int kModalAbort = 3;
+
+// Shows the window modally over `owner`, runs the scan of `categoryIds` into
+// `results`, and returns kModalAbort when the user pressed Stop, else kModalCancel.
+int ShowScanProgress(HWND owner, Platform platform, ResultsModel& results,
+                     const std::vector<std::string>& categoryIds, const ScanOptions& options);
+
+}  // namespace kelvane

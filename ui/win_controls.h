@@ -1,0 +1,29 @@
+// Small helpers shared by the program's windows: fonts, string-table texts, the
+// program's message boxes and its error box.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace kelvane {
+
+// The windows' design font ("MS Sans Serif" 8 point unless told otherwise).
+HFONT CreateDesignFont(int points = 8, bool bold = false, const char* face = "MS Sans Serif");
+
+// A text of the program's string table.
+std::string LoadResString(UINT id);
+
+// A message box with the program's caption "Varnok Kelvane".
+int AppMessageBox(HWND owner, const std::string& text, UINT flags);
+
+// The application's error box: the error's text, with a full stop appended when its
+// last character comes after "." in character order; error icon, OK button.
+void ShowApplicationError(HWND owner, const std::string& text);
+std::string ErrorBoxText(const std::string& text);
+
+// Creates a child control with the given font.
+HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w,
+                 int h, int id, HFONT font, DWORD exStyle = 0);
+
+}  // namespace kelvane
