@@ -1,0 +1,173 @@
+#include "e2e/e2e_support.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+namespace kelvane::e2e {
+
+Process::Process(const std::string& commandLine) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  std::string line = commandLine;
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, kFolder,
+                      &startup, &info_)) {
+    info_ = PROCESS_INFORMATION{};
+  }
+}
+
+Process::~Process() {
+  if (!info_.hProcess) return;
+  if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(info_.hProcess, 99);
+    WaitForSingleObject(info_.hProcess, 5000);
+  }
+  CloseHandle(info_.hThread);
+  CloseHandle(info_.hProcess);
+}
+
+bool Process::WaitExit(DWORD milliseconds, DWORD* exitCode) {
+  if (!info_.hProcess || WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0) {
+    return false;
+  }
+  if (exitCode) GetExitCodeProcess(info_.hProcess, exitCode);
+  return true;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  while (!condition()) {
+    if (GetTickCount64() > end) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+namespace {
+struct FindArgs {
+  const char* className;
+  DWORD pid;
+  std::vector<HWND> found;
+};
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
+  auto* args = reinterpret_cast<FindArgs*>(param);
+  char name[256] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (std::string(name) != args->className) return TRUE;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (args->pid == 0 || pid == args->pid) args->found.push_back(window);
+  return TRUE;
+}
+}  // namespace
+
+std::vector<HWND> TopWindows(const char* className, DWORD pid) {
+  FindArgs args{className, pid, {}};
+  EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&args));
+  return args.found;
+}
+
+HWND WaitForWindow(const char* className, DWORD milliseconds, DWORD pid) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        const auto windows = TopWindows(className, pid);
+        found = windows.empty() ? nullptr : windows.front();
+        return found != nullptr;
+      },
+      milliseconds);
+  return found;
+}
+
+std::string WindowText(HWND window) {
+  char text[1024] = {};
+  DWORD_PTR got = 0;
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                      SMTO_ABORTIFHUNG, 5000, &got);
+  return text;
+}
+
+std::string StatusPartText(HWND statusBar, int part) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(statusBar, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                               pid);
+  if (!process) return "<no process>";
+  void* remote = VirtualAllocEx(process, nullptr, 1024, MEM_COMMIT, PAGE_READWRITE);
+  std::string text;
+  if (remote) {
+    DWORD_PTR got = 0;
+    SendMessageTimeoutA(statusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(remote),
+                        SMTO_ABORTIFHUNG, 5000, &got);
+    char buffer[1024] = {};
+    SIZE_T read = 0;
+    ReadProcessMemory(process, remote, buffer, sizeof buffer - 1, &read);
+    text = buffer;
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return text;
+}
+
+int RunAndWait(const std::string& commandLine, DWORD milliseconds) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  std::string line = commandLine;
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info)) {
+    return -1;
+  }
+  int result = -1;
+  if (WaitForSingleObject(info.hProcess, milliseconds) == WAIT_OBJECT_0) {
+    DWORD code = 0;
+    GetExitCodeProcess(info.hProcess, &code);
+    result = static_cast<int>(code);
+  } else {
+    TerminateProcess(info.hProcess, 1);
+  }
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  return result;
+}
+
+std::string ReadTextFile(const std::string& path) {
+  std::string content;
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return content;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, n);
+  std::fclose(file);
+  return content;
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::string> ListFiles(const std::string& pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return names;
+}
+
+bool ImportReg(const std::string& text) {
+  const std::string path = std::string(kFolder) + "seed.reg";
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  std::fwrite(text.data(), 1, text.size(), file);
+  std::fclose(file);
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  return RunAndWait(std::string(windows) + "\\regedit.exe /s \"" + path + "\"", 60000) == 0;
+}
+
+}  // namespace kelvane::e2e

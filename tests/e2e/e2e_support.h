@@ -1,0 +1,55 @@
+// The end-to-end driver's tools: start kelvane.exe in this prefix, find its windows,
+// press its controls by their messages, read texts across the process boundary.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kelvane::e2e {
+
+inline constexpr const char* kExe = "C:\\Kelvane\\kelvane.exe";
+inline constexpr const char* kFolder = "C:\\Kelvane\\";
+inline constexpr const char* kMainClass = "Varnok Kelvane Made by Varnok Software";
+inline constexpr const char* kProgressClass = "TfrmRegProgressHint";
+// Control and command ids of the main window.
+inline constexpr int kIdScan = 1001;
+inline constexpr int kIdRepair = 1002;
+inline constexpr int kIdList = 1005;
+inline constexpr int kIdStatus = 1006;
+inline constexpr int kIdStop = 100;
+
+// A started program; terminated by the destructor if it still runs.
+class Process {
+ public:
+  explicit Process(const std::string& commandLine);
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  bool Started() const { return info_.hProcess != nullptr; }
+  DWORD Id() const { return info_.dwProcessId; }
+  // True and the exit code when the process ended within the time.
+  bool WaitExit(DWORD milliseconds, DWORD* exitCode = nullptr);
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds);
+// Top-level windows of a class (and, when pid is not 0, of that process).
+std::vector<HWND> TopWindows(const char* className, DWORD pid = 0);
+HWND WaitForWindow(const char* className, DWORD milliseconds, DWORD pid = 0);
+std::string WindowText(HWND window);
+// Text of a status-bar part, read through a buffer in the other process.
+std::string StatusPartText(HWND statusBar, int part);
+// Runs a command line and waits for it; the exit code, or -1.
+int RunAndWait(const std::string& commandLine, DWORD milliseconds);
+std::string ReadTextFile(const std::string& path);
+bool FileExists(const std::string& path);
+std::vector<std::string> ListFiles(const std::string& pattern);
+// Imports a .reg text through the system registry editor.
+bool ImportReg(const std::string& text);
+
+}  // namespace kelvane::e2e
