@@ -1,7 +1,221 @@
 #include "app/settings.h"
 
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/registry.h"
+
 namespace kelvane {
 
 TOptionsSetting OptionsSetting;
+
+const std::array<const char*, 12> LocalMachineSkipKeys = {
+    "SOFTWARE\\Classes\\CLSID",
+    "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDlls",
+    "SOFTWARE\\Classes\\TypeLib",
+    "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths",
+    "Software\\Microsoft\\Windows\\Help",
+    "Software\\Microsoft\\Windows\\Html Help",
+    "Software\\Classes\\Applications",
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+    "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache",
+};
+
+const std::array<const char*, 4> CurrentUserSkipKeys = {
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+    "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+    "AppEvents\\Schemes\\Apps",
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU",
+};
+
+namespace {
+
+constexpr const char* kOptions = "Options";
+constexpr const char* kTree = "TreeViewNodeCheck";
+constexpr const char* kIgnoreValue = "IgnoreValue";
+constexpr const char* kIgnoreKey = "IgnoreKey";
+constexpr const char* kWindow = "Window";
+constexpr int kShowMaximized = 3;
+
+// Decimal with an optional sign, or hexadecimal after "0x"/"0X" (eight digits at
+// most, taken as the 32-bit pattern). Anything else is not a number.
+std::optional<int32_t> ParseInteger(const std::string& text) {
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    const std::string digits = text.substr(2);
+    if (digits.size() > 8 ||
+        digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+      return std::nullopt;
+    }
+    return static_cast<int32_t>(static_cast<uint32_t>(std::stoul(digits, nullptr, 16)));
+  }
+  size_t start = 0;
+  const bool negative = !text.empty() && text[0] == '-';
+  if (!text.empty() && (text[0] == '-' || text[0] == '+'))
+    start = 1;
+  if (start >= text.size() || text.find_first_not_of("0123456789", start) != std::string::npos) {
+    return std::nullopt;
+  }
+  int64_t value = 0;
+  for (size_t i = start; i < text.size(); ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > int64_t{1} << 31)
+      return std::nullopt;
+  }
+  if (negative)
+    value = -value;
+  if (value > INT32_MAX || value < INT32_MIN)
+    return std::nullopt;
+  return static_cast<int32_t>(value);
+}
+
+// One settings file, read and written entry by entry through the profile functions.
+class OptionsFile {
+ public:
+  OptionsFile(ProfileStore& profile, std::string path)
+      : profile_(profile), path_(std::move(path)) {}
+
+  const std::string& Path() const { return path_; }
+
+  std::string ReadString(const char* section, const std::string& key, const std::string& fallback) {
+    return profile_.GetString(section, key, fallback, path_);
+  }
+  int32_t ReadInteger(const char* section, const std::string& key, int32_t fallback) {
+    return ParseInteger(ReadString(section, key, "")).value_or(fallback);
+  }
+  bool ReadBool(const char* section, const std::string& key, bool fallback) {
+    return ReadInteger(section, key, fallback ? 1 : 0) != 0;
+  }
+
+  // A line break would end the entry early and let the rest of the text stand as
+  // entries of its own (a registry key name may hold one), so a text is written up
+  // to its first line break: what a later load would read back in any case.
+  void WriteString(const char* section, const std::string& key, const std::string& value) {
+    const std::string text = value.substr(0, value.find_first_of("\r\n"));
+    if (!profile_.WriteString(section, key, text, path_))
+      throw SettingsWriteError(path_);
+  }
+  void WriteInteger(const char* section, const std::string& key, int32_t value) {
+    WriteString(section, key, std::to_string(value));
+  }
+  void WriteBool(const char* section, const std::string& key, bool value) {
+    WriteString(section, key, value ? "1" : "0");
+  }
+
+ private:
+  ProfileStore& profile_;
+  std::string path_;
+};
+
+void LoadList(OptionsFile& file, const char* section, const char* prefix, int32_t& count,
+              std::vector<std::string>& list) {
+  list.clear();
+  count = std::min(file.ReadInteger(section, "Count", 0), kMaxIgnoreEntries);
+  for (int32_t n = 1; n <= count; ++n) {
+    list.push_back(file.ReadString(section, prefix + std::to_string(n), ""));
+  }
+}
+
+void SaveList(OptionsFile& file, const char* section, const char* prefix, int32_t count,
+              const std::vector<std::string>& list) {
+  file.WriteInteger(section, "Count", count);
+  for (int32_t n = 1; n <= count; ++n) {
+    const size_t index = static_cast<size_t>(n - 1);
+    file.WriteString(section, prefix + std::to_string(n), index < list.size() ? list[index] : "");
+  }
+}
+
+void Load(OptionsFile& file, const std::string& executableFolder, MainWindowPlacement& window) {
+  TOptionsSetting& s = OptionsSetting;
+  s.OutputDirectory = file.ReadString(kOptions, "OutputDirectory", executableFolder + "Backup");
+  s.DeleteBackupFile = file.ReadBool(kOptions, "DeleteBackupFile", true);
+  s.IncludeRemoveMedia = file.ReadBool(kOptions, "IncludeRemoveMedia", false);
+  s.IncludeCDdrive = file.ReadBool(kOptions, "IncludeCDdrive", false);
+  for (int id = 1; id <= 22; ++id) {
+    s.TreeViewNodeCheck[static_cast<size_t>(id)] = file.ReadBool(kTree, std::to_string(id), true);
+  }
+  LoadList(file, kIgnoreValue, "Value", s.IgnoreValueCount, s.IgnoreValues);
+  LoadList(file, kIgnoreKey, "Key", s.IgnoreKeyCount, s.IgnoreKeys);
+
+  // A window saved maximised opens maximised at its designed bounds; one saved
+  // minimised opens normally.
+  if (file.ReadInteger(kWindow, "State", 1) == kShowMaximized) {
+    s.WindowState = 2;
+  } else {
+    s.WindowState = 0;
+    window.SetLeft(
+        file.ReadInteger(kWindow, "Left", (window.ScreenWidth() - window.Bounds().width) / 2));
+    window.SetTop(
+        file.ReadInteger(kWindow, "Top", (window.ScreenHeight() - window.Bounds().height) / 2));
+    window.SetWidth(file.ReadInteger(kWindow, "Width", window.Bounds().width));
+    window.SetHeight(file.ReadInteger(kWindow, "Height", window.Bounds().height));
+  }
+
+  s.ShowHint = file.ReadBool(kOptions, "ShowHint", true);
+  s.RestorePoint = file.ReadBool(kOptions, "RestorePoint", false);
+}
+
+void Save(OptionsFile& file, MainWindowPlacement& window) {
+  TOptionsSetting& s = OptionsSetting;
+  file.WriteString(kOptions, "OutputDirectory", s.OutputDirectory);
+  file.WriteBool(kOptions, "DeleteBackupFile", s.DeleteBackupFile);
+  file.WriteBool(kOptions, "IncludeRemoveMedia", s.IncludeRemoveMedia);
+  file.WriteBool(kOptions, "IncludeCDdrive", s.IncludeCDdrive);
+  window.StoreTreeTicks(s.TreeViewNodeCheck);
+  for (int id = 1; id <= 22; ++id) {
+    file.WriteBool(kTree, std::to_string(id), s.TreeViewNodeCheck[static_cast<size_t>(id)]);
+  }
+  // Numbered entries above the count stay in the file from earlier saves; the next
+  // load does not read them.
+  SaveList(file, kIgnoreValue, "Value", s.IgnoreValueCount, s.IgnoreValues);
+  SaveList(file, kIgnoreKey, "Key", s.IgnoreKeyCount, s.IgnoreKeys);
+
+  // Without a placement "State" keeps what the file held.
+  if (const auto show = window.ShowCommand())
+    file.WriteInteger(kWindow, "State", *show);
+  const WindowBounds bounds = window.Bounds();
+  file.WriteInteger(kWindow, "Left", bounds.left);
+  file.WriteInteger(kWindow, "Top", bounds.top);
+  file.WriteInteger(kWindow, "Width", bounds.width);
+  file.WriteInteger(kWindow, "Height", bounds.height);
+
+  file.WriteBool(kOptions, "ShowHint", s.ShowHint);
+  file.WriteBool(kOptions, "RestorePoint", s.RestorePoint);
+}
+
+}  // namespace
+
+std::string OptionsFilePath(Shell& shell) {
+  return shell.ExecutableFolder() + "options.ini";
+}
+
+void LoadSaveOptions(Platform& platform, bool load, MainWindowPlacement& window) {
+  OptionsFile file(platform.profile, OptionsFilePath(platform.shell));
+  if (load) {
+    Load(file, platform.shell.ExecutableFolder(), window);
+  } else {
+    Save(file, window);
+  }
+}
+
+std::string FormatTwoDigits(int n) {
+  return n < 10 ? "0" + std::to_string(n) : std::to_string(n);
+}
+
+bool ShellDeleteFile(FileSystem& files, const std::string& path) {
+  return files.DeleteFileSilently(path);
+}
+
+void WriteCurrentUserString(RegistryBackend& registry, const std::string& key,
+                            const std::string& name, const std::string& data) {
+  Registry handle(registry);
+  handle.SetRoot(RootKey::kCurrentUser);
+  if (!handle.OpenKey(key.starts_with('\\') ? key : "\\" + key, true))
+    return;
+  // The handle closes the key when it goes, also when the write raises.
+  handle.WriteString(name, data);
+}
 
 }  // namespace kelvane

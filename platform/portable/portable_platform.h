@@ -84,14 +84,15 @@ class PortableSystemInfo : public SystemInfo {
 // Initialization files as the private-profile functions keep them.
 class PortableProfileStore : public ProfileStore {
  public:
-  explicit PortableProfileStore(FileSystem& files) : files_(files) {}
+  explicit PortableProfileStore(PortableFileSystem& files) : files_(files) {}
   std::string GetString(const std::string& section, const std::string& key,
                         const std::string& fallback, const std::string& file) override;
   bool WriteString(const std::string& section, const std::string& key, const std::string& value,
                    const std::string& file) override;
 
  private:
-  FileSystem& files_;
+  std::optional<std::string> ReadAll(const std::string& file);
+  PortableFileSystem& files_;
 };
 
 class PortableProcesses : public Processes {

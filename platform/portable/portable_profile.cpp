@@ -1,6 +1,14 @@
-// Initialization files kept like the private-profile functions keep them: sections
-// and keys matched without regard to case, a new key at the end of its section,
-// a new section at the end of the file, every other line left as it was.
+// Initialization files kept the way the system's private-profile functions keep them.
+// A write loads the whole file into sections and keys, changes one entry and writes
+// the whole file back, so the file always comes out in one normal form: one
+// "[Section]" line per section, "key=value" lines without blanks around "=",
+// no empty lines, CR LF line ends. Section and key names match without regard to
+// case; the first section of a name wins; a new key goes to the end of its section,
+// a new section to the end of the file; every other line keeps its place and text
+// (a comment line stays as a key without value).
+#include <sys/stat.h>
+
+#include <optional>
 #include <string_view>
 
 #include "platform/portable/portable_platform.h"
@@ -9,113 +17,202 @@ namespace kelvane {
 
 namespace {
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
-    text.remove_suffix(1);
-  }
+// The longest text a read returns (the read buffer holds 2048 characters with its NUL).
+constexpr size_t kReadBuffer = 2048;
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == 0x1a;
+}
+
+std::string_view TrimLeft(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front()))
+    text.remove_prefix(1);
   return text;
 }
 
-std::vector<std::string> ReadLines(FileSystem& files, const std::string& file) {
-  std::vector<std::string> lines;
-  FilePtr in = files.OpenFile(file, "rb");
-  if (!in) return lines;
-  std::string content;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0) content.append(buffer, n);
+std::string_view TrimRight(std::string_view text) {
+  while (!text.empty() && IsBlank(text.back()))
+    text.remove_suffix(1);
+  return text;
+}
+
+std::string_view Trim(std::string_view text) {
+  return TrimRight(TrimLeft(text));
+}
+
+struct IniKey {
+  std::string name;
+  std::optional<std::string> value;  // nothing for a line without "="
+};
+
+struct IniSection {
+  std::string name;  // empty for the lines before the first section header
+  std::vector<IniKey> keys;
+};
+
+using IniFile = std::vector<IniSection>;
+
+IniFile Parse(const std::string& content) {
+  IniFile file(1);
   size_t start = 0;
   while (start < content.size()) {
     size_t end = content.find('\n', start);
-    if (end == std::string::npos) end = content.size();
-    std::string line = content.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
+    if (end == std::string::npos)
+      end = content.size();
+    const std::string_view line = Trim(std::string_view(content).substr(start, end - start));
     start = end + 1;
+    if (line.empty())
+      continue;
+    if (line.front() == '[') {
+      const size_t close = line.rfind(']');
+      if (close != std::string_view::npos) {
+        file.push_back(IniSection{std::string(Trim(line.substr(1, close - 1))), {}});
+        continue;
+      }
+    }
+    IniKey key;
+    const size_t eq = line.find('=');
+    if (eq == std::string_view::npos) {
+      key.name = std::string(line);
+    } else {
+      key.name = std::string(TrimRight(line.substr(0, eq)));
+      key.value = std::string(TrimLeft(line.substr(eq + 1)));
+    }
+    // A run of lines without a name keeps only its first line.
+    std::vector<IniKey>& keys = file.back().keys;
+    if (key.name.empty() && !keys.empty() && keys.back().name.empty())
+      continue;
+    keys.push_back(std::move(key));
   }
-  return lines;
+  return file;
 }
 
-bool IsSection(std::string_view line, std::string_view* name) {
-  line = Trim(line);
-  if (line.empty() || line.front() != '[') return false;
-  const size_t close = line.find(']');
-  *name = Trim(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
-  return true;
+std::string Serialise(const IniFile& file) {
+  std::string out;
+  for (const IniSection& section : file) {
+    if (!section.name.empty())
+      out += "[" + section.name + "]\r\n";
+    for (const IniKey& key : section.keys) {
+      out += key.name;
+      if (key.value)
+        out += "=" + *key.value;
+      out += "\r\n";
+    }
+  }
+  return out;
 }
 
-bool IsKey(std::string_view line, std::string_view key, std::string_view* value) {
-  const size_t eq = line.find('=');
-  if (eq == std::string_view::npos) return false;
-  if (!EqualsNoCase(Trim(line.substr(0, eq)), key)) return false;
-  *value = Trim(line.substr(eq + 1));
-  return true;
+IniSection* FindSection(IniFile& file, std::string_view name) {
+  for (IniSection& section : file) {
+    if (EqualsNoCase(section.name, name))
+      return &section;
+  }
+  return nullptr;
+}
+
+IniKey* FindKey(IniSection& section, std::string_view name) {
+  for (IniKey& key : section.keys) {
+    if (EqualsNoCase(key.name, name))
+      return &key;
+  }
+  return nullptr;
+}
+
+// Value text as a read returns it: one pair of enclosing quotes dropped, cut to the
+// read buffer. A value cut short loses its last character where the closing quote
+// would have been, as the system call does.
+std::string ReadForm(std::string_view value) {
+  bool quoted = false;
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    quoted = true;
+    value.remove_prefix(1);
+  }
+  std::string out(value.substr(0, kReadBuffer - 1));
+  if (quoted && value.size() <= kReadBuffer && !out.empty())
+    out.pop_back();
+  return out;
 }
 
 }  // namespace
 
+std::optional<std::string> PortableProfileStore::ReadAll(const std::string& file) {
+  FilePtr in = files_.OpenFile(file, "rb");
+  if (!in)
+    return std::nullopt;
+  std::string content;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0)
+    content.append(buffer, n);
+  if (std::ferror(in.get()))
+    return std::nullopt;
+  return content;
+}
+
 std::string PortableProfileStore::GetString(const std::string& section, const std::string& key,
-                                            const std::string& fallback,
-                                            const std::string& file) {
-  bool inSection = false;
-  for (const std::string& line : ReadLines(files_, file)) {
-    std::string_view name;
-    if (IsSection(line, &name)) {
-      inSection = EqualsNoCase(name, Trim(section));
-      continue;
-    }
-    std::string_view value;
-    if (inSection && IsKey(line, Trim(key), &value)) {
-      // Like the system call: one pair of enclosing quotes is dropped.
-      if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-          value.back() == value.front()) {
-        value = value.substr(1, value.size() - 2);
-      }
-      return std::string(value.substr(0, 2047));
-    }
-  }
-  return fallback.substr(0, 2047);
+                                            const std::string& fallback, const std::string& file) {
+  // Trailing blanks of the default are dropped before anything else.
+  std::string_view defaultText = fallback;
+  while (!defaultText.empty() && defaultText.back() == ' ')
+    defaultText.remove_suffix(1);
+  const std::string_view keyName = Trim(key);
+  if (keyName.empty())
+    return ReadForm(defaultText);
+  const auto content = ReadAll(file);
+  if (!content)
+    return ReadForm(defaultText);
+  IniFile ini = Parse(*content);
+  IniSection* found = FindSection(ini, Trim(section));
+  IniKey* entry = found ? FindKey(*found, keyName) : nullptr;
+  if (!entry || !entry->value)
+    return ReadForm(defaultText);
+  return ReadForm(*entry->value);
 }
 
 bool PortableProfileStore::WriteString(const std::string& section, const std::string& key,
                                        const std::string& value, const std::string& file) {
-  std::vector<std::string> lines = ReadLines(files_, file);
-  const std::string entry = std::string(Trim(key)) + "=" + value;
-  bool inSection = false;
-  bool found = false;
-  size_t insertAt = lines.size();
-  for (size_t i = 0; i < lines.size(); ++i) {
-    std::string_view name;
-    if (IsSection(lines[i], &name)) {
-      if (inSection) break;
-      inSection = EqualsNoCase(name, Trim(section));
-      if (inSection) {
-        found = true;
-        insertAt = i + 1;
-      }
-      continue;
-    }
-    if (!inSection) continue;
-    std::string_view old;
-    if (IsKey(lines[i], Trim(key), &old)) {
-      lines[i] = entry;
-      insertAt = std::string::npos;
-      break;
-    }
-    if (!Trim(lines[i]).empty()) insertAt = i + 1;
+  // Windows refuses to open a read-only file or a folder for writing, whoever asks;
+  // the host would let a privileged user through, so look at the file first.
+  const auto host = files_.HostPath(file);
+  if (!host)
+    return false;
+  struct stat st {};
+  const bool exists = ::stat(host->c_str(), &st) == 0;
+  if (exists && (S_ISDIR(st.st_mode) || !(st.st_mode & S_IWUSR)))
+    return false;
+
+  IniFile ini;
+  if (exists) {
+    const auto content = ReadAll(file);
+    if (!content)
+      return false;
+    ini = Parse(*content);
+  } else {
+    ini.resize(1);
   }
-  if (!found) {
-    lines.push_back("[" + std::string(Trim(section)) + "]");
-    lines.push_back(entry);
-  } else if (insertAt != std::string::npos) {
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
+  const std::string_view sectionName = Trim(section);
+  const std::string_view keyName = Trim(key);
+  const std::string text(Trim(value));
+  IniSection* target = FindSection(ini, sectionName);
+  if (!target) {
+    // A new section keeps the names as given, without their leading blanks.
+    ini.push_back(IniSection{std::string(TrimLeft(section)), {}});
+    ini.back().keys.push_back(IniKey{std::string(TrimLeft(key)), text});
+  } else if (IniKey* entry = FindKey(*target, keyName)) {
+    if (entry->value == text)
+      return true;  // nothing changes, the file is not touched
+    entry->value = text;
+  } else {
+    target->keys.push_back(IniKey{std::string(keyName), text});
   }
+
+  const std::string content = Serialise(ini);
   FilePtr out = files_.OpenFile(file, "wb");
-  if (!out) return false;
-  for (const std::string& line : lines) {
-    if (std::fprintf(out.get(), "%s\r\n", line.c_str()) < 0) return false;
-  }
+  if (!out)
+    return false;
+  if (std::fwrite(content.data(), 1, content.size(), out.get()) != content.size())
+    return false;
   return std::fflush(out.get()) == 0;
 }
 
