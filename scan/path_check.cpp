@@ -1,0 +1,186 @@
+#include "scan/path_check.h"
+
+#include <array>
+#include <string_view>
+
+namespace kelvane {
+
+namespace {
+
+// Where an argument could begin inside a command line.
+bool IsSeparator(char c) {
+  switch (c) {
+    case ' ':
+    case '*':
+    case ',':
+    case '/':
+    case ':':
+    case '<':
+    case '>':
+    case '?':
+    case '|':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A program named without extension is started with the first of these that exists.
+constexpr std::array<std::string_view, 3> kProgramExtensions = {".exe", ".com", ".bat"};
+
+bool ProgramFileExists(FileSystem& files, const std::string& candidate) {
+  for (std::string_view extension : kProgramExtensions) {
+    if (files.FileExists(candidate + std::string(extension)))
+      return true;
+  }
+  return false;
+}
+
+bool IsBlankOrControl(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
+
+std::string TrimBlanksAndControls(const std::string& text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && IsBlankOrControl(text[begin]))
+    ++begin;
+  while (end > begin && IsBlankOrControl(text[end - 1]))
+    --end;
+  return text.substr(begin, end - begin);
+}
+
+bool OnAllowedDrive(const std::string& path, const std::string& allowedDrives) {
+  if (path.empty())
+    return false;
+  const char drive = UpperAscii(std::string_view(&path[0], 1))[0];
+  return UpperAscii(allowedDrives).find(drive) != std::string::npos;
+}
+
+// "X:\" at the very start, and only there.
+bool StartsWithDriveRoot(const std::string& path) {
+  return path.find(":\\") == 1;
+}
+
+// One candidate of the file-name walk: the name itself (or, when folders count, a
+// folder of that name), then the name with a program extension added.
+bool CandidateExists(FileSystem& files, const std::string& candidate, bool acceptFolder) {
+  if (files.FileExists(candidate))
+    return true;
+  if (acceptFolder && files.FolderExists(candidate))
+    return true;
+  return ProgramFileExists(files, candidate);
+}
+
+// The folder part exists: try every point inside the last name where arguments
+// could begin, then the whole text, then the text without trailing semicolons.
+bool FileNameWalkMissing(FileSystem& files, const std::string& path, size_t folderLength,
+                         bool acceptFolder) {
+  std::string candidate = path.substr(0, folderLength);
+  for (size_t i = folderLength; i < path.size(); ++i) {
+    const char c = path[i];
+    if (IsSeparator(c) && CandidateExists(files, candidate, acceptFolder))
+      return false;
+    candidate.push_back(c);
+  }
+  for (;;) {
+    if (CandidateExists(files, candidate, acceptFolder))
+      return false;
+    if (candidate.empty() || candidate.back() != ';')
+      return true;
+    candidate.pop_back();
+  }
+}
+
+// The folder part does not exist (arguments may hold backslashes): try every prefix.
+bool PrefixWalkMissing(FileSystem& files, const std::string& path) {
+  std::string candidate;
+  candidate.reserve(path.size());
+  for (const char c : path) {
+    if (IsSeparator(c) && ProgramFileExists(files, candidate))
+      return false;
+    candidate.push_back(c);
+    if (files.FileExists(candidate))
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string ExpandFolderVariable(FileSystem& files, const std::string& text) {
+  const auto expanded = files.ExpandEnvironment(text);
+  if (!expanded)
+    return text;
+  const std::string folder = TrimBlanksAndControls(*expanded);
+  if (!files.FolderExists(folder))
+    return text;
+  return folder;
+}
+
+bool IsPathMissing(FileSystem& files, const std::string& text, const std::string& endMarker,
+                   bool acceptFolder, const std::string& allowedDrives) {
+  if (text.empty())
+    return false;
+  // Paths under HP's own folders are never judged.
+  if (UpperAscii(text).find("\\HP") != std::string::npos)
+    return false;
+
+  std::string path = text;
+  if (text[0] == '"') {
+    // A quoted program: whatever follows the closing quote is arguments.
+    path = text.substr(1);
+    if (path.empty())
+      return false;
+    const size_t quote = path.find('"');
+    if (quote != std::string::npos)
+      path.resize(quote);
+  }
+
+  if (!path.empty() && path[0] == '%') {
+    const std::string rest = path.substr(1);
+    if (rest.empty())
+      return false;
+    // A "%" that is never closed names no variable: such a text cannot be judged.
+    const size_t close = rest.find('%');
+    if (close == std::string::npos)
+      return false;
+    const std::string variable = "%" + rest.substr(0, close + 1);
+    const std::string folder = ExpandFolderVariable(files, variable);
+    if (!folder.empty() && folder[0] == '%')
+      return false;
+    path = folder + path.substr(close + 2);
+  }
+
+  if (!endMarker.empty()) {
+    const size_t marker = UpperAscii(path).find(UpperAscii(endMarker));
+    if (marker == std::string::npos)
+      return false;
+    path = path.substr(0, marker) + endMarker;
+    if (!OnAllowedDrive(path, allowedDrives))
+      return false;
+    if (!StartsWithDriveRoot(path))
+      return false;
+    return !files.FileExists(path);
+  }
+
+  if (path.empty())
+    return false;
+  if (!OnAllowedDrive(path, allowedDrives))
+    return false;
+  if (!StartsWithDriveRoot(path))
+    return false;
+  // A second absolute path, as in a program followed by a file argument.
+  if (path.find(":\\", 3) != std::string::npos)
+    return false;
+
+  const size_t folderLength = path.rfind('\\') + 1;
+  if (folderLength == path.size() && files.FolderExists(path))
+    return false;
+  if (files.FolderExists(path.substr(0, folderLength))) {
+    return FileNameWalkMissing(files, path, folderLength, acceptFolder);
+  }
+  return PrefixWalkMissing(files, path);
+}
+
+}  // namespace kelvane
