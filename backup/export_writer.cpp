@@ -1,0 +1,216 @@
+#include "backup/export_writer.h"
+
+#include <cstdio>
+#include <optional>
+
+namespace kelvane {
+
+namespace {
+
+constexpr const char* kLineEnd = "\r\n";
+constexpr const char* kHeader = "REGEDIT4";
+// Registry keys nest at most 512 levels; a deeper walk means the tree changed under us.
+constexpr int kMaxDepth = 512;
+
+bool HasLineBreak(std::string_view text) {
+  return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+std::string EscapeText(std::string_view text) {
+  return EscapeQuotes(EscapeBackslashes(text));
+}
+
+std::string NamePart(const std::string& name) {
+  return name.empty() ? std::string("@") : "\"" + EscapeText(name) + "\"";
+}
+
+// Regedit reads a quoted string up to the line end and adds one terminating zero, so
+// only text without line breaks, ending at its first zero (or without one), comes back
+// byte for byte from the quoted form.
+bool QuotedFormKeepsString(const std::string& data) {
+  const size_t nul = data.find('\0');
+  const std::string_view text = std::string_view(data).substr(0, nul);
+  if (HasLineBreak(text))
+    return false;
+  return nul == std::string::npos || nul + 1 == data.size();
+}
+
+std::string HexTypePrefix(uint32_t type) {
+  char buffer[24];
+  std::snprintf(buffer, sizeof buffer, "hex(%x):", static_cast<unsigned>(type));
+  return buffer;
+}
+
+// Builds the text of one item; WriteKeyBlock walks the key tree depth first.
+class ItemWriter {
+ public:
+  ItemWriter(RegistryBackend& backend, RootKey root, const std::string& valueName,
+             ExportScope scope)
+      : backend_(backend), root_(root), valueName_(valueName), scope_(scope) {}
+
+  // False when a name on the way holds a line break.
+  bool WriteKeyBlock(const std::string& path, int depth) {
+    if (depth > kMaxDepth)
+      throw BackupError("Key tree too deep to back up: " + path);
+    if (HasLineBreak(path))
+      return false;
+    text_ += kLineEnd;
+    text_ += "[";
+    text_ += RootName(root_);
+    if (!path.empty())
+      text_ += "\\" + path;
+    text_ += "]";
+    text_ += kLineEnd;
+
+    Registry registry(backend_, KeyAccess::kRead);
+    registry.SetRoot(root_);
+    const bool opened = registry.OpenKey("\\" + path, false);
+    if (scope_ == ExportScope::kSingleValue) {
+      if (HasLineBreak(valueName_))
+        return false;
+      WriteValueLine(registry, opened, valueName_);
+      return true;
+    }
+    if (!opened)
+      return true;
+    const std::vector<std::string> valueNames = registry.GetValueNames();
+    const std::vector<std::string> keyNames = registry.GetKeyNames();
+    for (const std::string& name : valueNames) {
+      if (HasLineBreak(name))
+        return false;
+      WriteValueLine(registry, true, name);
+    }
+    registry.CloseKey();
+    for (const std::string& name : keyNames) {
+      if (!WriteKeyBlock(path.empty() ? name : path + "\\" + name, depth + 1))
+        return false;
+    }
+    return true;
+  }
+
+  const std::string& Text() const { return text_; }
+
+ private:
+  void WriteValueLine(Registry& registry, bool opened, const std::string& name) {
+    text_ += NamePart(name);
+    text_ += "=";
+    text_ += FormatValueData(opened ? registry.ReadRaw(name) : std::nullopt);
+    text_ += kLineEnd;
+  }
+
+  RegistryBackend& backend_;
+  RootKey root_;
+  const std::string& valueName_;
+  ExportScope scope_;
+  std::string text_;
+};
+
+}  // namespace
+
+std::string EscapeBackslashes(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c == '\\')
+      out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+std::string EscapeQuotes(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c == '"')
+      out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+std::string FormatHexData(std::string_view prefix, std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string out(prefix);
+  out.reserve(prefix.size() + bytes.size() * 3 + bytes.size() / 25 * 3);
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    out += kDigits[b >> 4];
+    out += kDigits[b & 0xF];
+    if (i + 1 == bytes.size())
+      break;
+    out += ',';
+    if (i > 0 && i % 25 == 0) {
+      out += '\\';
+      out += kLineEnd;
+    }
+  }
+  return out;
+}
+
+std::string FormatValueData(const std::optional<RegValue>& value) {
+  if (!value)
+    return "\"\"";
+  const std::string& data = value->data;
+  switch (value->type) {
+    case kRegSz:
+      if (QuotedFormKeepsString(data)) {
+        return "\"" + EscapeText(std::string_view(data).substr(0, data.find('\0'))) + "\"";
+      }
+      return FormatHexData(HexTypePrefix(kRegSz), data);
+    case kRegDword:
+      if (data.size() == 4) {
+        uint32_t number = 0;
+        for (int i = 3; i >= 0; --i) {
+          number = (number << 8) | static_cast<unsigned char>(data[static_cast<size_t>(i)]);
+        }
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, "dword:%08X", static_cast<unsigned>(number));
+        return buffer;
+      }
+      // An integer stored with another length keeps its bytes.
+      return FormatHexData(HexTypePrefix(kRegDword), data);
+    case kRegBinary:
+      return FormatHexData("hex:", data);
+    default:
+      return FormatHexData(HexTypePrefix(value->type), data);
+  }
+}
+
+std::optional<std::string> FormatRegistryItem(RegistryBackend& backend, RootKey root,
+                                              std::string keyPath, const std::string& valueName,
+                                              ExportScope scope) {
+  if (!keyPath.empty() && keyPath.back() == '\\')
+    keyPath.pop_back();
+  ItemWriter writer(backend, root, valueName, scope);
+  if (!writer.WriteKeyBlock(keyPath, 0))
+    return std::nullopt;
+  return writer.Text();
+}
+
+bool ExportRegistryItem(FileSystem& files, RegistryBackend& backend, const std::string& filePath,
+                        RootKey root, std::string keyPath, const std::string& valueName,
+                        ExportScope scope) {
+  // The item is read whole before the file is touched, so an item that cannot be
+  // written leaves the file as it was.
+  const auto item = FormatRegistryItem(backend, root, std::move(keyPath), valueName, scope);
+  if (!item)
+    return false;
+
+  FilePtr file = files.OpenFile(filePath, "ab");
+  if (!file)
+    throw BackupError("Cannot open " + filePath);
+  std::string text;
+  if (std::fseek(file.get(), 0, SEEK_END) != 0)
+    throw BackupError("Cannot write " + filePath);
+  if (std::ftell(file.get()) == 0)
+    text = std::string(kHeader) + kLineEnd;
+  text += *item;
+  const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+  const bool closed = std::fclose(file.release()) == 0;
+  if (!written || !closed)
+    throw BackupError("Cannot write " + filePath);
+  return true;
+}
+
+}  // namespace kelvane

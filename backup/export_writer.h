@@ -1,0 +1,50 @@
+// The backup file writer: appends registry keys (with everything below them) and
+// single values to a text file in the registry editor's version-4 export format, so
+// that "Regedit /s" puts back exactly what a repair deleted.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace kelvane {
+
+// The backup file could not be opened, written or closed.
+class BackupError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class ExportScope { kSingleValue, kWholeKey };
+
+// Appends one item to the backup file: the whole key `keyPath` below `root`, or the
+// single value `valueName` of that key (empty name: the default value). The file gets
+// the "REGEDIT4" header when it is new or empty.
+// Returns false, writing nothing, when a key or value name of the item holds a line
+// break: no export line can carry it, so the item cannot be backed up.
+// A file that cannot be opened, written or closed raises BackupError.
+bool ExportRegistryItem(FileSystem& files, RegistryBackend& backend, const std::string& filePath,
+                        RootKey root, std::string keyPath, const std::string& valueName,
+                        ExportScope scope);
+
+// The text of one item as ExportRegistryItem appends it (without the header), or
+// nothing when the item cannot be written.
+std::optional<std::string> FormatRegistryItem(RegistryBackend& backend, RootKey root,
+                                              std::string keyPath, const std::string& valueName,
+                                              ExportScope scope);
+
+// The data part of a value line for a value as stored ("dword:0000001A", "hex:01,AB",
+// "\"text\"", "hex(7):61,00,00"); `""` for a missing value.
+std::string FormatValueData(const std::optional<RegValue>& value);
+
+// "hex:" or "hex(N):" and the bytes, 25 to a continued line after the first 26.
+std::string FormatHexData(std::string_view prefix, std::string_view bytes);
+
+// Every "\" doubled.
+std::string EscapeBackslashes(std::string_view text);
+// Every double quote preceded by "\".
+std::string EscapeQuotes(std::string_view text);
+
+}  // namespace kelvane

@@ -1,0 +1,145 @@
+#include "backup/repair.h"
+
+#include <exception>
+
+#include "app/version_code.h"
+#include "backup/export_writer.h"
+
+namespace kelvane {
+
+namespace {
+
+constexpr uint32_t kWindowsXp = 9;
+
+// A path of separators only names the root itself, which a repair never removes.
+bool NamesRoot(const std::string& path) {
+  return path.find_first_not_of('\\') == std::string::npos;
+}
+
+}  // namespace
+
+std::string MakeBackupFileName(const std::string& folder, SystemInfo& system) {
+  const LocalTime now = system.Now();
+  std::string path = folder;
+  if (path.empty() || path.back() != '\\')
+    path += '\\';
+  return path + "Backup" + std::to_string(now.year) + FormatTwoDigits(now.month) +
+         FormatTwoDigits(now.day) + FormatTwoDigits(now.hour) + FormatTwoDigits(now.minute) +
+         FormatTwoDigits(now.second) + ".reg";
+}
+
+ItemResult RegistryRepairer::DeleteRegistryKey(const std::string& rootName,
+                                               const std::string& path) {
+  const auto root = RootFromName(rootName);
+  if (!root || NamesRoot(path))
+    return ItemResult::kNotDeleted;
+  Registry registry(platform_.registry);
+  registry.SetRoot(*root);
+  if (!registry.KeyExists("\\" + path))
+    return ItemResult::kNotDeleted;
+  if (!ExportRegistryItem(platform_.files, platform_.registry, backupFile_, *root, path, "",
+                          ExportScope::kWholeKey)) {
+    return ItemResult::kCannotBackUp;
+  }
+  return registry.DeleteKey("\\" + path) ? ItemResult::kDeleted : ItemResult::kNotDeleted;
+}
+
+ItemResult RegistryRepairer::DeleteRegistryValue(const std::string& rootName,
+                                                 const std::string& path, const std::string& name) {
+  const auto root = RootFromName(rootName);
+  if (!root)
+    return ItemResult::kNotDeleted;
+  Registry registry(platform_.registry);
+  registry.SetRoot(*root);
+  if (!registry.OpenKey("\\" + path, false) || !registry.ValueExists(name)) {
+    return ItemResult::kNotDeleted;
+  }
+  if (!ExportRegistryItem(platform_.files, platform_.registry, backupFile_, *root, path, name,
+                          ExportScope::kSingleValue)) {
+    return ItemResult::kCannotBackUp;
+  }
+  return registry.DeleteValue(name) ? ItemResult::kDeleted : ItemResult::kNotDeleted;
+}
+
+bool RegistryRepairer::RepairRow(const IssueRow& row) {
+  const size_t slash = row.key.find('\\');
+  if (slash == std::string::npos)
+    return false;
+  const std::string rootName = row.key.substr(0, slash);
+  const std::string path = row.key.substr(slash + 1);
+  ItemResult result = ItemResult::kNotDeleted;
+  switch (row.kind) {
+    case RowKind::kKey:
+      result = DeleteRegistryKey(rootName, path);
+      break;
+    case RowKind::kValueInPath: {
+      const size_t last = path.rfind('\\');
+      if (last == std::string::npos) {
+        result = DeleteRegistryValue(rootName, "", path);
+      } else {
+        result = DeleteRegistryValue(rootName, path.substr(0, last), path.substr(last + 1));
+      }
+      break;
+    }
+    case RowKind::kValueNamed:
+      result = DeleteRegistryValue(rootName, path, row.value);
+      break;
+    case RowKind::kSubkeyNamed:
+      // Without a subkey name the path would name the parent key itself.
+      if (!row.value.empty())
+        result = DeleteRegistryKey(rootName, path + "\\" + row.value);
+      break;
+    case RowKind::kShortcutFile:
+      // Only an existing file: the shell's delete would also take a folder or a pattern.
+      if (platform_.files.FileExists(row.key))
+        platform_.files.DeleteFileSilently(row.key);
+      break;
+    case RowKind::kDefaultValue:
+      result = DeleteRegistryValue(rootName, path, "");
+      break;
+  }
+  return result != ItemResult::kCannotBackUp;
+}
+
+RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
+                               const TOptionsSetting& settings, RepairPrompts& prompts) {
+  RepairOutcome outcome;
+  try {
+    const std::string& folder = settings.OutputDirectory;
+    if (!platform.files.FolderExists(folder)) {
+      if (!prompts.ConfirmCreateBackupFolder(folder))
+        return outcome;
+      if (!platform.files.CreateFolders(folder)) {
+        throw BackupError("Cannot create " + folder);
+      }
+    }
+    if (results.Count() == 0)
+      return outcome;
+    if (settings.RestorePoint && GetWindowsVersionCode(platform.system) == kWindowsXp &&
+        !prompts.MakeRestorePoint()) {
+      return outcome;
+    }
+    RegistryRepairer repairer(platform, MakeBackupFileName(folder, platform.system));
+    outcome.backupFile = repairer.BackupFile();
+    for (size_t i = results.Count(); i-- > 0;) {
+      const IssueRow row = results.Row(i);
+      if (!row.ticked)
+        continue;
+      ++outcome.repairedCount;
+      if (repairer.RepairRow(row))
+        results.Remove(i);
+    }
+    outcome.finished = true;
+  } catch (const std::exception& e) {
+    outcome.error = e.what();
+    return outcome;
+  } catch (...) {
+    outcome.error = "unknown error";
+    return outcome;
+  }
+  if (settings.ShowHint)
+    prompts.ShowRepairHint(outcome.repairedCount);
+  return outcome;
+}
+
+}  // namespace kelvane

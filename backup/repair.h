@@ -1,0 +1,71 @@
+// The repair of the ticked rows: from the last row to the first, each row's registry
+// key or value is appended to the repair's backup file and then deleted; shortcut
+// files are deleted without backup; each processed row leaves the list. The window
+// answers the questions through RepairPrompts.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "app/results_model.h"
+#include "app/settings.h"
+#include "platform/platform.h"
+
+namespace kelvane {
+
+// What the repair asks of the user.
+class RepairPrompts {
+ public:
+  virtual ~RepairPrompts() = default;
+  // The backup folder does not exist: true to create it.
+  virtual bool ConfirmCreateBackupFolder(const std::string& folder) = 0;
+  // Creates a system restore point; false when the user cancelled the repair.
+  virtual bool MakeRestorePoint() = 0;
+  virtual void ShowRepairHint(size_t repairedCount) = 0;
+};
+
+// "<folder>\Backup<yyyymmddhhmmss>.reg" from the current local date and time.
+std::string MakeBackupFileName(const std::string& folder, SystemInfo& system);
+
+enum class ItemResult {
+  kDeleted,
+  kNotDeleted,    // missing, unknown root, or the delete failed: nothing was written
+  kCannotBackUp,  // a name of the item cannot be written to the backup: left alone
+};
+
+// Backs up and deletes registry items, all into one backup file.
+class RegistryRepairer {
+ public:
+  RegistryRepairer(Platform& platform, std::string backupFile)
+      : platform_(platform), backupFile_(std::move(backupFile)) {}
+
+  // The key with its whole subtree. BackupError when the backup cannot be written;
+  // the key is then not deleted.
+  ItemResult DeleteRegistryKey(const std::string& rootName, const std::string& path);
+  // One value (empty name: the default value).
+  ItemResult DeleteRegistryValue(const std::string& rootName, const std::string& path,
+                                 const std::string& name);
+  // Removes what the row denotes; true when the row leaves the list.
+  bool RepairRow(const IssueRow& row);
+
+  const std::string& BackupFile() const { return backupFile_; }
+
+ private:
+  Platform& platform_;
+  std::string backupFile_;
+};
+
+struct RepairOutcome {
+  size_t repairedCount = 0;  // ticked rows visited
+  std::string backupFile;    // set once the repair reached the rows
+  bool finished = false;     // every ticked row was visited
+  std::string error;         // what ended the repair early, empty otherwise
+};
+
+// The whole repair command over the rows of `results`: the backup folder check, the
+// restore point, the rows from last to first, the hint. Any error ends it at once
+// (reported in the outcome); rows processed before stay removed, the rest stay.
+RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
+                               const TOptionsSetting& settings, RepairPrompts& prompts);
+
+}  // namespace kelvane

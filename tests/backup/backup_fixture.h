@@ -1,0 +1,138 @@
+// Helpers of the backup and repair tests: a whole subtree of the registry as plain
+// data, reading a backup file, and importing one with the registry editor under Wine.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "test_env.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace kelvane::test {
+
+// Every key below a path (the path itself as ""), with its values exactly as stored.
+using KeyDump = std::map<std::string, std::map<std::string, RegValue>>;
+
+inline void DumpInto(RegistryBackend& backend, RootKey root, const std::string& base,
+                     const std::string& rel, KeyDump& dump) {
+  Registry registry(backend, KeyAccess::kRead);
+  registry.SetRoot(root);
+  if (!registry.OpenKey("\\" + base + (rel.empty() ? "" : "\\" + rel), false))
+    return;
+  auto& values = dump[rel];
+  for (const std::string& name : registry.GetValueNames()) {
+    if (auto value = registry.ReadRaw(name))
+      values[name] = *value;
+  }
+  for (const std::string& name : registry.GetKeyNames()) {
+    DumpInto(backend, root, base, rel.empty() ? name : rel + "\\" + name, dump);
+  }
+}
+
+inline KeyDump Dump(RegistryBackend& backend, RootKey root, const std::string& path) {
+  KeyDump dump;
+  DumpInto(backend, root, path, "", dump);
+  return dump;
+}
+
+inline std::string ReadWholeFile(FileSystem& files, const std::string& path) {
+  FilePtr file = files.OpenFile(path, "rb");
+  if (!file)
+    return "<missing>";
+  std::string text;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+    text.append(buffer, n);
+  return text;
+}
+
+// The lines of a file with CR LF line ends; a stray LF or CR shows up as "<LF>"/"<CR>".
+inline std::vector<std::string> CrLfLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find("\r\n", start);
+    if (end == std::string::npos)
+      end = text.size();
+    std::string line = text.substr(start, end - start);
+    for (size_t p; (p = line.find('\n')) != std::string::npos;)
+      line.replace(p, 1, "<LF>");
+    for (size_t p; (p = line.find('\r')) != std::string::npos;)
+      line.replace(p, 1, "<CR>");
+    lines.push_back(line);
+    start = end + 2;
+  }
+  return lines;
+}
+
+inline RegValue Typed(uint32_t type, const std::string& data) {
+  return RegValue{type, data};
+}
+
+// Bytes counting up from `first`.
+inline std::string CountingBytes(size_t count, int first = 0) {
+  std::string bytes;
+  for (size_t i = 0; i < count; ++i)
+    bytes.push_back(static_cast<char>(first + static_cast<int>(i)));
+  return bytes;
+}
+
+// Values of every type and of the contents that need care in an export file.
+inline std::vector<std::pair<std::string, RegValue>> EveryKindOfValue() {
+  return {
+      {"", Sz("default")},
+      {"Quotes", Sz("say \"hi\" \\\\server\\share\\")},
+      {"High", Sz("caf\xE9 \xFC\xA0~")},
+      {"Break", Sz("line1\r\nline2\nline3")},
+      {"AfterZero", Typed(kRegSz, std::string("ab\0cd\0", 6))},
+      {"Empty", Sz("")},
+      {"Expand", ExpandSz("%SystemRoot%\\x \xE9")},
+      {"Multi", Typed(kRegMultiSz, std::string("one\0tw\xE9\0\0", 10))},
+      {"Dword", Dword(26)},
+      {"MinusOne", Dword(0xFFFFFFFFu)},
+      {"ShortDword", Typed(kRegDword, "\x01\x02")},
+      {"Qword", Typed(kRegQword, CountingBytes(8, 0xF8))},
+      {"Bin0", Typed(kRegBinary, "")},
+      {"Bin26", Typed(kRegBinary, CountingBytes(26, 200))},
+      {"Bin27", Typed(kRegBinary, CountingBytes(27))},
+      {"Bin51", Typed(kRegBinary, CountingBytes(51, 100))},
+      {"None", Typed(kRegNone, std::string("\x01\x00\x02", 3))},
+      {"NoneEmpty", Typed(kRegNone, "")},
+      {"BigEndian", Typed(5, std::string("\x00\x00\x00\x1A", 4))},
+      {"Name \"with\" \\ marks", Sz("n")},
+      {"Tab\tand \xE9", Sz("t")},
+      {"@", Sz("at")},
+  };
+}
+
+#ifdef _WIN32
+// Runs the system registry editor's silent import on a file and waits for it.
+inline DWORD ImportWithRegedit(const std::string& file) {
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  std::string command = std::string("\"") + windows + "\\regedit.exe\" /s \"" + file + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return static_cast<DWORD>(-1);
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+#endif
+
+}  // namespace kelvane::test

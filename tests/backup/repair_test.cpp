@@ -1,0 +1,354 @@
+// The repair of the ticked rows against the in-memory registry natively and the real
+// registry and files under Wine: order, row kinds, what is kept, failing backups.
+#include <gtest/gtest.h>
+
+#include "backup/export_writer.h"
+#include "backup/repair.h"
+#include "backup_fixture.h"
+#include "test_env.h"
+
+namespace kelvane {
+namespace {
+
+using test::CrLfLines;
+using test::Dword;
+using test::ReadWholeFile;
+using test::ScratchKey;
+using test::Sz;
+
+class FixedSystem : public SystemInfo {
+ public:
+  std::optional<VersionRecord> version = VersionRecord{2, 5, 0};
+  LocalTime now{2007, 3, 15, 9, 30, 5};
+  std::optional<VersionRecord> Version() override { return version; }
+  LocalTime Now() override { return now; }
+};
+
+// Passes everything through; appends fail once `appendsLeft` is used up.
+class FailingFiles : public FileSystem {
+ public:
+  explicit FailingFiles(FileSystem& inner) : inner_(inner) {}
+  int appendsLeft = 1000;
+  bool FileExists(const std::string& p) override { return inner_.FileExists(p); }
+  bool FolderExists(const std::string& p) override { return inner_.FolderExists(p); }
+  std::vector<FileEntry> ListFolder(const std::string& f) override { return inner_.ListFolder(f); }
+  DriveType GetDriveType(const std::string& r) override { return inner_.GetDriveType(r); }
+  std::optional<std::string> ExpandEnvironment(const std::string& t) override {
+    return inner_.ExpandEnvironment(t);
+  }
+  bool CreateFolders(const std::string& p) override { return inner_.CreateFolders(p); }
+  bool DeleteFileSilently(const std::string& p) override { return inner_.DeleteFileSilently(p); }
+  FilePtr OpenFile(const std::string& path, const char* mode) override {
+    if (std::string(mode).find('a') != std::string::npos && appendsLeft-- <= 0)
+      return nullptr;
+    return inner_.OpenFile(path, mode);
+  }
+
+ private:
+  FileSystem& inner_;
+};
+
+class ScriptedPrompts : public RepairPrompts {
+ public:
+  bool createFolder = true;
+  bool restorePoint = true;
+  std::vector<std::string> log;
+  bool ConfirmCreateBackupFolder(const std::string& folder) override {
+    log.push_back("folder " + folder);
+    return createFolder;
+  }
+  bool MakeRestorePoint() override {
+    log.push_back("restore point");
+    return restorePoint;
+  }
+  void ShowRepairHint(size_t count) override { log.push_back("hint " + std::to_string(count)); }
+};
+
+class RepairTest : public ::testing::Test {
+ protected:
+  test::TestEnv env;
+  ScratchKey scratch{env.Registry()};
+  FixedSystem system;
+  FailingFiles files{env.Files()};
+  Platform base = env.Get();
+  Platform platform{base.registry, files, base.shell, system, base.profile, base.processes};
+  ScriptedPrompts prompts;
+  ResultsModel results;
+  TOptionsSetting settings;
+  std::string backupFile;
+
+  void SetUp() override {
+    settings.OutputDirectory = env.TempDir() + "\\Backup";
+    settings.ShowHint = true;
+    env.MakeFolder(settings.OutputDirectory);
+    backupFile = settings.OutputDirectory + "\\Backup20070315093005.reg";
+  }
+  std::string Key(const std::string& sub) const { return scratch.FullPath() + "\\" + sub; }
+  void Put(const std::string& sub, const std::string& name, const RegValue& value) {
+    test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path() + "\\" + sub, name, value);
+  }
+  void AddRow(const std::string& key, const std::string& value, RowKind kind, bool ticked = true) {
+    results.Append(IssueRow{"problem", key, value, kind, ticked});
+  }
+  bool KeyExists(const std::string& sub) {
+    Registry r(env.Registry());
+    r.SetRoot(RootKey::kCurrentUser);
+    return r.KeyExists("\\" + scratch.Path() + "\\" + sub);
+  }
+  bool ValueExists(const std::string& sub, const std::string& name) {
+    Registry r(env.Registry());
+    r.SetRoot(RootKey::kCurrentUser);
+    return r.OpenKey("\\" + scratch.Path() + "\\" + sub, false) && r.ValueExists(name);
+  }
+  std::vector<std::string> RemainingKeys() {
+    std::vector<std::string> keys;
+    for (const IssueRow& row : results.Rows())
+      keys.push_back(row.key + "|" + row.value);
+    return keys;
+  }
+  RepairOutcome Run() { return RepairTickedRows(platform, results, settings, prompts); }
+};
+
+TEST(BackupFileName, FolderBackupStampAndExtension) {
+  struct Case {
+    std::string folder;
+    LocalTime now;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"C:\\Tools\\Backup", {2007, 3, 15, 9, 30, 5}, "C:\\Tools\\Backup\\Backup20070315093005.reg"},
+      {"C:\\Tools\\Backup\\",
+       {2026, 12, 31, 23, 59, 59},
+       "C:\\Tools\\Backup\\Backup20261231235959.reg"},
+      {"D:\\", {2000, 1, 1, 0, 0, 0}, "D:\\Backup20000101000000.reg"},
+  };
+  for (const Case& c : cases) {
+    FixedSystem system;
+    system.now = c.now;
+    EXPECT_EQ(MakeBackupFileName(c.folder, system), c.expected) << c.folder;
+  }
+}
+
+TEST_F(RepairTest, TickedRowsAreBackedUpAndRemovedLastFirstByKind) {
+  Put("KeyA", "v", Sz("a"));
+  Put("KeyA\\Inner", "w", Dword(1));
+  Put("Vals", "InPath", Sz("1"));
+  Put("Vals", "Named", Sz("2"));
+  Put("Vals", "", Sz("default"));
+  Put("Vals", "bad\nname", Sz("3"));
+  Put("Parent\\Child", "c", Sz("4"));
+  Put("Dflt", "", Sz("d"));
+  Put("Dflt", "other", Sz("stays"));
+  Put("Keep", "k", Sz("5"));
+  const std::string shortcut = env.TempDir() + "\\Stale.lnk";
+  env.WriteFile(shortcut, "link");
+
+  AddRow(Key("KeyA"), "", RowKind::kKey);                           // 0
+  AddRow(Key("Vals\\InPath"), "", RowKind::kValueInPath);           // 1
+  AddRow(Key("Vals"), "Named", RowKind::kValueNamed);               // 2
+  AddRow(Key("Parent"), "Child", RowKind::kSubkeyNamed);            // 3
+  AddRow(shortcut, "", RowKind::kShortcutFile);                     // 4
+  AddRow(Key("Vals"), "", RowKind::kDefaultValue);                  // 5
+  AddRow(Key("Dflt\\"), "", RowKind::kValueInPath);                 // 6
+  AddRow(Key("Keep"), "", RowKind::kKey, false);                    // 7: not ticked
+  AddRow("NoBackslash", "", RowKind::kKey);                         // 8: stays
+  AddRow("HKCU\\" + scratch.Path() + "\\Keep", "", RowKind::kKey);  // 9: unknown root
+  AddRow(Key("Missing"), "", RowKind::kKey);                        // 10: gone meanwhile
+  AddRow("HKEY_CURRENT_USER\\", "", RowKind::kKey);                 // 11: a whole root
+  AddRow(Key("Vals"), "bad\nname", RowKind::kValueNamed);           // 12: cannot be backed up
+  AddRow(Key("Parent"), "", RowKind::kSubkeyNamed);                 // 13: no subkey name
+
+  const RepairOutcome outcome = Run();
+  EXPECT_TRUE(outcome.finished);
+  EXPECT_EQ(outcome.error, "");
+  EXPECT_EQ(outcome.repairedCount, 13u);
+  EXPECT_EQ(outcome.backupFile, backupFile);
+  EXPECT_EQ(prompts.log, (std::vector<std::string>{"hint 13"}));
+  EXPECT_EQ(RemainingKeys(), (std::vector<std::string>{Key("Keep") + "|", "NoBackslash|",
+                                                       Key("Vals") + "|bad\nname"}));
+
+  EXPECT_FALSE(KeyExists("KeyA"));
+  EXPECT_FALSE(ValueExists("Vals", "InPath"));
+  EXPECT_FALSE(ValueExists("Vals", "Named"));
+  EXPECT_FALSE(ValueExists("Vals", ""));
+  EXPECT_TRUE(ValueExists("Vals", "bad\nname"));
+  EXPECT_FALSE(KeyExists("Parent\\Child"));
+  EXPECT_TRUE(KeyExists("Parent"));
+  EXPECT_FALSE(ValueExists("Dflt", ""));
+  EXPECT_TRUE(ValueExists("Dflt", "other"));
+  EXPECT_TRUE(KeyExists("Keep"));
+  EXPECT_TRUE(KeyExists(""));
+  EXPECT_FALSE(env.Files().FileExists(shortcut));
+
+  const std::string k = "[" + scratch.FullPath();
+  EXPECT_EQ(
+      CrLfLines(ReadWholeFile(env.Files(), backupFile)),
+      (std::vector<std::string>{"REGEDIT4",                                              //
+                                "",         k + "\\Dflt]",          "@=\"d\"",           // row 6
+                                "",         k + "\\Vals]",          "@=\"default\"",     // row 5
+                                "",         k + "\\Parent\\Child]", "\"c\"=\"4\"",       // row 3
+                                "",         k + "\\Vals]",          "\"Named\"=\"2\"",   // row 2
+                                "",         k + "\\Vals]",          "\"InPath\"=\"1\"",  // row 1
+                                "",         k + "\\KeyA]",          "\"v\"=\"a\"",       // row 0
+                                "",         k + "\\KeyA\\Inner]",   "\"w\"=dword:00000001"}));
+}
+
+TEST_F(RepairTest, NothingTickedWritesNoFileAndTheHintShowsZero) {
+  Put("A", "v", Sz("1"));
+  AddRow(Key("A"), "", RowKind::kKey, false);
+  const RepairOutcome outcome = Run();
+  EXPECT_TRUE(outcome.finished);
+  EXPECT_EQ(outcome.repairedCount, 0u);
+  EXPECT_EQ(prompts.log, (std::vector<std::string>{"hint 0"}));
+  EXPECT_EQ(results.Count(), 1u);
+  EXPECT_FALSE(env.Files().FileExists(backupFile));
+  EXPECT_TRUE(KeyExists("A"));
+}
+
+TEST_F(RepairTest, MissingBackupFolderIsCreatedOnlyWhenTheUserAgrees) {
+  struct Case {
+    std::string folder;
+    bool answer;
+    bool expectFolder;
+    size_t expectRows;
+    bool expectError;
+  };
+  const Case cases[] = {
+      {env.TempDir() + "\\No\\Backup", false, false, 1, false},
+      {env.TempDir() + "\\Yes\\Deep\\Backup", true, true, 0, false},
+      {"Q:\\NoSuchDrive\\Backup", true, false, 1, true},
+  };
+  for (const Case& c : cases) {
+    Put("A", "v", Sz("1"));
+    results.Clear();
+    AddRow(Key("A"), "", RowKind::kKey);
+    prompts.log.clear();
+    prompts.createFolder = c.answer;
+    settings.OutputDirectory = c.folder;
+    const RepairOutcome outcome = Run();
+    EXPECT_EQ(prompts.log.front(), "folder " + c.folder);
+    EXPECT_EQ(env.Files().FolderExists(c.folder), c.expectFolder) << c.folder;
+    EXPECT_EQ(results.Count(), c.expectRows) << c.folder;
+    EXPECT_EQ(KeyExists("A"), c.expectRows == 1) << c.folder;
+    EXPECT_EQ(outcome.error, c.expectError ? "Cannot create " + c.folder : "") << c.folder;
+    EXPECT_EQ(prompts.log.size(), c.expectFolder ? 2u : 1u) << "hint only after a repair";
+  }
+}
+
+TEST_F(RepairTest, RestorePointOnlyOnWindowsXpWithTheOptionAndCancelKeepsEverything) {
+  struct Case {
+    bool option;
+    VersionRecord version;
+    bool answer;
+    std::vector<std::string> expectLog;
+    bool expectDeleted;
+  };
+  const Case cases[] = {
+      {true, {2, 5, 1}, true, {"restore point", "hint 1"}, true},
+      {true, {2, 5, 1}, false, {"restore point"}, false},
+      {false, {2, 5, 1}, true, {"hint 1"}, true},
+      {true, {2, 5, 0}, true, {"hint 1"}, true},   // Windows 2000
+      {true, {2, 5, 2}, true, {"hint 1"}, true},   // Server 2003
+      {true, {1, 4, 10}, true, {"hint 1"}, true},  // Windows 98
+  };
+  for (const Case& c : cases) {
+    Put("A", "v", Sz("1"));
+    results.Clear();
+    AddRow(Key("A"), "", RowKind::kKey);
+    prompts.log.clear();
+    prompts.restorePoint = c.answer;
+    settings.RestorePoint = c.option;
+    system.version = c.version;
+    Run();
+    EXPECT_EQ(prompts.log, c.expectLog);
+    EXPECT_EQ(KeyExists("A"), !c.expectDeleted);
+    EXPECT_EQ(results.Count(), c.expectDeleted ? 0u : 1u);
+  }
+}
+
+TEST_F(RepairTest, NoRowsMeansNoRestorePointAndNoHint) {
+  settings.RestorePoint = true;
+  system.version = VersionRecord{2, 5, 1};
+  const RepairOutcome outcome = Run();
+  EXPECT_TRUE(prompts.log.empty());
+  EXPECT_FALSE(outcome.finished);
+}
+
+TEST_F(RepairTest, FailingBackupWriteStopsBeforeThatItemsDeletion) {
+  for (const char* sub : {"A", "B", "C"})
+    Put(sub, "v", Sz(sub));
+  AddRow(Key("A"), "", RowKind::kKey);
+  AddRow(Key("B"), "", RowKind::kKey);
+  AddRow(Key("C"), "", RowKind::kKey);
+  files.appendsLeft = 1;  // C is backed up, B's backup cannot be opened
+  const RepairOutcome outcome = Run();
+  EXPECT_FALSE(outcome.finished);
+  EXPECT_NE(outcome.error, "");
+  EXPECT_EQ(outcome.repairedCount, 2u);
+  EXPECT_TRUE(prompts.log.empty()) << "no hint after a failed repair";
+  EXPECT_FALSE(KeyExists("C"));
+  EXPECT_TRUE(KeyExists("B"));
+  EXPECT_TRUE(KeyExists("A"));
+  EXPECT_EQ(RemainingKeys(), (std::vector<std::string>{Key("A") + "|", Key("B") + "|"}));
+  const auto lines = CrLfLines(ReadWholeFile(env.Files(), backupFile));
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[2], "[" + Key("C") + "]");
+}
+
+TEST_F(RepairTest, UnwritableBackupFileStopsAfterTheRowsThatNeedNoBackup) {
+  // A folder where the backup file should be: the file system refuses to open it.
+  env.MakeFolder(backupFile);
+  Put("A", "v", Sz("a"));
+  Put("B", "v", Sz("b"));
+  const std::string shortcut = env.TempDir() + "\\Stale.lnk";
+  env.WriteFile(shortcut, "link");
+  AddRow(Key("A"), "", RowKind::kKey);
+  AddRow(Key("B"), "v", RowKind::kValueNamed);
+  AddRow(shortcut, "", RowKind::kShortcutFile);
+  AddRow(Key("Missing"), "", RowKind::kKey);
+  const RepairOutcome outcome = Run();
+  EXPECT_FALSE(outcome.finished);
+  EXPECT_EQ(outcome.repairedCount, 3u);
+  EXPECT_FALSE(env.Files().FileExists(shortcut));
+  EXPECT_TRUE(ValueExists("B", "v"));
+  EXPECT_TRUE(KeyExists("A"));
+  EXPECT_EQ(RemainingKeys(), (std::vector<std::string>{Key("A") + "|", Key("B") + "|v"}));
+}
+
+#ifdef _WIN32
+// A repair of every kind of value, undone by importing its backup with regedit /s.
+TEST_F(RepairTest, RegeditImportOfTheBackupUndoesTheRepair) {
+  const auto values = test::EveryKindOfValue();
+  for (const auto& [name, value] : values) {
+    Put("Whole", name, value);
+    Put("Whole\\Sub \xE9", name, value);
+    Put("Single", name, value);
+  }
+  Put("Whole\\Empty\\Leaf", "", Sz("x"));
+  Put("Single\\Stays", "", Sz("y"));
+  const auto before = test::Dump(env.Registry(), RootKey::kCurrentUser, scratch.Path());
+
+  AddRow(Key("Whole"), "", RowKind::kKey);
+  for (const auto& [name, value] : values) {
+    if (name.empty()) {
+      AddRow(Key("Single"), "", RowKind::kDefaultValue);
+    } else if (name.find('\\') == std::string::npos) {
+      AddRow(Key("Single\\" + name), "", RowKind::kValueInPath);
+    } else {
+      AddRow(Key("Single"), name, RowKind::kValueNamed);
+    }
+  }
+  const RepairOutcome outcome = Run();
+  ASSERT_TRUE(outcome.finished) << outcome.error;
+  EXPECT_EQ(results.Count(), 0u);
+  EXPECT_FALSE(KeyExists("Whole"));
+  EXPECT_EQ(test::Dump(env.Registry(), RootKey::kCurrentUser, scratch.Path() + "\\Single"),
+            (test::KeyDump{{"", {}}, {"Stays", {{"", Sz("y")}}}}));
+
+  ASSERT_EQ(test::ImportWithRegedit(backupFile), 0u);
+  EXPECT_EQ(test::Dump(env.Registry(), RootKey::kCurrentUser, scratch.Path()), before);
+}
+#endif
+
+}  // namespace
+}  // namespace kelvane
