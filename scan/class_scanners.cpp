@@ -1,0 +1,106 @@
+// Class registrations: file classes that hold nothing, per-user extension records
+// without a class, and class-identifier keys whose server file is missing.
+#include "scan/path_check.h"
+#include "scan/scanners.h"
+
+namespace kelvane {
+
+namespace {
+
+constexpr const char* kExtensionProblem = "Unused File Extension";
+constexpr const char* kClassesKey = "Software\\Classes";
+constexpr const char* kFileExtsKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
+// Registry keys nest at most 512 levels; the class walk never goes deeper.
+constexpr int kMaxDepth = 512;
+
+bool IsText(Registry& registry, const std::string& name) {
+  const DataType type = registry.GetDataType(name);
+  return type == DataType::kString || type == DataType::kExpandString;
+}
+
+// Class keys with no subkeys whose only value is an empty default value.
+void ScanEmptyClasses(ScanContext& context) {
+  Registry registry = context.NewRegistry(RootKey::kLocalMachine);
+  if (!registry.OpenKey(kClassesKey, false))
+    return;
+  const std::string base = std::string(kClassesKey) + "\\";
+  for (const std::string& name : registry.GetKeyNames()) {
+    context.ShowScanKey(base + name);
+    if (!registry.OpenKey("\\" + base + name, false))
+      continue;
+    const auto info = registry.GetKeyInfo();
+    if (!info || !IsText(registry, ""))
+      continue;
+    const bool empty =
+        info->subkeyCount == 0 &&
+        (info->valueCount == 0 || (info->valueCount == 1 && registry.ReadString("").empty()));
+    if (empty) {
+      context.AddIssueRow(kExtensionProblem, std::string("HKEY_LOCAL_MACHINE\\") + kClassesKey,
+                          name, RowKind::kSubkeyNamed);
+    }
+  }
+}
+
+// Extensions the user opened once whose class is gone.
+void ScanUserExtensions(ScanContext& context) {
+  Registry registry = context.NewRegistry(RootKey::kCurrentUser);
+  if (!registry.OpenKey(kFileExtsKey, false))
+    return;
+  for (const std::string& name : registry.GetKeyNames()) {
+    context.ShowScanKey(std::string(kFileExtsKey) + "\\" + name);
+    if (ClassKeyExists(context, RootKey::kClassesRoot, name))
+      continue;
+    context.AddIssueRow(kExtensionProblem, std::string("HKEY_CURRENT_USER\\") + kFileExtsKey, name,
+                        RowKind::kSubkeyNamed);
+  }
+}
+
+void WalkClassKey(ScanContext& context, RootKey root, const std::string& rootText,
+                  const std::string& base, const std::string& subName, int depth) {
+  if (depth > kMaxDepth)
+    return;
+  const std::string path = base + subName;
+  Registry registry = context.NewRegistry(root);
+  if (!registry.OpenKey(path, false))
+    return;
+  context.ShowScanKey(path);
+  if (IsText(registry, "")) {
+    const std::string server = registry.ReadString("");
+    if (IsPathMissing(context.Files(), server, "", false, context.AllowedDrives())) {
+      context.AddIssueRow("Custom Controls Issue", rootText + "\\" + path, server, RowKind::kKey);
+    }
+  }
+  // This key stays open while its subkeys are walked: one open key per level.
+  for (const std::string& name : registry.GetKeyNames()) {
+    WalkClassKey(context, root, rootText, path + "\\", name, depth + 1);
+  }
+}
+
+}  // namespace
+
+void ScanFileExtensions(ScanContext& context) {
+  context.SetStatusText("Scanning File Extensions...");
+  ScanEmptyClasses(context);
+  ScanUserExtensions(context);
+}
+
+bool ClassKeyExists(ScanContext& context, RootKey root, const std::string& keyPath) {
+  Registry registry = context.NewRegistry(root, KeyAccess::kRead);
+  return registry.OpenKey(keyPath, false);
+}
+
+void ScanCustomControls(ScanContext& context) {
+  context.SetStatusText("Scanning Custom Controls...");
+  ScanClassKey(context, "HKEY_CLASSES_ROOT", "CLSID", "");
+}
+
+void ScanClassKey(ScanContext& context, const std::string& rootName, const std::string& base,
+                  const std::string& subName) {
+  const auto root = RootFromName(rootName);
+  if (!root)
+    return;
+  WalkClassKey(context, *root, UpperAscii(rootName), base, subName, 0);
+}
+
+}  // namespace kelvane

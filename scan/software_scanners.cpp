@@ -1,0 +1,148 @@
+// Entries under HKEY_LOCAL_MACHINE that name files: program paths under App Paths,
+// registered fonts, help files and shared libraries.
+#include "app/version_code.h"
+#include "scan/path_check.h"
+#include "scan/scanners.h"
+
+namespace kelvane {
+
+namespace {
+
+constexpr const char* kAppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+constexpr const char* kFonts9xKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Fonts";
+constexpr const char* kFontsNtKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+constexpr const char* kHelpKeys[] = {"Software\\Microsoft\\Windows\\Help",
+                                     "Software\\Microsoft\\Windows\\Html Help"};
+constexpr const char* kSharedDllsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
+
+bool IsText(Registry& registry, const std::string& name) {
+  const DataType type = registry.GetDataType(name);
+  return type == DataType::kString || type == DataType::kExpandString;
+}
+
+// Names of the files (not folders) in the folder, upper-cased, in listing order.
+std::vector<std::string> UpperFileNames(FileSystem& files, const std::string& folder) {
+  std::vector<std::string> names;
+  for (const FileEntry& entry : files.ListFolder(folder)) {
+    if (!entry.IsFolder())
+      names.push_back(UpperAscii(entry.name));
+  }
+  return names;
+}
+
+}  // namespace
+
+void ScanSoftwareLocations(ScanContext& context) {
+  context.SetStatusText("Scanning Software Locations...");
+  Registry registry = context.NewRegistry(RootKey::kLocalMachine);
+  if (!registry.OpenKey(kAppPathsKey, false))
+    return;
+  for (const std::string& name : registry.GetKeyNames()) {
+    // Only programs: names with an extension other than ".exe" are left alone.
+    if (name.find('.') != std::string::npos &&
+        (name.size() < 4 || UpperAscii(name.substr(name.size() - 4)) != ".EXE")) {
+      continue;
+    }
+    registry.CloseKey();
+    const std::string path = std::string(kAppPathsKey) + "\\" + name;
+    if (!registry.OpenKey("\\" + path, false))
+      continue;
+    context.ShowScanKey(path);
+    if (!IsText(registry, ""))
+      continue;
+    const std::string program = registry.ReadString("");
+    if (program.empty())
+      continue;
+    // The registered path counts only up to the end of the program's own name.
+    if (IsPathMissing(context.Files(), program, name, true, context.AllowedDrives())) {
+      context.AddIssueRow("Software Locations Issue", "HKEY_LOCAL_MACHINE\\" + path, program,
+                          RowKind::kKey);
+    }
+  }
+}
+
+void ScanWindowsFonts(ScanContext& context) {
+  context.SetStatusText("Scanning Windows Fonts...");
+  const std::string fontsKey =
+      IsWin9xFamily(GetWindowsVersionCode(context.System())) ? kFonts9xKey : kFontsNtKey;
+  // Without a fonts folder to look in, every font would look missing: judge none.
+  const auto folder = context.GetShell().SpecialFolder(csidl::kFonts);
+  if (!folder || folder->empty() || !context.Files().FolderExists(*folder))
+    return;
+  std::string fontsFolder = *folder;
+  if (fontsFolder.back() != '\\')
+    fontsFolder += '\\';
+  const std::vector<std::string> fontFiles = UpperFileNames(context.Files(), fontsFolder);
+
+  Registry registry = context.NewRegistry(RootKey::kLocalMachine);
+  if (!registry.OpenKey(fontsKey, false))
+    return;
+  context.ShowScanKey(fontsKey);
+  for (const std::string& name : registry.GetValueNames()) {
+    if (!IsText(registry, name))
+      continue;
+    // Fonts are registered by bare file name; anything else is never found here.
+    const std::string file = registry.ReadString(name);
+    const std::string upper = UpperAscii(file);
+    bool found = false;
+    for (const std::string& fontFile : fontFiles) {
+      if (fontFile == upper) {
+        found = true;
+        break;
+      }
+    }
+    if (!found) {
+      context.AddIssueRow("Fonts Issue", "HKEY_LOCAL_MACHINE\\" + fontsKey + "\\" + name, file,
+                          RowKind::kValueInPath);
+    }
+  }
+}
+
+void ScanHelpFiles(ScanContext& context) {
+  context.SetStatusText("Scanning Invalid Help Files...");
+  for (const char* helpKey : kHelpKeys) {
+    Registry registry = context.NewRegistry(RootKey::kLocalMachine);
+    if (!registry.OpenKey(helpKey, false))
+      continue;
+    context.ShowScanKey(helpKey);
+    for (const std::string& name : registry.GetValueNames()) {
+      // The data is the help file's folder; values of other types are not judged.
+      if (!IsText(registry, name))
+        continue;
+      std::string file = registry.ReadString(name);
+      if (!file.empty() && file.back() != '\\')
+        file += '\\';
+      file += name;
+      if (context.Files().FileExists(file))
+        continue;
+      context.AddIssueRow("Invalid Help Files",
+                          std::string("HKEY_LOCAL_MACHINE\\") + helpKey + "\\" + name, file,
+                          RowKind::kValueInPath);
+    }
+  }
+}
+
+void ScanSharedDlls(ScanContext& context) {
+  context.SetStatusText("Scanning Shared DLLs...");
+  Registry registry = context.NewRegistry(RootKey::kLocalMachine);
+  if (!registry.OpenKey(kSharedDllsKey, false))
+    return;
+  context.ShowScanKey(kSharedDllsKey);
+  for (const std::string& name : registry.GetValueNames()) {
+    // The value's name is the library's path, its data the reference count.
+    if (registry.GetDataType(name) != DataType::kInteger)
+      continue;
+    if (context.Files().FileExists(name)) {
+      const auto raw = registry.ReadRaw(name);
+      // A count too short to read cannot be judged.
+      if (!raw || raw->data.size() < 4)
+        continue;
+      if (registry.ReadInteger(name) != 0)
+        continue;
+    }
+    context.AddIssueRow("Missing Shared Dlls", std::string("HKEY_LOCAL_MACHINE\\") + kSharedDllsKey,
+                        name, RowKind::kValueNamed);
+  }
+}
+
+}  // namespace kelvane

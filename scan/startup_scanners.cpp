@@ -1,0 +1,139 @@
+// Programs started with Windows (Run keys and the entries kept for disabled startup
+// programs) and Add/Remove Programs entries that hold nothing.
+#include <cstddef>
+
+#include "scan/path_check.h"
+#include "scan/scanners.h"
+
+namespace kelvane {
+
+namespace {
+
+constexpr const char* kStartupProblem = "Missing Startup Programs";
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kRunOnceKey = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+// Where the system configuration utility keeps the startup programs it disabled.
+constexpr const char* kDisabledStartupKey =
+    "Software\\Microsoft\\Shared Tools\\MSConfig\\startupreg";
+constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+bool IsText(Registry& registry, const std::string& name) {
+  const DataType type = registry.GetDataType(name);
+  return type == DataType::kString || type == DataType::kExpandString;
+}
+
+void ScanDisabledStartup(ScanContext& context) {
+  Registry registry = context.NewRegistry(RootKey::kLocalMachine);
+  if (!registry.OpenKey(kDisabledStartupKey, false))
+    return;
+  context.ShowScanKey(kDisabledStartupKey);
+  const std::string base = std::string(kDisabledStartupKey) + "\\";
+  for (const std::string& name : registry.GetKeyNames()) {
+    if (!registry.OpenKey("\\" + base + name, false))
+      continue;
+    if (IsText(registry, "command")) {
+      const std::string command = registry.ReadString("command");
+      if (IsPathMissing(context.Files(), command, "", false, context.AllowedDrives())) {
+        context.AddIssueRow(kStartupProblem, "HKEY_LOCAL_MACHINE\\" + base + name, command,
+                            RowKind::kKey);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void ScanStartupPrograms(ScanContext& context) {
+  context.SetStatusText("Scanning Startup Programs...");
+  ScanRunKey(context, "HKEY_CURRENT_USER", kRunKey);
+  ScanRunKey(context, "HKEY_CURRENT_USER", kRunOnceKey);
+  ScanRunKey(context, "HKEY_LOCAL_MACHINE", kRunKey);
+  ScanRunKey(context, "HKEY_LOCAL_MACHINE", kRunOnceKey);
+  try {
+    ScanDisabledStartup(context);
+  } catch (const OperationCancelled&) {
+    throw;
+  } catch (...) {
+    // A failure among the disabled entries ends only that part; the rows stay.
+  }
+}
+
+void ScanRunKey(ScanContext& context, const std::string& rootName, const std::string& keyPath) {
+  const auto root = RootFromName(rootName);
+  if (!root)
+    return;
+  Registry registry = context.NewRegistry(*root);
+  if (!registry.OpenKey(keyPath, false))
+    return;
+  context.ShowScanKey(keyPath);
+  const std::string keyText = UpperAscii(rootName) + "\\" + keyPath + "\\";
+  for (const std::string& name : registry.GetValueNames()) {
+    if (!IsText(registry, name))
+      continue;
+    const std::string command = registry.ReadString(name);
+    if (IsPathMissing(context.Files(), command, "", false, context.AllowedDrives())) {
+      context.AddIssueRow(kStartupProblem, keyText + name, command, RowKind::kValueInPath);
+    }
+  }
+}
+
+void ScanAddRemovePrograms(ScanContext& context) {
+  context.SetStatusText("Scanning Add/Remove Programs...");
+  Registry registry = context.NewRegistry(RootKey::kLocalMachine);
+  if (!registry.OpenKey(kUninstallKey, false))
+    return;
+  for (const std::string& name : registry.GetKeyNames()) {
+    // Entries named by a class identifier belong to Windows Installer.
+    if (!name.empty() && name[0] == '{')
+      continue;
+    const std::string path = std::string(kUninstallKey) + "\\" + name;
+    context.ShowScanKey(path);
+    if (CountKeyEntries(context, RootKey::kLocalMachine, path, 1, true, false) < 1) {
+      context.AddIssueRow("Add/Remove Programs Issue",
+                          std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey, name,
+                          RowKind::kSubkeyNamed);
+    }
+  }
+}
+
+namespace {
+
+// Registry keys nest at most 512 levels; the count never goes deeper.
+constexpr int kMaxDepth = 512;
+
+int CountEntries(ScanContext& context, RootKey root, const std::string& keyPath, int limit,
+                 bool subkeyRule, bool emptyDefaultRule, int depth) {
+  if (depth > kMaxDepth)
+    return 0;
+  Registry registry = context.NewRegistry(root);
+  if (!registry.OpenKey(keyPath, false))
+    return 0;
+  const std::vector<std::string> values = registry.GetValueNames();
+  int result = static_cast<int>(values.size());
+  if (!emptyDefaultRule && values.size() == 1 && values[0].empty() && IsText(registry, "") &&
+      registry.ReadString("").empty()) {
+    result = 0;  // a lone empty default value is no content
+  }
+  if (limit != 0 && result >= limit)
+    return result;
+  const std::vector<std::string> subkeys = registry.GetKeyNames();
+  if (subkeyRule && limit != 0 && subkeys.size() > static_cast<size_t>(limit)) {
+    return static_cast<int>(subkeys.size());
+  }
+  for (const std::string& name : subkeys) {
+    result += CountEntries(context, root, keyPath + "\\" + name, limit, subkeyRule,
+                           emptyDefaultRule, depth + 1);
+    if (limit != 0 && result >= limit)
+      return result;
+  }
+  return result;
+}
+
+}  // namespace
+
+int CountKeyEntries(ScanContext& context, RootKey root, const std::string& keyPath, int limit,
+                    bool subkeyRule, bool emptyDefaultRule) {
+  return CountEntries(context, root, keyPath, limit, subkeyRule, emptyDefaultRule, 0);
+}
+
+}  // namespace kelvane
