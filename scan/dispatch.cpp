@@ -5,6 +5,12 @@ namespace kelvane {
 
 ScannerFn ScannerFor(int id) {
   switch (id) {
+    case 3:
+      return &ScanFilesFoldersLocalMachine;
+    case 4:
+      return &ScanFilesFoldersCurrentUser;
+    case 5:
+      return &ScanFilesFoldersUsers;
     case 6:
       return &ScanSoftwareLocations;
     case 7:
@@ -21,6 +27,24 @@ ScannerFn ScannerFor(int id) {
       return &ScanFileExtensions;
     case 13:
       return &ScanCustomControls;
+    case 14:
+      return &ScanObsoleteSoftware;
+    case 15:
+      return &ScanServices;
+    case 16:
+      return &ScanStartMenu;
+    case 17:
+      return &ScanShortcuts;
+    case 18:
+      return &ScanSoundEvents;
+    case 19:
+      return &ScanActiveX;
+    case 20:
+      return &ScanMruLists;
+    case 21:
+      return &ScanInstaller;
+    case 22:
+      return &ScanApplications;
     default:
       return nullptr;  // 0, 1 (the root), 2 (the group) and anything above 22
   }

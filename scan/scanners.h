@@ -41,4 +41,48 @@ void ScanCustomControls(ScanContext& context);
 void ScanClassKey(ScanContext& context, const std::string& rootName, const std::string& base,
                   const std::string& subName);
 
+// Files and Folders: every text value of a whole registry part that names a missing
+// file or folder (HKEY_LOCAL_MACHINE\Software, HKEY_CURRENT_USER, HKEY_USERS).
+void ScanFilesFoldersLocalMachine(ScanContext& context);
+void ScanFilesFoldersCurrentUser(ScanContext& context);
+void ScanFilesFoldersUsers(ScanContext& context);
+// Files of the open and save dialogs' history that no longer exist.
+void ScanMruLists(ScanContext& context);
+// Uninstall entries naming a missing program, installer folders that are gone, and
+// uninstall-cache keys without an uninstall entry.
+void ScanInstaller(ScanContext& context);
+
+// Vendor keys under Software of both roots that hold nothing at all.
+void ScanObsoleteSoftware(ScanContext& context);
+// Reports the direct subkeys of `keyPath` that CountKeyEntries finds empty.
+void ScanSoftwareKey(ScanContext& context, const std::string& rootName, const std::string& keyPath);
+// Services whose ImagePath names a missing program.
+void ScanServices(ScanContext& context);
+// Open commands registered for applications that name a missing program.
+void ScanApplications(ScanContext& context);
+// The next key at or below `startPath`, depth first, whose "command" subkey holds a
+// non-empty default text, after the one named by `holder`. Sets `holder` to it and
+// `command` to that text; `command` comes back empty when there is none left.
+void FindNextCommand(ScanContext& context, RootKey root, const std::string& startPath,
+                     std::string& holder, std::string& command);
+
+// Menu-order keys of Programs folders that no longer exist.
+void ScanStartMenu(ScanContext& context);
+// The menu-order key below HKEY_CURRENT_USER for a Windows version code.
+std::string MenuOrderKey(uint32_t versionCode);
+// Shortcut files in the six shell folders whose target is gone.
+void ScanShortcuts(ScanContext& context);
+// Every shortcut file in `folder` and, at once as met, in its subfolders.
+void ScanShortcutFolder(ScanContext& context, const std::string& folder);
+// The target path of a shortcut file; empty when it cannot be read.
+std::string ResolveShortcut(ScanContext& context, const std::string& path);
+// Event sounds of the current, default and "utopia0" schemes whose file is gone.
+void ScanSoundEvents(ScanContext& context);
+// Examines `parentPath` + `keyName` and every key below it. `rootName` is a full root
+// name in any case.
+void ScanSoundKey(ScanContext& context, const std::string& rootName, const std::string& parentPath,
+                  const std::string& keyName);
+// Type libraries naming a missing DLL.
+void ScanActiveX(ScanContext& context);
+
 }  // namespace kelvane

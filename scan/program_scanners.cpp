@@ -1,0 +1,141 @@
+// Per-program entries: empty vendor keys under Software, the program files of the
+// services, and the open commands registered for applications.
+#include "scan/path_check.h"
+#include "scan/scanners.h"
+#include "scan/value_walker.h"
+
+namespace kelvane {
+
+namespace {
+
+constexpr const char* kServicesKey = "SYSTEM\\CurrentControlSet\\Services";
+constexpr const char* kApplicationsKey = "Software\\Classes\\Applications";
+
+void FindNextCommandBelow(ScanContext& context, RootKey root, const std::string& startPath,
+                          std::string& holder, std::string& command, int depth) {
+  command.clear();
+  if (depth > kMaxKeyDepth)
+    return;
+  try {
+    Registry registry = context.NewRegistry(root, KeyAccess::kFull);
+    if (!registry.OpenKey(startPath, false))
+      return;
+    {
+      Registry commandKey = context.NewRegistry(root, KeyAccess::kFull);
+      if (commandKey.OpenKey(startPath + "\\command", false)) {
+        const auto text = ReadText(commandKey, "");
+        if (text && !text->empty()) {
+          if (holder.empty()) {
+            holder = startPath;
+            command = *text;
+            return;
+          }
+          // The holder found last time: the next one met is the answer.
+          if (holder == startPath)
+            holder.clear();
+        }
+      }
+    }
+    const std::vector<std::string> names = registry.GetKeyNames();
+    registry.CloseKey();
+    for (const std::string& name : names) {
+      FindNextCommandBelow(context, root, startPath + "\\" + name, holder, command, depth + 1);
+      if (!command.empty())
+        return;
+    }
+  } catch (const OperationCancelled&) {
+    throw;
+  } catch (const std::exception&) {
+    // A key that cannot be read ends this branch; what was found stands.
+  }
+}
+
+}  // namespace
+
+void ScanSoftwareKey(ScanContext& context, const std::string& rootName,
+                     const std::string& keyPath) {
+  const auto root = RootFromName(UpperAscii(rootName));
+  if (!root)
+    return;
+  Registry registry = context.NewRegistry(*root, KeyAccess::kFull);
+  if (!registry.OpenKey(keyPath, false))
+    return;
+  for (const std::string& name : registry.GetKeyNames()) {
+    const std::string vendorPath = keyPath + "\\" + name;
+    context.ShowScanKey(vendorPath);
+    // A vendor key that cannot be opened is not known to be empty: reporting it would
+    // have the repair delete a key nobody has looked into.
+    Registry vendor = context.NewRegistry(*root, KeyAccess::kFull);
+    if (!vendor.OpenKey(vendorPath, false))
+      continue;
+    vendor.CloseKey();
+    if (CountKeyEntries(context, *root, vendorPath, 1, true, true) < 1) {
+      context.AddIssueRow("Obsolete Software Key", rootName + "\\" + keyPath, name,
+                          RowKind::kSubkeyNamed);
+    }
+  }
+}
+
+void ScanObsoleteSoftware(ScanContext& context) {
+  context.SetStatusText("Scanning Software Locations...");
+  ScanSoftwareKey(context, "HKEY_CURRENT_USER", "Software");
+  ScanSoftwareKey(context, "HKEY_LOCAL_MACHINE", "Software");
+}
+
+void ScanServices(ScanContext& context) {
+  context.SetStatusText("Scanning Windows Services...");
+  Registry registry = context.NewRegistry(RootKey::kLocalMachine, KeyAccess::kFull);
+  if (!registry.OpenKey(kServicesKey, false))
+    return;
+  const std::vector<std::string> services = registry.GetKeyNames();
+  for (const std::string& service : services) {
+    registry.CloseKey();
+    const std::string path = std::string(kServicesKey) + "\\" + service;
+    if (!registry.OpenKey(path, false))
+      continue;
+    context.ShowScanKey(path);
+    const auto imagePath = ReadText(registry, "ImagePath");
+    if (imagePath &&
+        IsPathMissing(context.Files(), *imagePath, "", true, context.AllowedDrives())) {
+      context.AddIssueRow("Windows Service Issue", "HKEY_LOCAL_MACHINE\\" + path + "\\ImagePath",
+                          *imagePath, RowKind::kValueInPath);
+    }
+  }
+}
+
+void FindNextCommand(ScanContext& context, RootKey root, const std::string& startPath,
+                     std::string& holder, std::string& command) {
+  FindNextCommandBelow(context, root, startPath, holder, command, 0);
+}
+
+void ScanApplications(ScanContext& context) {
+  // This category shows no status text of its own.
+  try {
+    Registry registry = context.NewRegistry(RootKey::kLocalMachine, KeyAccess::kFull);
+    if (!registry.OpenKey(kApplicationsKey, false))
+      return;
+    const std::vector<std::string> applications = registry.GetKeyNames();
+    registry.CloseKey();
+    std::string holder;  // carried from call to call, and from one application to the next
+    std::string command;
+    for (const std::string& application : applications) {
+      const std::string path = std::string(kApplicationsKey) + "\\" + application;
+      context.ShowScanKey(path);
+      FindNextCommand(context, RootKey::kLocalMachine, path, holder, command);
+      while (!command.empty()) {
+        if (IsPathMissing(context.Files(), command, "", false, context.AllowedDrives())) {
+          context.AddIssueRow("Open with Application Issue",
+                              "HKEY_LOCAL_MACHINE\\" + holder + "\\command", command,
+                              RowKind::kDefaultValue);
+        }
+        FindNextCommand(context, RootKey::kLocalMachine, path, holder, command);
+      }
+    }
+  } catch (const OperationCancelled&) {
+    throw;
+  } catch (const std::exception&) {
+    // Any failure ends this category only; the next one runs.
+  }
+}
+
+}  // namespace kelvane

@@ -1,0 +1,42 @@
+// The value walker: checks every text value below a start key for a missing file or
+// folder. The Files and Folders, MRU and Installer categories are built on it, and so
+// is Invalid ActiveX.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "scan/scan_task.h"
+
+namespace kelvane {
+
+// Registry keys nest at most 512 levels; a walk never goes deeper, so a broken or
+// looping backend cannot exhaust the worker's stack.
+inline constexpr int kMaxKeyDepth = 512;
+
+// Which table of keys a walk leaves out: keys that another category examines.
+enum class WalkSkip {
+  kNone,
+  kLocalMachine,  // while "Files and Folders - HKEY_LOCAL_MACHINE" runs
+  kCurrentUser,   // while "Files and Folders - HKEY_CURRENT_USER" runs
+};
+
+// Walks `keyPath` below the root named `rootName` (empty: the root itself) with
+// read-only handles, one open key per level: all values of a key are judged before
+// its first subkey is entered. Each text value that IsPathMissing reports (with
+// `endMarker`, folders accepted) becomes a row of kind kValueInPath.
+void WalkValues(ScanContext& context, std::string_view rootName, const std::string& keyPath,
+                const std::string& problem, const std::string& endMarker,
+                WalkSkip skip = WalkSkip::kNone);
+
+// The data of a string or expandable-string value, unexpanded and cut at the first
+// NUL, read with one query; nothing for a missing value or any other type.
+std::optional<std::string> ReadText(Registry& registry, const std::string& name);
+
+// The registry text of a value: root, key path (when not empty) and value name; the
+// default value's path ends in "\".
+std::string ValuePathText(std::string_view rootName, const std::string& keyPath,
+                          const std::string& valueName);
+
+}  // namespace kelvane

@@ -1,0 +1,291 @@
+// The value walker and the categories built on it: Files and Folders, MRU and
+// History Lists, Installer. Natively against the in-memory registry, under Wine
+// against the prefix's real registry, with real files on C: in both runs.
+#include "category_fixture.h"
+#include "scan/scanners.h"
+#include "scan/value_walker.h"
+
+namespace kelvane {
+namespace {
+
+using test::ExpandSz;
+using test::Issue;
+using test::Sz;
+
+constexpr const char* kFilesProblem = "Invalid File or Folder";
+constexpr const char* kMruProblem = "Missing MRU and History Lists file";
+constexpr const char* kInstallerProblem = "Installer Refrence Issue";
+constexpr const char* kMruKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU";
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr const char* kFoldersKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders";
+constexpr const char* kArpCacheKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache";
+
+class WalkTest : public test::CategoryTest {
+ protected:
+  // Below HKEY_CURRENT_USER; names are inserted in sorted order so that the in-memory
+  // registry and Wine's sorted one enumerate them alike.
+  const std::string key = "Software\\KelvaneTests\\" + token;
+  const std::string full = "HKEY_CURRENT_USER\\" + key;
+
+  void SeedTree() {
+    OwnKey(RootKey::kCurrentUser, key);
+    env.WriteFile(dir + "\\present.exe");
+    env.WriteFile(dir + "\\present.dll");
+    const RootKey cu = RootKey::kCurrentUser;
+    Put(cu, key, "", Sz(dir + "\\gone0.exe"));
+    Put(cu, key, "a1", Sz(dir + "\\gone1.txt"));
+    Put(cu, key, "a2", Sz(dir + "\\present.exe"));
+    Put(cu, key, "a3", ExpandSz(dir + "\\gone3.exe"));
+    Put(cu, key, "a4", test::Dword(7));
+    Put(cu, key, "a5", RegValue{kRegBinary, dir + "\\gone5.exe"});
+    Put(cu, key, "a6", Sz(dir));
+    Put(cu, key, "a7", Sz("notepad.exe"));
+    Put(cu, key, "a8", Sz("Q:\\gone8.exe"));
+    Put(cu, key, "a9", RegValue{kRegMultiSz, dir + "\\gone9.exe" + std::string(2, '\0')});
+    Put(cu, key + "\\b1", "v", Sz(dir + "\\gone_b1.exe /s"));
+    Put(cu, key + "\\b1\\c1", "v", Sz("\"" + dir + "\\gone_c1.exe\" -x"));
+    Put(cu, key + "\\b2", "v", Sz(dir + "\\gone_b2"));
+  }
+};
+
+TEST_F(WalkTest, ReportsMissingTextValuesOfAKeyBeforeItsSubkeys) {
+  SeedTree();
+  const auto rows = Run([&](ScanContext& c) { WalkValues(c, "HKEY_CURRENT_USER", key, "P", ""); });
+  EXPECT_EQ(rows, (std::vector<IssueRow>{
+                      Issue("P", full + "\\", dir + "\\gone0.exe", RowKind::kValueInPath),
+                      Issue("P", full + "\\a1", dir + "\\gone1.txt", RowKind::kValueInPath),
+                      Issue("P", full + "\\a3", dir + "\\gone3.exe", RowKind::kValueInPath),
+                      Issue("P", full + "\\b1\\v", dir + "\\gone_b1.exe /s", RowKind::kValueInPath),
+                      Issue("P", full + "\\b1\\c1\\v", "\"" + dir + "\\gone_c1.exe\" -x",
+                            RowKind::kValueInPath),
+                      Issue("P", full + "\\b2\\v", dir + "\\gone_b2", RowKind::kValueInPath),
+                  }));
+  // Keys are shown as paths below the root, in the order they are entered.
+  EXPECT_EQ(trail.keys, (std::vector<std::string>{FormatScanKey(key), FormatScanKey(key + "\\b1"),
+                                                  FormatScanKey(key + "\\b1\\c1"),
+                                                  FormatScanKey(key + "\\b2")}));
+}
+
+TEST_F(WalkTest, AKeyThatDoesNotOpenIsNeitherReportedNorEntered) {
+  SeedTree();
+  test::RefusingRegistry refusing(env.Registry());
+  refusing.Refuse(key + "\\B1");
+  const auto rows =
+      Run([&](ScanContext& c) { WalkValues(c, "HKEY_CURRENT_USER", key, "P", ""); }, &refusing);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows.back().key, full + "\\b2\\v");
+  EXPECT_FALSE(Shown(key + "\\b1"));
+  EXPECT_FALSE(Shown(key + "\\b1\\c1"));
+}
+
+TEST_F(WalkTest, NothingForAMissingStartKeyOrAnUnknownRootName) {
+  SeedTree();
+  EXPECT_TRUE(Run([&](ScanContext& c) {
+                WalkValues(c, "HKEY_CURRENT_USER", key + "\\missing", "P", "");
+                WalkValues(c, "HKCU", key, "P", "");
+                WalkValues(c, "", key, "P", "");
+              }).empty());
+  EXPECT_TRUE(trail.keys.empty());
+}
+
+TEST_F(WalkTest, AnEndMarkerEndsThePathAndOnlyTextsHoldingItCount) {
+  const std::string typeLib = "TypeLib\\{" + token + "}";
+  OwnKey(RootKey::kClassesRoot, typeLib);
+  env.WriteFile(dir + "\\present.dll");
+  const RootKey cr = RootKey::kClassesRoot;
+  Put(cr, typeLib + "\\1.0\\0\\win16", "", Sz(dir + "\\Present.DLL"));
+  Put(cr, typeLib + "\\1.0\\0\\win32", "", Sz(dir + "\\Gone.DLL,1"));
+  Put(cr, typeLib + "\\1.0\\0\\win64", "", Sz(dir + "\\gone.tlb"));
+  Put(cr, typeLib + "\\1.0\\HELPDIR", "", Sz(dir + "\\missing-help"));
+  const auto rows = Run(&ScanActiveX);
+  EXPECT_EQ(rows, (std::vector<IssueRow>{
+                      Issue("ActiveX Issue", "HKEY_CLASSES_ROOT\\" + typeLib + "\\1.0\\0\\win32\\",
+                            dir + "\\Gone.DLL,1", RowKind::kValueInPath)}));
+  EXPECT_EQ(trail.statuses, (std::vector<std::string>{"Scanning Invalid ActiveX..."}));
+}
+
+TEST_F(WalkTest, LocalMachineSkipsOnlyWholePathMatchesOfItsTable) {
+  const RootKey lm = RootKey::kLocalMachine;
+  const std::string gone = dir + "\\gone.exe";
+  OwnKey(lm, "Software\\Classes\\" + token);
+  Put(lm, "Software\\Classes\\" + token, "v", Sz(gone));  // walked
+  OwnKey(lm, "Software\\Classes\\CLSID\\" + token);
+  Put(lm, "Software\\Classes\\CLSID\\" + token, "v", Sz(gone));  // below a skipped key
+  OwnKey(lm, std::string(kRunKey) + token);
+  Put(lm, std::string(kRunKey) + token, "v", Sz(gone));  // a longer name is not a match
+  PutOwnValue(lm, kRunKey, token, Sz(gone));             // in a skipped key
+  OwnKey(lm, std::string(kUninstallKey) + "\\" + token);
+  Put(lm, std::string(kUninstallKey) + "\\" + token, "v", Sz(gone));
+  const auto rows = Run(&ScanFilesFoldersLocalMachine);
+  EXPECT_EQ(rows,
+            (std::vector<IssueRow>{
+                Issue(kFilesProblem, "HKEY_LOCAL_MACHINE\\Software\\Classes\\" + token + "\\v",
+                      gone, RowKind::kValueInPath),
+                Issue(kFilesProblem, "HKEY_LOCAL_MACHINE\\" + std::string(kRunKey) + token + "\\v",
+                      gone, RowKind::kValueInPath),
+            }));
+  EXPECT_EQ(trail.statuses,
+            (std::vector<std::string>{"Scanning Files and Folders - HKEY_LOCAL_MACHINE..."}));
+}
+
+TEST_F(WalkTest, CurrentUserWalksTheWholeRootButItsSkippedKeys) {
+  const RootKey cu = RootKey::kCurrentUser;
+  const std::string gone = dir + "\\gone.exe";
+  PutOwnValue(cu, "", token, Sz(gone));  // a value of the root key itself
+  PutOwnValue(cu, kRunKey, token, Sz(gone));
+  PutOwnValue(cu, kMruKey, token, Sz(gone));
+  OwnKey(cu, "AppEvents\\Schemes\\Apps\\" + token);
+  Put(cu, "AppEvents\\Schemes\\Apps\\" + token, "v", Sz(gone));
+  OwnKey(cu, "Software\\KelvaneTests\\" + token);
+  Put(cu, "Software\\KelvaneTests\\" + token, "v", Sz(gone));
+  const auto rows = Run(&ScanFilesFoldersCurrentUser);
+  EXPECT_EQ(rows,
+            (std::vector<IssueRow>{
+                Issue(kFilesProblem, "HKEY_CURRENT_USER\\" + token, gone, RowKind::kValueInPath),
+                Issue(kFilesProblem, "HKEY_CURRENT_USER\\Software\\KelvaneTests\\" + token + "\\v",
+                      gone, RowKind::kValueInPath),
+            }));
+  EXPECT_TRUE(Shown(""));
+}
+
+TEST_F(WalkTest, UsersAppliesNoSkipTable) {
+  const std::string gone = dir + "\\gone.exe";
+  PutOwnValue(RootKey::kCurrentUser, kRunKey, token, Sz(gone));
+  if (env.IsNative()) {
+    // Natively the user's hive is not also seen below HKEY_USERS: seed it there.
+    OwnKey(RootKey::kUsers, "S-1-5-21-" + token);
+    Put(RootKey::kUsers, "S-1-5-21-" + token + "\\" + kRunKey, token, Sz(gone));
+  }
+  const auto rows = Run(&ScanFilesFoldersUsers);
+  ASSERT_EQ(rows.size(), 1u);
+  const std::string tail = std::string("\\") + kRunKey + "\\" + token;
+  EXPECT_EQ(rows[0].key.rfind("HKEY_USERS\\", 0), 0u) << rows[0].key;
+  ASSERT_GT(rows[0].key.size(), tail.size());
+  EXPECT_TRUE(EqualsNoCase(rows[0].key.substr(rows[0].key.size() - tail.size()), tail))
+      << rows[0].key;
+  EXPECT_EQ(rows[0].value, gone);
+}
+
+#ifndef _WIN32
+TEST_F(WalkTest, AChainDeeperThanTheRegistryAllowsEndsTheWalkWithoutHarm) {
+  std::string deep = key;
+  for (int level = 1; level <= 600; ++level) {
+    deep += "\\k";
+    if (level == 10 || level == 600)
+      Put(RootKey::kCurrentUser, deep, "v", Sz(dir + "\\gone.exe"));
+  }
+  OwnKey(RootKey::kCurrentUser, key);
+  const auto rows = Run([&](ScanContext& c) { WalkValues(c, "HKEY_CURRENT_USER", key, "P", ""); });
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(std::count(rows[0].key.begin(), rows[0].key.end(), '\\'), 4 + 10);
+}
+#endif
+
+class MruTest : public test::CategoryTest {
+ protected:
+  void SetUp() override {
+    OwnKey(RootKey::kCurrentUser, kMruKey);
+    env.WriteFile(dir + "\\" + token + "doc.txt");
+    env.WriteFile(dir + "\\" + token + "real.txt");
+  }
+  std::string Root(const std::string& name) const {
+    return std::string("HKEY_CURRENT_USER\\") + kMruKey + "\\" + name;
+  }
+};
+
+TEST_F(MruTest, ListValuesNeedTheirNameWithAListedExtensionAndSubkeysAreWalked) {
+  const RootKey cu = RootKey::kCurrentUser;
+  const std::string base = dir + "\\" + token;
+  // Subkeys "*" and "txt" (sorted as Wine keeps them).
+  Put(cu, std::string(kMruKey) + "\\*", "a", Sz(base + "gone-star.bin"));
+  Put(cu, std::string(kMruKey) + "\\txt", "a", Sz(base + "gone.txt"));
+  Put(cu, std::string(kMruKey) + "\\txt", "b", Sz(base + "doc.txt"));
+  Put(cu, kMruKey, "r1", Sz(base + "doc"));       // doc.txt exists: stands
+  Put(cu, kMruKey, "r2", Sz(base + "gone"));      // no gone.txt
+  Put(cu, kMruKey, "r3", Sz(base + "real.txt"));  // exists, but real.txt.txt does not
+  Put(cu, kMruKey, "r4", Sz("Q:\\" + token + "x"));
+  Put(cu, kMruKey, "r5", Sz(token + "relative"));
+  Put(cu, kMruKey, "r6", test::Dword(1));
+  const auto rows = Run(&ScanMruLists);
+  EXPECT_EQ(rows,
+            (std::vector<IssueRow>{
+                Issue(kMruProblem, Root("r2"), base + "gone", RowKind::kValueInPath),
+                Issue(kMruProblem, Root("r3"), base + "real.txt", RowKind::kValueInPath),
+                Issue(kMruProblem, Root("*\\a"), base + "gone-star.bin", RowKind::kValueInPath),
+                Issue(kMruProblem, Root("txt\\a"), base + "gone.txt", RowKind::kValueInPath),
+            }));
+  EXPECT_EQ(trail.statuses, (std::vector<std::string>{"Scanning MRU and History Lists..."}));
+}
+
+TEST_F(MruTest, WithoutExtensionSubkeysEveryListValueOnAnAllowedDriveIsReported) {
+  const RootKey cu = RootKey::kCurrentUser;
+  const std::string base = dir + "\\" + token;
+  Put(cu, std::string(kMruKey) + "\\*", "a", Sz(token + "relative"));
+  Put(cu, kMruKey, "r1", Sz(base + "doc"));
+  Put(cu, kMruKey, "r2", Sz(base + "doc.txt"));
+  drives = "dc";
+  EXPECT_EQ(Run(&ScanMruLists),
+            (std::vector<IssueRow>{
+                Issue(kMruProblem, Root("r1"), base + "doc", RowKind::kValueInPath),
+                Issue(kMruProblem, Root("r2"), base + "doc.txt", RowKind::kValueInPath),
+            }));
+}
+
+TEST_F(MruTest, NoListKeyNoRows) {
+  EXPECT_TRUE(Run(&ScanMruLists).empty());
+  EXPECT_TRUE(trail.keys.empty());
+}
+
+class InstallerTest : public test::CategoryTest {
+ protected:
+  void Seed() {
+    const RootKey lm = RootKey::kLocalMachine;
+    env.WriteFile(dir + "\\present.exe");
+    const std::string entry = std::string(kUninstallKey) + "\\" + token + "App";
+    OwnKey(lm, entry);
+    Put(lm, entry, "DisplayIcon", Sz(dir + "\\present.exe,0"));
+    Put(lm, entry, "HelpLink", Sz("C:\\" + token + "\\readme.txt"));
+    Put(lm, entry, "UninstallString", Sz(dir + "\\gone.EXE /x"));
+    PutOwnValue(lm, kFoldersKey, dir + "\\", Sz("1"));
+    PutOwnValue(lm, kFoldersKey, dir + "\\" + token + "gone\\", Sz(dir));
+    OwnKey(lm, std::string(kArpCacheKey) + "\\" + token + "app");
+    OwnKey(lm, std::string(kArpCacheKey) + "\\" + token + "Gone");
+    MakeKey(lm, std::string(kArpCacheKey) + "\\" + token + "app");
+    MakeKey(lm, std::string(kArpCacheKey) + "\\" + token + "Gone");
+  }
+};
+
+TEST_F(InstallerTest, UninstallEntriesFolderNamesAndCacheKeys) {
+  Seed();
+  const auto rows = Run(&ScanInstaller);
+  EXPECT_EQ(rows, (std::vector<IssueRow>{
+                      Issue(kInstallerProblem,
+                            "HKEY_LOCAL_MACHINE\\" + std::string(kUninstallKey) + "\\" + token +
+                                "App\\UninstallString",
+                            dir + "\\gone.EXE /x", RowKind::kValueInPath),
+                      Issue(kInstallerProblem, "HKEY_LOCAL_MACHINE\\" + std::string(kFoldersKey),
+                            dir + "\\" + token + "gone\\", RowKind::kValueNamed),
+                      Issue(kInstallerProblem, "HKEY_LOCAL_MACHINE\\" + std::string(kArpCacheKey),
+                            token + "Gone", RowKind::kSubkeyNamed),
+                  }));
+  EXPECT_EQ(trail.statuses, (std::vector<std::string>{"Scanning Installer..."}));
+  EXPECT_TRUE(Shown(kFoldersKey));
+  EXPECT_TRUE(Shown(kArpCacheKey));
+}
+
+TEST_F(InstallerTest, WhenTheUninstallKeyCannotBeReadEveryCacheKeyIsReported) {
+  Seed();
+  test::RefusingRegistry refusing(env.Registry());
+  refusing.Refuse(kUninstallKey);
+  const auto rows = Run(&ScanInstaller, &refusing);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[1].value, token + "app");
+  EXPECT_EQ(rows[2].value, token + "Gone");
+}
+
+}  // namespace
+}  // namespace kelvane
