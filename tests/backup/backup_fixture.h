@@ -11,10 +11,6 @@
 #include "platform/platform.h"
 #include "test_env.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace kelvane::test {
 
 // Every key below a path (the path itself as ""), with its values exactly as stored.
@@ -114,25 +110,9 @@ inline std::vector<std::pair<std::string, RegValue>> EveryKindOfValue() {
 }
 
 #ifdef _WIN32
-// Runs the system registry editor's silent import on a file and waits for it.
-inline DWORD ImportWithRegedit(const std::string& file) {
-  char windows[MAX_PATH] = {};
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  std::string command = std::string("\"") + windows + "\\regedit.exe\" /s \"" + file + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return static_cast<DWORD>(-1);
-  }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
-}
+// Runs the system registry editor's silent import on a file, waits for it and gives
+// its exit code.
+unsigned long ImportWithRegedit(const std::string& file);
 #endif
 
 }  // namespace kelvane::test

@@ -1,0 +1,76 @@
+#include "restorepoint/system_point.h"
+
+#include <exception>
+
+namespace kelvane {
+
+namespace {
+
+constexpr int kModalOk = 1;
+constexpr int kModalCancel = 2;
+
+}  // namespace
+
+std::shared_ptr<TCreateSystemPointThread> TCreateSystemPointThread::Create(
+    std::shared_ptr<RestorePointService> service, PostAnswer post) {
+  return std::shared_ptr<TCreateSystemPointThread>(
+      new TCreateSystemPointThread(std::move(service), std::move(post)));
+}
+
+void TCreateSystemPointThread::Start() {
+  {
+    std::lock_guard lock(mutex_);
+    if (started_)
+      return;
+    started_ = true;
+  }
+  // The thread owns a reference, so the worker outlives its window if need be and is
+  // freed when the thread ends.
+  std::thread([self = shared_from_this()] { self->Execute(); }).detach();
+}
+
+void TCreateSystemPointThread::Abandon() {
+  std::lock_guard lock(mutex_);
+  abandoned_ = true;
+}
+
+void TCreateSystemPointThread::Execute() {
+  RestorePointAnswer answer = RestorePointAnswer::kFailed;
+  try {
+    if (service_->Create(kRestorePointDescription) == RestorePointResult::kCreated) {
+      answer = RestorePointAnswer::kCreated;
+    }
+  } catch (...) {
+    answer = RestorePointAnswer::kFailed;
+  }
+  std::lock_guard lock(mutex_);
+  if (abandoned_)
+    return;
+  abandoned_ = true;  // one answer only
+  try {
+    post_(answer);
+  } catch (...) {
+  }
+}
+
+int RestorePointModalResult(RestorePointAnswer answer, const std::function<bool()>& askContinue) {
+  if (answer == RestorePointAnswer::kFailed && !askContinue())
+    return kModalCancel;
+  return kModalOk;
+}
+
+int NextRestorePointBarPosition(int position) {
+  if (position < 0 || position >= 100)
+    return position;
+  if (position <= 30)
+    return position + 10;
+  if (position <= 50)
+    return position + 5;
+  if (position <= 60)
+    return position + 3;
+  if (position <= 80)
+    return position + 2;
+  return position + 1;
+}
+
+}  // namespace kelvane
