@@ -25,35 +25,36 @@ std::optional<RowTarget> TargetOf(const IssueRow& row) {
   const size_t first = row.key.find('\\');
   if (first == std::string::npos)
     return std::nullopt;
-  const std::string root = row.key.substr(0, first);
+  // Root name and "\", then the rest of the cell by the row's kind.
+  RowTarget target{row.key.substr(0, first + 1), ""};
   const std::string rest = row.key.substr(first + 1);
-  RowTarget target;
   switch (row.kind) {
     case RowKind::kValueInPath: {
       const size_t last = rest.rfind('\\');
       if (last == std::string::npos) {
-        target.key = root + "\\";
         target.value = rest;
       } else {
-        target.key = root + "\\" + rest.substr(0, last);
+        target.key.append(rest, 0, last);
         target.value = rest.substr(last + 1);
       }
       break;
     }
     case RowKind::kValueNamed:
-      target.key = root + "\\" + rest;
+      target.key += rest;
       target.value = row.value;
       break;
     case RowKind::kSubkeyNamed:
-      target.key = root + "\\" + rest + "\\" + row.value;
+      target.key += rest;
+      target.key += '\\';
+      target.key += row.value;
       break;
     case RowKind::kDefaultValue:
-      target.key = root + "\\" + rest;
-      target.value = "@";
+      target.key += rest;
+      target.value.assign(1, '@');  // the default value's name in the lists
       break;
     case RowKind::kKey:
     default:
-      target.key = root + "\\" + rest;
+      target.key += rest;
       break;
   }
   target.key = UpperAscii(target.key);
@@ -106,7 +107,10 @@ bool Ignored(const RowTarget& target, const std::vector<std::string>& values,
 }
 
 std::string CountText(size_t count, const std::string& tableText) {
-  return " " + std::to_string(count) + tableText;
+  std::string text(1, ' ');
+  text += std::to_string(count);
+  text += tableText;
+  return text;
 }
 
 }  // namespace

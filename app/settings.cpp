@@ -201,7 +201,10 @@ void LoadSaveOptions(Platform& platform, bool load, MainWindowPlacement& window)
 }
 
 std::string FormatTwoDigits(int n) {
-  return n < 10 ? "0" + std::to_string(n) : std::to_string(n);
+  std::string text = std::to_string(n);
+  if (n < 10)
+    text.insert(0, 1, '0');
+  return text;
 }
 
 bool ShellDeleteFile(FileSystem& files, const std::string& path) {

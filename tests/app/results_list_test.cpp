@@ -1,0 +1,266 @@
+// The results list after a scan: the ignore-list filter, the counts, the selection
+// commands and "Open in RegEdit" (its registry write on both backends).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/results_list.h"
+#include "test_env.h"
+#include "test_shell.h"
+
+namespace kelvane {
+namespace {
+
+using Keys = std::vector<std::string>;
+
+IssueRow Row(RowKind kind, const std::string& key, const std::string& value = "",
+             const std::string& problem = "P") {
+  return IssueRow{problem, key, value, kind, true};
+}
+
+void Fill(ResultsModel& model, const std::vector<IssueRow>& rows) {
+  for (const IssueRow& row : rows)
+    model.Append(row);
+}
+
+TOptionsSetting Ignoring(const std::vector<std::string>& values,
+                         const std::vector<std::string>& keys) {
+  TOptionsSetting settings;
+  settings.IgnoreValues = values;
+  settings.IgnoreValueCount = static_cast<int32_t>(values.size());
+  settings.IgnoreKeys = keys;
+  settings.IgnoreKeyCount = static_cast<int32_t>(keys.size());
+  return settings;
+}
+
+// The "Registry key" cells of the rows left after the filter.
+Keys Remaining(const std::vector<IssueRow>& rows, const TOptionsSetting& settings) {
+  ResultsModel model;
+  Fill(model, rows);
+  ApplyIgnoreLists(model, settings);
+  Keys keys;
+  for (const IssueRow& row : model.Rows())
+    keys.push_back(row.key + "|" + row.value);
+  return keys;
+}
+
+TEST(IgnoreLists, IgnoredValueMatchesTheRowsValueInAnyLetterCase) {
+  const TOptionsSetting settings = Ignoring({"HKEY_CURRENT_USER\\Software\\X\\Name"}, {});
+  struct Case {
+    int line;
+    IssueRow row;
+    bool removed;
+  };
+  const Case cases[] = {
+      {__LINE__, Row(RowKind::kValueNamed, "hkey_current_user\\SOFTWARE\\x", "nAME"), true},
+      {__LINE__, Row(RowKind::kValueNamed, "HKEY_CURRENT_USER\\Software\\X", "Name2"), false},
+      {__LINE__, Row(RowKind::kValueInPath, "HKEY_CURRENT_USER\\Software\\X\\NAME", "C:\\a"), true},
+      {__LINE__, Row(RowKind::kValueInPath, "HKEY_CURRENT_USER\\Software\\X\\Other", "C:\\a"),
+       false},
+      // A row without value name matches when its key lies inside the entry.
+      {__LINE__, Row(RowKind::kKey, "HKEY_CURRENT_USER\\Software\\X"), true},
+      {__LINE__, Row(RowKind::kKey, "HKEY_CURRENT_USER\\Software"), true},
+      {__LINE__, Row(RowKind::kKey, "HKEY_CURRENT_USER\\Software\\Y"), false},
+      {__LINE__, Row(RowKind::kSubkeyNamed, "HKEY_CURRENT_USER\\Software", "X"), true},
+      // A default value: the path ends in "\", so no value name is left.
+      {__LINE__, Row(RowKind::kValueInPath, "HKEY_CURRENT_USER\\Software\\X\\", "C:\\a"), true},
+      {__LINE__, Row(RowKind::kDefaultValue, "HKEY_CURRENT_USER\\Software\\X", "C:\\a"), false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Remaining({c.row}, settings).empty(), c.removed) << "case at line " << c.line;
+  }
+  // The default value of a key is named "@" in the list.
+  EXPECT_TRUE(Remaining({Row(RowKind::kDefaultValue, "HKEY_USERS\\K", "x")},
+                        Ignoring({"hkey_users\\k\\@"}, {}))
+                  .empty());
+}
+
+TEST(IgnoreLists, IgnoredKeyCoversKeysBelowAndAboveButNotLongerNames) {
+  const TOptionsSetting settings = Ignoring({}, {"HKEY_LOCAL_MACHINE\\Software\\X"});
+  struct Case {
+    int line;
+    IssueRow row;
+    bool removed;
+  };
+  const Case cases[] = {
+      {__LINE__, Row(RowKind::kKey, "HKEY_LOCAL_MACHINE\\Software\\X"), true},
+      {__LINE__, Row(RowKind::kKey, "hkey_local_machine\\software\\x\\Deeper\\Still"), true},
+      {__LINE__, Row(RowKind::kKey, "HKEY_LOCAL_MACHINE\\Software"), true},  // the key above
+      {__LINE__, Row(RowKind::kKey, "HKEY_LOCAL_MACHINE\\Software\\XY"), false},
+      {__LINE__, Row(RowKind::kKey, "HKEY_LOCAL_MACHINE\\Soft"), false},
+      {__LINE__, Row(RowKind::kSubkeyNamed, "HKEY_LOCAL_MACHINE\\Software", "X"), true},
+      {__LINE__, Row(RowKind::kSubkeyNamed, "HKEY_LOCAL_MACHINE\\Software", "XY"), false},
+      // With a value name the key must lie at or below the entry.
+      {__LINE__, Row(RowKind::kValueNamed, "HKEY_LOCAL_MACHINE\\Software\\X\\Sub", "v"), true},
+      {__LINE__, Row(RowKind::kValueNamed, "HKEY_LOCAL_MACHINE\\Software", "X"), false},
+      {__LINE__, Row(RowKind::kValueInPath, "HKEY_LOCAL_MACHINE\\Software\\X\\v", "d"), true},
+      {__LINE__, Row(RowKind::kValueInPath, "HKEY_LOCAL_MACHINE\\Software\\v", "d"), false},
+      {__LINE__, Row(RowKind::kDefaultValue, "HKEY_LOCAL_MACHINE\\Software\\X", "d"), true},
+      {__LINE__, Row(RowKind::kDefaultValue, "HKEY_LOCAL_MACHINE\\Software", "d"), false},
+      // The test is a plain substring test: the entry may stand anywhere in the key.
+      {__LINE__, Row(RowKind::kKey, "HKEY_USERS\\S-1\\HKEY_LOCAL_MACHINE\\Software\\X"), true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Remaining({c.row}, settings).empty(), c.removed) << "case at line " << c.line;
+  }
+  // An entry that ends in "\" already gets no second one.
+  EXPECT_TRUE(Remaining({Row(RowKind::kKey, "HKEY_USERS\\A\\B")}, Ignoring({}, {"HKEY_USERS\\A\\"}))
+                  .empty());
+}
+
+TEST(IgnoreLists, RowsTheFilterNeverRemoves) {
+  const std::vector<IssueRow> rows = {
+      Row(RowKind::kShortcutFile, "C:\\Documents and Settings\\Start Menu\\Old.lnk", "C:\\Old.exe"),
+      Row(RowKind::kKey, "NoBackslashAtAll"),
+      Row(RowKind::kValueNamed, "HKEY_USERS", "v"),
+  };
+  // Entries that would cover everything: a file path entry, a bare backslash, a root.
+  const TOptionsSetting settings =
+      Ignoring({"C:\\Documents and Settings\\Start Menu\\Old.lnk\\C:\\Old.exe", ""},
+               {"C:\\Documents and Settings", "C:\\", ""});
+  EXPECT_EQ(Remaining(rows, settings).size(), rows.size());
+}
+
+TEST(IgnoreLists, EmptyEntriesCoverNothingAndCountsLimitTheLists) {
+  const std::vector<IssueRow> rows = {Row(RowKind::kKey, "HKEY_USERS\\A"),
+                                      Row(RowKind::kValueNamed, "HKEY_USERS\\B", "v")};
+  EXPECT_EQ(Remaining(rows, Ignoring({"", ""}, {"", ""})).size(), 2u);
+
+  TOptionsSetting settings = Ignoring({"HKEY_USERS\\B\\v"}, {"HKEY_USERS\\A"});
+  settings.IgnoreValueCount = 0;
+  settings.IgnoreKeyCount = -1;
+  EXPECT_EQ(Remaining(rows, settings).size(), 2u);
+  // A count above the list's length reads no further than the list.
+  settings.IgnoreValueCount = 7;
+  settings.IgnoreKeyCount = 7;
+  EXPECT_TRUE(Remaining(rows, settings).empty());
+}
+
+TEST(IgnoreLists, RemainingRowsKeepTheirOrderAndTicks) {
+  std::vector<IssueRow> rows = {
+      Row(RowKind::kKey, "HKEY_USERS\\A"), Row(RowKind::kKey, "HKEY_USERS\\Gone"),
+      Row(RowKind::kKey, "HKEY_USERS\\B"), Row(RowKind::kValueNamed, "HKEY_USERS\\C", "gone"),
+      Row(RowKind::kKey, "HKEY_USERS\\D"),
+  };
+  rows[2].ticked = false;
+  ResultsModel model;
+  Fill(model, rows);
+  ApplyIgnoreLists(model, Ignoring({"HKEY_USERS\\C\\GONE"}, {"HKEY_USERS\\gone"}));
+  const std::vector<IssueRow> expected = {rows[0], rows[2], rows[4]};
+  EXPECT_EQ(model.Rows(), expected);
+}
+
+TEST(StatusCounts, BlankNumberAndTableText) {
+  ResultsModel model;
+  EXPECT_EQ(StatusFoundText(model, " problems found"), " 0 problems found");
+  EXPECT_EQ(StatusSelectedText(model, " problems selected for repairing"),
+            " 0 problems selected for repairing");
+  for (int i = 0; i < 12; ++i)
+    model.Append(Row(RowKind::kKey, "HKEY_USERS\\K" + std::to_string(i)));
+  model.SetTicked(3, false);
+  EXPECT_EQ(StatusFoundText(model, " problems found"), " 12 problems found");
+  EXPECT_EQ(StatusSelectedText(model, " problems selected for repairing"),
+            " 11 problems selected for repairing");
+}
+
+TEST(Selection, AllAndOfTypeWithExactProblemTexts) {
+  ResultsModel model;
+  Fill(model, {
+                  Row(RowKind::kKey, "HKEY_USERS\\0", "", "Missing file"),
+                  Row(RowKind::kKey, "HKEY_USERS\\1", "", "missing file"),
+                  Row(RowKind::kKey, "HKEY_USERS\\2", "", "Other"),
+                  Row(RowKind::kKey, "HKEY_USERS\\3", "", "Missing file"),
+              });
+  auto ticks = [&model] {
+    std::vector<bool> t;
+    for (const IssueRow& row : model.Rows())
+      t.push_back(row.ticked);
+    return t;
+  };
+  SelectAll(model, false);
+  EXPECT_EQ(ticks(), (std::vector<bool>{false, false, false, false}));
+  SelectOfType(model, 3, true);  // letter case makes another type
+  EXPECT_EQ(ticks(), (std::vector<bool>{true, false, false, true}));
+  SelectOfType(model, 1, true);
+  EXPECT_EQ(ticks(), (std::vector<bool>{true, true, false, true}));
+  SelectOfType(model, 0, false);
+  EXPECT_EQ(ticks(), (std::vector<bool>{false, true, false, false}));
+  SelectOfType(model, 4, true);  // past the end: nothing
+  EXPECT_EQ(ticks(), (std::vector<bool>{false, true, false, false}));
+  SelectAll(model, true);
+  EXPECT_EQ(ticks(), (std::vector<bool>{true, true, true, true}));
+}
+
+TEST(OpenInRegedit, KeyTextByRowKind) {
+  struct Case {
+    int line;
+    IssueRow row;
+    bool offered;
+    const char* key;
+  };
+  const Case cases[] = {
+      {__LINE__, Row(RowKind::kKey, "HKEY_USERS\\A\\B", "x"), true, "HKEY_USERS\\A\\B"},
+      {__LINE__, Row(RowKind::kValueInPath, "HKEY_USERS\\A\\B\\v", "x"), true, "HKEY_USERS\\A\\B"},
+      {__LINE__, Row(RowKind::kValueInPath, "HKEY_USERS\\A\\", "x"), true, "HKEY_USERS\\A"},
+      {__LINE__, Row(RowKind::kValueInPath, "NoBackslash", "x"), true, ""},
+      {__LINE__, Row(RowKind::kValueNamed, "HKEY_USERS\\A", "v"), true, "HKEY_USERS\\A"},
+      {__LINE__, Row(RowKind::kSubkeyNamed, "HKEY_USERS\\A", "Sub"), true, "HKEY_USERS\\A\\Sub"},
+      {__LINE__, Row(RowKind::kDefaultValue, "HKEY_USERS\\A", "x"), true, "HKEY_USERS\\A"},
+      {__LINE__, Row(RowKind::kShortcutFile, "C:\\x.lnk", "C:\\x.exe"), false, "C:\\x.lnk"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CanOpenInRegedit(c.row), c.offered) << "case at line " << c.line;
+    EXPECT_EQ(RegeditKeyText(c.row), c.key) << "case at line " << c.line;
+  }
+}
+
+class OpenInRegeditTest : public ::testing::Test {
+ protected:
+  std::optional<std::string> LastKey() {
+    Registry registry(env.Registry());
+    registry.SetRoot(RootKey::kCurrentUser);
+    if (!registry.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit",
+                          false)) {
+      return std::nullopt;
+    }
+    if (!registry.ValueExists("LastKey"))
+      return std::nullopt;
+    return registry.ReadString("LastKey");
+  }
+
+  test::TestEnv env;
+  test::AppPlatform app{env};
+};
+
+TEST_F(OpenInRegeditTest, WritesLastKeyThenStartsTheEditorOfTheWindowsFolder) {
+  Platform platform = app.Get();
+  const std::string editor = RegistryEditorPath(platform.shell);
+  // A full path into the Windows folder, never a bare name the search path resolves.
+  EXPECT_EQ(editor, platform.shell.WindowsFolder() + "\\regedit.exe");
+  ASSERT_GE(editor.size(), 3u);
+  EXPECT_EQ(editor.substr(1, 2), ":\\");
+  if (!env.IsNative()) {
+    EXPECT_TRUE(env.Files().FileExists(editor));
+  }
+
+  OpenInRegedit(platform, Row(RowKind::kSubkeyNamed, "HKEY_LOCAL_MACHINE\\SOFTWARE\\A", "Sub"));
+  EXPECT_EQ(LastKey(), "HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\Sub");
+  ASSERT_EQ(app.shell.opened.size(), 1u);
+  EXPECT_EQ(app.shell.opened[0], std::make_pair(editor, std::string("-m")));
+
+  OpenInRegedit(platform, Row(RowKind::kValueInPath, "HKEY_CURRENT_USER\\Software\\B\\v", "d"));
+  EXPECT_EQ(LastKey(), "HKEY_CURRENT_USER\\Software\\B");
+  EXPECT_EQ(app.shell.opened.size(), 2u);
+}
+
+TEST_F(OpenInRegeditTest, ShortcutRowsOpenNothing) {
+  Platform platform = app.Get();
+  const auto before = LastKey();
+  OpenInRegedit(platform, Row(RowKind::kShortcutFile, "C:\\x.lnk", "C:\\x.exe"));
+  EXPECT_EQ(LastKey(), before);
+  EXPECT_TRUE(app.shell.opened.empty());
+}
+
+}  // namespace
+}  // namespace kelvane

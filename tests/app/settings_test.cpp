@@ -1,0 +1,412 @@
+// options.ini load and save on both backends (the portable profile layer natively,
+// the system's profile functions under Wine), and the small shared helpers.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "app/category_tree.h"
+#include "app/settings.h"
+#include "app/version_code.h"
+#include "platform/unwritable_file.h"
+#include "test_env.h"
+#include "test_shell.h"
+
+namespace kelvane {
+namespace {
+
+// The main window as the settings see it: designed at 684 by 520 on a 1280 by 1024
+// screen, with its category tree.
+class FakeWindow : public MainWindowPlacement {
+ public:
+  WindowBounds Bounds() override { return bounds; }
+  void SetLeft(int v) override { Set("Left", v, bounds.left); }
+  void SetTop(int v) override { Set("Top", v, bounds.top); }
+  void SetWidth(int v) override { Set("Width", v, bounds.width); }
+  void SetHeight(int v) override { Set("Height", v, bounds.height); }
+  int ScreenWidth() override { return 1280; }
+  int ScreenHeight() override { return 1024; }
+  std::optional<int> ShowCommand() override { return show; }
+  void StoreTreeTicks(std::array<bool, 23>& ticks) override { tree.Store(ticks); }
+
+  WindowBounds bounds{0, 0, 684, 520};
+  std::optional<int> show = 1;
+  std::vector<std::string> sets;
+  CategoryTree tree;
+
+ private:
+  void Set(const char* name, int value, int& field) {
+    sets.push_back(std::string(name) + "=" + std::to_string(value));
+    field = value;
+  }
+};
+
+// Fails every write of one key, otherwise the platform's own profile functions.
+class FailingProfile : public ProfileStore {
+ public:
+  FailingProfile(ProfileStore& inner, std::string failKey)
+      : inner_(inner), failKey_(std::move(failKey)) {}
+  std::string GetString(const std::string& section, const std::string& key,
+                        const std::string& fallback, const std::string& file) override {
+    return inner_.GetString(section, key, fallback, file);
+  }
+  bool WriteString(const std::string& section, const std::string& key, const std::string& value,
+                   const std::string& file) override {
+    return key != failKey_ && inner_.WriteString(section, key, value, file);
+  }
+
+ private:
+  ProfileStore& inner_;
+  std::string failKey_;
+};
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { OptionsSetting = TOptionsSetting{}; }
+  void TearDown() override { OptionsSetting = TOptionsSetting{}; }
+
+  std::string IniPath() { return OptionsFilePath(app.shell); }
+  std::string Content() {
+    FilePtr in = env.Files().OpenFile(IniPath(), "rb");
+    if (!in)
+      return "(missing)";
+    std::string content;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0)
+      content.append(buffer, n);
+    return content;
+  }
+  void Load(FakeWindow& window) {
+    Platform platform = app.Get();
+    LoadSaveOptions(platform, true, window);
+  }
+  void Save(FakeWindow& window) {
+    Platform platform = app.Get();
+    LoadSaveOptions(platform, false, window);
+  }
+
+  test::TestEnv env;
+  test::AppPlatform app{env};
+};
+
+TEST_F(SettingsTest, OptionsFileLiesBesideTheExecutable) {
+  EXPECT_EQ(IniPath(), env.TempDir() + "\\options.ini");
+}
+
+TEST_F(SettingsTest, FirstStartLoadsDefaultsAndFirstSaveWritesThemInOrder) {
+  FakeWindow window;
+  Load(window);
+  const TOptionsSetting& s = OptionsSetting;
+  EXPECT_EQ(s.OutputDirectory, env.TempDir() + "\\Backup");
+  EXPECT_TRUE(s.DeleteBackupFile);
+  EXPECT_FALSE(s.IncludeRemoveMedia);
+  EXPECT_FALSE(s.IncludeCDdrive);
+  for (int id = 1; id <= 22; ++id)
+    EXPECT_TRUE(s.TreeViewNodeCheck[id]) << id;
+  EXPECT_EQ(s.IgnoreValueCount, 0);
+  EXPECT_TRUE(s.IgnoreValues.empty());
+  EXPECT_EQ(s.IgnoreKeyCount, 0);
+  EXPECT_TRUE(s.IgnoreKeys.empty());
+  EXPECT_EQ(s.WindowState, 0);
+  EXPECT_TRUE(s.ShowHint);
+  EXPECT_FALSE(s.RestorePoint);
+  // Centred at the designed size.
+  EXPECT_EQ(window.sets,
+            (std::vector<std::string>{"Left=298", "Top=252", "Width=684", "Height=520"}));
+
+  Save(window);
+  std::string expected = "[Options]\r\nOutputDirectory=" + env.TempDir() +
+                         "\\Backup\r\nDeleteBackupFile=1\r\nIncludeRemoveMedia=0\r\n"
+                         "IncludeCDdrive=0\r\nShowHint=1\r\nRestorePoint=0\r\n"
+                         "[TreeViewNodeCheck]\r\n";
+  for (int id = 1; id <= 22; ++id)
+    expected += std::to_string(id) + "=1\r\n";
+  expected +=
+      "[IgnoreValue]\r\nCount=0\r\n[IgnoreKey]\r\nCount=0\r\n"
+      "[Window]\r\nState=1\r\nLeft=298\r\nTop=252\r\nWidth=684\r\nHeight=520\r\n";
+  EXPECT_EQ(Content(), expected);
+}
+
+TEST_F(SettingsTest, LoadReadsEachEntryWithItsEncodingAndDefault) {
+  struct Case {
+    int line;
+    std::string file;
+    std::function<void(const TOptionsSetting&, const FakeWindow&)> check;
+  };
+  using Sets = std::vector<std::string>;
+  const Case cases[] = {
+      {__LINE__, "[Window]\r\nState=3\r\nLeft=5\r\nTop=6\r\nWidth=700\r\nHeight=600\r\n",
+       [](const TOptionsSetting& s, const FakeWindow& w) {
+         EXPECT_EQ(s.WindowState, 2);
+         EXPECT_TRUE(w.sets.empty());  // maximised: the saved bounds are not read
+       }},
+      {__LINE__, "[Window]\r\nState=2\r\nLeft=5\r\nTop=6\r\nWidth=700\r\nHeight=600\r\n",
+       [](const TOptionsSetting& s, const FakeWindow& w) {
+         EXPECT_EQ(s.WindowState, 0);  // saved minimised: opens normally
+         EXPECT_EQ(w.sets, (Sets{"Left=5", "Top=6", "Width=700", "Height=600"}));
+       }},
+      {__LINE__, "[Window]\r\nLeft=-3000\r\nHeight=0x100\r\n",
+       [](const TOptionsSetting&, const FakeWindow& w) {
+         EXPECT_EQ(w.sets, (Sets{"Left=-3000", "Top=252", "Width=684", "Height=256"}));
+       }},
+      {__LINE__, "[IgnoreValue]\r\nCount=3\r\nValue1=HKEY_CURRENT_USER\\A\\v\r\n",
+       [](const TOptionsSetting& s, const FakeWindow&) {
+         EXPECT_EQ(s.IgnoreValueCount, 3);
+         EXPECT_EQ(s.IgnoreValues, (Sets{"HKEY_CURRENT_USER\\A\\v", "", ""}));
+       }},
+      {__LINE__, "[IgnoreKey]\r\nCount=-1\r\nKey1=HKEY_USERS\\X\r\n",
+       [](const TOptionsSetting& s, const FakeWindow&) {
+         EXPECT_EQ(s.IgnoreKeyCount, -1);
+         EXPECT_TRUE(s.IgnoreKeys.empty());
+       }},
+      {__LINE__, "[IgnoreKey]\r\nCount=0x10\r\nKey16= HKEY_USERS\\X \r\n",
+       [](const TOptionsSetting& s, const FakeWindow&) {
+         EXPECT_EQ(s.IgnoreKeyCount, 16);
+         ASSERT_EQ(s.IgnoreKeys.size(), 16u);
+         EXPECT_EQ(s.IgnoreKeys[15], "HKEY_USERS\\X");
+       }},
+      {__LINE__, "[IgnoreValue]\r\nCount=2147483647\r\nValue1=a\r\n",
+       [](const TOptionsSetting& s, const FakeWindow&) {
+         // A damaged count reads a bounded number of entries.
+         EXPECT_EQ(s.IgnoreValueCount, kMaxIgnoreEntries);
+         ASSERT_EQ(s.IgnoreValues.size(), static_cast<size_t>(kMaxIgnoreEntries));
+         EXPECT_EQ(s.IgnoreValues[0], "a");
+       }},
+      {__LINE__, "[TreeViewNodeCheck]\r\n5=0\r\n1=2\r\n2=0x0\r\n3=yes\r\n",
+       [](const TOptionsSetting& s, const FakeWindow&) {
+         EXPECT_FALSE(s.TreeViewNodeCheck[5]);
+         EXPECT_TRUE(s.TreeViewNodeCheck[1]);   // any number but 0 is true
+         EXPECT_FALSE(s.TreeViewNodeCheck[2]);  // hexadecimal 0
+         EXPECT_TRUE(s.TreeViewNodeCheck[3]);   // not a number: the default
+         EXPECT_TRUE(s.TreeViewNodeCheck[22]);
+       }},
+      {__LINE__,
+       "[Options]\r\nOutputDirectory=D:\\Saved\r\nDeleteBackupFile=0\r\nIncludeRemoveMedia=1\r\n"
+       "IncludeCDdrive=-1\r\nShowHint=0\r\nRestorePoint=1\r\n",
+       [](const TOptionsSetting& s, const FakeWindow&) {
+         EXPECT_EQ(s.OutputDirectory, "D:\\Saved");
+         EXPECT_FALSE(s.DeleteBackupFile);
+         EXPECT_TRUE(s.IncludeRemoveMedia);
+         EXPECT_TRUE(s.IncludeCDdrive);
+         EXPECT_FALSE(s.ShowHint);
+         EXPECT_TRUE(s.RestorePoint);
+       }},
+      {__LINE__, "[Options]\r\nOutputDirectory=\r\nShowHint=\r\n",
+       [](const TOptionsSetting& s, const FakeWindow&) {
+         EXPECT_EQ(s.OutputDirectory, "");  // present and empty is kept
+         EXPECT_TRUE(s.ShowHint);           // an empty number is the default
+       }},
+      {__LINE__, "[Window]\r\nLeft=0x\r\nTop=12abc\r\nWidth=99999999999\r\nHeight=0x1FFFFFFFF\r\n",
+       [](const TOptionsSetting&, const FakeWindow& w) {
+         EXPECT_EQ(w.sets, (Sets{"Left=298", "Top=252", "Width=684", "Height=520"}));
+       }},
+      {__LINE__, "[window]\r\nSTATE=1\r\nleft=0xFFFFFFFF\r\n",
+       [](const TOptionsSetting&, const FakeWindow& w) { EXPECT_EQ(w.sets[0], "Left=-1"); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("case at line " + std::to_string(c.line));
+    test::TestEnv caseEnv;  // a file path of its own for every case
+    test::AppPlatform caseApp(caseEnv);
+    caseEnv.WriteFile(OptionsFilePath(caseApp.shell), c.file);
+    OptionsSetting = TOptionsSetting{};
+    FakeWindow window;
+    Platform platform = caseApp.Get();
+    LoadSaveOptions(platform, true, window);
+    c.check(OptionsSetting, window);
+  }
+}
+
+TEST_F(SettingsTest, ListsSaveByTheirCountsAndHigherNumbersStay) {
+  env.WriteFile(IniPath(),
+                "[IgnoreValue]\r\nCount=5\r\nValue1=a\r\nValue2=b\r\nValue3=c\r\nValue4=d\r\n"
+                "Value5=e\r\n");
+  FakeWindow window;
+  Load(window);
+  ASSERT_EQ(OptionsSetting.IgnoreValues.size(), 5u);
+  OptionsSetting.IgnoreValues = {"x", "y"};
+  OptionsSetting.IgnoreValueCount = 2;
+  OptionsSetting.IgnoreKeyCount = -1;  // a count of -1 is written back as it is
+  Save(window);
+  const std::string content = Content();
+  EXPECT_NE(content.find("[IgnoreValue]\r\nCount=2\r\nValue1=x\r\nValue2=y\r\nValue3=c\r\n"
+                         "Value4=d\r\nValue5=e\r\n"),
+            std::string::npos)
+      << content;
+  EXPECT_NE(content.find("[IgnoreKey]\r\nCount=-1\r\n[Window]"), std::string::npos) << content;
+
+  OptionsSetting = TOptionsSetting{};
+  Load(window);
+  EXPECT_EQ(OptionsSetting.IgnoreValues, (std::vector<std::string>{"x", "y"}));
+}
+
+TEST_F(SettingsTest, TicksAndWindowPlacementSurviveARestart) {
+  FakeWindow first;
+  first.tree.ClickStateImage(5);   // HKEY_USERS off
+  first.tree.ClickStateImage(20);  // MRU and History Lists off
+  first.bounds = WindowBounds{10, 20, 800, 600};
+  Load(first);
+  first.bounds = WindowBounds{10, 20, 800, 600};
+  Save(first);
+
+  OptionsSetting = TOptionsSetting{};
+  FakeWindow second;
+  Load(second);
+  second.tree.Load(OptionsSetting.TreeViewNodeCheck);
+  for (const CategoryNode& node : CategoryNodes()) {
+    EXPECT_EQ(second.tree.Ticked(node.id), first.tree.Ticked(node.id)) << node.id;
+  }
+  EXPECT_FALSE(second.tree.Ticked(5));
+  EXPECT_EQ(second.sets,
+            (std::vector<std::string>{"Left=10", "Top=20", "Width=800", "Height=600"}));
+}
+
+TEST_F(SettingsTest, MaximisedSaveKeepsBoundsAndUnreadablePlacementKeepsState) {
+  FakeWindow window;
+  Load(window);
+  window.show = 3;
+  Save(window);
+  window.show.reset();  // the placement cannot be read: "State" keeps its value
+  window.bounds = WindowBounds{1, 2, 3, 4};
+  Save(window);
+  EXPECT_NE(Content().find("[Window]\r\nState=3\r\nLeft=1\r\nTop=2\r\nWidth=3\r\nHeight=4\r\n"),
+            std::string::npos)
+      << Content();
+  OptionsSetting = TOptionsSetting{};
+  FakeWindow next;
+  Load(next);
+  EXPECT_EQ(OptionsSetting.WindowState, 2);
+  EXPECT_TRUE(next.sets.empty());
+}
+
+TEST_F(SettingsTest, ALineBreakInAnEntryCannotAddEntriesToTheFile) {
+  FakeWindow window;
+  Load(window);
+  OptionsSetting.IgnoreKeys = {"HKEY_CURRENT_USER\\Bad\r\n[Window]\r\nState=3", "HKEY_USERS\\Ok"};
+  OptionsSetting.IgnoreKeyCount = 2;
+  Save(window);
+  OptionsSetting = TOptionsSetting{};
+  Load(window);
+  EXPECT_EQ(OptionsSetting.IgnoreKeys,
+            (std::vector<std::string>{"HKEY_CURRENT_USER\\Bad", "HKEY_USERS\\Ok"}));
+  EXPECT_EQ(OptionsSetting.WindowState, 0);
+  EXPECT_EQ(Content().find("[Window]"), Content().rfind("[Window]"));
+}
+
+TEST_F(SettingsTest, AFailedWriteStopsTheSaveThereAndNamesTheFile) {
+  FakeWindow window;
+  Load(window);
+  FailingProfile failing(env.Native().profile, "IncludeCDdrive");
+  Platform platform = app.GetWithProfile(failing);
+  try {
+    LoadSaveOptions(platform, false, window);
+    FAIL() << "the save did not fail";
+  } catch (const SettingsWriteError& error) {
+    EXPECT_EQ(std::string(error.what()), "Unable to write to " + env.TempDir() + "\\options.ini");
+  }
+  EXPECT_EQ(Content(), "[Options]\r\nOutputDirectory=" + env.TempDir() +
+                           "\\Backup\r\nDeleteBackupFile=1\r\nIncludeRemoveMedia=0\r\n");
+}
+
+void ExpectUnableToWrite(const std::string& path, const std::function<void()>& save) {
+  try {
+    save();
+    ADD_FAILURE() << "the save did not fail";
+  } catch (const SettingsWriteError& error) {
+    EXPECT_EQ(std::string(error.what()), "Unable to write to " + path);
+  }
+}
+
+TEST_F(SettingsTest, SavingIntoAReadOnlyFileFailsWithItsPath) {
+  env.WriteFile(IniPath(), "[Options]\r\nShowHint=0\r\n");
+  if (!test::MakeReadOnly(env, IniPath()))
+    GTEST_SKIP() << "the read-only attribute binds nobody here";
+  FakeWindow window;
+  Load(window);
+  ExpectUnableToWrite(IniPath(), [&] { Save(window); });
+  EXPECT_EQ(Content(), "[Options]\r\nShowHint=0\r\n");
+}
+
+TEST_F(SettingsTest, SavingWhereOnlyAFolderStandsFailsWithItsPath) {
+  env.MakeFolder(IniPath());
+  FakeWindow window;
+  Load(window);
+  ExpectUnableToWrite(IniPath(), [&] { Save(window); });
+}
+
+#ifdef _WIN32
+TEST_F(SettingsTest, SavingWhileAnotherProgramHoldsTheFileFailsWithItsPath) {
+  env.WriteFile(IniPath(), "[Options]\r\nShowHint=0\r\n");
+  FakeWindow window;
+  Load(window);
+  test::ExclusiveOpen held(IniPath());
+  ASSERT_TRUE(held.Held());
+  ExpectUnableToWrite(IniPath(), [&] { Save(window); });
+}
+#endif
+
+TEST(FormatTwoDigits, PadsBelowTenOnly) {
+  EXPECT_EQ(FormatTwoDigits(0), "00");
+  EXPECT_EQ(FormatTwoDigits(7), "07");
+  EXPECT_EQ(FormatTwoDigits(10), "10");
+  EXPECT_EQ(FormatTwoDigits(59), "59");
+  EXPECT_EQ(FormatTwoDigits(2006), "2006");
+}
+
+#ifndef _WIN32
+TEST(WindowsVersionCode, EveryRowOfTheTable) {
+  struct Case {
+    uint32_t platformId, major, minor, code;
+  };
+  const Case cases[] = {
+      {2, 3, 51, 5}, {2, 4, 0, 6},  {2, 5, 0, 7},   {2, 5, 3, 7},   {2, 5, 1, 9},
+      {2, 5, 2, 10}, {2, 6, 1, 10}, {2, 10, 0, 10}, {1, 4, 0, 1},   {1, 4, 10, 3},
+      {1, 4, 90, 8}, {1, 4, 3, 10}, {1, 5, 0, 10},  {0, 3, 10, 10},
+  };
+  PortableSystemInfo system;
+  for (const Case& c : cases) {
+    system.SetVersion(VersionRecord{c.platformId, c.major, c.minor});
+    EXPECT_EQ(GetWindowsVersionCode(system), c.code)
+        << c.platformId << " " << c.major << "." << c.minor;
+  }
+  system.SetVersion(std::nullopt);
+  EXPECT_EQ(GetWindowsVersionCode(system), 10u);
+}
+#else
+TEST(WindowsVersionCode, WineAnswersAnNtSixSystem) {
+  test::TestEnv env;
+  EXPECT_EQ(GetWindowsVersionCode(env.Native().system), 10u);
+}
+#endif
+
+class SharedHelpersTest : public ::testing::Test {
+ protected:
+  test::TestEnv env;
+  test::ScratchKey scratch{env.Registry()};
+};
+
+TEST_F(SharedHelpersTest, WriteCurrentUserStringCreatesTheKeyAndOverwrites) {
+  const std::string key = scratch.Path() + "\\Applets\\Regedit";
+  WriteCurrentUserString(env.Registry(), key, "LastKey", "HKEY_LOCAL_MACHINE\\Software");
+  Registry registry(env.Registry());
+  registry.SetRoot(RootKey::kCurrentUser);
+  ASSERT_TRUE(registry.OpenKey("\\" + key, false));
+  EXPECT_EQ(registry.GetDataType("LastKey"), DataType::kString);
+  EXPECT_EQ(registry.ReadString("LastKey"), "HKEY_LOCAL_MACHINE\\Software");
+  WriteCurrentUserString(env.Registry(), key, "lastkey", "HKEY_USERS");
+  EXPECT_EQ(registry.ReadString("LastKey"), "HKEY_USERS");
+}
+
+TEST_F(SharedHelpersTest, ShellDeleteFileRemovesOneFileForGood) {
+  const std::string file = env.TempDir() + "\\Backup20060102030405.reg";
+  const std::string other = env.TempDir() + "\\Backup20060102030406.reg";
+  env.WriteFile(file, "REGEDIT4\r\n");
+  env.WriteFile(other, "REGEDIT4\r\n");
+  EXPECT_TRUE(ShellDeleteFile(env.Files(), file));
+  EXPECT_FALSE(env.Files().FileExists(file));
+  EXPECT_TRUE(env.Files().FileExists(other));
+  EXPECT_FALSE(ShellDeleteFile(env.Files(), file));
+}
+
+}  // namespace
+}  // namespace kelvane
