@@ -1,0 +1,144 @@
+#include "app/win_browse_folder.h"
+
+#include <shlobj.h>
+
+#include <vector>
+
+namespace kelvane {
+
+namespace {
+
+constexpr size_t kNameBuffer = 260;
+
+// Moves the dialog to the middle of the screen once it is up; keeps its size,
+// place in the z-order and activation.
+int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM) {
+  if (message == BFFM_INITIALIZED) {
+    RECT client{};
+    int x = 0;
+    int y = 0;
+    if (GetClientRect(dialog, &client)) {
+      x = (GetSystemMetrics(SM_CXSCREEN) - client.right) / 2;
+      y = (GetSystemMetrics(SM_CYSCREEN) - client.bottom) / 2;
+    }
+    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return 0;
+}
+
+// Every other enabled window of this thread is disabled while the picker is open
+// and enabled again when it closes, whatever happens in between.
+class DisabledWindows {
+ public:
+  DisabledWindows() {
+    EnumThreadWindows(GetCurrentThreadId(), &Disable, reinterpret_cast<LPARAM>(this));
+  }
+  ~DisabledWindows() {
+    for (HWND window : windows_)
+      EnableWindow(window, TRUE);
+  }
+  DisabledWindows(const DisabledWindows&) = delete;
+  DisabledWindows& operator=(const DisabledWindows&) = delete;
+
+ private:
+  static BOOL CALLBACK Disable(HWND window, LPARAM self) {
+    if (IsWindowVisible(window) && IsWindowEnabled(window)) {
+      EnableWindow(window, FALSE);
+      reinterpret_cast<DisabledWindows*>(self)->windows_.push_back(window);
+    }
+    return TRUE;
+  }
+  std::vector<HWND> windows_;
+};
+
+// No "insert a disk" boxes while the picker probes drives.
+class QuietErrorMode {
+ public:
+  QuietErrorMode() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
+  ~QuietErrorMode() { SetErrorMode(previous_); }
+  QuietErrorMode(const QuietErrorMode&) = delete;
+  QuietErrorMode& operator=(const QuietErrorMode&) = delete;
+
+ private:
+  UINT previous_;
+};
+
+// Memory from the shell's allocator, given back to it.
+class ShellMemory {
+ public:
+  ShellMemory(IMalloc* malloc, void* block) : malloc_(malloc), block_(block) {}
+  ~ShellMemory() {
+    if (block_)
+      malloc_->Free(block_);
+  }
+  ShellMemory(const ShellMemory&) = delete;
+  ShellMemory& operator=(const ShellMemory&) = delete;
+  void* Get() const { return block_; }
+
+ private:
+  IMalloc* malloc_;
+  void* block_;
+};
+
+// The item of a folder named by its display name, or null.
+LPITEMIDLIST ParseFolder(HWND owner, const std::wstring& name) {
+  IShellFolder* desktop = nullptr;
+  if (FAILED(SHGetDesktopFolder(&desktop)) || !desktop)
+    return nullptr;
+  std::wstring text = name;  // the parser wants a writable string
+  LPITEMIDLIST item = nullptr;
+  ULONG eaten = 0;
+  if (FAILED(desktop->ParseDisplayName(owner, nullptr, text.data(), &eaten, &item, nullptr))) {
+    item = nullptr;
+  }
+  desktop->Release();
+  return item;
+}
+
+}  // namespace
+
+bool BrowseForFolder(HWND owner, const std::string& caption, const std::wstring& root,
+                     std::string& directory) {
+  const DWORD attributes = GetFileAttributesA(directory.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    directory.clear();
+  }
+
+  IMalloc* malloc = nullptr;
+  if (FAILED(SHGetMalloc(&malloc)) || !malloc)
+    return false;
+  bool chosen = false;
+  {
+    ShellMemory name(malloc, malloc->Alloc(kNameBuffer));
+    ShellMemory rootItem(malloc, root.empty() ? nullptr : ParseFolder(owner, root));
+    if (name.Get()) {
+      BROWSEINFOA info{};
+      info.hwndOwner = owner;
+      info.pidlRoot = static_cast<LPCITEMIDLIST>(rootItem.Get());
+      info.pszDisplayName = static_cast<char*>(name.Get());
+      info.lpszTitle = caption.c_str();
+      info.ulFlags = BIF_RETURNONLYFSDIRS;
+      info.lpfn = &BrowseCallback;
+
+      LPITEMIDLIST picked = nullptr;
+      {
+        DisabledWindows disabled;
+        QuietErrorMode quiet;
+        picked = SHBrowseForFolderA(&info);
+      }
+      if (picked) {
+        char path[MAX_PATH] = {};
+        const BOOL converted = SHGetPathFromIDListA(picked, path);
+        malloc->Free(picked);
+        if (converted) {
+          directory = path;
+          chosen = true;
+        }
+      }
+    }
+  }
+  malloc->Release();
+  return chosen;
+}
+
+}  // namespace kelvane
