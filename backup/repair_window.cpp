@@ -1,0 +1,44 @@
+#include "backup/repair_window.h"
+
+#include "backup/backup_resource.h"
+#include "backup/repair.h"
+#include "restorepoint/system_point_window.h"
+#include "ui/show_hint_window.h"
+#include "ui/win_controls.h"
+
+namespace kelvane {
+
+namespace {
+
+constexpr int kModalCancel = 2;
+
+class WindowPrompts : public RepairPrompts {
+ public:
+  explicit WindowPrompts(HWND owner) : owner_(owner) {}
+
+  bool ConfirmCreateBackupFolder(const std::string& folder) override {
+    const std::string text = folder + "," + LoadResString(IDS_BACKUP_FOLDER_MISSING) + "\r\n" +
+                             LoadResString(IDS_BACKUP_CREATE_FOLDER);
+    return MessageBoxA(owner_, text.c_str(), LoadResString(IDS_BACKUP_CAPTION).c_str(),
+                       MB_YESNO | MB_ICONINFORMATION) == IDYES;
+  }
+
+  bool MakeRestorePoint() override { return ShowSystemPoint(owner_) != kModalCancel; }
+
+  void ShowRepairHint(size_t repairedCount) override {
+    kelvane::ShowRepairHint(owner_, static_cast<int32_t>(repairedCount));
+  }
+
+ private:
+  HWND owner_;
+};
+
+}  // namespace
+
+size_t RepairRegistryCommand(HWND owner, kelvane::Platform& platform,
+                             kelvane::ResultsModel& results) {
+  WindowPrompts prompts(owner);
+  return RepairTickedRows(platform, results, OptionsSetting, prompts).repairedCount;
+}
+
+}  // namespace kelvane

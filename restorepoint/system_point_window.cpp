@@ -1,0 +1,139 @@
+#include "restorepoint/system_point_window.h"
+
+#include <commctrl.h>
+
+#include "app/messages.h"
+#include "platform/win32/win32_restore_point.h"
+#include "restorepoint/restorepoint_resource.h"
+#include "restorepoint/system_point.h"
+#include "ui/win_controls.h"
+#include "ui/win_form.h"
+
+namespace kelvane {
+
+namespace {
+
+constexpr int kModalOk = 1;
+constexpr int kModalCancel = 2;
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT kTimerInterval = 1000;
+// Yes/No, information icon, No as the default button.
+constexpr UINT kFailedQuestionStyle = 0x144;
+
+class TfrmSystemPoint : public ModalForm {
+ public:
+  explicit TfrmSystemPoint(std::shared_ptr<RestorePointService> service)
+      : service_(std::move(service)), bold_(CreateDesignFont(8, true)) {}
+  ~TfrmSystemPoint() override {
+    if (bold_)
+      DeleteObject(bold_);
+  }
+  TfrmSystemPoint(const TfrmSystemPoint&) = delete;
+  TfrmSystemPoint& operator=(const TfrmSystemPoint&) = delete;
+
+ protected:
+  void FormCreate() override {
+    AddControl("STATIC", "Creating Restore Point", SS_LEFT, 16, 14, 320, 16, -1, bold_);
+    AddControl("STATIC", "Varnok Kelvane is creating a restore point which will", SS_LEFT, 16, 44,
+               330, 16, -1);
+    AddControl("STATIC", "enable you to safely return your system back to its former state.",
+               SS_LEFT, 16, 62, 330, 16, -1);
+    AddControl("STATIC", "Please wait...", SS_LEFT, 16, 92, 320, 16, -1);
+    progressBar1_ = AddControl(PROGRESS_CLASSA, "", 0, 16, 124, 321, 18, -1);
+    SendMessageA(progressBar1_, PBM_SETRANGE32, 0, 100);
+    SendMessageA(progressBar1_, PBM_SETPOS, 0, 0);
+    SetTimer(hwnd_, kTimer1, kTimerInterval, nullptr);
+    FormShow();
+  }
+
+  bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) override {
+    switch (msg) {
+      case WM_RESTORE_POINT_DONE:
+        RestorePointDone(lParam);
+        break;
+      case WM_TIMER:
+        if (wParam != kTimer1)
+          return false;
+        Timer1Timer();
+        break;
+      case WM_CLOSE:
+        FormClose();
+        break;
+      case WM_COMMAND:
+        // Escape closes the window like any other early close.
+        if (LOWORD(wParam) != IDCANCEL)
+          return false;
+        FormClose();
+        break;
+      default:
+        return false;
+    }
+    *result = TRUE;
+    return true;
+  }
+
+ private:
+  void FormShow() {
+    ResultReceived = false;
+    HWND windowHandle = hwnd_;
+    Worker = TCreateSystemPointThread::Create(service_, [windowHandle](RestorePointAnswer answer) {
+      PostMessageA(windowHandle, WM_RESTORE_POINT_DONE, 0, static_cast<LPARAM>(answer));
+    });
+    Worker->Start();
+  }
+
+  void RestorePointDone(LPARAM answer) {
+    if (ResultReceived)
+      return;
+    modalResult_ = RestorePointModalResult(
+        answer == 0 ? RestorePointAnswer::kCreated : RestorePointAnswer::kFailed, [this] {
+          return MessageBoxA(hwnd_, LoadResString(IDS_RESTORE_POINT_FAILED).c_str(),
+                             LoadResString(IDS_RESTORE_POINT_CAPTION).c_str(),
+                             kFailedQuestionStyle) == IDYES;
+        });
+    ResultReceived = true;
+    PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+  }
+
+  void FormClose() {
+    if (!ResultReceived) {
+      // The service call cannot be interrupted safely; the worker is left to finish
+      // on its own and its answer is dropped.
+      if (Worker)
+        Worker->Abandon();
+      modalResult_ = kModalCancel;
+      ResultReceived = true;
+    }
+    KillTimer(hwnd_, kTimer1);
+    EndModal(modalResult_);
+  }
+
+  void Timer1Timer() {
+    const int position = static_cast<int>(SendMessageA(progressBar1_, PBM_GETPOS, 0, 0));
+    SendMessageA(progressBar1_, PBM_SETPOS, NextRestorePointBarPosition(position), 0);
+  }
+
+  std::shared_ptr<RestorePointService> service_;
+  std::shared_ptr<TCreateSystemPointThread> Worker;
+  bool ResultReceived = false;
+  int modalResult_ = kModalOk;
+  HFONT bold_ = nullptr;
+  HWND progressBar1_ = nullptr;
+};
+
+}  // namespace
+
+int ShowSystemPoint(HWND owner, std::shared_ptr<RestorePointService> service) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+  TfrmSystemPoint form(std::move(service));
+  const INT_PTR result =
+      form.ShowModal(owner, "frmSystemPoint", WS_POPUP | WS_CAPTION | DS_MODALFRAME, 353, 180);
+  return result == kModalOk ? kModalOk : kModalCancel;
+}
+
+int ShowSystemPoint(HWND owner) {
+  return ShowSystemPoint(owner, std::make_shared<Win32RestorePointService>());
+}
+
+}  // namespace kelvane

@@ -1,0 +1,128 @@
+#include "ui/about_window.h"
+
+#include <string>
+
+#include "app/resource.h"
+#include "ui/ui_resource.h"
+#include "ui/win_controls.h"
+#include "ui/win_form.h"
+
+namespace kelvane {
+
+namespace {
+
+constexpr int kIdAddress = 101;
+constexpr int kBannerHeight = 50;
+constexpr COLORREF kLinkColor = RGB(0, 0, 255);
+
+class TfrmAbout : public ModalForm {
+ public:
+  explicit TfrmAbout(Platform& platform)
+      : platform_(platform),
+        bold_(CreateDesignFont(10, true)),
+        linkFont_(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                              DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif")) {}
+  ~TfrmAbout() override {
+    if (bold_)
+      DeleteObject(bold_);
+    if (linkFont_)
+      DeleteObject(linkFont_);
+  }
+  TfrmAbout(const TfrmAbout&) = delete;
+  TfrmAbout& operator=(const TfrmAbout&) = delete;
+
+ protected:
+  void FormCreate() override {
+    HWND image1 = AddControl("STATIC", "", SS_ICON, 20, 66, 32, 32, -1);
+    SendMessageA(image1, STM_SETICON,
+                 reinterpret_cast<WPARAM>(
+                     LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_KELVANE))),
+                 0);
+    label1_ = AddControl("STATIC", "", SS_LEFT, 68, 66, 270, 18, -1, bold_);
+    AddControl("STATIC", "Version: 1.25   Build 20061224", SS_LEFT, 68, 90, 270, 16, -1);
+    AddControl("STATIC", "Copyright (C) 2006 Varnok Software. All rights reserved.", SS_LEFT, 68,
+               120, 280, 16, -1);
+    AddControl("STATIC", "Support: support@varnok.example", SS_LEFT, 68, 138, 280, 16, -1);
+    AddControl("STATIC", "", SS_SUNKEN, 68, 166, 262, 2, -1);
+    address_ = LoadResString(IDS_ABOUT_ADDRESS);
+    lbEAddress_ = AddControl("STATIC", address_.c_str(), SS_LEFT | SS_NOTIFY, 68, 176, 262, 16,
+                             kIdAddress, linkFont_);
+    AddControl("BUTTON", "&OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 143, 212, 75, 25, IDOK);
+    FormShow();
+  }
+
+  bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) override {
+    switch (msg) {
+      case WM_COMMAND:
+        if (LOWORD(wParam) == kIdAddress && HIWORD(wParam) == STN_CLICKED) {
+          lbEAddressClick();
+        } else if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+          EndModal(IDOK);
+        } else {
+          return false;
+        }
+        *result = TRUE;
+        return true;
+      case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) != lbEAddress_)
+          return false;
+        SetCursor(LoadCursor(nullptr, IDC_HAND));
+        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, TRUE);
+        *result = TRUE;
+        return true;
+      case WM_CTLCOLORSTATIC:
+        if (reinterpret_cast<HWND>(lParam) != lbEAddress_)
+          return false;
+        SetTextColor(reinterpret_cast<HDC>(wParam), kLinkColor);
+        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        *result = reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+        return true;
+      case WM_PAINT:
+        PaintBanner();
+        *result = TRUE;
+        return true;
+      default:
+        return false;
+    }
+  }
+
+ private:
+  void FormShow() { SetWindowTextA(label1_, LoadResString(IDS_ABOUT_TITLE).c_str()); }
+
+  void lbEAddressClick() { platform_.shell.Open(address_, ""); }
+
+  // The banner across the top: a band shading from dark to light blue.
+  void PaintBanner() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd_, &ps);
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    const int width = client.right;
+    constexpr int kBands = 32;
+    for (int i = 0; i < kBands; ++i) {
+      RECT band{width * i / kBands, 0, width * (i + 1) / kBands, kBannerHeight};
+      HBRUSH brush = CreateSolidBrush(RGB(0, 40 + i * 3, 120 + i * 4));
+      FillRect(dc, &band, brush);
+      DeleteObject(brush);
+    }
+    EndPaint(hwnd_, &ps);
+  }
+
+  Platform& platform_;
+  HFONT bold_ = nullptr;
+  HFONT linkFont_ = nullptr;
+  HWND label1_ = nullptr;
+  HWND lbEAddress_ = nullptr;
+  std::string address_;
+};
+
+}  // namespace
+
+void ShowAbout(HWND owner, Platform& platform) {
+  TfrmAbout form(platform);
+  form.ShowModal(owner, "About Varnok Kelvane", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                 360, 249);
+}
+
+}  // namespace kelvane

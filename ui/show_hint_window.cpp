@@ -1,0 +1,91 @@
+#include "ui/show_hint_window.h"
+
+#include <string>
+
+#include "app/settings.h"
+#include "ui/ui_resource.h"
+#include "ui/win_controls.h"
+#include "ui/win_form.h"
+
+namespace kelvane {
+
+namespace {
+
+constexpr int kIdNotShowHint = 101;
+constexpr int kIdClose = 102;
+constexpr INT_PTR kModalNo = 7;
+
+class TfrmShowHint : public ModalForm {
+ public:
+  explicit TfrmShowHint(int32_t repairedCount)
+      : RepairedCount(repairedCount), bold_(CreateDesignFont(8, true)) {}
+  ~TfrmShowHint() override {
+    if (bold_)
+      DeleteObject(bold_);
+  }
+  TfrmShowHint(const TfrmShowHint&) = delete;
+  TfrmShowHint& operator=(const TfrmShowHint&) = delete;
+
+  int32_t RepairedCount;
+
+ protected:
+  void FormCreate() override {
+    label1_ = AddControl("STATIC", "Repair OK!", SS_LEFT, 10, 16, 350, 16, -1, bold_);
+    AddControl("STATIC", "Comments: Some registry key or value will been created automatically",
+               SS_LEFTNOWORDWRAP, 10, 48, 355, 16, -1);
+    AddControl("STATIC", "even they are removed by software. So if you have those key or value,",
+               SS_LEFTNOWORDWRAP, 10, 66, 355, 16, -1);
+    AddControl("STATIC", "you can not get 0 problems in next scan.", SS_LEFTNOWORDWRAP, 10, 84, 355,
+               16, -1);
+    cbNotShowHint_ = AddControl("BUTTON", "Don't show this hint dialog next time",
+                                BS_AUTOCHECKBOX | WS_TABSTOP, 10, 140, 260, 20, kIdNotShowHint);
+    AddControl("BUTTON", "&Close", BS_DEFPUSHBUTTON | WS_TABSTOP, 282, 136, 75, 25, kIdClose);
+    FormShow();
+  }
+
+  bool HandleMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR* result) override {
+    if (msg == WM_COMMAND) {
+      switch (LOWORD(wParam)) {
+        case kIdNotShowHint:
+          if (HIWORD(wParam) == BN_CLICKED)
+            cbNotShowHintClick();
+          break;
+        case kIdClose:
+        case IDCANCEL:
+          EndModal(kModalNo);
+          break;
+        default:
+          return false;
+      }
+      *result = TRUE;
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  void FormShow() {
+    const std::string sentence = LoadResString(IDS_HINT_TOTAL_PREFIX) +
+                                 std::to_string(RepairedCount) +
+                                 LoadResString(IDS_HINT_TOTAL_SUFFIX);
+    SetWindowTextA(label1_, sentence.c_str());
+  }
+
+  void cbNotShowHintClick() {
+    OptionsSetting.ShowHint = SendMessageA(cbNotShowHint_, BM_GETCHECK, 0, 0) != BST_CHECKED;
+  }
+
+  HWND label1_ = nullptr;
+  HWND cbNotShowHint_ = nullptr;
+  HFONT bold_ = nullptr;
+};
+
+}  // namespace
+
+void ShowRepairHint(HWND owner, int32_t repairedCount) {
+  TfrmShowHint form(repairedCount);
+  form.ShowModal(owner, "Varnok Kelvane", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 367,
+                 175);
+}
+
+}  // namespace kelvane
