@@ -47,7 +47,8 @@ class ProgressEvents : public ScanEvents {
     PostTexts();
   }
   void RowAdded() override {
-    if (!rowsPosted_.exchange(true)) PostMessageA(window_, WM_SCAN_ROWS, 0, 0);
+    if (!rowsPosted_.exchange(true))
+      PostMessageA(window_, WM_SCAN_ROWS, 0, 0);
   }
   void CloseRequest() override { PostMessageA(window_, WM_CLOSE, 0, 0); }
 
@@ -80,14 +81,16 @@ class ProgressEvents : public ScanEvents {
  private:
   void RunStep(Step step) {
     std::unique_lock lock(mutex_);
-    if (aborted_) return;
+    if (aborted_)
+      return;
     step_ = step;
     PostMessageA(window_, WM_SCAN_SYNC_STEP, 0, 0);
     cv_.wait(lock, [&] { return step_ == Step::kNone || aborted_; });
   }
   void PostTexts() {
     std::lock_guard lock(mutex_);
-    if (textsPosted_) return;
+    if (textsPosted_)
+      return;
     textsPosted_ = true;
     PostMessageA(window_, WM_SCAN_TEXTS, 0, 0);
   }
@@ -148,7 +151,8 @@ class TfrmRegProgressHint {
 
 void RegisterClassOnce(HINSTANCE instance) {
   static bool registered = false;
-  if (registered) return;
+  if (registered)
+    return;
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
@@ -172,19 +176,22 @@ int TfrmRegProgressHint::ShowModal() {
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   RECT ownerRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  if (owner_ && IsWindowVisible(owner_)) GetWindowRect(owner_, &ownerRect);
+  if (owner_ && IsWindowVisible(owner_))
+    GetWindowRect(owner_, &ownerRect);
   const int x = ownerRect.left + (ownerRect.right - ownerRect.left - width) / 2;
   const int y = ownerRect.top + (ownerRect.bottom - ownerRect.top - height) / 2;
   hwnd_ = CreateWindowExA(WS_EX_DLGMODALFRAME, kClassName, "Scanning", style, x, y, width, height,
                           owner_, nullptr, instance, nullptr);
-  if (!hwnd_) return kModalCancel;
+  if (!hwnd_)
+    return kModalCancel;
   SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProc));
   events_.Attach(hwnd_);
   FormCreate();
 
   const bool ownerEnabled = owner_ && IsWindowEnabled(owner_);
-  if (ownerEnabled) EnableWindow(owner_, FALSE);
+  if (ownerEnabled)
+    EnableWindow(owner_, FALSE);
   ShowWindow(hwnd_, SW_SHOW);
   FormShow();
   MSG msg;
@@ -202,17 +209,22 @@ int TfrmRegProgressHint::ShowModal() {
     }
   }
   FormClose();
-  if (ownerEnabled) EnableWindow(owner_, TRUE);
+  if (ownerEnabled)
+    EnableWindow(owner_, TRUE);
   DestroyWindow(hwnd_);
-  if (font_) DeleteObject(font_);
-  if (owner_ && IsWindowVisible(owner_)) SetForegroundWindow(owner_);
-  if (quit) PostQuitMessage(static_cast<int>(msg.wParam));
+  if (font_)
+    DeleteObject(font_);
+  if (owner_ && IsWindowVisible(owner_))
+    SetForegroundWindow(owner_);
+  if (quit)
+    PostQuitMessage(static_cast<int>(msg.wParam));
   return modalResult_;
 }
 
 LRESULT CALLBACK TfrmRegProgressHint::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<TfrmRegProgressHint*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  if (!self)
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
   return self->Handle(msg, wParam, lParam);
 }
 
@@ -222,18 +234,22 @@ LRESULT TfrmRegProgressHint::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       ScanStart();
       return 0;
     case WM_SCAN_SYNC_STEP:
-      if (events_.PendingStep() == ProgressEvents::Step::kBegin) BeginCategory();
-      if (events_.PendingStep() == ProgressEvents::Step::kEnd) EndCategory();
+      if (events_.PendingStep() == ProgressEvents::Step::kBegin)
+        BeginCategory();
+      if (events_.PendingStep() == ProgressEvents::Step::kEnd)
+        EndCategory();
       return 0;
     case WM_SCAN_TEXTS:
       ShowTexts();
       return 0;
     case WM_SCAN_ROWS:
       events_.RowsTaken();
-      if (owner_) SendMessageA(owner_, WM_SCAN_ROWS, 0, 0);
+      if (owner_)
+        SendMessageA(owner_, WM_SCAN_ROWS, 0, 0);
       return 0;
     case WM_TIMER:
-      if (wParam == kTimer1) Timer1Timer();
+      if (wParam == kTimer1)
+        Timer1Timer();
       return 0;
     case WM_COMMAND:
       if (LOWORD(wParam) == kIdStop || LOWORD(wParam) == IDCANCEL) {
@@ -266,29 +282,38 @@ void TfrmRegProgressHint::FormCreate() {
   bStop_ = make("BUTTON", "Stop", BS_DEFPUSHBUTTON | WS_TABSTOP, 272, 130, 80, 27, kIdStop);
 }
 
-void TfrmRegProgressHint::FormShow() { PostMessageA(hwnd_, WM_SCAN_START, 0, 0); }
+void TfrmRegProgressHint::FormShow() {
+  PostMessageA(hwnd_, WM_SCAN_START, 0, 0);
+}
 
 void TfrmRegProgressHint::ScanStart() {
-  if (task_) return;
-  if (options_.unattended) ShowWindow(hwnd_, SW_HIDE);
+  if (task_)
+    return;
+  if (options_.unattended)
+    ShowWindow(hwnd_, SW_HIDE);
   const std::string drives =
       BuildAllowedDrives(platform_.files, options_.includeRemoveMedia, options_.includeCdDrive);
   task_ = std::make_unique<ScanTask>(platform_, results_, events_, categoryIds_, drives);
   task_->Start();
 }
 
-void TfrmRegProgressHint::bStopClick() { EndModal(kModalAbort); }
+void TfrmRegProgressHint::bStopClick() {
+  EndModal(kModalAbort);
+}
 
 void TfrmRegProgressHint::EndModal(int result) {
-  if (modalResult_ != 0) return;
+  if (modalResult_ != 0)
+    return;
   // Stop first: from here on no row is added and no label is touched.
-  if (task_) task_->Stop();
+  if (task_)
+    task_->Stop();
   events_.Abort();
   modalResult_ = result;
 }
 
 void TfrmRegProgressHint::FormClose() {
-  if (timerOn_) KillTimer(hwnd_, kTimer1);
+  if (timerOn_)
+    KillTimer(hwnd_, kTimer1);
   task_.reset();  // waits for the worker to leave at its next probe
   categoryIds_.clear();
 }
@@ -309,7 +334,8 @@ void TfrmRegProgressHint::EndCategory() {
     KillTimer(hwnd_, kTimer1);
     timerOn_ = false;
     SendMessageA(progressBar1_, PBM_SETPOS, 1000, 0);
-    if (owner_) PostMessageA(owner_, WM_SCAN_STEP_DONE, 0, 0);
+    if (owner_)
+      PostMessageA(owner_, WM_SCAN_STEP_DONE, 0, 0);
   }
   events_.StepDone();
 }
@@ -317,8 +343,10 @@ void TfrmRegProgressHint::EndCategory() {
 void TfrmRegProgressHint::ShowTexts() {
   std::optional<std::string> status, key;
   events_.TakeTexts(&status, &key);
-  if (status) SetWindowTextA(lScanTask_, status->c_str());
-  if (key) SetWindowTextA(label1_, key->c_str());
+  if (status)
+    SetWindowTextA(lScanTask_, status->c_str());
+  if (key)
+    SetWindowTextA(label1_, key->c_str());
 }
 
 int ShowScanProgress(HWND owner, Platform platform, ResultsModel& results,

@@ -10,14 +10,15 @@ Process::Process(const std::string& commandLine) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   std::string line = commandLine;
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, kFolder,
-                      &startup, &info_)) {
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, kFolder, &startup,
+                      &info_)) {
     info_ = PROCESS_INFORMATION{};
   }
 }
 
 Process::~Process() {
-  if (!info_.hProcess) return;
+  if (!info_.hProcess)
+    return;
   if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
     TerminateProcess(info_.hProcess, 99);
     WaitForSingleObject(info_.hProcess, 5000);
@@ -30,14 +31,16 @@ bool Process::WaitExit(DWORD milliseconds, DWORD* exitCode) {
   if (!info_.hProcess || WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0) {
     return false;
   }
-  if (exitCode) GetExitCodeProcess(info_.hProcess, exitCode);
+  if (exitCode)
+    GetExitCodeProcess(info_.hProcess, exitCode);
   return true;
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
   const ULONGLONG end = GetTickCount64() + milliseconds;
   while (!condition()) {
-    if (GetTickCount64() > end) return false;
+    if (GetTickCount64() > end)
+      return false;
     Sleep(50);
   }
   return true;
@@ -53,10 +56,12 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
   auto* args = reinterpret_cast<FindArgs*>(param);
   char name[256] = {};
   GetClassNameA(window, name, sizeof name);
-  if (std::string(name) != args->className) return TRUE;
+  if (std::string(name) != args->className)
+    return TRUE;
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
-  if (args->pid == 0 || pid == args->pid) args->found.push_back(window);
+  if (args->pid == 0 || pid == args->pid)
+    args->found.push_back(window);
   return TRUE;
 }
 }  // namespace
@@ -90,9 +95,10 @@ std::string WindowText(HWND window) {
 std::string StatusPartText(HWND statusBar, int part) {
   DWORD pid = 0;
   GetWindowThreadProcessId(statusBar, &pid);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                               pid);
-  if (!process) return "<no process>";
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process)
+    return "<no process>";
   void* remote = VirtualAllocEx(process, nullptr, 1024, MEM_COMMIT, PAGE_READWRITE);
   std::string text;
   if (remote) {
@@ -114,8 +120,8 @@ int RunAndWait(const std::string& commandLine, DWORD milliseconds) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   std::string line = commandLine;
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &info)) {
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &info)) {
     return -1;
   }
   int result = -1;
@@ -134,10 +140,12 @@ int RunAndWait(const std::string& commandLine, DWORD milliseconds) {
 std::string ReadTextFile(const std::string& path) {
   std::string content;
   FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return content;
+  if (!file)
+    return content;
   char buffer[4096];
   size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, n);
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+    content.append(buffer, n);
   std::fclose(file);
   return content;
 }
@@ -151,9 +159,11 @@ std::vector<std::string> ListFiles(const std::string& pattern) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA data;
   HANDLE find = FindFirstFileA(pattern.c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
+  if (find == INVALID_HANDLE_VALUE)
+    return names;
   do {
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      names.push_back(data.cFileName);
   } while (FindNextFileA(find, &data));
   FindClose(find);
   return names;
@@ -162,7 +172,8 @@ std::vector<std::string> ListFiles(const std::string& pattern) {
 bool ImportReg(const std::string& text) {
   const std::string path = std::string(kFolder) + "seed.reg";
   FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
+  if (!file)
+    return false;
   std::fwrite(text.data(), 1, text.size(), file);
   std::fclose(file);
   char windows[MAX_PATH] = {};

@@ -57,10 +57,10 @@ TEST(MainWindow, SecondStartActivatesTheFirstAndExits) {
 
 TEST(MainWindow, ScanRunsBehindTheProgressWindowAndCounts) {
   // A stale App Paths entry and a font entry whose file is missing.
-  ASSERT_TRUE(ImportReg(
-      "REGEDIT4\r\n\r\n"
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\"
-      "gone.exe]\r\n@=\"C:\\\\Gone\\\\gone.exe\"\r\n\r\n"));
+  ASSERT_TRUE(
+      ImportReg("REGEDIT4\r\n\r\n"
+                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\"
+                "gone.exe]\r\n@=\"C:\\\\Gone\\\\gone.exe\"\r\n\r\n"));
   Process kelvane(kExe);
   HWND main = StartMain(kelvane);
   ASSERT_NE(main, nullptr);
@@ -114,7 +114,8 @@ TEST(CleanOnce, RunsUnattendedAndExits) {
       EXPECT_FALSE(IsWindowVisible(window)) << "progress window shown";
     }
     static int waited = 0;
-    if (++waited > 3000) break;
+    if (++waited > 3000)
+      break;
   }
   ASSERT_TRUE(exited);
   EXPECT_EQ(code, 0u);

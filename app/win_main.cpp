@@ -1,0 +1,51 @@
+// Program entry: one instance per desktop. A second start hands over to the running
+// window and ends; the first creates the main window and runs the message loop.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/messages.h"
+#include "platform/win32/win32_platform.h"
+
+namespace {
+
+std::vector<std::string> Arguments() {
+  std::vector<std::string> arguments;
+  int count = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!argv)
+    return arguments;
+  for (int i = 1; i < count; ++i) {
+    const int n = WideCharToMultiByte(CP_ACP, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
+    WideCharToMultiByte(CP_ACP, 0, argv[i], -1, text.data(), n, nullptr, nullptr);
+    arguments.push_back(text);
+  }
+  LocalFree(argv);
+  return arguments;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  if (HWND running = FindWindowA(kelvane::kMainWindowClass, nullptr)) {
+    PostMessageA(running, kelvane::WM_ACTIVATE_INSTANCE, 0, 0);
+    SetForegroundWindow(running);
+    return 0;
+  }
+  kelvane::Win32Platform platform;
+  kelvane::TfrmKelvane window(platform.Get(), Arguments());
+  if (!window.Create(instance, showCommand))
+    return 1;
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (TranslateAcceleratorA(window.Handle(), window.Accelerators(), &msg))
+      continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
