@@ -18,20 +18,6 @@ Ids AllIds() {
   return ids;
 }
 
-TEST(CategoryTree, NodesStandInTreeOrderWithTheirLevels) {
-  const auto& nodes = CategoryNodes();
-  for (size_t i = 0; i < nodes.size(); ++i)
-    EXPECT_EQ(nodes[i].id, static_cast<int>(i) + 1);
-  EXPECT_STREQ(nodes[0].caption, "My Computers");
-  EXPECT_EQ(nodes[0].level, 0);
-  EXPECT_STREQ(nodes[1].caption, "Files and Folders");
-  for (int hive = 3; hive <= 5; ++hive)
-    EXPECT_EQ(nodes[hive - 1].level, 2) << hive;
-  for (int id = 6; id <= 22; ++id)
-    EXPECT_EQ(nodes[id - 1].level, 1) << id;
-  EXPECT_STREQ(nodes[21].caption, "Applications");
-}
-
 TEST(CategoryTree, ClicksSpreadToChildrenAndParents) {
   struct Case {
     int line;

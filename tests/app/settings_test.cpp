@@ -90,10 +90,6 @@ class SettingsTest : public ::testing::Test {
   test::AppPlatform app{env};
 };
 
-TEST_F(SettingsTest, OptionsFileLiesBesideTheExecutable) {
-  EXPECT_EQ(IniPath(), env.TempDir() + "\\options.ini");
-}
-
 TEST_F(SettingsTest, FirstStartLoadsDefaultsAndFirstSaveWritesThemInOrder) {
   FakeWindow window;
   Load(window);
