@@ -103,7 +103,9 @@ std::vector<FileEntry> Win32FileSystem::ListFolder(const std::string& folder) {
 }
 
 DriveType Win32FileSystem::GetDriveType(const std::string& root) {
-  return static_cast<DriveType>(GetDriveTypeA(root.c_str()));
+  // <windows.h> renames this method to GetDriveTypeA: call the system function by its
+  // global name, or the call would resolve to this method again.
+  return static_cast<DriveType>(::GetDriveTypeA(root.c_str()));
 }
 
 std::optional<std::string> Win32FileSystem::ExpandEnvironment(const std::string& text) {
