@@ -38,6 +38,51 @@ inline KeyDump Dump(RegistryBackend& backend, RootKey root, const std::string& p
   return dump;
 }
 
+inline std::string Describe(const std::optional<RegValue>& value) {
+  if (!value)
+    return "(none)";
+  std::string out = "type " + std::to_string(value->type) + " [";
+  char buffer[4];
+  for (const char c : value->data) {
+    std::snprintf(buffer, sizeof buffer, "%02X ", static_cast<unsigned char>(c));
+    out += buffer;
+  }
+  return out + "]";
+}
+
+// Every key and value that differs between two dumps, one per line; empty when equal.
+inline std::string DumpDifferences(const KeyDump& before, const KeyDump& after) {
+  std::string out;
+  std::map<std::string, bool> keys;
+  for (const auto& [key, values] : before)
+    keys[key] = true;
+  for (const auto& [key, values] : after)
+    keys[key] = true;
+  for (const auto& [key, unused] : keys) {
+    const auto b = before.find(key);
+    const auto a = after.find(key);
+    if (b == before.end() || a == after.end()) {
+      out += "key '" + key + (b == before.end() ? "' appeared\n" : "' vanished\n");
+      continue;
+    }
+    std::map<std::string, bool> names;
+    for (const auto& [name, value] : b->second)
+      names[name] = true;
+    for (const auto& [name, value] : a->second)
+      names[name] = true;
+    for (const auto& [name, unused2] : names) {
+      const auto bv = b->second.find(name);
+      const auto av = a->second.find(name);
+      const auto vb = bv == b->second.end() ? std::nullopt : std::optional<RegValue>(bv->second);
+      const auto va = av == a->second.end() ? std::nullopt : std::optional<RegValue>(av->second);
+      if (vb != va) {
+        out += "'" + key + "' value '" + name + "': " + Describe(vb) + " -> " + Describe(va) + "\n";
+      }
+    }
+  }
+  return out;
+}
+
 inline std::string ReadWholeFile(FileSystem& files, const std::string& path) {
   FilePtr file = files.OpenFile(path, "rb");
   if (!file)

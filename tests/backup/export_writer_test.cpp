@@ -194,7 +194,9 @@ TEST_F(ExportWriterTest, RegeditImportGivesBackEveryValueExactly) {
   r.SetRoot(RootKey::kCurrentUser);
   ASSERT_TRUE(r.DeleteKey("\\" + scratch.Path()));
   ASSERT_EQ(test::ImportWithRegedit(file), 0u);
-  EXPECT_EQ(test::Dump(env.Registry(), RootKey::kCurrentUser, scratch.Path()), before);
+  EXPECT_EQ(test::DumpDifferences(
+                before, test::Dump(env.Registry(), RootKey::kCurrentUser, scratch.Path())),
+            "");
 
   // The same values one by one, as a repair of value rows backs them up.
   const std::string single = env.TempDir() + "\\Single.reg";
@@ -206,7 +208,9 @@ TEST_F(ExportWriterTest, RegeditImportGivesBackEveryValueExactly) {
   }
   r.CloseKey();
   ASSERT_EQ(test::ImportWithRegedit(single), 0u);
-  EXPECT_EQ(test::Dump(env.Registry(), RootKey::kCurrentUser, scratch.Path()), before);
+  EXPECT_EQ(test::DumpDifferences(
+                before, test::Dump(env.Registry(), RootKey::kCurrentUser, scratch.Path())),
+            "");
 }
 #endif
 

@@ -346,7 +346,9 @@ TEST_F(RepairTest, RegeditImportOfTheBackupUndoesTheRepair) {
             (test::KeyDump{{"", {}}, {"Stays", {{"", Sz("y")}}}}));
 
   ASSERT_EQ(test::ImportWithRegedit(backupFile), 0u);
-  EXPECT_EQ(test::Dump(env.Registry(), RootKey::kCurrentUser, scratch.Path()), before);
+  EXPECT_EQ(test::DumpDifferences(
+                before, test::Dump(env.Registry(), RootKey::kCurrentUser, scratch.Path())),
+            "");
 }
 #endif
 
