@@ -208,6 +208,10 @@ std::string FormatTwoDigits(int n) {
 }
 
 bool ShellDeleteFile(FileSystem& files, const std::string& path) {
+  // The shell's delete takes a folder with everything in it, and wildcards, as
+  // readily as one file; this helper removes one existing file and nothing else.
+  if (!files.FileExists(path))
+    return false;
   return files.DeleteFileSilently(path);
 }
 

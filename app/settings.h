@@ -77,6 +77,8 @@ void LoadSaveOptions(Platform& platform, bool load, MainWindowPlacement& window)
 std::string FormatTwoDigits(int n);
 
 // Deletes the file for good, silently (no recycle bin, no question, no progress).
+// False, with nothing deleted, when the path names no existing file (a folder, a
+// wildcard pattern).
 bool ShellDeleteFile(FileSystem& files, const std::string& path);
 
 // Opens (creating when missing) `key` under HKEY_CURRENT_USER and writes the string

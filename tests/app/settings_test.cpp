@@ -236,6 +236,18 @@ TEST_F(SettingsTest, ListsSaveByTheirCountsAndHigherNumbersStay) {
   EXPECT_EQ(OptionsSetting.IgnoreValues, (std::vector<std::string>{"x", "y"}));
 }
 
+TEST_F(SettingsTest, ACountAboveTheListLengthWritesEmptyEntries) {
+  FakeWindow window;
+  Load(window);
+  OptionsSetting.IgnoreKeys = {"HKEY_USERS\\A"};
+  OptionsSetting.IgnoreKeyCount = 3;
+  Save(window);
+  EXPECT_NE(
+      Content().find("[IgnoreKey]\r\nCount=3\r\nKey1=HKEY_USERS\\A\r\nKey2=\r\nKey3=\r\n[Window]"),
+      std::string::npos)
+      << Content();
+}
+
 TEST_F(SettingsTest, TicksAndWindowPlacementSurviveARestart) {
   FakeWindow first;
   first.tree.ClickStateImage(5);   // HKEY_USERS off
@@ -402,6 +414,17 @@ TEST_F(SharedHelpersTest, ShellDeleteFileRemovesOneFileForGood) {
   EXPECT_FALSE(env.Files().FileExists(file));
   EXPECT_TRUE(env.Files().FileExists(other));
   EXPECT_FALSE(ShellDeleteFile(env.Files(), file));
+}
+
+TEST_F(SharedHelpersTest, ShellDeleteFileLeavesFoldersAndPatternsAlone) {
+  const std::string folder = env.TempDir() + "\\Backup20060102030405.reg";
+  env.WriteFile(folder + "\\inside.txt", "keep");
+  const std::string file = env.TempDir() + "\\Backup20060102030406.reg";
+  env.WriteFile(file, "REGEDIT4\r\n");
+  EXPECT_FALSE(ShellDeleteFile(env.Files(), folder));
+  EXPECT_FALSE(ShellDeleteFile(env.Files(), env.TempDir() + "\\*.reg"));
+  EXPECT_TRUE(env.Files().FileExists(folder + "\\inside.txt"));
+  EXPECT_TRUE(env.Files().FileExists(file));
 }
 
 }  // namespace
