@@ -105,6 +105,18 @@ class ItemWriter {
   std::string text_;
 };
 
+// The text of one item without the header, or nothing when it cannot be written.
+std::optional<std::string> FormatRegistryItem(RegistryBackend& backend, RootKey root,
+                                              std::string keyPath, const std::string& valueName,
+                                              ExportScope scope) {
+  if (!keyPath.empty() && keyPath.back() == '\\')
+    keyPath.pop_back();
+  ItemWriter writer(backend, root, valueName, scope);
+  if (!writer.WriteKeyBlock(keyPath, 0))
+    return std::nullopt;
+  return writer.Text();
+}
+
 }  // namespace
 
 std::string EscapeBackslashes(std::string_view text) {
@@ -175,17 +187,6 @@ std::string FormatValueData(const std::optional<RegValue>& value) {
     default:
       return FormatHexData(HexTypePrefix(value->type), data);
   }
-}
-
-std::optional<std::string> FormatRegistryItem(RegistryBackend& backend, RootKey root,
-                                              std::string keyPath, const std::string& valueName,
-                                              ExportScope scope) {
-  if (!keyPath.empty() && keyPath.back() == '\\')
-    keyPath.pop_back();
-  ItemWriter writer(backend, root, valueName, scope);
-  if (!writer.WriteKeyBlock(keyPath, 0))
-    return std::nullopt;
-  return writer.Text();
 }
 
 bool ExportRegistryItem(FileSystem& files, RegistryBackend& backend, const std::string& filePath,

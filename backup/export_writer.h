@@ -29,12 +29,6 @@ bool ExportRegistryItem(FileSystem& files, RegistryBackend& backend, const std::
                         RootKey root, std::string keyPath, const std::string& valueName,
                         ExportScope scope);
 
-// The text of one item as ExportRegistryItem appends it (without the header), or
-// nothing when the item cannot be written.
-std::optional<std::string> FormatRegistryItem(RegistryBackend& backend, RootKey root,
-                                              std::string keyPath, const std::string& valueName,
-                                              ExportScope scope);
-
 // The data part of a value line for a value as stored ("dword:0000001A", "hex:01,AB",
 // "\"text\"", "hex(7):61,00,00"); `""` for a missing value.
 std::string FormatValueData(const std::optional<RegValue>& value);

@@ -72,6 +72,7 @@ TEST(RestorePointWorker, PostsOneAnswerAndAnythingButSuccessIsAFailure) {
     worker->Start();  // a second start runs nothing more
     raw->Open();
     EXPECT_EQ(answer.get(), c.expected);
+    EXPECT_EQ(raw->description, "Made by Varnok Kelvane");
     worker.reset();
     destroyed.wait();  // the worker freed itself, and its service, when its thread ended
   }
@@ -91,17 +92,6 @@ TEST(RestorePointWorker, AnswerAfterTheWindowClosedIsDropped) {
   raw->Open();
   destroyed.wait();
   EXPECT_FALSE(posted);
-}
-
-TEST(RestorePointWorker, AsksForTheProgramsRestorePoint) {
-  auto service = std::make_shared<StandInService>(RestorePointResult::kCreated);
-  std::promise<void> posted;
-  auto worker = TCreateSystemPointThread::Create(
-      service, [&posted](RestorePointAnswer) { posted.set_value(); });
-  service->Open();
-  worker->Execute();
-  posted.get_future().wait();
-  EXPECT_EQ(service->description, "Made by Varnok Kelvane");
 }
 
 TEST(RestorePointWindow, ModalResultFromTheAnswerAndTheQuestion) {
