@@ -192,7 +192,8 @@ int TfrmRegProgressHint::ShowModal() {
   const bool ownerEnabled = owner_ && IsWindowEnabled(owner_);
   if (ownerEnabled)
     EnableWindow(owner_, FALSE);
-  ShowWindow(hwnd_, SW_SHOW);
+  // The unattended run keeps the window hidden from the start.
+  if (!options_.unattended) ShowWindow(hwnd_, SW_SHOW);
   FormShow();
   MSG msg;
   bool quit = false;

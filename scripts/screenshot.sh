@@ -24,7 +24,7 @@ sleep 1
 "$WINE64" 'C:\windows\regedit.exe' /s 'C:\Kelvane\demo.reg'
 "$WINE64" 'C:\Kelvane\kelvane.exe' &
 for _ in $(seq 1 60); do
-  id=$(xwininfo -root -tree 2>/dev/null | grep '"Varnok Kelvane 1.25"' | awk '{print $1}' | head -1)
+  id=$(xwininfo -root -tree 2>/dev/null | grep '"Varnok Kelvane 1.25"' | awk '{print $1}' | head -1 || true)
   [ -n "$id" ] && break
   sleep 0.5
 done

@@ -115,6 +115,42 @@ std::string StatusPartText(HWND statusBar, int part) {
   return text;
 }
 
+std::vector<ListRow> ListRows(HWND listView) {
+  std::vector<ListRow> rows;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(listView, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                               pid);
+  if (!process) return rows;
+  constexpr size_t kText = 2048;
+  auto* remote = static_cast<char*>(
+      VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kText, MEM_COMMIT, PAGE_READWRITE));
+  if (remote) {
+    const int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      ListRow row;
+      for (int column = 0; column < 3; ++column) {
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = remote + sizeof(LVITEMA);
+        item.cchTextMax = kText;
+        SIZE_T done = 0;
+        WriteProcessMemory(process, remote, &item, sizeof item, &done);
+        DWORD_PTR got = 0;
+        SendMessageTimeoutA(listView, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(remote),
+                            SMTO_ABORTIFHUNG, 5000, &got);
+        char buffer[kText] = {};
+        ReadProcessMemory(process, remote + sizeof(LVITEMA), buffer, kText - 1, &done);
+        (column == 0 ? row.problem : column == 1 ? row.key : row.value) = buffer;
+      }
+      rows.push_back(row);
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return rows;
+}
+
 int RunAndWait(const std::string& commandLine, DWORD milliseconds) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;

@@ -44,6 +44,11 @@ HWND WaitForWindow(const char* className, DWORD milliseconds, DWORD pid = 0);
 std::string WindowText(HWND window);
 // Text of a status-bar part, read through a buffer in the other process.
 std::string StatusPartText(HWND statusBar, int part);
+// The cells of every row of a list view in another process.
+struct ListRow {
+  std::string problem, key, value;
+};
+std::vector<ListRow> ListRows(HWND listView);
 // Runs a command line and waits for it; the exit code, or -1.
 int RunAndWait(const std::string& commandLine, DWORD milliseconds);
 std::string ReadTextFile(const std::string& path);

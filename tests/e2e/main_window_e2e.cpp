@@ -2,9 +2,11 @@
 // window's identity, a scan driven through the window, Stop, and -cleanonce.
 #include <gtest/gtest.h>
 
+#include "e2e/e2e_support.h"
+
 #include <commctrl.h>
 
-#include "e2e/e2e_support.h"
+#include <map>
 
 namespace kelvane::e2e {
 namespace {
@@ -13,6 +15,8 @@ HWND StartMain(Process& process) {
   EXPECT_TRUE(process.Started());
   HWND main = WaitForWindow(kMainClass, 30000, process.Id());
   EXPECT_NE(main, nullptr);
+  // The class exists from the start of its creation; its controls once it is shown.
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 30000));
   return main;
 }
 
@@ -70,14 +74,42 @@ TEST(MainWindow, ScanRunsBehindTheProgressWindowAndCounts) {
   ASSERT_NE(progress, nullptr);
   EXPECT_EQ(WindowText(progress), "Scanning");
   // The scan of a fresh prefix ends by itself and the window goes.
+  const ULONGLONG start = GetTickCount64();
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(progress); }, 300000));
-  const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  const ULONGLONG seconds = (GetTickCount64() - start) / 1000;
+  // The window then ticks every row, filters and counts.
   HWND status = GetDlgItem(main, kIdStatus);
+  int rows = 0;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        return StatusPartText(status, 1) ==
+               " " + std::to_string(rows) + " problems selected for repairing";
+      },
+      10000));
   EXPECT_EQ(StatusPartText(status, 0), " " + std::to_string(rows) + " problems found");
-  // Every row is ticked after a scan.
-  EXPECT_EQ(StatusPartText(status, 1),
-            " " + std::to_string(rows) + " problems selected for repairing");
-  std::printf("scan of a fresh prefix: %d rows\n", rows);
+  const auto found = ListRows(list);
+  bool seeded = false;
+  std::map<std::string, int> perProblem;
+  for (const auto& row : found) {
+    ++perProblem[row.problem];
+    // Key names come back in the letter case the registry stores them in.
+    if (row.problem == "Software Locations Issue" &&
+        lstrcmpiA(row.key.c_str(),
+                  "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App "
+                  "Paths\\gone.exe") == 0) {
+      seeded = true;
+    }
+  }
+  EXPECT_TRUE(seeded) << "the seeded App Paths entry was not reported";
+  for (const auto& row : found) {
+    if (row.problem != "Fonts Issue") {
+      std::printf("  %s | %s | %s\n", row.problem.c_str(), row.key.c_str(), row.value.c_str());
+    }
+  }
+  std::printf("scan of a fresh prefix, every category: %d rows in about %llu s\n", rows,
+              static_cast<unsigned long long>(seconds));
+  for (const auto& [problem, count] : perProblem) std::printf("  %5d  %s\n", count, problem.c_str());
   CloseMain(main, kelvane);
 }
 
@@ -101,6 +133,8 @@ TEST(MainWindow, StopEndsTheScanAtOnce) {
 }
 
 TEST(CleanOnce, RunsUnattendedAndExits) {
+  // With the backup folder in place no question is asked.
+  CreateDirectoryA((std::string(kFolder) + "Backup").c_str(), nullptr);
   Process kelvane(std::string(kExe) + " -CLEANONCE");
   ASSERT_TRUE(kelvane.Started());
   DWORD code = 99;
