@@ -20,6 +20,20 @@ std::string TrimTrailingDotsAndBlanks(std::string name) {
   return name;
 }
 
+// From a name followed by a separator Windows drops one trailing dot ("App.\x" is
+// "App\x"), but not two, and no blanks.
+std::string DropSingleTrailingDot(std::string name) {
+  if (name.size() >= 2 && name.back() == '.' && name[name.size() - 2] != '.') name.pop_back();
+  return name;
+}
+
+// A path that ends with a separator (once trailing blanks and dots are dropped) can
+// only name a folder.
+bool NamesFolderOnly(const std::string& path) {
+  const std::string trimmed = TrimTrailingDotsAndBlanks(path);
+  return !trimmed.empty() && (trimmed.back() == '\\' || trimmed.back() == '/');
+}
+
 LocalTime FromTimeT(std::time_t t) {
   std::tm tm{};
   localtime_r(&t, &tm);
@@ -59,10 +73,13 @@ std::optional<std::string> PortableFileSystem::HostPath(const std::string& path)
     }
     part.push_back(c);
   }
-  if (!parts.empty()) {
-    parts.back() = TrimTrailingDotsAndBlanks(parts.back());
-    if (parts.back().empty()) parts.pop_back();
+  const bool endsWithSeparator = path.back() == '\\' || path.back() == '/';
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (parts[i] == "." || parts[i] == "..") continue;
+    const bool last = i + 1 == parts.size() && !endsWithSeparator;
+    parts[i] = last ? TrimTrailingDotsAndBlanks(parts[i]) : DropSingleTrailingDot(parts[i]);
   }
+  if (!parts.empty() && parts.back().empty()) parts.pop_back();
   fs::path host(drive->second.host);
   for (const std::string& name : parts) {
     if (name == ".") continue;
@@ -92,6 +109,7 @@ std::optional<std::string> PortableFileSystem::HostPath(const std::string& path)
 
 bool PortableFileSystem::FileExists(const std::string& path) {
   ++probes_;
+  if (NamesFolderOnly(path)) return false;
   const auto host = HostPath(path);
   std::error_code ec;
   return host && fs::is_regular_file(*host, ec);

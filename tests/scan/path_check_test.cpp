@@ -2,6 +2,8 @@
 // temporary folder, under Wine on the prefix's C: drive.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "scan/path_check.h"
 #include "scan/scan_fixture.h"
 
@@ -251,6 +253,61 @@ TEST_F(PathCheckTest, ExpandFolderVariableOnlyForExistingFolders) {
   };
   for (const auto& [text, expected] : cases)
     EXPECT_EQ(ExpandFolderVariable(files, text), expected);
+}
+
+// The walks probe names that Windows reads in its own way: trailing dots and blanks
+// dropped from the last name, a single trailing dot from a name before a separator,
+// "/" as a separator, repeated separators, "." and "..", letter case ignored, a file
+// never named with a separator after it, wildcards never matching. The same answers
+// on both platforms.
+TEST_F(PathCheckTest, ProbesFollowWindowsNameRules) {
+  const std::string d = dir;
+  enum Kind { kNone, kFile, kFolder };
+  const std::vector<std::tuple<int, std::string, Kind>> cases = {
+      {__LINE__, d + "\\App\\app.exe", kFile},
+      {__LINE__, d + "\\APP\\APP.EXE", kFile},
+      {__LINE__, d + "\\App\\app.exe.", kFile},
+      {__LINE__, d + "\\App\\app.exe   ", kFile},
+      {__LINE__, d + "\\App\\app.exe . .", kFile},
+      {__LINE__, d + "\\App/app.exe", kFile},
+      {__LINE__, d + "/App//app.exe", kFile},
+      {__LINE__, d + "\\App\\\\app.exe", kFile},
+      {__LINE__, d + "\\App\\.\\app.exe", kFile},
+      {__LINE__, d + "\\Gone\\..\\App\\app.exe", kFile},
+      {__LINE__, d + "\\App\\ app.exe", kNone},
+      {__LINE__, d + "\\App\\app.exe\\", kNone},
+      {__LINE__, d + "\\App.\\app.exe", kFile},
+      {__LINE__, d + "\\App \\app.exe", kNone},
+      {__LINE__, d + "\\App..\\app.exe", kNone},
+      {__LINE__, d + "\\App. \\app.exe", kNone},
+      {__LINE__, d + "\\App .\\app.exe", kNone},
+      {__LINE__, d + "\\App\\app.exe/", kNone},
+      {__LINE__, d + "\\App\\app.exe.\\", kNone},
+      {__LINE__, d + "\\App.\\", kFolder},
+      {__LINE__, d + "\\App. ", kFolder},
+      {__LINE__, d + "\\App \\", kNone},
+      {__LINE__, d + "\\App\\app.ex", kNone},
+      {__LINE__, d + "\\App\\app.exe*", kNone},
+      {__LINE__, d + "\\App\\app.ex?", kNone},
+      {__LINE__, d + "\\App\\app.exe<", kNone},
+      {__LINE__, d + "\\App\\app.exe|", kNone},
+      {__LINE__, d + "\\App\\app.exe\"", kNone},
+      {__LINE__, d + "\\App\\" + std::string(300, 'a'), kNone},
+      {__LINE__, d + "\\App", kFolder},
+      {__LINE__, d + "\\App\\", kFolder},
+      {__LINE__, d + "\\App\\\\", kFolder},
+      {__LINE__, d + "\\App.", kFolder},
+      {__LINE__, d + "\\App /", kNone},
+      {__LINE__, d + "\\app\\sub", kFolder},
+      {__LINE__, "C:\\", kFolder},
+      {__LINE__, "c:/", kFolder},
+      {__LINE__, "C:\\ ", kFolder},
+  };
+  for (const auto& [line, path, kind] : cases) {
+    SCOPED_TRACE(testing::Message() << "line " << line << ": [" << path << "]");
+    EXPECT_EQ(env.Files().FileExists(path), kind == kFile);
+    EXPECT_EQ(env.Files().FolderExists(path), kind == kFolder);
+  }
 }
 
 // Every answer comes from the file system at the time of the call.
