@@ -119,9 +119,10 @@ std::vector<ListRow> ListRows(HWND listView) {
   std::vector<ListRow> rows;
   DWORD pid = 0;
   GetWindowThreadProcessId(listView, &pid);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                               pid);
-  if (!process) return rows;
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process)
+    return rows;
   constexpr size_t kText = 2048;
   auto* remote = static_cast<char*>(
       VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kText, MEM_COMMIT, PAGE_READWRITE));

@@ -109,7 +109,8 @@ TEST(MainWindow, ScanRunsBehindTheProgressWindowAndCounts) {
   }
   std::printf("scan of a fresh prefix, every category: %d rows in about %llu s\n", rows,
               static_cast<unsigned long long>(seconds));
-  for (const auto& [problem, count] : perProblem) std::printf("  %5d  %s\n", count, problem.c_str());
+  for (const auto& [problem, count] : perProblem)
+    std::printf("  %5d  %s\n", count, problem.c_str());
   CloseMain(main, kelvane);
 }
 
@@ -132,28 +133,112 @@ TEST(MainWindow, StopEndsTheScanAtOnce) {
   CloseMain(main, kelvane);
 }
 
-TEST(CleanOnce, RunsUnattendedAndExits) {
-  // With the backup folder in place no question is asked.
+// Stale entries of several kinds, all pointing into a folder that does not exist.
+constexpr const char* kSeed =
+    "REGEDIT4\r\n\r\n"
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\"
+    "kvgone.exe]\r\n@=\"C:\\\\KvGone\\\\kvgone.exe\"\r\n\"Path\"=\"C:\\\\KvGone\"\r\n\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
+    "\"KvGone\"=\"C:\\\\KvGone\\\\kvgone.exe /tray\"\r\n\r\n"
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs]\r\n"
+    "\"C:\\\\KvGone\\\\kvgone.dll\"=dword:00000002\r\n\r\n";
+
+bool KeyExists(HKEY root, const char* path) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
+bool ValueExists(HKEY root, const char* path, const char* name) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  const bool found = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == 0;
+  RegCloseKey(key);
+  return found;
+}
+
+constexpr const char* kAppPath =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\kvgone.exe";
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kSharedDlls = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+void WriteOptions(const std::string& text) {
+  FILE* file = std::fopen((std::string(kFolder) + "options.ini").c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fwrite(text.data(), 1, text.size(), file);
+  std::fclose(file);
+}
+
+// Waits for the process to end while checking that it never shows a window.
+void ExpectExitWithoutWindows(Process& process, DWORD milliseconds) {
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  DWORD code = 99;
+  while (!process.WaitExit(100, &code)) {
+    for (const char* cls : {kMainClass, kProgressClass, "#32770"}) {
+      for (HWND window : TopWindows(cls, process.Id())) {
+        ASSERT_FALSE(IsWindowVisible(window)) << "a window of class " << cls << " was shown";
+      }
+    }
+    ASSERT_LT(GetTickCount64(), end) << "the unattended run did not end";
+  }
+  EXPECT_EQ(code, 0u);
+}
+
+TEST(CleanOnce, RepairsWhatItFindsBacksItUpAndExits) {
+  ASSERT_TRUE(ImportReg(kSeed));
+  ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kAppPath));
+  // With the backup folder in place and the hint turned off nothing asks anything.
   CreateDirectoryA((std::string(kFolder) + "Backup").c_str(), nullptr);
+  WriteOptions("[Options]\r\nShowHint=0\r\n");
   Process kelvane(std::string(kExe) + " -CLEANONCE");
   ASSERT_TRUE(kelvane.Started());
+  ExpectExitWithoutWindows(kelvane, 300000);
+
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAppPath));
+  EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kRunKey, "KvGone"));
+  EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kSharedDlls, "C:\\KvGone\\kvgone.dll"));
+  const auto backups = ListFiles(std::string(kFolder) + "Backup\\Backup*.reg");
+  ASSERT_EQ(backups.size(), 1u);
+  EXPECT_EQ(backups[0].size(), std::string("Backup20261208010203.reg").size());
+  const std::string backup = ReadTextFile(std::string(kFolder) + "Backup\\" + backups[0]);
+  EXPECT_EQ(backup.rfind("REGEDIT4\r\n", 0), 0u);
+  std::printf("backup %s, %zu bytes\n", backups[0].c_str(), backup.size());
+
+  // The backup puts every entry back.
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  ASSERT_EQ(RunAndWait(std::string(windows) + "\\regedit.exe /s \"" + kFolder + "Backup\\" +
+                           backups[0] + "\"",
+                       60000),
+            0);
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kAppPath));
+  EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, kRunKey, "KvGone"));
+  EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kSharedDlls, "C:\\KvGone\\kvgone.dll"));
+}
+
+TEST(CleanOnce, ShowsTheRepairHintWhenTheSettingAsks) {
+  ASSERT_TRUE(ImportReg(kSeed));
+  CreateDirectoryA((std::string(kFolder) + "Backup").c_str(), nullptr);
+  Process kelvane(std::string(kExe) + " -cleanonce");
+  ASSERT_TRUE(kelvane.Started());
+  HWND hint = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        for (HWND window : TopWindows("#32770", kelvane.Id())) {
+          if (IsWindowVisible(window))
+            hint = window;
+        }
+        return hint != nullptr;
+      },
+      300000));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAppPath));
+  PostMessageA(hint, WM_CLOSE, 0, 0);
   DWORD code = 99;
-  // No window is ever shown; the run ends by itself.
-  bool exited = false;
-  while (!(exited = kelvane.WaitExit(100, &code))) {
-    for (HWND window : TopWindows(kMainClass, kelvane.Id())) {
-      EXPECT_FALSE(IsWindowVisible(window));
-    }
-    for (HWND window : TopWindows(kProgressClass, kelvane.Id())) {
-      EXPECT_FALSE(IsWindowVisible(window)) << "progress window shown";
-    }
-    static int waited = 0;
-    if (++waited > 3000)
-      break;
-  }
-  ASSERT_TRUE(exited);
+  ASSERT_TRUE(kelvane.WaitExit(30000, &code));
   EXPECT_EQ(code, 0u);
-  EXPECT_TRUE(FileExists(std::string(kFolder) + "options.ini"));
 }
 
 TEST(CleanOnce, OnlyTheFirstArgumentCounts) {
