@@ -26,7 +26,11 @@ void TCreateSystemPointThread::Start() {
   }
   // The thread owns a reference, so the worker outlives its window if need be and is
   // freed when the thread ends.
-  std::thread([self = shared_from_this()] { self->Execute(); }).detach();
+  try {
+    std::thread([self = shared_from_this()] { self->Execute(); }).detach();
+  } catch (...) {
+    Deliver(RestorePointAnswer::kFailed);  // no thread: the window must not wait
+  }
 }
 
 void TCreateSystemPointThread::Abandon() {
@@ -43,6 +47,10 @@ void TCreateSystemPointThread::Execute() {
   } catch (...) {
     answer = RestorePointAnswer::kFailed;
   }
+  Deliver(answer);
+}
+
+void TCreateSystemPointThread::Deliver(RestorePointAnswer answer) {
   std::lock_guard lock(mutex_);
   if (abandoned_)
     return;

@@ -38,6 +38,8 @@ class TCreateSystemPointThread : public std::enable_shared_from_this<TCreateSyst
  private:
   TCreateSystemPointThread(std::shared_ptr<RestorePointService> service, PostAnswer post)
       : service_(std::move(service)), post_(std::move(post)) {}
+  // Posts the answer unless the window has gone or an answer was already posted.
+  void Deliver(RestorePointAnswer answer);
 
   std::shared_ptr<RestorePointService> service_;
   PostAnswer post_;
