@@ -1,8 +1,6 @@
 // File Extensions and Custom Controls with class keys in their real locations.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "scan/scan_fixture.h"
 #include "scan/scanners.h"
 
@@ -17,56 +15,6 @@ constexpr RootKey kHklm = RootKey::kLocalMachine;
 constexpr RootKey kHkcr = RootKey::kClassesRoot;
 const std::string kClasses = "Software\\Classes";
 const std::string kFileExts = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
-
-// A backend that keeps count of the keys open at any one time (roots not counted).
-class CountingBackend : public RegistryBackend {
- public:
-  explicit CountingBackend(RegistryBackend& inner) : inner_(inner) {}
-  std::unique_ptr<BackendKey> OpenRoot(RootKey root) override {
-    auto key = inner_.OpenRoot(root);
-    return key ? std::make_unique<Key>(*this, std::move(key), false) : nullptr;
-  }
-  int open = 0;
-  int maxOpen = 0;
-
- private:
-  class Key : public BackendKey {
-   public:
-    Key(CountingBackend& owner, std::unique_ptr<BackendKey> inner, bool counted)
-        : owner_(owner), inner_(std::move(inner)), counted_(counted) {
-      if (counted_)
-        owner_.maxOpen = std::max(owner_.maxOpen, ++owner_.open);
-    }
-    ~Key() override {
-      if (counted_)
-        --owner_.open;
-    }
-    std::unique_ptr<BackendKey> Open(const std::string& subPath, KeyAccess access,
-                                     bool create) override {
-      auto key = inner_->Open(subPath, access, create);
-      return key ? std::make_unique<Key>(owner_, std::move(key), true) : nullptr;
-    }
-    bool EnumKey(uint32_t index, std::string* name) override {
-      return inner_->EnumKey(index, name);
-    }
-    bool EnumValue(uint32_t index, std::string* name) override {
-      return inner_->EnumValue(index, name);
-    }
-    std::optional<RegValue> Query(const std::string& name) override { return inner_->Query(name); }
-    bool Set(const std::string& name, const RegValue& value) override {
-      return inner_->Set(name, value);
-    }
-    bool DeleteLeaf(const std::string& name) override { return inner_->DeleteLeaf(name); }
-    bool DeleteValue(const std::string& name) override { return inner_->DeleteValue(name); }
-    std::optional<KeyInfo> Info() override { return inner_->Info(); }
-
-   private:
-    CountingBackend& owner_;
-    std::unique_ptr<BackendKey> inner_;
-    bool counted_;
-  };
-  RegistryBackend& inner_;
-};
 
 using ClassScannersTest = test::ScannerTest;
 
@@ -149,7 +97,7 @@ TEST_F(ClassScannersTest, CustomControlsWalksEveryKeyBelowClsidOneOpenKeyPerLeve
   Put(kHkcr, c3 + "\\InprocServer32", "", ExpandSz("%KELVANE_TEST_DIR%\\Srv\\gone3.dll"));
   Put(kHkcr, c3 + "\\InprocServer32\\x", "", Sz("D:\\gone.dll"));
 
-  CountingBackend counting(env.Registry());
+  test::WatchingBackend counting(env.Registry());
   Platform real = env.Get();
   Platform platform{counting, real.files, real.shell, real.system, real.profile, real.processes};
   ScanTask task(platform, results, events, {"13"}, "c");

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -108,6 +111,60 @@ class ScannerTest : public ::testing::Test {
     std::optional<std::string> value;
   };
   std::vector<Owned> cleanup_;
+};
+
+// A backend that keeps count of the keys open at any one time (roots not counted)
+// and tells `onOpen` of every key opened.
+class WatchingBackend : public RegistryBackend {
+ public:
+  explicit WatchingBackend(RegistryBackend& inner) : inner_(inner) {}
+  std::unique_ptr<BackendKey> OpenRoot(RootKey root) override {
+    auto key = inner_.OpenRoot(root);
+    return key ? std::make_unique<Key>(*this, std::move(key), false) : nullptr;
+  }
+  std::function<void(const std::string& subPath)> onOpen;
+  int open = 0;
+  int maxOpen = 0;
+
+ private:
+  class Key : public BackendKey {
+   public:
+    Key(WatchingBackend& owner, std::unique_ptr<BackendKey> inner, bool counted)
+        : owner_(owner), inner_(std::move(inner)), counted_(counted) {
+      if (counted_)
+        owner_.maxOpen = std::max(owner_.maxOpen, ++owner_.open);
+    }
+    ~Key() override {
+      if (counted_)
+        --owner_.open;
+    }
+    std::unique_ptr<BackendKey> Open(const std::string& subPath, KeyAccess access,
+                                     bool create) override {
+      if (owner_.onOpen)
+        owner_.onOpen(subPath);
+      auto key = inner_->Open(subPath, access, create);
+      return key ? std::make_unique<Key>(owner_, std::move(key), true) : nullptr;
+    }
+    bool EnumKey(uint32_t index, std::string* name) override {
+      return inner_->EnumKey(index, name);
+    }
+    bool EnumValue(uint32_t index, std::string* name) override {
+      return inner_->EnumValue(index, name);
+    }
+    std::optional<RegValue> Query(const std::string& name) override { return inner_->Query(name); }
+    bool Set(const std::string& name, const RegValue& value) override {
+      return inner_->Set(name, value);
+    }
+    bool DeleteLeaf(const std::string& name) override { return inner_->DeleteLeaf(name); }
+    bool DeleteValue(const std::string& name) override { return inner_->DeleteValue(name); }
+    std::optional<KeyInfo> Info() override { return inner_->Info(); }
+
+   private:
+    WatchingBackend& owner_;
+    std::unique_ptr<BackendKey> inner_;
+    bool counted_;
+  };
+  RegistryBackend& inner_;
 };
 
 inline IssueRow Row(const std::string& problem, const std::string& key, const std::string& value,

@@ -77,10 +77,10 @@ TEST_F(SoftwareScannersTest, SoftwareLocationsJudgesUpToTheProgramName) {
 }
 
 TEST_F(SoftwareScannersTest, FontsAreLookedUpByFileNameInTheFontsFolder) {
-  if (env.IsNative()) {
-    env.Native().shell.SetSpecialFolder(csidl::kFonts, dir + "\\Fonts");
-    env.MakeFolder(dir + "\\Fonts");
-  }
+#ifndef _WIN32
+  env.Native().shell.SetSpecialFolder(csidl::kFonts, dir + "\\Fonts");
+  env.MakeFolder(dir + "\\Fonts");
+#endif
   const auto fonts = env.Get().shell.SpecialFolder(csidl::kFonts);
   ASSERT_TRUE(fonts);
   env.WriteFile(*fonts + "\\" + UpperAscii(token) + "A.TTF");

@@ -76,6 +76,27 @@ TEST_F(StartupScannersTest, RunKeyNeedsAFullRootName) {
                             dir + "\\" + token + ".exe", RowKind::kValueInPath)}));
 }
 
+// The disabled entries are read inside a guard that ends only that part on a failure;
+// Stop must still get through it.
+TEST_F(StartupScannersTest, StopGetsThroughTheDisabledEntriesGuard) {
+  const std::string reg = kStartupReg + "\\" + token;
+  for (const char* entry : {"a", "b"}) {
+    OwnKey(kHklm, reg + entry);
+    Put(kHklm, reg + entry, "command", Sz(dir + "\\" + token + entry + ".exe"));
+  }
+  test::WatchingBackend watching(env.Registry());
+  std::atomic<bool> stop{false};
+  watching.onOpen = [&](const std::string& subPath) {
+    if (subPath.find(token + "a") != std::string::npos)
+      stop = true;
+  };
+  Platform real = env.Get();
+  Platform platform{watching, real.files, real.shell, real.system, real.profile, real.processes};
+  ScanContext context(platform, results, events, "c", stop);
+  EXPECT_THROW(ScanStartupPrograms(context), OperationCancelled);
+  EXPECT_TRUE(Mine().empty());
+}
+
 TEST_F(StartupScannersTest, AddRemoveReportsEntriesThatHoldNothing) {
   const std::string base = kUninstall + "\\" + token;
   const auto entry = [&](const std::string& name) {
