@@ -61,6 +61,15 @@ void ScanSoftwareLocations(ScanContext& context) {
   }
 }
 
+namespace {
+
+// "C:\..." or "\\server\...".
+bool IsFullPath(const std::string& text) {
+  return (text.size() >= 3 && text[1] == ':' && text[2] == '\\') || text.rfind("\\\\", 0) == 0;
+}
+
+}  // namespace
+
 void ScanWindowsFonts(ScanContext& context) {
   context.SetStatusText("Scanning Windows Fonts...");
   const std::string fontsKey =
@@ -81,14 +90,20 @@ void ScanWindowsFonts(ScanContext& context) {
   for (const std::string& name : registry.GetValueNames()) {
     if (!IsText(registry, name))
       continue;
-    // Fonts are registered by bare file name; anything else is never found here.
+    // Fonts in the fonts folder are registered by bare file name. A font registered
+    // by its full path (per-user fonts, fonts of other folders) is never in that list:
+    // it is missing only when its own file is.
     const std::string file = registry.ReadString(name);
     const std::string upper = UpperAscii(file);
     bool found = false;
-    for (const std::string& fontFile : fontFiles) {
-      if (fontFile == upper) {
-        found = true;
-        break;
+    if (IsFullPath(file)) {
+      found = context.Files().FileExists(file);
+    } else {
+      for (const std::string& fontFile : fontFiles) {
+        if (fontFile == upper) {
+          found = true;
+          break;
+        }
       }
     }
     if (!found) {

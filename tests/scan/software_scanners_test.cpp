@@ -94,6 +94,7 @@ TEST_F(SoftwareScannersTest, FontsAreLookedUpByFileNameInTheFontsFolder) {
       {token + "5 (TrueType)", test::Dword(7)},
       {token + "6 (TrueType)", Sz(token + "dir.ttf")},
       {token + "7 (TrueType)", ExpandSz(token + "A.ttf")},
+      {token + "8 (TrueType)", Sz(dir + "\\Elsewhere\\" + token + "gone.ttf")},
   };
   for (const auto& [name, value] : values)
     PutOwnValue(kHklm, kFontsNt, name, value);
@@ -102,10 +103,11 @@ TEST_F(SoftwareScannersTest, FontsAreLookedUpByFileNameInTheFontsFolder) {
   EXPECT_EQ(Scan({"7"}),
             (std::vector<IssueRow>{
                 Row("Fonts Issue", key + "2 (TrueType)", token + "b.ttf", RowKind::kValueInPath),
-                Row("Fonts Issue", key + "3 (TrueType)", dir + "\\Elsewhere\\" + token + "c.ttf",
-                    RowKind::kValueInPath),
+                // A font registered by a full path is judged by its own file.
                 Row("Fonts Issue", key + "4 (TrueType)", "", RowKind::kValueInPath),
                 Row("Fonts Issue", key + "6 (TrueType)", token + "dir.ttf", RowKind::kValueInPath),
+                Row("Fonts Issue", key + "8 (TrueType)",
+                    dir + "\\Elsewhere\\" + token + "gone.ttf", RowKind::kValueInPath),
             }));
   EXPECT_TRUE(ShownKey(kFontsNt));
   EXPECT_EQ(events.log[1], "status:Scanning Windows Fonts...");
