@@ -31,6 +31,10 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${KELVANE_HEADLESS:-}" ]; then
 fi
 
 echo "No display: running 'kelvane.exe -cleanonce' under Xvfb in $demo"
+# Unattended: the backup folder exists and the repair hint is off, so nothing waits
+# for a click.
+mkdir -p "$demo/drive_c/Kelvane/Backup"
+printf '[Options]\r\nShowHint=0\r\n' >"$demo/drive_c/Kelvane/options.ini"
 xvfb-run -a -s "-screen 0 1280x1024x24" "$WINE64" 'C:\Kelvane\kelvane.exe' -cleanonce
 "$WINESERVER" -w
 backup=$(ls -t "$demo/drive_c/Kelvane/Backup/"Backup*.reg 2>/dev/null | head -1 || true)
