@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <map>
 
 namespace kelvane::e2e {
@@ -131,6 +132,93 @@ TEST(MainWindow, StopEndsTheScanAtOnce) {
   DWORD_PTR result = 0;
   EXPECT_NE(SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result), 0);
   CloseMain(main, kelvane);
+}
+
+TEST(Settings, FirstStartAndCloseWritesTheDefaultsInOrder) {
+  Process kelvane(kExe);
+  HWND main = StartMain(kelvane);
+  ASSERT_NE(main, nullptr);
+  CloseMain(main, kelvane);
+  std::string text = ReadTextFile(std::string(kFolder) + "options.ini");
+  // The bounds depend on the screen: check their form, then compare the rest.
+  for (const char* key : {"Left=", "Top=", "Width=", "Height="}) {
+    const size_t at = text.find(std::string("\r\n") + key);
+    ASSERT_NE(at, std::string::npos) << key;
+    const size_t valueStart = at + 2 + std::strlen(key);
+    const size_t lineEnd = text.find("\r\n", valueStart);
+    ASSERT_NE(lineEnd, std::string::npos);
+    const std::string value = text.substr(valueStart, lineEnd - valueStart);
+    EXPECT_EQ(value.find_first_not_of("-0123456789"), std::string::npos) << key << value;
+    text.replace(valueStart, lineEnd - valueStart, "#");
+  }
+  std::string expected =
+      "[Options]\r\nOutputDirectory=C:\\Kelvane\\Backup\r\nDeleteBackupFile=1\r\n"
+      "IncludeRemoveMedia=0\r\nIncludeCDdrive=0\r\nShowHint=1\r\nRestorePoint=0\r\n"
+      "[TreeViewNodeCheck]\r\n";
+  for (int id = 1; id <= 22; ++id)
+    expected += std::to_string(id) + "=1\r\n";
+  expected +=
+      "[IgnoreValue]\r\nCount=0\r\n[IgnoreKey]\r\nCount=0\r\n"
+      "[Window]\r\nState=1\r\nLeft=#\r\nTop=#\r\nWidth=#\r\nHeight=#\r\n";
+  EXPECT_EQ(text, expected);
+}
+
+TEST(Settings, TreeTicksSurviveARestart) {
+  // Hive HKEY_USERS (id 5) and Shared DLLs (id 9) saved unticked.
+  {
+    FILE* file = std::fopen((std::string(kFolder) + "options.ini").c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs("[TreeViewNodeCheck]\r\n5=0\r\n9=0\r\n", file);
+    std::fclose(file);
+  }
+  Process kelvane(kExe);
+  HWND main = StartMain(kelvane);
+  ASSERT_NE(main, nullptr);
+  CloseMain(main, kelvane);
+  const std::string text = ReadTextFile(std::string(kFolder) + "options.ini");
+  EXPECT_NE(text.find("\r\n5=0\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\r\n9=0\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\r\n4=1\r\n"), std::string::npos) << text;
+}
+
+// Texts of a window's child controls.
+std::string ChildTexts(HWND window) {
+  std::string texts;
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    texts += WindowText(child) + "\n";
+  }
+  return texts;
+}
+
+TEST(Settings, AnUnwritableFileKeepsTheWindowOpenUntilTheNextClose) {
+  // A folder where the file should be: every write fails.
+  const std::string path = std::string(kFolder) + "options.ini";
+  ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
+  Process kelvane(kExe);
+  HWND main = StartMain(kelvane);
+  ASSERT_NE(main, nullptr);
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        for (HWND window : TopWindows("#32770", kelvane.Id())) {
+          if (IsWindowVisible(window))
+            box = window;
+        }
+        return box != nullptr;
+      },
+      20000));
+  EXPECT_EQ(WindowText(box), "Varnok Kelvane");
+  EXPECT_NE(ChildTexts(box).find("Unable to write to C:\\Kelvane\\options.ini."), std::string::npos)
+      << ChildTexts(box);
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 10000));
+  EXPECT_TRUE(IsWindow(main));
+  EXPECT_FALSE(kelvane.WaitExit(500));
+  // Once the file can be written, the next close saves and ends the program.
+  ASSERT_TRUE(RemoveDirectoryA(path.c_str()));
+  CloseMain(main, kelvane);
+  EXPECT_TRUE(FileExists(path));
 }
 
 // Stale entries of several kinds, all pointing into a folder that does not exist.
