@@ -1,6 +1,8 @@
 #include "app/main_window.h"
 
 #include <commctrl.h>
+
+#include <algorithm>
 #include <windowsx.h>
 
 #include "app/messages.h"
@@ -632,11 +634,44 @@ int TfrmKelvane::SelectedRow() const {
 void TfrmKelvane::RefreshList(bool fitColumns) {
   const int count = static_cast<int>(results_.Count());
   ListView_SetItemCountEx(lvRegistryData_, count, LVSICF_NOSCROLL);
-  if (fitColumns && count > 0) {
-    for (int i = 0; i < 3; ++i)
-      ListView_SetColumnWidth(lvRegistryData_, i, LVSCW_AUTOSIZE);
-  }
+  if (fitColumns && count > 0)
+    FitColumns();
   InvalidateRect(lvRegistryData_, nullptr, FALSE);
+}
+
+// Fits each column to its widest cell. The list view's own automatic width asks for
+// every row's text, which takes seconds with tens of thousands of rows; the widest
+// cell is among the longest texts, so only those are measured.
+void TfrmKelvane::FitColumns() {
+  constexpr size_t kCandidates = 32;
+  const std::vector<IssueRow> rows = results_.Rows();
+  HDC dc = GetDC(lvRegistryData_);
+  HGDIOBJ old =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(lvRegistryData_, WM_GETFONT, 0, 0)));
+  for (int column = 0; column < 3; ++column) {
+    auto cell = [column](const IssueRow& row) -> const std::string& {
+      return column == 0 ? row.problem : column == 1 ? row.key : row.value;
+    };
+    std::vector<const std::string*> texts;
+    texts.reserve(rows.size());
+    for (const IssueRow& row : rows)
+      texts.push_back(&cell(row));
+    const size_t keep = std::min(kCandidates, texts.size());
+    std::partial_sort(
+        texts.begin(), texts.begin() + static_cast<std::ptrdiff_t>(keep), texts.end(),
+        [](const std::string* a, const std::string* b) { return a->size() > b->size(); });
+    int widest = 0;
+    for (size_t i = 0; i < keep; ++i) {
+      SIZE size{};
+      GetTextExtentPoint32A(dc, texts[i]->c_str(), static_cast<int>(texts[i]->size()), &size);
+      widest = std::max(widest, static_cast<int>(size.cx));
+    }
+    // Room for the cell margins, and in the first column for the check box.
+    const int margin = column == 0 ? 12 + GetSystemMetrics(SM_CXSMICON) + 4 : 12;
+    ListView_SetColumnWidth(lvRegistryData_, column, widest + margin);
+  }
+  SelectObject(dc, old);
+  ReleaseDC(lvRegistryData_, dc);
 }
 
 void TfrmKelvane::UpdateStatusCounts() {

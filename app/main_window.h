@@ -74,6 +74,7 @@ class TfrmKelvane : public MainWindowPlacement {
   void tvRegistryMouseDown(int x, int y);
   void lvRegistryDataClick(int x, int y);
   void RefreshList(bool fitColumns);
+  void FitColumns();
   void UpdateStatusCounts();
   int SelectedRow() const;
   void DrawFlatButton(const DRAWITEMSTRUCT& item);
