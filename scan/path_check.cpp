@@ -122,7 +122,7 @@ bool IsPathMissing(FileSystem& files, const std::string& text, const std::string
                    bool acceptFolder, const std::string& allowedDrives) {
   if (text.empty())
     return false;
-  // Paths under HP's own folders are never judged.
+  // Texts holding "\hp" anywhere (HP's program folders among them) are never judged.
   if (UpperAscii(text).find("\\HP") != std::string::npos)
     return false;
 
