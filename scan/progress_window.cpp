@@ -155,9 +155,8 @@ void RegisterClassOnce(HINSTANCE instance) {
     return;
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-  };
+  // The window procedure proper is set on the window once its object is attached.
+  wc.lpfnWndProc = &DefWindowProcA;
   wc.hInstance = instance;
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
