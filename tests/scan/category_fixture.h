@@ -34,11 +34,13 @@ class ScanTrail : public ScanEvents {
 };
 
 // Refuses to open the keys whose paths (below any root, any case) are listed, and
-// everything below them.
+// everything below them; or every open asking for more than read access.
 class RefusingRegistry : public RegistryBackend {
  public:
   explicit RefusingRegistry(RegistryBackend& inner) : inner_(inner) {}
   void Refuse(const std::string& path) { refused_.insert(UpperAscii(path)); }
+  // Refuses every open that asks for more than read access.
+  void RefuseFullAccess() { readOnly_ = true; }
   std::unique_ptr<BackendKey> OpenRoot(RootKey root) override {
     auto key = inner_.OpenRoot(root);
     if (!key)
@@ -53,6 +55,8 @@ class RefusingRegistry : public RegistryBackend {
         : owner_(owner), inner_(std::move(inner)), path_(std::move(path)) {}
     std::unique_ptr<BackendKey> Open(const std::string& subPath, KeyAccess access,
                                      bool create) override {
+      if (owner_.readOnly_ && access != KeyAccess::kRead)
+        return nullptr;
       std::string full = path_;
       std::string part;
       for (size_t i = 0; i <= subPath.size(); ++i) {
@@ -94,6 +98,7 @@ class RefusingRegistry : public RegistryBackend {
 
   RegistryBackend& inner_;
   std::set<std::string> refused_;
+  bool readOnly_ = false;
 };
 
 inline std::string NewToken() {

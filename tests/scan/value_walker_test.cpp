@@ -82,6 +82,16 @@ TEST_F(WalkTest, AKeyThatDoesNotOpenIsNeitherReportedNorEntered) {
   EXPECT_FALSE(Shown(key + "\\b1\\c1"));
 }
 
+TEST_F(WalkTest, ReadAccessIsAllTheWalkAsksFor) {
+  SeedTree();
+  test::RefusingRegistry readOnly(env.Registry());
+  readOnly.RefuseFullAccess();
+  EXPECT_EQ(
+      Run([&](ScanContext& c) { WalkValues(c, "HKEY_CURRENT_USER", key, "P", ""); }, &readOnly)
+          .size(),
+      6u);
+}
+
 TEST_F(WalkTest, NothingForAMissingStartKeyOrAnUnknownRootName) {
   SeedTree();
   EXPECT_TRUE(Run([&](ScanContext& c) {
