@@ -60,13 +60,15 @@ class Win32Key : public BackendKey {
   }
 
   bool EnumValue(uint32_t index, std::string* name) override {
-    std::string buffer(16384, '\0');
-    DWORD size = static_cast<DWORD>(buffer.size());
-    if (RegEnumValueA(key_, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
+    // Value names may be up to 16,383 characters; the buffer is kept between calls
+    // because the walk enumerates every value of the registry.
+    if (valueName_.empty()) valueName_.resize(16384);
+    DWORD size = static_cast<DWORD>(valueName_.size());
+    if (RegEnumValueA(key_, index, valueName_.data(), &size, nullptr, nullptr, nullptr,
+                      nullptr) != ERROR_SUCCESS) {
       return false;
     }
-    name->assign(buffer.data(), size);
+    name->assign(valueName_.data(), size);
     return true;
   }
 
@@ -118,6 +120,7 @@ class Win32Key : public BackendKey {
  private:
   HKEY key_;
   bool owned_;
+  std::string valueName_;
 };
 
 }  // namespace
