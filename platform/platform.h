@@ -85,7 +85,8 @@ class Shell {
   virtual ~Shell() = default;
   // Path of a special folder, without trailing separator; nothing when unknown.
   virtual std::optional<std::string> SpecialFolder(int csidl) = 0;
-  // Target path of a shortcut file; nothing when it cannot be loaded.
+  // Target path of a shortcut file; nothing when it cannot be loaded or names no path.
+  // Raises when shortcuts cannot be read at all (no shell link object).
   virtual std::optional<std::string> ResolveShortcut(const std::string& path) = 0;
   // Shell verb "Open", shown normally. False when the shell reports a failure.
   virtual bool Open(const std::string& file, const std::string& parameters) = 0;

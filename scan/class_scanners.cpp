@@ -11,13 +11,6 @@ constexpr const char* kExtensionProblem = "Unused File Extension";
 constexpr const char* kClassesKey = "Software\\Classes";
 constexpr const char* kFileExtsKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
-// Registry keys nest at most 512 levels; the class walk never goes deeper.
-constexpr int kMaxDepth = 512;
-
-bool IsText(Registry& registry, const std::string& name) {
-  const DataType type = registry.GetDataType(name);
-  return type == DataType::kString || type == DataType::kExpandString;
-}
 
 // Class keys with no subkeys whose only value is an empty default value.
 void ScanEmptyClasses(ScanContext& context) {
@@ -30,7 +23,7 @@ void ScanEmptyClasses(ScanContext& context) {
     if (!registry.OpenKey("\\" + base + name, false))
       continue;
     const auto info = registry.GetKeyInfo();
-    if (!info || !IsText(registry, ""))
+    if (!info || !IsTextValue(registry, ""))
       continue;
     const bool empty =
         info->subkeyCount == 0 &&
@@ -58,14 +51,14 @@ void ScanUserExtensions(ScanContext& context) {
 
 void WalkClassKey(ScanContext& context, RootKey root, const std::string& rootText,
                   const std::string& base, const std::string& subName, int depth) {
-  if (depth > kMaxDepth)
+  if (depth > kMaxKeyDepth)
     return;
   const std::string path = base + subName;
   Registry registry = context.NewRegistry(root);
   if (!registry.OpenKey(path, false))
     return;
   context.ShowScanKey(path);
-  if (IsText(registry, "")) {
+  if (IsTextValue(registry, "")) {
     const std::string server = registry.ReadString("");
     if (IsPathMissing(context.Files(), server, "", false, context.AllowedDrives())) {
       context.AddIssueRow("Custom Controls Issue", rootText + "\\" + path, server, RowKind::kKey);

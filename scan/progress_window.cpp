@@ -192,7 +192,8 @@ int TfrmRegProgressHint::ShowModal() {
   if (ownerEnabled)
     EnableWindow(owner_, FALSE);
   // The unattended run keeps the window hidden from the start.
-  if (!options_.unattended) ShowWindow(hwnd_, SW_SHOW);
+  if (!options_.unattended)
+    ShowWindow(hwnd_, SW_SHOW);
   FormShow();
   MSG msg;
   bool quit = false;

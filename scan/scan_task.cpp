@@ -9,7 +9,8 @@ std::string BuildAllowedDrives(FileSystem& files, bool includeRemoveMedia, bool 
   for (char letter = 'c'; letter <= 'z'; ++letter) {
     const std::string root = std::string(1, letter) + ":\\";
     if (files.GetDriveType(root) == DriveType::kCdRom) {
-      if (!includeCdDrive) continue;
+      if (!includeCdDrive)
+        continue;
       drives.push_back(letter);
     }
     if (includeRemoveMedia) {
@@ -22,16 +23,22 @@ std::string BuildAllowedDrives(FileSystem& files, bool includeRemoveMedia, bool 
 }
 
 std::string FormatScanKey(const std::string& path) {
-  if (path.size() <= 53) return path;
+  if (path.size() <= 53)
+    return path;
   return path.substr(0, 53) + "\r\n" + path.substr(53, 100);
 }
 
 int NextBarPosition(int p) {
-  if (p <= 200) return p + 10;
-  if (p <= 400) return p + 5;
-  if (p <= 700) return p + 3;
-  if (p <= 800) return p + 2;
-  if (p <= 998) return p + 1;
+  if (p <= 200)
+    return p + 10;
+  if (p <= 400)
+    return p + 5;
+  if (p <= 700)
+    return p + 3;
+  if (p <= 800)
+    return p + 2;
+  if (p <= 998)
+    return p + 1;
   return p;
 }
 
@@ -39,14 +46,17 @@ int ParseCategoryId(const std::string& text) {
   int value = 0;
   const char* first = text.data();
   const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
+  if (first != last && *first == '+')
+    ++first;
   const auto [end, ec] = std::from_chars(first, last, value);
-  if (ec != std::errc() || end != last || first == last) return 0;
+  if (ec != std::errc() || end != last || first == last)
+    return 0;
   return value;
 }
 
 void StoppableFileSystem::Check() const {
-  if (stop_.load(std::memory_order_relaxed)) throw OperationCancelled();
+  if (stop_.load(std::memory_order_relaxed))
+    throw OperationCancelled();
 }
 bool StoppableFileSystem::FileExists(const std::string& path) {
   Check();
@@ -105,7 +115,8 @@ void ScanContext::AddIssueRow(const std::string& problem, const std::string& key
 }
 
 void ScanContext::CheckStop() const {
-  if (stop_.load()) throw OperationCancelled();
+  if (stop_.load())
+    throw OperationCancelled();
 }
 
 ScanTask::ScanTask(Platform platform, ResultsModel& results, ScanEvents& events,
@@ -120,23 +131,29 @@ ScanTask::ScanTask(Platform platform, ResultsModel& results, ScanEvents& events,
 
 ScanTask::~ScanTask() {
   Stop();
-  if (thread_.joinable()) thread_.join();
+  if (thread_.joinable())
+    thread_.join();
 }
 
 void ScanTask::Start() {
   thread_ = std::thread([this] { Execute(); });
 }
 
-void ScanTask::Stop() { results_.RaiseStop(stop_); }
+void ScanTask::Stop() {
+  results_.RaiseStop(stop_);
+}
 
 void ScanTask::Execute() {
   ScanContext context(platform_, results_, events_, allowedDrives_, stop_);
   try {
     for (const std::string& entry : categoryIds_) {
-      if (stop_.load()) return;
+      if (stop_.load())
+        return;
       events_.BeginCategory();
-      if (stop_.load()) return;
-      if (ScannerFn scanner = lookup_(ParseCategoryId(entry))) scanner(context);
+      if (stop_.load())
+        return;
+      if (ScannerFn scanner = lookup_(ParseCategoryId(entry)))
+        scanner(context);
       events_.EndCategory();
     }
   } catch (const OperationCancelled&) {
@@ -145,7 +162,8 @@ void ScanTask::Execute() {
     // A scanner failed. The categories after it are not run, the rows found so far
     // stay, and the window is still asked to close so that an unattended run goes on.
   }
-  if (!stop_.load()) events_.CloseRequest();
+  if (!stop_.load())
+    events_.CloseRequest();
 }
 
 }  // namespace kelvane

@@ -2,11 +2,22 @@
 // with the scan's context. The dispatch table in dispatch.cpp maps ids to them.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "scan/scan_task.h"
 
 namespace kelvane {
+
+// Registry keys nest at most 512 levels; no walk goes deeper, so a broken or looping
+// backend cannot exhaust the worker's stack.
+inline constexpr int kMaxKeyDepth = 512;
+
+// Whether the value is a string or an expandable string.
+bool IsTextValue(Registry& registry, const std::string& name);
+// The data of a string or expandable-string value, unexpanded and cut at the first
+// NUL, read with one query; nothing for a missing value or any other type.
+std::optional<std::string> ReadText(Registry& registry, const std::string& name);
 
 // Program paths registered under App Paths.
 void ScanSoftwareLocations(ScanContext& context);

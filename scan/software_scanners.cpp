@@ -15,11 +15,6 @@ constexpr const char* kHelpKeys[] = {"Software\\Microsoft\\Windows\\Help",
                                      "Software\\Microsoft\\Windows\\Html Help"};
 constexpr const char* kSharedDllsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
 
-bool IsText(Registry& registry, const std::string& name) {
-  const DataType type = registry.GetDataType(name);
-  return type == DataType::kString || type == DataType::kExpandString;
-}
-
 // Names of the files (not folders) in the folder, upper-cased, in listing order.
 std::vector<std::string> UpperFileNames(FileSystem& files, const std::string& folder) {
   std::vector<std::string> names;
@@ -48,7 +43,7 @@ void ScanSoftwareLocations(ScanContext& context) {
     if (!registry.OpenKey("\\" + path, false))
       continue;
     context.ShowScanKey(path);
-    if (!IsText(registry, ""))
+    if (!IsTextValue(registry, ""))
       continue;
     const std::string program = registry.ReadString("");
     if (program.empty())
@@ -88,7 +83,7 @@ void ScanWindowsFonts(ScanContext& context) {
     return;
   context.ShowScanKey(fontsKey);
   for (const std::string& name : registry.GetValueNames()) {
-    if (!IsText(registry, name))
+    if (!IsTextValue(registry, name))
       continue;
     // Fonts in the fonts folder are registered by bare file name. A font registered
     // by its full path (per-user fonts, fonts of other folders) is never in that list:
@@ -122,7 +117,7 @@ void ScanHelpFiles(ScanContext& context) {
     context.ShowScanKey(helpKey);
     for (const std::string& name : registry.GetValueNames()) {
       // The data is the help file's folder; values of other types are not judged.
-      if (!IsText(registry, name))
+      if (!IsTextValue(registry, name))
         continue;
       std::string file = registry.ReadString(name);
       if (!file.empty() && file.back() != '\\')

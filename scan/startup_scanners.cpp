@@ -17,11 +17,6 @@ constexpr const char* kDisabledStartupKey =
     "Software\\Microsoft\\Shared Tools\\MSConfig\\startupreg";
 constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-bool IsText(Registry& registry, const std::string& name) {
-  const DataType type = registry.GetDataType(name);
-  return type == DataType::kString || type == DataType::kExpandString;
-}
-
 void ScanDisabledStartup(ScanContext& context) {
   Registry registry = context.NewRegistry(RootKey::kLocalMachine);
   if (!registry.OpenKey(kDisabledStartupKey, false))
@@ -31,7 +26,7 @@ void ScanDisabledStartup(ScanContext& context) {
   for (const std::string& name : registry.GetKeyNames()) {
     if (!registry.OpenKey("\\" + base + name, false))
       continue;
-    if (IsText(registry, "command")) {
+    if (IsTextValue(registry, "command")) {
       const std::string command = registry.ReadString("command");
       if (IsPathMissing(context.Files(), command, "", false, context.AllowedDrives())) {
         context.AddIssueRow(kStartupProblem, "HKEY_LOCAL_MACHINE\\" + base + name, command,
@@ -68,7 +63,7 @@ void ScanRunKey(ScanContext& context, const std::string& rootName, const std::st
   context.ShowScanKey(keyPath);
   const std::string keyText = UpperAscii(rootName) + "\\" + keyPath + "\\";
   for (const std::string& name : registry.GetValueNames()) {
-    if (!IsText(registry, name))
+    if (!IsTextValue(registry, name))
       continue;
     const std::string command = registry.ReadString(name);
     if (IsPathMissing(context.Files(), command, "", false, context.AllowedDrives())) {
@@ -99,18 +94,18 @@ void ScanAddRemovePrograms(ScanContext& context) {
 namespace {
 
 // Registry keys nest at most 512 levels; the count never goes deeper.
-constexpr int kMaxDepth = 512;
+constexpr int kMaxKeyDepth = 512;
 
 int CountEntries(ScanContext& context, RootKey root, const std::string& keyPath, int limit,
                  bool subkeyRule, bool emptyDefaultRule, int depth) {
-  if (depth > kMaxDepth)
+  if (depth > kMaxKeyDepth)
     return 0;
   Registry registry = context.NewRegistry(root);
   if (!registry.OpenKey(keyPath, false))
     return 0;
   const std::vector<std::string> values = registry.GetValueNames();
   int result = static_cast<int>(values.size());
-  if (!emptyDefaultRule && values.size() == 1 && values[0].empty() && IsText(registry, "") &&
+  if (!emptyDefaultRule && values.size() == 1 && values[0].empty() && IsTextValue(registry, "") &&
       registry.ReadString("").empty()) {
     result = 0;  // a lone empty default value is no content
   }

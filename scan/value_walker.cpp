@@ -88,16 +88,6 @@ class Walker {
 
 }  // namespace
 
-std::optional<std::string> ReadText(Registry& registry, const std::string& name) {
-  auto value = registry.ReadRaw(name);
-  if (!value || (value->type != kRegSz && value->type != kRegExpandSz))
-    return std::nullopt;
-  const size_t nul = value->data.find('\0');
-  if (nul != std::string::npos)
-    value->data.resize(nul);
-  return std::move(value->data);
-}
-
 std::string ValuePathText(std::string_view rootName, const std::string& keyPath,
                           const std::string& valueName) {
   std::string text(rootName);

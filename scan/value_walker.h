@@ -7,13 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "scan/scan_task.h"
+#include "scan/scanners.h"
 
 namespace kelvane {
-
-// Registry keys nest at most 512 levels; a walk never goes deeper, so a broken or
-// looping backend cannot exhaust the worker's stack.
-inline constexpr int kMaxKeyDepth = 512;
 
 // Which table of keys a walk leaves out: keys that another category examines.
 enum class WalkSkip {
@@ -29,10 +25,6 @@ enum class WalkSkip {
 void WalkValues(ScanContext& context, std::string_view rootName, const std::string& keyPath,
                 const std::string& problem, const std::string& endMarker,
                 WalkSkip skip = WalkSkip::kNone);
-
-// The data of a string or expandable-string value, unexpanded and cut at the first
-// NUL, read with one query; nothing for a missing value or any other type.
-std::optional<std::string> ReadText(Registry& registry, const std::string& name);
 
 // The registry text of a value: root, key path (when not empty) and value name; the
 // default value's path ends in "\".

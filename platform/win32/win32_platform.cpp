@@ -5,6 +5,7 @@
 #include <shlwapi.h>
 
 #include <cstring>
+#include <stdexcept>
 #include <map>
 #include <mutex>
 
@@ -27,19 +28,13 @@ std::wstring Widen(const std::string& text) {
   return out;
 }
 
-// COM for the calling thread, released when the call is done.
-class ComScope {
- public:
-  ComScope() : ok_(SUCCEEDED(CoInitialize(nullptr))) {}
-  ~ComScope() {
-    if (ok_) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  bool ok_;
-};
+// COM (apartment model) for the calling thread: initialised by the first call on the
+// thread and kept, so a scan does not set COM up and tear it down for every shortcut.
+// A thread that was already initialised counts as ready.
+bool ComReadyOnThisThread() {
+  thread_local const bool ready = SUCCEEDED(CoInitialize(nullptr));
+  return ready;
+}
 
 template <typename T>
 class ComPtr {
@@ -147,29 +142,34 @@ FilePtr Win32FileSystem::OpenFile(const std::string& path, const char* mode) {
 }
 
 std::optional<std::string> Win32Shell::SpecialFolder(int csidl) {
-  char buffer[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer))) {
+  LPITEMIDLIST list = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &list)) || list == nullptr) {
     return std::nullopt;
   }
-  if (buffer[0] == '\0') return std::nullopt;
+  char buffer[MAX_PATH] = {};
+  const BOOL found = SHGetPathFromIDListA(list, buffer);
+  CoTaskMemFree(list);
+  if (!found || buffer[0] == '\0') return std::nullopt;
   return StripTrailingSeparator(buffer);
 }
 
 std::optional<std::string> Win32Shell::ResolveShortcut(const std::string& path) {
-  ComScope com;
+  if (!ComReadyOnThisThread()) return std::nullopt;
+  // Without the shell link object no shortcut can be judged: that ends the scan
+  // rather than passing every shortcut over as if it were fine.
   ComPtr<IShellLinkA> link;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                               reinterpret_cast<void**>(link.Put())))) {
-    return std::nullopt;
+    throw std::runtime_error("The shell link object cannot be created");
   }
   ComPtr<IPersistFile> file;
   if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Put())))) {
-    return std::nullopt;
+    throw std::runtime_error("The shell link object has no IPersistFile");
   }
   if (FAILED(file->Load(Widen(path).c_str(), STGM_READ))) return std::nullopt;
-  char target[MAX_PATH] = {};
+  char target[MAX_PATH + 1] = {};
   WIN32_FIND_DATAA data;
-  if (FAILED(link->GetPath(target, MAX_PATH, &data, SLGP_UNCPRIORITY))) return std::nullopt;
+  if (FAILED(link->GetPath(target, sizeof target, &data, SLGP_UNCPRIORITY))) return std::nullopt;
   return std::string(target);
 }
 

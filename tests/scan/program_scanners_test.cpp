@@ -1,18 +1,18 @@
 // Obsolete Software, Windows Services and Applications, on both backends.
-#include "category_fixture.h"
+#include "scan/scan_fixture.h"
 #include "scan/scanners.h"
 
 namespace kelvane {
 namespace {
 
 using test::ExpandSz;
-using test::Issue;
+using test::Row;
 using test::Sz;
 
 constexpr const char* kServicesKey = "SYSTEM\\CurrentControlSet\\Services";
 constexpr const char* kApplicationsKey = "Software\\Classes\\Applications";
 
-class ObsoleteSoftwareTest : public test::CategoryTest {
+class ObsoleteSoftwareTest : public test::ScannerTest {
  protected:
   void Vendor(RootKey root, const std::string& suffix) {
     OwnKey(root, "Software\\" + token + suffix);
@@ -47,8 +47,7 @@ class ObsoleteSoftwareTest : public test::CategoryTest {
     MakeKey(RootKey::kLocalMachine, base + "h");
   }
   IssueRow Obsolete(const std::string& root, const std::string& suffix) {
-    return Issue("Obsolete Software Key", root + "\\Software", token + suffix,
-                 RowKind::kSubkeyNamed);
+    return Row("Obsolete Software Key", root + "\\Software", token + suffix, RowKind::kSubkeyNamed);
   }
 };
 
@@ -59,8 +58,8 @@ TEST_F(ObsoleteSoftwareTest, ReportsVendorKeysWithNothingInThem) {
                                             Obsolete("HKEY_CURRENT_USER", "f"),
                                             Obsolete("HKEY_LOCAL_MACHINE", "h"),
                                         }));
-  EXPECT_EQ(trail.statuses, (std::vector<std::string>{"Scanning Software Locations..."}));
-  EXPECT_TRUE(Shown("Software\\" + token + "b"));
+  EXPECT_EQ(events.statuses, (std::vector<std::string>{"Scanning Software Locations..."}));
+  EXPECT_TRUE(ShownKey("Software\\" + token + "b"));
 }
 
 TEST_F(ObsoleteSoftwareTest, AVendorKeyThatCannotBeOpenedIsNotCalledEmpty) {
@@ -81,7 +80,7 @@ TEST_F(ObsoleteSoftwareTest, UnknownRootOrMissingKeyGivesNothing) {
               }).empty());
 }
 
-using ServicesTest = test::CategoryTest;
+using ServicesTest = test::ScannerTest;
 
 TEST_F(ServicesTest, ReportsServicesWhoseImagePathIsMissing) {
   const RootKey lm = RootKey::kLocalMachine;
@@ -95,14 +94,14 @@ TEST_F(ServicesTest, ReportsServicesWhoseImagePathIsMissing) {
   Put(lm, base + "d", "Start", test::Dword(3));
   Put(lm, base + "e", "ImagePath", Sz(dir));
   EXPECT_EQ(Run(&ScanServices),
-            (std::vector<IssueRow>{Issue("Windows Service Issue",
-                                         "HKEY_LOCAL_MACHINE\\" + base + "a\\ImagePath",
-                                         dir + "\\gone.exe -k netsvcs", RowKind::kValueInPath)}));
-  EXPECT_EQ(trail.statuses, (std::vector<std::string>{"Scanning Windows Services..."}));
-  EXPECT_TRUE(Shown(base + "d"));
+            (std::vector<IssueRow>{Row("Windows Service Issue",
+                                       "HKEY_LOCAL_MACHINE\\" + base + "a\\ImagePath",
+                                       dir + "\\gone.exe -k netsvcs", RowKind::kValueInPath)}));
+  EXPECT_EQ(events.statuses, (std::vector<std::string>{"Scanning Windows Services..."}));
+  EXPECT_TRUE(ShownKey(base + "d"));
 }
 
-class ApplicationsTest : public test::CategoryTest {
+class ApplicationsTest : public test::ScannerTest {
  protected:
   void SetUp() override {
     const RootKey lm = RootKey::kLocalMachine;
@@ -120,8 +119,8 @@ class ApplicationsTest : public test::CategoryTest {
     return std::string(kApplicationsKey) + "\\" + token + name;
   }
   IssueRow Open(const std::string& holder, const std::string& command) const {
-    return Issue("Open with Application Issue", "HKEY_LOCAL_MACHINE\\" + holder + "\\command",
-                 command, RowKind::kDefaultValue);
+    return Row("Open with Application Issue", "HKEY_LOCAL_MACHINE\\" + holder + "\\command",
+               command, RowKind::kDefaultValue);
   }
 };
 
@@ -132,8 +131,8 @@ TEST_F(ApplicationsTest, EveryCommandHolderIsJudgedOnceInDepthFirstOrder) {
                 Open(App("b.exe") + "\\shell\\edit", dir + "\\gone2.exe"),
                 Open(App("b.exe") + "\\shell\\edit\\sub", dir + "\\gone3.exe"),
             }));
-  EXPECT_TRUE(trail.statuses.empty());  // the previous category's text stays
-  EXPECT_TRUE(Shown(App("c.exe")));
+  EXPECT_TRUE(events.statuses.empty());  // the previous category's text stays
+  EXPECT_TRUE(ShownKey(App("c.exe")));
 }
 
 TEST_F(ApplicationsTest, FindNextCommandWalksFromHolderToHolderAndEndsWithAnEmptyHolder) {

@@ -1,14 +1,18 @@
 // Shared by the scanner tests: environment variables on both platforms, seeded
-// registry entries that are removed again (under Wine they live in the real HKLM of
-// the run's prefix), and one category run through the real dispatch table.
+// registry entries that are removed again (under Wine they live in the real registry
+// of the run's prefix, beside the prefix's own entries), categories run through the
+// real dispatch table or one scanner run directly, and registries that watch or
+// refuse the opens a scanner makes.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,22 +30,31 @@ inline void SetVariable(TestEnv& env, const std::string& name, const std::string
 #endif
 }
 
-// Records what a scan tells its window, in order.
+// Records what a scan tells its window: `log` in order, status and key texts apart.
 class RecordingEvents : public ScanEvents {
  public:
   void BeginCategory() override { log.push_back("begin"); }
   void EndCategory() override { log.push_back("end"); }
-  void SetStatusText(const std::string& text) override { log.push_back("status:" + text); }
+  void SetStatusText(const std::string& text) override {
+    log.push_back("status:" + text);
+    statuses.push_back(text);
+  }
   void SetKeyText(const std::string& text) override { keys.push_back(text); }
   void RowAdded() override {}
   void CloseRequest() override { log.push_back("close"); }
   std::vector<std::string> log;
+  std::vector<std::string> statuses;
   std::vector<std::string> keys;
 };
 
 inline std::string UniqueToken() {
   static int counter = 0;
   return "kt" + std::to_string(std::rand() % 100000) + "x" + std::to_string(counter++);
+}
+
+inline IssueRow Row(const std::string& problem, const std::string& key, const std::string& value,
+                    RowKind kind) {
+  return IssueRow{problem, key, value, kind, false};
 }
 
 class ScannerTest : public ::testing::Test {
@@ -53,6 +66,7 @@ class ScannerTest : public ::testing::Test {
       if (it->value) {
         if (registry.OpenKey("\\" + it->path, false))
           registry.DeleteValue(*it->value);
+        registry.CloseKey();
       } else {
         registry.DeleteKey("\\" + it->path);
       }
@@ -74,33 +88,50 @@ class ScannerTest : public ::testing::Test {
     PutValue(env.Registry(), root, path, name, value);
   }
 
-  // Runs the categories through the dispatch table and returns the rows that
-  // mention this test's token (the Wine prefix holds entries of its own).
+  // Runs the categories through the dispatch table and returns this test's rows.
   std::vector<IssueRow> Scan(std::vector<std::string> ids, const std::string& drives = "c") {
     ScanTask task(env.Get(), results, events, std::move(ids), drives);
     task.Execute();
     return Mine();
   }
+  // Runs one scanner with its own context, over `registry` when given, and returns
+  // this test's rows.
+  std::vector<IssueRow> Run(const std::function<void(ScanContext&)>& scanner,
+                            RegistryBackend* registry = nullptr) {
+    const Platform base = env.Get();
+    const Platform platform{registry ? *registry : base.registry,
+                            base.files,
+                            base.shell,
+                            base.system,
+                            base.profile,
+                            base.processes};
+    std::atomic<bool> stop{false};
+    ScanContext context(platform, results, events, drives, stop);
+    scanner(context);
+    return Mine();
+  }
+  // The rows that name this test's token or folder, in the order found (the Wine
+  // prefix holds entries of its own).
   std::vector<IssueRow> Mine() const {
     std::vector<IssueRow> mine;
     for (const IssueRow& row : results.Rows()) {
-      if (UpperAscii(row.key + "|" + row.value).find(UpperAscii(token)) != std::string::npos) {
+      const std::string text = UpperAscii(row.key + "|" + row.value);
+      if (text.find(UpperAscii(token)) != std::string::npos ||
+          text.find(UpperAscii(dir)) != std::string::npos) {
         mine.push_back(row);
       }
     }
     return mine;
   }
-  bool ShownKey(const std::string& text) const {
-    for (const std::string& key : events.keys) {
-      if (key == FormatScanKey(text))
-        return true;
-    }
-    return false;
+  bool ShownKey(const std::string& path) const {
+    return std::find(events.keys.begin(), events.keys.end(), FormatScanKey(path)) !=
+           events.keys.end();
   }
 
   TestEnv env;
   ResultsModel results;
   RecordingEvents events;
+  std::string drives = "c";
   const std::string token = UniqueToken();
   const std::string dir = env.TempDir();
 
@@ -113,8 +144,32 @@ class ScannerTest : public ::testing::Test {
   std::vector<Owned> cleanup_;
 };
 
-// A backend that keeps count of the keys open at any one time (roots not counted)
-// and tells `onOpen` of every key opened.
+// A key that passes every call on to the key it wraps.
+class ForwardingKey : public BackendKey {
+ public:
+  explicit ForwardingKey(std::unique_ptr<BackendKey> inner) : inner_(std::move(inner)) {}
+  std::unique_ptr<BackendKey> Open(const std::string& subPath, KeyAccess access,
+                                   bool create) override {
+    return inner_->Open(subPath, access, create);
+  }
+  bool EnumKey(uint32_t index, std::string* name) override { return inner_->EnumKey(index, name); }
+  bool EnumValue(uint32_t index, std::string* name) override {
+    return inner_->EnumValue(index, name);
+  }
+  std::optional<RegValue> Query(const std::string& name) override { return inner_->Query(name); }
+  bool Set(const std::string& name, const RegValue& value) override {
+    return inner_->Set(name, value);
+  }
+  bool DeleteLeaf(const std::string& name) override { return inner_->DeleteLeaf(name); }
+  bool DeleteValue(const std::string& name) override { return inner_->DeleteValue(name); }
+  std::optional<KeyInfo> Info() override { return inner_->Info(); }
+
+ private:
+  std::unique_ptr<BackendKey> inner_;
+};
+
+// Keeps count of the keys open at any one time (roots not counted) and tells
+// `onOpen` of every key opened.
 class WatchingBackend : public RegistryBackend {
  public:
   explicit WatchingBackend(RegistryBackend& inner) : inner_(inner) {}
@@ -127,10 +182,10 @@ class WatchingBackend : public RegistryBackend {
   int maxOpen = 0;
 
  private:
-  class Key : public BackendKey {
+  class Key : public ForwardingKey {
    public:
     Key(WatchingBackend& owner, std::unique_ptr<BackendKey> inner, bool counted)
-        : owner_(owner), inner_(std::move(inner)), counted_(counted) {
+        : ForwardingKey(std::move(inner)), owner_(owner), counted_(counted) {
       if (counted_)
         owner_.maxOpen = std::max(owner_.maxOpen, ++owner_.open);
     }
@@ -142,34 +197,65 @@ class WatchingBackend : public RegistryBackend {
                                      bool create) override {
       if (owner_.onOpen)
         owner_.onOpen(subPath);
-      auto key = inner_->Open(subPath, access, create);
+      auto key = ForwardingKey::Open(subPath, access, create);
       return key ? std::make_unique<Key>(owner_, std::move(key), true) : nullptr;
     }
-    bool EnumKey(uint32_t index, std::string* name) override {
-      return inner_->EnumKey(index, name);
-    }
-    bool EnumValue(uint32_t index, std::string* name) override {
-      return inner_->EnumValue(index, name);
-    }
-    std::optional<RegValue> Query(const std::string& name) override { return inner_->Query(name); }
-    bool Set(const std::string& name, const RegValue& value) override {
-      return inner_->Set(name, value);
-    }
-    bool DeleteLeaf(const std::string& name) override { return inner_->DeleteLeaf(name); }
-    bool DeleteValue(const std::string& name) override { return inner_->DeleteValue(name); }
-    std::optional<KeyInfo> Info() override { return inner_->Info(); }
 
    private:
     WatchingBackend& owner_;
-    std::unique_ptr<BackendKey> inner_;
     bool counted_;
   };
   RegistryBackend& inner_;
 };
 
-inline IssueRow Row(const std::string& problem, const std::string& key, const std::string& value,
-                    RowKind kind) {
-  return IssueRow{problem, key, value, kind, false};
-}
+// Refuses to open the keys whose paths (below any root, any case) are listed, and
+// everything below them; or every open asking for more than read access.
+class RefusingRegistry : public RegistryBackend {
+ public:
+  explicit RefusingRegistry(RegistryBackend& inner) : inner_(inner) {}
+  void Refuse(const std::string& path) { refused_.insert(UpperAscii(path)); }
+  // Refuses every open that asks for more than read access.
+  void RefuseFullAccess() { readOnly_ = true; }
+  std::unique_ptr<BackendKey> OpenRoot(RootKey root) override {
+    auto key = inner_.OpenRoot(root);
+    return key ? std::make_unique<Key>(*this, std::move(key), "") : nullptr;
+  }
+
+ private:
+  class Key : public ForwardingKey {
+   public:
+    Key(RefusingRegistry& owner, std::unique_ptr<BackendKey> inner, std::string path)
+        : ForwardingKey(std::move(inner)), owner_(owner), path_(std::move(path)) {}
+    std::unique_ptr<BackendKey> Open(const std::string& subPath, KeyAccess access,
+                                     bool create) override {
+      if (owner_.readOnly_ && access != KeyAccess::kRead)
+        return nullptr;
+      std::string full = path_;
+      std::string part;
+      for (size_t i = 0; i <= subPath.size(); ++i) {
+        if (i == subPath.size() || subPath[i] == '\\') {
+          if (!part.empty()) {
+            full = full.empty() ? part : full + "\\" + part;
+            if (owner_.refused_.contains(UpperAscii(full)))
+              return nullptr;
+          }
+          part.clear();
+        } else {
+          part.push_back(subPath[i]);
+        }
+      }
+      auto key = ForwardingKey::Open(subPath, access, create);
+      return key ? std::make_unique<Key>(owner_, std::move(key), full) : nullptr;
+    }
+
+   private:
+    RefusingRegistry& owner_;
+    std::string path_;
+  };
+
+  RegistryBackend& inner_;
+  std::set<std::string> refused_;
+  bool readOnly_ = false;
+};
 
 }  // namespace kelvane::test

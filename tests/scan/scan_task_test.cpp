@@ -82,10 +82,10 @@ TEST(ScanBody, EmptyListClosesAtOnce) {
 
 TEST(ScanBody, IdsWithoutScannerStillBeginAndEnd) {
   ScanRun run;
-  EXPECT_EQ(run.Run({"1", "2", "abc", "", "23", "-5", "3x"}),
-            (std::vector<std::string>{"begin", "end", "begin", "end", "begin", "end", "begin",
-                                      "end", "begin", "end", "begin", "end", "begin", "end",
-                                      "close"}));
+  EXPECT_EQ(
+      run.Run({"1", "2", "abc", "", "23", "-5", "3x"}),
+      (std::vector<std::string>{"begin", "end", "begin", "end", "begin", "end", "begin", "end",
+                                "begin", "end", "begin", "end", "begin", "end", "close"}));
   EXPECT_EQ(run.results.Count(), 0u);
 }
 
@@ -131,10 +131,11 @@ TEST(ScanHelpers, ScanKeyShowsFiftyThreeCharactersThenAHundredMore) {
 }
 
 TEST(ScanHelpers, BarStepsSlowDownAndStopAt999) {
-  const std::vector<std::pair<int, int>> table = {
-      {0, 10},    {200, 210}, {201, 206}, {400, 405}, {401, 404}, {700, 703},
-      {701, 703}, {800, 802}, {801, 802}, {998, 999}, {999, 999}, {1000, 1000}};
-  for (const auto& [from, to] : table) EXPECT_EQ(NextBarPosition(from), to) << "from " << from;
+  const std::vector<std::pair<int, int>> table = {{0, 10},    {200, 210}, {201, 206}, {400, 405},
+                                                  {401, 404}, {700, 703}, {701, 703}, {800, 802},
+                                                  {801, 802}, {998, 999}, {999, 999}, {1000, 1000}};
+  for (const auto& [from, to] : table)
+    EXPECT_EQ(NextBarPosition(from), to) << "from " << from;
   int p = 0, ticks = 0;
   auto tickTo = [&](int target) {
     while (p < target) {
@@ -175,7 +176,9 @@ void Endless(ScanContext& context) {
   }
 }
 
-ScannerFn EndlessLookup(int id) { return id == 3 ? &Endless : nullptr; }
+ScannerFn EndlessLookup(int id) {
+  return id == 3 ? &Endless : nullptr;
+}
 
 TEST(ScanStop, NoRowAppearsAfterStopAndTheThreadLeaves) {
   test::TestEnv env;
@@ -185,7 +188,8 @@ TEST(ScanStop, NoRowAppearsAfterStopAndTheThreadLeaves) {
   {
     ScanTask task(env.Get(), results, events, {"3", "3"}, "c", &EndlessLookup);
     task.Start();
-    while (results.Count() < 50) std::this_thread::yield();
+    while (results.Count() < 50)
+      std::this_thread::yield();
     task.Stop();
     countAtStop = results.Count();
   }  // joined here
@@ -194,7 +198,8 @@ TEST(ScanStop, NoRowAppearsAfterStopAndTheThreadLeaves) {
   EXPECT_EQ(std::count(log.begin(), log.end(), "close"), 0);
   EXPECT_EQ(std::count(log.begin(), log.end(), "end"), 0);
   // Every row is whole.
-  for (const auto& row : results.Rows()) EXPECT_EQ(row.problem, "Loop");
+  for (const auto& row : results.Rows())
+    EXPECT_EQ(row.problem, "Loop");
 }
 
 }  // namespace

@@ -1,14 +1,14 @@
 // Start Menu, Shortcuts and Sound and Appevents, on both backends: natively with
 // special folders set by the test, under Wine in the prefix's real special folders.
 #include "app/version_code.h"
-#include "category_fixture.h"
+#include "scan/scan_fixture.h"
 #include "scan/scanners.h"
 #include "shortcut_files.h"
 
 namespace kelvane {
 namespace {
 
-using test::Issue;
+using test::Row;
 using test::Sz;
 
 constexpr const char* kMenuOrder =
@@ -48,7 +48,7 @@ TEST(MenuOrderKey, ChosenByTheWindowsVersion) {
   }
 }
 
-class StartMenuTest : public test::CategoryTest {
+class StartMenuTest : public test::ScannerTest {
  protected:
   void Seed(const std::string& menuKey) {
     OwnKey(RootKey::kCurrentUser, menuKey);
@@ -58,8 +58,8 @@ class StartMenuTest : public test::CategoryTest {
   }
   std::vector<IssueRow> Expected(const std::string& menuKey) const {
     const std::string key = "HKEY_CURRENT_USER\\" + menuKey;
-    return {Issue("Old Start Menu Key", key, token + "Deep", RowKind::kSubkeyNamed),
-            Issue("Old Start Menu Key", key, token + "Gone", RowKind::kSubkeyNamed)};
+    return {Row("Old Start Menu Key", key, token + "Deep", RowKind::kSubkeyNamed),
+            Row("Old Start Menu Key", key, token + "Gone", RowKind::kSubkeyNamed)};
   }
   void MakeFolders(const std::string& programs, const std::string& commonPrograms) {
     env.MakeFolder(programs + "\\" + token + "mine\\" + token + "Deep");
@@ -84,7 +84,7 @@ TEST_F(StartMenuTest, MenuKeysWithoutAProgramsFolderOfTheUserOrAllUsers) {
   const std::string menuKey = MenuOrderKey(10);  // what Wine's version gives
   Seed(menuKey);
   EXPECT_EQ(Run(&ScanStartMenu), Expected(menuKey));
-  EXPECT_EQ(trail.statuses, (std::vector<std::string>{"Scanning Start Menu..."}));
+  EXPECT_EQ(events.statuses, (std::vector<std::string>{"Scanning Start Menu..."}));
 }
 #else
 TEST_F(StartMenuTest, MenuKeysWithoutAProgramsFolderOfTheUserOrAllUsersForEveryVersion) {
@@ -111,7 +111,7 @@ TEST_F(StartMenuTest, WithoutTheMenuKeyOrTheFoldersNothingBreaks) {
 }
 #endif
 
-class ShortcutsTest : public test::CategoryTest {
+class ShortcutsTest : public test::ScannerTest {
  protected:
   ~ShortcutsTest() override {
     for (const std::string& folder : made_)
@@ -158,16 +158,16 @@ TEST_F(ShortcutsTest, ShortcutsWhoseTargetIsGoneInEveryFolderAtAnyDepth) {
   Shortcut(commonMenu + "\\old.lnk", dir + "\\old\\gone3.exe");
   const auto rows = Run(&ScanShortcuts);
   EXPECT_EQ(Sorted(rows), Sorted({
-                              Issue("Missing ShortCut reference", desktop + "\\gone.lnk",
-                                    dir + "\\gone.exe", RowKind::kShortcutFile),
-                              Issue("Missing ShortCut reference", hidden + "\\deeper\\deep.LNK",
-                                    dir + "\\gone2.exe", RowKind::kShortcutFile),
-                              Issue("Missing ShortCut reference", commonMenu + "\\old.lnk",
-                                    dir + "\\old\\gone3.exe", RowKind::kShortcutFile),
+                              Row("Missing ShortCut reference", desktop + "\\gone.lnk",
+                                  dir + "\\gone.exe", RowKind::kShortcutFile),
+                              Row("Missing ShortCut reference", hidden + "\\deeper\\deep.LNK",
+                                  dir + "\\gone2.exe", RowKind::kShortcutFile),
+                              Row("Missing ShortCut reference", commonMenu + "\\old.lnk",
+                                  dir + "\\old\\gone3.exe", RowKind::kShortcutFile),
                           }));
-  EXPECT_EQ(trail.statuses, (std::vector<std::string>{"Scanning Shortcuts..."}));
-  EXPECT_TRUE(Shown(desktop + "\\broken.lnk"));
-  EXPECT_FALSE(Shown(desktop + "\\note.txt"));
+  EXPECT_EQ(events.statuses, (std::vector<std::string>{"Scanning Shortcuts..."}));
+  EXPECT_TRUE(ShownKey(desktop + "\\broken.lnk"));
+  EXPECT_FALSE(ShownKey(desktop + "\\note.txt"));
 }
 
 TEST_F(ShortcutsTest, TargetsThatCannotBeJudgedAreLeftAlone) {
@@ -187,7 +187,7 @@ TEST_F(ShortcutsTest, TargetsThatCannotBeJudgedAreLeftAlone) {
 #endif
 }
 
-class SoundTest : public test::CategoryTest {
+class SoundTest : public test::ScannerTest {
  protected:
   const std::string app = "AppEvents\\Schemes\\Apps\\" + token + "App";
   std::string Key(const std::string& sub) const { return app + "\\" + sub; }
@@ -208,19 +208,19 @@ TEST_F(SoundTest, SoundsOfTheThreeSchemesAreJudgedAtAnyDepth) {
   const std::string root = "HKEY_CURRENT_USER\\";
   EXPECT_EQ(Run(&ScanSoundEvents),
             (std::vector<IssueRow>{
-                Issue("Missing Sound File", root + Key("Ev1\\.Current"), dir + "\\gone1.wav",
-                      RowKind::kDefaultValue),
-                Issue("Missing Sound File", root + Key("Ev1\\.Default"), dir + "\\gone2.wav",
-                      RowKind::kDefaultValue),
-                Issue("Missing Sound File", root + Key("Ev1\\Utopia0"), dir + "\\gone4.wav",
-                      RowKind::kDefaultValue),
-                Issue("Missing Sound File", root + Key("Ev2\\.current\\.Default"),
-                      dir + "\\gone5.wav", RowKind::kDefaultValue),
+                Row("Missing Sound File", root + Key("Ev1\\.Current"), dir + "\\gone1.wav",
+                    RowKind::kDefaultValue),
+                Row("Missing Sound File", root + Key("Ev1\\.Default"), dir + "\\gone2.wav",
+                    RowKind::kDefaultValue),
+                Row("Missing Sound File", root + Key("Ev1\\Utopia0"), dir + "\\gone4.wav",
+                    RowKind::kDefaultValue),
+                Row("Missing Sound File", root + Key("Ev2\\.current\\.Default"),
+                    dir + "\\gone5.wav", RowKind::kDefaultValue),
             }));
-  EXPECT_EQ(trail.statuses, (std::vector<std::string>{"Scanning Sound and Appevents..."}));
-  EXPECT_TRUE(Shown(Key("Ev2\\.DEFAULT")));
-  EXPECT_FALSE(Shown(Key("Ev1\\.Modified")));
-  EXPECT_FALSE(Shown(Key("Ev2\\.current")));
+  EXPECT_EQ(events.statuses, (std::vector<std::string>{"Scanning Sound and Appevents..."}));
+  EXPECT_TRUE(ShownKey(Key("Ev2\\.DEFAULT")));
+  EXPECT_FALSE(ShownKey(Key("Ev1\\.Modified")));
+  EXPECT_FALSE(ShownKey(Key("Ev2\\.current")));
 }
 
 TEST_F(SoundTest, TheRowNamesTheRootInCapitalsWhateverCaseWasPassed) {

@@ -106,8 +106,8 @@ TEST_F(SoftwareScannersTest, FontsAreLookedUpByFileNameInTheFontsFolder) {
                 // A font registered by a full path is judged by its own file.
                 Row("Fonts Issue", key + "4 (TrueType)", "", RowKind::kValueInPath),
                 Row("Fonts Issue", key + "6 (TrueType)", token + "dir.ttf", RowKind::kValueInPath),
-                Row("Fonts Issue", key + "8 (TrueType)",
-                    dir + "\\Elsewhere\\" + token + "gone.ttf", RowKind::kValueInPath),
+                Row("Fonts Issue", key + "8 (TrueType)", dir + "\\Elsewhere\\" + token + "gone.ttf",
+                    RowKind::kValueInPath),
             }));
   EXPECT_TRUE(ShownKey(kFontsNt));
   EXPECT_EQ(events.log[1], "status:Scanning Windows Fonts...");

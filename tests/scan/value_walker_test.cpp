@@ -1,7 +1,7 @@
 // The value walker and the categories built on it: Files and Folders, MRU and
 // History Lists, Installer. Natively against the in-memory registry, under Wine
 // against the prefix's real registry, with real files on C: in both runs.
-#include "category_fixture.h"
+#include "scan/scan_fixture.h"
 #include "scan/scanners.h"
 #include "scan/value_walker.h"
 
@@ -9,7 +9,7 @@ namespace kelvane {
 namespace {
 
 using test::ExpandSz;
-using test::Issue;
+using test::Row;
 using test::Sz;
 
 constexpr const char* kFilesProblem = "Invalid File or Folder";
@@ -24,7 +24,7 @@ constexpr const char* kFoldersKey =
 constexpr const char* kArpCacheKey =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache";
 
-class WalkTest : public test::CategoryTest {
+class WalkTest : public test::ScannerTest {
  protected:
   // Below HKEY_CURRENT_USER; names are inserted in sorted order so that the in-memory
   // registry and Wine's sorted one enumerate them alike.
@@ -55,19 +55,20 @@ class WalkTest : public test::CategoryTest {
 TEST_F(WalkTest, ReportsMissingTextValuesOfAKeyBeforeItsSubkeys) {
   SeedTree();
   const auto rows = Run([&](ScanContext& c) { WalkValues(c, "HKEY_CURRENT_USER", key, "P", ""); });
-  EXPECT_EQ(rows, (std::vector<IssueRow>{
-                      Issue("P", full + "\\", dir + "\\gone0.exe", RowKind::kValueInPath),
-                      Issue("P", full + "\\a1", dir + "\\gone1.txt", RowKind::kValueInPath),
-                      Issue("P", full + "\\a3", dir + "\\gone3.exe", RowKind::kValueInPath),
-                      Issue("P", full + "\\b1\\v", dir + "\\gone_b1.exe /s", RowKind::kValueInPath),
-                      Issue("P", full + "\\b1\\c1\\v", "\"" + dir + "\\gone_c1.exe\" -x",
-                            RowKind::kValueInPath),
-                      Issue("P", full + "\\b2\\v", dir + "\\gone_b2", RowKind::kValueInPath),
-                  }));
+  EXPECT_EQ(
+      rows,
+      (std::vector<IssueRow>{
+          Row("P", full + "\\", dir + "\\gone0.exe", RowKind::kValueInPath),
+          Row("P", full + "\\a1", dir + "\\gone1.txt", RowKind::kValueInPath),
+          Row("P", full + "\\a3", dir + "\\gone3.exe", RowKind::kValueInPath),
+          Row("P", full + "\\b1\\v", dir + "\\gone_b1.exe /s", RowKind::kValueInPath),
+          Row("P", full + "\\b1\\c1\\v", "\"" + dir + "\\gone_c1.exe\" -x", RowKind::kValueInPath),
+          Row("P", full + "\\b2\\v", dir + "\\gone_b2", RowKind::kValueInPath),
+      }));
   // Keys are shown as paths below the root, in the order they are entered.
-  EXPECT_EQ(trail.keys, (std::vector<std::string>{FormatScanKey(key), FormatScanKey(key + "\\b1"),
-                                                  FormatScanKey(key + "\\b1\\c1"),
-                                                  FormatScanKey(key + "\\b2")}));
+  EXPECT_EQ(events.keys, (std::vector<std::string>{FormatScanKey(key), FormatScanKey(key + "\\b1"),
+                                                   FormatScanKey(key + "\\b1\\c1"),
+                                                   FormatScanKey(key + "\\b2")}));
 }
 
 TEST_F(WalkTest, AKeyThatDoesNotOpenIsNeitherReportedNorEntered) {
@@ -78,8 +79,8 @@ TEST_F(WalkTest, AKeyThatDoesNotOpenIsNeitherReportedNorEntered) {
       Run([&](ScanContext& c) { WalkValues(c, "HKEY_CURRENT_USER", key, "P", ""); }, &refusing);
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows.back().key, full + "\\b2\\v");
-  EXPECT_FALSE(Shown(key + "\\b1"));
-  EXPECT_FALSE(Shown(key + "\\b1\\c1"));
+  EXPECT_FALSE(ShownKey(key + "\\b1"));
+  EXPECT_FALSE(ShownKey(key + "\\b1\\c1"));
 }
 
 TEST_F(WalkTest, ReadAccessIsAllTheWalkAsksFor) {
@@ -99,7 +100,7 @@ TEST_F(WalkTest, NothingForAMissingStartKeyOrAnUnknownRootName) {
                 WalkValues(c, "HKCU", key, "P", "");
                 WalkValues(c, "", key, "P", "");
               }).empty());
-  EXPECT_TRUE(trail.keys.empty());
+  EXPECT_TRUE(events.keys.empty());
 }
 
 TEST_F(WalkTest, AnEndMarkerEndsThePathAndOnlyTextsHoldingItCount) {
@@ -112,10 +113,10 @@ TEST_F(WalkTest, AnEndMarkerEndsThePathAndOnlyTextsHoldingItCount) {
   Put(cr, typeLib + "\\1.0\\0\\win64", "", Sz(dir + "\\gone.tlb"));
   Put(cr, typeLib + "\\1.0\\HELPDIR", "", Sz(dir + "\\missing-help"));
   const auto rows = Run(&ScanActiveX);
-  EXPECT_EQ(rows, (std::vector<IssueRow>{
-                      Issue("ActiveX Issue", "HKEY_CLASSES_ROOT\\" + typeLib + "\\1.0\\0\\win32\\",
-                            dir + "\\Gone.DLL,1", RowKind::kValueInPath)}));
-  EXPECT_EQ(trail.statuses, (std::vector<std::string>{"Scanning Invalid ActiveX..."}));
+  EXPECT_EQ(rows, (std::vector<IssueRow>{Row("ActiveX Issue",
+                                             "HKEY_CLASSES_ROOT\\" + typeLib + "\\1.0\\0\\win32\\",
+                                             dir + "\\Gone.DLL,1", RowKind::kValueInPath)}));
+  EXPECT_EQ(events.statuses, (std::vector<std::string>{"Scanning Invalid ActiveX..."}));
 }
 
 TEST_F(WalkTest, LocalMachineSkipsOnlyWholePathMatchesOfItsTable) {
@@ -133,12 +134,12 @@ TEST_F(WalkTest, LocalMachineSkipsOnlyWholePathMatchesOfItsTable) {
   const auto rows = Run(&ScanFilesFoldersLocalMachine);
   EXPECT_EQ(rows,
             (std::vector<IssueRow>{
-                Issue(kFilesProblem, "HKEY_LOCAL_MACHINE\\Software\\Classes\\" + token + "\\v",
-                      gone, RowKind::kValueInPath),
-                Issue(kFilesProblem, "HKEY_LOCAL_MACHINE\\" + std::string(kRunKey) + token + "\\v",
-                      gone, RowKind::kValueInPath),
+                Row(kFilesProblem, "HKEY_LOCAL_MACHINE\\Software\\Classes\\" + token + "\\v", gone,
+                    RowKind::kValueInPath),
+                Row(kFilesProblem, "HKEY_LOCAL_MACHINE\\" + std::string(kRunKey) + token + "\\v",
+                    gone, RowKind::kValueInPath),
             }));
-  EXPECT_EQ(trail.statuses,
+  EXPECT_EQ(events.statuses,
             (std::vector<std::string>{"Scanning Files and Folders - HKEY_LOCAL_MACHINE..."}));
 }
 
@@ -155,11 +156,11 @@ TEST_F(WalkTest, CurrentUserWalksTheWholeRootButItsSkippedKeys) {
   const auto rows = Run(&ScanFilesFoldersCurrentUser);
   EXPECT_EQ(rows,
             (std::vector<IssueRow>{
-                Issue(kFilesProblem, "HKEY_CURRENT_USER\\" + token, gone, RowKind::kValueInPath),
-                Issue(kFilesProblem, "HKEY_CURRENT_USER\\Software\\KelvaneTests\\" + token + "\\v",
-                      gone, RowKind::kValueInPath),
+                Row(kFilesProblem, "HKEY_CURRENT_USER\\" + token, gone, RowKind::kValueInPath),
+                Row(kFilesProblem, "HKEY_CURRENT_USER\\Software\\KelvaneTests\\" + token + "\\v",
+                    gone, RowKind::kValueInPath),
             }));
-  EXPECT_TRUE(Shown(""));
+  EXPECT_TRUE(ShownKey(""));
 }
 
 TEST_F(WalkTest, UsersAppliesNoSkipTable) {
@@ -195,7 +196,7 @@ TEST_F(WalkTest, AChainDeeperThanTheRegistryAllowsEndsTheWalkWithoutHarm) {
 }
 #endif
 
-class MruTest : public test::CategoryTest {
+class MruTest : public test::ScannerTest {
  protected:
   void SetUp() override {
     OwnKey(RootKey::kCurrentUser, kMruKey);
@@ -221,14 +222,13 @@ TEST_F(MruTest, ListValuesNeedTheirNameWithAListedExtensionAndSubkeysAreWalked) 
   Put(cu, kMruKey, "r5", Sz(token + "relative"));
   Put(cu, kMruKey, "r6", test::Dword(1));
   const auto rows = Run(&ScanMruLists);
-  EXPECT_EQ(rows,
-            (std::vector<IssueRow>{
-                Issue(kMruProblem, Root("r2"), base + "gone", RowKind::kValueInPath),
-                Issue(kMruProblem, Root("r3"), base + "real.txt", RowKind::kValueInPath),
-                Issue(kMruProblem, Root("*\\a"), base + "gone-star.bin", RowKind::kValueInPath),
-                Issue(kMruProblem, Root("txt\\a"), base + "gone.txt", RowKind::kValueInPath),
-            }));
-  EXPECT_EQ(trail.statuses, (std::vector<std::string>{"Scanning MRU and History Lists..."}));
+  EXPECT_EQ(rows, (std::vector<IssueRow>{
+                      Row(kMruProblem, Root("r2"), base + "gone", RowKind::kValueInPath),
+                      Row(kMruProblem, Root("r3"), base + "real.txt", RowKind::kValueInPath),
+                      Row(kMruProblem, Root("*\\a"), base + "gone-star.bin", RowKind::kValueInPath),
+                      Row(kMruProblem, Root("txt\\a"), base + "gone.txt", RowKind::kValueInPath),
+                  }));
+  EXPECT_EQ(events.statuses, (std::vector<std::string>{"Scanning MRU and History Lists..."}));
 }
 
 TEST_F(MruTest, WithoutExtensionSubkeysEveryListValueOnAnAllowedDriveIsReported) {
@@ -240,17 +240,17 @@ TEST_F(MruTest, WithoutExtensionSubkeysEveryListValueOnAnAllowedDriveIsReported)
   drives = "dc";
   EXPECT_EQ(Run(&ScanMruLists),
             (std::vector<IssueRow>{
-                Issue(kMruProblem, Root("r1"), base + "doc", RowKind::kValueInPath),
-                Issue(kMruProblem, Root("r2"), base + "doc.txt", RowKind::kValueInPath),
+                Row(kMruProblem, Root("r1"), base + "doc", RowKind::kValueInPath),
+                Row(kMruProblem, Root("r2"), base + "doc.txt", RowKind::kValueInPath),
             }));
 }
 
 TEST_F(MruTest, NoListKeyNoRows) {
   EXPECT_TRUE(Run(&ScanMruLists).empty());
-  EXPECT_TRUE(trail.keys.empty());
+  EXPECT_TRUE(events.keys.empty());
 }
 
-class InstallerTest : public test::CategoryTest {
+class InstallerTest : public test::ScannerTest {
  protected:
   void Seed() {
     const RootKey lm = RootKey::kLocalMachine;
@@ -273,18 +273,18 @@ TEST_F(InstallerTest, UninstallEntriesFolderNamesAndCacheKeys) {
   Seed();
   const auto rows = Run(&ScanInstaller);
   EXPECT_EQ(rows, (std::vector<IssueRow>{
-                      Issue(kInstallerProblem,
-                            "HKEY_LOCAL_MACHINE\\" + std::string(kUninstallKey) + "\\" + token +
-                                "App\\UninstallString",
-                            dir + "\\gone.EXE /x", RowKind::kValueInPath),
-                      Issue(kInstallerProblem, "HKEY_LOCAL_MACHINE\\" + std::string(kFoldersKey),
-                            dir + "\\" + token + "gone\\", RowKind::kValueNamed),
-                      Issue(kInstallerProblem, "HKEY_LOCAL_MACHINE\\" + std::string(kArpCacheKey),
-                            token + "Gone", RowKind::kSubkeyNamed),
+                      Row(kInstallerProblem,
+                          "HKEY_LOCAL_MACHINE\\" + std::string(kUninstallKey) + "\\" + token +
+                              "App\\UninstallString",
+                          dir + "\\gone.EXE /x", RowKind::kValueInPath),
+                      Row(kInstallerProblem, "HKEY_LOCAL_MACHINE\\" + std::string(kFoldersKey),
+                          dir + "\\" + token + "gone\\", RowKind::kValueNamed),
+                      Row(kInstallerProblem, "HKEY_LOCAL_MACHINE\\" + std::string(kArpCacheKey),
+                          token + "Gone", RowKind::kSubkeyNamed),
                   }));
-  EXPECT_EQ(trail.statuses, (std::vector<std::string>{"Scanning Installer..."}));
-  EXPECT_TRUE(Shown(kFoldersKey));
-  EXPECT_TRUE(Shown(kArpCacheKey));
+  EXPECT_EQ(events.statuses, (std::vector<std::string>{"Scanning Installer..."}));
+  EXPECT_TRUE(ShownKey(kFoldersKey));
+  EXPECT_TRUE(ShownKey(kArpCacheKey));
 }
 
 TEST_F(InstallerTest, WhenTheUninstallKeyCannotBeReadEveryCacheKeyIsReported) {
