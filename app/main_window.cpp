@@ -229,7 +229,10 @@ LRESULT TfrmKelvane::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         FormActivate();
       break;
     case WM_COMMAND:
-      HandleCommand(LOWORD(wParam));
+      // Menus and accelerators come without a control; of the controls only a click
+      // counts (the owner-drawn buttons and the link also report double clicks).
+      if (lParam == 0 || HIWORD(wParam) == BN_CLICKED)
+        HandleCommand(LOWORD(wParam));
       return 0;
     case WM_NOTIFY:
       return HandleNotify(reinterpret_cast<NMHDR*>(lParam));
@@ -356,7 +359,8 @@ void TfrmKelvane::FormCreate() {
   popupMenu1_ = BuildPopupMenu();
 
   statusBar1_ = CreateChild(hwnd_, STATUSCLASSNAMEA, "", 0, 0, 0, 0, 0, kIdStatus, font_);
-  int parts[2] = {200, 250};
+  // The second panel runs to the right edge so the selection count is never cut.
+  int parts[2] = {200, -1};
   SendMessageA(statusBar1_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
 
   ACCEL accel[2] = {{FCONTROL | FVIRTKEY, 'M', kMiStartupManager},
@@ -374,7 +378,6 @@ void TfrmKelvane::FormCreate() {
   if (IsWin9xFamily(GetWindowsVersionCode(platform_.system))) {
     DeleteMenu(mainMenu1_, kMiWindowsBackup, MF_BYCOMMAND);
   }
-  UpdateStatusCounts();
 }
 
 void TfrmKelvane::FormShow() {
@@ -536,12 +539,15 @@ LRESULT TfrmKelvane::HandleNotify(NMHDR* header) {
       return 0;
     }
     case NM_CLICK:
-    case NM_RCLICK:
     case NM_DBLCLK: {
       const auto* activate = reinterpret_cast<NMITEMACTIVATE*>(header);
       lvRegistryDataClick(activate->ptAction.x, activate->ptAction.y);
       return 0;
     }
+    case NM_RCLICK:
+      // A right click opens the context menu; it never changes a tick.
+      UpdateStatusCounts();
+      return 0;
     case LVN_KEYDOWN: {
       const auto* key = reinterpret_cast<NMLVKEYDOWN*>(header);
       const int row = SelectedRow();
@@ -591,7 +597,10 @@ void TfrmKelvane::ShowTreeTicks() {
 
 LRESULT CALLBACK TfrmKelvane::TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                        DWORD_PTR data) {
-  if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN) {
+  // The tree view's class takes double clicks, so the second press of a quick double
+  // click arrives as a double-click message: it is a press like any other.
+  if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN ||
+      msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK) {
     reinterpret_cast<TfrmKelvane*>(data)->tvRegistryMouseDown(GET_X_LPARAM(lParam),
                                                               GET_Y_LPARAM(lParam));
   }
@@ -720,9 +729,12 @@ void TfrmKelvane::bScanRegistryClick() {
 }
 
 void TfrmKelvane::bRepairRegistryClick() {
-  RepairRegistryCommand(hwnd_, platform_, results_);
-  RefreshList(false);
-  UpdateStatusCounts();
+  const auto refresh = [this] {
+    RefreshList(false);
+    UpdateStatusCounts();
+  };
+  RepairRegistryCommand(hwnd_, platform_, results_, refresh);
+  refresh();
 }
 
 void TfrmKelvane::miHelpClick() {
@@ -808,6 +820,12 @@ bool TfrmKelvane::FormClose() {
 WindowBounds TfrmKelvane::Bounds() {
   RECT rect;
   GetWindowRect(hwnd_, &rect);
+  // A minimised window's rectangle is its icon far off the screen: its bounds are the
+  // ones it would be restored to.
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (IsIconic(hwnd_) && GetWindowPlacement(hwnd_, &placement))
+    rect = placement.rcNormalPosition;
   return WindowBounds{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
 

@@ -48,7 +48,9 @@ class ItemWriter {
              ExportScope scope)
       : backend_(backend), root_(root), valueName_(valueName), scope_(scope) {}
 
-  // False when a name on the way holds a line break.
+  // False when the item cannot be written whole: a name on the way holds a line break,
+  // or a value or subkey that the key lists cannot be read back (a name the code page
+  // cannot carry comes back changed). Such an item must not be deleted.
   bool WriteKeyBlock(const std::string& path, int depth) {
     if (depth > kMaxDepth)
       throw BackupError("Key tree too deep to back up: " + path);
@@ -68,17 +70,20 @@ class ItemWriter {
     if (scope_ == ExportScope::kSingleValue) {
       if (HasLineBreak(valueName_))
         return false;
-      WriteValueLine(registry, opened, valueName_);
+      WriteValueLine(valueName_, opened ? registry.ReadRaw(valueName_) : std::nullopt);
       return true;
     }
     if (!opened)
-      return true;
+      return depth == 0;  // the item itself may be gone; a listed subkey may not
     const std::vector<std::string> valueNames = registry.GetValueNames();
     const std::vector<std::string> keyNames = registry.GetKeyNames();
     for (const std::string& name : valueNames) {
       if (HasLineBreak(name))
         return false;
-      WriteValueLine(registry, true, name);
+      const std::optional<RegValue> value = registry.ReadRaw(name);
+      if (!value)
+        return false;
+      WriteValueLine(name, value);
     }
     registry.CloseKey();
     for (const std::string& name : keyNames) {
@@ -91,10 +96,10 @@ class ItemWriter {
   const std::string& Text() const { return text_; }
 
  private:
-  void WriteValueLine(Registry& registry, bool opened, const std::string& name) {
+  void WriteValueLine(const std::string& name, const std::optional<RegValue>& value) {
     text_ += NamePart(name);
     text_ += "=";
-    text_ += FormatValueData(opened ? registry.ReadRaw(name) : std::nullopt);
+    text_ += FormatValueData(value);
     text_ += kLineEnd;
   }
 

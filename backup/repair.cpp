@@ -137,6 +137,7 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
     outcome.error = "unknown error";
     return outcome;
   }
+  prompts.RowsProcessed();
   if (settings.ShowHint)
     prompts.ShowRepairHint(outcome.repairedCount);
   return outcome;

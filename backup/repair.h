@@ -21,6 +21,9 @@ class RepairPrompts {
   virtual bool ConfirmCreateBackupFolder(const std::string& folder) = 0;
   // Creates a system restore point; false when the user cancelled the repair.
   virtual bool MakeRestorePoint() = 0;
+  // The ticked rows were processed: the list and its counts show the rows that remain
+  // before the hint appears over them.
+  virtual void RowsProcessed() = 0;
   virtual void ShowRepairHint(size_t repairedCount) = 0;
 };
 

@@ -14,7 +14,8 @@ constexpr int kModalCancel = 2;
 
 class WindowPrompts : public RepairPrompts {
  public:
-  explicit WindowPrompts(HWND owner) : owner_(owner) {}
+  WindowPrompts(HWND owner, const std::function<void()>& refresh)
+      : owner_(owner), refresh_(refresh) {}
 
   bool ConfirmCreateBackupFolder(const std::string& folder) override {
     const std::string text = folder + "," + LoadResString(IDS_BACKUP_FOLDER_MISSING) + "\r\n" +
@@ -25,19 +26,22 @@ class WindowPrompts : public RepairPrompts {
 
   bool MakeRestorePoint() override { return ShowSystemPoint(owner_) != kModalCancel; }
 
+  void RowsProcessed() override { refresh_(); }
+
   void ShowRepairHint(size_t repairedCount) override {
     kelvane::ShowRepairHint(owner_, static_cast<int32_t>(repairedCount));
   }
 
  private:
   HWND owner_;
+  const std::function<void()>& refresh_;
 };
 
 }  // namespace
 
 size_t RepairRegistryCommand(HWND owner, kelvane::Platform& platform,
-                             kelvane::ResultsModel& results) {
-  WindowPrompts prompts(owner);
+                             kelvane::ResultsModel& results, const std::function<void()>& refresh) {
+  WindowPrompts prompts(owner, refresh);
   return RepairTickedRows(platform, results, OptionsSetting, prompts).repairedCount;
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <functional>
 
 #include "app/results_model.h"
 #include "platform/platform.h"
@@ -13,9 +14,10 @@ namespace kelvane {
 // Backs up and deletes what the ticked rows of `results` denote, last row first, and
 // removes the processed rows; asks about a missing backup folder, makes a restore
 // point when the settings ask for one on Windows XP, and shows the repair hint when
-// the settings ask for it. Returns the number of ticked rows visited. Errors end the
-// repair silently; the caller refreshes the list and the counts afterwards.
+// the settings ask for it; `refresh` shows the remaining rows and their counts before
+// the hint. Returns the number of ticked rows visited. Errors end the repair silently;
+// the caller refreshes the list and the counts afterwards.
 size_t RepairRegistryCommand(HWND owner, kelvane::Platform& platform,
-                             kelvane::ResultsModel& results);
+                             kelvane::ResultsModel& results, const std::function<void()>& refresh);
 
 }  // namespace kelvane

@@ -226,7 +226,13 @@ LRESULT CALLBACK TfrmRegProgressHint::WndProc(HWND hwnd, UINT msg, WPARAM wParam
   auto* self = reinterpret_cast<TfrmRegProgressHint*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (!self)
     return DefWindowProcA(hwnd, msg, wParam, lParam);
-  return self->Handle(msg, wParam, lParam);
+  try {
+    return self->Handle(msg, wParam, lParam);
+  } catch (...) {
+    // No error may cross the message loop: the scan ends as closed, its rows kept.
+    self->EndModal(kModalCancel);
+    return 0;
+  }
 }
 
 LRESULT TfrmRegProgressHint::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -253,13 +259,9 @@ LRESULT TfrmRegProgressHint::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         Timer1Timer();
       return 0;
     case WM_COMMAND:
-      if (LOWORD(wParam) == kIdStop || LOWORD(wParam) == IDCANCEL) {
-        if (LOWORD(wParam) == kIdStop) {
-          bStopClick();
-        } else {
-          EndModal(kModalCancel);
-        }
-      }
+      // Only Stop: Escape does not end the scan.
+      if (LOWORD(wParam) == kIdStop)
+        bStopClick();
       return 0;
     case WM_CLOSE:
       // The worker's close request, or the window's own close button.
@@ -279,7 +281,7 @@ void TfrmRegProgressHint::FormCreate() {
   progressBar1_ = make(PROGRESS_CLASSA, "", 0, 16, 40, 311, 18, kIdBar);
   SendMessageA(progressBar1_, PBM_SETRANGE32, 0, 1000);
   SendMessageA(progressBar1_, PBM_SETPOS, 50, 0);
-  label1_ = make("STATIC", "Registry Key", SS_LEFT | SS_NOPREFIX, 16, 74, 321, 31, kIdKey);
+  label1_ = make("STATIC", "Registry Key", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 16, 74, 321, 31, kIdKey);
   bStop_ = make("BUTTON", "Stop", BS_DEFPUSHBUTTON | WS_TABSTOP, 272, 130, 80, 27, kIdStop);
 }
 

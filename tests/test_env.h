@@ -4,6 +4,8 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/platform.h"
@@ -33,9 +35,13 @@ class TestEnv {
   void MakeFolder(const std::string& path);
   bool IsNative() const;
 #ifdef _WIN32
-  Win32Platform& Native() { return platform_; }
+  Win32Platform& Native() {
+    return platform_;
+  }
 #else
-  PortablePlatform& Native() { return platform_; }
+  PortablePlatform& Native() {
+    return platform_;
+  }
 #endif
 
  private:
@@ -71,5 +77,29 @@ void PutString(RegistryBackend& backend, RootKey root, const std::string& path,
 RegValue Sz(const std::string& text);
 RegValue ExpandSz(const std::string& text);
 RegValue Dword(uint32_t value);
+
+// A key that passes every call on to the key it wraps.
+class ForwardingKey : public BackendKey {
+ public:
+  explicit ForwardingKey(std::unique_ptr<BackendKey> inner) : inner_(std::move(inner)) {}
+  std::unique_ptr<BackendKey> Open(const std::string& subPath, KeyAccess access,
+                                   bool create) override {
+    return inner_->Open(subPath, access, create);
+  }
+  bool EnumKey(uint32_t index, std::string* name) override { return inner_->EnumKey(index, name); }
+  bool EnumValue(uint32_t index, std::string* name) override {
+    return inner_->EnumValue(index, name);
+  }
+  std::optional<RegValue> Query(const std::string& name) override { return inner_->Query(name); }
+  bool Set(const std::string& name, const RegValue& value) override {
+    return inner_->Set(name, value);
+  }
+  bool DeleteLeaf(const std::string& name) override { return inner_->DeleteLeaf(name); }
+  bool DeleteValue(const std::string& name) override { return inner_->DeleteValue(name); }
+  std::optional<KeyInfo> Info() override { return inner_->Info(); }
+
+ private:
+  std::unique_ptr<BackendKey> inner_;
+};
 
 }  // namespace kelvane::test

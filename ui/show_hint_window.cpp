@@ -51,6 +51,7 @@ class TfrmShowHint : public ModalForm {
             cbNotShowHintClick();
           break;
         case kIdClose:
+        case IDOK:  // Enter, with Close as the default button
         case IDCANCEL:
           EndModal(kModalNo);
           break;

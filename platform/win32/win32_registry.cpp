@@ -49,7 +49,9 @@ class Win32Key : public BackendKey {
   }
 
   bool EnumKey(uint32_t index, std::string* name) override {
-    char buffer[256];
+    // Key names hold up to 255 characters, which a multi-byte code page may need up to
+    // three bytes each for: a short buffer would end the listing early.
+    char buffer[1024];
     DWORD size = sizeof buffer;
     if (RegEnumKeyExA(key_, index, buffer, &size, nullptr, nullptr, nullptr, nullptr) !=
         ERROR_SUCCESS) {

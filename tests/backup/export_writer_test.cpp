@@ -159,6 +159,60 @@ TEST_F(ExportWriterTest, ItemsWithALineBreakInANameAreNotWritten) {
   EXPECT_EQ(Lines().size(), 4u);
 }
 
+// Lists every value and subkey but cannot read back the value or open the subkey
+// named `lost`, as with a name the code page cannot carry.
+class LossyBackend : public RegistryBackend {
+ public:
+  LossyBackend(RegistryBackend& inner, std::string lost) : inner_(inner), lost_(std::move(lost)) {}
+  std::unique_ptr<BackendKey> OpenRoot(RootKey root) override {
+    auto key = inner_.OpenRoot(root);
+    return key ? std::make_unique<Key>(*this, std::move(key)) : nullptr;
+  }
+
+ private:
+  class Key : public test::ForwardingKey {
+   public:
+    Key(LossyBackend& owner, std::unique_ptr<BackendKey> inner)
+        : ForwardingKey(std::move(inner)), owner_(owner) {}
+    std::unique_ptr<BackendKey> Open(const std::string& subPath, KeyAccess access,
+                                     bool create) override {
+      if (subPath.ends_with("\\" + owner_.lost_) || subPath == owner_.lost_)
+        return nullptr;
+      auto key = ForwardingKey::Open(subPath, access, create);
+      return key ? std::make_unique<Key>(owner_, std::move(key)) : nullptr;
+    }
+    std::optional<RegValue> Query(const std::string& name) override {
+      return name == owner_.lost_ ? std::nullopt : ForwardingKey::Query(name);
+    }
+
+   private:
+    LossyBackend& owner_;
+  };
+  RegistryBackend& inner_;
+  std::string lost_;
+};
+
+TEST_F(ExportWriterTest, AKeyWithAValueOrSubkeyThatCannotBeReadBackIsNotWritten) {
+  Put("Values", "kept", Sz("1"));
+  Put("Values", "lost", Sz("2"));
+  Put("Keys", "kept", Sz("1"));
+  Put("Keys\\lost", "v", Sz("3"));
+  Put("Fine", "kept", Sz("1"));
+  LossyBackend lossy(env.Registry(), "lost");
+  const auto exportVia = [&](const std::string& sub, const std::string& name, ExportScope scope) {
+    return ExportRegistryItem(env.Files(), lossy, file, RootKey::kCurrentUser,
+                              scratch.Path() + "\\" + sub, name, scope);
+  };
+  EXPECT_FALSE(exportVia("Values", "", ExportScope::kWholeKey));
+  EXPECT_FALSE(exportVia("Keys", "", ExportScope::kWholeKey));
+  EXPECT_FALSE(env.Files().FileExists(file));
+  EXPECT_TRUE(exportVia("Fine", "", ExportScope::kWholeKey));
+  EXPECT_TRUE(exportVia("Gone", "", ExportScope::kWholeKey));  // a missing item is no loss
+  EXPECT_EQ(Lines(),
+            (std::vector<std::string>{"REGEDIT4", "", "[" + scratch.FullPath() + "\\Fine]",
+                                      "\"kept\"=\"1\"", "", "[" + scratch.FullPath() + "\\Gone]"}));
+}
+
 TEST_F(ExportWriterTest, AnEmptyExistingFileGetsTheHeader) {
   env.WriteFile(file, "");
   ASSERT_TRUE(Export(scratch.Path(), "", ExportScope::kWholeKey));

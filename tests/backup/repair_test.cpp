@@ -61,6 +61,7 @@ class ScriptedPrompts : public RepairPrompts {
     log.push_back("restore point");
     return restorePoint;
   }
+  void RowsProcessed() override { log.push_back("refresh"); }
   void ShowRepairHint(size_t count) override { log.push_back("hint " + std::to_string(count)); }
 };
 
@@ -163,7 +164,7 @@ TEST_F(RepairTest, TickedRowsAreBackedUpAndRemovedLastFirstByKind) {
   EXPECT_EQ(outcome.error, "");
   EXPECT_EQ(outcome.repairedCount, 13u);
   EXPECT_EQ(outcome.backupFile, backupFile);
-  EXPECT_EQ(prompts.log, (std::vector<std::string>{"hint 13"}));
+  EXPECT_EQ(prompts.log, (std::vector<std::string>{"refresh", "hint 13"}));
   EXPECT_EQ(RemainingKeys(), (std::vector<std::string>{Key("Keep") + "|", "NoBackslash|",
                                                        Key("Vals") + "|bad\nname"}));
 
@@ -199,7 +200,7 @@ TEST_F(RepairTest, NothingTickedWritesNoFileAndTheHintShowsZero) {
   const RepairOutcome outcome = Run();
   EXPECT_TRUE(outcome.finished);
   EXPECT_EQ(outcome.repairedCount, 0u);
-  EXPECT_EQ(prompts.log, (std::vector<std::string>{"hint 0"}));
+  EXPECT_EQ(prompts.log, (std::vector<std::string>{"refresh", "hint 0"}));
   EXPECT_EQ(results.Count(), 1u);
   EXPECT_FALSE(env.Files().FileExists(backupFile));
   EXPECT_TRUE(KeyExists("A"));
@@ -231,7 +232,7 @@ TEST_F(RepairTest, MissingBackupFolderIsCreatedOnlyWhenTheUserAgrees) {
     EXPECT_EQ(results.Count(), c.expectRows) << c.folder;
     EXPECT_EQ(KeyExists("A"), c.expectRows == 1) << c.folder;
     EXPECT_EQ(outcome.error, c.expectError ? "Cannot create " + c.folder : "") << c.folder;
-    EXPECT_EQ(prompts.log.size(), c.expectFolder ? 2u : 1u) << "hint only after a repair";
+    EXPECT_EQ(prompts.log.size(), c.expectFolder ? 3u : 1u) << "hint only after a repair";
   }
 }
 
@@ -244,12 +245,12 @@ TEST_F(RepairTest, RestorePointOnlyOnWindowsXpWithTheOptionAndCancelKeepsEveryth
     bool expectDeleted;
   };
   const Case cases[] = {
-      {true, {2, 5, 1}, true, {"restore point", "hint 1"}, true},
+      {true, {2, 5, 1}, true, {"restore point", "refresh", "hint 1"}, true},
       {true, {2, 5, 1}, false, {"restore point"}, false},
-      {false, {2, 5, 1}, true, {"hint 1"}, true},
-      {true, {2, 5, 0}, true, {"hint 1"}, true},   // Windows 2000
-      {true, {2, 5, 2}, true, {"hint 1"}, true},   // Server 2003
-      {true, {1, 4, 10}, true, {"hint 1"}, true},  // Windows 98
+      {false, {2, 5, 1}, true, {"refresh", "hint 1"}, true},
+      {true, {2, 5, 0}, true, {"refresh", "hint 1"}, true},   // Windows 2000
+      {true, {2, 5, 2}, true, {"refresh", "hint 1"}, true},   // Server 2003
+      {true, {1, 4, 10}, true, {"refresh", "hint 1"}, true},  // Windows 98
   };
   for (const Case& c : cases) {
     Put("A", "v", Sz("1"));

@@ -144,30 +144,6 @@ class ScannerTest : public ::testing::Test {
   std::vector<Owned> cleanup_;
 };
 
-// A key that passes every call on to the key it wraps.
-class ForwardingKey : public BackendKey {
- public:
-  explicit ForwardingKey(std::unique_ptr<BackendKey> inner) : inner_(std::move(inner)) {}
-  std::unique_ptr<BackendKey> Open(const std::string& subPath, KeyAccess access,
-                                   bool create) override {
-    return inner_->Open(subPath, access, create);
-  }
-  bool EnumKey(uint32_t index, std::string* name) override { return inner_->EnumKey(index, name); }
-  bool EnumValue(uint32_t index, std::string* name) override {
-    return inner_->EnumValue(index, name);
-  }
-  std::optional<RegValue> Query(const std::string& name) override { return inner_->Query(name); }
-  bool Set(const std::string& name, const RegValue& value) override {
-    return inner_->Set(name, value);
-  }
-  bool DeleteLeaf(const std::string& name) override { return inner_->DeleteLeaf(name); }
-  bool DeleteValue(const std::string& name) override { return inner_->DeleteValue(name); }
-  std::optional<KeyInfo> Info() override { return inner_->Info(); }
-
- private:
-  std::unique_ptr<BackendKey> inner_;
-};
-
 // Keeps count of the keys open at any one time (roots not counted) and tells
 // `onOpen` of every key opened.
 class WatchingBackend : public RegistryBackend {
