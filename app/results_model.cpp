@@ -6,7 +6,8 @@ namespace kelvane {
 
 bool ResultsModel::Append(IssueRow row, const std::atomic<bool>* stop) {
   std::lock_guard lock(mutex_);
-  if (stop && stop->load()) return false;
+  if (stop && stop->load())
+    return false;
   rows_.push_back(std::move(row));
   return true;
 }
@@ -38,12 +39,14 @@ void ResultsModel::Clear() {
 
 void ResultsModel::RemoveLast() {
   std::lock_guard lock(mutex_);
-  if (!rows_.empty()) rows_.pop_back();
+  if (!rows_.empty())
+    rows_.pop_back();
 }
 
 void ResultsModel::Remove(size_t index) {
   std::lock_guard lock(mutex_);
-  if (index < rows_.size()) rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
+  if (index < rows_.size())
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 bool ResultsModel::Ticked(size_t index) const {
@@ -53,12 +56,14 @@ bool ResultsModel::Ticked(size_t index) const {
 
 void ResultsModel::SetTicked(size_t index, bool ticked) {
   std::lock_guard lock(mutex_);
-  if (index < rows_.size()) rows_[index].ticked = ticked;
+  if (index < rows_.size())
+    rows_[index].ticked = ticked;
 }
 
 void ResultsModel::SetAllTicked(bool ticked) {
   std::lock_guard lock(mutex_);
-  for (auto& row : rows_) row.ticked = ticked;
+  for (auto& row : rows_)
+    row.ticked = ticked;
 }
 
 size_t ResultsModel::TickedCount() const {

@@ -5,7 +5,8 @@ namespace kelvane {
 uint32_t GetWindowsVersionCode(SystemInfo& system) {
   constexpr uint32_t kPlatformNt = 2;
   const auto version = system.Version();
-  if (!version) return 10;
+  if (!version)
+    return 10;
   if (version->platformId == kPlatformNt) {
     switch (version->major) {
       case 3:
@@ -13,16 +14,21 @@ uint32_t GetWindowsVersionCode(SystemInfo& system) {
       case 4:
         return 6;
       case 5:
-        if (version->minor == 1) return 9;
-        if (version->minor == 2) return 10;
+        if (version->minor == 1)
+          return 9;
+        if (version->minor == 2)
+          return 10;
         return 7;
       default:
         return 10;
     }
   }
-  if (version->major == 4 && version->minor == 0) return 1;
-  if (version->major == 4 && version->minor == 10) return 3;
-  if (version->major == 4 && version->minor == 90) return 8;
+  if (version->major == 4 && version->minor == 0)
+    return 1;
+  if (version->major == 4 && version->minor == 10)
+    return 3;
+  if (version->major == 4 && version->minor == 90)
+    return 8;
   return 10;
 }
 

@@ -10,6 +10,8 @@ namespace kelvane {
 
 uint32_t GetWindowsVersionCode(SystemInfo& system);
 // True for the Windows 95, 98 and Me family.
-inline bool IsWin9xFamily(uint32_t code) { return (code >= 1 && code <= 4) || code == 8; }
+inline bool IsWin9xFamily(uint32_t code) {
+  return (code >= 1 && code <= 4) || code == 8;
+}
 
 }  // namespace kelvane

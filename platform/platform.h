@@ -43,7 +43,8 @@ struct FileEntry {
 
 struct FileCloser {
   void operator()(std::FILE* f) const {
-    if (f) std::fclose(f);
+    if (f)
+      std::fclose(f);
   }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;

@@ -21,8 +21,10 @@ constexpr int kMaxDepth = 512;
 std::string TrimSeparators(const std::string& path) {
   size_t begin = 0;
   size_t end = path.size();
-  while (begin < end && path[begin] == '\\') ++begin;
-  while (end > begin && path[end - 1] == '\\') --end;
+  while (begin < end && path[begin] == '\\')
+    ++begin;
+  while (end > begin && path[end - 1] == '\\')
+    --end;
   return path.substr(begin, end - begin);
 }
 
@@ -31,18 +33,23 @@ std::string TrimSeparators(const std::string& path) {
 std::string UpperAscii(std::string_view text) {
   std::string out(text);
   for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c >= 'a' && c <= 'z')
+      c = static_cast<char>(c - 'a' + 'A');
   }
   return out;
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
+  if (a.size() != b.size())
+    return false;
   for (size_t i = 0; i < a.size(); ++i) {
     char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
+    if (x >= 'a' && x <= 'z')
+      x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z')
+      y = static_cast<char>(y - 'a' + 'A');
+    if (x != y)
+      return false;
   }
   return true;
 }
@@ -50,23 +57,27 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 std::optional<RootKey> RootFromName(std::string_view name) {
   const std::string upper = UpperAscii(name);
   for (const auto& [root, text] : kRootNames) {
-    if (upper == text) return root;
+    if (upper == text)
+      return root;
   }
   return std::nullopt;
 }
 
 const char* RootName(RootKey root) {
   for (const auto& [r, text] : kRootNames) {
-    if (r == root) return text;
+    if (r == root)
+      return text;
   }
   return "";
 }
 
 std::optional<KeyPath> SplitKeyPath(std::string_view text) {
   const size_t slash = text.find('\\');
-  if (slash == std::string_view::npos) return std::nullopt;
+  if (slash == std::string_view::npos)
+    return std::nullopt;
   const auto root = RootFromName(text.substr(0, slash));
-  if (!root) return std::nullopt;
+  if (!root)
+    return std::nullopt;
   return KeyPath{*root, std::string(text.substr(slash + 1))};
 }
 
@@ -74,20 +85,24 @@ Registry::Registry(RegistryBackend& backend, KeyAccess access, const std::atomic
     : backend_(backend), access_(access), cancel_(cancel) {}
 
 void Registry::CheckCancel() const {
-  if (cancel_ && cancel_->load(std::memory_order_relaxed)) throw OperationCancelled();
+  if (cancel_ && cancel_->load(std::memory_order_relaxed))
+    throw OperationCancelled();
 }
 
 void Registry::SetRoot(RootKey root) {
   CloseKey();
-  if (root != root_) rootKey_.reset();
+  if (root != root_)
+    rootKey_.reset();
   root_ = root;
 }
 
 BackendKey& Registry::Current() {
-  if (key_) return *key_;
+  if (key_)
+    return *key_;
   if (!rootKey_) {
     rootKey_ = backend_.OpenRoot(root_);
-    if (!rootKey_) throw RegistryError(std::string("Unable to open ") + RootName(root_));
+    if (!rootKey_)
+      throw RegistryError(std::string("Unable to open ") + RootName(root_));
   }
   return *rootKey_;
 }
@@ -100,8 +115,10 @@ std::unique_ptr<BackendKey> Registry::OpenRelative(const std::string& path, KeyA
   std::string full;
   BackendKey* base = nullptr;
   if (absolute || !key_) {
-    if (!rootKey_) rootKey_ = backend_.OpenRoot(root_);
-    if (!rootKey_) return nullptr;
+    if (!rootKey_)
+      rootKey_ = backend_.OpenRoot(root_);
+    if (!rootKey_)
+      return nullptr;
     base = rootKey_.get();
     full = sub;
   } else {
@@ -109,14 +126,16 @@ std::unique_ptr<BackendKey> Registry::OpenRelative(const std::string& path, KeyA
     full = sub.empty() ? currentPath_ : (currentPath_.empty() ? sub : currentPath_ + "\\" + sub);
   }
   auto key = base->Open(sub, access, create);
-  if (key && fullPath) *fullPath = full;
+  if (key && fullPath)
+    *fullPath = full;
   return key;
 }
 
 bool Registry::OpenKey(const std::string& path, bool create) {
   std::string full;
   auto key = OpenRelative(path, access_, create, &full);
-  if (!key) return false;
+  if (!key)
+    return false;
   key_ = std::move(key);
   currentPath_ = full;
   return true;
@@ -142,7 +161,8 @@ std::vector<std::string> Registry::GetKeyNames() {
   std::string name;
   for (uint32_t i = 0;; ++i) {
     CheckCancel();
-    if (!key.EnumKey(i, &name)) break;
+    if (!key.EnumKey(i, &name))
+      break;
     names.push_back(name);
   }
   return names;
@@ -154,7 +174,8 @@ std::vector<std::string> Registry::GetValueNames() {
   std::string name;
   for (uint32_t i = 0;; ++i) {
     CheckCancel();
-    if (!key.EnumValue(i, &name)) break;
+    if (!key.EnumValue(i, &name))
+      break;
     names.push_back(name);
   }
   return names;
@@ -163,7 +184,8 @@ std::vector<std::string> Registry::GetValueNames() {
 DataType Registry::GetDataType(const std::string& name) {
   CheckCancel();
   const auto value = Current().Query(name);
-  if (!value) return DataType::kUnknown;
+  if (!value)
+    return DataType::kUnknown;
   switch (value->type) {
     case kRegSz:
       return DataType::kString;
@@ -181,7 +203,8 @@ DataType Registry::GetDataType(const std::string& name) {
 std::string Registry::ReadString(const std::string& name) {
   CheckCancel();
   const auto value = Current().Query(name);
-  if (!value) return {};
+  if (!value)
+    return {};
   if (value->type != kRegSz && value->type != kRegExpandSz) {
     throw RegistryError("Invalid data type for '" + name + "'");
   }
@@ -209,7 +232,8 @@ int64_t Registry::GetDataSize(const std::string& name) {
 std::string Registry::ReadBinaryData(const std::string& name) {
   CheckCancel();
   const auto value = Current().Query(name);
-  if (!value) return {};
+  if (!value)
+    return {};
   if (value->type == kRegSz || value->type == kRegExpandSz || value->type == kRegDword) {
     throw RegistryError("Invalid data type for '" + name + "'");
   }
@@ -229,19 +253,23 @@ void Registry::WriteString(const std::string& name, const std::string& text) {
 
 void Registry::WriteRaw(const std::string& name, const RegValue& value) {
   CheckCancel();
-  if (!Current().Set(name, value)) throw RegistryError("Failed to set data for '" + name + "'");
+  if (!Current().Set(name, value))
+    throw RegistryError("Failed to set data for '" + name + "'");
 }
 
 bool Registry::DeleteTree(BackendKey& parent, const std::string& name, int depth) {
   CheckCancel();
-  if (depth > kMaxDepth) return false;
+  if (depth > kMaxDepth)
+    return false;
   auto key = parent.Open(name, KeyAccess::kFull, false);
-  if (!key) return false;
+  if (!key)
+    return false;
   const auto info = key->Info();
   if (info && info->subkeyCount > 0) {
     std::string child;
     for (uint32_t i = info->subkeyCount; i-- > 0;) {
-      if (key->EnumKey(i, &child)) DeleteTree(*key, child, depth + 1);
+      if (key->EnumKey(i, &child))
+        DeleteTree(*key, child, depth + 1);
     }
   }
   key.reset();
@@ -252,13 +280,15 @@ bool Registry::DeleteKey(const std::string& path) {
   CheckCancel();
   const bool absolute = !path.empty() && path[0] == '\\';
   const std::string sub = TrimSeparators(path);
-  if (sub.empty()) return false;  // never the open key or a whole root
+  if (sub.empty())
+    return false;  // never the open key or a whole root
   const size_t last = sub.rfind('\\');
   const std::string parentPath = last == std::string::npos ? "" : sub.substr(0, last);
   const std::string leaf = last == std::string::npos ? sub : sub.substr(last + 1);
   std::unique_ptr<BackendKey> parent =
       OpenRelative((absolute ? "\\" : "") + parentPath, KeyAccess::kFull, false, nullptr);
-  if (!parent) return false;
+  if (!parent)
+    return false;
   return DeleteTree(*parent, leaf, 0);
 }
 

@@ -124,8 +124,8 @@ class Registry {
  private:
   void CheckCancel() const;
   BackendKey& Current();  // the open key, or the root itself
-  std::unique_ptr<BackendKey> OpenRelative(const std::string& path, KeyAccess access,
-                                           bool create, std::string* fullPath);
+  std::unique_ptr<BackendKey> OpenRelative(const std::string& path, KeyAccess access, bool create,
+                                           std::string* fullPath);
   bool DeleteTree(BackendKey& parent, const std::string& name, int depth);
 
   RegistryBackend& backend_;

@@ -281,7 +281,8 @@ void TfrmRegProgressHint::FormCreate() {
   progressBar1_ = make(PROGRESS_CLASSA, "", 0, 16, 40, 311, 18, kIdBar);
   SendMessageA(progressBar1_, PBM_SETRANGE32, 0, 1000);
   SendMessageA(progressBar1_, PBM_SETPOS, 50, 0);
-  label1_ = make("STATIC", "Registry Key", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 16, 74, 321, 31, kIdKey);
+  label1_ =
+      make("STATIC", "Registry Key", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 16, 74, 321, 31, kIdKey);
   bStop_ = make("BUTTON", "Stop", BS_DEFPUSHBUTTON | WS_TABSTOP, 272, 130, 80, 27, kIdStop);
 }
 

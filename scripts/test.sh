@@ -30,6 +30,15 @@ run_ctest() {
 
 step() { echo; echo "=== $*"; }
 
+step "source formatting (clang-format)"
+sources=$(git ls-files '*.cpp' '*.h' 2>/dev/null) ||
+  sources=$(find app backup bench fuzz platform restorepoint scan tests ui -name '*.cpp' -o -name '*.h')
+if clang-format --dry-run --Werror $sources; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1)) status=1
+fi
+
 step "native build (ASan/UBSan)"
 cmake --preset native >/dev/null && cmake --build build/native -j"$jobs" || exit 1
 step "native tests"

@@ -26,7 +26,8 @@ void RemoveTree(const std::string& path) {
   if (find != INVALID_HANDLE_VALUE) {
     do {
       const std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
+      if (name == "." || name == "..")
+        continue;
       const std::string child = path + "\\" + name;
       SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
       if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -77,12 +78,16 @@ bool TestEnv::IsNative() const {
 
 void TestEnv::WriteFile(const std::string& path, const std::string& content) {
   const size_t slash = path.rfind('\\');
-  if (slash != std::string::npos) platform_.files.CreateFolders(path.substr(0, slash));
+  if (slash != std::string::npos)
+    platform_.files.CreateFolders(path.substr(0, slash));
   FilePtr file = platform_.files.OpenFile(path, "wb");
-  if (file) std::fwrite(content.data(), 1, content.size(), file.get());
+  if (file)
+    std::fwrite(content.data(), 1, content.size(), file.get());
 }
 
-void TestEnv::MakeFolder(const std::string& path) { platform_.files.CreateFolders(path); }
+void TestEnv::MakeFolder(const std::string& path) {
+  platform_.files.CreateFolders(path);
+}
 
 ScratchKey::ScratchKey(RegistryBackend& backend)
     : backend_(backend), path_("Software\\KelvaneTests\\k" + UniqueName()) {
@@ -98,7 +103,8 @@ ScratchKey::~ScratchKey() {
 void PutValue(RegistryBackend& backend, RootKey root, const std::string& path,
               const std::string& name, const RegValue& value) {
   auto key = backend.OpenRoot(root)->Open(path, KeyAccess::kFull, true);
-  if (key) key->Set(name, value);
+  if (key)
+    key->Set(name, value);
 }
 
 void PutString(RegistryBackend& backend, RootKey root, const std::string& path,
@@ -106,13 +112,16 @@ void PutString(RegistryBackend& backend, RootKey root, const std::string& path,
   PutValue(backend, root, path, name, Sz(text));
 }
 
-RegValue Sz(const std::string& text) { return RegValue{kRegSz, text + std::string(1, '\0')}; }
+RegValue Sz(const std::string& text) {
+  return RegValue{kRegSz, text + std::string(1, '\0')};
+}
 RegValue ExpandSz(const std::string& text) {
   return RegValue{kRegExpandSz, text + std::string(1, '\0')};
 }
 RegValue Dword(uint32_t value) {
   std::string data(4, '\0');
-  for (int i = 0; i < 4; ++i) data[static_cast<size_t>(i)] = static_cast<char>(value >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    data[static_cast<size_t>(i)] = static_cast<char>(value >> (8 * i));
   return RegValue{kRegDword, data};
 }
 

@@ -22,7 +22,8 @@ int AppMessageBox(HWND owner, const std::string& text, UINT flags) {
 }
 
 std::string ErrorBoxText(const std::string& text) {
-  if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') return text + ".";
+  if (!text.empty() && static_cast<unsigned char>(text.back()) > '.')
+    return text + ".";
   return text;
 }
 
@@ -35,7 +36,8 @@ HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, in
   HWND control = CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
                                  parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  GetModuleHandleA(nullptr), nullptr);
-  if (control && font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (control && font)
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   return control;
 }
 

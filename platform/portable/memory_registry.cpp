@@ -14,19 +14,22 @@ struct MemoryRegistry::Node {
 
   Node* FindChild(const std::string& upper) {
     for (auto& child : children) {
-      if (child->upperName == upper) return child.get();
+      if (child->upperName == upper)
+        return child.get();
     }
     return nullptr;
   }
   std::shared_ptr<Node> ChildPtr(const std::string& upper) {
     for (auto& child : children) {
-      if (child->upperName == upper) return child;
+      if (child->upperName == upper)
+        return child;
     }
     return nullptr;
   }
   std::pair<std::string, RegValue>* FindValue(const std::string& name) {
     for (auto& entry : values) {
-      if (EqualsNoCase(entry.first, name)) return &entry;
+      if (EqualsNoCase(entry.first, name))
+        return &entry;
     }
     return nullptr;
   }
@@ -42,8 +45,10 @@ std::vector<std::string> SplitPath(const std::string& path) {
   while (start <= path.size()) {
     const size_t end = path.find('\\', start);
     const std::string part = path.substr(start, end == std::string::npos ? end : end - start);
-    if (!part.empty()) parts.push_back(part);
-    if (end == std::string::npos) break;
+    if (!part.empty())
+      parts.push_back(part);
+    if (end == std::string::npos)
+      break;
     start = end + 1;
   }
   return parts;
@@ -56,14 +61,17 @@ class MemoryKey : public BackendKey {
 
   std::unique_ptr<BackendKey> Open(const std::string& subPath, KeyAccess, bool create) override {
     std::lock_guard lock(*mutex_);
-    if (node_->deleted) return nullptr;
+    if (node_->deleted)
+      return nullptr;
     std::shared_ptr<Node> node = node_;
     for (const std::string& part : SplitPath(subPath)) {
-      if (part.size() > 255) return nullptr;
+      if (part.size() > 255)
+        return nullptr;
       const std::string upper = UpperAscii(part);
       auto child = node->ChildPtr(upper);
       if (!child) {
-        if (!create) return nullptr;
+        if (!create)
+          return nullptr;
         child = std::make_shared<Node>();
         child->name = part;
         child->upperName = upper;
@@ -76,29 +84,34 @@ class MemoryKey : public BackendKey {
 
   bool EnumKey(uint32_t index, std::string* name) override {
     std::lock_guard lock(*mutex_);
-    if (node_->deleted || index >= node_->children.size()) return false;
+    if (node_->deleted || index >= node_->children.size())
+      return false;
     *name = node_->children[index]->name;
     return true;
   }
 
   bool EnumValue(uint32_t index, std::string* name) override {
     std::lock_guard lock(*mutex_);
-    if (node_->deleted || index >= node_->values.size()) return false;
+    if (node_->deleted || index >= node_->values.size())
+      return false;
     *name = node_->values[index].first;
     return true;
   }
 
   std::optional<RegValue> Query(const std::string& name) override {
     std::lock_guard lock(*mutex_);
-    if (node_->deleted) return std::nullopt;
+    if (node_->deleted)
+      return std::nullopt;
     auto* entry = node_->FindValue(name);
-    if (!entry) return std::nullopt;
+    if (!entry)
+      return std::nullopt;
     return entry->second;
   }
 
   bool Set(const std::string& name, const RegValue& value) override {
     std::lock_guard lock(*mutex_);
-    if (node_->deleted) return false;
+    if (node_->deleted)
+      return false;
     if (auto* entry = node_->FindValue(name)) {
       entry->second = value;
     } else {
@@ -113,7 +126,8 @@ class MemoryKey : public BackendKey {
     auto& children = node_->children;
     auto it = std::find_if(children.begin(), children.end(),
                            [&](const auto& child) { return child->upperName == upper; });
-    if (it == children.end() || !(*it)->children.empty()) return false;
+    if (it == children.end() || !(*it)->children.empty())
+      return false;
     (*it)->deleted = true;
     children.erase(it);
     return true;
@@ -124,14 +138,16 @@ class MemoryKey : public BackendKey {
     auto& values = node_->values;
     auto it = std::find_if(values.begin(), values.end(),
                            [&](const auto& entry) { return EqualsNoCase(entry.first, name); });
-    if (it == values.end()) return false;
+    if (it == values.end())
+      return false;
     values.erase(it);
     return true;
   }
 
   std::optional<KeyInfo> Info() override {
     std::lock_guard lock(*mutex_);
-    if (node_->deleted) return std::nullopt;
+    if (node_->deleted)
+      return std::nullopt;
     return KeyInfo{static_cast<uint32_t>(node_->children.size()),
                    static_cast<uint32_t>(node_->values.size())};
   }

@@ -12,18 +12,22 @@ namespace fs = std::filesystem;
 
 namespace {
 
-char LowerLetter(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerLetter(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Windows drops trailing blanks and dots from the last name of a path.
 std::string TrimTrailingDotsAndBlanks(std::string name) {
-  while (!name.empty() && (name.back() == ' ' || name.back() == '.')) name.pop_back();
+  while (!name.empty() && (name.back() == ' ' || name.back() == '.'))
+    name.pop_back();
   return name;
 }
 
 // From a name followed by a separator Windows drops one trailing dot ("App.\x" is
 // "App\x"), but not two, and no blanks.
 std::string DropSingleTrailingDot(std::string name) {
-  if (name.size() >= 2 && name.back() == '.' && name[name.size() - 2] != '.') name.pop_back();
+  if (name.size() >= 2 && name.back() == '.' && name[name.size() - 2] != '.')
+    name.pop_back();
   return name;
 }
 
@@ -55,15 +59,18 @@ void PortableFileSystem::SetEnvironment(const std::string& name, const std::stri
 }
 
 std::optional<std::string> PortableFileSystem::HostPath(const std::string& path) const {
-  if (path.size() < 2 || path[1] != ':') return std::nullopt;
+  if (path.size() < 2 || path[1] != ':')
+    return std::nullopt;
   const auto drive = drives_.find(LowerLetter(path[0]));
-  if (drive == drives_.end() || drive->second.host.empty()) return std::nullopt;
+  if (drive == drives_.end() || drive->second.host.empty())
+    return std::nullopt;
   std::vector<std::string> parts;
   std::string part;
   for (size_t i = 2; i <= path.size(); ++i) {
     const char c = i < path.size() ? path[i] : '\\';
     if (c == '\\' || c == '/') {
-      if (!part.empty()) parts.push_back(part);
+      if (!part.empty())
+        parts.push_back(part);
       part.clear();
       continue;
     }
@@ -75,16 +82,20 @@ std::optional<std::string> PortableFileSystem::HostPath(const std::string& path)
   }
   const bool endsWithSeparator = path.back() == '\\' || path.back() == '/';
   for (size_t i = 0; i < parts.size(); ++i) {
-    if (parts[i] == "." || parts[i] == "..") continue;
+    if (parts[i] == "." || parts[i] == "..")
+      continue;
     const bool last = i + 1 == parts.size() && !endsWithSeparator;
     parts[i] = last ? TrimTrailingDotsAndBlanks(parts[i]) : DropSingleTrailingDot(parts[i]);
   }
-  if (!parts.empty() && parts.back().empty()) parts.pop_back();
+  if (!parts.empty() && parts.back().empty())
+    parts.pop_back();
   fs::path host(drive->second.host);
   for (const std::string& name : parts) {
-    if (name == ".") continue;
+    if (name == ".")
+      continue;
     if (name == "..") {
-      if (host != fs::path(drive->second.host)) host = host.parent_path();
+      if (host != fs::path(drive->second.host))
+        host = host.parent_path();
       continue;
     }
     fs::path exact = host / name;
@@ -109,7 +120,8 @@ std::optional<std::string> PortableFileSystem::HostPath(const std::string& path)
 
 bool PortableFileSystem::FileExists(const std::string& path) {
   ++probes_;
-  if (NamesFolderOnly(path)) return false;
+  if (NamesFolderOnly(path))
+    return false;
   const auto host = HostPath(path);
   std::error_code ec;
   return host && fs::is_regular_file(*host, ec);
@@ -125,16 +137,21 @@ bool PortableFileSystem::FolderExists(const std::string& path) {
 std::vector<FileEntry> PortableFileSystem::ListFolder(const std::string& folder) {
   std::vector<FileEntry> entries;
   const auto host = HostPath(folder);
-  if (!host) return entries;
+  if (!host)
+    return entries;
   std::error_code ec;
   for (fs::directory_iterator it(*host, ec), end; !ec && it != end; it.increment(ec)) {
     FileEntry entry;
     entry.name = it->path().filename().string();
     struct stat st {};
-    if (::stat(it->path().c_str(), &st) != 0) continue;
-    if (S_ISDIR(st.st_mode)) entry.attributes |= kAttrDirectory;
-    if (!(st.st_mode & S_IWUSR)) entry.attributes |= kAttrReadOnly;
-    if (!entry.name.empty() && entry.name[0] == '.') entry.attributes |= kAttrHidden;
+    if (::stat(it->path().c_str(), &st) != 0)
+      continue;
+    if (S_ISDIR(st.st_mode))
+      entry.attributes |= kAttrDirectory;
+    if (!(st.st_mode & S_IWUSR))
+      entry.attributes |= kAttrReadOnly;
+    if (!entry.name.empty() && entry.name[0] == '.')
+      entry.attributes |= kAttrHidden;
     entry.size = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
     entry.modified = FromTimeT(st.st_mtime);
     entries.push_back(entry);
@@ -143,7 +160,8 @@ std::vector<FileEntry> PortableFileSystem::ListFolder(const std::string& folder)
 }
 
 DriveType PortableFileSystem::GetDriveType(const std::string& root) {
-  if (root.empty()) return DriveType::kNoRootDir;
+  if (root.empty())
+    return DriveType::kNoRootDir;
   const auto drive = drives_.find(LowerLetter(root[0]));
   return drive == drives_.end() ? DriveType::kNoRootDir : drive->second.type;
 }
@@ -174,7 +192,8 @@ std::optional<std::string> PortableFileSystem::ExpandEnvironment(const std::stri
 
 bool PortableFileSystem::CreateFolders(const std::string& path) {
   const auto host = HostPath(path);
-  if (!host) return false;
+  if (!host)
+    return false;
   std::error_code ec;
   fs::create_directories(*host, ec);
   return fs::is_directory(*host, ec);
@@ -188,32 +207,40 @@ bool PortableFileSystem::DeleteFileSilently(const std::string& path) {
 
 FilePtr PortableFileSystem::OpenFile(const std::string& path, const char* mode) {
   const auto host = HostPath(path);
-  if (!host) return nullptr;
+  if (!host)
+    return nullptr;
   return FilePtr(std::fopen(host->c_str(), mode));
 }
 
 bool PortableShell::CreateShortcut(const std::string& path, const std::string& target) {
   FilePtr file = files_.OpenFile(path, "wb");
-  if (!file) return false;
+  if (!file)
+    return false;
   std::fprintf(file.get(), "%s\n%s\n", kShortcutMagic, target.c_str());
   return true;
 }
 
 std::optional<std::string> PortableShell::SpecialFolder(int csidl) {
   const auto it = special_.find(csidl);
-  if (it == special_.end()) return std::nullopt;
+  if (it == special_.end())
+    return std::nullopt;
   return it->second;
 }
 
 std::optional<std::string> PortableShell::ResolveShortcut(const std::string& path) {
   FilePtr file = files_.OpenFile(path, "rb");
-  if (!file) return std::nullopt;
+  if (!file)
+    return std::nullopt;
   char line[1024];
-  if (!std::fgets(line, sizeof line, file.get())) return std::nullopt;
-  if (std::string(line) != std::string(kShortcutMagic) + "\n") return std::nullopt;
-  if (!std::fgets(line, sizeof line, file.get())) return std::string();
+  if (!std::fgets(line, sizeof line, file.get()))
+    return std::nullopt;
+  if (std::string(line) != std::string(kShortcutMagic) + "\n")
+    return std::nullopt;
+  if (!std::fgets(line, sizeof line, file.get()))
+    return std::string();
   std::string target(line);
-  if (!target.empty() && target.back() == '\n') target.pop_back();
+  if (!target.empty() && target.back() == '\n')
+    target.pop_back();
   return target;
 }
 
@@ -223,7 +250,8 @@ bool PortableShell::Open(const std::string& file, const std::string& parameters)
 }
 
 LocalTime PortableSystemInfo::Now() {
-  if (now_) return *now_;
+  if (now_)
+    return *now_;
   return FromTimeT(std::chrono::system_clock::to_time_t(std::chrono::system_clock::now()));
 }
 

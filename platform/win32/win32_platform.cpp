@@ -20,9 +20,10 @@ LocalTime FromSystemTime(const SYSTEMTIME& st) {
 }
 
 std::wstring Widen(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                    nullptr, 0);
+  if (text.empty())
+    return std::wstring();
+  const int n =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring out(static_cast<size_t>(n), L'\0');
   MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
   return out;
@@ -41,7 +42,8 @@ class ComPtr {
  public:
   ComPtr() = default;
   ~ComPtr() {
-    if (p_) p_->Release();
+    if (p_)
+      p_->Release();
   }
   ComPtr(const ComPtr&) = delete;
   ComPtr& operator=(const ComPtr&) = delete;
@@ -54,7 +56,8 @@ class ComPtr {
 };
 
 std::string StripTrailingSeparator(std::string path) {
-  while (path.size() > 3 && path.back() == '\\') path.pop_back();
+  while (path.size() > 3 && path.back() == '\\')
+    path.pop_back();
   return path;
 }
 
@@ -73,14 +76,17 @@ bool Win32FileSystem::FolderExists(const std::string& path) {
 std::vector<FileEntry> Win32FileSystem::ListFolder(const std::string& folder) {
   std::vector<FileEntry> entries;
   std::string pattern = folder;
-  if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';
+  if (!pattern.empty() && pattern.back() != '\\')
+    pattern += '\\';
   pattern += "*.*";
   WIN32_FIND_DATAA data;
   HANDLE find = FindFirstFileA(pattern.c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return entries;
+  if (find == INVALID_HANDLE_VALUE)
+    return entries;
   do {
     const std::string name = data.cFileName;
-    if (name == "." || name == "..") continue;
+    if (name == "." || name == "..")
+      continue;
     FileEntry entry;
     entry.name = name;
     entry.attributes = data.dwFileAttributes;
@@ -106,11 +112,13 @@ DriveType Win32FileSystem::GetDriveType(const std::string& root) {
 std::optional<std::string> Win32FileSystem::ExpandEnvironment(const std::string& text) {
   std::string buffer(1024, '\0');
   DWORD n = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), 1024);
-  if (n == 0) return std::nullopt;
+  if (n == 0)
+    return std::nullopt;
   if (n > buffer.size()) {
     buffer.assign(n, '\0');
     n = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), n);
-    if (n == 0) return std::nullopt;
+    if (n == 0)
+      return std::nullopt;
   }
   buffer.resize(std::strlen(buffer.c_str()));
   return buffer;
@@ -118,11 +126,14 @@ std::optional<std::string> Win32FileSystem::ExpandEnvironment(const std::string&
 
 bool Win32FileSystem::CreateFolders(const std::string& path) {
   const std::string folder = StripTrailingSeparator(path);
-  if (folder.empty()) return false;
-  if (FolderExists(folder)) return true;
+  if (folder.empty())
+    return false;
+  if (FolderExists(folder))
+    return true;
   const size_t slash = folder.rfind('\\');
   if (slash != std::string::npos && slash > 2) {
-    if (!CreateFolders(folder.substr(0, slash))) return false;
+    if (!CreateFolders(folder.substr(0, slash)))
+      return false;
   }
   return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
@@ -149,12 +160,14 @@ std::optional<std::string> Win32Shell::SpecialFolder(int csidl) {
   char buffer[MAX_PATH] = {};
   const BOOL found = SHGetPathFromIDListA(list, buffer);
   CoTaskMemFree(list);
-  if (!found || buffer[0] == '\0') return std::nullopt;
+  if (!found || buffer[0] == '\0')
+    return std::nullopt;
   return StripTrailingSeparator(buffer);
 }
 
 std::optional<std::string> Win32Shell::ResolveShortcut(const std::string& path) {
-  if (!ComReadyOnThisThread()) return std::nullopt;
+  if (!ComReadyOnThisThread())
+    return std::nullopt;
   // Without the shell link object no shortcut can be judged: that ends the scan
   // rather than passing every shortcut over as if it were fine.
   ComPtr<IShellLinkA> link;
@@ -166,17 +179,19 @@ std::optional<std::string> Win32Shell::ResolveShortcut(const std::string& path) 
   if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Put())))) {
     throw std::runtime_error("The shell link object has no IPersistFile");
   }
-  if (FAILED(file->Load(Widen(path).c_str(), STGM_READ))) return std::nullopt;
+  if (FAILED(file->Load(Widen(path).c_str(), STGM_READ)))
+    return std::nullopt;
   char target[MAX_PATH + 1] = {};
   WIN32_FIND_DATAA data;
-  if (FAILED(link->GetPath(target, sizeof target, &data, SLGP_UNCPRIORITY))) return std::nullopt;
+  if (FAILED(link->GetPath(target, sizeof target, &data, SLGP_UNCPRIORITY)))
+    return std::nullopt;
   return std::string(target);
 }
 
 bool Win32Shell::Open(const std::string& file, const std::string& parameters) {
   const auto rc = reinterpret_cast<INT_PTR>(
-      ShellExecuteA(nullptr, "open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
-                    nullptr, SW_SHOWNORMAL));
+      ShellExecuteA(nullptr, "open", file.c_str(),
+                    parameters.empty() ? nullptr : parameters.c_str(), nullptr, SW_SHOWNORMAL));
   return rc > 32;
 }
 
@@ -205,7 +220,8 @@ std::optional<VersionRecord> Win32SystemInfo::Version() {
   info.dwOSVersionInfoSize = sizeof info;  // 148 bytes
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  if (!GetVersionExA(&info)) return std::nullopt;
+  if (!GetVersionExA(&info))
+    return std::nullopt;
 #pragma GCC diagnostic pop
   return VersionRecord{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
 }
@@ -262,8 +278,8 @@ std::optional<Processes::Id> Win32Processes::Start(const std::string& commandLin
   }
   PROCESS_INFORMATION info{};
   std::string line = commandLine;
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &info)) {
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &info)) {
     return std::nullopt;
   }
   std::lock_guard lock(Table().mutex);
@@ -280,13 +296,15 @@ bool Win32Processes::IsRunning(Id id) {
 void Win32Processes::Terminate(Id id) {
   std::lock_guard lock(Table().mutex);
   const auto it = Table().running.find(id);
-  if (it != Table().running.end()) TerminateProcess(it->second.hProcess, 0);
+  if (it != Table().running.end())
+    TerminateProcess(it->second.hProcess, 0);
 }
 
 void Win32Processes::Release(Id id) {
   std::lock_guard lock(Table().mutex);
   const auto it = Table().running.find(id);
-  if (it == Table().running.end()) return;
+  if (it == Table().running.end())
+    return;
   CloseHandle(it->second.hThread);
   CloseHandle(it->second.hProcess);
   Table().running.erase(it);

@@ -22,14 +22,17 @@ HKEY RootHandle(RootKey root) {
   return HKEY_CURRENT_USER;
 }
 
-REGSAM Sam(KeyAccess access) { return access == KeyAccess::kRead ? KEY_READ : KEY_ALL_ACCESS; }
+REGSAM Sam(KeyAccess access) {
+  return access == KeyAccess::kRead ? KEY_READ : KEY_ALL_ACCESS;
+}
 
 // One open HKEY, closed by the destructor. The predefined roots are never closed.
 class Win32Key : public BackendKey {
  public:
   Win32Key(HKEY key, bool owned) : key_(key), owned_(owned) {}
   ~Win32Key() override {
-    if (owned_) RegCloseKey(key_);
+    if (owned_)
+      RegCloseKey(key_);
   }
   Win32Key(const Win32Key&) = delete;
   Win32Key& operator=(const Win32Key&) = delete;
@@ -39,12 +42,13 @@ class Win32Key : public BackendKey {
     HKEY result = nullptr;
     LONG rc;
     if (create) {
-      rc = RegCreateKeyExA(key_, subPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                           Sam(access), nullptr, &result, nullptr);
+      rc = RegCreateKeyExA(key_, subPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, Sam(access),
+                           nullptr, &result, nullptr);
     } else {
       rc = RegOpenKeyExA(key_, subPath.c_str(), 0, Sam(access), &result);
     }
-    if (rc != ERROR_SUCCESS) return nullptr;
+    if (rc != ERROR_SUCCESS)
+      return nullptr;
     return std::make_unique<Win32Key>(result, true);
   }
 
@@ -64,10 +68,11 @@ class Win32Key : public BackendKey {
   bool EnumValue(uint32_t index, std::string* name) override {
     // Value names may be up to 16,383 characters; the buffer is kept between calls
     // because the walk enumerates every value of the registry.
-    if (valueName_.empty()) valueName_.resize(16384);
+    if (valueName_.empty())
+      valueName_.resize(16384);
     DWORD size = static_cast<DWORD>(valueName_.size());
-    if (RegEnumValueA(key_, index, valueName_.data(), &size, nullptr, nullptr, nullptr,
-                      nullptr) != ERROR_SUCCESS) {
+    if (RegEnumValueA(key_, index, valueName_.data(), &size, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
       return false;
     }
     name->assign(valueName_.data(), size);
@@ -90,7 +95,8 @@ class Win32Key : public BackendKey {
         data.resize(got);
         return RegValue{type, data};
       }
-      if (rc != ERROR_MORE_DATA) return std::nullopt;
+      if (rc != ERROR_MORE_DATA)
+        return std::nullopt;
       size = got;
     }
     return std::nullopt;

@@ -74,7 +74,8 @@ TEST_F(RegistryTest, NamesEnumerateInOrderAndMatchWithoutCase) {
   r.WriteString("", "default");
   // The in-memory registry enumerates in insertion order; Wine's keeps names sorted.
   auto names = r.GetValueNames();
-  if (!env.IsNative()) std::sort(names.begin(), names.end());
+  if (!env.IsNative())
+    std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (env.IsNative() ? std::vector<std::string>{"First", "second", ""}
                                    : std::vector<std::string>{"", "First", "second"}));
   EXPECT_TRUE(r.ValueExists("FIRST"));
