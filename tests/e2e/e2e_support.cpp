@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace kelvane::e2e {
 
@@ -92,27 +94,45 @@ std::string WindowText(HWND window) {
   return text;
 }
 
-std::string StatusPartText(HWND statusBar, int part) {
+namespace {
+
+// Sends `msg` to a window of another process with lParam pointing at a buffer of
+// `size` bytes in that process; returns the buffer's bytes afterwards.
+std::string SendWithRemoteBuffer(HWND window, UINT msg, WPARAM wParam, size_t size) {
   DWORD pid = 0;
-  GetWindowThreadProcessId(statusBar, &pid);
+  GetWindowThreadProcessId(window, &pid);
   HANDLE process =
       OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
   if (!process)
-    return "<no process>";
-  void* remote = VirtualAllocEx(process, nullptr, 1024, MEM_COMMIT, PAGE_READWRITE);
-  std::string text;
+    return std::string();
+  std::string bytes(size, '\0');
+  void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
   if (remote) {
     DWORD_PTR got = 0;
-    SendMessageTimeoutA(statusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(remote),
-                        SMTO_ABORTIFHUNG, 5000, &got);
-    char buffer[1024] = {};
+    SendMessageTimeoutA(window, msg, wParam, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
+                        5000, &got);
     SIZE_T read = 0;
-    ReadProcessMemory(process, remote, buffer, sizeof buffer - 1, &read);
-    text = buffer;
+    ReadProcessMemory(process, remote, bytes.data(), size, &read);
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   }
   CloseHandle(process);
-  return text;
+  return bytes;
+}
+
+}  // namespace
+
+std::string StatusPartText(HWND statusBar, int part) {
+  const std::string bytes = SendWithRemoteBuffer(statusBar, SB_GETTEXTA, part, 1024);
+  return bytes.substr(0, bytes.find('\0'));
+}
+
+int StatusPartRight(HWND statusBar, int part) {
+  constexpr int kParts = 8;
+  const std::string bytes =
+      SendWithRemoteBuffer(statusBar, SB_GETPARTS, kParts, kParts * sizeof(int));
+  int edges[kParts] = {};
+  std::memcpy(edges, bytes.data(), std::min(bytes.size(), sizeof edges));
+  return part >= 0 && part < kParts ? edges[part] : 0;
 }
 
 std::vector<ListRow> ListRows(HWND listView) {

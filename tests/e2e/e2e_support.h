@@ -44,6 +44,8 @@ HWND WaitForWindow(const char* className, DWORD milliseconds, DWORD pid = 0);
 std::string WindowText(HWND window);
 // Text of a status-bar part, read through a buffer in the other process.
 std::string StatusPartText(HWND statusBar, int part);
+// The right edge of a status bar part; -1 for a part that runs to the right edge.
+int StatusPartRight(HWND statusBar, int part);
 // The cells of every row of a list view in another process.
 struct ListRow {
   std::string problem, key, value;
