@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes a screenshot of kelvane.exe's main window under Xvfb after a scan of the demo
-# prefix: docs/screenshots/main-window.png. Needs imagemagick and x11-utils.
+# prefix: docs/screenshots/main-window.png. Needs imagemagick, x11-utils and xdotool.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-docs/screenshots/main-window.png}
