@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
@@ -77,6 +78,19 @@ void PutString(RegistryBackend& backend, RootKey root, const std::string& path,
 RegValue Sz(const std::string& text);
 RegValue ExpandSz(const std::string& text);
 RegValue Dword(uint32_t value);
+
+// The whole content of a file; "<missing>" when it cannot be opened.
+inline std::string ReadWholeFile(FileSystem& files, const std::string& path) {
+  FilePtr file = files.OpenFile(path, "rb");
+  if (!file)
+    return "<missing>";
+  std::string text;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+    text.append(buffer, n);
+  return text;
+}
 
 // A key that passes every call on to the key it wraps.
 class ForwardingKey : public BackendKey {

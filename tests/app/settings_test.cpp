@@ -66,17 +66,7 @@ class SettingsTest : public ::testing::Test {
   void TearDown() override { OptionsSetting = TOptionsSetting{}; }
 
   std::string IniPath() { return OptionsFilePath(app.shell); }
-  std::string Content() {
-    FilePtr in = env.Files().OpenFile(IniPath(), "rb");
-    if (!in)
-      return "(missing)";
-    std::string content;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0)
-      content.append(buffer, n);
-    return content;
-  }
+  std::string Content() { return test::ReadWholeFile(env.Files(), IniPath()); }
   void Load(FakeWindow& window) {
     Platform platform = app.Get();
     LoadSaveOptions(platform, true, window);

@@ -83,18 +83,6 @@ inline std::string DumpDifferences(const KeyDump& before, const KeyDump& after) 
   return out;
 }
 
-inline std::string ReadWholeFile(FileSystem& files, const std::string& path) {
-  FilePtr file = files.OpenFile(path, "rb");
-  if (!file)
-    return "<missing>";
-  std::string text;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-    text.append(buffer, n);
-  return text;
-}
-
 // The lines of a file with CR LF line ends; a stray LF or CR shows up as "<LF>"/"<CR>".
 inline std::vector<std::string> CrLfLines(const std::string& text) {
   std::vector<std::string> lines;

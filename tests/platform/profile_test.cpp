@@ -17,17 +17,7 @@ class ProfileTest : public ::testing::Test {
 
   std::string PathOf(const std::string& name) const { return env.TempDir() + "\\" + name; }
 
-  std::string Content(const std::string& path) {
-    FilePtr in = env.Files().OpenFile(path, "rb");
-    if (!in)
-      return "(missing)";
-    std::string content;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0)
-      content.append(buffer, n);
-    return content;
-  }
+  std::string Content(const std::string& path) { return test::ReadWholeFile(env.Files(), path); }
 
   void Write(const std::string& section, const std::string& key, const std::string& value,
              const std::string& path) {
