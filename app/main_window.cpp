@@ -137,6 +137,31 @@ HIMAGELIST BuildStateImages() {
   return list;
 }
 
+// The banner: a band in two blues across the top, 50 pixels high.
+void PaintBanner(HDC dc, int width) {
+  for (int y = 0; y < kBannerHeight; ++y) {
+    HBRUSH brush = CreateSolidBrush(RGB(30, 70 - y / 3, 150 - y));
+    RECT line{0, y, width, y + 1};
+    FillRect(dc, &line, brush);
+    DeleteObject(brush);
+  }
+}
+
+// A brush of the banner's band, so the controls on it show the band behind them.
+HBRUSH BuildBannerBrush() {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, kBannerHeight);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  PaintBanner(dc, 8);
+  SelectObject(dc, old);
+  HBRUSH brush = CreatePatternBrush(bitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return brush;
+}
+
 bool IsCleanOnceSwitch(const std::vector<std::string>& arguments) {
   return !arguments.empty() && UpperAscii(arguments[0]) == "-CLEANONCE";
 }
@@ -151,6 +176,8 @@ TfrmKelvane::~TfrmKelvane() {
     if (font)
       DeleteObject(font);
   }
+  if (bannerBrush_)
+    DeleteObject(bannerBrush_);
   if (imageList1_)
     ImageList_Destroy(imageList1_);
   if (popupMenu1_)
@@ -239,19 +266,20 @@ LRESULT TfrmKelvane::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM:
       DrawFlatButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
       return TRUE;
-    case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lParam) == lUpdate_) {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, RGB(255, 255, 255));
-        SetBkColor(dc, RGB(30, 70, 150));
-        static HBRUSH banner = CreateSolidBrush(RGB(30, 70, 150));
-        return reinterpret_cast<LRESULT>(banner);
-      }
-      if (reinterpret_cast<HWND>(lParam) == image1_ || reinterpret_cast<HWND>(lParam) == iUpdate_) {
-        static HBRUSH banner = CreateSolidBrush(RGB(30, 70, 150));
-        return reinterpret_cast<LRESULT>(banner);
-      }
-      break;
+    case WM_CTLCOLORSTATIC: {
+      const HWND control = reinterpret_cast<HWND>(lParam);
+      if (control != lUpdate_ && control != image1_ && control != iUpdate_)
+        break;
+      // The banner's band shows through: its pattern is aligned to the window.
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      RECT place;
+      GetWindowRect(control, &place);
+      MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&place), 2);
+      SetBrushOrgEx(dc, -place.left, -place.top, nullptr);
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, RGB(255, 255, 255));
+      return reinterpret_cast<LRESULT>(bannerBrush_);
+    }
     case WM_SETCURSOR: {
       const HWND over = reinterpret_cast<HWND>(wParam);
       if (over == bScanRegistry_ || over == bRepairRegistry_ || over == bRestoreRegistry_ ||
@@ -312,11 +340,20 @@ void TfrmKelvane::FormCreate() {
   titleFont_ = CreateDesignFont(14, true, "Verdana");
   linkFont_ = CreateDesignFont(8, false, "MS Sans Serif");
   SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  bannerBrush_ = BuildBannerBrush();
 
   image1_ = CreateChild(hwnd_, "STATIC", "", SS_ICON, 18, 10, 32, 32, kIdIcon, nullptr);
   SendMessageA(image1_, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
-  lUpdate_ = CreateChild(hwnd_, "STATIC", "Check for update now...", SS_NOTIFY | SS_NOPREFIX, 0, 18,
-                         140, 14, kIdUpdate, linkFont_);
+  // The link is as wide as its text, so its text keeps 20 pixels from the right edge.
+  const char* linkText = "Check for update now...";
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ oldFont = SelectObject(screen, linkFont_);
+  SIZE linkSize{};
+  GetTextExtentPoint32A(screen, linkText, static_cast<int>(strlen(linkText)), &linkSize);
+  SelectObject(screen, oldFont);
+  ReleaseDC(nullptr, screen);
+  lUpdate_ = CreateChild(hwnd_, "STATIC", linkText, SS_NOTIFY | SS_NOPREFIX, 0, 18, linkSize.cx, 14,
+                         kIdUpdate, linkFont_);
   iUpdate_ = CreateChild(hwnd_, "STATIC", "", SS_ICON, 0, 16, 16, 16, kIdUpdateImage, nullptr);
   SendMessageA(iUpdate_, STM_SETICON, reinterpret_cast<WPARAM>(LoadIcon(nullptr, IDI_INFORMATION)),
                0);
@@ -423,14 +460,7 @@ void TfrmKelvane::FormPaint() {
   HDC dc = BeginPaint(hwnd_, &ps);
   RECT client;
   GetClientRect(hwnd_, &client);
-  // The banner: a band in two blues across the top, 50 pixels high.
-  for (int y = 0; y < kBannerHeight; ++y) {
-    const int shade = 150 - y;
-    HBRUSH brush = CreateSolidBrush(RGB(30, 70 - y / 3, shade));
-    RECT line{0, y, client.right, y + 1};
-    FillRect(dc, &line, brush);
-    DeleteObject(brush);
-  }
+  PaintBanner(dc, client.right);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(255, 255, 255));
   HGDIOBJ old = SelectObject(dc, titleFont_);
@@ -719,8 +749,9 @@ void TfrmKelvane::bScanRegistryClick() {
     if (result == kModalAbort && results_.Count() > 0)
       results_.RemoveLast();
     results_.SetAllTicked(true);
+    RefreshList(true);  // the columns fit every row found, before the ignore lists act
     ApplyIgnoreLists(results_, OptionsSetting);
-    RefreshList(true);
+    RefreshList(false);
     UpdateStatusCounts();
   } catch (...) {
     // The scan ends silently; the rows found so far stay.

@@ -100,6 +100,7 @@ class TfrmKelvane : public MainWindowPlacement {
   HFONT titleFont_ = nullptr;
   HFONT linkFont_ = nullptr;
   HICON icon_ = nullptr;
+  HBRUSH bannerBrush_ = nullptr;
   std::array<HTREEITEM, 23> treeItems_{};
 
   CategoryTree tree_;
