@@ -194,6 +194,33 @@ std::string ChildTexts(HWND window) {
   return texts;
 }
 
+TEST(Settings, AWindowClosedWhileMinimisedReopensWhereItStood) {
+  {
+    Process kelvane(kExe);
+    HWND main = StartMain(kelvane);
+    ASSERT_NE(main, nullptr);
+    SetWindowPos(main, nullptr, 100, 80, 700, 530, SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(main, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(main) != FALSE; }, 5000));
+    CloseMain(main, kelvane);
+  }
+  const std::string text = ReadTextFile(std::string(kFolder) + "options.ini");
+  EXPECT_NE(text.find("\r\nState=2\r\nLeft=100\r\nTop=80\r\nWidth=700\r\nHeight=530\r\n"),
+            std::string::npos)
+      << text;
+  // State 2 opens normally, at the saved bounds.
+  Process kelvane(kExe);
+  HWND main = StartMain(kelvane);
+  ASSERT_NE(main, nullptr);
+  EXPECT_FALSE(IsIconic(main));
+  RECT rect;
+  GetWindowRect(main, &rect);
+  EXPECT_EQ(rect.left, 100);
+  EXPECT_EQ(rect.top, 80);
+  EXPECT_EQ(rect.right - rect.left, 700);
+  CloseMain(main, kelvane);
+}
+
 TEST(Settings, AnUnwritableFileKeepsTheWindowOpenUntilTheNextClose) {
   // A folder where the file should be: every write fails.
   const std::string path = std::string(kFolder) + "options.ini";
