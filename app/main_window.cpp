@@ -535,7 +535,7 @@ void TfrmKelvane::HandleCommand(int id) {
       miAboutClick();
       break;
     case kIdUpdate:
-      platform_.shell.Open(kUpdatePage, "");
+      platform_.shell.Open(kUpdatePage, "", ShellOpen{hwnd_});
       break;
     default:
       break;
@@ -769,11 +769,11 @@ void TfrmKelvane::bRepairRegistryClick() {
 }
 
 void TfrmKelvane::miHelpClick() {
-  platform_.shell.Open(platform_.shell.ExecutableFolder() + "Kelvane.chm", "");
+  platform_.shell.Open(platform_.shell.ExecutableFolder() + "Kelvane.chm", "", ShellOpen{hwnd_});
 }
 
 void TfrmKelvane::miHomePageClick() {
-  platform_.shell.Open(kHomePage, "");
+  platform_.shell.Open(kHomePage, "", ShellOpen{hwnd_});
 }
 
 void TfrmKelvane::miAboutClick() {

@@ -183,7 +183,7 @@ void OpenInRegedit(Platform& platform, const IssueRow& row) {
   } catch (const RegistryError&) {
     // The editor then opens where it last was.
   }
-  platform.shell.Open(RegistryEditorPath(platform.shell), "-m");
+  platform.shell.Open(RegistryEditorPath(platform.shell), "-m", ShellOpen{});
 }
 
 }  // namespace kelvane

@@ -81,6 +81,15 @@ inline constexpr int kCommonDesktopDirectory = 0x19;
 inline constexpr int kAppData = 0x1a;
 }  // namespace csidl
 
+// How the shell shows what it opens, and the window its own messages belong to.
+struct ShellOpen {
+  void* owner = nullptr;  // a window handle
+  int showCommand = kShowNormal;
+
+  static constexpr int kShowNormal = 1;  // SW_SHOWNORMAL
+  static constexpr int kShow = 5;        // SW_SHOW
+};
+
 class Shell {
  public:
   virtual ~Shell() = default;
@@ -89,8 +98,10 @@ class Shell {
   // Target path of a shortcut file; nothing when it cannot be loaded or names no path.
   // Raises when shortcuts cannot be read at all (no shell link object).
   virtual std::optional<std::string> ResolveShortcut(const std::string& path) = 0;
-  // Shell verb "Open", shown normally. False when the shell reports a failure.
-  virtual bool Open(const std::string& file, const std::string& parameters) = 0;
+  // Shell verb "Open" with the show command and owner window (a window handle, or null)
+  // of `how`. False when the shell reports a failure.
+  virtual bool Open(const std::string& file, const std::string& parameters,
+                    const ShellOpen& how) = 0;
   // Folder of the program's own executable, with trailing separator.
   virtual std::string ExecutableFolder() = 0;
   // The Windows folder and the system folder, without trailing separator.

@@ -90,7 +90,7 @@ class TfrmAbout : public ModalForm {
  private:
   void FormShow() { SetWindowTextA(label1_, LoadResString(IDS_ABOUT_TITLE).c_str()); }
 
-  void lbEAddressClick() { platform_.shell.Open(address_, ""); }
+  void lbEAddressClick() { platform_.shell.Open(address_, "", ShellOpen{hwnd_, ShellOpen::kShow}); }
 
   // The banner across the top: a band shading from dark to light blue.
   void PaintBanner() {

@@ -244,7 +244,7 @@ std::optional<std::string> PortableShell::ResolveShortcut(const std::string& pat
   return target;
 }
 
-bool PortableShell::Open(const std::string& file, const std::string& parameters) {
+bool PortableShell::Open(const std::string& file, const std::string& parameters, const ShellOpen&) {
   opened_.emplace_back(file, parameters);
   return true;
 }

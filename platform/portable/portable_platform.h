@@ -57,7 +57,7 @@ class PortableShell : public Shell {
 
   std::optional<std::string> SpecialFolder(int csidl) override;
   std::optional<std::string> ResolveShortcut(const std::string& path) override;
-  bool Open(const std::string& file, const std::string& parameters) override;
+  bool Open(const std::string& file, const std::string& parameters, const ShellOpen& how) override;
   std::string ExecutableFolder() override { return exeFolder_; }
   std::string WindowsFolder() override { return "C:\\WINDOWS"; }
   std::string SystemFolder() override { return "C:\\WINDOWS\\system32"; }

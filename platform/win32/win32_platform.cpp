@@ -188,10 +188,11 @@ std::optional<std::string> Win32Shell::ResolveShortcut(const std::string& path) 
   return std::string(target);
 }
 
-bool Win32Shell::Open(const std::string& file, const std::string& parameters) {
+bool Win32Shell::Open(const std::string& file, const std::string& parameters,
+                      const ShellOpen& how) {
   const auto rc = reinterpret_cast<INT_PTR>(
-      ShellExecuteA(nullptr, "open", file.c_str(),
-                    parameters.empty() ? nullptr : parameters.c_str(), nullptr, SW_SHOWNORMAL));
+      ShellExecuteA(static_cast<HWND>(how.owner), "open", file.c_str(),
+                    parameters.empty() ? nullptr : parameters.c_str(), nullptr, how.showCommand));
   return rc > 32;
 }
 

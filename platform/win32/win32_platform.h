@@ -26,7 +26,7 @@ class Win32Shell : public Shell {
  public:
   std::optional<std::string> SpecialFolder(int csidl) override;
   std::optional<std::string> ResolveShortcut(const std::string& path) override;
-  bool Open(const std::string& file, const std::string& parameters) override;
+  bool Open(const std::string& file, const std::string& parameters, const ShellOpen& how) override;
   std::string ExecutableFolder() override;
   std::string WindowsFolder() override;
   std::string SystemFolder() override;

@@ -22,7 +22,7 @@ class TestShell : public Shell {
   std::optional<std::string> ResolveShortcut(const std::string& path) override {
     return inner_.ResolveShortcut(path);
   }
-  bool Open(const std::string& file, const std::string& parameters) override {
+  bool Open(const std::string& file, const std::string& parameters, const ShellOpen&) override {
     opened.emplace_back(file, parameters);
     return true;
   }
