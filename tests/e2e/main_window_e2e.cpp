@@ -138,6 +138,25 @@ TEST(MainWindow, StopEndsTheScanAtOnce) {
   CloseMain(main, kelvane);
 }
 
+TEST(MainWindow, ADoubleClickOnATaskButtonRunsItsCommandOnce) {
+  Process kelvane(kExe);
+  HWND main = StartMain(kelvane);
+  ASSERT_NE(main, nullptr);
+  HWND button = GetDlgItem(main, kIdScan);
+  ASSERT_NE(button, nullptr);
+  // The owner-drawn button reports the second press of a double click on its own.
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_DOUBLECLICKED),
+               reinterpret_cast<LPARAM>(button));
+  EXPECT_EQ(WaitForWindow(kProgressClass, 2000, kelvane.Id()), nullptr);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  HWND progress = WaitForWindow(kProgressClass, 20000, kelvane.Id());
+  ASSERT_NE(progress, nullptr);
+  PostMessageA(progress, WM_COMMAND, MAKEWPARAM(kIdStop, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(progress, kIdStop)));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(progress); }, 10000));
+  CloseMain(main, kelvane);
+}
+
 TEST(Settings, FirstStartAndCloseWritesTheDefaultsInOrder) {
   Process kelvane(kExe);
   HWND main = StartMain(kelvane);
