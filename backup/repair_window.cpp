@@ -1,5 +1,7 @@
 #include "backup/repair_window.h"
 
+#include <utility>
+
 #include "backup/backup_resource.h"
 #include "backup/repair.h"
 #include "restorepoint/system_point_window.h"
@@ -14,8 +16,8 @@ constexpr int kModalCancel = 2;
 
 class WindowPrompts : public RepairPrompts {
  public:
-  WindowPrompts(HWND owner, const std::function<void()>& refresh)
-      : owner_(owner), refresh_(refresh) {}
+  WindowPrompts(HWND owner, std::function<void()> refresh)
+      : owner_(owner), refresh_(std::move(refresh)) {}
 
   bool ConfirmCreateBackupFolder(const std::string& folder) override {
     const std::string text = folder + "," + LoadResString(IDS_BACKUP_FOLDER_MISSING) + "\r\n" +
@@ -34,7 +36,7 @@ class WindowPrompts : public RepairPrompts {
 
  private:
   HWND owner_;
-  const std::function<void()>& refresh_;
+  std::function<void()> refresh_;
 };
 
 }  // namespace
