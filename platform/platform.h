@@ -102,6 +102,9 @@ class Shell {
   // of `how`. False when the shell reports a failure.
   virtual bool Open(const std::string& file, const std::string& parameters,
                     const ShellOpen& how) = 0;
+  // Moves one existing file to the recycle bin, silently. False when the file is still
+  // where it was afterwards.
+  virtual bool MoveToRecycleBin(const std::string& path) = 0;
   // Folder of the program's own executable, with trailing separator.
   virtual std::string ExecutableFolder() = 0;
   // The Windows folder and the system folder, without trailing separator.

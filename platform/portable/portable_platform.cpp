@@ -249,6 +249,27 @@ bool PortableShell::Open(const std::string& file, const std::string& parameters,
   return true;
 }
 
+bool PortableShell::MoveToRecycleBin(const std::string& path) {
+  const auto host = files_.HostPath(path);
+  std::error_code ec;
+  if (!host || !fs::is_regular_file(*host, ec))
+    return false;
+  const auto bin = files_.HostPath(path.substr(0, 2) + "\\RECYCLER");
+  if (!bin)
+    return false;
+  fs::create_directories(*bin, ec);
+  // Files of the same name stay apart, as in the real bin.
+  const fs::path name = fs::path(*host).filename();
+  fs::path target = fs::path(*bin) / name;
+  for (int n = 1; fs::exists(target, ec); ++n)
+    target = fs::path(*bin) / (name.string() + "." + std::to_string(n));
+  fs::rename(*host, target, ec);
+  if (ec)
+    return false;
+  recycled_.push_back(path);
+  return true;
+}
+
 LocalTime PortableSystemInfo::Now() {
   if (now_)
     return *now_;

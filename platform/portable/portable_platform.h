@@ -54,10 +54,14 @@ class PortableShell : public Shell {
   // Writes a shortcut file in the portable layer's own form.
   bool CreateShortcut(const std::string& path, const std::string& target);
   const std::vector<std::pair<std::string, std::string>>& Opened() const { return opened_; }
+  // The recycle bin of the portable layer: a folder "RECYCLER" at the root of the
+  // file's drive. The Windows paths of the files moved there, in order.
+  const std::vector<std::string>& Recycled() const { return recycled_; }
 
   std::optional<std::string> SpecialFolder(int csidl) override;
   std::optional<std::string> ResolveShortcut(const std::string& path) override;
   bool Open(const std::string& file, const std::string& parameters, const ShellOpen& how) override;
+  bool MoveToRecycleBin(const std::string& path) override;
   std::string ExecutableFolder() override { return exeFolder_; }
   std::string WindowsFolder() override { return "C:\\WINDOWS"; }
   std::string SystemFolder() override { return "C:\\WINDOWS\\system32"; }
@@ -67,6 +71,7 @@ class PortableShell : public Shell {
   std::map<int, std::string> special_;
   std::string exeFolder_ = "C:\\Kelvane\\";
   std::vector<std::pair<std::string, std::string>> opened_;
+  std::vector<std::string> recycled_;
 };
 
 class PortableSystemInfo : public SystemInfo {

@@ -196,6 +196,19 @@ bool Win32Shell::Open(const std::string& file, const std::string& parameters,
   return rc > 32;
 }
 
+bool Win32Shell::MoveToRecycleBin(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return false;
+  std::string from = path;
+  from.push_back('\0');  // the list ends with a second NUL
+  SHFILEOPSTRUCTA op{};
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = FOF_ALLOWUNDO | FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+  return SHFileOperationA(&op) == 0 && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
 std::string Win32Shell::ExecutableFolder() {
   char buffer[MAX_PATH] = {};
   const DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);

@@ -27,6 +27,7 @@ class Win32Shell : public Shell {
   std::optional<std::string> SpecialFolder(int csidl) override;
   std::optional<std::string> ResolveShortcut(const std::string& path) override;
   bool Open(const std::string& file, const std::string& parameters, const ShellOpen& how) override;
+  bool MoveToRecycleBin(const std::string& path) override;
   std::string ExecutableFolder() override;
   std::string WindowsFolder() override;
   std::string SystemFolder() override;

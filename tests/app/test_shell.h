@@ -26,6 +26,7 @@ class TestShell : public Shell {
     opened.emplace_back(file, parameters);
     return true;
   }
+  bool MoveToRecycleBin(const std::string& path) override { return inner_.MoveToRecycleBin(path); }
   std::string ExecutableFolder() override { return executableFolder_; }
   std::string WindowsFolder() override { return inner_.WindowsFolder(); }
   std::string SystemFolder() override { return inner_.SystemFolder(); }

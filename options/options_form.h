@@ -1,0 +1,50 @@
+// What the options dialog decides: the values it edits (a copy of the settings that
+// changes only on screen until OK), the backup-folder check, the ignore-list entry
+// check, and storing the edited values into the settings record.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/settings.h"
+#include "platform/platform.h"
+
+namespace kelvane {
+
+struct OptionsForm {
+  std::string outputFolder;
+  bool restorePoint = false;
+  bool deleteBackupFile = false;
+  bool includeRemoveMedia = false;
+  bool includeCDdrive = false;
+  bool showHint = false;
+  std::vector<std::string> ignoreValues;  // one row of the "Values" page each
+  std::vector<std::string> ignoreKeys;    // one row of the "Keys" page each
+};
+
+// The dialog's starting values: the settings, with the first IgnoreValueCount and
+// IgnoreKeyCount entries of the lists (none for a count of 0 or below).
+OptionsForm OptionsFormFromSettings(const TOptionsSetting& settings);
+
+// True when the folder text, as typed, names an existing folder (an empty text does not).
+bool BackupFolderExists(FileSystem& files, const std::string& folder);
+
+// The refusal of a missing backup folder: the folder text as typed, ",", and the
+// string-table text ("D:\Bak,The backup directory does not exist.").
+std::string MissingBackupFolderText(const std::string& folder, const std::string& tableText);
+
+// Stores the form: the folder text as typed, the five switches, both lists with their
+// counts set to their lengths.
+void StoreOptionsForm(const OptionsForm& form, TOptionsSetting& settings);
+
+// An ignore-list entry can be confirmed when it holds "HKEY_" anywhere, in any case.
+bool IsIgnoreEntryAcceptable(std::string_view text);
+
+// The list of the active inner page: the keys when its index is not 0, else the values.
+std::vector<std::string>& ActiveIgnoreList(OptionsForm& form, int innerPage);
+
+// Removes the rows whose tick is set, keeping the order of the rest.
+void RemoveTickedRows(std::vector<std::string>& rows, const std::vector<bool>& ticked);
+
+}  // namespace kelvane

@@ -1,0 +1,192 @@
+#include "startup/startup_entries.h"
+
+#include <exception>
+
+#include "app/version_code.h"
+#include "backup/export_writer.h"
+#include "backup/repair.h"
+#include "platform/registry.h"
+
+namespace kelvane {
+
+namespace {
+
+constexpr const char* kCurrentUser = "HKEY_CURRENT_USER";
+constexpr const char* kLocalMachine = "HKEY_LOCAL_MACHINE";
+constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kPoliciesRun =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run";
+constexpr const char* kRunOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr const char* kRunServices = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
+
+bool IsShortcutName(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  return dot != std::string::npos && UpperAscii(name.substr(dot)) == ".LNK";
+}
+
+// "C:\", "C:", "\\server\share\" and anything that does not start with a drive or a
+// share: no folder a startup list may come from.
+bool IsBelowARoot(const std::string& path) {
+  const bool drive = path.size() >= 3 && path[1] == ':' && path[2] == '\\';
+  if (drive)
+    return path.find_first_not_of('\\', 3) != std::string::npos;
+  if (!path.starts_with("\\\\"))
+    return false;
+  const size_t server = path.find('\\', 2);
+  const size_t share = server == std::string::npos ? server : path.find('\\', server + 1);
+  return share != std::string::npos && path.find_first_not_of('\\', share) != std::string::npos;
+}
+
+}  // namespace
+
+void ListRunKey(RegistryBackend& backend, const std::string& rootName, const std::string& subkey,
+                std::vector<StartupEntry>& entries) {
+  const std::string upperRoot = UpperAscii(rootName);
+  const auto root = RootFromName(upperRoot);
+  if (!root)
+    return;
+  // Read access is all a listing needs; a limited user sees the machine's keys too.
+  Registry registry(backend, KeyAccess::kRead);
+  registry.SetRoot(*root);
+  if (!registry.OpenKey("\\" + subkey, false))
+    return;
+  for (const std::string& name : registry.GetValueNames()) {
+    const DataType type = registry.GetDataType(name);
+    if (type != DataType::kString && type != DataType::kExpandString)
+      continue;
+    StartupEntry entry;
+    entry.program = name;
+    entry.file = registry.ReadString(name);
+    entry.location = upperRoot + "\\" + subkey;
+    entry.root = *root;
+    entry.subkey = subkey;
+    entries.push_back(std::move(entry));
+  }
+}
+
+std::optional<std::string> GetSpecialFolder(Shell& shell, int folderId) {
+  auto folder = shell.SpecialFolder(folderId);
+  if (!folder || !IsBelowARoot(*folder))
+    return std::nullopt;
+  if (folder->back() != '\\')
+    *folder += '\\';
+  return folder;
+}
+
+void ListStartupFolder(Platform& platform, int folderId, const std::string& label,
+                       std::vector<StartupEntry>& entries) {
+  const auto folder = GetSpecialFolder(platform.shell, folderId);
+  if (!folder)
+    return;
+  for (const FileEntry& file : platform.files.ListFolder(*folder)) {
+    if (file.IsFolder() || !IsShortcutName(file.name))
+      continue;
+    const auto target = platform.shell.ResolveShortcut(*folder + file.name);
+    if (!target || target->empty())
+      continue;
+    StartupEntry entry;
+    entry.program = file.name;
+    entry.file = *target;
+    entry.location = label;
+    entry.inFolder = true;
+    entry.folderId = folderId;
+    entries.push_back(std::move(entry));
+  }
+}
+
+std::vector<StartupEntry> ListStartupEntries(Platform& platform, const StartupLabels& labels) {
+  std::vector<StartupEntry> entries;
+  for (const char* subkey : {kRun, kPoliciesRun, kRunOnce}) {
+    ListRunKey(platform.registry, kCurrentUser, subkey, entries);
+    ListRunKey(platform.registry, kLocalMachine, subkey, entries);
+  }
+  if (IsWin9xFamily(GetWindowsVersionCode(platform.system))) {
+    ListRunKey(platform.registry, kCurrentUser, kRunServices, entries);
+    ListRunKey(platform.registry, kLocalMachine, kRunServices, entries);
+  }
+  ListStartupFolder(platform, csidl::kStartup, labels.startup, entries);
+  ListStartupFolder(platform, csidl::kCommonStartup, labels.commonStartup, entries);
+  return entries;
+}
+
+bool StartupRemover::Remove(const StartupEntry& entry) {
+  return entry.inFolder ? RemoveShortcut(entry) : RemoveRunValue(entry);
+}
+
+bool StartupRemover::RemoveRunValue(const StartupEntry& entry) {
+  Registry reader(platform_.registry, KeyAccess::kRead);
+  reader.SetRoot(entry.root);
+  if (!reader.OpenKey("\\" + entry.subkey, false) || !reader.ValueExists(entry.program))
+    return true;  // already gone
+  Registry writer(platform_.registry, KeyAccess::kFull);
+  writer.SetRoot(entry.root);
+  if (!writer.OpenKey("\\" + entry.subkey, false))
+    return false;  // no right to change the key: nothing is backed up or deleted
+  try {
+    if (backupFile_.empty()) {
+      if (!platform_.files.FolderExists(backupFolder_) &&
+          !platform_.files.CreateFolders(backupFolder_)) {
+        return false;
+      }
+      backupFile_ = MakeBackupFileName(backupFolder_, platform_.system);
+    }
+    if (!ExportRegistryItem(platform_.files, platform_.registry, backupFile_, entry.root,
+                            entry.subkey, entry.program, ExportScope::kSingleValue)) {
+      return false;
+    }
+  } catch (const BackupError&) {
+    return false;
+  }
+  return writer.DeleteValue(entry.program);
+}
+
+bool StartupRemover::RemoveShortcut(const StartupEntry& entry) {
+  // The file name comes from the folder listing; a name with a separator would reach
+  // outside the folder.
+  if (entry.program.empty() || entry.program.find_first_of("\\/:") != std::string::npos)
+    return false;
+  const auto folder = GetSpecialFolder(platform_.shell, entry.folderId);
+  if (!folder)
+    return false;
+  const std::string path = *folder + entry.program;
+  if (!platform_.files.FileExists(path))
+    return !platform_.files.FolderExists(path);  // already gone
+  return platform_.shell.MoveToRecycleBin(path);
+}
+
+StartupDeleteOutcome DeleteTickedEntries(Platform& platform, const std::string& backupFolder,
+                                         std::vector<StartupEntry>& entries,
+                                         const std::vector<bool>& ticked) {
+  StartupDeleteOutcome outcome;
+  StartupRemover remover(platform, backupFolder);
+  for (size_t i = entries.size(); i-- > 0;) {
+    if (i >= ticked.size() || !ticked[i])
+      continue;
+    bool removed = false;
+    try {
+      removed = remover.Remove(entries[i]);
+    } catch (const std::exception&) {
+      removed = false;
+    }
+    if (removed) {
+      outcome.removedRows.push_back(i);
+      entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(i));
+    } else {
+      outcome.failed.insert(outcome.failed.begin(), entries[i]);
+    }
+  }
+  outcome.backupFile = remover.BackupFile();
+  return outcome;
+}
+
+std::string FailedEntriesText(const std::string& heading, const std::vector<StartupEntry>& failed) {
+  std::string text = heading;
+  for (const StartupEntry& entry : failed) {
+    text += "\n";
+    text += entry.program.empty() ? "(Default)" : entry.program;
+    text += " (" + entry.location + ")";
+  }
+  return text;
+}
+
+}  // namespace kelvane
