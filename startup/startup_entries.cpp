@@ -94,8 +94,8 @@ void ListStartupFolder(Platform& platform, int folderId, const std::string& labe
   }
 }
 
-std::vector<StartupEntry> ListStartupEntries(Platform& platform, const StartupLabels& labels) {
-  std::vector<StartupEntry> entries;
+void ListStartupEntries(Platform& platform, const StartupLabels& labels,
+                        std::vector<StartupEntry>& entries) {
   for (const char* subkey : {kRun, kPoliciesRun, kRunOnce}) {
     ListRunKey(platform.registry, kCurrentUser, subkey, entries);
     ListRunKey(platform.registry, kLocalMachine, subkey, entries);
@@ -106,7 +106,6 @@ std::vector<StartupEntry> ListStartupEntries(Platform& platform, const StartupLa
   }
   ListStartupFolder(platform, csidl::kStartup, labels.startup, entries);
   ListStartupFolder(platform, csidl::kCommonStartup, labels.commonStartup, entries);
-  return entries;
 }
 
 bool StartupRemover::Remove(const StartupEntry& entry) {
@@ -123,20 +122,21 @@ bool StartupRemover::RemoveRunValue(const StartupEntry& entry) {
   if (!writer.OpenKey("\\" + entry.subkey, false))
     return false;  // no right to change the key: nothing is backed up or deleted
   try {
-    if (backupFile_.empty()) {
-      if (!platform_.files.FolderExists(backupFolder_) &&
-          !platform_.files.CreateFolders(backupFolder_)) {
-        return false;
-      }
-      backupFile_ = MakeBackupFileName(backupFolder_, platform_.system);
+    if (!platform_.files.FolderExists(backupFolder_) &&
+        !platform_.files.CreateFolders(backupFolder_)) {
+      return false;
     }
-    if (!ExportRegistryItem(platform_.files, platform_.registry, backupFile_, entry.root,
+    // One file for the whole deletion, named when the first value goes into it.
+    if (fileName_.empty())
+      fileName_ = MakeBackupFileName(backupFolder_, platform_.system);
+    if (!ExportRegistryItem(platform_.files, platform_.registry, fileName_, entry.root,
                             entry.subkey, entry.program, ExportScope::kSingleValue)) {
       return false;
     }
   } catch (const BackupError&) {
     return false;
   }
+  backupFile_ = fileName_;
   return writer.DeleteValue(entry.program);
 }
 

@@ -35,8 +35,10 @@ struct StartupLabels {
 // Every source in order: the Run, Policies\Explorer\Run and RunOnce keys of the user
 // and the machine, the RunServices keys on the Windows 95/98/Me family only, then the
 // user's and the all-users startup folder. Keys are read with read access only.
-// Raises when shortcuts cannot be read at all (no shell link object).
-std::vector<StartupEntry> ListStartupEntries(Platform& platform, const StartupLabels& labels);
+// Raises when shortcuts cannot be read at all (no shell link object); the rows listed
+// before stay in `entries`.
+void ListStartupEntries(Platform& platform, const StartupLabels& labels,
+                        std::vector<StartupEntry>& entries);
 
 // Appends a row per string or expandable-string value of the key, data unexpanded.
 // A root name that names no root, or a key that does not open, lists nothing.
@@ -72,7 +74,8 @@ class StartupRemover {
 
   Platform& platform_;
   std::string backupFolder_;
-  std::string backupFile_;
+  std::string fileName_;    // chosen with the first backup
+  std::string backupFile_;  // set once something was written to it
 };
 
 struct StartupDeleteOutcome {

@@ -135,7 +135,9 @@ bool Win32FileSystem::CreateFolders(const std::string& path) {
     if (!CreateFolders(folder.substr(0, slash)))
       return false;
   }
-  return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+  // A file of that name also answers "already exists"; only a folder will do.
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return FolderExists(folder);
 }
 
 bool Win32FileSystem::DeleteFileSilently(const std::string& path) {

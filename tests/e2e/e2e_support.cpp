@@ -238,4 +238,62 @@ bool ImportReg(const std::string& text) {
   return RunAndWait(std::string(windows) + "\\regedit.exe /s \"" + path + "\"", 60000) == 0;
 }
 
+HWND WaitForDialog(const std::string& caption, DWORD pid, DWORD milliseconds) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND window : TopWindows("#32770", pid)) {
+          if (IsWindowVisible(window) && WindowText(window) == caption)
+            found = window;
+        }
+        return found != nullptr;
+      },
+      milliseconds);
+  return found;
+}
+
+std::string ControlTexts(HWND window) {
+  std::string texts;
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    texts += WindowText(child) + "\n";
+  }
+  return texts;
+}
+
+void Press(HWND button) {
+  PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+bool ClickTab(HWND tabs, int index) {
+  const std::string bytes = SendWithRemoteBuffer(tabs, TCM_GETITEMRECT, index, sizeof(RECT));
+  RECT rect{};
+  std::memcpy(&rect, bytes.data(), std::min(bytes.size(), sizeof rect));
+  if (rect.right <= rect.left)
+    return false;
+  const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  PostMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(tabs, WM_LBUTTONUP, 0, at);
+  return WaitUntil([&] { return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == index; }, 5000);
+}
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
+    return nullptr;
+  return info.hwndFocus;
+}
+
+std::string ExportKey(const std::string& key) {
+  const std::string path = std::string(kFolder) + "export.reg";
+  DeleteFileA(path.c_str());
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  if (RunAndWait(std::string(windows) + "\\regedit.exe /e \"" + path + "\" \"" + key + "\"",
+                 60000) != 0) {
+    return std::string();
+  }
+  return ReadTextFile(path);
+}
+
 }  // namespace kelvane::e2e

@@ -59,4 +59,17 @@ std::vector<std::string> ListFiles(const std::string& pattern);
 // Imports a .reg text through the system registry editor.
 bool ImportReg(const std::string& text);
 
+// A visible dialog (class "#32770") of the process with the caption.
+HWND WaitForDialog(const std::string& caption, DWORD pid, DWORD milliseconds);
+// Texts of a window's child controls, one a line.
+std::string ControlTexts(HWND window);
+// Presses a button as a click would (BM_CLICK, posted).
+void Press(HWND button);
+// Clicks the tab of a tab control in another process, which selects it as the user would.
+bool ClickTab(HWND tabs, int index);
+// The control holding the keyboard focus in the window's thread.
+HWND FocusOf(HWND window);
+// Exports a key with the system registry editor; its text, or empty on failure.
+std::string ExportKey(const std::string& key);
+
 }  // namespace kelvane::e2e

@@ -113,8 +113,12 @@ class StartupTest : public ::testing::Test {
     seeded.emplace_back(root, path, unique);
     return unique;
   }
-  // This test's rows: seeded values and shortcuts of the test's folders.
-  std::vector<StartupEntry> Ours(const std::vector<StartupEntry>& all) {
+  // This test's rows of the whole listing: seeded values and shortcuts of the test's
+  // folders.
+  std::vector<StartupEntry> Ours(const StartupLabels& labels) {
+    Platform platform = Get();
+    std::vector<StartupEntry> all;
+    ListStartupEntries(platform, labels, all);
     std::vector<StartupEntry> ours;
     for (const StartupEntry& e : all) {
       if (e.program.starts_with(prefix) || e.inFolder)
@@ -189,9 +193,7 @@ TEST_F(StartupTest, SourcesComeInOrderAndRunServicesOnlyOnTheWin9xFamily) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
     system.version = c.version;
-    Platform platform = Get();
-    const auto rows =
-        Ours(ListStartupEntries(platform, StartupLabels{"Startup", "Common Startup"}));
+    const auto rows = Ours(StartupLabels{"Startup", "Common Startup"});
     std::vector<std::string> expected = registryRows;
     if (c.services)
       expected.insert(expected.end(), serviceRows.begin(), serviceRows.end());
@@ -210,8 +212,9 @@ TEST_F(StartupTest, ARunKeyListsItsStringsUnexpandedAndSkipsOtherTypes) {
   test::ScratchKey scratch(env.Registry());
   const std::string key = scratch.Path();
   PutValue(env.Registry(), RootKey::kCurrentUser, key, "", Sz("C:\\default.exe"));
-  PutValue(env.Registry(), RootKey::kCurrentUser, key, "Plain", Sz("\"C:\\a b\\c.exe\" /x"));
+  // Names in alphabetical order: the system's registry enumerates them so.
   PutValue(env.Registry(), RootKey::kCurrentUser, key, "Expand", ExpandSz("%windir%\\e.exe"));
+  PutValue(env.Registry(), RootKey::kCurrentUser, key, "Plain", Sz("\"C:\\a b\\c.exe\" /x"));
   PutValue(env.Registry(), RootKey::kCurrentUser, key, "Number", Dword(1));
   PutValue(env.Registry(), RootKey::kCurrentUser, key, "Bytes",
            RegValue{kRegBinary, std::string("C:\\b.exe", 8)});
@@ -228,8 +231,8 @@ TEST_F(StartupTest, ARunKeyListsItsStringsUnexpandedAndSkipsOtherTypes) {
   const std::string location = "HKEY_CURRENT_USER\\" + key;
   EXPECT_EQ(got, (std::vector<std::tuple<std::string, std::string, std::string>>{
                      {"", "C:\\default.exe", location},
-                     {"Plain", "\"C:\\a b\\c.exe\" /x", location},
                      {"Expand", "%windir%\\e.exe", location},
+                     {"Plain", "\"C:\\a b\\c.exe\" /x", location},
                  }));
 }
 
@@ -314,7 +317,7 @@ TEST_F(StartupTest, DeleteBacksUpValuesRecyclesShortcutsAndKeepsUntickedRows) {
   const std::string backupFolder = env.TempDir() + "\\Backup\\New";  // created on demand
 
   Platform platform = Get();
-  std::vector<StartupEntry> rows = Ours(ListStartupEntries(platform, StartupLabels{}));
+  std::vector<StartupEntry> rows = Ours(StartupLabels{});
   ASSERT_EQ(rows.size(), 5u);
   std::sort(rows.begin(), rows.end(), [](const StartupEntry& a, const StartupEntry& b) {
     return a.program + a.location < b.program + b.location;
@@ -371,7 +374,7 @@ TEST_F(StartupTest, AFailedDeleteKeepsItsRowAndIsReported) {
   env.WriteFile(blocked, "x");
 
   Platform platform = Get();
-  std::vector<StartupEntry> rows = Ours(ListStartupEntries(platform, StartupLabels{}));
+  std::vector<StartupEntry> rows = Ours(StartupLabels{});
   ASSERT_EQ(rows.size(), 2u);
   const StartupEntry value = rows[0];
   const StartupDeleteOutcome outcome =

@@ -1,0 +1,108 @@
+#include "options/reg_add_registry_dialog.h"
+
+#include "app/results_list.h"
+#include "options/options_form.h"
+#include "ui/win_controls.h"
+#include "ui/win_form.h"
+
+namespace kelvane {
+
+namespace {
+
+constexpr int kIdLaunchRegedit = 201;
+constexpr int kIdRegistryKey = 202;
+constexpr INT_PTR kModalOk = 1;
+constexpr INT_PTR kModalCancel = 2;
+
+std::string ControlText(HWND control) {
+  const int length = GetWindowTextLengthA(control);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  const int n = GetWindowTextA(control, text.data(), length + 1);
+  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  return text;
+}
+
+class TfrmRegAddRegistry : public ModalForm {
+ public:
+  TfrmRegAddRegistry(Platform& platform, std::string text)
+      : platform_(platform), text_(std::move(text)) {}
+
+  const std::string& Text() const { return text_; }
+
+ protected:
+  void FormCreate() override {
+    AddControl("STATIC", "Registry Key", SS_LEFT, 12, 18, 150, 16, -1);
+    AddControl("BUTTON", "&Launch Registry Editor", BS_PUSHBUTTON | WS_TABSTOP, 232, 12, 148, 25,
+               kIdLaunchRegedit);
+    eRegistryKey_ = AddControl("EDIT", text_.c_str(), ES_AUTOHSCROLL | WS_TABSTOP, 12, 44, 368, 21,
+                               kIdRegistryKey, nullptr, WS_EX_CLIENTEDGE);
+    AddControl("STATIC", "Enter the value or key like: HKEY_CURRENT_USER\\Software\\Microsoft",
+               SS_LEFT, 12, 76, 368, 32, -1);
+    bOK_ = AddControl("BUTTON", "&OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 224, 156, 75, 25, IDOK);
+    AddControl("BUTTON", "&Cancel", BS_PUSHBUTTON | WS_TABSTOP, 305, 156, 75, 25, IDCANCEL);
+    PostMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eRegistryKey_), TRUE);
+    aOKUpdate();
+  }
+
+  bool HandleMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR* result) override {
+    if (msg != WM_COMMAND)
+      return false;
+    switch (LOWORD(wParam)) {
+      case kIdRegistryKey:
+        if (HIWORD(wParam) != EN_CHANGE)
+          return false;
+        aOKUpdate();
+        break;
+      case kIdLaunchRegedit:
+        bLaunchRegeditClick();
+        break;
+      case IDOK:
+        aOKExecute();
+        break;
+      case IDCANCEL:
+        EndModal(kModalCancel);
+        break;
+      default:
+        return false;
+    }
+    *result = TRUE;
+    return true;
+  }
+
+ private:
+  // OK is offered exactly while the text holds "HKEY_".
+  void aOKUpdate() { EnableWindow(bOK_, IsIgnoreEntryAcceptable(ControlText(eRegistryKey_))); }
+
+  void aOKExecute() {
+    // Enter reaches here even while the button is disabled.
+    const std::string text = ControlText(eRegistryKey_);
+    if (!IsIgnoreEntryAcceptable(text))
+      return;
+    text_ = text;
+    EndModal(kModalOk);
+  }
+
+  void bLaunchRegeditClick() {
+    platform_.shell.Open(RegistryEditorPath(platform_.shell), "",
+                         ShellOpen{hwnd_, ShellOpen::kShow});
+  }
+
+  Platform& platform_;
+  std::string text_;
+  HWND eRegistryKey_ = nullptr;
+  HWND bOK_ = nullptr;
+};
+
+}  // namespace
+
+bool ShowRegAddRegistry(HWND owner, Platform& platform, std::string& text) {
+  TfrmRegAddRegistry form(platform, text);
+  const INT_PTR result = form.ShowModal(
+      owner, "Add to Ignore List", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 392, 193);
+  if (result != kModalOk)
+    return false;
+  text = form.Text();
+  return true;
+}
+
+}  // namespace kelvane

@@ -1,0 +1,16 @@
+// The small dialog in which one ignore-list entry is typed or edited.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace kelvane {
+
+// Shows "Add to Ignore List" modally over `owner` with `text` in the edit. True when
+// the user confirmed; `text` then holds the entry, which contains "HKEY_".
+bool ShowRegAddRegistry(HWND owner, Platform& platform, std::string& text);
+
+}  // namespace kelvane

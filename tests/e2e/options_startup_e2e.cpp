@@ -1,0 +1,352 @@
+// The options dialog and the startup manager of the real kelvane.exe under Wine,
+// driven through their controls: what OK stores reaches options.ini, a missing folder
+// is refused, an ignored key leaves the next scan, and startup entries are listed,
+// deleted and put back from the backup by the registry editor.
+#include <gtest/gtest.h>
+
+#include "e2e/e2e_support.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <sstream>
+
+namespace kelvane::e2e {
+namespace {
+
+// Main window commands.
+constexpr int kMiStartupManager = 2003;
+constexpr int kMiOptions = 2013;
+// Options dialog.
+constexpr int kIdPages = 101;
+constexpr int kIdOutputFolder = 102;
+constexpr int kIdIncludeCDdrive = 107;
+constexpr int kIdShowHint = 108;
+constexpr int kIdListPages = 109;
+constexpr int kIdValues = 110;
+constexpr int kIdKeys = 111;
+constexpr int kIdAdd = 112;
+// Entry dialog.
+constexpr int kIdRegistryKey = 202;
+// Startup manager.
+constexpr int kIdStartup = 101;
+constexpr int kIdSelectAll = 102;
+constexpr int kIdDeleteEntry = 104;
+
+constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+HWND StartMain(Process& process) {
+  EXPECT_TRUE(process.Started());
+  HWND main = WaitForWindow(kMainClass, 30000, process.Id());
+  EXPECT_NE(main, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 30000));
+  return main;
+}
+
+void CloseMain(HWND main, Process& process) {
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  DWORD code = 99;
+  ASSERT_TRUE(process.WaitExit(30000, &code));
+  EXPECT_EQ(code, 0u);
+}
+
+HWND OpenOptions(HWND main, Process& process) {
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiOptions, 0), 0);
+  HWND options = WaitForDialog("Options", process.Id(), 20000);
+  EXPECT_NE(options, nullptr);
+  return options;
+}
+
+void SetText(HWND control, const std::string& text) {
+  SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// "&Add" on the active list, the entry typed into "Add to Ignore List" and confirmed.
+void AddEntry(HWND options, const std::string& text, DWORD pid) {
+  Press(GetDlgItem(options, kIdAdd));
+  HWND entry = WaitForDialog("Add to Ignore List", pid, 20000);
+  ASSERT_NE(entry, nullptr);
+  HWND ok = GetDlgItem(entry, IDOK);
+  EXPECT_FALSE(IsWindowEnabled(ok)) << "OK is offered for an empty entry";
+  SetText(GetDlgItem(entry, kIdRegistryKey), "Software\\NoRoot");
+  Sleep(200);
+  EXPECT_FALSE(IsWindowEnabled(ok)) << "OK is offered without HKEY_";
+  SetText(GetDlgItem(entry, kIdRegistryKey), text);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(ok) != FALSE; }, 5000));
+  Press(ok);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(entry); }, 10000));
+}
+
+int ItemCount(HWND list) {
+  return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::string OptionsIni() {
+  return ReadTextFile(std::string(kFolder) + "options.ini");
+}
+
+TEST(Options, WhatOkStoresReachesOptionsIniWhenTheMainWindowCloses) {
+  const std::string folder = std::string(kFolder) + "My Backups\\";
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  Process kelvane(kExe);
+  HWND main = StartMain(kelvane);
+  ASSERT_NE(main, nullptr);
+  HWND options = OpenOptions(main, kelvane);
+  ASSERT_NE(options, nullptr);
+  EXPECT_EQ(GetParent(options), main);
+  EXPECT_EQ(WindowText(GetDlgItem(options, kIdOutputFolder)), std::string(kFolder) + "Backup");
+  const std::string texts = ControlTexts(options);
+  for (const char* text :
+       {"Select a destination folder to backup deleted entries by repairing",
+        "Create a system restore point before repair (XP)",
+        "Delete backup file after restoring the registry on restore dialog",
+        "Include all references to removeable media", "Include all references to CD drive",
+        "Show hint dialog after repairing registry issue",
+        "The following registry values and keys will be ignored:", "&Add", "&Edit", "&Remove",
+        "&OK", "&Cancel"}) {
+    EXPECT_NE(texts.find(std::string(text) + "\n"), std::string::npos) << text;
+  }
+
+  SetText(GetDlgItem(options, kIdOutputFolder), folder);
+  SendMessageA(GetDlgItem(options, kIdShowHint), BM_SETCHECK, BST_UNCHECKED, 0);
+  SendMessageA(GetDlgItem(options, kIdIncludeCDdrive), BM_SETCHECK, BST_CHECKED, 0);
+  ASSERT_TRUE(ClickTab(GetDlgItem(options, kIdPages), 1));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(options, kIdValues)));
+  AddEntry(options, "hkey_current_user\\Software\\Kv\\Value", kelvane.Id());
+  AddEntry(options, "HKEY_CURRENT_USER\\Software\\Kv\\Value", kelvane.Id());  // twice: two rows
+  ASSERT_TRUE(ClickTab(GetDlgItem(options, kIdListPages), 1));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(options, kIdKeys)));
+  AddEntry(options, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Kv Tool", kelvane.Id());
+  EXPECT_EQ(ItemCount(GetDlgItem(options, kIdValues)), 2);
+  EXPECT_EQ(ItemCount(GetDlgItem(options, kIdKeys)), 1);
+  Press(GetDlgItem(options, IDOK));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(options); }, 10000));
+
+  // Stored in memory only: the file changes when the main window closes.
+  EXPECT_EQ(OptionsIni(), "");
+  CloseMain(main, kelvane);
+  const std::string ini = OptionsIni();
+  EXPECT_NE(ini.find("[Options]\r\nOutputDirectory=" + folder + "\r\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("\r\nIncludeCDdrive=1\r\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("\r\nShowHint=0\r\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("[IgnoreValue]\r\nCount=2\r\n"
+                     "Value1=hkey_current_user\\Software\\Kv\\Value\r\n"
+                     "Value2=HKEY_CURRENT_USER\\Software\\Kv\\Value\r\n"),
+            std::string::npos)
+      << ini;
+  EXPECT_NE(ini.find("[IgnoreKey]\r\nCount=1\r\nKey1=HKEY_LOCAL_MACHINE\\SOFTWARE\\Kv Tool\r\n"),
+            std::string::npos)
+      << ini;
+}
+
+TEST(Options, AMissingFolderIsRefusedAndCancelStoresNothing) {
+  Process kelvane(kExe);
+  HWND main = StartMain(kelvane);
+  ASSERT_NE(main, nullptr);
+  HWND options = OpenOptions(main, kelvane);
+  ASSERT_NE(options, nullptr);
+  HWND edit = GetDlgItem(options, kIdOutputFolder);
+  SetText(edit, "C:\\No Such Folder");
+  ASSERT_TRUE(ClickTab(GetDlgItem(options, kIdPages), 1));
+  AddEntry(options, "HKEY_CURRENT_USER\\Software\\Dropped", kelvane.Id());
+  Press(GetDlgItem(options, IDOK));
+  HWND box = WaitForDialog("Varnok Kelvane", kelvane.Id(), 20000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(ControlTexts(box).find("C:\\No Such Folder,The backup directory does not exist.\n"),
+            std::string::npos)
+      << ControlTexts(box);
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 10000));
+  // The dialog stays, back on "General" with the focus in the folder's edit.
+  EXPECT_TRUE(IsWindowVisible(options));
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(options) == edit; }, 5000));
+  EXPECT_EQ(SendMessageA(GetDlgItem(options, kIdPages), TCM_GETCURSEL, 0, 0), 0);
+  EXPECT_TRUE(IsWindowVisible(edit));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(options, kIdValues)));
+
+  Press(GetDlgItem(options, IDCANCEL));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(options); }, 10000));
+  CloseMain(main, kelvane);
+  const std::string ini = OptionsIni();
+  EXPECT_NE(ini.find("OutputDirectory=C:\\Kelvane\\Backup\r\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("[IgnoreValue]\r\nCount=0\r\n"), std::string::npos) << ini;
+  EXPECT_EQ(ini.find("Dropped"), std::string::npos) << ini;
+}
+
+// Runs a scan through the task button and waits for the progress window to go.
+std::vector<ListRow> Scan(HWND main, Process& process) {
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_CLICKED), 0);
+  HWND progress = WaitForWindow(kProgressClass, 20000, process.Id());
+  EXPECT_NE(progress, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(progress); }, 300000));
+  Sleep(500);
+  return ListRows(GetDlgItem(main, kIdList));
+}
+
+bool HasRow(const std::vector<ListRow>& rows, const std::string& key) {
+  return std::any_of(rows.begin(), rows.end(), [&](const ListRow& row) {
+    return lstrcmpiA(row.key.c_str(), key.c_str()) == 0;
+  });
+}
+
+TEST(Options, AnIgnoredKeyLeavesTheNextScan) {
+  const std::string key =
+      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\kvgone.exe";
+  ASSERT_TRUE(
+      ImportReg("REGEDIT4\r\n\r\n[" + key + "]\r\n@=\"C:\\\\KvGone\\\\kvgone.exe\"\r\n\r\n"));
+  // OK needs the backup folder to exist.
+  CreateDirectoryA((std::string(kFolder) + "Backup").c_str(), nullptr);
+  // Only "Software Locations" (id 6) is ticked, with the root above it.
+  std::string ticks = "[TreeViewNodeCheck]\r\n";
+  for (int id = 1; id <= 22; ++id)
+    ticks += std::to_string(id) + (id == 1 || id == 6 ? "=1\r\n" : "=0\r\n");
+  FILE* file = std::fopen((std::string(kFolder) + "options.ini").c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fputs(ticks.c_str(), file);
+  std::fclose(file);
+
+  Process kelvane(kExe);
+  HWND main = StartMain(kelvane);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(HasRow(Scan(main, kelvane), key)) << "the seeded entry was not found";
+
+  HWND options = OpenOptions(main, kelvane);
+  ASSERT_NE(options, nullptr);
+  ASSERT_TRUE(ClickTab(GetDlgItem(options, kIdPages), 1));
+  ASSERT_TRUE(ClickTab(GetDlgItem(options, kIdListPages), 1));
+  AddEntry(options, key, kelvane.Id());
+  Press(GetDlgItem(options, IDOK));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(options); }, 10000));
+
+  EXPECT_FALSE(HasRow(Scan(main, kelvane), key)) << "the ignored key was reported again";
+  CloseMain(main, kelvane);
+}
+
+// Creates a real shortcut with the shell link object.
+bool CreateShortcut(const std::string& path, const std::string& target) {
+  CoInitialize(nullptr);
+  IShellLinkA* link = nullptr;
+  IPersistFile* file = nullptr;
+  bool saved = false;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 reinterpret_cast<void**>(&link)))) {
+    if (SUCCEEDED(link->SetPath(target.c_str())) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      const std::wstring wide(path.begin(), path.end());
+      saved = SUCCEEDED(file->Save(wide.c_str(), TRUE));
+      file->Release();
+    }
+    link->Release();
+  }
+  CoUninitialize();
+  return saved;
+}
+
+bool ValueExists(HKEY root, const char* path, const char* name) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  const bool found = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == 0;
+  RegCloseKey(key);
+  return found;
+}
+
+// The lines of an export, sorted: the comparison does not hang on value order.
+std::vector<std::string> SortedLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (const char c : text) {
+    if (c == '\n') {
+      lines.push_back(line);
+      line.clear();
+    } else if (c != '\r') {
+      line.push_back(c);
+    }
+  }
+  lines.push_back(line);
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+TEST(StartupManager, ListsDeletesAndTheBackupPutsTheEntriesBack) {
+  ASSERT_TRUE(
+      ImportReg("REGEDIT4\r\n\r\n"
+                "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
+                "\"KvUser\"=\"\\\"C:\\\\Kv Tools\\\\user.exe\\\" /tray\"\r\n\r\n"
+                "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
+                "\"KvMachine\"=hex(2):25,77,69,6e,64,69,72,25,5c,6b,76,2e,65,78,65,00\r\n"
+                "\"KvNumber\"=dword:00000001\r\n\r\n"));
+  char startup[MAX_PATH] = {};
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, startup, CSIDL_STARTUP, TRUE));
+  const std::string shortcut = std::string(startup) + "\\KvTool.lnk";
+  ASSERT_TRUE(CreateShortcut(shortcut, "C:\\windows\\notepad.exe"));
+  const std::string userRun = std::string("HKEY_CURRENT_USER\\") + kRun;
+  const std::string machineRun = std::string("HKEY_LOCAL_MACHINE\\") + kRun;
+  const std::string userBefore = ExportKey(userRun);
+  const std::string machineBefore = ExportKey(machineRun);
+  ASSERT_NE(userBefore, "");
+  ASSERT_NE(machineBefore, "");
+
+  Process kelvane(kExe);
+  HWND main = StartMain(kelvane);
+  ASSERT_NE(main, nullptr);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiStartupManager, 0), 0);
+  HWND manager = WaitForDialog("Startup Manager", kelvane.Id(), 20000);
+  ASSERT_NE(manager, nullptr);
+  HWND list = GetDlgItem(manager, kIdStartup);
+  ASSERT_TRUE(WaitUntil([&] { return ItemCount(list) >= 3; }, 20000));
+  const auto rows = ListRows(list);
+  std::vector<std::string> ours;
+  for (const ListRow& row : rows) {
+    if (row.problem.rfind("Kv", 0) == 0)
+      ours.push_back(row.problem + " | " + row.key + " | " + row.value);
+  }
+  ASSERT_EQ(ours.size(), 3u);
+  EXPECT_EQ(ours[0], "KvUser | \"C:\\Kv Tools\\user.exe\" /tray | " + userRun);
+  EXPECT_EQ(ours[1], "KvMachine | %windir%\\kv.exe | " + machineRun);
+  EXPECT_EQ(ours[2].substr(0, 13), "KvTool.lnk | ");
+  EXPECT_EQ(lstrcmpiA(ours[2].c_str(), "KvTool.lnk | C:\\windows\\notepad.exe | Startup"), 0)
+      << ours[2];
+  // Sized to the widest content: the key paths need more than the design width.
+  EXPECT_GT(SendMessageA(list, LVM_GETCOLUMNWIDTH, 2, 0), 200);
+  for (int i = 0; i < ItemCount(list); ++i) {
+    EXPECT_EQ(SendMessageA(list, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK),
+              INDEXTOSTATEIMAGEMASK(1))
+        << "row " << i << " starts ticked";
+  }
+
+  Press(GetDlgItem(manager, kIdSelectAll));
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        return SendMessageA(list, LVM_GETITEMSTATE, 0, LVIS_STATEIMAGEMASK) ==
+               INDEXTOSTATEIMAGEMASK(2);
+      },
+      5000));
+  Press(GetDlgItem(manager, kIdDeleteEntry));
+  ASSERT_TRUE(WaitUntil([&] { return ItemCount(list) == 0; }, 20000))
+      << ControlTexts(WaitForDialog("Varnok Kelvane", kelvane.Id(), 1000));
+  EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kRun, "KvUser"));
+  EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kRun, "KvMachine"));
+  EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kRun, "KvNumber"));  // never listed
+  EXPECT_FALSE(FileExists(shortcut));
+  // No question and no message.
+  EXPECT_EQ(WaitForDialog("Varnok Kelvane", kelvane.Id(), 1000), nullptr);
+  Press(GetDlgItem(manager, IDCANCEL));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(manager); }, 10000));
+  CloseMain(main, kelvane);
+
+  const auto backups = ListFiles(std::string(kFolder) + "Backup\\Backup*.reg");
+  ASSERT_EQ(backups.size(), 1u);
+  const std::string backup = std::string(kFolder) + "Backup\\" + backups[0];
+  EXPECT_EQ(ReadTextFile(backup).rfind("REGEDIT4\r\n", 0), 0u);
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  ASSERT_EQ(RunAndWait(std::string(windows) + "\\regedit.exe /s \"" + backup + "\"", 60000), 0);
+  EXPECT_EQ(SortedLines(ExportKey(userRun)), SortedLines(userBefore));
+  EXPECT_EQ(SortedLines(ExportKey(machineRun)), SortedLines(machineBefore));
+}
+
+}  // namespace
+}  // namespace kelvane::e2e
