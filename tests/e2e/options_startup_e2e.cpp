@@ -11,7 +11,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <sstream>
+#include <cstdlib>
 
 namespace kelvane::e2e {
 namespace {
@@ -28,6 +28,8 @@ constexpr int kIdListPages = 109;
 constexpr int kIdValues = 110;
 constexpr int kIdKeys = 111;
 constexpr int kIdAdd = 112;
+constexpr int kIdEdit = 113;
+constexpr int kIdRemove = 114;
 // Entry dialog.
 constexpr int kIdRegistryKey = 202;
 // Startup manager.
@@ -83,6 +85,36 @@ int ItemCount(HWND list) {
   return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
 }
 
+// Sets a row's state bits in a list view of another process (ticks, selection).
+bool SetRowState(HWND list, int row, UINT state, UINT mask) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process)
+    return false;
+  bool done = false;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMA), MEM_COMMIT, PAGE_READWRITE);
+  if (remote) {
+    LVITEMA item{};
+    item.stateMask = mask;
+    item.state = state;
+    SIZE_T written = 0;
+    DWORD_PTR result = 0;
+    done = WriteProcessMemory(process, remote, &item, sizeof item, &written) &&
+           SendMessageTimeoutA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(remote),
+                               SMTO_ABORTIFHUNG, 5000, &result) &&
+           result != 0;
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return done;
+}
+
+bool Tick(HWND list, int row) {
+  return SetRowState(list, row, INDEXTOSTATEIMAGEMASK(2), LVIS_STATEIMAGEMASK);
+}
+
 std::string OptionsIni() {
   return ReadTextFile(std::string(kFolder) + "options.ini");
 }
@@ -119,8 +151,26 @@ TEST(Options, WhatOkStoresReachesOptionsIniWhenTheMainWindowCloses) {
   ASSERT_TRUE(ClickTab(GetDlgItem(options, kIdListPages), 1));
   EXPECT_TRUE(IsWindowVisible(GetDlgItem(options, kIdKeys)));
   AddEntry(options, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Kv Tool", kelvane.Id());
+  AddEntry(options, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Removed", kelvane.Id());
+  AddEntry(options, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Before Edit", kelvane.Id());
+  // "&Remove" takes the ticked rows of the page shown; the selection plays no part.
+  HWND keys = GetDlgItem(options, kIdKeys);
+  ASSERT_TRUE(Tick(keys, 1));
+  ASSERT_TRUE(SetRowState(keys, 0, LVIS_SELECTED, LVIS_SELECTED));
+  Press(GetDlgItem(options, kIdRemove));
+  ASSERT_TRUE(WaitUntil([&] { return ItemCount(keys) == 2; }, 5000));
+  // "&Edit" puts the selected row into the entry dialog and takes back what it confirms.
+  ASSERT_TRUE(SetRowState(keys, 1, LVIS_SELECTED, LVIS_SELECTED));
+  Press(GetDlgItem(options, kIdEdit));
+  HWND entry = WaitForDialog("Add to Ignore List", kelvane.Id(), 20000);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(WindowText(GetDlgItem(entry, kIdRegistryKey)),
+            "HKEY_LOCAL_MACHINE\\SOFTWARE\\Before Edit");
+  SetText(GetDlgItem(entry, kIdRegistryKey), "HKEY_LOCAL_MACHINE\\SOFTWARE\\Edited");
+  Press(GetDlgItem(entry, IDOK));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(entry); }, 10000));
   EXPECT_EQ(ItemCount(GetDlgItem(options, kIdValues)), 2);
-  EXPECT_EQ(ItemCount(GetDlgItem(options, kIdKeys)), 1);
+  EXPECT_EQ(ItemCount(keys), 2);
   Press(GetDlgItem(options, IDOK));
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(options); }, 10000));
 
@@ -136,7 +186,8 @@ TEST(Options, WhatOkStoresReachesOptionsIniWhenTheMainWindowCloses) {
                      "Value2=HKEY_CURRENT_USER\\Software\\Kv\\Value\r\n"),
             std::string::npos)
       << ini;
-  EXPECT_NE(ini.find("[IgnoreKey]\r\nCount=1\r\nKey1=HKEY_LOCAL_MACHINE\\SOFTWARE\\Kv Tool\r\n"),
+  EXPECT_NE(ini.find("[IgnoreKey]\r\nCount=2\r\nKey1=HKEY_LOCAL_MACHINE\\SOFTWARE\\Kv Tool\r\n"
+                     "Key2=HKEY_LOCAL_MACHINE\\SOFTWARE\\Edited\r\n"),
             std::string::npos)
       << ini;
 }
@@ -270,6 +321,17 @@ std::vector<std::string> SortedLines(const std::string& text) {
   return lines;
 }
 
+// Shortcut files named like `name` in the recycle bin: under Wine the desktop's trash
+// folder, reached through drive Z:.
+size_t InRecycleBin(const std::string& name) {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (!data)
+    return 0;
+  std::string folder = std::string("Z:") + data + "/Trash/files/";
+  std::replace(folder.begin(), folder.end(), '/', '\\');
+  return ListFiles(folder + name + "*").size();
+}
+
 TEST(StartupManager, ListsDeletesAndTheBackupPutsTheEntriesBack) {
   ASSERT_TRUE(
       ImportReg("REGEDIT4\r\n\r\n"
@@ -288,6 +350,8 @@ TEST(StartupManager, ListsDeletesAndTheBackupPutsTheEntriesBack) {
   const std::string machineBefore = ExportKey(machineRun);
   ASSERT_NE(userBefore, "");
   ASSERT_NE(machineBefore, "");
+
+  const size_t recycledBefore = InRecycleBin("KvTool.lnk");
 
   Process kelvane(kExe);
   HWND main = StartMain(kelvane);
@@ -331,6 +395,7 @@ TEST(StartupManager, ListsDeletesAndTheBackupPutsTheEntriesBack) {
   EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kRun, "KvMachine"));
   EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kRun, "KvNumber"));  // never listed
   EXPECT_FALSE(FileExists(shortcut));
+  EXPECT_EQ(InRecycleBin("KvTool.lnk"), recycledBefore + 1) << "not in the recycle bin";
   // No question and no message.
   EXPECT_EQ(WaitForDialog("Varnok Kelvane", kelvane.Id(), 1000), nullptr);
   Press(GetDlgItem(manager, IDCANCEL));
@@ -346,6 +411,54 @@ TEST(StartupManager, ListsDeletesAndTheBackupPutsTheEntriesBack) {
   ASSERT_EQ(RunAndWait(std::string(windows) + "\\regedit.exe /s \"" + backup + "\"", 60000), 0);
   EXPECT_EQ(SortedLines(ExportKey(userRun)), SortedLines(userBefore));
   EXPECT_EQ(SortedLines(ExportKey(machineRun)), SortedLines(machineBefore));
+}
+
+}  // namespace
+}  // namespace kelvane::e2e
+
+namespace kelvane::e2e {
+namespace {
+
+TEST(Settings, ABadOptionsIniLoadsWithoutHarm) {
+  const std::string longEntry = "HKEY_CURRENT_USER\\Software\\" + std::string(70000, 'L');
+  std::string ini =
+      "[Options]\r\nOutputDirectory=" + std::string(5000, 'D') +
+      "\r\nShowHint=maybe\r\n"
+      "[IgnoreValue]\r\nCount=2147483647\r\nValue1=\r\nValue2=HKEY_CURRENT_USER\\Software\\Kv\r\n"
+      "Value3=" +
+      longEntry +
+      "\r\n"
+      "[IgnoreKey]\r\nCount=99999999999999999999\r\nKey1=HKEY_LOCAL_MACHINE\\SOFTWARE\\Kv\r\n"
+      "[Window]\r\nState=1\r\nLeft=-99999999\r\nWidth=0x7FFFFFFF\r\n";
+  FILE* file = std::fopen((std::string(kFolder) + "options.ini").c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fwrite(ini.data(), 1, ini.size(), file);
+  std::fclose(file);
+
+  const ULONGLONG start = GetTickCount64();
+  Process kelvane(kExe);
+  HWND main = WaitForWindow(kMainClass, 60000, kelvane.Id());
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 60000));
+  std::printf("shown after %llu ms\n", static_cast<unsigned long long>(GetTickCount64() - start));
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(2013, 0), 0);
+  HWND options = WaitForDialog("Options", kelvane.Id(), 60000);
+  ASSERT_NE(options, nullptr);
+  std::printf("values %d keys %d\n",
+              (int)SendMessageA(GetDlgItem(options, 110), LVM_GETITEMCOUNT, 0, 0),
+              (int)SendMessageA(GetDlgItem(options, 111), LVM_GETITEMCOUNT, 0, 0));
+  const auto rows = ListRows(GetDlgItem(options, 110));
+  for (size_t i = 0; i < rows.size() && i < 5; ++i)
+    std::printf("row %zu: %zu chars %.60s\n", i, rows[i].problem.size(), rows[i].problem.c_str());
+  Press(GetDlgItem(options, IDCANCEL));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(options); }, 10000));
+  const ULONGLONG closing = GetTickCount64();
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  DWORD code = 99;
+  ASSERT_TRUE(kelvane.WaitExit(300000, &code));
+  std::printf("closed after %llu ms, file %zu bytes\n",
+              static_cast<unsigned long long>(GetTickCount64() - closing),
+              ReadTextFile(std::string(kFolder) + "options.ini").size());
 }
 
 }  // namespace
