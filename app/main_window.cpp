@@ -5,13 +5,15 @@
 #include <algorithm>
 #include <windowsx.h>
 
-#include "app/messages.h"
+#include "app/about_window.h"
+#include "ui/messages.h"
 #include "app/resource.h"
-#include "app/results_list.h"
-#include "app/version_code.h"
+#include "results/results_list.h"
 #include "backup/repair_window.h"
+#include "platform/version_code.h"
+#include "restorepoint/system_point_window.h"
 #include "scan/progress_window.h"
-#include "ui/about_window.h"
+
 #include "ui/win_controls.h"
 
 namespace kelvane {
@@ -406,9 +408,7 @@ void TfrmKelvane::FormCreate() {
 
   // Settings: the ignore lists live in the record; the load also places the window.
   unattended_ = false;
-  OptionsSetting = TOptionsSetting{};
-  LoadSaveOptions(platform_, true, *this);
-  settingsLoaded_ = true;
+  LoadSettings();
 
   const std::string caption = LoadResString(IDS_APP_TITLE) + " " + LoadResString(IDS_VERSION);
   SetWindowTextA(hwnd_, caption.c_str());
@@ -595,7 +595,7 @@ LRESULT TfrmKelvane::HandleNotify(NMHDR* header) {
 
 void TfrmKelvane::BuildTree() {
   std::array<HTREEITEM, 3> parents{TVI_ROOT, TVI_ROOT, TVI_ROOT};
-  for (const CategoryNode& node : CategoryNodes()) {
+  for (const Category& node : Categories()) {
     TVINSERTSTRUCTA insert{};
     insert.hParent = node.level == 0 ? TVI_ROOT : parents[static_cast<size_t>(node.level - 1)];
     insert.hInsertAfter = TVI_LAST;
@@ -617,11 +617,10 @@ void TfrmKelvane::BuildTree() {
 }
 
 void TfrmKelvane::ShowTreeTicks() {
-  tree_.Load(OptionsSetting.TreeViewNodeCheck);
-  for (const CategoryNode& node : CategoryNodes()) {
+  tree_ = OptionsSetting.TreeViewNodeCheck;
+  for (const Category& node : Categories()) {
     TreeView_SetItemState(tvRegistry_, treeItems_[static_cast<size_t>(node.id)],
-                          INDEXTOSTATEIMAGEMASK(tree_.Ticked(node.id) ? 2 : 1),
-                          TVIS_STATEIMAGEMASK);
+                          INDEXTOSTATEIMAGEMASK(tree_.Has(node.id) ? 2 : 1), TVIS_STATEIMAGEMASK);
   }
 }
 
@@ -647,11 +646,10 @@ void TfrmKelvane::tvRegistryMouseDown(int x, int y) {
   data.mask = TVIF_PARAM;
   data.hItem = item;
   TreeView_GetItem(tvRegistry_, &data);
-  tree_.ClickStateImage(static_cast<int>(data.lParam));
-  for (const CategoryNode& node : CategoryNodes()) {
+  ClickCategory(tree_, static_cast<int>(data.lParam));
+  for (const Category& node : Categories()) {
     TreeView_SetItemState(tvRegistry_, treeItems_[static_cast<size_t>(node.id)],
-                          INDEXTOSTATEIMAGEMASK(tree_.Ticked(node.id) ? 2 : 1),
-                          TVIS_STATEIMAGEMASK);
+                          INDEXTOSTATEIMAGEMASK(tree_.Has(node.id) ? 2 : 1), TVIS_STATEIMAGEMASK);
   }
 }
 
@@ -731,13 +729,12 @@ void TfrmKelvane::UpdateActions(HMENU menu) {
 
 void TfrmKelvane::bScanRegistryClick() {
   try {
-    categoryIds_ = tree_.Collect();
-    haveCategoryIds_ = true;
+    const std::vector<Category> categories = SelectedCategories(tree_);
     if (results_.Count() == 0) {
       ListView_SetColumnWidth(lvRegistryData_, 1, 300);
       ListView_SetColumnWidth(lvRegistryData_, 2, 150);
     }
-    if (categoryIds_.empty())
+    if (categories.empty())
       return;
     results_.Clear();
     RefreshList(false);
@@ -745,12 +742,12 @@ void TfrmKelvane::bScanRegistryClick() {
     options.unattended = unattended_;
     options.includeRemoveMedia = OptionsSetting.IncludeRemoveMedia;
     options.includeCdDrive = OptionsSetting.IncludeCDdrive;
-    const int result = ShowScanProgress(hwnd_, platform_, results_, categoryIds_, options);
+    const int result = ShowScanProgress(hwnd_, platform_, results_, categories, options);
     if (result == kModalAbort && results_.Count() > 0)
       results_.RemoveLast();
     results_.SetAllTicked(true);
     RefreshList(true);  // the columns fit every row found, before the ignore lists act
-    ApplyIgnoreLists(results_, OptionsSetting);
+    ApplyIgnoreLists(results_, IgnoreListsOf(OptionsSetting));
     RefreshList(false);
     UpdateStatusCounts();
   } catch (...) {
@@ -764,7 +761,8 @@ void TfrmKelvane::bRepairRegistryClick() {
     RefreshList(false);
     UpdateStatusCounts();
   };
-  RepairRegistryCommand(hwnd_, platform_, results_, refresh);
+  RepairRegistryCommand(hwnd_, platform_, results_, refresh,
+                        [this] { return ShowSystemPoint(hwnd_) != kModalCancel; });
   refresh();
 }
 
@@ -835,11 +833,9 @@ void TfrmKelvane::ActivateInstance() {
 }
 
 bool TfrmKelvane::FormClose() {
-  categoryIds_.clear();
-  haveCategoryIds_ = false;
   if (settingsLoaded_) {
     try {
-      LoadSaveOptions(platform_, false, *this);
+      SaveSettings();
     } catch (const SettingsWriteError& error) {
       ShowApplicationError(hwnd_, error.what());
       return false;  // the window stays open; the next close tries again
@@ -848,7 +844,7 @@ bool TfrmKelvane::FormClose() {
   return true;
 }
 
-WindowBounds TfrmKelvane::Bounds() {
+WindowBounds TfrmKelvane::Bounds() const {
   RECT rect;
   GetWindowRect(hwnd_, &rect);
   // A minimised window's rectangle is its icon far off the screen: its bounds are the
@@ -860,43 +856,27 @@ WindowBounds TfrmKelvane::Bounds() {
   return WindowBounds{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
 
-void TfrmKelvane::SetLeft(int left) {
-  const WindowBounds b = Bounds();
-  MoveWindow(hwnd_, left, b.top, b.width, b.height, TRUE);
+// The ignore lists live in the record; the load also places the window.
+void TfrmKelvane::LoadSettings() {
+  OptionsSetting = TOptionsSetting{};
+  const LoadedPlacement placement = LoadOptions(platform_, Bounds(), GetSystemMetrics(SM_CXSCREEN),
+                                                GetSystemMetrics(SM_CYSCREEN));
+  if (!placement.maximised) {
+    const WindowBounds& b = placement.bounds;
+    MoveWindow(hwnd_, b.left, b.top, b.width, b.height, TRUE);
+  }
+  settingsLoaded_ = true;
 }
 
-void TfrmKelvane::SetTop(int top) {
-  const WindowBounds b = Bounds();
-  MoveWindow(hwnd_, b.left, top, b.width, b.height, TRUE);
-}
-
-void TfrmKelvane::SetWidth(int width) {
-  const WindowBounds b = Bounds();
-  MoveWindow(hwnd_, b.left, b.top, width, b.height, TRUE);
-}
-
-void TfrmKelvane::SetHeight(int height) {
-  const WindowBounds b = Bounds();
-  MoveWindow(hwnd_, b.left, b.top, b.width, height, TRUE);
-}
-
-int TfrmKelvane::ScreenWidth() {
-  return GetSystemMetrics(SM_CXSCREEN);
-}
-int TfrmKelvane::ScreenHeight() {
-  return GetSystemMetrics(SM_CYSCREEN);
-}
-
-std::optional<int> TfrmKelvane::ShowCommand() {
-  WINDOWPLACEMENT placement{};
-  placement.length = sizeof placement;  // 44
-  if (!GetWindowPlacement(hwnd_, &placement))
-    return std::nullopt;
-  return static_cast<int>(placement.showCmd);
-}
-
-void TfrmKelvane::StoreTreeTicks(std::array<bool, 23>& ticks) {
-  tree_.Store(ticks);
+void TfrmKelvane::SaveSettings() {
+  SavedPlacement placement;
+  WINDOWPLACEMENT current{};
+  current.length = sizeof current;
+  if (GetWindowPlacement(hwnd_, &current))
+    placement.showCommand = static_cast<int>(current.showCmd);
+  placement.bounds = Bounds();
+  OptionsSetting.TreeViewNodeCheck = tree_;
+  SaveOptions(platform_, placement);
 }
 
 }  // namespace kelvane

@@ -9,17 +9,17 @@
 #include <string>
 #include <vector>
 
-#include "app/category_tree.h"
-#include "app/results_model.h"
-#include "app/settings.h"
+#include "results/results_model.h"
+#include "options/settings.h"
+#include "scan/categories.h"
 #include "platform/platform.h"
 
 namespace kelvane {
 
-class TfrmKelvane : public MainWindowPlacement {
+class TfrmKelvane {
  public:
   TfrmKelvane(Platform platform, std::vector<std::string> arguments);
-  ~TfrmKelvane() override;
+  ~TfrmKelvane();
   TfrmKelvane(const TfrmKelvane&) = delete;
   TfrmKelvane& operator=(const TfrmKelvane&) = delete;
 
@@ -27,17 +27,6 @@ class TfrmKelvane : public MainWindowPlacement {
   bool Create(HINSTANCE instance, int showCommand);
   HWND Handle() const { return hwnd_; }
   HACCEL Accelerators() const { return accelerators_; }
-
-  // MainWindowPlacement, for the settings load and save.
-  WindowBounds Bounds() override;
-  void SetLeft(int left) override;
-  void SetTop(int top) override;
-  void SetWidth(int width) override;
-  void SetHeight(int height) override;
-  int ScreenWidth() override;
-  int ScreenHeight() override;
-  std::optional<int> ShowCommand() override;
-  void StoreTreeTicks(std::array<bool, 23>& ticks) override;
 
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -67,6 +56,9 @@ class TfrmKelvane : public MainWindowPlacement {
   void aOpenRegeditExecute();
   void UpdateActions(HMENU menu);
   void CleanOnce();
+  WindowBounds Bounds() const;
+  void LoadSettings();
+  void SaveSettings();
   void ActivateInstance();
   // Tree and list.
   void BuildTree();
@@ -101,12 +93,10 @@ class TfrmKelvane : public MainWindowPlacement {
   HFONT linkFont_ = nullptr;
   HICON icon_ = nullptr;
   HBRUSH bannerBrush_ = nullptr;
-  std::array<HTREEITEM, 23> treeItems_{};
+  std::array<HTREEITEM, 64> treeItems_{};
 
-  CategoryTree tree_;
+  CategorySelection tree_ = CategorySelection::All();
   ResultsModel results_;
-  std::vector<std::string> categoryIds_;
-  bool haveCategoryIds_ = false;
   bool unattended_ = false;
   bool settingsLoaded_ = false;
 };

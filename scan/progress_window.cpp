@@ -8,7 +8,7 @@
 #include <mutex>
 #include <optional>
 
-#include "app/messages.h"
+#include "ui/messages.h"
 #include "scan/scan_task.h"
 #include "ui/win_controls.h"
 
@@ -109,11 +109,11 @@ class ProgressEvents : public ScanEvents {
 class TfrmRegProgressHint {
  public:
   TfrmRegProgressHint(HWND owner, Platform platform, ResultsModel& results,
-                      std::vector<std::string> categoryIds, const ScanOptions& options)
+                      std::vector<Category> categories, const ScanOptions& options)
       : owner_(owner),
         platform_(platform),
         results_(results),
-        categoryIds_(std::move(categoryIds)),
+        categories_(std::move(categories)),
         options_(options) {}
 
   int ShowModal();
@@ -135,7 +135,7 @@ class TfrmRegProgressHint {
   HWND owner_;
   Platform platform_;
   ResultsModel& results_;
-  std::vector<std::string> categoryIds_;
+  std::vector<Category> categories_;
   ScanOptions options_;
   HWND hwnd_ = nullptr;
   HWND bStop_ = nullptr;
@@ -297,7 +297,7 @@ void TfrmRegProgressHint::ScanStart() {
     ShowWindow(hwnd_, SW_HIDE);
   const std::string drives =
       BuildAllowedDrives(platform_.files, options_.includeRemoveMedia, options_.includeCdDrive);
-  task_ = std::make_unique<ScanTask>(platform_, results_, events_, categoryIds_, drives);
+  task_ = std::make_unique<ScanTask>(platform_, results_, events_, categories_, drives);
   task_->Start();
 }
 
@@ -319,7 +319,7 @@ void TfrmRegProgressHint::FormClose() {
   if (timerOn_)
     KillTimer(hwnd_, kTimer1);
   task_.reset();  // waits for the worker to leave at its next probe
-  categoryIds_.clear();
+  categories_.clear();
 }
 
 void TfrmRegProgressHint::Timer1Timer() {
@@ -354,8 +354,8 @@ void TfrmRegProgressHint::ShowTexts() {
 }
 
 int ShowScanProgress(HWND owner, Platform platform, ResultsModel& results,
-                     const std::vector<std::string>& categoryIds, const ScanOptions& options) {
-  TfrmRegProgressHint window(owner, platform, results, categoryIds, options);
+                     const std::vector<Category>& categories, const ScanOptions& options) {
+  TfrmRegProgressHint window(owner, platform, results, categories, options);
   return window.ShowModal();
 }
 

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/results_list.h"
+#include "options/settings.h"
+#include "results/results_list.h"
 #include "test_env.h"
 #include "test_shell.h"
 
@@ -38,7 +39,7 @@ TOptionsSetting Ignoring(const std::vector<std::string>& values,
 Keys Remaining(const std::vector<IssueRow>& rows, const TOptionsSetting& settings) {
   ResultsModel model;
   Fill(model, rows);
-  ApplyIgnoreLists(model, settings);
+  ApplyIgnoreLists(model, IgnoreListsOf(settings));
   Keys keys;
   for (const IssueRow& row : model.Rows())
     keys.push_back(row.key + "|" + row.value);
@@ -146,7 +147,7 @@ TEST(IgnoreLists, RemainingRowsKeepTheirOrderAndTicks) {
   rows[2].ticked = false;
   ResultsModel model;
   Fill(model, rows);
-  ApplyIgnoreLists(model, Ignoring({"HKEY_USERS\\C\\GONE"}, {"HKEY_USERS\\gone"}));
+  ApplyIgnoreLists(model, IgnoreListsOf(Ignoring({"HKEY_USERS\\C\\GONE"}, {"HKEY_USERS\\gone"})));
   const std::vector<IssueRow> expected = {rows[0], rows[2], rows[4]};
   EXPECT_EQ(model.Rows(), expected);
 }
@@ -260,6 +261,24 @@ TEST_F(OpenInRegeditTest, ShortcutRowsOpenNothing) {
   OpenInRegedit(platform, Row(RowKind::kShortcutFile, "C:\\x.lnk", "C:\\x.exe"));
   EXPECT_EQ(LastKey(), before);
   EXPECT_TRUE(app.shell.opened.empty());
+}
+
+class CurrentUserStringTest : public ::testing::Test {
+ protected:
+  test::TestEnv env;
+  test::ScratchKey scratch{env.Registry()};
+};
+
+TEST_F(CurrentUserStringTest, WriteCurrentUserStringCreatesTheKeyAndOverwrites) {
+  const std::string key = scratch.Path() + "\\Applets\\Regedit";
+  WriteCurrentUserString(env.Registry(), key, "LastKey", "HKEY_LOCAL_MACHINE\\Software");
+  Registry registry(env.Registry());
+  registry.SetRoot(RootKey::kCurrentUser);
+  ASSERT_TRUE(registry.OpenKey("\\" + key, false));
+  EXPECT_EQ(registry.GetDataType("LastKey"), DataType::kString);
+  EXPECT_EQ(registry.ReadString("LastKey"), "HKEY_LOCAL_MACHINE\\Software");
+  WriteCurrentUserString(env.Registry(), key, "lastkey", "HKEY_USERS");
+  EXPECT_EQ(registry.ReadString("LastKey"), "HKEY_USERS");
 }
 
 }  // namespace
