@@ -3,16 +3,18 @@
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 
-#include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "results/results_model.h"
+#include "app/win_menus_banner.h"
 #include "options/settings.h"
-#include "scan/categories.h"
 #include "platform/platform.h"
+#include "results/results_model.h"
+#include "scan/categories.h"
+#include "ui/win_category_tree_view.h"
+#include "ui/win_results_list_view.h"
 
 namespace kelvane {
 
@@ -30,8 +32,6 @@ class TfrmKelvane {
 
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                   DWORD_PTR data);
   LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT HandleNotify(NMHDR* header);
   void HandleCommand(int id);
@@ -46,57 +46,33 @@ class TfrmKelvane {
   // Commands.
   void bScanRegistryClick();
   void bRepairRegistryClick();
-  void miHelpClick();
-  void miHomePageClick();
-  void miAboutClick();
-  void aSelectAllExecute();
-  void aSelectNoneExecute();
-  void aSelectAllTypeExecute();
-  void aSelectNoneTypeExecute();
+  void SelectRows(bool ofType, bool tick);
   void aOpenRegeditExecute();
-  void UpdateActions(HMENU menu);
   void CleanOnce();
+  void ActivateInstance();
+  void UpdateStatusCounts();
+  // Settings (win_main_settings.cpp).
   WindowBounds Bounds() const;
   void LoadSettings();
   void SaveSettings();
-  void ActivateInstance();
-  // Tree and list.
-  void BuildTree();
-  void ShowTreeTicks();
-  void tvRegistryMouseDown(int x, int y);
-  void lvRegistryDataClick(int x, int y);
-  void RefreshList(bool fitColumns);
-  void FitColumns();
-  void UpdateStatusCounts();
-  int SelectedRow() const;
-  void DrawFlatButton(const DRAWITEMSTRUCT& item);
 
   Platform platform_;
   std::vector<std::string> arguments_;
   HWND hwnd_ = nullptr;
-  HWND lUpdate_ = nullptr;
-  HWND iUpdate_ = nullptr;
-  HWND image1_ = nullptr;
-  HWND bScanRegistry_ = nullptr;
-  HWND bRepairRegistry_ = nullptr;
-  HWND bRestoreRegistry_ = nullptr;
-  HWND tvRegistry_ = nullptr;
-  HWND lvRegistryData_ = nullptr;
+  BannerControls banner_;
+  TaskButtons tasks_;
   HWND statusBar1_ = nullptr;
   HMENU mainMenu1_ = nullptr;
   HMENU popupMenu1_ = nullptr;
   HACCEL accelerators_ = nullptr;
-  HIMAGELIST imageList1_ = nullptr;
-  HFONT font_ = nullptr;
-  HFONT boldVerdana_ = nullptr;
-  HFONT titleFont_ = nullptr;
-  HFONT linkFont_ = nullptr;
+  std::unique_ptr<MainFonts> fonts_;
   HICON icon_ = nullptr;
   HBRUSH bannerBrush_ = nullptr;
-  std::array<HTREEITEM, 64> treeItems_{};
 
-  CategorySelection tree_ = CategorySelection::All();
+  CategorySelection categories_ = CategorySelection::All();
   ResultsModel results_;
+  CategoryTreeView tvRegistry_{categories_};
+  ResultsListView lvRegistryData_{results_};
   bool unattended_ = false;
   bool settingsLoaded_ = false;
 };

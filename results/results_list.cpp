@@ -100,6 +100,17 @@ void ApplyIgnoreLists(ResultsModel& model, const IgnoreLists& lists) {
   });
 }
 
+ResultCounts FinishScan(ResultsModel& model, bool stopped, const IgnoreLists& lists,
+                        const std::function<void()>& everyRowFound) {
+  if (stopped && model.Count() > 0)
+    model.RemoveLast();
+  model.SetAllTicked(true);
+  if (everyRowFound)
+    everyRowFound();
+  ApplyIgnoreLists(model, lists);
+  return ResultCounts{model.Count(), model.TickedCount()};
+}
+
 std::string StatusFoundText(const ResultsModel& model, const std::string& tableText) {
   return CountText(model.Count(), tableText);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,20 @@ struct IgnoreLists {
 // file and rows whose "Registry key" cell holds no "\" always stay; an empty entry
 // covers nothing. Row order is kept.
 void ApplyIgnoreLists(ResultsModel& model, const IgnoreLists& lists);
+
+// What the list holds after a scan: every row, and the ticked rows.
+struct ResultCounts {
+  size_t found = 0;
+  size_t selected = 0;
+  bool operator==(const ResultCounts&) const = default;
+};
+
+// The rules that run once the progress window has closed: after Stop the last row
+// goes (the category it came from was cut short), every row is ticked,
+// `everyRowFound` sees the list before the ignore lists act (the columns are fitted
+// to every row found), then the ignore lists remove what they cover.
+ResultCounts FinishScan(ResultsModel& model, bool stopped, const IgnoreLists& lists,
+                        const std::function<void()>& everyRowFound = {});
 
 // Status-bar texts: a blank, the number of rows (of ticked rows), then the
 // string-table text, which begins with its own blank (" 12 problems found").
