@@ -100,11 +100,6 @@ void ScanContext::AddIssueRow(const std::string& problem, const std::string& key
   events_.RowAdded();
 }
 
-void ScanContext::CheckStop() const {
-  if (stop_.load())
-    throw OperationCancelled();
-}
-
 ScanTask::ScanTask(Platform platform, ResultsModel& results, ScanEvents& events,
                    std::vector<Category> categories, std::string allowedDrives)
     : platform_(platform),

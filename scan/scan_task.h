@@ -75,8 +75,6 @@ class ScanContext {
   void ShowScanKey(const std::string& path) { events_.SetKeyText(FormatScanKey(path)); }
   void AddIssueRow(const std::string& problem, const std::string& key, const std::string& value,
                    RowKind kind);
-  bool Stopped() const { return stop_.load(); }
-  void CheckStop() const;
 
  private:
   Platform platform_;
