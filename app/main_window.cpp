@@ -63,22 +63,17 @@ TfrmKelvane::~TfrmKelvane() {
 bool TfrmKelvane::Create(HINSTANCE instance, int showCommand) {
   icon_ = LoadIconA(instance, MAKEINTRESOURCEA(IDI_KELVANE));
   WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = &WndProc;
   wc.hInstance = instance;
   wc.hIcon = icon_;
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = kMainWindowClass;
-  if (!RegisterClassExA(&wc))
-    return false;
 
   const int left = (GetSystemMetrics(SM_CXSCREEN) - kDesignWidth) / 2;
   const int top = (GetSystemMetrics(SM_CYSCREEN) - kDesignHeight) / 2;
   mainMenu1_ = BuildMainMenu();
-  hwnd_ = CreateWindowExA(0, kMainWindowClass, kApplicationTitle, WS_OVERLAPPEDWINDOW, left, top,
-                          kDesignWidth, kDesignHeight, nullptr, mainMenu1_, instance, this);
-  if (!hwnd_)
+  if (!CreateTopWindow(wc, kApplicationTitle, WS_OVERLAPPEDWINDOW, left, top, kDesignWidth,
+                       kDesignHeight, mainMenu1_))
     return false;
   if (IsCleanOnceSwitch(arguments_)) {
     // The unattended run never shows its window: the ticks are loaded as on a
@@ -94,27 +89,7 @@ bool TfrmKelvane::Create(HINSTANCE instance, int showCommand) {
   return true;
 }
 
-LRESULT CALLBACK TfrmKelvane::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    auto* self = static_cast<TfrmKelvane*>(create->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TfrmKelvane*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self)
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-  try {
-    return self->Handle(msg, wParam, lParam);
-  } catch (const std::exception& error) {
-    ShowApplicationError(hwnd, error.what());
-  } catch (...) {
-    ShowApplicationError(hwnd, "Unexpected error");
-  }
-  return 0;
-}
-
-LRESULT TfrmKelvane::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT TfrmKelvane::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE:
       FormCreate();

@@ -15,24 +15,23 @@
 #include "scan/categories.h"
 #include "ui/win_category_tree_view.h"
 #include "ui/win_results_list_view.h"
+#include "ui/win_top_window.h"
 
 namespace kelvane {
 
-class TfrmKelvane {
+class TfrmKelvane : public TopWindow {
  public:
   TfrmKelvane(Platform platform, std::vector<std::string> arguments);
-  ~TfrmKelvane();
+  ~TfrmKelvane() override;
   TfrmKelvane(const TfrmKelvane&) = delete;
   TfrmKelvane& operator=(const TfrmKelvane&) = delete;
 
   // Creates and shows the window; false when it could not be created.
   bool Create(HINSTANCE instance, int showCommand);
-  HWND Handle() const { return hwnd_; }
   HACCEL Accelerators() const { return accelerators_; }
 
  private:
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   LRESULT HandleNotify(NMHDR* header);
   void HandleCommand(int id);
 
@@ -58,7 +57,6 @@ class TfrmKelvane {
 
   Platform platform_;
   std::vector<std::string> arguments_;
-  HWND hwnd_ = nullptr;
   BannerControls banner_;
   TaskButtons tasks_;
   HWND statusBar1_ = nullptr;
