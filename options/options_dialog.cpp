@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/win_browse_folder.h"
+#include "ui/win_browse_folder.h"
 #include "options/options_form.h"
 #include "options/options_resource.h"
 #include "options/reg_add_registry_dialog.h"

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/settings.h"
+#include "options/settings.h"
 #include "platform/platform.h"
 
 namespace kelvane {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/settings.h"
+#include "options/settings.h"
 #include "platform/platform.h"
 
 namespace kelvane {

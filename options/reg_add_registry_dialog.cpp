@@ -1,6 +1,6 @@
 #include "options/reg_add_registry_dialog.h"
 
-#include "app/results_list.h"
+#include "results/results_list.h"
 #include "options/options_form.h"
 #include "ui/win_controls.h"
 #include "ui/win_form.h"

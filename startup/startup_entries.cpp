@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "app/version_code.h"
+#include "platform/version_code.h"
 #include "backup/export_writer.h"
 #include "backup/repair.h"
 #include "platform/registry.h"

@@ -120,7 +120,7 @@ TEST(OptionsForm, StoringSetsEveryFieldAndTheCountsToTheListLengths) {
   settings.IgnoreValues = {"HKEY_OLD"};
   settings.IgnoreKeyCount = 7;
   settings.IgnoreKeys = {"HKEY_1", "HKEY_2"};
-  settings.TreeViewNodeCheck[5] = true;
+  settings.TreeViewNodeCheck.Set(5, true);
   settings.WindowState = 2;
   OptionsForm form = OptionsFormFromSettings(settings);
   form.outputFolder = "C:\\New\\";
@@ -141,7 +141,7 @@ TEST(OptionsForm, StoringSetsEveryFieldAndTheCountsToTheListLengths) {
   EXPECT_EQ(settings.IgnoreKeyCount, 0);
   EXPECT_TRUE(settings.IgnoreKeys.empty());
   // What the dialog does not show stays.
-  EXPECT_TRUE(settings.TreeViewNodeCheck[5]);
+  EXPECT_TRUE(settings.TreeViewNodeCheck.Has(5));
   EXPECT_EQ(settings.WindowState, 2);
 }
 
