@@ -8,10 +8,12 @@
 #include "app/about_window.h"
 #include "app/resource.h"
 #include "backup/repair_window.h"
+#include "options/options_dialog.h"
 #include "platform/version_code.h"
 #include "restorepoint/system_point_window.h"
 #include "results/results_list.h"
 #include "scan/progress_window.h"
+#include "startup/startup_manager_window.h"
 #include "ui/messages.h"
 #include "ui/win_controls.h"
 
@@ -279,6 +281,12 @@ void TfrmKelvane::HandleCommand(int id) {
     }
     case kMiAbout:
       ShowAbout(hwnd_, platform_);
+      break;
+    case kMiStartupManager:  // miStartupManagerClick
+      ShowStartupManager(hwnd_, platform_, OptionsSetting.OutputDirectory);
+      break;
+    case kMiOptions:  // miOptionsClick: the settings change in memory, saved on close
+      ShowOptions(hwnd_, platform_, OptionsSetting);
       break;
     default:
       break;

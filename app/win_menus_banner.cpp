@@ -25,7 +25,7 @@ HMENU BuildMainMenu() {
   AppendMenuA(file, MF_STRING | MF_GRAYED, kMiBackupFullRegistry, "&Backup Full Registry...");
   AppendMenuA(file, MF_STRING | MF_GRAYED, kMiWindowsBackup, "&Windows Backup...");
   AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(file, MF_STRING | MF_GRAYED, kMiStartupManager, "Startup &Manager...\tCtrl+M");
+  AppendMenuA(file, MF_STRING, kMiStartupManager, "Startup &Manager...\tCtrl+M");
   AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(file, MF_STRING, kMiExit, "&Exit");
 
@@ -44,7 +44,7 @@ HMENU BuildMainMenu() {
   AppendMenuA(edit, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(edit, MF_STRING, kAOpenRegedit, "&Open in RegEdit...");
   AppendMenuA(edit, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(edit, MF_STRING | MF_GRAYED, kMiOptions, "&Options...\tCtrl+O");
+  AppendMenuA(edit, MF_STRING, kMiOptions, "&Options...\tCtrl+O");
 
   HMENU help = CreatePopupMenu();
   AppendMenuA(help, MF_STRING, kMiHelp, "&Help");
