@@ -85,13 +85,24 @@ class OptionsFile {
   std::string path_;
 };
 
+// Only numbered entries that are there and hold text join the list, and the count
+// follows the list. A damaged count would otherwise fill the list with thousands of
+// empty entries that cover nothing: the options dialog showed them as blank rows and
+// every close wrote them back one by one (78 s under Wine for a count of 2^31 - 1).
+// A count of 0 or below reads nothing and stays as it is.
 void LoadList(OptionsFile& file, const char* section, const char* prefix, int32_t& count,
               std::vector<std::string>& list) {
   list.clear();
-  count = std::min(file.ReadInteger(section, "Count", 0), kMaxIgnoreEntries);
-  for (int32_t n = 1; n <= count; ++n) {
-    list.push_back(file.ReadString(section, prefix + std::to_string(n), ""));
+  count = file.ReadInteger(section, "Count", 0);
+  if (count <= 0)
+    return;
+  const int32_t last = std::min(count, kMaxIgnoreEntries);
+  for (int32_t n = 1; n <= last; ++n) {
+    std::string entry = file.ReadString(section, prefix + std::to_string(n), "");
+    if (!entry.empty())
+      list.push_back(std::move(entry));
   }
+  count = static_cast<int32_t>(list.size());
 }
 
 void SaveList(OptionsFile& file, const char* section, const char* prefix, int32_t count,

@@ -37,8 +37,8 @@ inline IgnoreLists IgnoreListsOf(const TOptionsSetting& s) {
   return IgnoreLists{s.IgnoreValues, s.IgnoreValueCount, s.IgnoreKeys, s.IgnoreKeyCount};
 }
 
-// At most this many entries of each ignore list are loaded, whatever "Count" says:
-// a damaged count must not make the start read entries for hours.
+// At most this many numbered entries of each ignore list are read, whatever "Count"
+// says: a damaged count must not make the start read entries for hours.
 inline constexpr int32_t kMaxIgnoreEntries = 10000;
 
 // Full path of options.ini: the executable's folder and the file name.

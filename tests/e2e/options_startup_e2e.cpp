@@ -413,23 +413,18 @@ TEST(StartupManager, ListsDeletesAndTheBackupPutsTheEntriesBack) {
   EXPECT_EQ(SortedLines(ExportKey(machineRun)), SortedLines(machineBefore));
 }
 
-}  // namespace
-}  // namespace kelvane::e2e
-
-namespace kelvane::e2e {
-namespace {
-
-TEST(Settings, ABadOptionsIniLoadsWithoutHarm) {
+TEST(Settings, ABadOptionsIniLoadsWithoutHarmAndShowsWhatItCan) {
+  // An absurd count with one empty and one absent entry, an entry far longer than an
+  // entry can be read, an unreadable count, a very long folder line.
   const std::string longEntry = "HKEY_CURRENT_USER\\Software\\" + std::string(70000, 'L');
-  std::string ini =
+  const std::string ini =
       "[Options]\r\nOutputDirectory=" + std::string(5000, 'D') +
       "\r\nShowHint=maybe\r\n"
       "[IgnoreValue]\r\nCount=2147483647\r\nValue1=\r\nValue2=HKEY_CURRENT_USER\\Software\\Kv\r\n"
-      "Value3=" +
+      "Value4=" +
       longEntry +
       "\r\n"
-      "[IgnoreKey]\r\nCount=99999999999999999999\r\nKey1=HKEY_LOCAL_MACHINE\\SOFTWARE\\Kv\r\n"
-      "[Window]\r\nState=1\r\nLeft=-99999999\r\nWidth=0x7FFFFFFF\r\n";
+      "[IgnoreKey]\r\nCount=99999999999999999999\r\nKey1=HKEY_LOCAL_MACHINE\\SOFTWARE\\Kv\r\n";
   FILE* file = std::fopen((std::string(kFolder) + "options.ini").c_str(), "wb");
   ASSERT_NE(file, nullptr);
   std::fwrite(ini.data(), 1, ini.size(), file);
@@ -437,28 +432,32 @@ TEST(Settings, ABadOptionsIniLoadsWithoutHarm) {
 
   const ULONGLONG start = GetTickCount64();
   Process kelvane(kExe);
-  HWND main = WaitForWindow(kMainClass, 60000, kelvane.Id());
+  HWND main = StartMain(kelvane);
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 60000));
-  std::printf("shown after %llu ms\n", static_cast<unsigned long long>(GetTickCount64() - start));
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(2013, 0), 0);
-  HWND options = WaitForDialog("Options", kelvane.Id(), 60000);
+  std::printf("main window shown after %llu ms\n",
+              static_cast<unsigned long long>(GetTickCount64() - start));
+  HWND options = OpenOptions(main, kelvane);
   ASSERT_NE(options, nullptr);
-  std::printf("values %d keys %d\n",
-              (int)SendMessageA(GetDlgItem(options, 110), LVM_GETITEMCOUNT, 0, 0),
-              (int)SendMessageA(GetDlgItem(options, 111), LVM_GETITEMCOUNT, 0, 0));
-  const auto rows = ListRows(GetDlgItem(options, 110));
-  for (size_t i = 0; i < rows.size() && i < 5; ++i)
-    std::printf("row %zu: %zu chars %.60s\n", i, rows[i].problem.size(), rows[i].problem.c_str());
+  // Entries are read up to 2047 characters; the folder likewise.
+  EXPECT_EQ(SendMessageA(GetDlgItem(options, kIdOutputFolder), WM_GETTEXTLENGTH, 0, 0), 2047);
+  const auto values = ListRows(GetDlgItem(options, kIdValues));
+  ASSERT_EQ(values.size(), 2u);
+  EXPECT_EQ(values[0].problem, "HKEY_CURRENT_USER\\Software\\Kv");
+  EXPECT_EQ(values[1].problem.substr(0, 30), longEntry.substr(0, 30));
+  EXPECT_EQ(ItemCount(GetDlgItem(options, kIdKeys)), 0);  // an unreadable count is 0
   Press(GetDlgItem(options, IDCANCEL));
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(options); }, 10000));
+
   const ULONGLONG closing = GetTickCount64();
-  PostMessageA(main, WM_CLOSE, 0, 0);
-  DWORD code = 99;
-  ASSERT_TRUE(kelvane.WaitExit(300000, &code));
-  std::printf("closed after %llu ms, file %zu bytes\n",
-              static_cast<unsigned long long>(GetTickCount64() - closing),
-              ReadTextFile(std::string(kFolder) + "options.ini").size());
+  CloseMain(main, kelvane);
+  std::printf("closed after %llu ms\n",
+              static_cast<unsigned long long>(GetTickCount64() - closing));
+  const std::string saved = OptionsIni();
+  EXPECT_NE(saved.find("[IgnoreValue]\r\nCount=2\r\nValue1=HKEY_CURRENT_USER\\Software\\Kv\r\n"
+                       "Value2=HKEY_CURRENT_USER\\Software\\LLL"),
+            std::string::npos);
+  EXPECT_NE(saved.find("\r\nShowHint=1\r\n"), std::string::npos);
+  EXPECT_LT(saved.size(), ini.size());
 }
 
 }  // namespace

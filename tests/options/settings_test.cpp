@@ -134,8 +134,17 @@ TEST_F(SettingsTest, LoadReadsEachEntryWithItsEncodingAndDefault) {
        }},
       {__LINE__, "[IgnoreValue]\r\nCount=3\r\nValue1=HKEY_CURRENT_USER\\A\\v\r\n",
        [](const TOptionsSetting& s, const FakeWindow&) {
-         EXPECT_EQ(s.IgnoreValueCount, 3);
-         EXPECT_EQ(s.IgnoreValues, (Sets{"HKEY_CURRENT_USER\\A\\v", "", ""}));
+         // Absent entries cover nothing: the list and its count hold what is there.
+         EXPECT_EQ(s.IgnoreValueCount, 1);
+         EXPECT_EQ(s.IgnoreValues, (Sets{"HKEY_CURRENT_USER\\A\\v"}));
+       }},
+      {__LINE__,
+       "[IgnoreKey]\r\nCount=4\r\nKey1=\r\nKey2=HKEY_USERS\\B\r\nKey4=HKEY_USERS\\D\r\n"
+       "Key5=HKEY_USERS\\E\r\n",
+       [](const TOptionsSetting& s, const FakeWindow&) {
+         // Empty and absent entries are left out, in order; Key5 lies past the count.
+         EXPECT_EQ(s.IgnoreKeyCount, 2);
+         EXPECT_EQ(s.IgnoreKeys, (Sets{"HKEY_USERS\\B", "HKEY_USERS\\D"}));
        }},
       {__LINE__, "[IgnoreKey]\r\nCount=-1\r\nKey1=HKEY_USERS\\X\r\n",
        [](const TOptionsSetting& s, const FakeWindow&) {
@@ -144,16 +153,14 @@ TEST_F(SettingsTest, LoadReadsEachEntryWithItsEncodingAndDefault) {
        }},
       {__LINE__, "[IgnoreKey]\r\nCount=0x10\r\nKey16= HKEY_USERS\\X \r\n",
        [](const TOptionsSetting& s, const FakeWindow&) {
-         EXPECT_EQ(s.IgnoreKeyCount, 16);
-         ASSERT_EQ(s.IgnoreKeys.size(), 16u);
-         EXPECT_EQ(s.IgnoreKeys[15], "HKEY_USERS\\X");
+         EXPECT_EQ(s.IgnoreKeyCount, 1);
+         EXPECT_EQ(s.IgnoreKeys, (Sets{"HKEY_USERS\\X"}));
        }},
-      {__LINE__, "[IgnoreValue]\r\nCount=2147483647\r\nValue1=a\r\n",
+      {__LINE__, "[IgnoreValue]\r\nCount=2147483647\r\nValue1=a\r\nValue9999=b\r\nValue10001=c\r\n",
        [](const TOptionsSetting& s, const FakeWindow&) {
-         // A damaged count reads a bounded number of entries.
-         EXPECT_EQ(s.IgnoreValueCount, kMaxIgnoreEntries);
-         ASSERT_EQ(s.IgnoreValues.size(), static_cast<size_t>(kMaxIgnoreEntries));
-         EXPECT_EQ(s.IgnoreValues[0], "a");
+         // A damaged count reads a bounded number of entries and keeps those there.
+         EXPECT_EQ(s.IgnoreValueCount, 2);
+         EXPECT_EQ(s.IgnoreValues, (Sets{"a", "b"}));
        }},
       {__LINE__, "[TreeViewNodeCheck]\r\n5=0\r\n1=2\r\n2=0x0\r\n3=yes\r\n",
        [](const TOptionsSetting& s, const FakeWindow&) {
