@@ -33,7 +33,7 @@ step() { echo; echo "=== $*"; }
 
 step "source formatting (clang-format)"
 sources=$(git ls-files '*.cpp' '*.h' 2>/dev/null) ||
-  sources=$(find app backup bench fuzz options platform restorepoint results scan tests ui -name '*.cpp' -o -name '*.h')
+  sources=$(find app backup bench fuzz options platform restorepoint results scan startup tests ui -name '*.cpp' -o -name '*.h')
 if clang-format --dry-run --Werror $sources; then
   passed=$((passed + 1))
 else
