@@ -38,14 +38,6 @@ constexpr INT_PTR kModalOk = 1;
 constexpr INT_PTR kModalCancel = 2;
 constexpr int kPageGeneral = 0;
 
-std::string ControlText(HWND control) {
-  const int length = GetWindowTextLengthA(control);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  const int n = GetWindowTextA(control, text.data(), length + 1);
-  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
-  return text;
-}
-
 bool IsChecked(HWND box) {
   return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }

@@ -14,14 +14,6 @@ constexpr int kIdRegistryKey = 202;
 constexpr INT_PTR kModalOk = 1;
 constexpr INT_PTR kModalCancel = 2;
 
-std::string ControlText(HWND control) {
-  const int length = GetWindowTextLengthA(control);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  const int n = GetWindowTextA(control, text.data(), length + 1);
-  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
-  return text;
-}
-
 class TfrmRegAddRegistry : public ModalForm {
  public:
   TfrmRegAddRegistry(Platform& platform, std::string text)

@@ -41,4 +41,12 @@ HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, in
   return control;
 }
 
+std::string ControlText(HWND control) {
+  const int length = GetWindowTextLengthA(control);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  const int n = GetWindowTextA(control, text.data(), length + 1);
+  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  return text;
+}
+
 }  // namespace kelvane

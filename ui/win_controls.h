@@ -22,6 +22,9 @@ int AppMessageBox(HWND owner, const std::string& text, UINT flags);
 void ShowApplicationError(HWND owner, const std::string& text);
 std::string ErrorBoxText(const std::string& text);
 
+// The whole text of a control, however long.
+std::string ControlText(HWND control);
+
 // Creates a child control with the given font.
 HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w,
                  int h, int id, HFONT font, DWORD exStyle = 0);
