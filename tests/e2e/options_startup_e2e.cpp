@@ -31,6 +31,7 @@ constexpr int kIdAdd = 112;
 constexpr int kIdEdit = 113;
 constexpr int kIdRemove = 114;
 // Entry dialog.
+constexpr int kIdLaunchRegedit = 201;
 constexpr int kIdRegistryKey = 202;
 // Startup manager.
 constexpr int kIdStartup = 101;
@@ -200,7 +201,20 @@ TEST(Options, AMissingFolderIsRefusedAndCancelStoresNothing) {
   ASSERT_NE(options, nullptr);
   HWND edit = GetDlgItem(options, kIdOutputFolder);
   SetText(edit, "C:\\No Such Folder");
+  // The entry dialog starts the system's registry editor and stays open.
   ASSERT_TRUE(ClickTab(GetDlgItem(options, kIdPages), 1));
+  Press(GetDlgItem(options, kIdAdd));
+  HWND entry = WaitForDialog("Add to Ignore List", kelvane.Id(), 20000);
+  ASSERT_NE(entry, nullptr);
+  Press(GetDlgItem(entry, kIdLaunchRegedit));
+  HWND regedit = WaitForWindow("RegEdit_RegEdit", 30000);
+  EXPECT_NE(regedit, nullptr) << "the registry editor did not start";
+  if (regedit)
+    PostMessageA(regedit, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindowVisible(entry));
+  Press(GetDlgItem(entry, IDCANCEL));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(entry); }, 10000));
+  EXPECT_EQ(ItemCount(GetDlgItem(options, kIdValues)), 0);
   AddEntry(options, "HKEY_CURRENT_USER\\Software\\Dropped", kelvane.Id());
   Press(GetDlgItem(options, IDOK));
   HWND box = WaitForDialog("Varnok Kelvane", kelvane.Id(), 20000);
