@@ -171,10 +171,6 @@ std::string RegeditKeyText(const IssueRow& row) {
   }
 }
 
-std::string RegistryEditorPath(Shell& shell) {
-  return shell.WindowsFolder() + "\\regedit.exe";
-}
-
 void OpenInRegedit(Platform& platform, const IssueRow& row) {
   if (!CanOpenInRegedit(row))
     return;

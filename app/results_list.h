@@ -32,9 +32,6 @@ void SelectOfType(ResultsModel& model, size_t selectedRow, bool tick);
 bool CanOpenInRegedit(const IssueRow& row);
 // The key the registry editor is to show for the row.
 std::string RegeditKeyText(const IssueRow& row);
-// The registry editor of the Windows folder, by full path, so that no program of the
-// same name in the current folder or on the search path is started in its place.
-std::string RegistryEditorPath(Shell& shell);
 // Writes the row's key as the editor's "LastKey" and starts the editor with "-m".
 // Failures are not reported.
 void OpenInRegedit(Platform& platform, const IssueRow& row);
