@@ -4,8 +4,6 @@
 
 #include "app/settings.h"
 #include "app/win_browse_folder.h"
-#include "backup/backup_hint_window.h"
-#include "backup/backup_resource.h"
 #include "restore/restore_list.h"
 #include "restore/restore_resource.h"
 #include "ui/win_controls.h"
@@ -37,7 +35,8 @@ const DateTimeTexts kLocaleTexts{[](const LocalTime& t) { return FormatWith(t, t
 
 class TfrmRestore : public ModalForm {
  public:
-  explicit TfrmRestore(Platform& platform) : platform_(platform) {}
+  TfrmRestore(Platform& platform, const RunEditorWithHint& runEditor)
+      : platform_(platform), runEditor_(runEditor) {}
 
  protected:
   void FormCreate() override {
@@ -189,9 +188,8 @@ class TfrmRestore : public ModalForm {
       return;
     }
     const std::string editor = RegistryEditorPath(platform_.shell);
-    const EditorOutcome outcome =
-        RunRegeditWithHint(hwnd_, platform_.processes, editor,
-                           EditorCommandLine(editor, "/s", path), LoadResString(IDS_RESTORE_HINT));
+    const EditorOutcome outcome = runEditor_(hwnd_, editor, EditorCommandLine(editor, "/s", path),
+                                             LoadResString(IDS_RESTORE_HINT));
     const RestoreResult result =
         FinishRestore(platform_.registry, file, outcome, OptionsSetting.DeleteBackupFile);
     if (!result.message.empty())
@@ -219,6 +217,7 @@ class TfrmRestore : public ModalForm {
   }
 
   Platform& platform_;
+  const RunEditorWithHint& runEditor_;
   HWND eFolder_ = nullptr;
   HWND ListView1_ = nullptr;
   HWND bRestore_ = nullptr;
@@ -227,10 +226,10 @@ class TfrmRestore : public ModalForm {
 
 }  // namespace
 
-void ShowRestore(HWND owner, Platform& platform) {
+void ShowRestore(HWND owner, Platform& platform, const RunEditorWithHint& runEditor) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
-  TfrmRestore form(platform);
+  TfrmRestore form(platform, runEditor);
   form.ShowModal(owner, LoadResString(IDS_RESTORE_CAPTION).c_str(),
                  WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 412, 396);
 }

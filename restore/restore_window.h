@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <string>
+
+#include "backup/registry_editor.h"
 #include "platform/platform.h"
 
 namespace kelvane {
@@ -17,8 +21,14 @@ inline constexpr int kIdRestoreOpenDirectory = 3205;
 inline constexpr int kIdRestoreDelete = 3206;
 inline constexpr int kIdRestoreClose = 3207;
 
+// Runs a registry editor command line in the backup hint window over the given owner
+// (the main window's RunRegeditWithHint).
+using RunEditorWithHint =
+    std::function<EditorOutcome(HWND owner, const std::string& editorPath,
+                                const std::string& commandLine, const std::string& hint)>;
+
 // Shows the restore window modally over `owner`, listing the backup folder of the
 // settings.
-void ShowRestore(HWND owner, Platform& platform);
+void ShowRestore(HWND owner, Platform& platform, const RunEditorWithHint& runEditor);
 
 }  // namespace kelvane
