@@ -226,14 +226,14 @@ std::string FormatValueData(const std::optional<RegValue>& value) {
 std::optional<AppendedItem> AppendRegistryItem(FileSystem& files, RegistryBackend& backend,
                                                const std::string& filePath, RootKey root,
                                                std::string keyPath, const std::string& valueName,
-                                               ExportScope scope) {
+                                               ExportScope scope, bool readBack) {
   // The item is read whole before the file is touched, so an item that cannot be
   // written leaves the file as it was.
   auto item = FormatRegistryItem(backend, root, std::move(keyPath), valueName, scope);
   if (!item)
     return std::nullopt;
 
-  FilePtr file = files.OpenFile(filePath, "ab");
+  FilePtr file = files.OpenFile(filePath, readBack ? "a+b" : "ab");
   if (!file)
     throw BackupError("Cannot open " + filePath);
   std::string text;
@@ -245,12 +245,24 @@ std::optional<AppendedItem> AppendRegistryItem(FileSystem& files, RegistryBacken
   if (offset == 0)
     text = std::string(kHeader) + kLineEnd;
   text += item->text;
-  const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+  const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() &&
+                       std::fflush(file.get()) == 0;
+  AppendedItem appended;
+  if (written && readBack && std::fseek(file.get(), offset, SEEK_SET) == 0) {
+    // One handle for both: a second open of the file per item would cost as much
+    // again as the append itself.
+    std::string back;
+    char buffer[16384];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+      back.append(buffer, n);
+    if (!std::ferror(file.get()))
+      appended.readBack = std::move(back);
+  }
   const bool closed = std::fclose(file.release()) == 0;
   if (!written || !closed)
     throw BackupError("Cannot write " + filePath);
 
-  AppendedItem appended;
   appended.offset = static_cast<uint64_t>(offset);
   appended.keys = std::move(item->keys);
   return appended;
@@ -267,7 +279,8 @@ std::optional<std::string> VerifyAppendedItem(FileSystem& files, const std::stri
                                               const AppendedItem& item) {
   // Only the appended text is read, so that a long repair does not read its growing
   // file again and again. A new file is read with its header.
-  const std::optional<std::string> text = ReadFrom(files, filePath, item.offset);
+  const std::optional<std::string> text =
+      item.readBack ? item.readBack : ReadFrom(files, filePath, item.offset);
   if (!text)
     return "the backup file cannot be read back";
   const RegReadResult read = item.offset == 0 ? ReadRegText(*text) : ReadRegItems(*text, 1);

@@ -33,22 +33,26 @@ bool ExportRegistryItem(FileSystem& files, RegistryBackend& backend, const std::
                         RootKey root, std::string keyPath, const std::string& valueName,
                         ExportScope scope);
 
-// One item as appended: where its text starts in the file and the keys and values read from the
+// One item as appended: where its text starts in the file, the text read back from
+// there after it was written (when asked for), and the keys and values read from the
 // registry for it, in the order the text holds them.
 struct AppendedItem {
   uint64_t offset = 0;
+  std::optional<std::string> readBack;
   std::vector<RegFileKey> keys;
 };
 
 // ExportRegistryItem that also tells what it appended; nothing when it wrote nothing.
+// With `readBack` the file is opened for reading too, and once the text is written out
+// to the system it is read back from the file through the same handle.
 std::optional<AppendedItem> AppendRegistryItem(FileSystem& files, RegistryBackend& backend,
                                                const std::string& filePath, RootKey root,
                                                std::string keyPath, const std::string& valueName,
-                                               ExportScope scope);
+                                               ExportScope scope, bool readBack = false);
 
-// Reads the appended text back from the file and compares it with the keys and values
-// it was written from. Nothing when they agree; otherwise the first difference (or
-// why the text could not be read).
+// Reads the appended text (the text read back, or else the file from the item's
+// offset) and compares it with the keys and values it was written from. Nothing when they agree;
+// otherwise the first difference (or why the text could not be read).
 std::optional<std::string> VerifyAppendedItem(FileSystem& files, const std::string& filePath,
                                               const AppendedItem& item);
 

@@ -30,7 +30,7 @@ std::string MakeBackupFileName(const std::string& folder, SystemInfo& system) {
 bool RegistryRepairer::BackUpItem(RootKey root, const std::string& path,
                                   const std::string& valueName, ExportScope scope) {
   const std::optional<AppendedItem> item = AppendRegistryItem(
-      platform_.files, platform_.registry, backupFile_, root, path, valueName, scope);
+      platform_.files, platform_.registry, backupFile_, root, path, valueName, scope, verify_);
   if (!item) {
     lastDifference_ = "a name of " + std::string(RootName(root)) + "\\" + path +
                       " cannot be written to a backup file";

@@ -182,5 +182,37 @@ TEST_F(RegReaderRoundTrip, WriterOutputReadsBackAsTheRegistryHoldsIt) {
   EXPECT_EQ(all.file->keys.size(), 3u + test::EveryKindOfValue().size());
 }
 
+// The text read back through the append handle is what the file holds from the item's
+// offset on, and any change to it is caught.
+TEST_F(RegReaderRoundTrip, TheTextReadBackThroughTheAppendHandleIsChecked) {
+  test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path(), "first", Sz("1"));
+  test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path(), "v", Dword(26));
+  test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path() + "\\Sub", "b",
+                 Typed(kRegBinary, "\x01\x02"));
+  ASSERT_TRUE(AppendRegistryItem(env.Files(), env.Registry(), file, RootKey::kCurrentUser,
+                                 scratch.Path(), "first", ExportScope::kSingleValue, true));
+  const auto item = AppendRegistryItem(env.Files(), env.Registry(), file, RootKey::kCurrentUser,
+                                       scratch.Path(), "", ExportScope::kWholeKey, true);
+  ASSERT_TRUE(item);
+  ASSERT_TRUE(item->readBack);
+  EXPECT_EQ(*item->readBack, test::ReadWholeFile(env.Files(), file).substr(item->offset));
+  EXPECT_EQ(VerifyAppendedItem(env.Files(), file, *item), std::nullopt);
+  const std::pair<std::string, std::string> damages[] = {
+      {"dword:0000001A", "dword:0000001B"},
+      {"\"v\"", "\"w\""},
+      {"hex:01,02", "hex:01"},
+      {"Sub]", "Sub2]"},
+      {"\r\n\"b\"=hex:01,02\r\n", "\r\n"},
+      {"hex:01,02\r\n", "hex:01,0"},
+  };
+  for (const auto& [from, to] : damages) {
+    AppendedItem damaged = *item;
+    const size_t at = damaged.readBack->find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    damaged.readBack->replace(at, from.size(), to);
+    EXPECT_NE(VerifyAppendedItem(env.Files(), file, damaged), std::nullopt) << to;
+  }
+}
+
 }  // namespace
 }  // namespace kelvane
