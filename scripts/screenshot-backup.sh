@@ -50,7 +50,7 @@ restore=$(window "Varnok Kelvane")
 [ -n "$restore" ] || { echo "restore window not found" >&2; exit 1; }
 sleep 1
 # Select the newest backup.
-xdotool mousemove --window "$restore" 60 100 click 1 || true
+xdotool mousemove --window "$restore" 60 90 click 1 || true
 sleep 1
 import -window "$restore" "$out/restore-window.png"
 echo "wrote $out/restore-window.png"
@@ -67,12 +67,19 @@ for i in range(1500):
 "$WINE64" 'C:\windows\regedit.exe' /s 'C:\Kelvane\large.reg'
 # File, "&Backup Full Registry...", a name, Enter: the hint window shows while the
 # editor exports.
-xdotool key --window "$main" alt+f b || true
-sleep 2
+# "File" on the menu bar, then its first item.
+xdotool mousemove --window "$main" 15 9 click 1 || true
+sleep 1
+xdotool mousemove --window "$main" 60 30 click 1 || true
+# Keys go to the window under the pointer.
+save=$(window "Save full registry")
+[ -n "$save" ] || { echo "save dialog not found" >&2; exit 1; }
+xdotool mousemove --window "$save" 200 10
+sleep 1
 xdotool type --delay 20 'C:\Kelvane\full.reg'
 xdotool key Return
 hint=""
-for _ in $(seq 1 40); do
+for _ in $(seq 1 100); do
   hint=$(xwininfo -root -tree 2>/dev/null | grep '"Varnok Kelvane"' | awk '{print $1}' | head -1 || true)
   [ -n "$hint" ] && break
   sleep 0.1
