@@ -148,7 +148,8 @@ class Reader {
     std::string_view path = slash == std::string_view::npos ? "" : name.substr(slash + 1);
     if (!path.empty() && path.back() == '\\')
       path.remove_suffix(1);
-    if (!path.empty() && (path.front() == '\\' || path.find("\\\\") != std::string_view::npos))
+    if (!path.empty() && (path.front() == '\\' || path.back() == '\\' ||
+                          path.find("\\\\") != std::string_view::npos))
       throw ReadFailure{number, "empty key name in the key path"};
     file_.keys.push_back(RegFileKey{*root, std::string(path), number, {}});
   }

@@ -128,6 +128,7 @@ TEST(RegReader, BadInputNamesItsLineAndGivesNoFile) {
       {__LINE__, "REGEDIT4\n[-HKEY_CURRENT_USER\\A]\n", 2, "deletions"},
       {__LINE__, "REGEDIT4\n[HKCU\\A]\n", 2, "unknown root"},
       {__LINE__, "REGEDIT4\n[HKEY_CURRENT_USER\\A\\\\B]\n", 2, "empty key name"},
+      {__LINE__, "REGEDIT4\n[HKEY_CURRENT_USER\\A\\\\]\n", 2, "empty key name"},
       {__LINE__, "REGEDIT4\n[HKEY_CURRENT_USER\\A]\nstray\n", 3, "neither"},
   };
   for (const Case& c : cases) {
