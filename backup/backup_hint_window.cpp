@@ -20,7 +20,9 @@ constexpr UINT kTimerInterval = 500;
 
 class TfrmBackupHint : public ModalForm {
  public:
-  TfrmBackupHint(EditorRun& run, std::string hint) : run_(run), hint_(std::move(hint)) {}
+  TfrmBackupHint(EditorRun& run, std::string hint) : run_(run), hint_(std::move(hint)) {
+    UseClassName("TfrmBackupHint");
+  }
 
   bool Stopped() const { return stopped_; }
 

@@ -7,9 +7,9 @@
 #include <cstddef>
 #include <string>
 
-#include "app/results_model.h"
-#include "app/settings.h"
 #include "backup/export_writer.h"
+#include "options/settings.h"
+#include "results/results_model.h"
 #include "platform/platform.h"
 
 namespace kelvane {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/results_model.h"
+#include "results/results_model.h"
 #include "backup/repair.h"
 
 #ifdef _WIN32

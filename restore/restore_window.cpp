@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "app/settings.h"
-#include "app/win_browse_folder.h"
+#include "options/settings.h"
+#include "ui/win_browse_folder.h"
 #include "restore/restore_list.h"
 #include "restore/restore_resource.h"
 #include "ui/win_controls.h"
@@ -36,7 +36,9 @@ const DateTimeTexts kLocaleTexts{[](const LocalTime& t) { return FormatWith(t, t
 class TfrmRestore : public ModalForm {
  public:
   TfrmRestore(Platform& platform, const RunEditorWithHint& runEditor)
-      : platform_(platform), runEditor_(runEditor) {}
+      : platform_(platform), runEditor_(runEditor) {
+    UseClassName("TfrmRestore");
+  }
 
  protected:
   void FormCreate() override {

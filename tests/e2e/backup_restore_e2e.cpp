@@ -106,12 +106,12 @@ void CloseMain(HWND main, Process& process) {
   EXPECT_TRUE(process.WaitExit(30000));
 }
 
-// A visible dialog of the process that holds a control of this id (0: any dialog).
-HWND FindDialog(DWORD pid, int controlId, DWORD milliseconds) {
+// A visible window of the class in the process that holds a control of this id (0: any).
+HWND FindDialog(const char* className, DWORD pid, int controlId, DWORD milliseconds) {
   HWND found = nullptr;
   WaitUntil(
       [&] {
-        for (HWND window : TopWindows("#32770", pid)) {
+        for (HWND window : TopWindows(className, pid)) {
           if (IsWindowVisible(window) && (controlId == 0 || GetDlgItem(window, controlId))) {
             found = window;
             return true;
@@ -125,7 +125,7 @@ HWND FindDialog(DWORD pid, int controlId, DWORD milliseconds) {
 
 // The text of a message box of the process, which is then closed.
 std::string TakeMessageBox(DWORD pid, DWORD milliseconds) {
-  HWND box = FindDialog(pid, 0xFFFF, milliseconds);
+  HWND box = FindDialog("#32770", pid, 0xFFFF, milliseconds);
   if (!box)
     return "<no message>";
   const std::string text = WindowText(GetDlgItem(box, 0xFFFF));
@@ -158,7 +158,7 @@ void SelectRow(HWND list, int row) {
 
 HWND OpenRestoreWindow(HWND main, DWORD pid) {
   PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdRestoreButton, BN_CLICKED), 0);
-  return FindDialog(pid, kIdRestoreList, 20000);
+  return FindDialog("TfrmRestore", pid, kIdRestoreList, 20000);
 }
 
 TEST(Restore, ARepairIsUndoneFromTheRestoreWindowAndTheBackupGoesOnlyAfterThat) {
@@ -215,7 +215,7 @@ TEST(Restore, ARepairIsUndoneFromTheRestoreWindowAndTheBackupGoesOnlyAfterThat) 
   Click(restore, kIdRestoreRestore);
   // While the editor imports, the backup is still there; it goes once the registry
   // holds all of it.
-  HWND hint = FindDialog(kelvane.Id(), kIdHintStop, 20000);
+  HWND hint = FindDialog("TfrmBackupHint", kelvane.Id(), kIdHintStop, 20000);
   ASSERT_NE(hint, nullptr);
   EXPECT_TRUE(FileExists(backup));
   ASSERT_TRUE(WaitUntil([&] { return !FileExists(backup); }, 60000));
@@ -309,7 +309,7 @@ TEST(FullBackup, StopLeavesNoFileAndAnExportThatEndsLandsWhole) {
 
   PostMessageA(main, WM_COMMAND, kMiBackupFullRegistry, 0);
   SaveAs(kelvane.Id(), folder + "\\stopped");
-  HWND hint = FindDialog(kelvane.Id(), kIdHintStop, 20000);
+  HWND hint = FindDialog("TfrmBackupHint", kelvane.Id(), kIdHintStop, 20000);
   ASSERT_NE(hint, nullptr);
   Click(hint, kIdHintStop);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(hint); }, 20000));
@@ -318,7 +318,7 @@ TEST(FullBackup, StopLeavesNoFileAndAnExportThatEndsLandsWhole) {
 
   PostMessageA(main, WM_COMMAND, kMiBackupFullRegistry, 0);
   SaveAs(kelvane.Id(), folder + "\\whole");
-  hint = FindDialog(kelvane.Id(), kIdHintStop, 20000);
+  hint = FindDialog("TfrmBackupHint", kelvane.Id(), kIdHintStop, 20000);
   ASSERT_NE(hint, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(hint); }, 300000));
   const std::string whole = ReadTextFile(folder + "\\whole.reg");
@@ -349,7 +349,7 @@ TEST(FullBackup, APlantedRegeditBesideTheProgramNeverRuns) {
   ASSERT_NE(main, nullptr);
   PostMessageA(main, WM_COMMAND, kMiBackupFullRegistry, 0);
   SaveAs(kelvane.Id(), std::string(kFolder) + "full.reg");
-  HWND hint = FindDialog(kelvane.Id(), kIdHintStop, 20000);
+  HWND hint = FindDialog("TfrmBackupHint", kelvane.Id(), kIdHintStop, 20000);
   ASSERT_NE(hint, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(hint); }, 300000));
   EXPECT_TRUE(FileExists(std::string(kFolder) + "full.reg"));
