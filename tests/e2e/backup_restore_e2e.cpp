@@ -1,6 +1,7 @@
 // kelvane.exe under Wine: a repair undone from the restore window with the real
-// registry editor, a damaged backup refused, the full export stopped and finished, a
-// planted "regedit.exe" that never runs, and the missing Windows backup tool.
+// registry editor, a damaged backup refused, a restore stopped, the full export stopped
+// and finished, a planted "regedit.exe" that never runs, and the missing Windows
+// backup tool.
 #include <gtest/gtest.h>
 
 #include "e2e/e2e_support.h"
@@ -34,6 +35,7 @@ constexpr int kIdRestoreButton = 1003;
 constexpr int kMiBackupFullRegistry = 2001;
 constexpr int kMiWindowsBackup = 2002;
 constexpr int kIdHintStop = 3101;
+constexpr int kIdHintText = 3103;
 constexpr int kIdRestoreList = 3203;
 constexpr int kIdRestoreRestore = 3204;
 
@@ -260,6 +262,43 @@ TEST(Restore, ADamagedBackupIsRefusedWithAMessageAndKept) {
   }
 }
 
+// A backup large enough that its import can be stopped: 1,500 values of 2,000 bytes.
+std::string LargeBackup() {
+  std::string blob = "hex:";
+  for (int i = 0; i < 2000; ++i)
+    blob += (i ? ",5A" : "5A");
+  std::string text = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\KvLarge]\r\n";
+  for (int i = 0; i < 1500; ++i)
+    text += "\"v" + std::to_string(i) + "\"=" + blob + "\r\n";
+  return text;
+}
+
+TEST(Restore, StopSaysTheRestoreWasInterruptedAndKeepsTheFile) {
+  CreateDirectoryA(kBackupFolder.c_str(), nullptr);
+  WriteSettings();
+  const std::string backup = kBackupFolder + "\\Backup20070315093005.reg";
+  const std::string text = LargeBackup();
+  WriteFile(backup, text);
+  Process kelvane(kExe);
+  HWND main = StartMain(kelvane);
+  ASSERT_NE(main, nullptr);
+  HWND restore = OpenRestoreWindow(main, kelvane.Id());
+  ASSERT_NE(restore, nullptr);
+  SelectRow(GetDlgItem(restore, kIdRestoreList), 0);
+  Click(restore, kIdRestoreRestore);
+  HWND hint = FindDialog("TfrmBackupHint", kelvane.Id(), kIdHintStop, 20000);
+  ASSERT_NE(hint, nullptr);
+  EXPECT_EQ(WindowText(GetDlgItem(hint, kIdHintText)), "Restore registry...");
+  Click(hint, kIdHintStop);
+  const std::string message = TakeMessageBox(kelvane.Id(), 20000);
+  EXPECT_NE(message.find("interrupted"), std::string::npos) << message;
+  EXPECT_EQ(ReadTextFile(backup), text);
+  EXPECT_EQ(ListRows(GetDlgItem(restore, kIdRestoreList)).size(), 1u);
+  PostMessageA(restore, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(restore); }, 5000));
+  CloseMain(main, kelvane);
+}
+
 // Types a name into the save dialog of the full backup and confirms it.
 void SaveAs(DWORD pid, const std::string& path) {
   HWND dialog = nullptr;
@@ -293,13 +332,7 @@ std::vector<std::string> Leftovers(const std::string& folder) {
 
 TEST(FullBackup, StopLeavesNoFileAndAnExportThatEndsLandsWhole) {
   // A large key, so that the export takes long enough to be stopped.
-  std::string seed = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\KvLarge]\r\n";
-  std::string blob = "hex:";
-  for (int i = 0; i < 2000; ++i)
-    blob += (i ? ",5a" : "5a");
-  for (int i = 0; i < 1500; ++i)
-    seed += "\"v" + std::to_string(i) + "\"=" + blob + "\r\n";
-  ASSERT_TRUE(ImportReg(seed));
+  ASSERT_TRUE(ImportReg(LargeBackup()));
   const std::string folder = std::string(kFolder) + "Exports";
   CreateDirectoryA(folder.c_str(), nullptr);
 
