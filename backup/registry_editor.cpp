@@ -79,7 +79,7 @@ ExportResult FinishFullExport(FileSystem& files, EditorOutcome outcome,
       // running still holds the file open, and this try is all it gets.
       if (files.FileExists(temporary))
         files.DeleteFileSilently(temporary);
-      return ExportResult::kStopped;
+      return files.FileExists(temporary) ? ExportResult::kLeftBehind : ExportResult::kStopped;
     case EditorOutcome::kEnded:
       break;
   }
@@ -94,6 +94,10 @@ std::string ExportResultText(ExportResult result, const std::string& temporary,
   switch (result) {
     case ExportResult::kNoFile:
       return "The registry editor ended without writing " + target + ".";
+    case ExportResult::kLeftBehind:
+      return "The export was not saved as " + target +
+             ". The registry editor may still be writing " + temporary +
+             "; that file can be deleted once it has ended.";
     case ExportResult::kCannotMove:
       return "The export could not be saved as " + target + ". It is kept as " + temporary + ".";
     default:

@@ -59,6 +59,7 @@ std::string ExportTemporaryPath(FileSystem& files, const std::string& target);
 enum class ExportResult {
   kSaved,       // the export is in place under the chosen name
   kStopped,     // stopped or closed: nothing under the chosen name changed
+  kLeftBehind,  // closed while the editor still writes: its file could not be removed
   kNoFile,      // the editor ended without writing a file
   kCannotMove,  // written, but it could not be moved into place; it is kept
   kNotStarted,  // the editor could not be started

@@ -85,7 +85,28 @@ TEST_F(EditorTest, AnExportLandsUnderItsNameOnlyWhenTheEditorEndedByItself) {
     EXPECT_FALSE(env.Files().FileExists(temporary));
   }
   EXPECT_EQ(env.Files().ListFolder(env.TempDir()).size(), 1u);
+  EXPECT_EQ(ExportResultText(ExportResult::kStopped, "t", target), "");
+  EXPECT_NE(ExportResultText(ExportResult::kNoFile, "t", target).find(target), std::string::npos);
+  EXPECT_NE(ExportResultText(ExportResult::kCannotMove, "C:\\t.tmp", target).find("C:\\t.tmp"),
+            std::string::npos);
 }
+
+#ifdef _WIN32
+// The close box leaves the editor running with its file open: the file stays, and the
+// user is told where it is.
+TEST_F(EditorTest, AnExportFileStillOpenIsReportedNotLost) {
+  const std::string temporary = ExportTemporaryPath(env.Files(), target);
+  env.WriteFile(temporary, "REGEDIT4\r\n");
+  HANDLE open = CreateFileA(temporary.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(open, INVALID_HANDLE_VALUE);
+  const ExportResult result =
+      FinishFullExport(env.Files(), EditorOutcome::kClosed, temporary, target);
+  CloseHandle(open);
+  EXPECT_EQ(result, ExportResult::kLeftBehind);
+  EXPECT_FALSE(env.Files().FileExists(target));
+  EXPECT_NE(ExportResultText(result, temporary, target).find(temporary), std::string::npos);
+}
+#endif
 
 TEST_F(EditorTest, TheTemporaryNameAvoidsFilesThatExist) {
   const std::string first = ExportTemporaryPath(env.Files(), target);
