@@ -181,13 +181,30 @@ TEST_F(EditorTest, OnlyTheEditorInTheWindowsFolderRuns) {
   EXPECT_EQ(read.file->keys[0].values.at(0).name, "v");
 }
 
-// Notepad stands in for an editor that takes its time: Stop ends it.
+// When this test program runs under the name "sleeper.exe" it stands in for an editor
+// that takes its time: it waits a minute and ends, before any test runs.
+const bool kRanAsSleeper = [] {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  const std::string self = path;
+  const std::string tail = "\\sleeper.exe";
+  if (self.size() < tail.size() ||
+      lstrcmpiA(self.substr(self.size() - tail.size()).c_str(), tail.c_str()) != 0) {
+    return false;
+  }
+  Sleep(60000);
+  ExitProcess(0);
+}();
+
 TEST_F(EditorTest, StopEndsAProgramThatWouldRunOn) {
   Platform platform = env.Get();
-  const std::string notepad = platform.shell.WindowsFolder() + "\\notepad.exe";
-  auto run = EditorRun::Start(platform.processes, notepad, "\"" + notepad + "\"");
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  const std::string sleeper = env.TempDir() + "\\sleeper.exe";
+  ASSERT_TRUE(CopyFileA(self, sleeper.c_str(), FALSE));
+  auto run = EditorRun::Start(platform.processes, sleeper, "\"" + sleeper + "\"");
   ASSERT_TRUE(run);
-  Sleep(200);
+  Sleep(500);
   EXPECT_FALSE(run->HasEnded());
   run->Stop();
   EXPECT_TRUE(run->HasEnded());
