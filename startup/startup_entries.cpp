@@ -2,10 +2,9 @@
 
 #include <exception>
 
-#include "platform/version_code.h"
 #include "backup/export_writer.h"
-#include "backup/repair.h"
 #include "platform/registry.h"
+#include "platform/version_code.h"
 
 namespace kelvane {
 
@@ -121,23 +120,25 @@ bool StartupRemover::RemoveRunValue(const StartupEntry& entry) {
   writer.SetRoot(entry.root);
   if (!writer.OpenKey("\\" + entry.subkey, false))
     return false;  // no right to change the key: nothing is backed up or deleted
+  writer.CloseKey();
+  ItemResult result = ItemResult::kNotDeleted;
   try {
     if (!platform_.files.FolderExists(backupFolder_) &&
         !platform_.files.CreateFolders(backupFolder_)) {
       return false;
     }
-    // One file for the whole deletion, named when the first value goes into it.
-    if (fileName_.empty())
-      fileName_ = MakeBackupFileName(backupFolder_, platform_.system);
-    if (!ExportRegistryItem(platform_.files, platform_.registry, fileName_, entry.root,
-                            entry.subkey, entry.program, ExportScope::kSingleValue)) {
-      return false;
-    }
+    // One file for the whole deletion, named when the first value goes into it. The
+    // repair's own path: the value is appended, read back and compared with the
+    // registry, and deleted only then.
+    if (!repairer_)
+      repairer_.emplace(platform_, MakeBackupFileName(backupFolder_, platform_.system));
+    result = repairer_->DeleteRegistryValue(RootName(entry.root), entry.subkey, entry.program);
   } catch (const BackupError&) {
-    return false;
+    result = ItemResult::kCannotBackUp;
   }
-  backupFile_ = fileName_;
-  return writer.DeleteValue(entry.program);
+  if (repairer_ && platform_.files.FileExists(repairer_->BackupFile()))
+    backupFile_ = repairer_->BackupFile();
+  return result == ItemResult::kDeleted;
 }
 
 bool StartupRemover::RemoveShortcut(const StartupEntry& entry) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/repair.h"
 #include "platform/platform.h"
 
 namespace kelvane {
@@ -74,8 +75,8 @@ class StartupRemover {
 
   Platform& platform_;
   std::string backupFolder_;
-  std::string fileName_;    // chosen with the first backup
-  std::string backupFile_;  // set once something was written to it
+  std::optional<RegistryRepairer> repairer_;  // made with the first backup
+  std::string backupFile_;                    // set once something was written to it
 };
 
 struct StartupDeleteOutcome {

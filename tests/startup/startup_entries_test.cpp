@@ -8,6 +8,7 @@
 
 #include "../backup/backup_fixture.h"
 #include "../scan/shortcut_files.h"
+#include "backup/reg_reader.h"
 #include "startup/startup_entries.h"
 #include "test_env.h"
 
@@ -355,6 +356,9 @@ TEST_F(StartupTest, DeleteBacksUpValuesRecyclesShortcutsAndKeepsUntickedRows) {
                            "\"=hex(2):25,77,69,6E,64,69,72,25,5C,78,2E,65,78,65,20,2F,"
                            "71,00",
                    }));
+  // The restore window's reader takes the file whole.
+  const RegReadResult read = ReadRegFile(env.Files(), outcome.backupFile);
+  EXPECT_TRUE(read.file.has_value()) << read.error;
 #ifdef _WIN32
   // The system registry editor puts the deleted values back as they were.
   ASSERT_EQ(test::ImportWithRegedit(outcome.backupFile), 0u);
