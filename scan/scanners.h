@@ -18,6 +18,8 @@ bool IsTextValue(Registry& registry, const std::string& name);
 // The data of a string or expandable-string value, unexpanded and cut at the first
 // NUL, read with one query; nothing for a missing value or any other type.
 std::optional<std::string> ReadText(Registry& registry, const std::string& name);
+// The same for a value already read.
+std::optional<std::string> TextOf(const RegValue& value);
 
 // Program paths registered under App Paths.
 void ScanSoftwareLocations(ScanContext& context);

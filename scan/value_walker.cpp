@@ -55,29 +55,40 @@ class Walker {
         endMarker_(endMarker),
         skip_(skip) {}
 
-  void Visit(const std::string& keyPath, int depth) {
-    if (depth > kMaxKeyDepth || Skipped(skip_, keyPath))
-      return;
+  // The start key, opened from the root.
+  void Start(const std::string& keyPath) {
     Registry registry = context_.NewRegistry(root_, KeyAccess::kRead);
-    if (!registry.OpenKey(keyPath, false))
-      return;
-    context_.ShowScanKey(keyPath);
-    for (const std::string& name : registry.GetValueNames()) {
-      const auto text = ReadText(registry, name);
-      if (text &&
-          IsPathMissing(context_.Files(), *text, endMarker_, true, context_.AllowedDrives())) {
-        context_.AddIssueRow(problem_, ValuePathText(rootName_, keyPath, name), *text,
-                             RowKind::kValueInPath);
-      }
-    }
-    // The names are taken before the first subkey is entered; this key stays open
-    // while its subtree is walked.
-    for (const std::string& name : registry.GetKeyNames()) {
-      Visit(keyPath.empty() ? name : keyPath + "\\" + name, depth + 1);
-    }
+    if (registry.OpenKey(keyPath, false))
+      Visit(registry, keyPath, 0);
   }
 
  private:
+  // `registry` holds the key `keyPath`, open. Each subkey is opened relative to it:
+  // one open per key, and this key stays open while its subtree is walked.
+  void Visit(Registry& registry, const std::string& keyPath, int depth) {
+    context_.ShowScanKey(keyPath);
+    // Names, types and data come with one call per value.
+    for (const NamedValue& entry : registry.GetValues()) {
+      const auto text = TextOf(entry.value);
+      if (text &&
+          IsPathMissing(context_.Files(), *text, endMarker_, true, context_.AllowedDrives())) {
+        context_.AddIssueRow(problem_, ValuePathText(rootName_, keyPath, entry.name), *text,
+                             RowKind::kValueInPath);
+      }
+    }
+    // The names are taken before the first subkey is entered.
+    if (depth >= kMaxKeyDepth)
+      return;
+    for (const std::string& name : registry.GetKeyNames()) {
+      const std::string childPath = keyPath.empty() ? name : keyPath + "\\" + name;
+      if (Skipped(skip_, childPath))
+        continue;
+      Registry child = registry.OpenSubkey(name);
+      if (child.HasOpenKey())
+        Visit(child, childPath, depth + 1);
+    }
+  }
+
   ScanContext& context_;
   RootKey root_;
   std::string_view rootName_;
@@ -105,7 +116,7 @@ void WalkValues(ScanContext& context, std::string_view rootName, const std::stri
   const auto root = RootFromName(rootName);
   if (!root)
     return;
-  Walker(context, *root, rootName, problem, endMarker, skip).Visit(keyPath, 0);
+  Walker(context, *root, rootName, problem, endMarker, skip).Start(keyPath);
 }
 
 void ScanFilesFoldersLocalMachine(ScanContext& context) {

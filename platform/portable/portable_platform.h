@@ -27,6 +27,7 @@ class PortableFileSystem : public FileSystem {
 
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
+  PathState Probe(const std::string& path) override;
   std::vector<FileEntry> ListFolder(const std::string& folder) override;
   DriveType GetDriveType(const std::string& root) override;
   std::optional<std::string> ExpandEnvironment(const std::string& text) override;

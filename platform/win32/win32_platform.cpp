@@ -73,6 +73,15 @@ bool Win32FileSystem::FolderExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+PathState Win32FileSystem::Probe(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES)
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathState::kFolder : PathState::kFile;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathState::kAbsent
+                                                                        : PathState::kUnknown;
+}
+
 std::vector<FileEntry> Win32FileSystem::ListFolder(const std::string& folder) {
   std::vector<FileEntry> entries;
   std::string pattern = folder;

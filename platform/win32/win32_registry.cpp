@@ -1,5 +1,8 @@
 #include <windows.h>
 
+#include <algorithm>
+#include <optional>
+
 #include "platform/win32/win32_platform.h"
 
 namespace kelvane {
@@ -80,24 +83,21 @@ class Win32Key : public BackendKey {
   }
 
   std::optional<RegValue> Query(const std::string& name) override {
+    // Most values are short: one call with a buffer of this size reads them; a longer
+    // one (or one that grew meanwhile) is asked for again at the size the call named.
     DWORD type = 0;
-    DWORD size = 0;
-    if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
-      return std::nullopt;
-    }
-    // The value may grow between the two calls: ask again until it fits.
-    for (int attempt = 0; attempt < 4; ++attempt) {
-      std::string data(size, '\0');
-      DWORD got = size;
+    std::string data(512, '\0');
+    for (int attempt = 0; attempt < kRetries; ++attempt) {
+      DWORD got = static_cast<DWORD>(data.size());
       const LONG rc = RegQueryValueExA(key_, name.c_str(), nullptr, &type,
                                        reinterpret_cast<BYTE*>(data.data()), &got);
       if (rc == ERROR_SUCCESS) {
         data.resize(got);
-        return RegValue{type, data};
+        return RegValue{type, std::move(data)};
       }
       if (rc != ERROR_MORE_DATA)
         return std::nullopt;
-      size = got;
+      data.assign(std::max<size_t>(got, data.size() * 2), '\0');
     }
     return std::nullopt;
   }
@@ -117,15 +117,117 @@ class Win32Key : public BackendKey {
   }
 
   std::optional<KeyInfo> Info() override {
-    DWORD subkeys = 0, values = 0;
-    if (RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
-                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+    const auto sizes = QuerySizes();
+    if (!sizes)
       return std::nullopt;
+    return KeyInfo{sizes->subkeys, sizes->values};
+  }
+
+  // A list is read to the count the key reports when the list is asked for, with
+  // buffers sized from its longest name and data, so that each name (with its data)
+  // costs one call; a buffer that proves short (the key changed meanwhile) is grown
+  // and the call repeated.
+  std::vector<std::string> KeyNames() override {
+    std::vector<std::string> names;
+    const auto sizes = QuerySizes();
+    if (!sizes)
+      return names;
+    names.reserve(sizes->subkeys);
+    std::string buffer(NameBuffer(sizes->maxSubkeyName), '\0');
+    for (DWORD i = 0; i < sizes->subkeys; ++i) {
+      DWORD size = static_cast<DWORD>(buffer.size());
+      LONG rc = RegEnumKeyExA(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+      for (int attempt = 0; rc == ERROR_MORE_DATA && attempt < kRetries; ++attempt) {
+        buffer.resize(buffer.size() * 2);
+        size = static_cast<DWORD>(buffer.size());
+        rc = RegEnumKeyExA(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+      }
+      if (rc != ERROR_SUCCESS)
+        break;
+      names.emplace_back(buffer.data(), size);
     }
-    return KeyInfo{subkeys, values};
+    return names;
+  }
+
+  std::vector<std::string> ValueNames() override {
+    std::vector<std::string> names;
+    const auto sizes = QuerySizes();
+    if (!sizes)
+      return names;
+    names.reserve(sizes->values);
+    std::string buffer(NameBuffer(sizes->maxValueName), '\0');
+    for (DWORD i = 0; i < sizes->values; ++i) {
+      DWORD size = static_cast<DWORD>(buffer.size());
+      LONG rc = RegEnumValueA(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+      for (int attempt = 0; rc == ERROR_MORE_DATA && attempt < kRetries; ++attempt) {
+        buffer.resize(buffer.size() * 2);
+        size = static_cast<DWORD>(buffer.size());
+        rc = RegEnumValueA(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+      }
+      if (rc != ERROR_SUCCESS)
+        break;
+      names.emplace_back(buffer.data(), size);
+    }
+    return names;
+  }
+
+  std::vector<NamedValue> Values() override {
+    std::vector<NamedValue> values;
+    const auto sizes = QuerySizes();
+    if (!sizes)
+      return values;
+    values.reserve(sizes->values);
+    std::string name(NameBuffer(sizes->maxValueName), '\0');
+    std::string data(std::max<DWORD>(sizes->maxData, 16), '\0');
+    for (DWORD i = 0; i < sizes->values; ++i) {
+      DWORD type = 0;
+      DWORD nameSize = static_cast<DWORD>(name.size());
+      DWORD dataSize = static_cast<DWORD>(data.size());
+      LONG rc = RegEnumValueA(key_, i, name.data(), &nameSize, nullptr, &type,
+                              reinterpret_cast<BYTE*>(data.data()), &dataSize);
+      for (int attempt = 0; rc == ERROR_MORE_DATA && attempt < kRetries; ++attempt) {
+        // Which of the two was short is not said: grow the name buffer and make the
+        // data buffer as large as the call asked for.
+        name.resize(name.size() * 2);
+        data.resize(std::max<size_t>(data.size() * 2, dataSize));
+        nameSize = static_cast<DWORD>(name.size());
+        dataSize = static_cast<DWORD>(data.size());
+        rc = RegEnumValueA(key_, i, name.data(), &nameSize, nullptr, &type,
+                           reinterpret_cast<BYTE*>(data.data()), &dataSize);
+      }
+      if (rc != ERROR_SUCCESS)
+        break;
+      values.push_back(NamedValue{std::string(name.data(), nameSize),
+                                  RegValue{type, std::string(data.data(), dataSize)}});
+    }
+    return values;
   }
 
  private:
+  static constexpr int kRetries = 8;
+
+  struct KeySizes {
+    DWORD subkeys = 0;
+    DWORD maxSubkeyName = 0;
+    DWORD values = 0;
+    DWORD maxValueName = 0;
+    DWORD maxData = 0;
+  };
+
+  // Names are counted in characters, which a multi-byte code page may need up to
+  // three bytes each for; the terminating zero needs one more.
+  static size_t NameBuffer(DWORD characters) { return (static_cast<size_t>(characters) + 1) * 3; }
+
+  std::optional<KeySizes> QuerySizes() {
+    KeySizes sizes;
+    if (RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, &sizes.subkeys, &sizes.maxSubkeyName,
+                         nullptr, &sizes.values, &sizes.maxValueName, &sizes.maxData, nullptr,
+                         nullptr) != ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    return sizes;
+  }
+
   HKEY key_;
   bool owned_;
   std::string valueName_;
