@@ -21,6 +21,10 @@ constexpr int kIdStatus = 101;
 constexpr int kIdBar = 102;
 constexpr int kIdKey = 103;
 constexpr UINT_PTR kTimer1 = 1;
+// The labels follow the scan at most this often: each label change is a round trip
+// to the window system, which under Wine costs the worker as much as a registry call.
+constexpr UINT_PTR kTimerTexts = 2;
+constexpr UINT kTextsInterval = 50;
 constexpr const char* kClassName = "TfrmRegProgressHint";
 
 // The window side of the worker's reports. Label texts are handed over under a lock
@@ -68,13 +72,22 @@ class ProgressEvents : public ScanEvents {
     aborted_ = true;
     cv_.notify_all();
   }
+  // While texts are shown the worker posts no further notice; the user-interface
+  // thread picks the newest texts up on its own timer until none are left.
   void TakeTexts(std::optional<std::string>* status, std::optional<std::string>* key) {
     std::lock_guard lock(mutex_);
-    textsPosted_ = false;
     status->swap(status_);
     key->swap(key_);
     status_.reset();
     key_.reset();
+  }
+  // True when texts wait to be shown; otherwise the next text posts a notice again.
+  bool TextsPendingOrRelease() {
+    std::lock_guard lock(mutex_);
+    if (status_ || key_)
+      return true;
+    textsPosted_ = false;
+    return false;
   }
   void RowsTaken() { rowsPosted_ = false; }
 
@@ -248,6 +261,7 @@ LRESULT TfrmRegProgressHint::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SCAN_TEXTS:
       ShowTexts();
+      SetTimer(hwnd_, kTimerTexts, kTextsInterval, nullptr);
       return 0;
     case WM_SCAN_ROWS:
       events_.RowsTaken();
@@ -257,6 +271,12 @@ LRESULT TfrmRegProgressHint::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kTimer1)
         Timer1Timer();
+      if (wParam == kTimerTexts) {
+        if (events_.TextsPendingOrRelease())
+          ShowTexts();
+        else
+          KillTimer(hwnd_, kTimerTexts);
+      }
       return 0;
     case WM_COMMAND:
       // Only Stop: Escape does not end the scan.
@@ -318,6 +338,7 @@ void TfrmRegProgressHint::EndModal(int result) {
 void TfrmRegProgressHint::FormClose() {
   if (timerOn_)
     KillTimer(hwnd_, kTimer1);
+  KillTimer(hwnd_, kTimerTexts);
   task_.reset();  // waits for the worker to leave at its next probe
   categoryIds_.clear();
 }
