@@ -131,6 +131,9 @@ class SystemInfo {
   virtual ~SystemInfo() = default;
   virtual std::optional<VersionRecord> Version() = 0;
   virtual LocalTime Now() = 0;
+  // Whether Windows itself is 64-bit (whatever this program is built for): its
+  // registry then has a 32-bit view beside the 64-bit one.
+  virtual bool Is64BitWindows() { return false; }
 };
 
 // Entry-by-entry access to an initialization file (the private-profile functions).

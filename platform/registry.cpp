@@ -326,6 +326,11 @@ bool Registry::DeleteValue(const std::string& name) {
   return Current().DeleteValue(name);
 }
 
+std::optional<std::string> Registry::KeyIdentity() {
+  CheckCancel();
+  return key_ ? key_->Identity() : std::nullopt;
+}
+
 std::optional<KeyInfo> Registry::GetKeyInfo() {
   CheckCancel();
   return Current().Info();

@@ -84,6 +84,10 @@ class BackendKey {
   virtual std::vector<std::string> KeyNames();
   virtual std::vector<std::string> ValueNames();
   virtual std::vector<NamedValue> Values();
+  // The key's full name as the registry itself knows it, after any link that led to
+  // it ("\REGISTRY\MACHINE\SOFTWARE\..."); two paths with the same identity are one
+  // key. Nothing when the backend cannot tell.
+  virtual std::optional<std::string> Identity() { return std::nullopt; }
 };
 
 class RegistryBackend {
@@ -120,6 +124,8 @@ class Registry {
   // A handle of its own on the subkey `name` of the open key (or of the root), opened
   // with one call relative to it; check HasOpenKey on the result.
   Registry OpenSubkey(const std::string& name);
+  // Identity (see BackendKey) of the open key.
+  std::optional<std::string> KeyIdentity();
   DataType GetDataType(const std::string& name);
   // String or expandable data, unexpanded, cut at the first NUL; empty when missing.
   // Any other type raises RegistryError.

@@ -2,6 +2,7 @@
 // registered fonts, help files and shared libraries.
 #include "app/version_code.h"
 #include "scan/path_check.h"
+#include "scan/registry_views.h"
 #include "scan/scanners.h"
 
 namespace kelvane {
@@ -29,8 +30,13 @@ std::vector<std::string> UpperFileNames(FileSystem& files, const std::string& fo
 
 void ScanSoftwareLocations(ScanContext& context) {
   context.SetStatusText("Scanning Software Locations...");
+  for (const std::string& appPaths : KeyViews(context, RootKey::kLocalMachine, kAppPathsKey))
+    ScanAppPaths(context, appPaths);
+}
+
+void ScanAppPaths(ScanContext& context, const std::string& appPaths) {
   Registry registry = context.NewRegistry(RootKey::kLocalMachine);
-  if (!registry.OpenKey(kAppPathsKey, false))
+  if (!registry.OpenKey(appPaths, false))
     return;
   for (const std::string& name : registry.GetKeyNames()) {
     // Only programs: names with an extension other than ".exe" are left alone.
@@ -39,7 +45,7 @@ void ScanSoftwareLocations(ScanContext& context) {
       continue;
     }
     registry.CloseKey();
-    const std::string path = std::string(kAppPathsKey) + "\\" + name;
+    const std::string path = appPaths + "\\" + name;
     if (!registry.OpenKey("\\" + path, false))
       continue;
     context.ShowScanKey(path);
@@ -110,7 +116,12 @@ void ScanWindowsFonts(ScanContext& context) {
 
 void ScanHelpFiles(ScanContext& context) {
   context.SetStatusText("Scanning Invalid Help Files...");
+  std::vector<std::string> helpKeys;
   for (const char* helpKey : kHelpKeys) {
+    for (std::string& view : KeyViews(context, RootKey::kLocalMachine, helpKey))
+      helpKeys.push_back(std::move(view));
+  }
+  for (const std::string& helpKey : helpKeys) {
     Registry registry = context.NewRegistry(RootKey::kLocalMachine);
     if (!registry.OpenKey(helpKey, false))
       continue;
@@ -125,19 +136,23 @@ void ScanHelpFiles(ScanContext& context) {
       file += name;
       if (context.Files().FileExists(file))
         continue;
-      context.AddIssueRow("Invalid Help Files",
-                          std::string("HKEY_LOCAL_MACHINE\\") + helpKey + "\\" + name, file,
-                          RowKind::kValueInPath);
+      context.AddIssueRow("Invalid Help Files", "HKEY_LOCAL_MACHINE\\" + helpKey + "\\" + name,
+                          file, RowKind::kValueInPath);
     }
   }
 }
 
 void ScanSharedDlls(ScanContext& context) {
   context.SetStatusText("Scanning Shared DLLs...");
+  for (const std::string& sharedDlls : KeyViews(context, RootKey::kLocalMachine, kSharedDllsKey))
+    ScanSharedDllsKey(context, sharedDlls);
+}
+
+void ScanSharedDllsKey(ScanContext& context, const std::string& sharedDlls) {
   Registry registry = context.NewRegistry(RootKey::kLocalMachine);
-  if (!registry.OpenKey(kSharedDllsKey, false))
+  if (!registry.OpenKey(sharedDlls, false))
     return;
-  context.ShowScanKey(kSharedDllsKey);
+  context.ShowScanKey(sharedDlls);
   for (const std::string& name : registry.GetValueNames()) {
     // The value's name is the library's path, its data the reference count.
     if (registry.GetDataType(name) != DataType::kInteger)
@@ -150,8 +165,8 @@ void ScanSharedDlls(ScanContext& context) {
       if (registry.ReadInteger(name) != 0)
         continue;
     }
-    context.AddIssueRow("Missing Shared Dlls", std::string("HKEY_LOCAL_MACHINE\\") + kSharedDllsKey,
-                        name, RowKind::kValueNamed);
+    context.AddIssueRow("Missing Shared Dlls", "HKEY_LOCAL_MACHINE\\" + sharedDlls, name,
+                        RowKind::kValueNamed);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "scan/path_check.h"
+#include "scan/registry_views.h"
 #include "scan/scanners.h"
 
 namespace kelvane {
@@ -17,12 +18,12 @@ constexpr const char* kDisabledStartupKey =
     "Software\\Microsoft\\Shared Tools\\MSConfig\\startupreg";
 constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-void ScanDisabledStartup(ScanContext& context) {
+void ScanDisabledStartup(ScanContext& context, const std::string& startupKey) {
   Registry registry = context.NewRegistry(RootKey::kLocalMachine);
-  if (!registry.OpenKey(kDisabledStartupKey, false))
+  if (!registry.OpenKey(startupKey, false))
     return;
-  context.ShowScanKey(kDisabledStartupKey);
-  const std::string base = std::string(kDisabledStartupKey) + "\\";
+  context.ShowScanKey(startupKey);
+  const std::string base = startupKey + "\\";
   for (const std::string& name : registry.GetKeyNames()) {
     if (!registry.OpenKey("\\" + base + name, false))
       continue;
@@ -42,10 +43,13 @@ void ScanStartupPrograms(ScanContext& context) {
   context.SetStatusText("Scanning Startup Programs...");
   ScanRunKey(context, "HKEY_CURRENT_USER", kRunKey);
   ScanRunKey(context, "HKEY_CURRENT_USER", kRunOnceKey);
-  ScanRunKey(context, "HKEY_LOCAL_MACHINE", kRunKey);
-  ScanRunKey(context, "HKEY_LOCAL_MACHINE", kRunOnceKey);
+  for (const char* key : {kRunKey, kRunOnceKey}) {
+    for (const std::string& view : KeyViews(context, RootKey::kLocalMachine, key))
+      ScanRunKey(context, "HKEY_LOCAL_MACHINE", view);
+  }
   try {
-    ScanDisabledStartup(context);
+    for (const std::string& view : KeyViews(context, RootKey::kLocalMachine, kDisabledStartupKey))
+      ScanDisabledStartup(context, view);
   } catch (const OperationCancelled&) {
     throw;
   } catch (...) {
@@ -74,19 +78,20 @@ void ScanRunKey(ScanContext& context, const std::string& rootName, const std::st
 
 void ScanAddRemovePrograms(ScanContext& context) {
   context.SetStatusText("Scanning Add/Remove Programs...");
-  Registry registry = context.NewRegistry(RootKey::kLocalMachine);
-  if (!registry.OpenKey(kUninstallKey, false))
-    return;
-  for (const std::string& name : registry.GetKeyNames()) {
-    // Entries named by a class identifier belong to Windows Installer.
-    if (!name.empty() && name[0] == '{')
+  for (const std::string& uninstall : KeyViews(context, RootKey::kLocalMachine, kUninstallKey)) {
+    Registry registry = context.NewRegistry(RootKey::kLocalMachine);
+    if (!registry.OpenKey(uninstall, false))
       continue;
-    const std::string path = std::string(kUninstallKey) + "\\" + name;
-    context.ShowScanKey(path);
-    if (CountKeyEntries(context, RootKey::kLocalMachine, path, 1, true, false) < 1) {
-      context.AddIssueRow("Add/Remove Programs Issue",
-                          std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey, name,
-                          RowKind::kSubkeyNamed);
+    for (const std::string& name : registry.GetKeyNames()) {
+      // Entries named by a class identifier belong to Windows Installer.
+      if (!name.empty() && name[0] == '{')
+        continue;
+      const std::string path = uninstall + "\\" + name;
+      context.ShowScanKey(path);
+      if (CountKeyEntries(context, RootKey::kLocalMachine, path, 1, true, false) < 1) {
+        context.AddIssueRow("Add/Remove Programs Issue", "HKEY_LOCAL_MACHINE\\" + uninstall, name,
+                            RowKind::kSubkeyNamed);
+      }
     }
   }
 }

@@ -76,8 +76,11 @@ class PortableSystemInfo : public SystemInfo {
   void SetNow(std::optional<LocalTime> now) { now_ = now; }
   std::optional<VersionRecord> Version() override { return version_; }
   LocalTime Now() override;
+  void SetIs64BitWindows(bool is64Bit) { is64Bit_ = is64Bit; }
+  bool Is64BitWindows() override { return is64Bit_; }
 
  private:
+  bool is64Bit_ = false;
   std::optional<VersionRecord> version_ = VersionRecord{};
   std::optional<LocalTime> now_;
 };

@@ -236,6 +236,20 @@ std::optional<VersionRecord> Win32SystemInfo::Version() {
   return VersionRecord{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
 }
 
+bool Win32SystemInfo::Is64BitWindows() {
+#ifdef _WIN64
+  return true;
+#else
+  // A 32-bit program on 64-bit Windows runs under WOW64. The call is looked up because
+  // the first 32-bit Windows versions do not have it.
+  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+  const auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+  BOOL wow64 = FALSE;
+  return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
+#endif
+}
+
 LocalTime Win32SystemInfo::Now() {
   SYSTEMTIME st;
   GetLocalTime(&st);

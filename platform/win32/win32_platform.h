@@ -37,6 +37,7 @@ class Win32SystemInfo : public SystemInfo {
  public:
   std::optional<VersionRecord> Version() override;
   LocalTime Now() override;
+  bool Is64BitWindows() override;
 };
 
 class Win32ProfileStore : public ProfileStore {

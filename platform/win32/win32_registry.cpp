@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/win32/win32_platform.h"
 
@@ -25,8 +27,53 @@ HKEY RootHandle(RootKey root) {
   return HKEY_CURRENT_USER;
 }
 
+// Every key is opened in the 64-bit view, so that the 32-bit build sees what the
+// 64-bit build sees: both views, the 32-bit one below its Wow6432Node keys. 32-bit
+// Windows ignores the flag.
 REGSAM Sam(KeyAccess access) {
-  return access == KeyAccess::kRead ? KEY_READ : KEY_ALL_ACCESS;
+  return (access == KeyAccess::kRead ? KEY_READ : KEY_ALL_ACCESS) | KEY_WOW64_64KEY;
+}
+
+// RegDeleteKeyExA names the view to delete in; Windows XP (32-bit) does not have it,
+// and there RegDeleteKeyA is the same thing.
+LONG DeleteSubkey(HKEY key, const char* name) {
+  using DeleteKeyExFn = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
+  static const auto deleteKeyEx = reinterpret_cast<DeleteKeyExFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA")));
+  if (deleteKeyEx)
+    return deleteKeyEx(key, name, KEY_WOW64_64KEY, 0);
+  return RegDeleteKeyA(key, name);
+}
+
+// The key's name as the registry keeps it (NtQueryKey, KeyNameInformation), which
+// names the target when the key was reached through a link.
+std::optional<std::string> KernelName(HKEY key) {
+  using NtQueryKeyFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  static const auto ntQueryKey = reinterpret_cast<NtQueryKeyFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryKey")));
+  if (!ntQueryKey)
+    return std::nullopt;
+  constexpr int kKeyNameInformation = 3;
+  std::vector<ULONG> buffer(1024);  // ULONG length, then the UTF-16 name
+  ULONG size = 0;
+  if (ntQueryKey(key, kKeyNameInformation, buffer.data(),
+                 static_cast<ULONG>(buffer.size() * sizeof(ULONG)), &size) != 0) {
+    return std::nullopt;
+  }
+  const ULONG bytes = std::min<ULONG>(buffer[0], (buffer.size() - 1) * sizeof(ULONG));
+  const auto* name = reinterpret_cast<const wchar_t*>(buffer.data() + 1);
+  std::string text;
+  for (size_t i = 0; i < bytes / sizeof(wchar_t); ++i) {
+    const wchar_t c = name[i];
+    // Only compared for equality: letters upper-cased, anything else kept as a code.
+    if (c >= L'a' && c <= L'z')
+      text.push_back(static_cast<char>(c - L'a' + 'A'));
+    else if (c < 0x80)
+      text.push_back(static_cast<char>(c));
+    else
+      text += "&#" + std::to_string(static_cast<unsigned>(c)) + ";";
+  }
+  return text;
 }
 
 // One open HKEY, closed by the destructor. The predefined roots are never closed.
@@ -109,7 +156,13 @@ class Win32Key : public BackendKey {
   }
 
   bool DeleteLeaf(const std::string& name) override {
-    return RegDeleteKeyA(key_, name.c_str()) == ERROR_SUCCESS;
+    return DeleteSubkey(key_, name.c_str()) == ERROR_SUCCESS;
+  }
+
+  std::optional<std::string> Identity() override {
+    if (!owned_)
+      return std::nullopt;  // a predefined root handle
+    return KernelName(key_);
   }
 
   bool DeleteValue(const std::string& name) override {
