@@ -158,8 +158,12 @@ int main(int argc, char** argv) {
       std::string(windows) + "\\regedit.exe /e \"" + folder + "\\whole.reg\"";
   double exportBest = 1e9, scanBest = 1e9;
   for (int round = 0; round < rounds; ++round) {
-    exportBest = std::min(exportBest, RunTimed(exportAll));
-    scanBest = std::min(scanBest, RunTimed(kelvane));
+    const double exportRound = RunTimed(exportAll);
+    const double scanRound = RunTimed(kelvane);
+    std::printf("  round %d: kelvane -cleanonce %.2f s, regedit /e %.2f s\n", round + 1, scanRound,
+                exportRound);
+    exportBest = std::min(exportBest, exportRound);
+    scanBest = std::min(scanBest, scanRound);
   }
   std::printf("every category: kelvane -cleanonce %.2f s, regedit /e %.2f s, ratio %.2f\n",
               scanBest, exportBest, scanBest / exportBest);
@@ -176,8 +180,12 @@ int main(int argc, char** argv) {
   int missing = 0, missingLeft = 0, presentLeft = 0;
   for (int round = 0; round < rounds; ++round) {
     missing = SeedMissing(keys);
-    bareBest = std::min(bareBest, RunTimed(bare));
-    treeBest = std::min(treeBest, RunTimed(kelvane));
+    const double bareRound = RunTimed(bare);
+    const double treeRound = RunTimed(kelvane);
+    std::printf("  round %d: kelvane -cleanonce %.2f s, bare walk %.2f s\n", round + 1, treeRound,
+                bareRound);
+    bareBest = std::min(bareBest, bareRound);
+    treeBest = std::min(treeBest, treeRound);
     missingLeft = presentLeft = 0;
     HKEY tree = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kTreeKey, 0, KEY_READ, &tree) == ERROR_SUCCESS) {

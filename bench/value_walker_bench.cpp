@@ -75,6 +75,12 @@ class ProbeCounter : public FileSystem {
     Note(start);
     return result;
   }
+  PathState Probe(const std::string& path) override {
+    const auto start = Clock::now();
+    const PathState result = inner_.Probe(path);
+    Note(start);
+    return result;
+  }
   std::vector<FileEntry> ListFolder(const std::string& folder) override {
     return inner_.ListFolder(folder);
   }

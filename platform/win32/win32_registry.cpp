@@ -27,21 +27,26 @@ HKEY RootHandle(RootKey root) {
   return HKEY_CURRENT_USER;
 }
 
-// Every key is opened in the 64-bit view, so that the 32-bit build sees what the
-// 64-bit build sees: both views, the 32-bit one below its Wow6432Node keys. 32-bit
-// Windows ignores the flag.
-REGSAM Sam(KeyAccess access) {
-  return (access == KeyAccess::kRead ? KEY_READ : KEY_ALL_ACCESS) | KEY_WOW64_64KEY;
+// Only 64-bit Windows has two views; the first 32-bit versions do not know the flag.
+REGSAM ViewFlag() {
+  static const REGSAM flag = Win32SystemInfo().Is64BitWindows() ? KEY_WOW64_64KEY : 0;
+  return flag;
 }
 
-// RegDeleteKeyExA names the view to delete in; Windows XP (32-bit) does not have it,
-// and there RegDeleteKeyA is the same thing.
+// Every key is opened in the 64-bit view, so that the 32-bit build sees what the
+// 64-bit build sees: both views, the 32-bit one below its Wow6432Node keys.
+REGSAM Sam(KeyAccess access) {
+  return (access == KeyAccess::kRead ? KEY_READ : KEY_ALL_ACCESS) | ViewFlag();
+}
+
+// RegDeleteKeyExA names the view to delete in; 32-bit Windows (where XP does not have
+// the call) has one view, and there RegDeleteKeyA is the same thing.
 LONG DeleteSubkey(HKEY key, const char* name) {
   using DeleteKeyExFn = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
   static const auto deleteKeyEx = reinterpret_cast<DeleteKeyExFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA")));
-  if (deleteKeyEx)
-    return deleteKeyEx(key, name, KEY_WOW64_64KEY, 0);
+  if (deleteKeyEx && ViewFlag())
+    return deleteKeyEx(key, name, ViewFlag(), 0);
   return RegDeleteKeyA(key, name);
 }
 
