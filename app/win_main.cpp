@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/messages.h"
+#include "ui/messages.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <functional>
 
-#include "app/results_model.h"
+#include "results/results_model.h"
 #include "platform/platform.h"
 
 namespace kelvane {
@@ -16,8 +16,10 @@ namespace kelvane {
 // point when the settings ask for one on Windows XP, and shows the repair hint when
 // the settings ask for it; `refresh` shows the remaining rows and their counts before
 // the hint. Returns the number of ticked rows visited. Errors end the repair silently;
-// the caller refreshes the list and the counts afterwards.
-size_t RepairRegistryCommand(HWND owner, kelvane::Platform& platform,
-                             kelvane::ResultsModel& results, const std::function<void()>& refresh);
+// the caller refreshes the list and the counts afterwards. `makeRestorePoint` shows the
+// restore-point window and answers false when the user cancelled the repair there.
+size_t RepairRegistryCommand(HWND owner, Platform& platform, ResultsModel& results,
+                             const std::function<void()>& refresh,
+                             const std::function<bool()>& makeRestorePoint);
 
 }  // namespace kelvane

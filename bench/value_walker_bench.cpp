@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/results_model.h"
 #include "bench/bench_texts.h"
+#include "results/results_model.h"
 #include "scan/scan_task.h"
 #include "scan/value_walker.h"
 

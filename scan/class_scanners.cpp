@@ -74,7 +74,6 @@ void WalkClassKey(ScanContext& context, RootKey root, const std::string& rootTex
 }  // namespace
 
 void ScanFileExtensions(ScanContext& context) {
-  context.SetStatusText("Scanning File Extensions...");
   for (const std::string& classes : KeyViews(context, RootKey::kLocalMachine, kClassesKey))
     ScanEmptyClasses(context, classes);
   ScanUserExtensions(context);
@@ -86,7 +85,6 @@ bool ClassKeyExists(ScanContext& context, RootKey root, const std::string& keyPa
 }
 
 void ScanCustomControls(ScanContext& context) {
-  context.SetStatusText("Scanning Custom Controls...");
   for (const std::string& classIds : KeyViews(context, RootKey::kClassesRoot, "CLSID"))
     ScanClassKey(context, "HKEY_CLASSES_ROOT", classIds, "");
 }

@@ -82,14 +82,12 @@ void ScanSoftwareKey(ScanContext& context, const std::string& rootName,
 }
 
 void ScanObsoleteSoftware(ScanContext& context) {
-  context.SetStatusText("Scanning Software Locations...");
   ScanSoftwareKey(context, "HKEY_CURRENT_USER", "Software");
   for (const std::string& software : KeyViews(context, RootKey::kLocalMachine, "Software"))
     ScanSoftwareKey(context, "HKEY_LOCAL_MACHINE", software);
 }
 
 void ScanServices(ScanContext& context) {
-  context.SetStatusText("Scanning Windows Services...");
   Registry registry = context.NewRegistry(RootKey::kLocalMachine, KeyAccess::kFull);
   if (!registry.OpenKey(kServicesKey, false))
     return;
@@ -115,7 +113,6 @@ void FindNextCommand(ScanContext& context, RootKey root, const std::string& star
 }
 
 void ScanApplications(ScanContext& context) {
-  // This category shows no status text of its own.
   try {
     std::string holder;  // carried from call to call, and from one application to the next
     for (const std::string& applicationsKey :

@@ -9,7 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/results_model.h"
+#include "results/results_model.h"
+#include "scan/categories.h"
 #include "platform/platform.h"
 #include "scan/file_answer_cache.h"
 
@@ -38,9 +39,6 @@ std::string FormatScanKey(const std::string& path);
 
 // The progress bar's next position on a timer tick.
 int NextBarPosition(int position);
-
-// A category id from its decimal text; anything that is not a number is 0.
-int ParseCategoryId(const std::string& text);
 
 // A file system whose every probe first checks the scan's Stop flag.
 class StoppableFileSystem : public FileSystem {
@@ -85,7 +83,6 @@ class ScanContext {
                    RowKind kind);
   // Hands the waiting rows to the results model; throws OperationCancelled after Stop.
   void FlushRows();
-  bool Stopped() const { return stop_.load(); }
   void CheckStop() const;
 
  private:
@@ -102,19 +99,13 @@ class ScanContext {
   const std::atomic<bool>& stop_;
 };
 
-using ScannerFn = void (*)(ScanContext&);
-// The scanner for a category id, or nothing for ids without one (0, 1, 2, > 22).
-ScannerFn ScannerFor(int id);
-using ScannerLookup = ScannerFn (*)(int id);
-
 // One scan: the worker thread and its body. Stop raises the flag under the results
 // model's lock and returns at once; the thread leaves at its next probe and is joined
 // when the task is destroyed.
 class ScanTask {
  public:
   ScanTask(Platform platform, ResultsModel& results, ScanEvents& events,
-           std::vector<std::string> categoryIds, std::string allowedDrives,
-           ScannerLookup lookup = &ScannerFor);
+           std::vector<Category> categories, std::string allowedDrives);
   ~ScanTask();
   ScanTask(const ScanTask&) = delete;
   ScanTask& operator=(const ScanTask&) = delete;
@@ -129,9 +120,8 @@ class ScanTask {
   Platform platform_;
   ResultsModel& results_;
   ScanEvents& events_;
-  std::vector<std::string> categoryIds_;
+  std::vector<Category> categories_;
   std::string allowedDrives_;
-  ScannerLookup lookup_;
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };

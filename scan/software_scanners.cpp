@@ -1,6 +1,6 @@
 // Entries under HKEY_LOCAL_MACHINE that name files: program paths under App Paths,
 // registered fonts, help files and shared libraries.
-#include "app/version_code.h"
+#include "platform/version_code.h"
 #include "scan/path_check.h"
 #include "scan/registry_views.h"
 #include "scan/scanners.h"
@@ -29,7 +29,6 @@ std::vector<std::string> UpperFileNames(FileSystem& files, const std::string& fo
 }  // namespace
 
 void ScanSoftwareLocations(ScanContext& context) {
-  context.SetStatusText("Scanning Software Locations...");
   for (const std::string& appPaths : KeyViews(context, RootKey::kLocalMachine, kAppPathsKey))
     ScanAppPaths(context, appPaths);
 }
@@ -72,7 +71,6 @@ bool IsFullPath(const std::string& text) {
 }  // namespace
 
 void ScanWindowsFonts(ScanContext& context) {
-  context.SetStatusText("Scanning Windows Fonts...");
   const std::string fontsKey =
       IsWin9xFamily(GetWindowsVersionCode(context.System())) ? kFonts9xKey : kFontsNtKey;
   // Without a fonts folder to look in, every font would look missing: judge none.
@@ -115,7 +113,6 @@ void ScanWindowsFonts(ScanContext& context) {
 }
 
 void ScanHelpFiles(ScanContext& context) {
-  context.SetStatusText("Scanning Invalid Help Files...");
   std::vector<std::string> helpKeys;
   for (const char* helpKey : kHelpKeys) {
     for (std::string& view : KeyViews(context, RootKey::kLocalMachine, helpKey))
@@ -143,7 +140,6 @@ void ScanHelpFiles(ScanContext& context) {
 }
 
 void ScanSharedDlls(ScanContext& context) {
-  context.SetStatusText("Scanning Shared DLLs...");
   for (const std::string& sharedDlls : KeyViews(context, RootKey::kLocalMachine, kSharedDllsKey))
     ScanSharedDllsKey(context, sharedDlls);
 }

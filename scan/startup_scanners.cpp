@@ -40,7 +40,6 @@ void ScanDisabledStartup(ScanContext& context, const std::string& startupKey) {
 }  // namespace
 
 void ScanStartupPrograms(ScanContext& context) {
-  context.SetStatusText("Scanning Startup Programs...");
   ScanRunKey(context, "HKEY_CURRENT_USER", kRunKey);
   ScanRunKey(context, "HKEY_CURRENT_USER", kRunOnceKey);
   for (const char* key : {kRunKey, kRunOnceKey}) {
@@ -77,7 +76,6 @@ void ScanRunKey(ScanContext& context, const std::string& rootName, const std::st
 }
 
 void ScanAddRemovePrograms(ScanContext& context) {
-  context.SetStatusText("Scanning Add/Remove Programs...");
   for (const std::string& uninstall : KeyViews(context, RootKey::kLocalMachine, kUninstallKey)) {
     Registry registry = context.NewRegistry(RootKey::kLocalMachine);
     if (!registry.OpenKey(uninstall, false))

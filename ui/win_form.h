@@ -1,5 +1,7 @@
-// A modal form built in code: a dialog without template controls whose client area
-// is sized in pixels and centred on its owner; the form creates its own controls.
+// The one base of the program's modal windows: a dialog without template controls
+// whose client area is sized in pixels and centred on its owner; the form creates its
+// own controls. Its modal loop is the only one in the program: the owner is disabled
+// while it runs, and the form may stay hidden throughout (the unattended run).
 #pragma once
 
 #include <windows.h>
@@ -9,7 +11,8 @@ namespace kelvane {
 class ModalForm {
  public:
   virtual ~ModalForm() = default;
-  // Shows the form modally over `owner` and returns its modal result.
+  // Shows the form modally over `owner` and returns its modal result (IDCANCEL when
+  // the program is asked to quit while it runs; the quit is passed on afterwards).
   INT_PTR ShowModal(HWND owner, const char* caption, DWORD style, int clientWidth,
                     int clientHeight);
 
@@ -18,7 +21,15 @@ class ModalForm {
   virtual void FormCreate() = 0;
   // A message for the form: true when handled, with `result` as the dialog's answer.
   virtual bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) = 0;
-  void EndModal(INT_PTR result) { EndDialog(hwnd_, result); }
+  // Runs once the modal loop has ended, before the window goes.
+  virtual void FormClose() {}
+  // Ends the modal loop with `result`; later calls change nothing.
+  void EndModal(INT_PTR result);
+  bool Ending() const { return ended_; }
+  // Before ShowModal: the window's own class name (a dialog class of that name is
+  // registered once), and whether the form stays hidden.
+  void UseClassName(const char* name) { className_ = name; }
+  void KeepHidden(bool hidden) { hidden_ = hidden; }
   // A child control in the design font at a position in pixels.
   HWND AddControl(const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
                   int id, HFONT font = nullptr, DWORD exStyle = 0);
@@ -32,6 +43,10 @@ class ModalForm {
 
   HWND owner_ = nullptr;
   const char* caption_ = "";
+  const char* className_ = nullptr;
+  bool hidden_ = false;
+  bool ended_ = false;
+  INT_PTR result_ = 0;
   int clientWidth_ = 0;
   int clientHeight_ = 0;
 };

@@ -186,10 +186,6 @@ std::unique_ptr<BackendKey> MemoryRegistry::OpenRoot(RootKey root) {
   return std::make_unique<MemoryKey>(mutex_, roots_.at(root));
 }
 
-void MemoryRegistry::CreateKey(RootKey root, const std::string& path) {
-  OpenRoot(root)->Open(path, KeyAccess::kFull, true);
-}
-
 void MemoryRegistry::Link(RootKey root, const std::string& path, RootKey targetRoot,
                           const std::string& targetPath) {
   const std::string parentPath = path.substr(0, path.rfind('\\') + 1);

@@ -21,7 +21,6 @@ class MemoryRegistry : public RegistryBackend {
   void Put(RootKey root, const std::string& path, const std::string& name, const RegValue& value);
   void PutString(RootKey root, const std::string& path, const std::string& name,
                  const std::string& text);
-  void CreateKey(RootKey root, const std::string& path);
   // Makes `path` a link to the key `targetPath` (created when missing), as Windows
   // links keys that the 64-bit and 32-bit views share.
   void Link(RootKey root, const std::string& path, RootKey targetRoot,

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "app/settings.h"
+#include "options/settings.h"
 #include "backup/backup_fixture.h"
 #include "backup/repair.h"
 #include "scan/registry_views.h"
@@ -52,7 +52,7 @@ class BothViewsTest : public test::ScannerTest {
   // One category's stale entry, seeded in a view (`tag` tells the two entries apart).
   struct Case {
     int line;
-    std::string id;
+    int id;
     RootKey root;
     std::string key;  // the fixed key, as the 64-bit view names it
     bool shared;      // one key for both views
@@ -80,7 +80,7 @@ class BothViewsTest : public test::ScannerTest {
     const auto hklm = [](const std::string& path) { return "HKEY_LOCAL_MACHINE\\" + path; };
     const auto hkcr = [](const std::string& path) { return "HKEY_CLASSES_ROOT\\" + path; };
     return {
-        {__LINE__, "6", kHklm, kAppPaths, true,
+        {__LINE__, 6, kHklm, kAppPaths, true,
          [&](const std::string& v, const std::string& t) {
            Put(kHklm, v + "\\" + token + t + ".exe", "", Sz(Gone(t)));
            OwnKey(kHklm, v + "\\" + token + t + ".exe");
@@ -92,7 +92,7 @@ class BothViewsTest : public test::ScannerTest {
          [&](const std::string& v, const std::string& t) {
            return std::pair{v + "\\" + token + t + ".exe", std::optional<std::string>()};
          }},
-        {__LINE__, "8", kHklm, "Software\\Microsoft\\Windows\\Help", false,
+        {__LINE__, 8, kHklm, "Software\\Microsoft\\Windows\\Help", false,
          [&](const std::string& v, const std::string& t) {
            PutOwnValue(kHklm, v, token + t + ".hlp", Sz(dir));
          },
@@ -103,7 +103,7 @@ class BothViewsTest : public test::ScannerTest {
          [&](const std::string& v, const std::string& t) {
            return std::pair{v, std::optional<std::string>(token + t + ".hlp")};
          }},
-        {__LINE__, "9", kHklm, "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDlls", false,
+        {__LINE__, 9, kHklm, "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDlls", false,
          [&](const std::string& v, const std::string& t) {
            PutOwnValue(kHklm, v, Gone(t), test::Dword(1));
          },
@@ -113,7 +113,7 @@ class BothViewsTest : public test::ScannerTest {
          [&](const std::string& v, const std::string& t) {
            return std::pair{v, std::optional<std::string>(Gone(t))};
          }},
-        {__LINE__, "10", kHklm, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", false,
+        {__LINE__, 10, kHklm, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", false,
          [&](const std::string& v, const std::string& t) {
            PutOwnValue(kHklm, v, token + t, Sz(Gone(t)));
          },
@@ -124,7 +124,7 @@ class BothViewsTest : public test::ScannerTest {
          [&](const std::string& v, const std::string& t) {
            return std::pair{v, std::optional<std::string>(token + t)};
          }},
-        {__LINE__, "11", kHklm, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", false,
+        {__LINE__, 11, kHklm, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", false,
          [&](const std::string& v, const std::string& t) {
            OwnKey(kHklm, v + "\\" + token + t);
            MakeKey(kHklm, v + "\\" + token + t);
@@ -135,7 +135,7 @@ class BothViewsTest : public test::ScannerTest {
          [&](const std::string& v, const std::string& t) {
            return std::pair{v + "\\" + token + t, std::optional<std::string>()};
          }},
-        {__LINE__, "12", kHklm, "Software\\Classes", false,
+        {__LINE__, 12, kHklm, "Software\\Classes", false,
          [&](const std::string& v, const std::string& t) {
            OwnKey(kHklm, v + "\\." + token + t);
            Put(kHklm, v + "\\." + token + t, "", Sz(""));
@@ -146,7 +146,7 @@ class BothViewsTest : public test::ScannerTest {
          [&](const std::string& v, const std::string& t) {
            return std::pair{v + "\\." + token + t, std::optional<std::string>()};
          }},
-        {__LINE__, "13", kHkcr, "CLSID", false,
+        {__LINE__, 13, kHkcr, "CLSID", false,
          [&](const std::string& v, const std::string& t) {
            OwnKey(kHkcr, v + "\\{" + token + t + "}");
            Put(kHkcr, v + "\\{" + token + t + "}\\InprocServer32", "", Sz(Gone(t)));
@@ -159,7 +159,7 @@ class BothViewsTest : public test::ScannerTest {
            return std::pair{v + "\\{" + token + t + "}\\InprocServer32",
                             std::optional<std::string>()};
          }},
-        {__LINE__, "14", kHklm, "Software", false,
+        {__LINE__, 14, kHklm, "Software", false,
          [&](const std::string& v, const std::string& t) {
            OwnKey(kHklm, v + "\\" + token + t);
            MakeKey(kHklm, v + "\\" + token + t + "\\Only");
@@ -170,7 +170,7 @@ class BothViewsTest : public test::ScannerTest {
          [&](const std::string& v, const std::string& t) {
            return std::pair{v + "\\" + token + t, std::optional<std::string>()};
          }},
-        {__LINE__, "19", kHkcr, "TypeLib", true,
+        {__LINE__, 19, kHkcr, "TypeLib", true,
          [&](const std::string& v, const std::string& t) {
            OwnKey(kHkcr, v + "\\{" + token + t + "}");
            Put(kHkcr, v + "\\{" + token + t + "}\\1.0\\0\\win32", "", Sz(Gone(t) + ".dll"));
@@ -183,7 +183,7 @@ class BothViewsTest : public test::ScannerTest {
            return std::pair{v + "\\{" + token + t + "}\\1.0\\0\\win32",
                             std::optional<std::string>("")};
          }},
-        {__LINE__, "21", kHklm, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders",
+        {__LINE__, 21, kHklm, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders",
          false,
          [&](const std::string& v, const std::string& t) {
            PutOwnValue(kHklm, v, dir + "\\" + token + t + "\\", Sz(""));
@@ -195,7 +195,7 @@ class BothViewsTest : public test::ScannerTest {
          [&](const std::string& v, const std::string& t) {
            return std::pair{v, std::optional<std::string>(dir + "\\" + token + t + "\\")};
          }},
-        {__LINE__, "22", kHklm, "Software\\Classes\\Applications", false,
+        {__LINE__, 22, kHklm, "Software\\Classes\\Applications", false,
          [&](const std::string& v, const std::string& t) {
            OwnKey(kHklm, v + "\\" + token + t + ".exe");
            Put(kHklm, v + "\\" + token + t + ".exe\\shell\\open\\command", "",
@@ -233,7 +233,7 @@ class BothViewsTest : public test::ScannerTest {
 
 TEST_F(BothViewsTest, EachFixedKeyCategoryReportsRepairsAndRestoresBothViews) {
   for (const Case& c : Cases()) {
-    SCOPED_TRACE("category " + c.id + ", line " + std::to_string(c.line));
+    SCOPED_TRACE("category " + std::to_string(c.id) + ", line " + std::to_string(c.line));
     const std::string twin = *Wow64Twin(c.root, c.key);
     c.seed(c.key, "64");
     c.seed(twin, "32");
@@ -285,7 +285,7 @@ TEST_F(BothViewsTest, FilesAndFoldersSkipsMirroredKeysAndWalksSharedKeysOnce) {
     return rows;
   };
   EXPECT_EQ(
-      sorted(Scan({"3"})),
+      sorted(Scan({3})),
       sorted({
           Row("Invalid File or Folder",
               "HKEY_LOCAL_MACHINE\\" + std::string(kDriveIcons) + "\\" + token + "\\", Gone("icon"),

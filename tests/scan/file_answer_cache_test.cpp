@@ -211,13 +211,13 @@ TEST_F(FreshAnswersTest, EachScanSeesTheFilesAsTheyAreThen) {
   const IssueRow row =
       test::Row("Missing Startup Programs", "HKEY_CURRENT_USER\\" + run + "\\" + token, program,
                 RowKind::kValueInPath);
-  EXPECT_EQ(Scan({"10"}), std::vector<IssueRow>{row});
+  EXPECT_EQ(Scan({10}), std::vector<IssueRow>{row});
   env.WriteFile(program);
   results.Clear();
-  EXPECT_TRUE(Scan({"10"}).empty());
+  EXPECT_TRUE(Scan({10}).empty());
   ASSERT_TRUE(env.Files().DeleteFileSilently(program));
   results.Clear();
-  EXPECT_EQ(Scan({"10"}), std::vector<IssueRow>{row});
+  EXPECT_EQ(Scan({10}), std::vector<IssueRow>{row});
 }
 
 }  // namespace

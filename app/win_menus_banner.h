@@ -1,0 +1,85 @@
+// The main window's menus and its painted parts: the menu bar and the list's context
+// menu with their command ids, the banner band with its texts, the task buttons.
+#pragma once
+
+#include <windows.h>
+
+namespace kelvane {
+
+// Menu command ids of the main window.
+enum : int {
+  kMiBackupFullRegistry = 2001,
+  kMiWindowsBackup,
+  kMiStartupManager,
+  kMiExit,
+  kMiScan,
+  kMiRepair,
+  kMiRestore,
+  kASelectAll,
+  kASelectAllType,
+  kASelectNone,
+  kASelectNoneType,
+  kAOpenRegedit,
+  kMiOptions,
+  kMiHelp,
+  kMiHomePage,
+  kMiAbout,
+};
+
+inline constexpr int kBannerHeight = 50;
+
+HMENU BuildMainMenu();
+HMENU BuildPopupMenu();
+
+// Greys "Select All/None of Type" without a selected row and "Open in RegEdit..."
+// unless the selected row can be opened.
+void UpdateListActions(HMENU menu, bool rowSelected, bool canOpen);
+
+// Shows the list's context menu at a screen point, or near the list's corner when
+// opened from the keyboard (-1, -1). `owner` gets WM_INITMENUPOPUP and the command.
+void ShowListMenu(HWND owner, HMENU popup, HWND list, int x, int y);
+
+// The fonts the main window paints and labels with.
+struct MainFonts {
+  MainFonts();
+  ~MainFonts();
+  MainFonts(const MainFonts&) = delete;
+  MainFonts& operator=(const MainFonts&) = delete;
+  HFONT normal = nullptr;
+  HFONT boldVerdana = nullptr;
+  HFONT title = nullptr;
+  HFONT link = nullptr;
+};
+
+// The controls on the banner: the program's icon, the update link and its image. The
+// link is as wide as its text.
+struct BannerControls {
+  HWND icon = nullptr;
+  HWND link = nullptr;
+  HWND linkImage = nullptr;
+};
+BannerControls CreateBannerControls(HWND parent, HICON icon, const MainFonts& fonts, int iconId,
+                                    int linkId, int linkImageId);
+// Places the link and its image 20 pixels from the right edge of a client area
+// `clientWidth` wide.
+void PlaceBannerControls(const BannerControls& banner, int clientWidth);
+// The colours of a control on the banner: the band shows through, its pattern aligned
+// to the window; white text.
+LRESULT BannerControlColour(HWND window, HWND control, HDC dc, HBRUSH bannerBrush);
+
+// The task buttons below the banner.
+struct TaskButtons {
+  HWND scan = nullptr;
+  HWND repair = nullptr;
+  HWND restore = nullptr;
+};
+TaskButtons CreateTaskButtons(HWND parent, HFONT font, int scanId, int repairId, int restoreId);
+
+// A brush of the banner's band, so the controls on it show the band behind them.
+HBRUSH BuildBannerBrush();
+// The banner with its title and hint, the section captions and their rules.
+void PaintMainWindow(HDC dc, int clientWidth, const MainFonts& fonts);
+// A task button: blue text on the window colour, grey when disabled.
+void DrawFlatButton(const DRAWITEMSTRUCT& item);
+
+}  // namespace kelvane
