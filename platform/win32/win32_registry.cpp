@@ -155,12 +155,14 @@ class Win32Key : public BackendKey {
   }
 
   bool Set(const std::string& name, const RegValue& value) override {
+    listSizes_.reset();
     return RegSetValueExA(key_, name.c_str(), 0, value.type,
                           reinterpret_cast<const BYTE*>(value.data.data()),
                           static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS;
   }
 
   bool DeleteLeaf(const std::string& name) override {
+    listSizes_.reset();
     return DeleteSubkey(key_, name.c_str()) == ERROR_SUCCESS;
   }
 
@@ -171,6 +173,7 @@ class Win32Key : public BackendKey {
   }
 
   bool DeleteValue(const std::string& name) override {
+    listSizes_.reset();
     return RegDeleteValueA(key_, name.c_str()) == ERROR_SUCCESS;
   }
 
@@ -181,13 +184,14 @@ class Win32Key : public BackendKey {
     return KeyInfo{sizes->subkeys, sizes->values};
   }
 
-  // A list is read to the count the key reports when the list is asked for, with
-  // buffers sized from its longest name and data, so that each name (with its data)
-  // costs one call; a buffer that proves short (the key changed meanwhile) is grown
-  // and the call repeated.
+  // A list is read to the count the key reports, with buffers sized from its longest
+  // name and data, so that each name (with its data) costs one call; a buffer that
+  // proves short (the key changed meanwhile) is grown and the call repeated. The
+  // counts are asked once for a key's two lists (values, then subkeys, as a walk
+  // reads them).
   std::vector<std::string> KeyNames() override {
     std::vector<std::string> names;
-    const auto sizes = QuerySizes();
+    const auto sizes = ListSizes();
     if (!sizes)
       return names;
     names.reserve(sizes->subkeys);
@@ -209,7 +213,7 @@ class Win32Key : public BackendKey {
 
   std::vector<std::string> ValueNames() override {
     std::vector<std::string> names;
-    const auto sizes = QuerySizes();
+    const auto sizes = ListSizes();
     if (!sizes)
       return names;
     names.reserve(sizes->values);
@@ -231,7 +235,7 @@ class Win32Key : public BackendKey {
 
   std::vector<NamedValue> Values() override {
     std::vector<NamedValue> values;
-    const auto sizes = QuerySizes();
+    const auto sizes = ListSizes();
     if (!sizes)
       return values;
     values.reserve(sizes->values);
@@ -276,6 +280,18 @@ class Win32Key : public BackendKey {
   // three bytes each for; the terminating zero needs one more.
   static size_t NameBuffer(DWORD characters) { return (static_cast<size_t>(characters) + 1) * 3; }
 
+  // The sizes the previous list of this key asked for, else asked now and kept for
+  // the next list. A change made through this key forgets them.
+  std::optional<KeySizes> ListSizes() {
+    if (listSizes_) {
+      const KeySizes sizes = *listSizes_;
+      listSizes_.reset();
+      return sizes;
+    }
+    listSizes_ = QuerySizes();
+    return listSizes_;
+  }
+
   std::optional<KeySizes> QuerySizes() {
     KeySizes sizes;
     if (RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, &sizes.subkeys, &sizes.maxSubkeyName,
@@ -289,6 +305,7 @@ class Win32Key : public BackendKey {
   HKEY key_;
   bool owned_;
   std::string valueName_;
+  std::optional<KeySizes> listSizes_;
 };
 
 }  // namespace
