@@ -24,11 +24,11 @@ void ScanEmptyClasses(ScanContext& context, const std::string& classesKey) {
     if (!registry.OpenKey("\\" + base + name, false))
       continue;
     const auto info = registry.GetKeyInfo();
-    if (!info || !IsTextValue(registry, ""))
+    const auto text = ReadText(registry, "");
+    if (!info || !text)
       continue;
-    const bool empty =
-        info->subkeyCount == 0 &&
-        (info->valueCount == 0 || (info->valueCount == 1 && registry.ReadString("").empty()));
+    const bool empty = info->subkeyCount == 0 &&
+                       (info->valueCount == 0 || (info->valueCount == 1 && text->empty()));
     if (empty) {
       context.AddIssueRow(kExtensionProblem, "HKEY_LOCAL_MACHINE\\" + classesKey, name,
                           RowKind::kSubkeyNamed);
@@ -59,8 +59,8 @@ void WalkClassKey(ScanContext& context, RootKey root, const std::string& rootTex
   if (!registry.OpenKey(path, false))
     return;
   context.ShowScanKey(path);
-  if (IsTextValue(registry, "")) {
-    const std::string server = registry.ReadString("");
+  if (const auto text = ReadText(registry, "")) {
+    const std::string& server = *text;
     if (IsPathMissing(context.Files(), server, "", false, context.AllowedDrives())) {
       context.AddIssueRow("Custom Controls Issue", rootText + "\\" + path, server, RowKind::kKey);
     }

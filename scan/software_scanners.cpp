@@ -48,9 +48,10 @@ void ScanAppPaths(ScanContext& context, const std::string& appPaths) {
     if (!registry.OpenKey("\\" + path, false))
       continue;
     context.ShowScanKey(path);
-    if (!IsTextValue(registry, ""))
+    const auto text = ReadText(registry, "");
+    if (!text)
       continue;
-    const std::string program = registry.ReadString("");
+    const std::string& program = *text;
     if (program.empty())
       continue;
     // The registered path counts only up to the end of the program's own name.

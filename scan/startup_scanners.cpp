@@ -27,8 +27,8 @@ void ScanDisabledStartup(ScanContext& context, const std::string& startupKey) {
   for (const std::string& name : registry.GetKeyNames()) {
     if (!registry.OpenKey("\\" + base + name, false))
       continue;
-    if (IsTextValue(registry, "command")) {
-      const std::string command = registry.ReadString("command");
+    if (const auto text = ReadText(registry, "command")) {
+      const std::string& command = *text;
       if (IsPathMissing(context.Files(), command, "", false, context.AllowedDrives())) {
         context.AddIssueRow(kStartupProblem, "HKEY_LOCAL_MACHINE\\" + base + name, command,
                             RowKind::kKey);
@@ -66,9 +66,10 @@ void ScanRunKey(ScanContext& context, const std::string& rootName, const std::st
   context.ShowScanKey(keyPath);
   const std::string keyText = UpperAscii(rootName) + "\\" + keyPath + "\\";
   for (const std::string& name : registry.GetValueNames()) {
-    if (!IsTextValue(registry, name))
+    const auto text = ReadText(registry, name);
+    if (!text)
       continue;
-    const std::string command = registry.ReadString(name);
+    const std::string& command = *text;
     if (IsPathMissing(context.Files(), command, "", false, context.AllowedDrives())) {
       context.AddIssueRow(kStartupProblem, keyText + name, command, RowKind::kValueInPath);
     }
