@@ -22,8 +22,8 @@ void PaintBanner(HDC dc, int width) {
 
 HMENU BuildMainMenu() {
   HMENU file = CreatePopupMenu();
-  AppendMenuA(file, MF_STRING | MF_GRAYED, kMiBackupFullRegistry, "&Backup Full Registry...");
-  AppendMenuA(file, MF_STRING | MF_GRAYED, kMiWindowsBackup, "&Windows Backup...");
+  AppendMenuA(file, MF_STRING, kMiBackupFullRegistry, "&Backup Full Registry...");
+  AppendMenuA(file, MF_STRING, kMiWindowsBackup, "&Windows Backup...");
   AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(file, MF_STRING | MF_GRAYED, kMiStartupManager, "Startup &Manager...\tCtrl+M");
   AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
@@ -33,7 +33,7 @@ HMENU BuildMainMenu() {
   AppendMenuA(action, MF_STRING, kMiScan, "&Scan registry issue");
   AppendMenuA(action, MF_STRING, kMiRepair, "&Repair registry issue");
   AppendMenuA(action, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(action, MF_STRING | MF_GRAYED, kMiRestore, "R&estore previous registry...");
+  AppendMenuA(action, MF_STRING, kMiRestore, "R&estore previous registry...");
 
   HMENU edit = CreatePopupMenu();
   AppendMenuA(edit, MF_STRING, kASelectAll, "Select &All");
@@ -149,9 +149,8 @@ TaskButtons CreateTaskButtons(HWND parent, HFONT font, int scanId, int repairId,
                            76, 105, 25, scanId, font);
   tasks.repair = CreateChild(parent, "BUTTON", "Repair registry issue", BS_OWNERDRAW | WS_TABSTOP,
                              10, 104, 106, 25, repairId, font);
-  tasks.restore =
-      CreateChild(parent, "BUTTON", "Restore previous registry ",
-                  BS_OWNERDRAW | WS_TABSTOP | WS_DISABLED, 9, 132, 130, 25, restoreId, font);
+  tasks.restore = CreateChild(parent, "BUTTON", "Restore previous registry ",
+                              BS_OWNERDRAW | WS_TABSTOP, 9, 132, 130, 25, restoreId, font);
   return tasks;
 }
 
