@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <windowsx.h>
 
+#include "app/clean_once.h"
 #include "app/messages.h"
 #include "app/resource.h"
 #include "app/results_list.h"
@@ -160,10 +161,6 @@ HBRUSH BuildBannerBrush() {
   DeleteDC(dc);
   ReleaseDC(nullptr, screen);
   return brush;
-}
-
-bool IsCleanOnceSwitch(const std::vector<std::string>& arguments) {
-  return !arguments.empty() && UpperAscii(arguments[0]) == "-CLEANONCE";
 }
 
 }  // namespace
@@ -323,7 +320,7 @@ LRESULT TfrmKelvane::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         DestroyWindow(hwnd_);
       return 0;
     case WM_DESTROY:
-      PostQuitMessage(0);
+      PostQuitMessage(exitCode_);
       return 0;
     default:
       break;
@@ -764,8 +761,9 @@ void TfrmKelvane::bRepairRegistryClick() {
     RefreshList(false);
     UpdateStatusCounts();
   };
-  RepairRegistryCommand(hwnd_, platform_, results_, refresh);
+  const RepairOutcome outcome = RepairRegistryCommand(hwnd_, platform_, results_, refresh);
   refresh();
+  exitCode_ = unattended_ ? CleanOnceExitCode(outcome) : 0;
 }
 
 void TfrmKelvane::miHelpClick() {

@@ -109,6 +109,7 @@ class TfrmKelvane : public MainWindowPlacement {
   bool haveCategoryIds_ = false;
   bool unattended_ = false;
   bool settingsLoaded_ = false;
+  int exitCode_ = 0;  // the unattended run's outcome, the program's exit code
 };
 
 }  // namespace kelvane

@@ -41,7 +41,7 @@ ItemResult RegistryRepairer::DeleteRegistryKey(const std::string& rootName,
                           ExportScope::kWholeKey)) {
     return ItemResult::kCannotBackUp;
   }
-  return registry.DeleteKey("\\" + path) ? ItemResult::kDeleted : ItemResult::kNotDeleted;
+  return registry.DeleteKey("\\" + path) ? ItemResult::kDeleted : ItemResult::kRefused;
 }
 
 ItemResult RegistryRepairer::DeleteRegistryValue(const std::string& rootName,
@@ -58,13 +58,13 @@ ItemResult RegistryRepairer::DeleteRegistryValue(const std::string& rootName,
                           ExportScope::kSingleValue)) {
     return ItemResult::kCannotBackUp;
   }
-  return registry.DeleteValue(name) ? ItemResult::kDeleted : ItemResult::kNotDeleted;
+  return registry.DeleteValue(name) ? ItemResult::kDeleted : ItemResult::kRefused;
 }
 
-bool RegistryRepairer::RepairRow(const IssueRow& row) {
+ItemResult RegistryRepairer::RepairRow(const IssueRow& row) {
   const size_t slash = row.key.find('\\');
   if (slash == std::string::npos)
-    return false;
+    return ItemResult::kCannotBackUp;
   const std::string rootName = row.key.substr(0, slash);
   const std::string path = row.key.substr(slash + 1);
   ItemResult result = ItemResult::kNotDeleted;
@@ -91,14 +91,14 @@ bool RegistryRepairer::RepairRow(const IssueRow& row) {
       break;
     case RowKind::kShortcutFile:
       // Only an existing file: the shell's delete would also take a folder or a pattern.
-      if (platform_.files.FileExists(row.key))
-        platform_.files.DeleteFileSilently(row.key);
+      if (platform_.files.FileExists(row.key) && !platform_.files.DeleteFileSilently(row.key))
+        result = ItemResult::kRefused;
       break;
     case RowKind::kDefaultValue:
       result = DeleteRegistryValue(rootName, path, "");
       break;
   }
-  return result != ItemResult::kCannotBackUp;
+  return result;
 }
 
 RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
@@ -107,8 +107,10 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
   try {
     const std::string& folder = settings.OutputDirectory;
     if (!platform.files.FolderExists(folder)) {
-      if (!prompts.ConfirmCreateBackupFolder(folder))
+      if (!prompts.ConfirmCreateBackupFolder(folder)) {
+        outcome.stop = RepairStop::kNoBackupFolder;
         return outcome;
+      }
       if (!platform.files.CreateFolders(folder)) {
         throw BackupError("Cannot create " + folder);
       }
@@ -117,6 +119,7 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
       return outcome;
     if (settings.RestorePoint && GetWindowsVersionCode(platform.system) == kWindowsXp &&
         !prompts.MakeRestorePoint()) {
+      outcome.stop = RepairStop::kRestorePointCancelled;
       return outcome;
     }
     RegistryRepairer repairer(platform, MakeBackupFileName(folder, platform.system));
@@ -126,15 +129,27 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
       if (!row.ticked)
         continue;
       ++outcome.repairedCount;
-      if (repairer.RepairRow(row))
-        results.Remove(i);
+      const ItemResult result = repairer.RepairRow(row);
+      if (result == ItemResult::kCannotBackUp) {
+        ++outcome.notBackedUp;
+        continue;
+      }
+      if (result == ItemResult::kRefused)
+        ++outcome.refused;
+      results.Remove(i);
     }
     outcome.finished = true;
+  } catch (const BackupError& e) {
+    outcome.error = e.what();
+    outcome.stop = RepairStop::kBackupFailed;
+    return outcome;
   } catch (const std::exception& e) {
     outcome.error = e.what();
+    outcome.stop = RepairStop::kError;
     return outcome;
   } catch (...) {
     outcome.error = "unknown error";
+    outcome.stop = RepairStop::kError;
     return outcome;
   }
   prompts.RowsProcessed();

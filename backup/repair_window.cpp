@@ -41,10 +41,11 @@ class WindowPrompts : public RepairPrompts {
 
 }  // namespace
 
-size_t RepairRegistryCommand(HWND owner, kelvane::Platform& platform,
-                             kelvane::ResultsModel& results, const std::function<void()>& refresh) {
+RepairOutcome RepairRegistryCommand(HWND owner, kelvane::Platform& platform,
+                                    kelvane::ResultsModel& results,
+                                    const std::function<void()>& refresh) {
   WindowPrompts prompts(owner, refresh);
-  return RepairTickedRows(platform, results, OptionsSetting, prompts).repairedCount;
+  return RepairTickedRows(platform, results, OptionsSetting, prompts);
 }
 
 }  // namespace kelvane

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "app/results_model.h"
+#include "backup/repair.h"
 #include "platform/platform.h"
 
 namespace kelvane {
@@ -15,9 +16,10 @@ namespace kelvane {
 // removes the processed rows; asks about a missing backup folder, makes a restore
 // point when the settings ask for one on Windows XP, and shows the repair hint when
 // the settings ask for it; `refresh` shows the remaining rows and their counts before
-// the hint. Returns the number of ticked rows visited. Errors end the repair silently;
-// the caller refreshes the list and the counts afterwards.
-size_t RepairRegistryCommand(HWND owner, kelvane::Platform& platform,
-                             kelvane::ResultsModel& results, const std::function<void()>& refresh);
+// the hint. Returns the outcome (the rows visited, what stopped the repair). Errors end
+// the repair silently; the caller refreshes the list and the counts afterwards.
+RepairOutcome RepairRegistryCommand(HWND owner, kelvane::Platform& platform,
+                                    kelvane::ResultsModel& results,
+                                    const std::function<void()>& refresh);
 
 }  // namespace kelvane

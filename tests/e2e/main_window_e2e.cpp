@@ -445,5 +445,69 @@ TEST(CleanOnce, OnlyTheFirstArgumentCounts) {
   CloseMain(main, kelvane);
 }
 
+// A visible window of the dialog class of a process: a message box or a modal form.
+HWND WaitForVisibleDialog(const Process& process, DWORD milliseconds) {
+  HWND box = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND window : TopWindows("#32770", process.Id())) {
+          if (IsWindowVisible(window))
+            box = window;
+        }
+        return box != nullptr;
+      },
+      milliseconds);
+  return box;
+}
+
+// The unattended run's exit code says why a repair stopped; a scheduled task reads it.
+TEST(CleanOnce, ExitCodesTellWhyTheRepairStopped) {
+  struct Case {
+    const char* what;
+    const char* backupFolder;
+    int answer;  // to the question about the missing backup folder
+    DWORD expected;
+  };
+  const Case cases[] = {
+      {"the folder is not to be created", "C:\\Kelvane\\NoBackup", IDNO, 2},
+      // A file stands where a folder of the path should be: it cannot be created.
+      {"the folder cannot be created", "C:\\Kelvane\\options.ini\\Backup", IDYES, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(ImportReg(kSeed));
+    WriteOptions(std::string("[Options]\r\nShowHint=0\r\nOutputDirectory=") + c.backupFolder +
+                 "\r\n");
+    Process kelvane(std::string(kExe) + " -cleanonce");
+    ASSERT_TRUE(kelvane.Started());
+    HWND box = WaitForVisibleDialog(kelvane, 300000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(ChildTexts(box).find(c.backupFolder), std::string::npos) << ChildTexts(box);
+    PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(c.answer), 0);
+    DWORD code = 99;
+    ASSERT_TRUE(kelvane.WaitExit(30000, &code));
+    EXPECT_EQ(code, c.expected);
+    // Nothing was repaired.
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kAppPath));
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, kRunKey, "KvGone"));
+  }
+}
+
+TEST(CleanOnce, ExitCodeSixWhenAnotherInstanceRuns) {
+  Process first(kExe);
+  HWND main = StartMain(first);
+  ASSERT_NE(main, nullptr);
+  Process second(std::string(kExe) + " -cleanonce");
+  DWORD code = 99;
+  ASSERT_TRUE(second.WaitExit(20000, &code));
+  EXPECT_EQ(code, 6u);
+  // A plain second start still ends with 0.
+  Process third(kExe);
+  ASSERT_TRUE(third.WaitExit(20000, &code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(TopWindows(kMainClass).size(), 1u);
+  CloseMain(main, first);
+}
+
 }  // namespace
 }  // namespace kelvane::e2e
