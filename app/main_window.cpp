@@ -14,6 +14,7 @@
 #include "scan/progress_window.h"
 #include "ui/about_window.h"
 #include "ui/win_controls.h"
+#include "ui/win_dpi.h"
 
 namespace kelvane {
 
@@ -26,6 +27,9 @@ constexpr int kListTop = 48;
 constexpr int kListLeft = 194;
 constexpr int kTreeTop = 192;
 constexpr int kTreeWidth = 183;
+
+constexpr int kButtonIndent = 4;  // the flat buttons' text from their left edge
+constexpr const char* kLinkText = "Check for update now...";
 
 constexpr const char* kHomePage = "https://www.varnok.example/kelvane/";
 constexpr const char* kUpdatePage = "https://www.varnok.example/kelvane/update/";
@@ -116,17 +120,18 @@ HMENU BuildPopupMenu() {
   return popup;
 }
 
-// The tree's state images: index 0 ticked (never used), 1 empty box, 2 ticked box.
-HIMAGELIST BuildStateImages() {
-  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 3, 0);
+// The tree's state images, `size` pixels square: index 0 ticked (never used), 1 empty
+// box, 2 ticked box.
+HIMAGELIST BuildStateImages(int size) {
+  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 3, 0);
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
   for (int i = 0; i < 3; ++i) {
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT all{0, 0, 16, 16};
+    RECT all{0, 0, size, size};
     FillRect(dc, &all, reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    RECT box{1, 1, 14, 14};
+    RECT box{size / 16, size / 16, size - size / 8, size - size / 8};
     DrawFrameControl(dc, &box, DFC_BUTTON,
                      DFCS_BUTTONCHECK | DFCS_FLAT | (i == 1 ? 0 : DFCS_CHECKED));
     SelectObject(dc, old);
@@ -138,10 +143,11 @@ HIMAGELIST BuildStateImages() {
   return list;
 }
 
-// The banner: a band in two blues across the top, 50 pixels high.
-void PaintBanner(HDC dc, int width) {
-  for (int y = 0; y < kBannerHeight; ++y) {
-    HBRUSH brush = CreateSolidBrush(RGB(30, 70 - y / 3, 150 - y));
+// The banner: a band in two blues across the top, 50 design pixels high.
+void PaintBanner(HDC dc, int width, int height) {
+  for (int y = 0; y < height; ++y) {
+    const int design = y * kBannerHeight / height;
+    HBRUSH brush = CreateSolidBrush(RGB(30, 70 - design / 3, 150 - design));
     RECT line{0, y, width, y + 1};
     FillRect(dc, &line, brush);
     DeleteObject(brush);
@@ -149,12 +155,12 @@ void PaintBanner(HDC dc, int width) {
 }
 
 // A brush of the banner's band, so the controls on it show the band behind them.
-HBRUSH BuildBannerBrush() {
+HBRUSH BuildBannerBrush(int height) {
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, kBannerHeight);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, height);
   HGDIOBJ old = SelectObject(dc, bitmap);
-  PaintBanner(dc, 8);
+  PaintBanner(dc, 8, height);
   SelectObject(dc, old);
   HBRUSH brush = CreatePatternBrush(bitmap);
   DeleteObject(bitmap);
@@ -169,14 +175,7 @@ TfrmKelvane::TfrmKelvane(Platform platform, std::vector<std::string> arguments)
     : platform_(platform), arguments_(std::move(arguments)) {}
 
 TfrmKelvane::~TfrmKelvane() {
-  for (HFONT font : {font_, boldVerdana_, titleFont_, linkFont_}) {
-    if (font)
-      DeleteObject(font);
-  }
-  if (bannerBrush_)
-    DeleteObject(bannerBrush_);
-  if (imageList1_)
-    ImageList_Destroy(imageList1_);
+  ReleaseDpiResources();
   if (popupMenu1_)
     DestroyMenu(popupMenu1_);
   if (accelerators_)
@@ -196,11 +195,15 @@ bool TfrmKelvane::Create(HINSTANCE instance, int showCommand) {
   if (!RegisterClassExA(&wc))
     return false;
 
-  const int left = (GetSystemMetrics(SM_CXSCREEN) - kDesignWidth) / 2;
-  const int top = (GetSystemMetrics(SM_CYSCREEN) - kDesignHeight) / 2;
+  // Sized for the system DPI; a window that opens on a monitor of another DPI is
+  // resized when it learns so (WM_DPICHANGED).
+  dpi_ = WindowDpi(nullptr);
+  const int width = S(kDesignWidth), height = S(kDesignHeight);
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   mainMenu1_ = BuildMainMenu();
   hwnd_ = CreateWindowExA(0, kMainWindowClass, kApplicationTitle, WS_OVERLAPPEDWINDOW, left, top,
-                          kDesignWidth, kDesignHeight, nullptr, mainMenu1_, instance, this);
+                          width, height, nullptr, mainMenu1_, instance, this);
   if (!hwnd_)
     return false;
   if (IsCleanOnceSwitch(arguments_)) {
@@ -322,6 +325,16 @@ LRESULT TfrmKelvane::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       PostQuitMessage(exitCode_);
       return 0;
+    case WM_DPICHANGED: {
+      dpi_ = HIWORD(wParam);
+      ApplyDpi();
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      FormResize();
+      return 0;
+    }
     default:
       break;
   }
@@ -332,52 +345,38 @@ void TfrmKelvane::FormCreate() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES |
                                            ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&icc);
-  font_ = CreateDesignFont();
-  boldVerdana_ = CreateDesignFont(8, true, "Verdana");
-  titleFont_ = CreateDesignFont(14, true, "Verdana");
-  linkFont_ = CreateDesignFont(8, false, "MS Sans Serif");
-  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  bannerBrush_ = BuildBannerBrush();
+  dpi_ = WindowDpi(hwnd_);
 
-  image1_ = CreateChild(hwnd_, "STATIC", "", SS_ICON, 18, 10, 32, 32, kIdIcon, nullptr);
-  SendMessageA(image1_, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
-  // The link is as wide as its text, so its text keeps 20 pixels from the right edge.
-  const char* linkText = "Check for update now...";
-  HDC screen = GetDC(nullptr);
-  HGDIOBJ oldFont = SelectObject(screen, linkFont_);
-  SIZE linkSize{};
-  GetTextExtentPoint32A(screen, linkText, static_cast<int>(strlen(linkText)), &linkSize);
-  SelectObject(screen, oldFont);
-  ReleaseDC(nullptr, screen);
-  lUpdate_ = CreateChild(hwnd_, "STATIC", linkText, SS_NOTIFY | SS_NOPREFIX, 0, 18, linkSize.cx, 14,
-                         kIdUpdate, linkFont_);
-  iUpdate_ = CreateChild(hwnd_, "STATIC", "", SS_ICON, 0, 16, 16, 16, kIdUpdateImage, nullptr);
+  // The controls are placed and given their fonts and images by ApplyDpi below.
+  image1_ =
+      CreateChild(hwnd_, "STATIC", "", SS_ICON | SS_REALSIZECONTROL, 0, 0, 0, 0, kIdIcon, nullptr);
+  lUpdate_ = CreateChild(hwnd_, "STATIC", kLinkText, SS_NOTIFY | SS_NOPREFIX, 0, 0, 0, 0, kIdUpdate,
+                         nullptr);
+  iUpdate_ = CreateChild(hwnd_, "STATIC", "", SS_ICON | SS_REALSIZECONTROL, 0, 0, 0, 0,
+                         kIdUpdateImage, nullptr);
   SendMessageA(iUpdate_, STM_SETICON, reinterpret_cast<WPARAM>(LoadIcon(nullptr, IDI_INFORMATION)),
                0);
 
-  bScanRegistry_ = CreateChild(hwnd_, "BUTTON", "Scan registry issue", BS_OWNERDRAW | WS_TABSTOP, 8,
-                               76, 105, 25, kIdScan, font_);
+  bScanRegistry_ = CreateChild(hwnd_, "BUTTON", "Scan registry issue", BS_OWNERDRAW | WS_TABSTOP, 0,
+                               0, 0, 0, kIdScan, nullptr);
   bRepairRegistry_ = CreateChild(hwnd_, "BUTTON", "Repair registry issue",
-                                 BS_OWNERDRAW | WS_TABSTOP, 10, 104, 106, 25, kIdRepair, font_);
+                                 BS_OWNERDRAW | WS_TABSTOP, 0, 0, 0, 0, kIdRepair, nullptr);
   bRestoreRegistry_ =
       CreateChild(hwnd_, "BUTTON", "Restore previous registry ",
-                  BS_OWNERDRAW | WS_TABSTOP | WS_DISABLED, 9, 132, 130, 25, kIdRestore, font_);
+                  BS_OWNERDRAW | WS_TABSTOP | WS_DISABLED, 0, 0, 0, 0, kIdRestore, nullptr);
 
   tvRegistry_ =
       CreateChild(hwnd_, WC_TREEVIEWA, "",
                   TVS_HASLINES | TVS_LINESATROOT | TVS_HASBUTTONS | TVS_SHOWSELALWAYS | WS_TABSTOP,
-                  6, kTreeTop, kTreeWidth, 200, kIdTree, font_);
+                  0, 0, 0, 0, kIdTree, nullptr);
   TreeView_SetTextColor(tvRegistry_, RGB(0, 0, 255));
-  TreeView_SetIndent(tvRegistry_, 19);
-  imageList1_ = BuildStateImages();
-  TreeView_SetImageList(tvRegistry_, imageList1_, TVSIL_STATE);
   SetWindowSubclass(tvRegistry_, &TreeProc, 1, reinterpret_cast<DWORD_PTR>(this));
   BuildTree();
 
   lvRegistryData_ =
       CreateChild(hwnd_, WC_LISTVIEWA, "",
-                  LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP,
-                  kListLeft, kListTop, 400, 300, kIdList, font_, WS_EX_CLIENTEDGE);
+                  LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP, 0, 0,
+                  0, 0, kIdList, nullptr, WS_EX_CLIENTEDGE);
   ListView_SetExtendedListViewStyle(lvRegistryData_,
                                     LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   ListView_SetCallbackMask(lvRegistryData_, LVIS_STATEIMAGEMASK);
@@ -387,15 +386,13 @@ void TfrmKelvane::FormCreate() {
     LVCOLUMNA column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     column.pszText = const_cast<char*>(columns[static_cast<size_t>(i)].first);
-    column.cx = columns[static_cast<size_t>(i)].second;
+    column.cx = S(columns[static_cast<size_t>(i)].second);
     ListView_InsertColumn(lvRegistryData_, i, &column);
   }
   popupMenu1_ = BuildPopupMenu();
 
-  statusBar1_ = CreateChild(hwnd_, STATUSCLASSNAMEA, "", 0, 0, 0, 0, 0, kIdStatus, font_);
-  // The second panel runs to the right edge so the selection count is never cut.
-  int parts[2] = {200, -1};
-  SendMessageA(statusBar1_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  statusBar1_ = CreateChild(hwnd_, STATUSCLASSNAMEA, "", 0, 0, 0, 0, 0, kIdStatus, nullptr);
+  ApplyDpi();
 
   ACCEL accel[2] = {{FCONTROL | FVIRTKEY, 'M', kMiStartupManager},
                     {FCONTROL | FVIRTKEY, 'O', kMiOptions}};
@@ -412,6 +409,101 @@ void TfrmKelvane::FormCreate() {
   if (IsWin9xFamily(GetWindowsVersionCode(platform_.system))) {
     DeleteMenu(mainMenu1_, kMiWindowsBackup, MF_BYCOMMAND);
   }
+}
+
+int TfrmKelvane::S(int designPixels) const {
+  return ScaleToDpi(designPixels, dpi_);
+}
+
+void TfrmKelvane::ReleaseDpiResources() {
+  for (HFONT* font : {&font_, &boldVerdana_, &titleFont_, &linkFont_}) {
+    if (*font)
+      DeleteObject(*font);
+    *font = nullptr;
+  }
+  if (bannerBrush_)
+    DeleteObject(bannerBrush_);
+  bannerBrush_ = nullptr;
+  if (imageList1_)
+    ImageList_Destroy(imageList1_);
+  imageList1_ = nullptr;
+  if (bannerIcon_)
+    DestroyIcon(bannerIcon_);
+  bannerIcon_ = nullptr;
+}
+
+// Fonts, images and the fixed layout at the window's DPI. The design pixels scale; a
+// task button and the tree are wider still when their texts need it, and the list
+// starts right of the tree.
+void TfrmKelvane::ApplyDpi() {
+  HIMAGELIST oldImages = imageList1_;
+  imageList1_ = nullptr;
+  ReleaseDpiResources();
+  font_ = CreateDesignFontAt(dpi_);
+  boldVerdana_ = CreateDesignFontAt(dpi_, 8, true, "Verdana");
+  titleFont_ = CreateDesignFontAt(dpi_, 14, true, "Verdana");
+  linkFont_ = CreateDesignFontAt(dpi_, 8, false, "MS Sans Serif");
+  bannerBrush_ = BuildBannerBrush(S(kBannerHeight));
+  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  // The tree's images and indent first: its new font then measures every item anew.
+  imageList1_ = BuildStateImages(S(16));
+  TreeView_SetImageList(tvRegistry_, imageList1_, TVSIL_STATE);
+  if (oldImages)
+    ImageList_Destroy(oldImages);
+  TreeView_SetIndent(tvRegistry_, S(19));
+  for (HWND control : {bScanRegistry_, bRepairRegistry_, bRestoreRegistry_, tvRegistry_,
+                       lvRegistryData_, statusBar1_}) {
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  }
+  SendMessageA(lUpdate_, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), TRUE);
+
+  bannerIcon_ = static_cast<HICON>(LoadImageA(
+      GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_KELVANE), IMAGE_ICON, S(32), S(32), 0));
+  SendMessageA(image1_, STM_SETICON, reinterpret_cast<WPARAM>(bannerIcon_), 0);
+  MoveWindow(image1_, S(18), S(10), S(32), S(32), TRUE);
+  // The link is as wide as its text, so its text keeps 20 pixels from the right edge.
+  const SIZE link = MeasureText(linkFont_, kLinkText, false);
+  MoveWindow(lUpdate_, 0, S(18), link.cx, std::max(S(14), static_cast<int>(link.cy)), TRUE);
+
+  struct Task {
+    HWND button;
+    int x, y, width;
+  };
+  for (const Task& task : {Task{bScanRegistry_, 8, 76, 105}, Task{bRepairRegistry_, 10, 104, 106},
+                           Task{bRestoreRegistry_, 9, 132, 130}}) {
+    char text[128] = {};
+    GetWindowTextA(task.button, text, sizeof text);
+    const SIZE size = MeasureText(font_, text, false);
+    const int width = std::max(S(task.width), static_cast<int>(size.cx) + S(2 * kButtonIndent));
+    MoveWindow(task.button, S(task.x), S(task.y), width,
+               std::max(S(25), static_cast<int>(size.cy) + S(4)), TRUE);
+  }
+
+  TreeView_SetItemHeight(tvRegistry_, -1);
+  treeWidth_ = std::max(S(kTreeWidth), WidestTreeLabel() + GetSystemMetrics(SM_CXVSCROLL) + S(4));
+  listLeft_ = std::max(S(kListLeft), S(6) + treeWidth_ + S(5));
+
+  int parts[2] = {S(200), -1};
+  SendMessageA(statusBar1_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+}
+
+// The right edge of the widest tree label, every node expanded, the tree at its left.
+// The tree measures only the items it shows: for a moment it is large enough for all.
+int TfrmKelvane::WidestTreeLabel() {
+  RECT before;
+  GetWindowRect(tvRegistry_, &before);
+  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&before), 2);
+  MoveWindow(tvRegistry_, before.left, before.top, S(2000), S(2000), FALSE);
+  SendMessageA(tvRegistry_, WM_HSCROLL, SB_LEFT, 0);
+  int widest = 0;
+  for (HTREEITEM item : treeItems_) {
+    RECT rect{};
+    if (item && TreeView_GetItemRect(tvRegistry_, item, &rect, TRUE))
+      widest = std::max(widest, static_cast<int>(rect.right));
+  }
+  MoveWindow(tvRegistry_, before.left, before.top, before.right - before.left,
+             before.bottom - before.top, FALSE);
+  return widest;
 }
 
 void TfrmKelvane::FormShow() {
@@ -443,12 +535,13 @@ void TfrmKelvane::FormResize() {
   RECT link;
   GetWindowRect(lUpdate_, &link);
   const int linkWidth = link.right - link.left;
-  MoveWindow(lUpdate_, w - linkWidth - 20, 18, linkWidth, 14, TRUE);
-  MoveWindow(iUpdate_, w - linkWidth - 20 - 25, 16, 16, 16, TRUE);
-  MoveWindow(tvRegistry_, 6, kTreeTop, kTreeWidth, std::max(0, h - kTreeTop - statusHeight), TRUE);
-  MoveWindow(lvRegistryData_, kListLeft, kListTop, std::max(0, w - kListLeft),
-             std::max(0, h - kListTop - statusHeight), TRUE);
-  RECT banner{0, 0, w, kBannerHeight};
+  MoveWindow(lUpdate_, w - linkWidth - S(20), S(18), linkWidth, link.bottom - link.top, TRUE);
+  MoveWindow(iUpdate_, w - linkWidth - S(20 + 25), S(16), S(16), S(16), TRUE);
+  MoveWindow(tvRegistry_, S(6), S(kTreeTop), treeWidth_,
+             std::max(0, h - S(kTreeTop) - statusHeight), TRUE);
+  MoveWindow(lvRegistryData_, listLeft_, S(kListTop), std::max(0, w - listLeft_),
+             std::max(0, h - S(kListTop) - statusHeight), TRUE);
+  RECT banner{0, 0, w, S(kBannerHeight)};
   InvalidateRect(hwnd_, &banner, FALSE);
 }
 
@@ -457,22 +550,24 @@ void TfrmKelvane::FormPaint() {
   HDC dc = BeginPaint(hwnd_, &ps);
   RECT client;
   GetClientRect(hwnd_, &client);
-  PaintBanner(dc, client.right);
+  PaintBanner(dc, client.right, S(kBannerHeight));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(255, 255, 255));
   HGDIOBJ old = SelectObject(dc, titleFont_);
-  TextOutA(dc, 59, 7, "Kelvane", 7);
+  TextOutA(dc, S(59), S(7), "Kelvane", 7);
   SelectObject(dc, font_);
   const char* hint = "Scan and repair your registry to improve PC performance";
-  TextOutA(dc, 59, 29, hint, static_cast<int>(strlen(hint)));
+  TextOutA(dc, S(59), S(29), hint, static_cast<int>(strlen(hint)));
   SetTextColor(dc, RGB(0, 0, 0));
   SelectObject(dc, boldVerdana_);
-  TextOutA(dc, 9, 56, "Tasks", 5);
-  TextOutA(dc, 8, 165, "Select the sections to scan", 27);
+  TextOutA(dc, S(9), S(56), "Tasks", 5);
+  TextOutA(dc, S(8), S(165), "Select the sections to scan", 27);
   SelectObject(dc, old);
   HBRUSH caption = GetSysColorBrush(COLOR_ACTIVECAPTION);
-  RECT line1{7, 73, 7 + 179, 74};
-  RECT line2{7, 183, 7 + 179, 184};
+  // The lines run under the headings across the pane, 179 design pixels or more.
+  const int lineEnd = std::max(S(7 + 179), listLeft_ - S(8));
+  RECT line1{S(7), S(73), lineEnd, S(73) + std::max(1, S(1))};
+  RECT line2{S(7), S(183), lineEnd, S(183) + std::max(1, S(1))};
   FillRect(dc, &line1, caption);
   FillRect(dc, &line2, caption);
   EndPaint(hwnd_, &ps);
@@ -486,7 +581,7 @@ void TfrmKelvane::DrawFlatButton(const DRAWITEMSTRUCT& item) {
   const bool disabled = (item.itemState & ODS_DISABLED) != 0;
   SetTextColor(item.hDC, disabled ? GetSysColor(COLOR_GRAYTEXT) : RGB(0, 0, 255));
   RECT rect = item.rcItem;
-  rect.left += 4;
+  rect.left += S(kButtonIndent);
   if (item.itemState & ODS_SELECTED)
     OffsetRect(&rect, 1, 1);
   DrawTextA(item.hDC, text, -1, &rect, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
@@ -703,7 +798,7 @@ void TfrmKelvane::FitColumns() {
       widest = std::max(widest, static_cast<int>(size.cx));
     }
     // Room for the cell margins, and in the first column for the check box.
-    const int margin = column == 0 ? 12 + GetSystemMetrics(SM_CXSMICON) + 4 : 12;
+    const int margin = column == 0 ? S(12) + GetSystemMetrics(SM_CXSMICON) + S(4) : S(12);
     ListView_SetColumnWidth(lvRegistryData_, column, widest + margin);
   }
   SelectObject(dc, old);
@@ -731,8 +826,8 @@ void TfrmKelvane::bScanRegistryClick() {
     categoryIds_ = tree_.Collect();
     haveCategoryIds_ = true;
     if (results_.Count() == 0) {
-      ListView_SetColumnWidth(lvRegistryData_, 1, 300);
-      ListView_SetColumnWidth(lvRegistryData_, 2, 150);
+      ListView_SetColumnWidth(lvRegistryData_, 1, S(300));
+      ListView_SetColumnWidth(lvRegistryData_, 2, S(150));
     }
     if (categoryIds_.empty())
       return;

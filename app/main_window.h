@@ -78,6 +78,11 @@ class TfrmKelvane : public MainWindowPlacement {
   void UpdateStatusCounts();
   int SelectedRow() const;
   void DrawFlatButton(const DRAWITEMSTRUCT& item);
+  // Screens above 96 DPI.
+  int S(int designPixels) const;
+  void ApplyDpi();
+  void ReleaseDpiResources();
+  int WidestTreeLabel();
 
   Platform platform_;
   std::vector<std::string> arguments_;
@@ -101,6 +106,10 @@ class TfrmKelvane : public MainWindowPlacement {
   HFONT linkFont_ = nullptr;
   HICON icon_ = nullptr;
   HBRUSH bannerBrush_ = nullptr;
+  HICON bannerIcon_ = nullptr;
+  UINT dpi_ = 96;
+  int treeWidth_ = 0;  // at least the design width, wide enough for every label
+  int listLeft_ = 0;   // the results list's left edge, right of the tree
   std::array<HTREEITEM, 23> treeItems_{};
 
   CategoryTree tree_;

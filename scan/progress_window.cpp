@@ -11,6 +11,7 @@
 #include "app/messages.h"
 #include "scan/scan_task.h"
 #include "ui/win_controls.h"
+#include "ui/win_dpi.h"
 
 namespace kelvane {
 
@@ -143,6 +144,7 @@ class TfrmRegProgressHint {
   HWND progressBar1_ = nullptr;
   HWND label1_ = nullptr;
   HFONT font_ = nullptr;
+  UINT dpi_ = 96;
   bool timerOn_ = false;
   int modalResult_ = 0;
   ProgressEvents events_;
@@ -170,7 +172,8 @@ int TfrmRegProgressHint::ShowModal() {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   RegisterClassOnce(instance);
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-  RECT rect{0, 0, 361, 166};
+  dpi_ = WindowDpi(owner_);
+  RECT rect{0, 0, ScaleToDpi(361, dpi_), ScaleToDpi(166, dpi_)};
   AdjustWindowRectEx(&rect, style, FALSE, WS_EX_DLGMODALFRAME);
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
@@ -273,16 +276,21 @@ LRESULT TfrmRegProgressHint::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TfrmRegProgressHint::FormCreate() {
-  font_ = CreateDesignFont();
+  font_ = CreateDesignFontAt(dpi_);
+  // Positions and sizes in design pixels, scaled to the window's DPI.
   auto make = [&](const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
-                  int id) { return CreateChild(hwnd_, cls, text, style, x, y, w, h, id, font_); };
+                  int id) {
+    const auto s = [&](int v) { return ScaleToDpi(v, dpi_); };
+    return CreateChild(hwnd_, cls, text, style, s(x), s(y), s(w), s(h), id, font_);
+  };
   make("BUTTON", "", BS_GROUPBOX, 8, 8, 345, 113, -1);
   lScanTask_ = make("STATIC", "Scanning ", SS_LEFT | SS_NOPREFIX, 16, 16, 320, 14, kIdStatus);
   progressBar1_ = make(PROGRESS_CLASSA, "", 0, 16, 40, 311, 18, kIdBar);
   SendMessageA(progressBar1_, PBM_SETRANGE32, 0, 1000);
   SendMessageA(progressBar1_, PBM_SETPOS, 50, 0);
-  label1_ =
-      make("STATIC", "Registry Key", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 16, 74, 321, 31, kIdKey);
+  // A key path longer than the line is shortened in its middle, with an ellipsis.
+  label1_ = make("STATIC", "Registry Key", SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_PATHELLIPSIS, 16,
+                 74, 321, 31, kIdKey);
   bStop_ = make("BUTTON", "Stop", BS_DEFPUSHBUTTON | WS_TABSTOP, 272, 130, 80, 27, kIdStop);
 }
 
