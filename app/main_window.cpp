@@ -770,7 +770,7 @@ void TfrmKelvane::RefreshList(bool fitColumns) {
   InvalidateRect(lvRegistryData_, nullptr, FALSE);
 }
 
-// Fits each column to its widest cell. The list view's own automatic width asks for
+// Fits each column to its widest cell or its header. The list view's own automatic width asks for
 // every row's text, which takes seconds with tens of thousands of rows; the widest
 // cell is among the longest texts, so only those are measured.
 void TfrmKelvane::FitColumns() {
@@ -791,7 +791,12 @@ void TfrmKelvane::FitColumns() {
     std::partial_sort(
         texts.begin(), texts.begin() + static_cast<std::ptrdiff_t>(keep), texts.end(),
         [](const std::string* a, const std::string* b) { return a->size() > b->size(); });
-    int widest = 0;
+    // A column is never narrower than its header's text.
+    static constexpr const char* kHeaders[] = {"Problem", "Registry key", "Value"};
+    SIZE header{};
+    GetTextExtentPoint32A(dc, kHeaders[column], static_cast<int>(strlen(kHeaders[column])),
+                          &header);
+    int widest = static_cast<int>(header.cx);
     for (size_t i = 0; i < keep; ++i) {
       SIZE size{};
       GetTextExtentPoint32A(dc, texts[i]->c_str(), static_cast<int>(texts[i]->size()), &size);

@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -213,6 +214,20 @@ TEST(TextFit, EveryLabelAndButtonShowsItsWholeText) {
   EXPECT_GE(ExpectTextsFit(progress, dpi, "progress"), 1);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(progress); }, 300000));
 
+  // After the scan: the list starts right of the tree, the status bar's count shows
+  // whole.
+  HWND list = GetDlgItem(main, kIdList);
+  RECT treeRect, listRect;
+  GetWindowRect(GetDlgItem(main, 1004), &treeRect);
+  GetWindowRect(list, &listRect);
+  EXPECT_GE(listRect.left, treeRect.right);
+  const FontAt font(dpi, 8, false);
+  HWND status = GetDlgItem(main, kIdStatus);
+  const std::string found = StatusPartText(status, 0);
+  EXPECT_NE(found, "");
+  EXPECT_LE(font.Measure(found, false).cx + Scale(6, dpi), StatusPartRight(status, 0))
+      << "\"" << found << "\" at " << dpi << " DPI";
+
   PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdRepair, BN_CLICKED), 0);
   HWND hint = VisibleDialog(kelvane.Id(), 60000);
   ASSERT_NE(hint, nullptr);
@@ -220,6 +235,44 @@ TEST(TextFit, EveryLabelAndButtonShowsItsWholeText) {
   PostMessageA(hint, WM_CLOSE, 0, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(hint); }, 10000));
 
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(kelvane.WaitExit(30000));
+}
+
+// The columns fit their cells after a scan, but never narrower than their headers: a
+// shared library "C:\q" gives a value shorter than "Value".
+TEST(TextFit, ColumnsAreNeverNarrowerThanTheirHeaders) {
+  SetProcessDPIAware();
+  const UINT dpi = ExpectedDpi();
+  ASSERT_TRUE(ImportReg(
+      "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"
+      "SharedDLLs]\r\n\"C:\\\\q\"=dword:00000001\r\n\r\n"));
+  // Only "Shared DLLs" (id 9) is ticked, with the root above it.
+  std::string ticks = "[TreeViewNodeCheck]\r\n";
+  for (int id = 1; id <= 22; ++id)
+    ticks += std::to_string(id) + (id == 1 || id == 9 ? "=1\r\n" : "=0\r\n");
+  FILE* file = std::fopen((std::string(kFolder) + "options.ini").c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fputs(ticks.c_str(), file);
+  std::fclose(file);
+
+  Process kelvane(kExe);
+  HWND main = WaitForWindow(kMainClass, 30000, kelvane.Id());
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 30000));
+  HWND list = GetDlgItem(main, kIdList);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_CLICKED), 0);
+  ASSERT_TRUE(WaitUntil(
+      [&] { return StatusPartText(GetDlgItem(main, kIdStatus), 0) == " 1 problems found"; },
+      60000));
+  ASSERT_EQ(ListRows(list).at(0).value, "C:\\q");
+  const FontAt font(dpi, 8, false);
+  const char* headers[] = {"Problem", "Registry key", "Value"};
+  for (int column = 0; column < 3; ++column) {
+    const int width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+    EXPECT_GE(width, font.Measure(headers[column], false).cx + Scale(12, dpi))
+        << "column \"" << headers[column] << "\" at " << dpi << " DPI";
+  }
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(kelvane.WaitExit(30000));
 }
