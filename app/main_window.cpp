@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <windowsx.h>
 
-#include "app/clean_once.h"
+#include "backup/clean_once.h"
 #include "app/messages.h"
 #include "app/resource.h"
 #include "app/results_list.h"

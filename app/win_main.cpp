@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/clean_once.h"
+#include "backup/clean_once.h"
 #include "app/main_window.h"
 #include "app/messages.h"
 #include "platform/win32/win32_platform.h"

@@ -1,7 +1,7 @@
 // The unattended run's switch and its exit codes.
 #include <gtest/gtest.h>
 
-#include "app/clean_once.h"
+#include "backup/clean_once.h"
 
 namespace kelvane {
 namespace {

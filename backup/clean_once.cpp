@@ -1,4 +1,4 @@
-#include "app/clean_once.h"
+#include "backup/clean_once.h"
 
 #include "platform/registry.h"
 
