@@ -8,7 +8,7 @@
 
 #include "backup/clean_once.h"
 #include "app/main_window.h"
-#include "app/messages.h"
+#include "ui/messages.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {

@@ -2,8 +2,10 @@
 
 #include <exception>
 
-#include "app/version_code.h"
+#include "platform/version_code.h"
+#include "backup/backup_file.h"
 #include "backup/export_writer.h"
+#include "results/row_target.h"
 
 namespace kelvane {
 
@@ -62,41 +64,25 @@ ItemResult RegistryRepairer::DeleteRegistryValue(const std::string& rootName,
 }
 
 ItemResult RegistryRepairer::RepairRow(const IssueRow& row) {
-  const size_t slash = row.key.find('\\');
-  if (slash == std::string::npos)
-    return ItemResult::kCannotBackUp;
-  const std::string rootName = row.key.substr(0, slash);
-  const std::string path = row.key.substr(slash + 1);
+  const RowTarget target = ResolveRow(row);
   ItemResult result = ItemResult::kNotDeleted;
-  switch (row.kind) {
-    case RowKind::kKey:
-      result = DeleteRegistryKey(rootName, path);
+  switch (target.kind) {
+    case TargetKind::kKey:
+      result = DeleteRegistryKey(target.rootName, target.keyPath);
       break;
-    case RowKind::kValueInPath: {
-      const size_t last = path.rfind('\\');
-      if (last == std::string::npos) {
-        result = DeleteRegistryValue(rootName, "", path);
-      } else {
-        result = DeleteRegistryValue(rootName, path.substr(0, last), path.substr(last + 1));
-      }
+    case TargetKind::kValue:
+      result = DeleteRegistryValue(target.rootName, target.keyPath, target.valueName);
       break;
-    }
-    case RowKind::kValueNamed:
-      result = DeleteRegistryValue(rootName, path, row.value);
-      break;
-    case RowKind::kSubkeyNamed:
-      // Without a subkey name the path would name the parent key itself.
-      if (!row.value.empty())
-        result = DeleteRegistryKey(rootName, path + "\\" + row.value);
-      break;
-    case RowKind::kShortcutFile:
+    case TargetKind::kFile:
       // Only an existing file: the shell's delete would also take a folder or a pattern.
-      if (platform_.files.FileExists(row.key) && !platform_.files.DeleteFileSilently(row.key))
+      if (platform_.files.FileExists(target.file) &&
+          !platform_.files.DeleteFileSilently(target.file))
         result = ItemResult::kRefused;
       break;
-    case RowKind::kDefaultValue:
-      result = DeleteRegistryValue(rootName, path, "");
-      break;
+    case TargetKind::kNoSubkey:
+      break;  // the path would name the parent key itself: nothing is deleted
+    case TargetKind::kNone:
+      return ItemResult::kCannotBackUp;  // no root to resolve: the row stays
   }
   return result;
 }

@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <string>
 
-#include "app/results_model.h"
-#include "app/settings.h"
+#include "results/results_model.h"
+#include "options/settings.h"
 #include "platform/platform.h"
 
 namespace kelvane {

@@ -4,20 +4,18 @@
 
 #include "backup/backup_resource.h"
 #include "backup/repair.h"
-#include "restorepoint/system_point_window.h"
-#include "ui/show_hint_window.h"
+#include "options/settings.h"
+#include "backup/show_hint_window.h"
 #include "ui/win_controls.h"
 
 namespace kelvane {
 
 namespace {
 
-constexpr int kModalCancel = 2;
-
 class WindowPrompts : public RepairPrompts {
  public:
-  WindowPrompts(HWND owner, std::function<void()> refresh)
-      : owner_(owner), refresh_(std::move(refresh)) {}
+  WindowPrompts(HWND owner, std::function<void()> refresh, std::function<bool()> restorePoint)
+      : owner_(owner), refresh_(std::move(refresh)), restorePoint_(std::move(restorePoint)) {}
 
   bool ConfirmCreateBackupFolder(const std::string& folder) override {
     const std::string text = folder + "," + LoadResString(IDS_BACKUP_FOLDER_MISSING) + "\r\n" +
@@ -26,7 +24,7 @@ class WindowPrompts : public RepairPrompts {
                        MB_YESNO | MB_ICONINFORMATION) == IDYES;
   }
 
-  bool MakeRestorePoint() override { return ShowSystemPoint(owner_) != kModalCancel; }
+  bool MakeRestorePoint() override { return restorePoint_(); }
 
   void RowsProcessed() override { refresh_(); }
 
@@ -37,14 +35,15 @@ class WindowPrompts : public RepairPrompts {
  private:
   HWND owner_;
   std::function<void()> refresh_;
+  std::function<bool()> restorePoint_;
 };
 
 }  // namespace
 
-RepairOutcome RepairRegistryCommand(HWND owner, kelvane::Platform& platform,
-                                    kelvane::ResultsModel& results,
-                                    const std::function<void()>& refresh) {
-  WindowPrompts prompts(owner, refresh);
+RepairOutcome RepairRegistryCommand(HWND owner, Platform& platform, ResultsModel& results,
+                                    const std::function<void()>& refresh,
+                                    const std::function<bool()>& makeRestorePoint) {
+  WindowPrompts prompts(owner, refresh, makeRestorePoint);
   return RepairTickedRows(platform, results, OptionsSetting, prompts);
 }
 

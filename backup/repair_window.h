@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <functional>
 
-#include "app/results_model.h"
 #include "backup/repair.h"
+#include "results/results_model.h"
 #include "platform/platform.h"
 
 namespace kelvane {
@@ -18,8 +18,10 @@ namespace kelvane {
 // the settings ask for it; `refresh` shows the remaining rows and their counts before
 // the hint. Returns the outcome (the rows visited, what stopped the repair). Errors end
 // the repair silently; the caller refreshes the list and the counts afterwards.
-RepairOutcome RepairRegistryCommand(HWND owner, kelvane::Platform& platform,
-                                    kelvane::ResultsModel& results,
-                                    const std::function<void()>& refresh);
+// `makeRestorePoint` shows the restore-point window and answers false when the user
+// cancelled the repair there.
+RepairOutcome RepairRegistryCommand(HWND owner, Platform& platform, ResultsModel& results,
+                                    const std::function<void()>& refresh,
+                                    const std::function<bool()>& makeRestorePoint);
 
 }  // namespace kelvane

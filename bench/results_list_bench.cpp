@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/results_list.h"
+#include "options/settings.h"
+#include "results/results_list.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ int main() {
   std::string found, selected;
   for (int run = 0; run < kRepeats; ++run) {
     fill = std::min(fill, Millis([&] { Fill(model); }));
-    filter = std::min(filter, Millis([&] { ApplyIgnoreLists(model, settings); }));
+    filter = std::min(filter, Millis([&] { ApplyIgnoreLists(model, IgnoreListsOf(settings)); }));
     left = model.Count();
     counts = std::min(counts, Millis([&] {
                         found = StatusFoundText(model, " problems found");

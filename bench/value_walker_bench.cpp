@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/results_model.h"
+#include "results/results_model.h"
 #include "scan/scan_task.h"
 #include "scan/value_walker.h"
 

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/messages.h"
+#include "ui/messages.h"
 #include "platform/win32/win32_restore_point.h"
 #include "restorepoint/restorepoint_resource.h"
 #include "restorepoint/system_point.h"

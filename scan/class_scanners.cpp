@@ -73,7 +73,6 @@ void WalkClassKey(ScanContext& context, RootKey root, const std::string& rootTex
 }  // namespace
 
 void ScanFileExtensions(ScanContext& context) {
-  context.SetStatusText("Scanning File Extensions...");
   ScanEmptyClasses(context);
   ScanUserExtensions(context);
 }
@@ -84,7 +83,6 @@ bool ClassKeyExists(ScanContext& context, RootKey root, const std::string& keyPa
 }
 
 void ScanCustomControls(ScanContext& context) {
-  context.SetStatusText("Scanning Custom Controls...");
   ScanClassKey(context, "HKEY_CLASSES_ROOT", "CLSID", "");
 }
 

@@ -77,13 +77,11 @@ void ScanSoftwareKey(ScanContext& context, const std::string& rootName,
 }
 
 void ScanObsoleteSoftware(ScanContext& context) {
-  context.SetStatusText("Scanning Software Locations...");
   ScanSoftwareKey(context, "HKEY_CURRENT_USER", "Software");
   ScanSoftwareKey(context, "HKEY_LOCAL_MACHINE", "Software");
 }
 
 void ScanServices(ScanContext& context) {
-  context.SetStatusText("Scanning Windows Services...");
   Registry registry = context.NewRegistry(RootKey::kLocalMachine, KeyAccess::kFull);
   if (!registry.OpenKey(kServicesKey, false))
     return;
@@ -109,7 +107,6 @@ void FindNextCommand(ScanContext& context, RootKey root, const std::string& star
 }
 
 void ScanApplications(ScanContext& context) {
-  // This category shows no status text of its own.
   try {
     Registry registry = context.NewRegistry(RootKey::kLocalMachine, KeyAccess::kFull);
     if (!registry.OpenKey(kApplicationsKey, false))

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/results_model.h"
+#include "results/results_model.h"
 #include "platform/platform.h"
+#include "scan/categories.h"
 
 namespace kelvane {
 
@@ -22,9 +23,9 @@ struct ScanOptions {
 inline constexpr int kModalCancel = 2;
 inline constexpr int kModalAbort = 3;
 
-// Shows the window modally over `owner`, runs the scan of `categoryIds` into
+// Shows the window modally over `owner`, runs the scan of `categories` into
 // `results`, and returns kModalAbort when the user pressed Stop, else kModalCancel.
 int ShowScanProgress(HWND owner, Platform platform, ResultsModel& results,
-                     const std::vector<std::string>& categoryIds, const ScanOptions& options);
+                     const std::vector<Category>& categories, const ScanOptions& options);
 
 }  // namespace kelvane

@@ -1,7 +1,5 @@
 #include "scan/scan_task.h"
 
-#include <charconv>
-
 namespace kelvane {
 
 std::string BuildAllowedDrives(FileSystem& files, bool includeRemoveMedia, bool includeCdDrive) {
@@ -40,18 +38,6 @@ int NextBarPosition(int p) {
   if (p <= 998)
     return p + 1;
   return p;
-}
-
-int ParseCategoryId(const std::string& text) {
-  int value = 0;
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (first != last && *first == '+')
-    ++first;
-  const auto [end, ec] = std::from_chars(first, last, value);
-  if (ec != std::errc() || end != last || first == last)
-    return 0;
-  return value;
 }
 
 void StoppableFileSystem::Check() const {
@@ -114,20 +100,13 @@ void ScanContext::AddIssueRow(const std::string& problem, const std::string& key
   events_.RowAdded();
 }
 
-void ScanContext::CheckStop() const {
-  if (stop_.load())
-    throw OperationCancelled();
-}
-
 ScanTask::ScanTask(Platform platform, ResultsModel& results, ScanEvents& events,
-                   std::vector<std::string> categoryIds, std::string allowedDrives,
-                   ScannerLookup lookup)
+                   std::vector<Category> categories, std::string allowedDrives)
     : platform_(platform),
       results_(results),
       events_(events),
-      categoryIds_(std::move(categoryIds)),
-      allowedDrives_(std::move(allowedDrives)),
-      lookup_(lookup) {}
+      categories_(std::move(categories)),
+      allowedDrives_(std::move(allowedDrives)) {}
 
 ScanTask::~ScanTask() {
   Stop();
@@ -146,14 +125,17 @@ void ScanTask::Stop() {
 void ScanTask::Execute() {
   ScanContext context(platform_, results_, events_, allowedDrives_, stop_);
   try {
-    for (const std::string& entry : categoryIds_) {
+    for (const Category& category : categories_) {
       if (stop_.load())
         return;
       events_.BeginCategory();
       if (stop_.load())
         return;
-      if (ScannerFn scanner = lookup_(ParseCategoryId(entry)))
-        scanner(context);
+      if (category.scanner) {
+        if (*category.status)
+          events_.SetStatusText(category.status);
+        category.scanner(context);
+      }
       events_.EndCategory();
     }
   } catch (const OperationCancelled&) {

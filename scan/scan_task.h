@@ -8,7 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/results_model.h"
+#include "results/results_model.h"
+#include "scan/categories.h"
 #include "platform/platform.h"
 
 namespace kelvane {
@@ -36,9 +37,6 @@ std::string FormatScanKey(const std::string& path);
 
 // The progress bar's next position on a timer tick.
 int NextBarPosition(int position);
-
-// A category id from its decimal text; anything that is not a number is 0.
-int ParseCategoryId(const std::string& text);
 
 // A file system whose every probe first checks the scan's Stop flag.
 class StoppableFileSystem : public FileSystem {
@@ -77,8 +75,6 @@ class ScanContext {
   void ShowScanKey(const std::string& path) { events_.SetKeyText(FormatScanKey(path)); }
   void AddIssueRow(const std::string& problem, const std::string& key, const std::string& value,
                    RowKind kind);
-  bool Stopped() const { return stop_.load(); }
-  void CheckStop() const;
 
  private:
   Platform platform_;
@@ -89,19 +85,13 @@ class ScanContext {
   const std::atomic<bool>& stop_;
 };
 
-using ScannerFn = void (*)(ScanContext&);
-// The scanner for a category id, or nothing for ids without one (0, 1, 2, > 22).
-ScannerFn ScannerFor(int id);
-using ScannerLookup = ScannerFn (*)(int id);
-
 // One scan: the worker thread and its body. Stop raises the flag under the results
 // model's lock and returns at once; the thread leaves at its next probe and is joined
 // when the task is destroyed.
 class ScanTask {
  public:
   ScanTask(Platform platform, ResultsModel& results, ScanEvents& events,
-           std::vector<std::string> categoryIds, std::string allowedDrives,
-           ScannerLookup lookup = &ScannerFor);
+           std::vector<Category> categories, std::string allowedDrives);
   ~ScanTask();
   ScanTask(const ScanTask&) = delete;
   ScanTask& operator=(const ScanTask&) = delete;
@@ -116,9 +106,8 @@ class ScanTask {
   Platform platform_;
   ResultsModel& results_;
   ScanEvents& events_;
-  std::vector<std::string> categoryIds_;
+  std::vector<Category> categories_;
   std::string allowedDrives_;
-  ScannerLookup lookup_;
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };

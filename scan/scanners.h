@@ -1,5 +1,6 @@
 // The category scanners, one function per category, each run by the scan worker
-// with the scan's context. The dispatch table in dispatch.cpp maps ids to them.
+// with the scan's context. The category table (scan/categories.cpp) maps ids to them
+// and holds the status text the worker shows before each runs.
 #pragma once
 
 #include <optional>

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/version_code.h"
+#include "platform/version_code.h"
 #include "scan/path_check.h"
 #include "scan/scanners.h"
 #include "scan/value_walker.h"
@@ -96,7 +96,6 @@ std::string MenuOrderKey(uint32_t versionCode) {
 }
 
 void ScanStartMenu(ScanContext& context) {
-  context.SetStatusText("Scanning Start Menu...");
   std::vector<std::string> folders;  // upper-cased
   AddSubfolderNames(context, csidl::kPrograms, folders);
   AddSubfolderNames(context, csidl::kCommonPrograms, folders);
@@ -147,7 +146,6 @@ void ScanShortcutFolder(ScanContext& context, const std::string& folder) {
 }
 
 void ScanShortcuts(ScanContext& context) {
-  context.SetStatusText("Scanning Shortcuts...");
   for (int csidl : kShortcutFolders) {
     if (const auto folder = context.GetShell().SpecialFolder(csidl)) {
       ScanShortcutFolder(context, *folder);
@@ -161,12 +159,10 @@ void ScanSoundKey(ScanContext& context, const std::string& rootName, const std::
 }
 
 void ScanSoundEvents(ScanContext& context) {
-  context.SetStatusText("Scanning Sound and Appevents...");
   ScanSoundKey(context, "HKEY_Current_User", "AppEvents\\Schemes\\Apps", "");
 }
 
 void ScanActiveX(ScanContext& context) {
-  context.SetStatusText("Scanning Invalid ActiveX...");
   WalkValues(context, "HKEY_CLASSES_ROOT", "TypeLib", "ActiveX Issue", ".dll");
 }
 

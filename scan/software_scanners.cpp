@@ -1,6 +1,6 @@
 // Entries under HKEY_LOCAL_MACHINE that name files: program paths under App Paths,
 // registered fonts, help files and shared libraries.
-#include "app/version_code.h"
+#include "platform/version_code.h"
 #include "scan/path_check.h"
 #include "scan/scanners.h"
 
@@ -28,7 +28,6 @@ std::vector<std::string> UpperFileNames(FileSystem& files, const std::string& fo
 }  // namespace
 
 void ScanSoftwareLocations(ScanContext& context) {
-  context.SetStatusText("Scanning Software Locations...");
   Registry registry = context.NewRegistry(RootKey::kLocalMachine);
   if (!registry.OpenKey(kAppPathsKey, false))
     return;
@@ -66,7 +65,6 @@ bool IsFullPath(const std::string& text) {
 }  // namespace
 
 void ScanWindowsFonts(ScanContext& context) {
-  context.SetStatusText("Scanning Windows Fonts...");
   const std::string fontsKey =
       IsWin9xFamily(GetWindowsVersionCode(context.System())) ? kFonts9xKey : kFontsNtKey;
   // Without a fonts folder to look in, every font would look missing: judge none.
@@ -109,7 +107,6 @@ void ScanWindowsFonts(ScanContext& context) {
 }
 
 void ScanHelpFiles(ScanContext& context) {
-  context.SetStatusText("Scanning Invalid Help Files...");
   for (const char* helpKey : kHelpKeys) {
     Registry registry = context.NewRegistry(RootKey::kLocalMachine);
     if (!registry.OpenKey(helpKey, false))
@@ -133,7 +130,6 @@ void ScanHelpFiles(ScanContext& context) {
 }
 
 void ScanSharedDlls(ScanContext& context) {
-  context.SetStatusText("Scanning Shared DLLs...");
   Registry registry = context.NewRegistry(RootKey::kLocalMachine);
   if (!registry.OpenKey(kSharedDllsKey, false))
     return;

@@ -39,7 +39,6 @@ void ScanDisabledStartup(ScanContext& context) {
 }  // namespace
 
 void ScanStartupPrograms(ScanContext& context) {
-  context.SetStatusText("Scanning Startup Programs...");
   ScanRunKey(context, "HKEY_CURRENT_USER", kRunKey);
   ScanRunKey(context, "HKEY_CURRENT_USER", kRunOnceKey);
   ScanRunKey(context, "HKEY_LOCAL_MACHINE", kRunKey);
@@ -73,7 +72,6 @@ void ScanRunKey(ScanContext& context, const std::string& rootName, const std::st
 }
 
 void ScanAddRemovePrograms(ScanContext& context) {
-  context.SetStatusText("Scanning Add/Remove Programs...");
   Registry registry = context.NewRegistry(RootKey::kLocalMachine);
   if (!registry.OpenKey(kUninstallKey, false))
     return;

@@ -2,7 +2,7 @@
 
 #include <unordered_set>
 
-#include "app/settings.h"
+#include "scan/skip_keys.h"
 #include "scan/path_check.h"
 #include "scan/scanners.h"
 
@@ -109,23 +109,19 @@ void WalkValues(ScanContext& context, std::string_view rootName, const std::stri
 }
 
 void ScanFilesFoldersLocalMachine(ScanContext& context) {
-  context.SetStatusText("Scanning Files and Folders - HKEY_LOCAL_MACHINE...");
   WalkValues(context, "HKEY_LOCAL_MACHINE", "Software", kFilesFoldersProblem, "",
              WalkSkip::kLocalMachine);
 }
 
 void ScanFilesFoldersCurrentUser(ScanContext& context) {
-  context.SetStatusText("Scanning Files and Folders - HKEY_CURRENT_USER...");
   WalkValues(context, "HKEY_CURRENT_USER", "", kFilesFoldersProblem, "", WalkSkip::kCurrentUser);
 }
 
 void ScanFilesFoldersUsers(ScanContext& context) {
-  context.SetStatusText("Scanning Files and Folders - HKEY_USERS...");
   WalkValues(context, "HKEY_USERS", "", kFilesFoldersProblem, "");
 }
 
 void ScanMruLists(ScanContext& context) {
-  context.SetStatusText("Scanning MRU and History Lists...");
   Registry registry = context.NewRegistry(RootKey::kCurrentUser, KeyAccess::kFull);
   if (!registry.OpenKey(kMruKey, false))
     return;
@@ -161,7 +157,6 @@ void ScanMruLists(ScanContext& context) {
 }
 
 void ScanInstaller(ScanContext& context) {
-  context.SetStatusText("Scanning Installer...");
   WalkValues(context, "HKEY_LOCAL_MACHINE", kUninstallKey, kInstallerProblem, ".exe");
 
   // The names of the installer's folder list are folder paths; their data is not read.

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the core tests natively under ASan/UBSan and
+# Builds everything and runs every test: the source format and the include layering,
+# the core tests natively under ASan/UBSan and
 # the scan thread's tests under TSan, the same core tests under Wine against the real
 # registry, the end-to-end tests of kelvane.exe under Wine and Xvfb, the 32-bit build
 # (compile and link only), the check of both programs' imports against the oldest
@@ -33,8 +34,15 @@ step() { echo; echo "=== $*"; }
 
 step "source formatting (clang-format)"
 sources=$(git ls-files '*.cpp' '*.h' 2>/dev/null) ||
-  sources=$(find app backup bench fuzz platform restorepoint scan tests ui -name '*.cpp' -o -name '*.h')
+  sources=$(find app backup bench fuzz options platform restorepoint results scan tests ui -name '*.cpp' -o -name '*.h')
 if clang-format --dry-run --Werror $sources; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1)) status=1
+fi
+
+step "include layering (scripts/check-layers.py)"
+if python3 scripts/check-layers.py; then
   passed=$((passed + 1))
 else
   failed=$((failed + 1)) status=1

@@ -2,12 +2,31 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string>
 
 #include "ui/win_controls.h"
 #include "ui/win_dpi.h"
 
 namespace kelvane {
+
+namespace {
+
+// A dialog class of the given name: the system's dialog class under another name, so
+// that other programs (and the tests) can find the window by its class.
+bool RegisterDialogClass(HINSTANCE instance, const char* name) {
+  WNDCLASSEXA existing{};
+  existing.cbSize = sizeof existing;
+  if (GetClassInfoExA(instance, name, &existing))
+    return true;
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExA(nullptr, MAKEINTATOM(32770), &wc))
+    return false;
+  wc.hInstance = instance;
+  wc.lpszClassName = name;
+  return RegisterClassExA(&wc) != 0;
+}
+
+}  // namespace
 
 INT_PTR ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, int clientWidth,
                              int clientHeight) {
@@ -15,23 +34,73 @@ INT_PTR ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, int c
   caption_ = caption;
   clientWidth_ = clientWidth;
   clientHeight_ = clientHeight;
-  // An empty template: no menu, the standard dialog class, no title (set on creation).
-  // The template must start on a DWORD boundary.
-  DWORD buffer[8] = {};
+  ended_ = false;
+  result_ = IDCANCEL;
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  // An empty template: no menu, the standard dialog class or the form's own, no title
+  // (set on creation). The template must start on a DWORD boundary.
+  DWORD buffer[64] = {};
   DLGTEMPLATE tmpl{};
-  tmpl.style = style | WS_VISIBLE;
+  tmpl.style = style | (hidden_ ? 0 : WS_VISIBLE);
   std::memcpy(buffer, &tmpl, sizeof tmpl);
-  const INT_PTR result =
-      DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<DLGTEMPLATE*>(buffer),
-                              owner, &DialogProc, reinterpret_cast<LPARAM>(this));
+  auto* words = reinterpret_cast<WORD*>(reinterpret_cast<char*>(buffer) + sizeof tmpl);
+  *words++ = 0;  // no menu
+  if (className_ && RegisterDialogClass(instance, className_)) {
+    for (const char* c = className_; *c && words < reinterpret_cast<WORD*>(buffer + 60); ++c)
+      *words++ = static_cast<WORD>(static_cast<unsigned char>(*c));
+  }
+  *words++ = 0;  // end of the class name (or the standard class)
+  *words = 0;    // no title
+  hwnd_ = CreateDialogIndirectParamA(instance, reinterpret_cast<DLGTEMPLATE*>(buffer), owner,
+                                     &DialogProc, reinterpret_cast<LPARAM>(this));
+  if (!hwnd_) {
+    ReleaseFonts();
+    return -1;
+  }
+  const bool ownerEnabled = owner && IsWindowEnabled(owner);
+  if (ownerEnabled)
+    EnableWindow(owner, FALSE);
+  MSG msg{};
+  bool quit = false;
+  while (!ended_) {
+    if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+      quit = true;
+      EndModal(IDCANCEL);
+      break;
+    }
+    if (!IsDialogMessageA(hwnd_, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+  FormClose();
+  // The owner comes back before the form goes, so that it is the window activated.
+  if (ownerEnabled)
+    EnableWindow(owner, TRUE);
+  DestroyWindow(hwnd_);
+  ReleaseFonts();
+  hwnd_ = nullptr;
+  if (owner && IsWindowVisible(owner))
+    SetForegroundWindow(owner);
+  if (quit)
+    PostQuitMessage(static_cast<int>(msg.wParam));
+  return result_;
+}
+
+void ModalForm::EndModal(INT_PTR result) {
+  if (ended_)
+    return;
+  ended_ = true;
+  result_ = result;
+}
+
+void ModalForm::ReleaseFonts() {
   for (HFONT& font : fonts_) {
     if (font)
       DeleteObject(font);
     font = nullptr;
   }
   font_ = nullptr;
-  hwnd_ = nullptr;
-  return result;
 }
 
 int ModalForm::Scale(int designPixels) const {
@@ -88,7 +157,8 @@ void ModalForm::FitTexts() {
     if (!text[0])
       continue;
     const auto font = reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0));
-    const SIZE size = MeasureText(font, text, !(style & SS_NOPREFIX) || std::strcmp(cls, "Static"));
+    const bool prefix = lstrcmpiA(cls, "Static") != 0 || !(style & SS_NOPREFIX);
+    const SIZE size = MeasureText(font, text, prefix);
     RECT place;
     GetWindowRect(child, &place);
     MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&place), 2);

@@ -1,6 +1,10 @@
-// A modal form built in code: a dialog without template controls whose client area
-// is given in design pixels (96 DPI), scaled by the DPI of the form's window, and
-// centred on its owner; the form creates its own controls in design pixels too.
+// The one base of the program's modal windows: a dialog without template controls
+// whose client area is given in design pixels (96 DPI), scaled by the DPI of the
+// form's window, and centred on its owner; the form creates its own controls, in
+// design pixels too, and its labels and buttons widen (the form with them) when their
+// texts need more room than the design gave them. Its modal loop is the only one in the program:
+// the owner is disabled while it runs, and the form may stay hidden throughout (the unattended
+// run).
 #pragma once
 
 #include <windows.h>
@@ -10,7 +14,8 @@ namespace kelvane {
 class ModalForm {
  public:
   virtual ~ModalForm() = default;
-  // Shows the form modally over `owner` and returns its modal result.
+  // Shows the form modally over `owner` and returns its modal result (IDCANCEL when
+  // the program is asked to quit while it runs; the quit is passed on afterwards).
   INT_PTR ShowModal(HWND owner, const char* caption, DWORD style, int clientWidth,
                     int clientHeight);
 
@@ -19,7 +24,15 @@ class ModalForm {
   virtual void FormCreate() = 0;
   // A message for the form: true when handled, with `result` as the dialog's answer.
   virtual bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) = 0;
-  void EndModal(INT_PTR result) { EndDialog(hwnd_, result); }
+  // Runs once the modal loop has ended, before the window goes.
+  virtual void FormClose() {}
+  // Ends the modal loop with `result`; later calls change nothing.
+  void EndModal(INT_PTR result);
+  bool Ending() const { return ended_; }
+  // Before ShowModal: the window's own class name (a dialog class of that name is
+  // registered once), and whether the form stays hidden.
+  void UseClassName(const char* name) { className_ = name; }
+  void KeepHidden(bool hidden) { hidden_ = hidden; }
   // A child control in the design font, at a position and size in design pixels.
   HWND AddControl(const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
                   int id, HFONT font = nullptr, DWORD exStyle = 0);
@@ -37,9 +50,14 @@ class ModalForm {
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void PlaceWindow();
   void FitTexts();
+  void ReleaseFonts();
 
   HWND owner_ = nullptr;
   const char* caption_ = "";
+  const char* className_ = nullptr;
+  bool hidden_ = false;
+  bool ended_ = false;
+  INT_PTR result_ = 0;
   int clientWidth_ = 0;
   int clientHeight_ = 0;
   HFONT fonts_[4] = {};

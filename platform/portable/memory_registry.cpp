@@ -175,10 +175,6 @@ std::unique_ptr<BackendKey> MemoryRegistry::OpenRoot(RootKey root) {
   return std::make_unique<MemoryKey>(mutex_, roots_.at(root));
 }
 
-void MemoryRegistry::CreateKey(RootKey root, const std::string& path) {
-  OpenRoot(root)->Open(path, KeyAccess::kFull, true);
-}
-
 void MemoryRegistry::Put(RootKey root, const std::string& path, const std::string& name,
                          const RegValue& value) {
   OpenRoot(root)->Open(path, KeyAccess::kFull, true)->Set(name, value);

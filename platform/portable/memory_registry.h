@@ -21,7 +21,6 @@ class MemoryRegistry : public RegistryBackend {
   void Put(RootKey root, const std::string& path, const std::string& name, const RegValue& value);
   void PutString(RootKey root, const std::string& path, const std::string& name,
                  const std::string& text);
-  void CreateKey(RootKey root, const std::string& path);
 
  private:
   std::shared_ptr<std::mutex> mutex_;

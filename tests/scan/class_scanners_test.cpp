@@ -46,7 +46,7 @@ TEST_F(ClassScannersTest, FileExtensionsReportsEmptyClassesAndOrphanedUserRecord
 
   const std::string problem = "Unused File Extension";
   const std::string classes = "HKEY_LOCAL_MACHINE\\" + kClasses;
-  EXPECT_EQ(Scan({"12"}),
+  EXPECT_EQ(Scan({12}),
             (std::vector<IssueRow>{
                 Row(problem, classes, dot + "a", RowKind::kSubkeyNamed),
                 Row(problem, classes, dot + "g", RowKind::kSubkeyNamed),
@@ -100,7 +100,7 @@ TEST_F(ClassScannersTest, CustomControlsWalksEveryKeyBelowClsidOneOpenKeyPerLeve
   test::WatchingBackend counting(env.Registry());
   Platform real = env.Get();
   Platform platform{counting, real.files, real.shell, real.system, real.profile, real.processes};
-  ScanTask task(platform, results, events, {"13"}, "c");
+  ScanTask task(platform, results, events, {*FindCategory(13)}, "c");
   task.Execute();
 
   const std::string problem = "Custom Controls Issue";

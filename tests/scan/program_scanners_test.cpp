@@ -52,12 +52,12 @@ class ObsoleteSoftwareTest : public test::ScannerTest {
 };
 
 TEST_F(ObsoleteSoftwareTest, ReportsVendorKeysWithNothingInThem) {
-  EXPECT_EQ(Run(&ScanObsoleteSoftware), (std::vector<IssueRow>{
-                                            Obsolete("HKEY_CURRENT_USER", "a"),
-                                            Obsolete("HKEY_CURRENT_USER", "e"),
-                                            Obsolete("HKEY_CURRENT_USER", "f"),
-                                            Obsolete("HKEY_LOCAL_MACHINE", "h"),
-                                        }));
+  EXPECT_EQ(Scan({14}), (std::vector<IssueRow>{
+                            Obsolete("HKEY_CURRENT_USER", "a"),
+                            Obsolete("HKEY_CURRENT_USER", "e"),
+                            Obsolete("HKEY_CURRENT_USER", "f"),
+                            Obsolete("HKEY_LOCAL_MACHINE", "h"),
+                        }));
   EXPECT_EQ(events.statuses, (std::vector<std::string>{"Scanning Software Locations..."}));
   EXPECT_TRUE(ShownKey("Software\\" + token + "b"));
 }
@@ -93,10 +93,9 @@ TEST_F(ServicesTest, ReportsServicesWhoseImagePathIsMissing) {
   Put(lm, base + "c", "ImagePath", test::Dword(3));
   Put(lm, base + "d", "Start", test::Dword(3));
   Put(lm, base + "e", "ImagePath", Sz(dir));
-  EXPECT_EQ(Run(&ScanServices),
-            (std::vector<IssueRow>{Row("Windows Service Issue",
-                                       "HKEY_LOCAL_MACHINE\\" + base + "a\\ImagePath",
-                                       dir + "\\gone.exe -k netsvcs", RowKind::kValueInPath)}));
+  EXPECT_EQ(Scan({15}), (std::vector<IssueRow>{Row(
+                            "Windows Service Issue", "HKEY_LOCAL_MACHINE\\" + base + "a\\ImagePath",
+                            dir + "\\gone.exe -k netsvcs", RowKind::kValueInPath)}));
   EXPECT_EQ(events.statuses, (std::vector<std::string>{"Scanning Windows Services..."}));
   EXPECT_TRUE(ShownKey(base + "d"));
 }
@@ -125,12 +124,11 @@ class ApplicationsTest : public test::ScannerTest {
 };
 
 TEST_F(ApplicationsTest, EveryCommandHolderIsJudgedOnceInDepthFirstOrder) {
-  EXPECT_EQ(Run(&ScanApplications),
-            (std::vector<IssueRow>{
-                Open(App("a.exe") + "\\shell\\print", dir + "\\gone.exe /p"),
-                Open(App("b.exe") + "\\shell\\edit", dir + "\\gone2.exe"),
-                Open(App("b.exe") + "\\shell\\edit\\sub", dir + "\\gone3.exe"),
-            }));
+  EXPECT_EQ(Scan({22}), (std::vector<IssueRow>{
+                            Open(App("a.exe") + "\\shell\\print", dir + "\\gone.exe /p"),
+                            Open(App("b.exe") + "\\shell\\edit", dir + "\\gone2.exe"),
+                            Open(App("b.exe") + "\\shell\\edit\\sub", dir + "\\gone3.exe"),
+                        }));
   EXPECT_TRUE(events.statuses.empty());  // the previous category's text stays
   EXPECT_TRUE(ShownKey(App("c.exe")));
 }

@@ -88,9 +88,12 @@ class ScannerTest : public ::testing::Test {
     PutValue(env.Registry(), root, path, name, value);
   }
 
-  // Runs the categories through the dispatch table and returns this test's rows.
-  std::vector<IssueRow> Scan(std::vector<std::string> ids, const std::string& drives = "c") {
-    ScanTask task(env.Get(), results, events, std::move(ids), drives);
+  // Runs the categories of the table and returns this test's rows.
+  std::vector<IssueRow> Scan(const std::vector<int>& ids, const std::string& drives = "c") {
+    std::vector<Category> categories;
+    for (int id : ids)
+      categories.push_back(*FindCategory(id));
+    ScanTask task(env.Get(), results, events, std::move(categories), drives);
     task.Execute();
     return Mine();
   }

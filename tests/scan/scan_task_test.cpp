@@ -42,7 +42,6 @@ class RecordingEvents : public ScanEvents {
 };
 
 void FindTwo(ScanContext& context) {
-  context.SetStatusText("Scanning Two...");
   context.ShowScanKey("HKEY_CURRENT_USER\\Two");
   context.AddIssueRow("Two", "HKEY_CURRENT_USER\\Two", "a", RowKind::kKey);
   context.AddIssueRow("Two", "HKEY_CURRENT_USER\\Two", "b", RowKind::kValueNamed);
@@ -53,23 +52,16 @@ void Throws(ScanContext& context) {
   throw RegistryError("Invalid data type");
 }
 
-ScannerFn Lookup(int id) {
-  switch (id) {
-    case 3:
-      return &FindTwo;
-    case 4:
-      return &Throws;
-    default:
-      return nullptr;
-  }
-}
+const Category kTwo{3, "Two", 1, "Scanning Two...", &FindTwo};
+const Category kThrows{4, "Throws", 1, "", &Throws};
+const Category kGroup{2, "Group", 1, "Scanning Group...", nullptr};
 
 struct ScanRun {
   test::TestEnv env;
   ResultsModel results;
   RecordingEvents events;
-  std::vector<std::string> Run(std::vector<std::string> ids) {
-    ScanTask task(env.Get(), results, events, std::move(ids), "c", &Lookup);
+  std::vector<std::string> Run(std::vector<Category> categories) {
+    ScanTask task(env.Get(), results, events, std::move(categories), "c");
     task.Execute();
     return events.Log();
   }
@@ -80,18 +72,16 @@ TEST(ScanBody, EmptyListClosesAtOnce) {
   EXPECT_EQ(run.Run({}), (std::vector<std::string>{"close"}));
 }
 
-TEST(ScanBody, IdsWithoutScannerStillBeginAndEnd) {
+TEST(ScanBody, CategoriesWithoutScannerStillBeginAndEndWithoutAText) {
   ScanRun run;
-  EXPECT_EQ(
-      run.Run({"1", "2", "abc", "", "23", "-5", "3x"}),
-      (std::vector<std::string>{"begin", "end", "begin", "end", "begin", "end", "begin", "end",
-                                "begin", "end", "begin", "end", "begin", "end", "close"}));
+  EXPECT_EQ(run.Run({*FindCategory(kCategoryRoot), kGroup}),
+            (std::vector<std::string>{"begin", "end", "begin", "end", "close"}));
   EXPECT_EQ(run.results.Count(), 0u);
 }
 
 TEST(ScanBody, ScannerRowsAppearUntickedInOrder) {
   ScanRun run;
-  EXPECT_EQ(run.Run({"3"}),
+  EXPECT_EQ(run.Run({kTwo}),
             (std::vector<std::string>{"begin", "status:Scanning Two...",
                                       "key:HKEY_CURRENT_USER\\Two", "end", "close"}));
   ASSERT_EQ(run.results.Count(), 2u);
@@ -104,21 +94,11 @@ TEST(ScanBody, AFailingScannerEndsTheBodyButStillAsksToClose) {
   ScanRun run;
   // The failing category gets no end step, the category after it does not run,
   // its rows so far stay, and the window is still closed.
-  EXPECT_EQ(run.Run({"3", "4", "3"}),
+  EXPECT_EQ(run.Run({kTwo, kThrows, kTwo}),
             (std::vector<std::string>{"begin", "status:Scanning Two...",
                                       "key:HKEY_CURRENT_USER\\Two", "end", "begin", "close"}));
   EXPECT_EQ(run.results.Count(), 3u);
   EXPECT_EQ(run.results.Row(2).problem, "Bad");
-}
-
-TEST(ScanHelpers, ParseCategoryId) {
-  EXPECT_EQ(ParseCategoryId("12"), 12);
-  EXPECT_EQ(ParseCategoryId("+7"), 7);
-  EXPECT_EQ(ParseCategoryId("-3"), -3);
-  EXPECT_EQ(ParseCategoryId(""), 0);
-  EXPECT_EQ(ParseCategoryId("x1"), 0);
-  EXPECT_EQ(ParseCategoryId("1 "), 0);
-  EXPECT_EQ(ParseCategoryId("99999999999"), 0);
 }
 
 TEST(ScanHelpers, ScanKeyShowsFiftyThreeCharactersThenAHundredMore) {
@@ -176,9 +156,7 @@ void Endless(ScanContext& context) {
   }
 }
 
-ScannerFn EndlessLookup(int id) {
-  return id == 3 ? &Endless : nullptr;
-}
+const Category kEndless{3, "Endless", 1, "", &Endless};
 
 TEST(ScanStop, NoRowAppearsAfterStopAndTheThreadLeaves) {
   test::TestEnv env;
@@ -186,7 +164,7 @@ TEST(ScanStop, NoRowAppearsAfterStopAndTheThreadLeaves) {
   RecordingEvents events;
   size_t countAtStop = 0;
   {
-    ScanTask task(env.Get(), results, events, {"3", "3"}, "c", &EndlessLookup);
+    ScanTask task(env.Get(), results, events, {kEndless, kEndless}, "c");
     task.Start();
     while (results.Count() < 50)
       std::this_thread::yield();

@@ -1,6 +1,6 @@
 // Start Menu, Shortcuts and Sound and Appevents, on both backends: natively with
 // special folders set by the test, under Wine in the prefix's real special folders.
-#include "app/version_code.h"
+#include "platform/version_code.h"
 #include "scan/scan_fixture.h"
 #include "scan/scanners.h"
 #include "shortcut_files.h"
@@ -83,7 +83,7 @@ TEST_F(StartMenuTest, MenuKeysWithoutAProgramsFolderOfTheUserOrAllUsers) {
   MakeFolders(*programs, *common);
   const std::string menuKey = MenuOrderKey(10);  // what Wine's version gives
   Seed(menuKey);
-  EXPECT_EQ(Run(&ScanStartMenu), Expected(menuKey));
+  EXPECT_EQ(Scan({16}), Expected(menuKey));
   EXPECT_EQ(events.statuses, (std::vector<std::string>{"Scanning Start Menu..."}));
 }
 #else
@@ -156,7 +156,7 @@ TEST_F(ShortcutsTest, ShortcutsWhoseTargetIsGoneInEveryFolderAtAnyDepth) {
   test::HideFolder(hidden);
   const std::string commonMenu = Folder(csidl::kCommonStartMenu, "cm");
   Shortcut(commonMenu + "\\old.lnk", dir + "\\old\\gone3.exe");
-  const auto rows = Run(&ScanShortcuts);
+  const auto rows = Scan({17});
   EXPECT_EQ(Sorted(rows), Sorted({
                               Row("Missing ShortCut reference", desktop + "\\gone.lnk",
                                   dir + "\\gone.exe", RowKind::kShortcutFile),
@@ -206,17 +206,16 @@ TEST_F(SoundTest, SoundsOfTheThreeSchemesAreJudgedAtAnyDepth) {
   Put(cu, Key("Ev2\\.DEFAULT"), "", Sz(dir + "\\present.wav"));
   Put(cu, Key("Ev3\\.Current"), "", Sz(""));
   const std::string root = "HKEY_CURRENT_USER\\";
-  EXPECT_EQ(Run(&ScanSoundEvents),
-            (std::vector<IssueRow>{
-                Row("Missing Sound File", root + Key("Ev1\\.Current"), dir + "\\gone1.wav",
-                    RowKind::kDefaultValue),
-                Row("Missing Sound File", root + Key("Ev1\\.Default"), dir + "\\gone2.wav",
-                    RowKind::kDefaultValue),
-                Row("Missing Sound File", root + Key("Ev1\\Utopia0"), dir + "\\gone4.wav",
-                    RowKind::kDefaultValue),
-                Row("Missing Sound File", root + Key("Ev2\\.current\\.Default"),
-                    dir + "\\gone5.wav", RowKind::kDefaultValue),
-            }));
+  EXPECT_EQ(Scan({18}), (std::vector<IssueRow>{
+                            Row("Missing Sound File", root + Key("Ev1\\.Current"),
+                                dir + "\\gone1.wav", RowKind::kDefaultValue),
+                            Row("Missing Sound File", root + Key("Ev1\\.Default"),
+                                dir + "\\gone2.wav", RowKind::kDefaultValue),
+                            Row("Missing Sound File", root + Key("Ev1\\Utopia0"),
+                                dir + "\\gone4.wav", RowKind::kDefaultValue),
+                            Row("Missing Sound File", root + Key("Ev2\\.current\\.Default"),
+                                dir + "\\gone5.wav", RowKind::kDefaultValue),
+                        }));
   EXPECT_EQ(events.statuses, (std::vector<std::string>{"Scanning Sound and Appevents..."}));
   EXPECT_TRUE(ShownKey(Key("Ev2\\.DEFAULT")));
   EXPECT_FALSE(ShownKey(Key("Ev1\\.Modified")));

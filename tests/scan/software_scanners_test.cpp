@@ -33,14 +33,14 @@ class SoftwareScannersTest : public test::ScannerTest {
 };
 
 TEST_F(SoftwareScannersTest, DispatchMapsTheirIds) {
-  EXPECT_EQ(ScannerFor(6), &ScanSoftwareLocations);
-  EXPECT_EQ(ScannerFor(7), &ScanWindowsFonts);
-  EXPECT_EQ(ScannerFor(8), &ScanHelpFiles);
-  EXPECT_EQ(ScannerFor(9), &ScanSharedDlls);
-  EXPECT_EQ(ScannerFor(10), &ScanStartupPrograms);
-  EXPECT_EQ(ScannerFor(11), &ScanAddRemovePrograms);
-  EXPECT_EQ(ScannerFor(12), &ScanFileExtensions);
-  EXPECT_EQ(ScannerFor(13), &ScanCustomControls);
+  EXPECT_EQ(FindCategory(6)->scanner, &ScanSoftwareLocations);
+  EXPECT_EQ(FindCategory(7)->scanner, &ScanWindowsFonts);
+  EXPECT_EQ(FindCategory(8)->scanner, &ScanHelpFiles);
+  EXPECT_EQ(FindCategory(9)->scanner, &ScanSharedDlls);
+  EXPECT_EQ(FindCategory(10)->scanner, &ScanStartupPrograms);
+  EXPECT_EQ(FindCategory(11)->scanner, &ScanAddRemovePrograms);
+  EXPECT_EQ(FindCategory(12)->scanner, &ScanFileExtensions);
+  EXPECT_EQ(FindCategory(13)->scanner, &ScanCustomControls);
 }
 
 TEST_F(SoftwareScannersTest, SoftwareLocationsJudgesUpToTheProgramName) {
@@ -63,7 +63,7 @@ TEST_F(SoftwareScannersTest, SoftwareLocationsJudgesUpToTheProgramName) {
 
   const std::string key = "HKEY_LOCAL_MACHINE\\" + kAppPaths + "\\";
   EXPECT_EQ(
-      Scan({"6"}),
+      Scan({6}),
       (std::vector<IssueRow>{
           Row("Software Locations Issue", key + token + "2.exe", prog + "2.exe", RowKind::kKey),
           Row("Software Locations Issue", key + token + "4", prog + "4.EXE", RowKind::kKey),
@@ -100,7 +100,7 @@ TEST_F(SoftwareScannersTest, FontsAreLookedUpByFileNameInTheFontsFolder) {
     PutOwnValue(kHklm, kFontsNt, name, value);
 
   const std::string key = "HKEY_LOCAL_MACHINE\\" + kFontsNt + "\\" + token;
-  EXPECT_EQ(Scan({"7"}),
+  EXPECT_EQ(Scan({7}),
             (std::vector<IssueRow>{
                 Row("Fonts Issue", key + "2 (TrueType)", token + "b.ttf", RowKind::kValueInPath),
                 // A font registered by a full path is judged by its own file.
@@ -134,10 +134,9 @@ TEST_F(SoftwareScannersTest, FontsKeyFollowsTheWindowsFamily) {
   for (const auto& c : cases) {
     env.Native().system.SetVersion(c.version);
     results.Clear();
-    EXPECT_EQ(Scan({"7"}),
-              (std::vector<IssueRow>{Row("Fonts Issue",
-                                         "HKEY_LOCAL_MACHINE\\" + c.key + "\\" + token + c.name,
-                                         c.name + ".ttf", RowKind::kValueInPath)}));
+    EXPECT_EQ(Scan({7}), (std::vector<IssueRow>{Row(
+                             "Fonts Issue", "HKEY_LOCAL_MACHINE\\" + c.key + "\\" + token + c.name,
+                             c.name + ".ttf", RowKind::kValueInPath)}));
   }
 }
 
@@ -145,9 +144,9 @@ TEST_F(SoftwareScannersTest, FontsKeyFollowsTheWindowsFamily) {
 // a repair would remove them all: nothing is judged instead.
 TEST_F(SoftwareScannersTest, NoFontsFolderReportsNothing) {
   Put(kHklm, kFontsNt, token + "1", Sz("arial.ttf"));
-  EXPECT_TRUE(Scan({"7"}).empty());
+  EXPECT_TRUE(Scan({7}).empty());
   env.Native().shell.SetSpecialFolder(csidl::kFonts, dir + "\\NoSuchFolder");
-  EXPECT_TRUE(Scan({"7"}).empty());
+  EXPECT_TRUE(Scan({7}).empty());
   EXPECT_EQ(events.log, (std::vector<std::string>{
                             "begin", "status:Scanning Windows Fonts...", "end", "close", "begin",
                             "status:Scanning Windows Fonts...", "end", "close"}));
@@ -168,7 +167,7 @@ TEST_F(SoftwareScannersTest, HelpFilesAreLookedForInTheirRegisteredFolder) {
 
   const std::string help = "HKEY_LOCAL_MACHINE\\" + kHelp + "\\" + token;
   const std::string html = "HKEY_LOCAL_MACHINE\\" + kHtmlHelp + "\\" + token;
-  EXPECT_EQ(Scan({"8"}),
+  EXPECT_EQ(Scan({8}),
             (std::vector<IssueRow>{
                 Row("Invalid Help Files", help + "2.hlp", dir + "\\Help\\" + token + "2.hlp",
                     RowKind::kValueInPath),
@@ -188,7 +187,7 @@ TEST_F(SoftwareScannersTest, NonTextHelpValueDoesNotEndTheScan) {
   PutOwnValue(kHklm, kHelp, token + "1.hlp", test::Dword(1));
   PutOwnValue(kHklm, kHelp, token + "2.hlp", Sz(dir));
   PutOwnValue(kHklm, kSharedDlls, dir + "\\" + token + ".dll", test::Dword(1));
-  const auto rows = Scan({"8", "9"});
+  const auto rows = Scan({8, 9});
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].problem, "Invalid Help Files");
   EXPECT_EQ(rows[1].problem, "Missing Shared Dlls");
@@ -221,7 +220,7 @@ TEST_F(SoftwareScannersTest, SharedDllsReportsMissingFilesAndZeroCounts) {
   const auto row = [&](const std::string& name) {
     return Row("Missing Shared Dlls", key, name, RowKind::kValueNamed);
   };
-  EXPECT_EQ(Scan({"9"}),
+  EXPECT_EQ(Scan({9}),
             (std::vector<IssueRow>{row(lib + "2.dll"), row(lib + "3.dll"), row(lib + "5.dll"),
                                    row(lib + "7.dll"), row("Q:\\" + token + "8.dll")}));
   EXPECT_TRUE(ShownKey(kSharedDlls));

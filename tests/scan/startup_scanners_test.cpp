@@ -44,7 +44,7 @@ TEST_F(StartupScannersTest, RunKeysAndDisabledEntriesReportMissingPrograms) {
 
   const std::string suffix = "\\Software\\Microsoft\\Windows\\CurrentVersion\\";
   const std::string problem = "Missing Startup Programs";
-  EXPECT_EQ(Scan({"10"}),
+  EXPECT_EQ(Scan({10}),
             (std::vector<IssueRow>{
                 Row(problem, "HKEY_CURRENT_USER" + suffix + "Run\\" + token + "2",
                     gone + " /background", RowKind::kValueInPath),
@@ -121,7 +121,7 @@ TEST_F(StartupScannersTest, AddRemoveReportsEntriesThatHoldNothing) {
   const auto row = [&](const std::string& suffix) {
     return Row("Add/Remove Programs Issue", key, token + suffix, RowKind::kSubkeyNamed);
   };
-  EXPECT_EQ(Scan({"11"}), (std::vector<IssueRow>{row("1"), row("2"), row("3"), row("8")}));
+  EXPECT_EQ(Scan({11}), (std::vector<IssueRow>{row("1"), row("2"), row("3"), row("8")}));
   EXPECT_TRUE(ShownKey(base + "1"));
   EXPECT_FALSE(ShownKey(kUninstall + "\\{" + token + "}"));
   EXPECT_EQ(events.log[1], "status:Scanning Add/Remove Programs...");

@@ -112,7 +112,7 @@ TEST_F(WalkTest, AnEndMarkerEndsThePathAndOnlyTextsHoldingItCount) {
   Put(cr, typeLib + "\\1.0\\0\\win32", "", Sz(dir + "\\Gone.DLL,1"));
   Put(cr, typeLib + "\\1.0\\0\\win64", "", Sz(dir + "\\gone.tlb"));
   Put(cr, typeLib + "\\1.0\\HELPDIR", "", Sz(dir + "\\missing-help"));
-  const auto rows = Run(&ScanActiveX);
+  const auto rows = Scan({19});
   EXPECT_EQ(rows, (std::vector<IssueRow>{Row("ActiveX Issue",
                                              "HKEY_CLASSES_ROOT\\" + typeLib + "\\1.0\\0\\win32\\",
                                              dir + "\\Gone.DLL,1", RowKind::kValueInPath)}));
@@ -131,7 +131,7 @@ TEST_F(WalkTest, LocalMachineSkipsOnlyWholePathMatchesOfItsTable) {
   PutOwnValue(lm, kRunKey, token, Sz(gone));             // in a skipped key
   OwnKey(lm, std::string(kUninstallKey) + "\\" + token);
   Put(lm, std::string(kUninstallKey) + "\\" + token, "v", Sz(gone));
-  const auto rows = Run(&ScanFilesFoldersLocalMachine);
+  const auto rows = Scan({3});
   EXPECT_EQ(rows,
             (std::vector<IssueRow>{
                 Row(kFilesProblem, "HKEY_LOCAL_MACHINE\\Software\\Classes\\" + token + "\\v", gone,
@@ -221,7 +221,7 @@ TEST_F(MruTest, ListValuesNeedTheirNameWithAListedExtensionAndSubkeysAreWalked) 
   Put(cu, kMruKey, "r4", Sz("Q:\\" + token + "x"));
   Put(cu, kMruKey, "r5", Sz(token + "relative"));
   Put(cu, kMruKey, "r6", test::Dword(1));
-  const auto rows = Run(&ScanMruLists);
+  const auto rows = Scan({20});
   EXPECT_EQ(rows, (std::vector<IssueRow>{
                       Row(kMruProblem, Root("r2"), base + "gone", RowKind::kValueInPath),
                       Row(kMruProblem, Root("r3"), base + "real.txt", RowKind::kValueInPath),
@@ -271,7 +271,7 @@ class InstallerTest : public test::ScannerTest {
 
 TEST_F(InstallerTest, UninstallEntriesFolderNamesAndCacheKeys) {
   Seed();
-  const auto rows = Run(&ScanInstaller);
+  const auto rows = Scan({21});
   EXPECT_EQ(rows, (std::vector<IssueRow>{
                       Row(kInstallerProblem,
                           "HKEY_LOCAL_MACHINE\\" + std::string(kUninstallKey) + "\\" + token +

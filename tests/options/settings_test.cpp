@@ -5,9 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "app/category_tree.h"
-#include "app/settings.h"
-#include "app/version_code.h"
+#include "options/settings.h"
 #include "platform/unwritable_file.h"
 #include "test_env.h"
 #include "test_shell.h"
@@ -16,30 +14,28 @@ namespace kelvane {
 namespace {
 
 // The main window as the settings see it: designed at 684 by 520 on a 1280 by 1024
-// screen, with its category tree.
-class FakeWindow : public MainWindowPlacement {
- public:
-  WindowBounds Bounds() override { return bounds; }
-  void SetLeft(int v) override { Set("Left", v, bounds.left); }
-  void SetTop(int v) override { Set("Top", v, bounds.top); }
-  void SetWidth(int v) override { Set("Width", v, bounds.width); }
-  void SetHeight(int v) override { Set("Height", v, bounds.height); }
-  int ScreenWidth() override { return 1280; }
-  int ScreenHeight() override { return 1024; }
-  std::optional<int> ShowCommand() override { return show; }
-  void StoreTreeTicks(std::array<bool, 23>& ticks) override { tree.Store(ticks); }
-
+// screen, with its category tree. `sets` records the bounds a load gave it.
+struct FakeWindow {
   WindowBounds bounds{0, 0, 684, 520};
   std::optional<int> show = 1;
   std::vector<std::string> sets;
-  CategoryTree tree;
-
- private:
-  void Set(const char* name, int value, int& field) {
-    sets.push_back(std::string(name) + "=" + std::to_string(value));
-    field = value;
-  }
+  CategorySelection tree = CategorySelection::All();
 };
+
+void LoadInto(Platform& platform, FakeWindow& window) {
+  const LoadedPlacement placement = LoadOptions(platform, window.bounds, 1280, 1024);
+  if (placement.maximised)
+    return;
+  const WindowBounds& b = placement.bounds;
+  window.sets = {"Left=" + std::to_string(b.left), "Top=" + std::to_string(b.top),
+                 "Width=" + std::to_string(b.width), "Height=" + std::to_string(b.height)};
+  window.bounds = b;
+}
+
+void SaveFrom(Platform& platform, const FakeWindow& window) {
+  OptionsSetting.TreeViewNodeCheck = window.tree;
+  SaveOptions(platform, SavedPlacement{window.show, window.bounds});
+}
 
 // Fails every write of one key, otherwise the platform's own profile functions.
 class FailingProfile : public ProfileStore {
@@ -69,11 +65,11 @@ class SettingsTest : public ::testing::Test {
   std::string Content() { return test::ReadWholeFile(env.Files(), IniPath()); }
   void Load(FakeWindow& window) {
     Platform platform = app.Get();
-    LoadSaveOptions(platform, true, window);
+    LoadInto(platform, window);
   }
   void Save(FakeWindow& window) {
     Platform platform = app.Get();
-    LoadSaveOptions(platform, false, window);
+    SaveFrom(platform, window);
   }
 
   test::TestEnv env;
@@ -89,7 +85,7 @@ TEST_F(SettingsTest, FirstStartLoadsDefaultsAndFirstSaveWritesThemInOrder) {
   EXPECT_FALSE(s.IncludeRemoveMedia);
   EXPECT_FALSE(s.IncludeCDdrive);
   for (int id = 1; id <= 22; ++id)
-    EXPECT_TRUE(s.TreeViewNodeCheck[id]) << id;
+    EXPECT_TRUE(s.TreeViewNodeCheck.Has(id)) << id;
   EXPECT_EQ(s.IgnoreValueCount, 0);
   EXPECT_TRUE(s.IgnoreValues.empty());
   EXPECT_EQ(s.IgnoreKeyCount, 0);
@@ -161,11 +157,11 @@ TEST_F(SettingsTest, LoadReadsEachEntryWithItsEncodingAndDefault) {
        }},
       {__LINE__, "[TreeViewNodeCheck]\r\n5=0\r\n1=2\r\n2=0x0\r\n3=yes\r\n",
        [](const TOptionsSetting& s, const FakeWindow&) {
-         EXPECT_FALSE(s.TreeViewNodeCheck[5]);
-         EXPECT_TRUE(s.TreeViewNodeCheck[1]);   // any number but 0 is true
-         EXPECT_FALSE(s.TreeViewNodeCheck[2]);  // hexadecimal 0
-         EXPECT_TRUE(s.TreeViewNodeCheck[3]);   // not a number: the default
-         EXPECT_TRUE(s.TreeViewNodeCheck[22]);
+         EXPECT_FALSE(s.TreeViewNodeCheck.Has(5));
+         EXPECT_TRUE(s.TreeViewNodeCheck.Has(1));   // any number but 0 is true
+         EXPECT_FALSE(s.TreeViewNodeCheck.Has(2));  // hexadecimal 0
+         EXPECT_TRUE(s.TreeViewNodeCheck.Has(3));   // not a number: the default
+         EXPECT_TRUE(s.TreeViewNodeCheck.Has(22));
        }},
       {__LINE__,
        "[Options]\r\nOutputDirectory=D:\\Saved\r\nDeleteBackupFile=0\r\nIncludeRemoveMedia=1\r\n"
@@ -198,7 +194,7 @@ TEST_F(SettingsTest, LoadReadsEachEntryWithItsEncodingAndDefault) {
     OptionsSetting = TOptionsSetting{};
     FakeWindow window;
     Platform platform = caseApp.Get();
-    LoadSaveOptions(platform, true, window);
+    LoadInto(platform, window);
     c.check(OptionsSetting, window);
   }
 }
@@ -240,8 +236,8 @@ TEST_F(SettingsTest, ACountAboveTheListLengthWritesEmptyEntries) {
 
 TEST_F(SettingsTest, TicksAndWindowPlacementSurviveARestart) {
   FakeWindow first;
-  first.tree.ClickStateImage(5);   // HKEY_USERS off
-  first.tree.ClickStateImage(20);  // MRU and History Lists off
+  ClickCategory(first.tree, 5);   // HKEY_USERS off
+  ClickCategory(first.tree, 20);  // MRU and History Lists off
   first.bounds = WindowBounds{10, 20, 800, 600};
   Load(first);
   first.bounds = WindowBounds{10, 20, 800, 600};
@@ -250,11 +246,11 @@ TEST_F(SettingsTest, TicksAndWindowPlacementSurviveARestart) {
   OptionsSetting = TOptionsSetting{};
   FakeWindow second;
   Load(second);
-  second.tree.Load(OptionsSetting.TreeViewNodeCheck);
-  for (const CategoryNode& node : CategoryNodes()) {
-    EXPECT_EQ(second.tree.Ticked(node.id), first.tree.Ticked(node.id)) << node.id;
+  second.tree = OptionsSetting.TreeViewNodeCheck;
+  for (const Category& node : Categories()) {
+    EXPECT_EQ(second.tree.Has(node.id), first.tree.Has(node.id)) << node.id;
   }
-  EXPECT_FALSE(second.tree.Ticked(5));
+  EXPECT_FALSE(second.tree.Has(5));
   EXPECT_EQ(second.sets,
             (std::vector<std::string>{"Left=10", "Top=20", "Width=800", "Height=600"}));
 }
@@ -297,7 +293,7 @@ TEST_F(SettingsTest, AFailedWriteStopsTheSaveThereAndNamesTheFile) {
   FailingProfile failing(env.Native().profile, "IncludeCDdrive");
   Platform platform = app.GetWithProfile(failing);
   try {
-    LoadSaveOptions(platform, false, window);
+    SaveFrom(platform, window);
     FAIL() << "the save did not fail";
   } catch (const SettingsWriteError& error) {
     EXPECT_EQ(std::string(error.what()), "Unable to write to " + env.TempDir() + "\\options.ini");
@@ -342,80 +338,6 @@ TEST_F(SettingsTest, SavingWhileAnotherProgramHoldsTheFileFailsWithItsPath) {
   ExpectUnableToWrite(IniPath(), [&] { Save(window); });
 }
 #endif
-
-TEST(FormatTwoDigits, PadsBelowTenOnly) {
-  EXPECT_EQ(FormatTwoDigits(0), "00");
-  EXPECT_EQ(FormatTwoDigits(7), "07");
-  EXPECT_EQ(FormatTwoDigits(10), "10");
-  EXPECT_EQ(FormatTwoDigits(59), "59");
-  EXPECT_EQ(FormatTwoDigits(2006), "2006");
-}
-
-#ifndef _WIN32
-TEST(WindowsVersionCode, EveryRowOfTheTable) {
-  struct Case {
-    uint32_t platformId, major, minor, code;
-  };
-  const Case cases[] = {
-      {2, 3, 51, 5}, {2, 4, 0, 6},  {2, 5, 0, 7},   {2, 5, 3, 7},   {2, 5, 1, 9},
-      {2, 5, 2, 10}, {2, 6, 1, 10}, {2, 10, 0, 10}, {1, 4, 0, 1},   {1, 4, 10, 3},
-      {1, 4, 90, 8}, {1, 4, 3, 10}, {1, 5, 0, 10},  {0, 3, 10, 10},
-  };
-  PortableSystemInfo system;
-  for (const Case& c : cases) {
-    system.SetVersion(VersionRecord{c.platformId, c.major, c.minor});
-    EXPECT_EQ(GetWindowsVersionCode(system), c.code)
-        << c.platformId << " " << c.major << "." << c.minor;
-  }
-  system.SetVersion(std::nullopt);
-  EXPECT_EQ(GetWindowsVersionCode(system), 10u);
-}
-#else
-TEST(WindowsVersionCode, WineAnswersAnNtSixSystem) {
-  test::TestEnv env;
-  EXPECT_EQ(GetWindowsVersionCode(env.Native().system), 10u);
-}
-#endif
-
-class SharedHelpersTest : public ::testing::Test {
- protected:
-  test::TestEnv env;
-  test::ScratchKey scratch{env.Registry()};
-};
-
-TEST_F(SharedHelpersTest, WriteCurrentUserStringCreatesTheKeyAndOverwrites) {
-  const std::string key = scratch.Path() + "\\Applets\\Regedit";
-  WriteCurrentUserString(env.Registry(), key, "LastKey", "HKEY_LOCAL_MACHINE\\Software");
-  Registry registry(env.Registry());
-  registry.SetRoot(RootKey::kCurrentUser);
-  ASSERT_TRUE(registry.OpenKey("\\" + key, false));
-  EXPECT_EQ(registry.GetDataType("LastKey"), DataType::kString);
-  EXPECT_EQ(registry.ReadString("LastKey"), "HKEY_LOCAL_MACHINE\\Software");
-  WriteCurrentUserString(env.Registry(), key, "lastkey", "HKEY_USERS");
-  EXPECT_EQ(registry.ReadString("LastKey"), "HKEY_USERS");
-}
-
-TEST_F(SharedHelpersTest, ShellDeleteFileRemovesOneFileForGood) {
-  const std::string file = env.TempDir() + "\\Backup20060102030405.reg";
-  const std::string other = env.TempDir() + "\\Backup20060102030406.reg";
-  env.WriteFile(file, "REGEDIT4\r\n");
-  env.WriteFile(other, "REGEDIT4\r\n");
-  EXPECT_TRUE(ShellDeleteFile(env.Files(), file));
-  EXPECT_FALSE(env.Files().FileExists(file));
-  EXPECT_TRUE(env.Files().FileExists(other));
-  EXPECT_FALSE(ShellDeleteFile(env.Files(), file));
-}
-
-TEST_F(SharedHelpersTest, ShellDeleteFileLeavesFoldersAndPatternsAlone) {
-  const std::string folder = env.TempDir() + "\\Backup20060102030405.reg";
-  env.WriteFile(folder + "\\inside.txt", "keep");
-  const std::string file = env.TempDir() + "\\Backup20060102030406.reg";
-  env.WriteFile(file, "REGEDIT4\r\n");
-  EXPECT_FALSE(ShellDeleteFile(env.Files(), folder));
-  EXPECT_FALSE(ShellDeleteFile(env.Files(), env.TempDir() + "\\*.reg"));
-  EXPECT_TRUE(env.Files().FileExists(folder + "\\inside.txt"));
-  EXPECT_TRUE(env.Files().FileExists(file));
-}
 
 }  // namespace
 }  // namespace kelvane

@@ -3,19 +3,43 @@
 // list view only shows the rows of the model and forwards clicks.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
-#include "app/results_model.h"
-#include "app/settings.h"
+#include "results/results_model.h"
 #include "platform/platform.h"
 
 namespace kelvane {
 
-// Removes the rows that the ignore lists cover (the first IgnoreValueCount entries of
-// IgnoreValues and the first IgnoreKeyCount of IgnoreKeys). Rows naming a shortcut
+// The ignore lists as the settings keep them: only the first `valueCount` entries of
+// `values` and the first `keyCount` of `keys` count.
+struct IgnoreLists {
+  const std::vector<std::string>& values;
+  int32_t valueCount;
+  const std::vector<std::string>& keys;
+  int32_t keyCount;
+};
+
+// Removes the rows that the ignore lists cover. Rows naming a shortcut
 // file and rows whose "Registry key" cell holds no "\" always stay; an empty entry
 // covers nothing. Row order is kept.
-void ApplyIgnoreLists(ResultsModel& model, const TOptionsSetting& settings);
+void ApplyIgnoreLists(ResultsModel& model, const IgnoreLists& lists);
+
+// What the list holds after a scan: every row, and the ticked rows.
+struct ResultCounts {
+  size_t found = 0;
+  size_t selected = 0;
+  bool operator==(const ResultCounts&) const = default;
+};
+
+// The rules that run once the progress window has closed: after Stop the last row
+// goes (the category it came from was cut short), every row is ticked,
+// `everyRowFound` sees the list before the ignore lists act (the columns are fitted
+// to every row found), then the ignore lists remove what they cover.
+ResultCounts FinishScan(ResultsModel& model, bool stopped, const IgnoreLists& lists,
+                        const std::function<void()>& everyRowFound = {});
 
 // Status-bar texts: a blank, the number of rows (of ticked rows), then the
 // string-table text, which begins with its own blank (" 12 problems found").
@@ -35,6 +59,11 @@ std::string RegeditKeyText(const IssueRow& row);
 // The registry editor of the Windows folder, by full path, so that no program of the
 // same name in the current folder or on the search path is started in its place.
 std::string RegistryEditorPath(Shell& shell);
+// Opens (creating when missing) `key` under HKEY_CURRENT_USER and writes the string
+// value. Nothing happens when the key can neither be opened nor created; a failed
+// value write raises RegistryError.
+void WriteCurrentUserString(RegistryBackend& registry, const std::string& key,
+                            const std::string& name, const std::string& data);
 // Writes the row's key as the editor's "LastKey" and starts the editor with "-m".
 // Failures are not reported.
 void OpenInRegedit(Platform& platform, const IssueRow& row);

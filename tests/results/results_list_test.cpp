@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/results_list.h"
+#include "options/settings.h"
+#include "results/results_list.h"
+#include "results/row_target.h"
 #include "test_env.h"
 #include "test_shell.h"
 
@@ -38,7 +40,7 @@ TOptionsSetting Ignoring(const std::vector<std::string>& values,
 Keys Remaining(const std::vector<IssueRow>& rows, const TOptionsSetting& settings) {
   ResultsModel model;
   Fill(model, rows);
-  ApplyIgnoreLists(model, settings);
+  ApplyIgnoreLists(model, IgnoreListsOf(settings));
   Keys keys;
   for (const IssueRow& row : model.Rows())
     keys.push_back(row.key + "|" + row.value);
@@ -146,9 +148,83 @@ TEST(IgnoreLists, RemainingRowsKeepTheirOrderAndTicks) {
   rows[2].ticked = false;
   ResultsModel model;
   Fill(model, rows);
-  ApplyIgnoreLists(model, Ignoring({"HKEY_USERS\\C\\GONE"}, {"HKEY_USERS\\gone"}));
+  ApplyIgnoreLists(model, IgnoreListsOf(Ignoring({"HKEY_USERS\\C\\GONE"}, {"HKEY_USERS\\gone"})));
   const std::vector<IssueRow> expected = {rows[0], rows[2], rows[4]};
   EXPECT_EQ(model.Rows(), expected);
+}
+
+TEST(FinishScan, DropsTheLastRowAfterStopTicksAllThenFilters) {
+  struct Case {
+    int line;
+    bool stopped;
+    std::vector<IssueRow> rows;
+    Keys ignoredKeys;
+    size_t seenBeforeFilter;
+    ResultCounts counts;
+  };
+  const IssueRow a = Row(RowKind::kKey, "HKEY_USERS\\A");
+  const IssueRow b = Row(RowKind::kKey, "HKEY_USERS\\B");
+  const IssueRow c = Row(RowKind::kKey, "HKEY_USERS\\C");
+  const Case cases[] = {
+      {__LINE__, false, {a, b, c}, {}, 3, {3, 3}},
+      {__LINE__, true, {a, b, c}, {}, 2, {2, 2}},
+      {__LINE__, true, {}, {}, 0, {0, 0}},  // Stop before any row: nothing to drop
+      // The filter acts after the ticks and after the columns saw every row.
+      {__LINE__, false, {a, b, c}, {"HKEY_USERS\\B"}, 3, {2, 2}},
+      {__LINE__, true, {a, b, c}, {"HKEY_USERS\\A"}, 2, {1, 1}},
+  };
+  for (const Case& t : cases) {
+    ResultsModel model;
+    for (IssueRow row : t.rows) {
+      row.ticked = false;
+      model.Append(row);
+    }
+    size_t seen = 0;
+    const TOptionsSetting settings = Ignoring({}, t.ignoredKeys);
+    const ResultCounts counts = FinishScan(model, t.stopped, IgnoreListsOf(settings), [&] {
+      seen = model.Count();
+      EXPECT_EQ(model.TickedCount(), seen);
+    });
+    EXPECT_EQ(seen, t.seenBeforeFilter) << "case at line " << t.line;
+    EXPECT_EQ(counts, t.counts) << "case at line " << t.line;
+  }
+}
+
+TEST(ResolveRow, EachKindPointsAtItsKeyValueOrFile) {
+  struct Case {
+    int line;
+    IssueRow row;
+    RowTarget target;
+  };
+  using K = TargetKind;
+  const Case cases[] = {
+      {__LINE__, Row(RowKind::kKey, "HKEY_USERS\\A\\B"), {K::kKey, "HKEY_USERS", "A\\B", "", ""}},
+      {__LINE__,
+       Row(RowKind::kValueInPath, "HKEY_USERS\\A\\v"),
+       {K::kValue, "HKEY_USERS", "A", "v", ""}},
+      {__LINE__,
+       Row(RowKind::kValueInPath, "HKEY_USERS\\v"),
+       {K::kValue, "HKEY_USERS", "", "v", ""}},
+      {__LINE__,
+       Row(RowKind::kValueNamed, "HKEY_USERS\\A", "v"),
+       {K::kValue, "HKEY_USERS", "A", "v", ""}},
+      {__LINE__,
+       Row(RowKind::kDefaultValue, "HKEY_USERS\\A", "x"),
+       {K::kValue, "HKEY_USERS", "A", "", ""}},
+      {__LINE__,
+       Row(RowKind::kSubkeyNamed, "HKEY_USERS\\A", "S"),
+       {K::kKey, "HKEY_USERS", "A\\S", "", ""}},
+      {__LINE__,
+       Row(RowKind::kSubkeyNamed, "HKEY_USERS\\A", ""),
+       {K::kNoSubkey, "HKEY_USERS", "A\\", "", ""}},
+      {__LINE__,
+       Row(RowKind::kShortcutFile, "C:\\x.lnk", "C:\\x.exe"),
+       {K::kFile, "", "", "", "C:\\x.lnk"}},
+      {__LINE__, Row(RowKind::kKey, "NoBackslash"), {K::kNone, "NoBackslash", "", "", ""}},
+      {__LINE__, Row(RowKind::kValueInPath, "NoBackslash"), {K::kNone, "", "", "", ""}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ResolveRow(c.row), c.target) << "case at line " << c.line;
 }
 
 TEST(StatusCounts, BlankNumberAndTableText) {
@@ -260,6 +336,24 @@ TEST_F(OpenInRegeditTest, ShortcutRowsOpenNothing) {
   OpenInRegedit(platform, Row(RowKind::kShortcutFile, "C:\\x.lnk", "C:\\x.exe"));
   EXPECT_EQ(LastKey(), before);
   EXPECT_TRUE(app.shell.opened.empty());
+}
+
+class CurrentUserStringTest : public ::testing::Test {
+ protected:
+  test::TestEnv env;
+  test::ScratchKey scratch{env.Registry()};
+};
+
+TEST_F(CurrentUserStringTest, WriteCurrentUserStringCreatesTheKeyAndOverwrites) {
+  const std::string key = scratch.Path() + "\\Applets\\Regedit";
+  WriteCurrentUserString(env.Registry(), key, "LastKey", "HKEY_LOCAL_MACHINE\\Software");
+  Registry registry(env.Registry());
+  registry.SetRoot(RootKey::kCurrentUser);
+  ASSERT_TRUE(registry.OpenKey("\\" + key, false));
+  EXPECT_EQ(registry.GetDataType("LastKey"), DataType::kString);
+  EXPECT_EQ(registry.ReadString("LastKey"), "HKEY_LOCAL_MACHINE\\Software");
+  WriteCurrentUserString(env.Registry(), key, "lastkey", "HKEY_USERS");
+  EXPECT_EQ(registry.ReadString("LastKey"), "HKEY_USERS");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "app/version_code.h"
+#include "platform/version_code.h"
 
 namespace kelvane {
 

@@ -1,9 +1,10 @@
-#include "app/results_list.h"
+#include "results/results_list.h"
 
 #include <algorithm>
 #include <optional>
 
 #include "platform/registry.h"
+#include "results/row_target.h"
 
 namespace kelvane {
 
@@ -12,54 +13,23 @@ namespace {
 constexpr const char* kRegeditKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit";
 
-// The key path K and value name V a row stands for, upper-cased. Nothing for rows
-// the filter never removes.
-struct RowTarget {
+// The key path K and value name V a row stands for in the ignore lists, upper-cased.
+// Nothing for rows the filter never removes.
+struct FilterTarget {
   std::string key;
   std::string value;
 };
 
-std::optional<RowTarget> TargetOf(const IssueRow& row) {
-  if (row.kind == RowKind::kShortcutFile)
+std::optional<FilterTarget> FilterTargetOf(const IssueRow& row) {
+  const RowTarget target = ResolveRow(row);
+  if (target.kind == TargetKind::kNone || target.kind == TargetKind::kFile)
     return std::nullopt;
-  const size_t first = row.key.find('\\');
-  if (first == std::string::npos)
-    return std::nullopt;
-  // Root name and "\", then the rest of the cell by the row's kind.
-  RowTarget target{row.key.substr(0, first + 1), ""};
-  const std::string rest = row.key.substr(first + 1);
-  switch (row.kind) {
-    case RowKind::kValueInPath: {
-      const size_t last = rest.rfind('\\');
-      if (last == std::string::npos) {
-        target.value = rest;
-      } else {
-        target.key.append(rest, 0, last);
-        target.value = rest.substr(last + 1);
-      }
-      break;
-    }
-    case RowKind::kValueNamed:
-      target.key += rest;
-      target.value = row.value;
-      break;
-    case RowKind::kSubkeyNamed:
-      target.key += rest;
-      target.key += '\\';
-      target.key += row.value;
-      break;
-    case RowKind::kDefaultValue:
-      target.key += rest;
-      target.value.assign(1, '@');  // the default value's name in the lists
-      break;
-    case RowKind::kKey:
-    default:
-      target.key += rest;
-      break;
-  }
-  target.key = UpperAscii(target.key);
-  target.value = UpperAscii(target.value);
-  return target;
+  FilterTarget filter{UpperAscii(target.rootName + "\\" + target.keyPath), ""};
+  if (row.kind == RowKind::kDefaultValue)
+    filter.value.assign(1, '@');  // the default value's name in the lists
+  else if (target.kind == TargetKind::kValue)
+    filter.value = UpperAscii(target.valueName);
+  return filter;
 }
 
 bool Contains(const std::string& text, const std::string& part) {
@@ -86,7 +56,7 @@ std::vector<std::string> Entries(const std::vector<std::string>& list, int32_t c
   return entries;
 }
 
-bool Ignored(const RowTarget& target, const std::vector<std::string>& values,
+bool Ignored(const FilterTarget& target, const std::vector<std::string>& values,
              const std::vector<std::string>& keys) {
   const bool hasValue = !target.value.empty();
   const std::string valuePath = target.key + "\\" + target.value;
@@ -115,19 +85,30 @@ std::string CountText(size_t count, const std::string& tableText) {
 
 }  // namespace
 
-void ApplyIgnoreLists(ResultsModel& model, const TOptionsSetting& settings) {
-  const auto values = Entries(settings.IgnoreValues, settings.IgnoreValueCount, false);
-  const auto keys = Entries(settings.IgnoreKeys, settings.IgnoreKeyCount, true);
+void ApplyIgnoreLists(ResultsModel& model, const IgnoreLists& lists) {
+  const auto values = Entries(lists.values, lists.valueCount, false);
+  const auto keys = Entries(lists.keys, lists.keyCount, true);
   if (values.empty() && keys.empty())
     return;
   model.Edit([&](std::vector<IssueRow>& rows) {
     rows.erase(std::remove_if(rows.begin(), rows.end(),
                               [&](const IssueRow& row) {
-                                const auto target = TargetOf(row);
+                                const auto target = FilterTargetOf(row);
                                 return target && Ignored(*target, values, keys);
                               }),
                rows.end());
   });
+}
+
+ResultCounts FinishScan(ResultsModel& model, bool stopped, const IgnoreLists& lists,
+                        const std::function<void()>& everyRowFound) {
+  if (stopped && model.Count() > 0)
+    model.RemoveLast();
+  model.SetAllTicked(true);
+  if (everyRowFound)
+    everyRowFound();
+  ApplyIgnoreLists(model, lists);
+  return ResultCounts{model.Count(), model.TickedCount()};
 }
 
 std::string StatusFoundText(const ResultsModel& model, const std::string& tableText) {
@@ -159,20 +140,21 @@ bool CanOpenInRegedit(const IssueRow& row) {
 }
 
 std::string RegeditKeyText(const IssueRow& row) {
-  switch (row.kind) {
-    case RowKind::kValueInPath: {
-      const size_t last = row.key.rfind('\\');
-      return last == std::string::npos ? std::string() : row.key.substr(0, last);
-    }
-    case RowKind::kSubkeyNamed:
-      return row.key + "\\" + row.value;
-    default:
-      return row.key;
-  }
+  return TargetKeyText(ResolveRow(row));
 }
 
 std::string RegistryEditorPath(Shell& shell) {
   return shell.WindowsFolder() + "\\regedit.exe";
+}
+
+void WriteCurrentUserString(RegistryBackend& registry, const std::string& key,
+                            const std::string& name, const std::string& data) {
+  Registry handle(registry);
+  handle.SetRoot(RootKey::kCurrentUser);
+  if (!handle.OpenKey(key.starts_with('\\') ? key : "\\" + key, true))
+    return;
+  // The handle closes the key when it goes, also when the write raises.
+  handle.WriteString(name, data);
 }
 
 void OpenInRegedit(Platform& platform, const IssueRow& row) {

@@ -1,4 +1,4 @@
-#include "app/results_model.h"
+#include "results/results_model.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "ui/about_window.h"
+#include "app/about_window.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "app/win_browse_folder.h"
+#include "ui/win_browse_folder.h"
 
 #include <shlobj.h>
 

@@ -1,35 +1,11 @@
-#include "app/settings.h"
+#include "options/settings.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/registry.h"
-
 namespace kelvane {
 
 TOptionsSetting OptionsSetting;
-
-const std::array<const char*, 12> LocalMachineSkipKeys = {
-    "SOFTWARE\\Classes\\CLSID",
-    "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDlls",
-    "SOFTWARE\\Classes\\TypeLib",
-    "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths",
-    "Software\\Microsoft\\Windows\\Help",
-    "Software\\Microsoft\\Windows\\Html Help",
-    "Software\\Classes\\Applications",
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-    "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders",
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache",
-};
-
-const std::array<const char*, 4> CurrentUserSkipKeys = {
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-    "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-    "AppEvents\\Schemes\\Apps",
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU",
-};
 
 namespace {
 
@@ -127,55 +103,56 @@ void SaveList(OptionsFile& file, const char* section, const char* prefix, int32_
   }
 }
 
-void Load(OptionsFile& file, const std::string& executableFolder, MainWindowPlacement& window) {
+LoadedPlacement Load(OptionsFile& file, const std::string& executableFolder,
+                     const WindowBounds& current, int screenWidth, int screenHeight) {
   TOptionsSetting& s = OptionsSetting;
   s.OutputDirectory = file.ReadString(kOptions, "OutputDirectory", executableFolder + "Backup");
   s.DeleteBackupFile = file.ReadBool(kOptions, "DeleteBackupFile", true);
   s.IncludeRemoveMedia = file.ReadBool(kOptions, "IncludeRemoveMedia", false);
   s.IncludeCDdrive = file.ReadBool(kOptions, "IncludeCDdrive", false);
-  for (int id = 1; id <= 22; ++id) {
-    s.TreeViewNodeCheck[static_cast<size_t>(id)] = file.ReadBool(kTree, std::to_string(id), true);
+  for (const Category& category : Categories()) {
+    s.TreeViewNodeCheck.Set(category.id, file.ReadBool(kTree, std::to_string(category.id), true));
   }
   LoadList(file, kIgnoreValue, "Value", s.IgnoreValueCount, s.IgnoreValues);
   LoadList(file, kIgnoreKey, "Key", s.IgnoreKeyCount, s.IgnoreKeys);
 
   // A window saved maximised opens maximised at its designed bounds; one saved
   // minimised opens normally.
+  LoadedPlacement placement{false, current};
   if (file.ReadInteger(kWindow, "State", 1) == kShowMaximized) {
     s.WindowState = 2;
+    placement.maximised = true;
   } else {
     s.WindowState = 0;
-    window.SetLeft(
-        file.ReadInteger(kWindow, "Left", (window.ScreenWidth() - window.Bounds().width) / 2));
-    window.SetTop(
-        file.ReadInteger(kWindow, "Top", (window.ScreenHeight() - window.Bounds().height) / 2));
-    window.SetWidth(file.ReadInteger(kWindow, "Width", window.Bounds().width));
-    window.SetHeight(file.ReadInteger(kWindow, "Height", window.Bounds().height));
+    WindowBounds& b = placement.bounds;
+    b.left = file.ReadInteger(kWindow, "Left", (screenWidth - current.width) / 2);
+    b.top = file.ReadInteger(kWindow, "Top", (screenHeight - current.height) / 2);
+    b.width = file.ReadInteger(kWindow, "Width", current.width);
+    b.height = file.ReadInteger(kWindow, "Height", current.height);
   }
 
   s.ShowHint = file.ReadBool(kOptions, "ShowHint", true);
   s.RestorePoint = file.ReadBool(kOptions, "RestorePoint", false);
+  return placement;
 }
 
-void Save(OptionsFile& file, MainWindowPlacement& window) {
+void Save(OptionsFile& file, const SavedPlacement& placement) {
   TOptionsSetting& s = OptionsSetting;
   file.WriteString(kOptions, "OutputDirectory", s.OutputDirectory);
   file.WriteBool(kOptions, "DeleteBackupFile", s.DeleteBackupFile);
   file.WriteBool(kOptions, "IncludeRemoveMedia", s.IncludeRemoveMedia);
   file.WriteBool(kOptions, "IncludeCDdrive", s.IncludeCDdrive);
-  window.StoreTreeTicks(s.TreeViewNodeCheck);
-  for (int id = 1; id <= 22; ++id) {
-    file.WriteBool(kTree, std::to_string(id), s.TreeViewNodeCheck[static_cast<size_t>(id)]);
-  }
+  for (const Category& category : Categories())
+    file.WriteBool(kTree, std::to_string(category.id), s.TreeViewNodeCheck.Has(category.id));
   // Numbered entries above the count stay in the file from earlier saves; the next
   // load does not read them.
   SaveList(file, kIgnoreValue, "Value", s.IgnoreValueCount, s.IgnoreValues);
   SaveList(file, kIgnoreKey, "Key", s.IgnoreKeyCount, s.IgnoreKeys);
 
   // Without a placement "State" keeps what the file held.
-  if (const auto show = window.ShowCommand())
-    file.WriteInteger(kWindow, "State", *show);
-  const WindowBounds bounds = window.Bounds();
+  if (placement.showCommand)
+    file.WriteInteger(kWindow, "State", *placement.showCommand);
+  const WindowBounds& bounds = placement.bounds;
   file.WriteInteger(kWindow, "Left", bounds.left);
   file.WriteInteger(kWindow, "Top", bounds.top);
   file.WriteInteger(kWindow, "Width", bounds.width);
@@ -191,38 +168,15 @@ std::string OptionsFilePath(Shell& shell) {
   return shell.ExecutableFolder() + "options.ini";
 }
 
-void LoadSaveOptions(Platform& platform, bool load, MainWindowPlacement& window) {
+LoadedPlacement LoadOptions(Platform& platform, const WindowBounds& current, int screenWidth,
+                            int screenHeight) {
   OptionsFile file(platform.profile, OptionsFilePath(platform.shell));
-  if (load) {
-    Load(file, platform.shell.ExecutableFolder(), window);
-  } else {
-    Save(file, window);
-  }
+  return Load(file, platform.shell.ExecutableFolder(), current, screenWidth, screenHeight);
 }
 
-std::string FormatTwoDigits(int n) {
-  std::string text = std::to_string(n);
-  if (n < 10)
-    text.insert(0, 1, '0');
-  return text;
-}
-
-bool ShellDeleteFile(FileSystem& files, const std::string& path) {
-  // The shell's delete takes a folder with everything in it, and wildcards, as
-  // readily as one file; this helper removes one existing file and nothing else.
-  if (!files.FileExists(path))
-    return false;
-  return files.DeleteFileSilently(path);
-}
-
-void WriteCurrentUserString(RegistryBackend& registry, const std::string& key,
-                            const std::string& name, const std::string& data) {
-  Registry handle(registry);
-  handle.SetRoot(RootKey::kCurrentUser);
-  if (!handle.OpenKey(key.starts_with('\\') ? key : "\\" + key, true))
-    return;
-  // The handle closes the key when it goes, also when the write raises.
-  handle.WriteString(name, data);
+void SaveOptions(Platform& platform, const SavedPlacement& placement) {
+  OptionsFile file(platform.profile, OptionsFilePath(platform.shell));
+  Save(file, placement);
 }
 
 }  // namespace kelvane

@@ -1,8 +1,8 @@
-#include "ui/show_hint_window.h"
+#include "backup/show_hint_window.h"
 
 #include <string>
 
-#include "app/settings.h"
+#include "options/settings.h"
 #include "ui/ui_resource.h"
 #include "ui/win_controls.h"
 #include "ui/win_form.h"

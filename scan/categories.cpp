@@ -1,0 +1,124 @@
+#include "scan/categories.h"
+
+#include <array>
+
+#include "scan/scanners.h"
+
+namespace kelvane {
+
+namespace {
+
+constexpr std::array<Category, 22> kCategories = {{
+    {1, "My Computers", 0, "", nullptr},
+    {2, "Files and Folders", 1, "", nullptr},
+    {3, "HKEY_LOCAL_MACHINE", 2, "Scanning Files and Folders - HKEY_LOCAL_MACHINE...",
+     &ScanFilesFoldersLocalMachine},
+    {4, "HKEY_CURRENT_USER", 2, "Scanning Files and Folders - HKEY_CURRENT_USER...",
+     &ScanFilesFoldersCurrentUser},
+    {5, "HKEY_USERS", 2, "Scanning Files and Folders - HKEY_USERS...", &ScanFilesFoldersUsers},
+    {6, "Software Locations", 1, "Scanning Software Locations...", &ScanSoftwareLocations},
+    {7, "Windows Fonts", 1, "Scanning Windows Fonts...", &ScanWindowsFonts},
+    {8, "Invalid Help Files", 1, "Scanning Invalid Help Files...", &ScanHelpFiles},
+    {9, "Shared DLLs", 1, "Scanning Shared DLLs...", &ScanSharedDlls},
+    {10, "Startup Programs", 1, "Scanning Startup Programs...", &ScanStartupPrograms},
+    {11, "Add/Remove Programs", 1, "Scanning Add/Remove Programs...", &ScanAddRemovePrograms},
+    {12, "File Extensions", 1, "Scanning File Extensions...", &ScanFileExtensions},
+    {13, "Custom Controls", 1, "Scanning Custom Controls...", &ScanCustomControls},
+    // The obsolete-software walk shows the software-locations text.
+    {14, "Obsolete Software", 1, "Scanning Software Locations...", &ScanObsoleteSoftware},
+    {15, "Windows Services", 1, "Scanning Windows Services...", &ScanServices},
+    {16, "Start Menu", 1, "Scanning Start Menu...", &ScanStartMenu},
+    {17, "Shortcuts", 1, "Scanning Shortcuts...", &ScanShortcuts},
+    {18, "Sound and Appevents", 1, "Scanning Sound and Appevents...", &ScanSoundEvents},
+    {19, "Invalid ActiveX", 1, "Scanning Invalid ActiveX...", &ScanActiveX},
+    {20, "MRU and History Lists", 1, "Scanning MRU and History Lists...", &ScanMruLists},
+    {21, "Installer", 1, "Scanning Installer...", &ScanInstaller},
+    {22, "Applications", 1, "", &ScanApplications},  // shows no status text of its own
+}};
+
+// Position of an id in the table, or -1.
+int IndexOf(int id) {
+  for (size_t i = 0; i < kCategories.size(); ++i) {
+    if (kCategories[i].id == id)
+      return static_cast<int>(i);
+  }
+  return -1;
+}
+
+}  // namespace
+
+std::span<const Category> Categories() {
+  return kCategories;
+}
+
+const Category* FindCategory(int id) {
+  const int index = IndexOf(id);
+  return index < 0 ? nullptr : &kCategories[static_cast<size_t>(index)];
+}
+
+CategorySelection CategorySelection::All() {
+  CategorySelection selection;
+  selection.SetAll(true);
+  return selection;
+}
+
+bool CategorySelection::Has(int id) const {
+  return IndexOf(id) >= 0 && (bits_ >> id & 1) != 0;
+}
+
+void CategorySelection::Set(int id, bool ticked) {
+  if (IndexOf(id) < 0)
+    return;
+  const uint64_t bit = uint64_t{1} << id;
+  bits_ = ticked ? bits_ | bit : bits_ & ~bit;
+}
+
+void CategorySelection::SetAll(bool ticked) {
+  for (const Category& category : kCategories)
+    Set(category.id, ticked);
+}
+
+std::vector<int> CategorySelection::Ids() const {
+  std::vector<int> ids;
+  for (const Category& category : kCategories) {
+    if (Has(category.id))
+      ids.push_back(category.id);
+  }
+  return ids;
+}
+
+void ClickCategory(CategorySelection& selection, int id) {
+  const int index = IndexOf(id);
+  if (index < 0)
+    return;
+  const auto at = static_cast<size_t>(index);
+  const bool ticked = !selection.Has(id);
+  const int level = kCategories[at].level;
+  // The node and everything below it (the rows after it with a deeper level).
+  selection.Set(id, ticked);
+  for (size_t i = at + 1; i < kCategories.size() && kCategories[i].level > level; ++i)
+    selection.Set(kCategories[i].id, ticked);
+  // Each parent, innermost first: ticked when any of its direct children is.
+  for (int parentLevel = level - 1; parentLevel >= 0; --parentLevel) {
+    size_t parent = at;
+    while (parent > 0 && kCategories[parent].level > parentLevel)
+      --parent;
+    bool any = false;
+    for (size_t i = parent + 1; i < kCategories.size() && kCategories[i].level > parentLevel; ++i) {
+      if (kCategories[i].level == parentLevel + 1 && selection.Has(kCategories[i].id))
+        any = true;
+    }
+    selection.Set(kCategories[parent].id, any);
+  }
+}
+
+std::vector<Category> SelectedCategories(const CategorySelection& selection) {
+  std::vector<Category> selected;
+  for (const Category& category : kCategories) {
+    if (selection.Has(category.id))
+      selected.push_back(category);
+  }
+  return selected;
+}
+
+}  // namespace kelvane

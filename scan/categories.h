@@ -1,0 +1,55 @@
+// The scan categories: one table row per node of the category tree (id, caption,
+// tree level, the progress window's status text, the scanner), and the selection of
+// ticked categories that the tree, the settings and the scan share. Adding a category
+// is one row here plus its scanner.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace kelvane {
+
+class ScanContext;
+using ScannerFn = void (*)(ScanContext&);
+
+struct Category {
+  int id;  // the tree node's id and its key in the settings file
+  const char* caption;
+  int level;           // 0 the root, 1 its children, 2 the hives under "Files and Folders"
+  const char* status;  // the progress window's text while it runs; empty for groups
+  ScannerFn scanner;   // nothing for the root and the group
+};
+
+inline constexpr int kCategoryRoot = 1;
+inline constexpr int kCategoryFilesAndFolders = 2;
+
+// Every category in tree order (parents before their children).
+std::span<const Category> Categories();
+// The table row of an id; nothing for an id that no row has.
+const Category* FindCategory(int id);
+
+// Which categories are ticked, by id. Ids outside the table are never ticked.
+class CategorySelection {
+ public:
+  static CategorySelection All();
+  bool Has(int id) const;
+  void Set(int id, bool ticked);
+  void SetAll(bool ticked);
+  // The ticked ids in tree order.
+  std::vector<int> Ids() const;
+  bool operator==(const CategorySelection&) const = default;
+
+ private:
+  uint64_t bits_ = 0;
+};
+
+// A click on a node's tick in the tree: toggles it, then gives the root's new state
+// to every node, a group's to its children, and recomputes the parents (ticked when
+// any child is ticked). A click on no node changes nothing.
+void ClickCategory(CategorySelection& selection, int id);
+
+// The table rows of the ticked categories, in tree order: what a scan runs.
+std::vector<Category> SelectedCategories(const CategorySelection& selection);
+
+}  // namespace kelvane

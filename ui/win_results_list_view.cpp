@@ -1,0 +1,172 @@
+#include "ui/win_results_list_view.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/win_controls.h"
+#include "ui/win_dpi.h"
+
+namespace kelvane {
+
+namespace {
+
+const std::string& Cell(const IssueRow& row, int column) {
+  return column == 0 ? row.problem : column == 1 ? row.key : row.value;
+}
+
+}  // namespace
+
+namespace {
+
+// The columns: header and designed width at 96 DPI.
+constexpr std::array<std::pair<const char*, int>, 3> kColumns{
+    {{"Problem", 120}, {"Registry key", 300}, {"Value", 150}}};
+
+}  // namespace
+
+HWND ResultsListView::Create(HWND parent, int id, HFONT font, int x, int y, int width, int height) {
+  hwnd_ = CreateChild(parent, WC_LISTVIEWA, "",
+                      LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP,
+                      x, y, width, height, id, font, WS_EX_CLIENTEDGE);
+  ListView_SetExtendedListViewStyle(hwnd_,
+                                    LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+  ListView_SetCallbackMask(hwnd_, LVIS_STATEIMAGEMASK);
+  for (int i = 0; i < 3; ++i) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = const_cast<char*>(kColumns[static_cast<size_t>(i)].first);
+    column.cx = Scale(kColumns[static_cast<size_t>(i)].second);
+    ListView_InsertColumn(hwnd_, i, &column);
+  }
+  return hwnd_;
+}
+
+bool ResultsListView::HandleNotify(const NMHDR* header, LRESULT* result) {
+  if (!hwnd_ || header->hwndFrom != hwnd_)
+    return false;
+  *result = 0;
+  switch (header->code) {
+    case LVN_GETDISPINFOA: {
+      auto* info = reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header));
+      const IssueRow row = model_.Row(static_cast<size_t>(info->item.iItem));
+      if (info->item.mask & LVIF_TEXT)
+        lstrcpynA(info->item.pszText, Cell(row, info->item.iSubItem).c_str(),
+                  info->item.cchTextMax);
+      if (info->item.mask & LVIF_STATE) {
+        info->item.state = INDEXTOSTATEIMAGEMASK(row.ticked ? 2 : 1);
+        info->item.stateMask = LVIS_STATEIMAGEMASK;
+      }
+      return true;
+    }
+    case NM_CLICK:
+    case NM_DBLCLK: {
+      const auto* activate = reinterpret_cast<const NMITEMACTIVATE*>(header);
+      Click(activate->ptAction.x, activate->ptAction.y);
+      return true;
+    }
+    case NM_RCLICK:
+      // A right click opens the context menu; it never changes a tick.
+      TicksChanged();
+      return true;
+    case LVN_KEYDOWN: {
+      const auto* key = reinterpret_cast<const NMLVKEYDOWN*>(header);
+      const int row = SelectedRow();
+      if (key->wVKey == VK_SPACE && row >= 0) {
+        model_.SetTicked(static_cast<size_t>(row), !model_.Ticked(static_cast<size_t>(row)));
+        ListView_RedrawItems(hwnd_, row, row);
+        TicksChanged();
+      }
+      return true;
+    }
+    default:
+      return true;
+  }
+}
+
+void ResultsListView::Click(int x, int y) {
+  LVHITTESTINFO hit{};
+  hit.pt = POINT{x, y};
+  const int row = ListView_SubItemHitTest(hwnd_, &hit);
+  if (row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON)) {
+    model_.SetTicked(static_cast<size_t>(row), !model_.Ticked(static_cast<size_t>(row)));
+    ListView_RedrawItems(hwnd_, row, row);
+  }
+  TicksChanged();
+}
+
+int ResultsListView::SelectedRow() const {
+  return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED);
+}
+
+void ResultsListView::Refresh(bool fitColumns) {
+  const int count = static_cast<int>(model_.Count());
+  ListView_SetItemCountEx(hwnd_, count, LVSICF_NOSCROLL);
+  if (fitColumns && count > 0)
+    FitColumns();
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void ResultsListView::Redraw() {
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void ResultsListView::ResetColumnWidths() {
+  ListView_SetColumnWidth(hwnd_, 1, Scale(300));
+  ListView_SetColumnWidth(hwnd_, 2, Scale(150));
+}
+
+// Fits each column to its widest cell or its header. The list view's own automatic width asks for
+// every row's text, which takes seconds with tens of thousands of rows; the widest
+// cell is among the longest texts, so only those are measured.
+void ResultsListView::FitColumns() {
+  constexpr size_t kCandidates = 32;
+  const std::vector<IssueRow> rows = model_.Rows();
+  HDC dc = GetDC(hwnd_);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0)));
+  for (int column = 0; column < 3; ++column) {
+    std::vector<const std::string*> texts;
+    texts.reserve(rows.size());
+    for (const IssueRow& row : rows)
+      texts.push_back(&Cell(row, column));
+    const size_t keep = std::min(kCandidates, texts.size());
+    std::partial_sort(
+        texts.begin(), texts.begin() + static_cast<std::ptrdiff_t>(keep), texts.end(),
+        [](const std::string* a, const std::string* b) { return a->size() > b->size(); });
+    // A column is never narrower than its header's text.
+    const char* header = kColumns[static_cast<size_t>(column)].first;
+    SIZE headerSize{};
+    GetTextExtentPoint32A(dc, header, static_cast<int>(std::strlen(header)), &headerSize);
+    int widest = static_cast<int>(headerSize.cx);
+    for (size_t i = 0; i < keep; ++i) {
+      SIZE size{};
+      GetTextExtentPoint32A(dc, texts[i]->c_str(), static_cast<int>(texts[i]->size()), &size);
+      widest = std::max(widest, static_cast<int>(size.cx));
+    }
+    // Room for the cell margins, and in the first column for the check box.
+    const int margin =
+        column == 0 ? Scale(12) + GetSystemMetrics(SM_CXSMICON) + Scale(4) : Scale(12);
+    ListView_SetColumnWidth(hwnd_, column, widest + margin);
+  }
+  SelectObject(dc, old);
+  ReleaseDC(hwnd_, dc);
+}
+
+int ResultsListView::Scale(int designPixels) const {
+  return ScaleToDpi(designPixels, dpi_);
+}
+
+void ResultsListView::SetDpi(UINT dpi) {
+  // The columns keep their widths in design pixels.
+  for (int column = 0; column < 3; ++column) {
+    const int width = ListView_GetColumnWidth(hwnd_, column);
+    ListView_SetColumnWidth(hwnd_, column,
+                            MulDiv(width, static_cast<int>(dpi), static_cast<int>(dpi_)));
+  }
+  dpi_ = dpi;
+}
+
+}  // namespace kelvane
