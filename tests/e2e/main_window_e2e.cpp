@@ -126,7 +126,9 @@ TEST(MainWindow, StopEndsTheScanAtOnce) {
   PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_CLICKED), 0);
   HWND progress = WaitForWindow(kProgressClass, 20000, kelvane.Id());
   ASSERT_NE(progress, nullptr);
-  HWND stop = GetDlgItem(progress, kIdStop);
+  // The window exists from the start of its creation; its controls a moment later.
+  HWND stop = nullptr;
+  WaitUntil([&] { return (stop = GetDlgItem(progress, kIdStop)) != nullptr; }, 10000);
   ASSERT_NE(stop, nullptr);
   EXPECT_EQ(WindowText(stop), "Stop");
   PostMessageA(progress, WM_COMMAND, MAKEWPARAM(kIdStop, BN_CLICKED),
