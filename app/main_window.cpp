@@ -7,9 +7,11 @@
 
 #include "app/about_window.h"
 #include "app/resource.h"
+#include "backup/backup_hint_window.h"
 #include "backup/clean_once.h"
 #include "backup/repair_window.h"
 #include "platform/version_code.h"
+#include "restore/restore_window.h"
 #include "restorepoint/system_point_window.h"
 #include "results/results_list.h"
 #include "scan/progress_window.h"
@@ -296,6 +298,21 @@ void TfrmKelvane::HandleCommand(int id) {
     case kIdRepair:
     case kMiRepair:
       bRepairRegistryClick();
+      break;
+    case kIdRestore:
+    case kMiRestore:
+      ShowRestore(hwnd_, platform_,
+                  [this](HWND owner, const std::string& editor, const std::string& commandLine,
+                         const std::string& hint) {
+                    return RunRegeditWithHint(owner, platform_.processes, editor, commandLine,
+                                              hint);
+                  });
+      break;
+    case kMiBackupFullRegistry:
+      miBackupFullRegistryClick(hwnd_, platform_);
+      break;
+    case kMiWindowsBackup:
+      miWindowsBackupClick(hwnd_, platform_);
       break;
     case kMiExit:
       PostMessageA(hwnd_, WM_CLOSE, 0, 0);

@@ -28,8 +28,8 @@ void PaintBanner(HDC dc, int width, int height) {
 
 HMENU BuildMainMenu() {
   HMENU file = CreatePopupMenu();
-  AppendMenuA(file, MF_STRING | MF_GRAYED, kMiBackupFullRegistry, "&Backup Full Registry...");
-  AppendMenuA(file, MF_STRING | MF_GRAYED, kMiWindowsBackup, "&Windows Backup...");
+  AppendMenuA(file, MF_STRING, kMiBackupFullRegistry, "&Backup Full Registry...");
+  AppendMenuA(file, MF_STRING, kMiWindowsBackup, "&Windows Backup...");
   AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(file, MF_STRING | MF_GRAYED, kMiStartupManager, "Startup &Manager...\tCtrl+M");
   AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
@@ -39,7 +39,7 @@ HMENU BuildMainMenu() {
   AppendMenuA(action, MF_STRING, kMiScan, "&Scan registry issue");
   AppendMenuA(action, MF_STRING, kMiRepair, "&Repair registry issue");
   AppendMenuA(action, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(action, MF_STRING | MF_GRAYED, kMiRestore, "R&estore previous registry...");
+  AppendMenuA(action, MF_STRING, kMiRestore, "R&estore previous registry...");
 
   HMENU edit = CreatePopupMenu();
   AppendMenuA(edit, MF_STRING, kASelectAll, "Select &All");
@@ -160,9 +160,8 @@ TaskButtons CreateTaskButtons(HWND parent, int scanId, int repairId, int restore
                            0, 0, scanId, nullptr);
   tasks.repair = CreateChild(parent, "BUTTON", "Repair registry issue", BS_OWNERDRAW | WS_TABSTOP,
                              0, 0, 0, 0, repairId, nullptr);
-  tasks.restore =
-      CreateChild(parent, "BUTTON", "Restore previous registry ",
-                  BS_OWNERDRAW | WS_TABSTOP | WS_DISABLED, 0, 0, 0, 0, restoreId, nullptr);
+  tasks.restore = CreateChild(parent, "BUTTON", "Restore previous registry ",
+                              BS_OWNERDRAW | WS_TABSTOP, 0, 0, 0, 0, restoreId, nullptr);
   return tasks;
 }
 

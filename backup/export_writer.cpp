@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <optional>
 
+#include "backup/reg_compare.h"
+#include "backup/reg_reader.h"
+
 namespace kelvane {
 
 namespace {
@@ -63,6 +66,7 @@ class ItemWriter {
       text_ += "\\" + path;
     text_ += "]";
     text_ += kLineEnd;
+    keys_.push_back(RegFileKey{root_, path, 0, {}});
 
     Registry registry(backend_, KeyAccess::kRead);
     registry.SetRoot(root_);
@@ -94,9 +98,11 @@ class ItemWriter {
   }
 
   const std::string& Text() const { return text_; }
+  std::vector<RegFileKey>& Keys() { return keys_; }
 
  private:
   void WriteValueLine(const std::string& name, const std::optional<RegValue>& value) {
+    keys_.back().values.push_back(RegFileValue{name, value, 0});
     text_ += NamePart(name);
     text_ += "=";
     text_ += FormatValueData(value);
@@ -108,18 +114,41 @@ class ItemWriter {
   const std::string& valueName_;
   ExportScope scope_;
   std::string text_;
+  std::vector<RegFileKey> keys_;
+};
+
+struct FormattedItem {
+  std::string text;
+  std::vector<RegFileKey> keys;
 };
 
 // The text of one item without the header, or nothing when it cannot be written.
-std::optional<std::string> FormatRegistryItem(RegistryBackend& backend, RootKey root,
-                                              std::string keyPath, const std::string& valueName,
-                                              ExportScope scope) {
+std::optional<FormattedItem> FormatRegistryItem(RegistryBackend& backend, RootKey root,
+                                                std::string keyPath, const std::string& valueName,
+                                                ExportScope scope) {
   if (!keyPath.empty() && keyPath.back() == '\\')
     keyPath.pop_back();
   ItemWriter writer(backend, root, valueName, scope);
   if (!writer.WriteKeyBlock(keyPath, 0))
     return std::nullopt;
-  return writer.Text();
+  return FormattedItem{writer.Text(), std::move(writer.Keys())};
+}
+
+// The file's bytes from `offset` to its end.
+std::optional<std::string> ReadFrom(FileSystem& files, const std::string& path, uint64_t offset) {
+  FilePtr file = files.OpenFile(path, "rb");
+  if (!file)
+    return std::nullopt;
+  if (std::fseek(file.get(), static_cast<long>(offset), SEEK_SET) != 0)
+    return std::nullopt;
+  std::string text;
+  char buffer[65536];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+    text.append(buffer, n);
+  if (std::ferror(file.get()))
+    return std::nullopt;
+  return text;
 }
 
 }  // namespace
@@ -194,29 +223,86 @@ std::string FormatValueData(const std::optional<RegValue>& value) {
   }
 }
 
-bool ExportRegistryItem(FileSystem& files, RegistryBackend& backend, const std::string& filePath,
-                        RootKey root, std::string keyPath, const std::string& valueName,
-                        ExportScope scope) {
+std::optional<AppendedItem> AppendRegistryItem(FileSystem& files, RegistryBackend& backend,
+                                               const std::string& filePath, RootKey root,
+                                               std::string keyPath, const std::string& valueName,
+                                               ExportScope scope, bool readBack) {
   // The item is read whole before the file is touched, so an item that cannot be
   // written leaves the file as it was.
-  const auto item = FormatRegistryItem(backend, root, std::move(keyPath), valueName, scope);
+  auto item = FormatRegistryItem(backend, root, std::move(keyPath), valueName, scope);
   if (!item)
-    return false;
+    return std::nullopt;
 
-  FilePtr file = files.OpenFile(filePath, "ab");
+  FilePtr file = files.OpenFile(filePath, readBack ? "a+b" : "ab");
   if (!file)
     throw BackupError("Cannot open " + filePath);
   std::string text;
   if (std::fseek(file.get(), 0, SEEK_END) != 0)
     throw BackupError("Cannot write " + filePath);
-  if (std::ftell(file.get()) == 0)
+  const long offset = std::ftell(file.get());
+  if (offset < 0)
+    throw BackupError("Cannot write " + filePath);
+  if (offset == 0)
     text = std::string(kHeader) + kLineEnd;
-  text += *item;
-  const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+  text += item->text;
+  const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() &&
+                       std::fflush(file.get()) == 0;
+  AppendedItem appended;
+  if (written && readBack && std::fseek(file.get(), offset, SEEK_SET) == 0) {
+    // One handle for both: a second open of the file per item would cost as much
+    // again as the append itself.
+    std::string back;
+    char buffer[16384];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+      back.append(buffer, n);
+    if (!std::ferror(file.get()))
+      appended.readBack = std::move(back);
+  }
   const bool closed = std::fclose(file.release()) == 0;
   if (!written || !closed)
     throw BackupError("Cannot write " + filePath);
-  return true;
+
+  appended.offset = static_cast<uint64_t>(offset);
+  appended.keys = std::move(item->keys);
+  return appended;
+}
+
+bool ExportRegistryItem(FileSystem& files, RegistryBackend& backend, const std::string& filePath,
+                        RootKey root, std::string keyPath, const std::string& valueName,
+                        ExportScope scope) {
+  return AppendRegistryItem(files, backend, filePath, root, std::move(keyPath), valueName, scope)
+      .has_value();
+}
+
+std::optional<std::string> VerifyAppendedItem(FileSystem& files, const std::string& filePath,
+                                              const AppendedItem& item) {
+  // Only the appended text is read, so that a long repair does not read its growing
+  // file again and again. A new file is read with its header.
+  const std::optional<std::string> text =
+      item.readBack ? item.readBack : ReadFrom(files, filePath, item.offset);
+  if (!text)
+    return "the backup file cannot be read back";
+  const RegReadResult read = item.offset == 0 ? ReadRegText(*text) : ReadRegItems(*text, 1);
+  if (!read.file) {
+    return "the item appended at byte " + std::to_string(item.offset) +
+           " does not read back: " + read.error;
+  }
+  return FirstItemDifference(item.keys, read.file->keys);
+}
+
+bool RemoveAppendedItem(FileSystem& files, const std::string& filePath, const AppendedItem& item) {
+  if (item.offset == 0)
+    return !files.FileExists(filePath) || files.DeleteFileSilently(filePath);
+  std::optional<std::string> text = ReadFrom(files, filePath, 0);
+  if (!text || text->size() < item.offset)
+    return false;
+  text->resize(item.offset);
+  FilePtr file = files.OpenFile(filePath, "wb");
+  if (!file)
+    return false;
+  const bool written = std::fwrite(text->data(), 1, text->size(), file.get()) == text->size();
+  return std::fclose(file.release()) == 0 && written;
 }
 
 }  // namespace kelvane

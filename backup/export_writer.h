@@ -3,10 +3,14 @@
 // that "Regedit /s" puts back exactly what a repair deleted.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "backup/reg_file.h"
 #include "platform/platform.h"
 
 namespace kelvane {
@@ -28,6 +32,33 @@ enum class ExportScope { kSingleValue, kWholeKey };
 bool ExportRegistryItem(FileSystem& files, RegistryBackend& backend, const std::string& filePath,
                         RootKey root, std::string keyPath, const std::string& valueName,
                         ExportScope scope);
+
+// One item as appended: where its text starts in the file, the text read back from
+// there after it was written (when asked for), and the keys and values read from the
+// registry for it, in the order the text holds them.
+struct AppendedItem {
+  uint64_t offset = 0;
+  std::optional<std::string> readBack;
+  std::vector<RegFileKey> keys;
+};
+
+// ExportRegistryItem that also tells what it appended; nothing when it wrote nothing.
+// With `readBack` the file is opened for reading too, and once the text is written out
+// to the system it is read back from the file through the same handle.
+std::optional<AppendedItem> AppendRegistryItem(FileSystem& files, RegistryBackend& backend,
+                                               const std::string& filePath, RootKey root,
+                                               std::string keyPath, const std::string& valueName,
+                                               ExportScope scope, bool readBack = false);
+
+// Reads the appended text (the text read back, or else the file from the item's
+// offset) and compares it with the keys and values it was written from. Nothing when they agree;
+// otherwise the first difference (or why the text could not be read).
+std::optional<std::string> VerifyAppendedItem(FileSystem& files, const std::string& filePath,
+                                              const AppendedItem& item);
+
+// Cuts the file back to what it held before the item was appended (removes it when
+// the item started it). False when that fails.
+bool RemoveAppendedItem(FileSystem& files, const std::string& filePath, const AppendedItem& item);
 
 // The data part of a value line for a value as stored ("dword:0000001A", "hex:01,AB",
 // "\"text\"", "hex(7):61,00,00"); `""` for a missing value.

@@ -2,9 +2,9 @@
 
 #include <exception>
 
-#include "platform/version_code.h"
 #include "backup/backup_file.h"
 #include "backup/export_writer.h"
+#include "platform/version_code.h"
 #include "results/row_target.h"
 
 namespace kelvane {
@@ -30,6 +30,28 @@ std::string MakeBackupFileName(const std::string& folder, SystemInfo& system) {
          FormatTwoDigits(now.second) + ".reg";
 }
 
+bool RegistryRepairer::BackUpItem(RootKey root, const std::string& path,
+                                  const std::string& valueName, ExportScope scope) {
+  const std::optional<AppendedItem> item = AppendRegistryItem(
+      platform_.files, platform_.registry, backupFile_, root, path, valueName, scope, verify_);
+  if (!item) {
+    lastDifference_ = "a name of " + std::string(RootName(root)) + "\\" + path +
+                      " cannot be written to a backup file";
+    return false;
+  }
+  if (!verify_)
+    return true;
+  const std::optional<std::string> difference =
+      VerifyAppendedItem(platform_.files, backupFile_, *item);
+  if (!difference)
+    return true;
+  lastDifference_ = *difference;
+  // A restore of the file would write the unproven text over the item that stays.
+  if (!RemoveAppendedItem(platform_.files, backupFile_, *item))
+    throw BackupError("Cannot take an unverified item out of " + backupFile_);
+  return false;
+}
+
 ItemResult RegistryRepairer::DeleteRegistryKey(const std::string& rootName,
                                                const std::string& path) {
   const auto root = RootFromName(rootName);
@@ -39,10 +61,8 @@ ItemResult RegistryRepairer::DeleteRegistryKey(const std::string& rootName,
   registry.SetRoot(*root);
   if (!registry.KeyExists("\\" + path))
     return ItemResult::kNotDeleted;
-  if (!ExportRegistryItem(platform_.files, platform_.registry, backupFile_, *root, path, "",
-                          ExportScope::kWholeKey)) {
+  if (!BackUpItem(*root, path, "", ExportScope::kWholeKey))
     return ItemResult::kCannotBackUp;
-  }
   return registry.DeleteKey("\\" + path) ? ItemResult::kDeleted : ItemResult::kRefused;
 }
 
@@ -56,10 +76,8 @@ ItemResult RegistryRepairer::DeleteRegistryValue(const std::string& rootName,
   if (!registry.OpenKey("\\" + path, false) || !registry.ValueExists(name)) {
     return ItemResult::kNotDeleted;
   }
-  if (!ExportRegistryItem(platform_.files, platform_.registry, backupFile_, *root, path, name,
-                          ExportScope::kSingleValue)) {
+  if (!BackUpItem(*root, path, name, ExportScope::kSingleValue))
     return ItemResult::kCannotBackUp;
-  }
   return registry.DeleteValue(name) ? ItemResult::kDeleted : ItemResult::kRefused;
 }
 

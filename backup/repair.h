@@ -7,8 +7,9 @@
 #include <cstddef>
 #include <string>
 
-#include "results/results_model.h"
+#include "backup/export_writer.h"
 #include "options/settings.h"
+#include "results/results_model.h"
 #include "platform/platform.h"
 
 namespace kelvane {
@@ -33,7 +34,8 @@ std::string MakeBackupFileName(const std::string& folder, SystemInfo& system);
 enum class ItemResult {
   kDeleted,
   kNotDeleted,    // missing or unknown root: nothing was written
-  kCannotBackUp,  // a name of the item cannot be written to the backup: left alone
+  kCannotBackUp,  // the item cannot be written to the backup, or its text does not read
+                  // back as the registry holds it: left alone
   kRefused,       // backed up, but the registry (or the file system) refused the deletion
 };
 
@@ -54,10 +56,23 @@ class RegistryRepairer {
   ItemResult RepairRow(const IssueRow& row);
 
   const std::string& BackupFile() const { return backupFile_; }
+  // Every item is read back from the backup file and compared with the registry
+  // before it is deleted; switched off only to measure what that costs.
+  void SetVerification(bool on) { verify_ = on; }
+  // Why the last item left alone was left alone; empty when none was.
+  const std::string& LastDifference() const { return lastDifference_; }
 
  private:
+  // Appends the item and proves that its text reads back as the registry holds it.
+  // False when it cannot be written or does not read back; the file then holds
+  // nothing of it.
+  bool BackUpItem(RootKey root, const std::string& path, const std::string& valueName,
+                  ExportScope scope);
+
   Platform& platform_;
   std::string backupFile_;
+  bool verify_ = true;
+  std::string lastDifference_;
 };
 
 // Why a repair ended before it reached the rows, or left them unfinished.

@@ -64,6 +64,9 @@ class FileSystem {
   // Removes the file for good, silently (no recycle bin, no question).
   virtual bool DeleteFileSilently(const std::string& path) = 0;
   virtual FilePtr OpenFile(const std::string& path, const char* mode) = 0;
+  // Moves a file to `to`, replacing a file of that name. The system's move serves
+  // where there is one; this fallback copies through OpenFile and removes `from`.
+  virtual bool MoveFileReplacing(const std::string& from, const std::string& to);
 };
 
 // Special folder ids (the shell's CSIDL numbers).
@@ -139,11 +142,23 @@ class Processes {
   virtual ~Processes() = default;
   using Id = uint64_t;
   virtual std::optional<Id> Start(const std::string& commandLine, bool hidden) = 0;
+  // Starts exactly the program at `application` (a full path, so no search of the
+  // program's own folder, the current folder or PATH), with `commandLine` as its
+  // command line and no handles of this process inherited.
+  virtual std::optional<Id> StartProgram(const std::string& application,
+                                         const std::string& commandLine, bool hidden) = 0;
   // True while the process runs.
   virtual bool IsRunning(Id id) = 0;
+  // Ends the process and waits a little for it to be gone, so that the files it had
+  // open can be removed.
   virtual void Terminate(Id id) = 0;
   virtual void Release(Id id) = 0;
 };
+
+// The registry editor of the Windows folder, by full path, so that no program of the
+// same name beside the program, in the current folder or on the search path is
+// started in its place.
+std::string RegistryEditorPath(Shell& shell);
 
 struct Platform {
   RegistryBackend& registry;

@@ -143,10 +143,6 @@ std::string RegeditKeyText(const IssueRow& row) {
   return TargetKeyText(ResolveRow(row));
 }
 
-std::string RegistryEditorPath(Shell& shell) {
-  return shell.WindowsFolder() + "\\regedit.exe";
-}
-
 void WriteCurrentUserString(RegistryBackend& registry, const std::string& key,
                             const std::string& name, const std::string& data) {
   Registry handle(registry);

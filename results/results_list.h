@@ -56,9 +56,6 @@ void SelectOfType(ResultsModel& model, size_t selectedRow, bool tick);
 bool CanOpenInRegedit(const IssueRow& row);
 // The key the registry editor is to show for the row.
 std::string RegeditKeyText(const IssueRow& row);
-// The registry editor of the Windows folder, by full path, so that no program of the
-// same name in the current folder or on the search path is started in its place.
-std::string RegistryEditorPath(Shell& shell);
 // Opens (creating when missing) `key` under HKEY_CURRENT_USER and writes the string
 // value. Nothing happens when the key can neither be opened nor created; a failed
 // value write raises RegistryError.

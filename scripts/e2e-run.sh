@@ -13,6 +13,8 @@ if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
 fi
 # shellcheck source=wine-env.sh
 source "$here/wine-env.sh"
+# Dates and times that the windows show depend on these; the tests expect them pinned.
+export TZ=UTC LANG=C.UTF-8 LC_ALL=C.UTF-8
 exe=$1 driver=$2
 shift 2
 root=${KELVANE_WINE_ROOT:-$here/../build/win64/wine}

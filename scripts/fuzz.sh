@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the path-check fuzz target with clang (libFuzzer, ASan, UBSan) and runs it for
-# a bounded time. Usage: scripts/fuzz.sh [seconds]   (default 60; FUZZ_SECONDS also works)
+# Builds the fuzz targets with clang (libFuzzer, ASan, UBSan) and runs each for a
+# bounded time: the path check, and the registry export file reader seeded with the
+# backup writer's own output. Usage: scripts/fuzz.sh [seconds per target]
+# (default 60; FUZZ_SECONDS also works)
 # The core library is built with coverage instrumentation too, so that the fuzzer is
-# guided by the branches of the path check itself. Warnings do not stop it;
+# guided by the branches of the code under test. Warnings do not stop it;
 # the other builds check them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,8 +14,12 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -DKELVANE_FUZZ=ON -DKELVANE_TESTS=OF
   -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
   >/dev/null
-cmake --build "$build" -j"${JOBS:-2}" --target path_check_fuzz
+cmake --build "$build" -j"${JOBS:-2}" --target path_check_fuzz reg_reader_fuzz
 corpus="$build/corpus/path_check"
 mkdir -p "$corpus"
 "$build/fuzz/path_check_fuzz" "$corpus" -max_total_time="$seconds" -max_len=512 \
   -print_final_stats=1 -artifact_prefix="$build/"
+corpus="$build/corpus/reg_reader"
+mkdir -p "$corpus"
+KELVANE_FUZZ_SEEDS="$corpus" "$build/fuzz/reg_reader_fuzz" "$corpus" -max_total_time="$seconds" \
+  -max_len=4096 -print_final_stats=1 -artifact_prefix="$build/reg-"

@@ -4,7 +4,8 @@
 # the scan thread's tests under TSan, the same core tests under Wine against the real
 # registry, the end-to-end tests of kelvane.exe under Wine and Xvfb, the 32-bit build
 # (compile and link only), the check of both programs' imports against the oldest
-# supported Windows, and a bounded fuzzing run of the path check.
+# supported Windows, and a bounded fuzzing run of the path check and of the backup
+# file reader.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh || exit 1
@@ -34,7 +35,7 @@ step() { echo; echo "=== $*"; }
 
 step "source formatting (clang-format)"
 sources=$(git ls-files '*.cpp' '*.h' 2>/dev/null) ||
-  sources=$(find app backup bench fuzz options platform restorepoint results scan tests ui -name '*.cpp' -o -name '*.h')
+  sources=$(find app backup bench fuzz options platform restore restorepoint results scan tests ui -name '*.cpp' -o -name '*.h')
 if clang-format --dry-run --Werror $sources; then
   passed=$((passed + 1))
 else
@@ -73,7 +74,7 @@ else
 fi
 
 if [ -x scripts/fuzz.sh ]; then
-  step "fuzzing the path check"
+  step "fuzzing the path check and the backup file reader"
   if scripts/fuzz.sh; then passed=$((passed + 1)); else failed=$((failed + 1)) status=1; fi
 fi
 

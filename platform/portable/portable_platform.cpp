@@ -205,6 +205,16 @@ bool PortableFileSystem::DeleteFileSilently(const std::string& path) {
   return host && fs::is_regular_file(*host, ec) && fs::remove(*host, ec);
 }
 
+bool PortableFileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
+  const auto hostFrom = HostPath(from);
+  const auto hostTo = HostPath(to);
+  std::error_code ec;
+  if (!hostFrom || !hostTo || !fs::is_regular_file(*hostFrom, ec))
+    return false;
+  fs::rename(*hostFrom, *hostTo, ec);
+  return !ec;
+}
+
 FilePtr PortableFileSystem::OpenFile(const std::string& path, const char* mode) {
   const auto host = HostPath(path);
   if (!host)
@@ -258,6 +268,27 @@ LocalTime PortableSystemInfo::Now() {
 std::optional<Processes::Id> PortableProcesses::Start(const std::string& commandLine, bool) {
   started_.push_back(commandLine);
   return started_.size();
+}
+
+std::optional<Processes::Id> PortableProcesses::StartProgram(const std::string& application,
+                                                             const std::string& commandLine, bool) {
+  for (const std::string& name : missing) {
+    if (EqualsNoCase(name, application))
+      return std::nullopt;
+  }
+  started_.push_back(commandLine);
+  programs_.push_back(Program{application, commandLine});
+  const Id id = started_.size();
+  if (keepRunning_)
+    running_.insert(id);
+  if (onStart)
+    onStart(programs_.back());
+  return id;
+}
+
+void PortableProcesses::Terminate(Id id) {
+  terminated_.push_back(id);
+  running_.erase(id);
 }
 
 }  // namespace kelvane

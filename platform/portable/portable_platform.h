@@ -4,7 +4,9 @@
 // behaviour of the private-profile functions.
 #pragma once
 
+#include <functional>
 #include <map>
+#include <set>
 #include <mutex>
 
 #include "platform/platform.h"
@@ -33,6 +35,7 @@ class PortableFileSystem : public FileSystem {
   bool CreateFolders(const std::string& path) override;
   bool DeleteFileSilently(const std::string& path) override;
   FilePtr OpenFile(const std::string& path, const char* mode) override;
+  bool MoveFileReplacing(const std::string& from, const std::string& to) override;
 
  private:
   struct Drive {
@@ -95,16 +98,37 @@ class PortableProfileStore : public ProfileStore {
   PortableFileSystem& files_;
 };
 
+// Processes that do nothing but are recorded; a test decides when they end.
 class PortableProcesses : public Processes {
  public:
+  struct Program {
+    std::string application;  // empty for Start
+    std::string commandLine;
+  };
   const std::vector<std::string>& Started() const { return started_; }
+  const std::vector<Program>& Programs() const { return programs_; }
+  const std::vector<Id>& Terminated() const { return terminated_; }
+  // Whether started processes run until Finish or Terminate (default: they end at once).
+  void KeepRunning(bool on) { keepRunning_ = on; }
+  void Finish(Id id) { running_.erase(id); }
+  // Called for each start, as the program would act (write a file, say).
+  std::function<void(const Program&)> onStart;
+  // Applications that "do not exist": starting them fails.
+  std::vector<std::string> missing;
+
   std::optional<Id> Start(const std::string& commandLine, bool hidden) override;
-  bool IsRunning(Id) override { return false; }
-  void Terminate(Id) override {}
+  std::optional<Id> StartProgram(const std::string& application, const std::string& commandLine,
+                                 bool hidden) override;
+  bool IsRunning(Id id) override { return running_.count(id) != 0; }
+  void Terminate(Id id) override;
   void Release(Id) override {}
 
  private:
   std::vector<std::string> started_;
+  std::vector<Program> programs_;
+  std::vector<Id> terminated_;
+  std::set<Id> running_;
+  bool keepRunning_ = false;
 };
 
 // Everything bundled, owned in one place.

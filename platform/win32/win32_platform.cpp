@@ -152,6 +152,11 @@ FilePtr Win32FileSystem::OpenFile(const std::string& path, const char* mode) {
   return FilePtr(std::fopen(path.c_str(), mode));
 }
 
+bool Win32FileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
 std::optional<std::string> Win32Shell::SpecialFolder(int csidl) {
   LPITEMIDLIST list = nullptr;
   if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &list)) || list == nullptr) {
@@ -270,7 +275,10 @@ Win32Processes::~Win32Processes() {
   Table().running.clear();
 }
 
-std::optional<Processes::Id> Win32Processes::Start(const std::string& commandLine, bool hidden) {
+namespace {
+
+std::optional<Processes::Id> StartProcess(const char* application, const std::string& commandLine,
+                                          const char* folder, bool hidden) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   if (hidden) {
@@ -279,13 +287,30 @@ std::optional<Processes::Id> Win32Processes::Start(const std::string& commandLin
   }
   PROCESS_INFORMATION info{};
   std::string line = commandLine;
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &info)) {
+  if (!CreateProcessA(application, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                      nullptr, folder, &startup, &info)) {
     return std::nullopt;
   }
   std::lock_guard lock(Table().mutex);
   Table().running[info.dwProcessId] = info;
   return info.dwProcessId;
+}
+
+}  // namespace
+
+std::optional<Processes::Id> Win32Processes::Start(const std::string& commandLine, bool hidden) {
+  return StartProcess(nullptr, commandLine, nullptr, hidden);
+}
+
+std::optional<Processes::Id> Win32Processes::StartProgram(const std::string& application,
+                                                          const std::string& commandLine,
+                                                          bool hidden) {
+  // The program runs in its own folder, so that nothing is loaded from the current one.
+  const size_t slash = application.rfind('\\');
+  if (slash == std::string::npos || application.size() < 3 || application[1] != ':')
+    return std::nullopt;
+  const std::string folder = application.substr(0, slash == 2 ? 3 : slash);
+  return StartProcess(application.c_str(), commandLine, folder.c_str(), hidden);
 }
 
 bool Win32Processes::IsRunning(Id id) {
@@ -297,8 +322,8 @@ bool Win32Processes::IsRunning(Id id) {
 void Win32Processes::Terminate(Id id) {
   std::lock_guard lock(Table().mutex);
   const auto it = Table().running.find(id);
-  if (it != Table().running.end())
-    TerminateProcess(it->second.hProcess, 0);
+  if (it != Table().running.end() && TerminateProcess(it->second.hProcess, 0))
+    WaitForSingleObject(it->second.hProcess, 5000);
 }
 
 void Win32Processes::Release(Id id) {

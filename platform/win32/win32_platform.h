@@ -20,6 +20,7 @@ class Win32FileSystem : public FileSystem {
   bool CreateFolders(const std::string& path) override;
   bool DeleteFileSilently(const std::string& path) override;
   FilePtr OpenFile(const std::string& path, const char* mode) override;
+  bool MoveFileReplacing(const std::string& from, const std::string& to) override;
 };
 
 class Win32Shell : public Shell {
@@ -50,6 +51,8 @@ class Win32Processes : public Processes {
  public:
   ~Win32Processes() override;
   std::optional<Id> Start(const std::string& commandLine, bool hidden) override;
+  std::optional<Id> StartProgram(const std::string& application, const std::string& commandLine,
+                                 bool hidden) override;
   bool IsRunning(Id id) override;
   void Terminate(Id id) override;
   void Release(Id id) override;

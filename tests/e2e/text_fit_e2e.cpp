@@ -235,6 +235,22 @@ TEST(TextFit, EveryLabelAndButtonShowsItsWholeText) {
   PostMessageA(hint, WM_CLOSE, 0, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(hint); }, 10000));
 
+  // The restore window, with the backup of that repair in its list.
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(1003, BN_CLICKED), 0);
+  HWND restore = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        for (HWND window : TopWindows("TfrmRestore", kelvane.Id())) {
+          if (IsWindowVisible(window) && GetDlgItem(window, 3203))
+            restore = window;
+        }
+        return restore != nullptr;
+      },
+      20000));
+  EXPECT_GE(ExpectTextsFit(restore, dpi, "restore"), 3);
+  PostMessageA(restore, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(restore); }, 10000));
+
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(kelvane.WaitExit(30000));
 }

@@ -1,0 +1,157 @@
+#include "backup/backup_hint_window.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <optional>
+
+#include "backup/backup_resource.h"
+#include "ui/win_controls.h"
+#include "ui/win_form.h"
+
+namespace kelvane {
+
+namespace {
+
+constexpr int kModalOk = 1;
+constexpr int kModalCancel = 2;
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT kTimerInterval = 500;
+
+class TfrmBackupHint : public ModalForm {
+ public:
+  TfrmBackupHint(EditorRun& run, std::string hint) : run_(run), hint_(std::move(hint)) {
+    UseClassName("TfrmBackupHint");
+  }
+
+  bool Stopped() const { return stopped_; }
+
+ protected:
+  void FormCreate() override {
+    AddControl("BUTTON", "", BS_GROUPBOX, 8, 8, 345, 79, -1);
+    lHint_ =
+        AddControl("STATIC", "Backup registry...", SS_LEFT, 24, 24, 300, 16, kIdBackupHintText);
+    SetWindowTextA(lHint_, hint_.c_str());
+    progressBar1_ = AddControl(PROGRESS_CLASSA, "", 0, 24, 48, 311, 18, kIdBackupHintBar);
+    SendMessageA(progressBar1_, PBM_SETRANGE32, 0, kBackupHintBarMax);
+    SendMessageA(progressBar1_, PBM_SETPOS, 0, 0);
+    AddControl("BUTTON", "Stop", BS_PUSHBUTTON | WS_TABSTOP, 272, 96, 80, 27, kIdBackupHintStop);
+    SetTimer(hwnd_, kTimer1, kTimerInterval, nullptr);
+  }
+
+  bool HandleMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR* result) override {
+    switch (msg) {
+      case WM_TIMER:
+        if (wParam != kTimer1)
+          return false;
+        Timer1Timer();
+        break;
+      case WM_COMMAND:
+        if (LOWORD(wParam) == kIdBackupHintStop) {
+          bStopClick();
+        } else if (LOWORD(wParam) == IDCANCEL) {
+          // The close box (and Escape) leave the editor running.
+          Finish(kModalCancel);
+        } else {
+          return false;
+        }
+        break;
+      case WM_CLOSE:
+        Finish(kModalCancel);
+        break;
+      default:
+        return false;
+    }
+    *result = TRUE;
+    return true;
+  }
+
+ private:
+  void Timer1Timer() {
+    if (run_.HasEnded()) {
+      Finish(kModalOk);
+      return;
+    }
+    const int position = static_cast<int>(SendMessageA(progressBar1_, PBM_GETPOS, 0, 0));
+    SendMessageA(progressBar1_, PBM_SETPOS, NextBackupHintBarPosition(position), 0);
+  }
+
+  void bStopClick() {
+    run_.Stop();
+    stopped_ = true;
+    Finish(kModalCancel);
+  }
+
+  void Finish(int result) {
+    KillTimer(hwnd_, kTimer1);
+    EndModal(result);
+  }
+
+  EditorRun& run_;
+  std::string hint_;
+  HWND lHint_ = nullptr;
+  HWND progressBar1_ = nullptr;
+  bool stopped_ = false;
+};
+
+}  // namespace
+
+EditorOutcome RunRegeditWithHint(HWND owner, Processes& processes, const std::string& editorPath,
+                                 const std::string& commandLine, const std::string& hint) {
+  std::optional<EditorRun> run = EditorRun::Start(processes, editorPath, commandLine);
+  if (!run) {
+    AppMessageBox(owner, LoadResString(IDS_REGEDIT_MISSING), MB_OK | MB_ICONINFORMATION);
+    return EditorOutcome::kNotStarted;
+  }
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+  TfrmBackupHint form(*run, hint);
+  const INT_PTR result =
+      form.ShowModal(owner, LoadResString(IDS_BACKUP_CAPTION).c_str(),
+                     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 362, 132);
+  if (result == kModalOk)
+    return EditorOutcome::kEnded;
+  return form.Stopped() ? EditorOutcome::kStopped : EditorOutcome::kClosed;
+}
+
+void miBackupFullRegistryClick(HWND owner, Platform& platform) {
+  char file[MAX_PATH] = {};
+  const std::string title = LoadResString(IDS_SAVE_FULL_REGISTRY);
+  static const char kFilter[] = "Registry backup files (*.reg)\0*.REG\0";
+  OPENFILENAMEA dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = kFilter;
+  dialog.lpstrFile = file;
+  dialog.nMaxFile = MAX_PATH;
+  dialog.lpstrTitle = title.c_str();
+  dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+  if (!GetSaveFileNameA(&dialog))
+    return;
+  const std::string target = WithRegExtension(file);
+  if (platform.files.FileExists(target)) {
+    const std::string question = target + LoadResString(IDS_OVERWRITE_QUESTION);
+    if (AppMessageBox(owner, question, MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2) != IDYES)
+      return;
+  }
+  const std::string temporary = ExportTemporaryPath(platform.files, target);
+  const std::string editor = RegistryEditorPath(platform.shell);
+  const EditorOutcome outcome = RunRegeditWithHint(owner, platform.processes, editor,
+                                                   EditorCommandLine(editor, "/e", temporary),
+                                                   LoadResString(IDS_BACKUP_HINT));
+  const ExportResult result = FinishFullExport(platform.files, outcome, temporary, target);
+  const std::string text = ExportResultText(result, temporary, target);
+  if (!text.empty())
+    AppMessageBox(owner, text, MB_OK | MB_ICONINFORMATION);
+}
+
+void miWindowsBackupClick(HWND owner, Platform& platform) {
+  const std::string tool = WindowsBackupToolPath(platform.shell);
+  if (!platform.files.FileExists(tool)) {
+    AppMessageBox(owner, WindowsBackupMissingText(tool), MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  platform.shell.Open(tool, "", ShellOpen{owner, ShellOpen::kShowNormal});
+}
+
+}  // namespace kelvane

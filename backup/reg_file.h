@@ -1,0 +1,42 @@
+// A registry export file as plain data: the keys it names, in file order, each with
+// the values its lines set. The reader fills it from a file's text; the backup writer
+// fills it from the registry for the item it writes, so that the two can be compared.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace kelvane {
+
+struct RegFileValue {
+  std::string name;               // empty for the default value ("@")
+  std::optional<RegValue> value;  // nothing: the writer found no such value
+  int line = 0;                   // where the value line starts (0 when not from a file)
+};
+
+struct RegFileKey {
+  RootKey root = RootKey::kCurrentUser;
+  std::string path;  // below the root, without leading or trailing "\"
+  int line = 0;
+  std::vector<RegFileValue> values;
+};
+
+struct RegFile {
+  int version = 4;  // 4 for "REGEDIT4", 5 for "Windows Registry Editor Version 5.00"
+  std::vector<RegFileKey> keys;
+};
+
+// "HKEY_CURRENT_USER\Software\Demo"
+std::string KeyText(const RegFileKey& key);
+// "Count", or "(Default)" for the default value.
+std::string ValueNameText(const std::string& name);
+
+// Whether a value read back after an import equals the value as it was stored. A
+// string stored without its terminating zero comes back with one; nothing else may
+// change.
+bool SameAfterImport(const RegValue& stored, const RegValue& imported);
+
+}  // namespace kelvane

@@ -1,0 +1,32 @@
+// The reader of registry export files: what the backup writer writes and what the
+// registry editor's "/e" writes (the "REGEDIT4" header or the version 5 header, in
+// ANSI or, for version 5, in UTF-16 with its byte-order mark). It reads keys, default
+// and named values, quoted strings with their escapes, "dword:", "hex:" and "hex(N):"
+// with continued lines. Any line it cannot read ends the reading with an error that
+// names the line; a file is never taken in part.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "backup/reg_file.h"
+#include "platform/platform.h"
+
+namespace kelvane {
+
+struct RegReadResult {
+  std::optional<RegFile> file;  // set only when the whole text was read
+  std::string error;            // "Line 12: ...", empty when `file` is set
+  int errorLine = 0;
+};
+
+// A whole file: header line first.
+RegReadResult ReadRegText(std::string_view text);
+// Key blocks without a header, as one item appended to a backup file; `firstLine` is
+// the line number of the text's first line within its file.
+RegReadResult ReadRegItems(std::string_view text, int firstLine);
+// Reads the file and its text; an error when it cannot be opened or read.
+RegReadResult ReadRegFile(FileSystem& files, const std::string& path);
+
+}  // namespace kelvane

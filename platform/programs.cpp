@@ -1,0 +1,30 @@
+#include <cstdio>
+
+#include "platform/platform.h"
+
+namespace kelvane {
+
+bool FileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
+  FilePtr in = OpenFile(from, "rb");
+  if (!in)
+    return false;
+  FilePtr out = OpenFile(to, "wb");
+  if (!out)
+    return false;
+  char buffer[65536];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0) {
+    if (std::fwrite(buffer, 1, n, out.get()) != n)
+      return false;
+  }
+  if (std::ferror(in.get()) || std::fclose(out.release()) != 0)
+    return false;
+  in.reset();
+  return DeleteFileSilently(from);
+}
+
+std::string RegistryEditorPath(Shell& shell) {
+  return shell.WindowsFolder() + "\\regedit.exe";
+}
+
+}  // namespace kelvane

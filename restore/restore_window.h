@@ -1,0 +1,34 @@
+// The restore window: the backup files of a folder, newest first; restores one through
+// the registry editor, deletes one, opens the folder or lists another.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "backup/registry_editor.h"
+#include "platform/platform.h"
+
+namespace kelvane {
+
+// Control ids of the restore window.
+inline constexpr int kIdRestoreFolder = 3201;
+inline constexpr int kIdRestoreBrowse = 3202;
+inline constexpr int kIdRestoreList = 3203;
+inline constexpr int kIdRestoreRestore = 3204;
+inline constexpr int kIdRestoreOpenDirectory = 3205;
+inline constexpr int kIdRestoreDelete = 3206;
+inline constexpr int kIdRestoreClose = 3207;
+
+// Runs a registry editor command line in the backup hint window over the given owner
+// (the main window's RunRegeditWithHint).
+using RunEditorWithHint =
+    std::function<EditorOutcome(HWND owner, const std::string& editorPath,
+                                const std::string& commandLine, const std::string& hint)>;
+
+// Shows the restore window modally over `owner`, listing the backup folder of the
+// settings.
+void ShowRestore(HWND owner, Platform& platform, const RunEditorWithHint& runEditor);
+
+}  // namespace kelvane

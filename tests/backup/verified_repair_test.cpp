@@ -1,0 +1,157 @@
+// A repair deletes an item only when the text appended for it reads back from the
+// backup file as the registry holds it: lost writes and damaged text keep the item,
+// its row and no trace of it in the file.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "backup/export_writer.h"
+#include "backup/repair.h"
+#include "backup_fixture.h"
+#include "test_env.h"
+
+namespace kelvane {
+namespace {
+
+using test::Dword;
+using test::ReadWholeFile;
+using test::Sz;
+
+// Passes everything through, except that appends can be lost and what is read back
+// can be damaged.
+class UnreliableFiles : public FileSystem {
+ public:
+  UnreliableFiles(FileSystem& inner, std::string lostPath)
+      : inner_(inner), lostPath_(std::move(lostPath)) {}
+  bool loseAppends = false;
+  std::function<std::string(std::string)> damage;
+
+  bool FileExists(const std::string& p) override { return inner_.FileExists(p); }
+  bool FolderExists(const std::string& p) override { return inner_.FolderExists(p); }
+  std::vector<FileEntry> ListFolder(const std::string& f) override { return inner_.ListFolder(f); }
+  DriveType GetDriveType(const std::string& r) override { return inner_.GetDriveType(r); }
+  std::optional<std::string> ExpandEnvironment(const std::string& t) override {
+    return inner_.ExpandEnvironment(t);
+  }
+  bool CreateFolders(const std::string& p) override { return inner_.CreateFolders(p); }
+  bool DeleteFileSilently(const std::string& p) override { return inner_.DeleteFileSilently(p); }
+  bool MoveFileReplacing(const std::string& from, const std::string& to) override {
+    return inner_.MoveFileReplacing(from, to);
+  }
+  FilePtr OpenFile(const std::string& path, const char* mode) override {
+    std::string m = mode;
+    // The repair reads an item back through its append handle; a handle that cannot
+    // read sends it to the file once more, where the faults below lie in wait.
+    if (m == "a+b" && (loseAppends || damage))
+      m = "ab";
+    if (m == "ab" && loseAppends) {
+      // The writer sees the file as it is, but what it adds never reaches it.
+      const std::string text = ReadWholeFile(inner_, path);
+      FilePtr copy = inner_.OpenFile(lostPath_, "wb");
+      if (text != "<missing>")
+        std::fwrite(text.data(), 1, text.size(), copy.get());
+      return copy;
+    }
+    if (m != "rb" || !damage)
+      return inner_.OpenFile(path, m.c_str());
+    const std::string text = ReadWholeFile(inner_, path);
+    if (text == "<missing>")
+      return nullptr;
+    const std::string damaged = damage(text);
+    FilePtr copy(std::tmpfile());
+    std::fwrite(damaged.data(), 1, damaged.size(), copy.get());
+    std::rewind(copy.get());
+    return copy;
+  }
+
+ private:
+  FileSystem& inner_;
+  std::string lostPath_;
+};
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  const size_t at = text.rfind(from);
+  if (at != std::string::npos)
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+TEST(VerifiedRepair, AnItemWhoseTextDoesNotReadBackStaysWithItsRow) {
+  struct Case {
+    int line;
+    bool loseAppends;
+    std::function<std::string(std::string)> damage;
+  };
+  const Case cases[] = {
+      {__LINE__, false, nullptr},
+      {__LINE__, true, nullptr},
+      {__LINE__, false,
+       [](std::string t) { return Replace(t, "dword:0000001A", "dword:0000001B"); }},
+      {__LINE__, false, [](std::string t) { return Replace(t, "hex:01,02,03", "hex:01,02"); }},
+      {__LINE__, false, [](std::string t) { return Replace(t, "\"Kept\"", "\"Kept2\""); }},
+      // Cut short inside the last line, and a whole subkey block left out.
+      {__LINE__, false, [](std::string t) { return t.substr(0, t.size() - 3); }},
+      {__LINE__, false,
+       [](std::string t) { return t.substr(0, t.rfind("\r\n[HKEY_CURRENT_USER")) + "\r\n"; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    test::TestEnv env;
+    test::ScratchKey scratch{env.Registry()};
+    const std::string folder = env.TempDir() + "\\Backup";
+    env.MakeFolder(folder);
+    UnreliableFiles files(env.Files(), env.TempDir() + "\\lost.bin");
+    Platform base = env.Get();
+    Platform platform{base.registry, files, base.shell, base.system, base.profile, base.processes};
+    const std::string key = scratch.Path() + "\\Item";
+    test::PutValue(env.Registry(), RootKey::kCurrentUser, key, "Kept", Dword(26));
+    test::PutValue(env.Registry(), RootKey::kCurrentUser, key + "\\Sub", "Bin",
+                   test::Typed(kRegBinary, "\x01\x02\x03"));
+    const auto before = test::Dump(env.Registry(), RootKey::kCurrentUser, key);
+    // The value row comes last, so it is repaired first; the key row is the one that
+    // meets the unreliable file.
+    test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path(), "First", Sz("1"));
+    RegistryRepairer repairer(platform, folder + "\\Backup.reg");
+    ASSERT_EQ(
+        repairer.RepairRow(IssueRow{"p", scratch.FullPath(), "First", RowKind::kValueNamed, true}),
+        ItemResult::kDeleted);
+    const std::string afterFirst = ReadWholeFile(env.Files(), repairer.BackupFile());
+
+    files.loseAppends = c.loseAppends;
+    files.damage = c.damage;
+    const bool rowLeaves =
+        repairer.RepairRow(IssueRow{"p", "HKEY_CURRENT_USER\\" + key, "", RowKind::kKey, true}) !=
+        ItemResult::kCannotBackUp;
+    files.loseAppends = false;
+    files.damage = nullptr;
+    const bool faulty = c.loseAppends || c.damage != nullptr;
+    EXPECT_EQ(rowLeaves, !faulty) << repairer.LastDifference();
+    const auto after = test::Dump(env.Registry(), RootKey::kCurrentUser, key);
+    if (faulty) {
+      EXPECT_EQ(test::DumpDifferences(before, after), "");
+      EXPECT_EQ(ReadWholeFile(env.Files(), repairer.BackupFile()), afterFirst);
+      EXPECT_FALSE(repairer.LastDifference().empty());
+    } else {
+      EXPECT_TRUE(after.empty());
+    }
+  }
+}
+
+TEST(VerifiedRepair, TheFirstItemOfAFileLeavesNoFileWhenItDoesNotReadBack) {
+  test::TestEnv env;
+  test::ScratchKey scratch{env.Registry()};
+  UnreliableFiles files(env.Files(), env.TempDir() + "\\lost.bin");
+  files.damage = [](std::string t) { return Replace(t, "REGEDIT4", "REGEDIT5"); };
+  Platform base = env.Get();
+  Platform platform{base.registry, files, base.shell, base.system, base.profile, base.processes};
+  test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path(), "v", Sz("x"));
+  RegistryRepairer repairer(platform, env.TempDir() + "\\Backup.reg");
+  EXPECT_EQ(repairer.DeleteRegistryValue("HKEY_CURRENT_USER", scratch.Path(), "v"),
+            ItemResult::kCannotBackUp);
+  EXPECT_FALSE(env.Files().FileExists(repairer.BackupFile()));
+  EXPECT_NE(repairer.LastDifference().find("Line 1"), std::string::npos)
+      << repairer.LastDifference();
+}
+
+}  // namespace
+}  // namespace kelvane
