@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench/bench_texts.h"
 #include "results/results_model.h"
 #include "scan/scan_task.h"
 #include "scan/value_walker.h"
@@ -74,6 +75,12 @@ class ProbeCounter : public FileSystem {
     Note(start);
     return result;
   }
+  PathState Probe(const std::string& path) override {
+    const auto start = Clock::now();
+    const PathState result = inner_.Probe(path);
+    Note(start);
+    return result;
+  }
   std::vector<FileEntry> ListFolder(const std::string& folder) override {
     return inner_.ListFolder(folder);
   }
@@ -116,18 +123,6 @@ class QuietEvents : public ScanEvents {
   void CloseRequest() override {}
 };
 
-// A small deterministic generator, so that both runs see the same tree.
-class Mix {
- public:
-  uint32_t Next() {
-    state_ = state_ * 1664525u + 1013904223u;
-    return state_ >> 8;
-  }
-
- private:
-  uint32_t state_ = 12345;
-};
-
 struct TreeFigures {
   uint64_t keys = 0;
   uint64_t values = 0;
@@ -135,53 +130,21 @@ struct TreeFigures {
   uint64_t missing = 0;  // text values naming a missing file on an allowed drive
 };
 
-// One value of the mix: most values are not paths at all; some name files that
-// exist (with and without arguments), some name missing files, some lie on a drive
-// that is never judged.
-void PutValue(BackendKey& key, const std::string& name, Mix& mix, uint64_t serial,
+void PutValue(BackendKey& key, const std::string& name, bench::Mix& mix, uint64_t serial,
               TreeFigures& figures) {
-  const uint32_t r = mix.Next() % 100;
-  auto text = [&](const std::string& s) {
+  const bench::MixedValue value = bench::NextMixedValue(mix, serial, kFilesFolder, kFileCount);
+  if (value.text)
     ++figures.texts;
-    return RegValue{kRegSz, s + std::string(1, '\0')};
-  };
-  const std::string file =
-      std::string(kFilesFolder) + "\\f" + std::to_string(serial % kFileCount) + ".dll";
-  RegValue value;
-  if (r < 25) {
-    value = RegValue{kRegDword, std::string(4, static_cast<char>(serial))};
-  } else if (r < 30) {
-    value = RegValue{kRegBinary, std::string(16, static_cast<char>(serial))};
-  } else if (r < 45) {
-    value = text("Version " + std::to_string(serial % 17) + "." + std::to_string(serial % 5));
-  } else if (r < 55) {
-    value =
-        text("{8856F961-340A-11D0-A96B-00C04FD" + std::to_string(100000 + serial % 900000) + "}");
-  } else if (r < 60) {
-    value = text("http://www.example.com/product/" + std::to_string(serial));
-  } else if (r < 65) {
-    value = text("notepad.exe");
-  } else if (r < 80) {
-    value = text(file);
-  } else if (r < 85) {
-    value = text("\"" + file + "\" /s /v" + std::to_string(serial % 3));
-  } else if (r < 92) {
+  if (value.namesMissingFile)
     ++figures.missing;
-    value = text(std::string(kFilesFolder) + "\\gone\\missing" + std::to_string(serial) + ".exe");
-  } else if (r < 95) {
-    ++figures.missing;
-    value = text(std::string(kFilesFolder) + "\\missing" + std::to_string(serial) + ".exe -k");
-  } else {
-    value = text("Q:\\Program Files\\Absent\\x" + std::to_string(serial) + ".dll");
-  }
-  key.Set(name, value);
+  key.Set(name, value.value);
   ++figures.values;
 }
 
 // Four levels of ten below one level of vendors: vendors x 10 x 10 x 10 leaf keys.
 void Generate(RegistryBackend& backend, int vendorCount, TreeFigures& figures) {
   static const char* const kNames[] = {"InstallPath", "Version", "Path"};
-  Mix mix;
+  bench::Mix mix;
   uint64_t serial = 0;
   auto root = backend.OpenRoot(RootKey::kCurrentUser);
   auto base = root->Open(kBenchKey, KeyAccess::kFull, true);
@@ -293,6 +256,7 @@ int Main(int argc, char** argv) {
     probes.Reset();
     start = Clock::now();
     WalkValues(context, "HKEY_CURRENT_USER", kBenchKey, "Invalid File or Folder", "");
+    context.FlushRows();
     const double took = Seconds(Clock::now() - start);
     if (took < scan) {
       scan = took;

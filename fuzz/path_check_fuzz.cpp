@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/portable/portable_platform.h"
+#include "scan/file_answer_cache.h"
 #include "scan/path_check.h"
 
 namespace fs = std::filesystem;
@@ -140,6 +141,20 @@ std::string TextForProgram(FuzzedDataProvider& in, const std::string& program) {
   }
 }
 
+// The path check as a scan runs it, through the scan's file-answer cache (one cache
+// for all texts of an input, as for all values of a scan), must answer exactly as
+// it does asking the file system every time.
+bool Judge(PortableFileSystem& files, kelvane::FileAnswerCache& cache, const std::string& text,
+           const std::string& marker, bool acceptFolder, const std::string& drives) {
+  const bool direct = kelvane::IsPathMissing(files, text, marker, acceptFolder, drives);
+  if (kelvane::IsPathMissing(cache, text, marker, acceptFolder, drives) != direct) {
+    std::fprintf(stderr, "the cache changes the answer for [%s] (marker [%s], folders %d)\n",
+                 text.c_str(), marker.c_str(), acceptFolder);
+    std::abort();
+  }
+  return direct;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -148,13 +163,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PortableFileSystem files;
   files.MapDrive('c', HostRoot());
   files.SetEnvironment("KELVANE_FUZZ_ROOT", "C:\\");
+  kelvane::FileAnswerCache cache(files);
 
   // Any text, any marker, any drives: judged without a crash.
   const std::string marker = in.ConsumeBool() ? in.ConsumeRandomLengthString(8) : "";
   const bool acceptFolder = in.ConsumeBool();
   const std::string drives = in.ConsumeBool() ? "c" : in.ConsumeRandomLengthString(4);
   const std::string raw = in.ConsumeRandomLengthString(200);
-  kelvane::IsPathMissing(files, raw, marker, acceptFolder, drives);
+  Judge(files, cache, raw, marker, acceptFolder, drives);
   kelvane::ExpandFolderVariable(files, raw);
 
   // A program that exists is never reported, whatever follows it.
@@ -162,7 +178,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& program =
         tree.files[in.ConsumeIntegralInRange<size_t>(0, tree.files.size() - 1)];
     const std::string text = TextForProgram(in, program);
-    if (kelvane::IsPathMissing(files, text, "", in.ConsumeBool(), "c")) {
+    if (Judge(files, cache, text, "", in.ConsumeBool(), "c")) {
       std::fprintf(stderr, "reported although %s exists: [%s]\n", program.c_str(), text.c_str());
       std::abort();
     }
@@ -172,7 +188,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& folder =
         tree.folders[in.ConsumeIntegralInRange<size_t>(0, tree.folders.size() - 1)];
     const std::string text = RandomCase(in, folder) + "\\";
-    if (kelvane::IsPathMissing(files, text, "", in.ConsumeBool(), "c")) {
+    if (Judge(files, cache, text, "", in.ConsumeBool(), "c")) {
       std::fprintf(stderr, "reported although folder %s exists: [%s]\n", folder.c_str(),
                    text.c_str());
       std::abort();

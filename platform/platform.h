@@ -49,12 +49,22 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+// What one question about a path finds.
+enum class PathState {
+  kAbsent,  // the system reports that nothing of that name exists
+  kFile,
+  kFolder,
+  kUnknown,  // not found for another reason (a name the system refuses, access, ...)
+};
+
 // Paths are Windows paths in the ANSI code page ("C:\Tools\app.exe").
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
   virtual bool FileExists(const std::string& path) = 0;  // a file, not a folder
   virtual bool FolderExists(const std::string& path) = 0;
+  // FileExists and FolderExists in one question, and why a path is neither.
+  virtual PathState Probe(const std::string& path);
   // Every entry of the folder, hidden and system ones included, without "." and "..".
   virtual std::vector<FileEntry> ListFolder(const std::string& folder) = 0;
   virtual DriveType GetDriveType(const std::string& root) = 0;  // root as "c:\"
@@ -124,6 +134,9 @@ class SystemInfo {
   virtual ~SystemInfo() = default;
   virtual std::optional<VersionRecord> Version() = 0;
   virtual LocalTime Now() = 0;
+  // Whether Windows itself is 64-bit (whatever this program is built for): its
+  // registry then has a 32-bit view beside the 64-bit one.
+  virtual bool Is64BitWindows() { return false; }
 };
 
 // Entry-by-entry access to an initialization file (the private-profile functions).

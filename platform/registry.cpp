@@ -81,6 +81,31 @@ std::optional<KeyPath> SplitKeyPath(std::string_view text) {
   return KeyPath{*root, std::string(text.substr(slash + 1))};
 }
 
+std::vector<std::string> BackendKey::KeyNames() {
+  std::vector<std::string> names;
+  std::string name;
+  for (uint32_t i = 0; EnumKey(i, &name); ++i)
+    names.push_back(name);
+  return names;
+}
+
+std::vector<std::string> BackendKey::ValueNames() {
+  std::vector<std::string> names;
+  std::string name;
+  for (uint32_t i = 0; EnumValue(i, &name); ++i)
+    names.push_back(name);
+  return names;
+}
+
+std::vector<NamedValue> BackendKey::Values() {
+  std::vector<NamedValue> values;
+  for (std::string& name : ValueNames()) {
+    if (auto value = Query(name))
+      values.push_back(NamedValue{std::move(name), std::move(*value)});
+  }
+  return values;
+}
+
 Registry::Registry(RegistryBackend& backend, KeyAccess access, const std::atomic<bool>* cancel)
     : backend_(backend), access_(access), cancel_(cancel) {}
 
@@ -156,29 +181,33 @@ bool Registry::ValueExists(const std::string& name) {
 }
 
 std::vector<std::string> Registry::GetKeyNames() {
-  std::vector<std::string> names;
-  BackendKey& key = Current();
-  std::string name;
-  for (uint32_t i = 0;; ++i) {
-    CheckCancel();
-    if (!key.EnumKey(i, &name))
-      break;
-    names.push_back(name);
-  }
-  return names;
+  CheckCancel();
+  return Current().KeyNames();
 }
 
 std::vector<std::string> Registry::GetValueNames() {
-  std::vector<std::string> names;
-  BackendKey& key = Current();
-  std::string name;
-  for (uint32_t i = 0;; ++i) {
-    CheckCancel();
-    if (!key.EnumValue(i, &name))
-      break;
-    names.push_back(name);
+  CheckCancel();
+  return Current().ValueNames();
+}
+
+std::vector<NamedValue> Registry::GetValues() {
+  CheckCancel();
+  return Current().Values();
+}
+
+Registry Registry::OpenSubkey(const std::string& name) {
+  CheckCancel();
+  Registry child(backend_, access_, cancel_);
+  child.root_ = root_;
+  const std::string sub = TrimSeparators(name);
+  if (sub.empty())
+    return child;
+  auto key = Current().Open(sub, access_, false);
+  if (key) {
+    child.key_ = std::move(key);
+    child.currentPath_ = currentPath_.empty() || !key_ ? sub : currentPath_ + "\\" + sub;
   }
-  return names;
+  return child;
 }
 
 DataType Registry::GetDataType(const std::string& name) {
@@ -295,6 +324,11 @@ bool Registry::DeleteKey(const std::string& path) {
 bool Registry::DeleteValue(const std::string& name) {
   CheckCancel();
   return Current().DeleteValue(name);
+}
+
+std::optional<std::string> Registry::KeyIdentity() {
+  CheckCancel();
+  return key_ ? key_->Identity() : std::nullopt;
 }
 
 std::optional<KeyInfo> Registry::GetKeyInfo() {

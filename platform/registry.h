@@ -42,6 +42,12 @@ struct KeyInfo {
   uint32_t valueCount = 0;
 };
 
+// One value of a key as enumerated: its name with its type and data.
+struct NamedValue {
+  std::string name;
+  RegValue value;
+};
+
 enum class KeyAccess { kRead, kFull };
 
 // Thrown by a registry handle whose cancellation flag was raised (the scan's Stop).
@@ -72,6 +78,16 @@ class BackendKey {
   virtual bool DeleteLeaf(const std::string& name) = 0;
   virtual bool DeleteValue(const std::string& name) = 0;
   virtual std::optional<KeyInfo> Info() = 0;
+
+  // Whole lists in enumeration order. A backend that can list more cheaply than
+  // index by index (the real registry: one call per name, data included) overrides them.
+  virtual std::vector<std::string> KeyNames();
+  virtual std::vector<std::string> ValueNames();
+  virtual std::vector<NamedValue> Values();
+  // The key's full name as the registry itself knows it, after any link that led to
+  // it ("\REGISTRY\MACHINE\SOFTWARE\..."); two paths with the same identity are one
+  // key. Nothing when the backend cannot tell.
+  virtual std::optional<std::string> Identity() { return std::nullopt; }
 };
 
 class RegistryBackend {
@@ -103,6 +119,13 @@ class Registry {
   bool ValueExists(const std::string& name);
   std::vector<std::string> GetKeyNames();
   std::vector<std::string> GetValueNames();
+  // Every value of the open key with its type and data, in enumeration order.
+  std::vector<NamedValue> GetValues();
+  // A handle of its own on the subkey `name` of the open key (or of the root), opened
+  // with one call relative to it; check HasOpenKey on the result.
+  Registry OpenSubkey(const std::string& name);
+  // Identity (see BackendKey) of the open key.
+  std::optional<std::string> KeyIdentity();
   DataType GetDataType(const std::string& name);
   // String or expandable data, unexpanded, cut at the first NUL; empty when missing.
   // Any other type raises RegistryError.

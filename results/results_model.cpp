@@ -12,6 +12,15 @@ bool ResultsModel::Append(IssueRow row, const std::atomic<bool>* stop) {
   return true;
 }
 
+bool ResultsModel::AppendBatch(std::vector<IssueRow> rows, const std::atomic<bool>* stop) {
+  std::lock_guard lock(mutex_);
+  if (stop && stop->load())
+    return false;
+  rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()),
+               std::make_move_iterator(rows.end()));
+  return true;
+}
+
 void ResultsModel::RaiseStop(std::atomic<bool>& stop) {
   std::lock_guard lock(mutex_);
   stop.store(true);

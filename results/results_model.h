@@ -35,6 +35,8 @@ class ResultsModel {
   // Appends a row unless `stop` is raised. The flag is read under the model's lock,
   // so once Stop has taken the lock and raised it no row can follow.
   bool Append(IssueRow row, const std::atomic<bool>* stop = nullptr);
+  // Appends the rows together, all or none, on the same terms.
+  bool AppendBatch(std::vector<IssueRow> rows, const std::atomic<bool>* stop = nullptr);
   // Raises `stop` under the model's lock: an append running now finishes first,
   // none starts after.
   void RaiseStop(std::atomic<bool>& stop);

@@ -1,6 +1,7 @@
 // Class registrations: file classes that hold nothing, per-user extension records
 // without a class, and class-identifier keys whose server file is missing.
 #include "scan/path_check.h"
+#include "scan/registry_views.h"
 #include "scan/scanners.h"
 
 namespace kelvane {
@@ -13,24 +14,24 @@ constexpr const char* kFileExtsKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
 
 // Class keys with no subkeys whose only value is an empty default value.
-void ScanEmptyClasses(ScanContext& context) {
+void ScanEmptyClasses(ScanContext& context, const std::string& classesKey) {
   Registry registry = context.NewRegistry(RootKey::kLocalMachine);
-  if (!registry.OpenKey(kClassesKey, false))
+  if (!registry.OpenKey(classesKey, false))
     return;
-  const std::string base = std::string(kClassesKey) + "\\";
+  const std::string base = classesKey + "\\";
   for (const std::string& name : registry.GetKeyNames()) {
     context.ShowScanKey(base + name);
     if (!registry.OpenKey("\\" + base + name, false))
       continue;
     const auto info = registry.GetKeyInfo();
-    if (!info || !IsTextValue(registry, ""))
+    const auto text = ReadText(registry, "");
+    if (!info || !text)
       continue;
-    const bool empty =
-        info->subkeyCount == 0 &&
-        (info->valueCount == 0 || (info->valueCount == 1 && registry.ReadString("").empty()));
+    const bool empty = info->subkeyCount == 0 &&
+                       (info->valueCount == 0 || (info->valueCount == 1 && text->empty()));
     if (empty) {
-      context.AddIssueRow(kExtensionProblem, std::string("HKEY_LOCAL_MACHINE\\") + kClassesKey,
-                          name, RowKind::kSubkeyNamed);
+      context.AddIssueRow(kExtensionProblem, "HKEY_LOCAL_MACHINE\\" + classesKey, name,
+                          RowKind::kSubkeyNamed);
     }
   }
 }
@@ -58,8 +59,8 @@ void WalkClassKey(ScanContext& context, RootKey root, const std::string& rootTex
   if (!registry.OpenKey(path, false))
     return;
   context.ShowScanKey(path);
-  if (IsTextValue(registry, "")) {
-    const std::string server = registry.ReadString("");
+  if (const auto text = ReadText(registry, "")) {
+    const std::string& server = *text;
     if (IsPathMissing(context.Files(), server, "", false, context.AllowedDrives())) {
       context.AddIssueRow("Custom Controls Issue", rootText + "\\" + path, server, RowKind::kKey);
     }
@@ -73,7 +74,8 @@ void WalkClassKey(ScanContext& context, RootKey root, const std::string& rootTex
 }  // namespace
 
 void ScanFileExtensions(ScanContext& context) {
-  ScanEmptyClasses(context);
+  for (const std::string& classes : KeyViews(context, RootKey::kLocalMachine, kClassesKey))
+    ScanEmptyClasses(context, classes);
   ScanUserExtensions(context);
 }
 
@@ -83,7 +85,8 @@ bool ClassKeyExists(ScanContext& context, RootKey root, const std::string& keyPa
 }
 
 void ScanCustomControls(ScanContext& context) {
-  ScanClassKey(context, "HKEY_CLASSES_ROOT", "CLSID", "");
+  for (const std::string& classIds : KeyViews(context, RootKey::kClassesRoot, "CLSID"))
+    ScanClassKey(context, "HKEY_CLASSES_ROOT", classIds, "");
 }
 
 void ScanClassKey(ScanContext& context, const std::string& rootName, const std::string& base,

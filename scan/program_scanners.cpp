@@ -1,6 +1,7 @@
 // Per-program entries: empty vendor keys under Software, the program files of the
 // services, and the open commands registered for applications.
 #include "scan/path_check.h"
+#include "scan/registry_views.h"
 #include "scan/scanners.h"
 #include "scan/value_walker.h"
 
@@ -60,7 +61,11 @@ void ScanSoftwareKey(ScanContext& context, const std::string& rootName,
   Registry registry = context.NewRegistry(*root, KeyAccess::kFull);
   if (!registry.OpenKey(keyPath, false))
     return;
+  // The 32-bit view's Software key is examined as a Software key of its own.
+  const bool viewsApart = Wow64Twin(*root, keyPath) && context.System().Is64BitWindows();
   for (const std::string& name : registry.GetKeyNames()) {
+    if (viewsApart && EqualsNoCase(name, "Wow6432Node"))
+      continue;
     const std::string vendorPath = keyPath + "\\" + name;
     context.ShowScanKey(vendorPath);
     // A vendor key that cannot be opened is not known to be empty: reporting it would
@@ -78,7 +83,8 @@ void ScanSoftwareKey(ScanContext& context, const std::string& rootName,
 
 void ScanObsoleteSoftware(ScanContext& context) {
   ScanSoftwareKey(context, "HKEY_CURRENT_USER", "Software");
-  ScanSoftwareKey(context, "HKEY_LOCAL_MACHINE", "Software");
+  for (const std::string& software : KeyViews(context, RootKey::kLocalMachine, "Software"))
+    ScanSoftwareKey(context, "HKEY_LOCAL_MACHINE", software);
 }
 
 void ScanServices(ScanContext& context) {
@@ -108,30 +114,38 @@ void FindNextCommand(ScanContext& context, RootKey root, const std::string& star
 
 void ScanApplications(ScanContext& context) {
   try {
-    Registry registry = context.NewRegistry(RootKey::kLocalMachine, KeyAccess::kFull);
-    if (!registry.OpenKey(kApplicationsKey, false))
-      return;
-    const std::vector<std::string> applications = registry.GetKeyNames();
-    registry.CloseKey();
     std::string holder;  // carried from call to call, and from one application to the next
-    std::string command;
-    for (const std::string& application : applications) {
-      const std::string path = std::string(kApplicationsKey) + "\\" + application;
-      context.ShowScanKey(path);
-      FindNextCommand(context, RootKey::kLocalMachine, path, holder, command);
-      while (!command.empty()) {
-        if (IsPathMissing(context.Files(), command, "", false, context.AllowedDrives())) {
-          context.AddIssueRow("Open with Application Issue",
-                              "HKEY_LOCAL_MACHINE\\" + holder + "\\command", command,
-                              RowKind::kDefaultValue);
-        }
-        FindNextCommand(context, RootKey::kLocalMachine, path, holder, command);
-      }
+    for (const std::string& applicationsKey :
+         KeyViews(context, RootKey::kLocalMachine, kApplicationsKey)) {
+      ScanApplicationsKey(context, applicationsKey, holder);
     }
   } catch (const OperationCancelled&) {
     throw;
   } catch (const std::exception&) {
     // Any failure ends this category only; the next one runs.
+  }
+}
+
+void ScanApplicationsKey(ScanContext& context, const std::string& applicationsKey,
+                         std::string& holder) {
+  Registry registry = context.NewRegistry(RootKey::kLocalMachine, KeyAccess::kFull);
+  if (!registry.OpenKey(applicationsKey, false))
+    return;
+  const std::vector<std::string> applications = registry.GetKeyNames();
+  registry.CloseKey();
+  std::string command;
+  for (const std::string& application : applications) {
+    const std::string path = applicationsKey + "\\" + application;
+    context.ShowScanKey(path);
+    FindNextCommand(context, RootKey::kLocalMachine, path, holder, command);
+    while (!command.empty()) {
+      if (IsPathMissing(context.Files(), command, "", false, context.AllowedDrives())) {
+        context.AddIssueRow("Open with Application Issue",
+                            "HKEY_LOCAL_MACHINE\\" + holder + "\\command", command,
+                            RowKind::kDefaultValue);
+      }
+      FindNextCommand(context, RootKey::kLocalMachine, path, holder, command);
+    }
   }
 }
 

@@ -19,6 +19,12 @@ constexpr int kIdStatus = 101;
 constexpr int kIdBar = 102;
 constexpr int kIdKey = 103;
 constexpr UINT_PTR kTimer1 = 1;
+// The labels follow the scan at most about this often: each label change is a round
+// trip to the window system, which under Wine costs the worker as much as a registry
+// call. Texts that arrive meanwhile wait (the worker posts no further notice until
+// they are taken) and are shown when the pause ends.
+constexpr UINT_PTR kTimerTexts = 2;
+constexpr UINT kTextsPause = 50;
 constexpr const char* kClassName = "TfrmRegProgressHint";
 
 class TfrmRegProgressHint : public ModalForm {
@@ -67,6 +73,7 @@ class TfrmRegProgressHint : public ModalForm {
   HWND progressBar1_ = nullptr;
   HWND label1_ = nullptr;
   bool timerOn_ = false;
+  bool textsPaused_ = false;
   ScanHandoff events_;
   std::unique_ptr<ScanTask> task_;
 };
@@ -113,7 +120,10 @@ bool TfrmRegProgressHint::Handle(UINT msg, WPARAM wParam) {
         EndCategory();
       return true;
     case WM_SCAN_TEXTS:
-      ShowTexts();
+      if (!textsPaused_) {
+        ShowTexts();
+        textsPaused_ = SetTimer(hwnd_, kTimerTexts, kTextsPause, nullptr) != 0;
+      }
       return true;
     case WM_SCAN_ROWS:
       events_.RowsTaken();
@@ -123,6 +133,11 @@ bool TfrmRegProgressHint::Handle(UINT msg, WPARAM wParam) {
     case WM_TIMER:
       if (wParam == kTimer1)
         Timer1Timer();
+      if (wParam == kTimerTexts) {
+        KillTimer(hwnd_, kTimerTexts);
+        textsPaused_ = false;
+        ShowTexts();
+      }
       return true;
     case WM_COMMAND:
       // Only Stop: Escape does not end the scan.
@@ -183,6 +198,8 @@ void TfrmRegProgressHint::FormClose() {
   events_.Abort();
   if (timerOn_)
     KillTimer(hwnd_, kTimer1);
+  if (textsPaused_)
+    KillTimer(hwnd_, kTimerTexts);
   task_.reset();  // waits for the worker to leave at its next probe
   categories_.clear();
 }

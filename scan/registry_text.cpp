@@ -8,13 +8,17 @@ bool IsTextValue(Registry& registry, const std::string& name) {
 }
 
 std::optional<std::string> ReadText(Registry& registry, const std::string& name) {
-  auto value = registry.ReadRaw(name);
-  if (!value || (value->type != kRegSz && value->type != kRegExpandSz))
+  const auto value = registry.ReadRaw(name);
+  if (!value)
     return std::nullopt;
-  const size_t nul = value->data.find('\0');
-  if (nul != std::string::npos)
-    value->data.resize(nul);
-  return std::move(value->data);
+  return TextOf(*value);
+}
+
+std::optional<std::string> TextOf(const RegValue& value) {
+  if (value.type != kRegSz && value.type != kRegExpandSz)
+    return std::nullopt;
+  const size_t nul = value.data.find('\0');
+  return nul == std::string::npos ? value.data : value.data.substr(0, nul);
 }
 
 }  // namespace kelvane

@@ -2,6 +2,16 @@
 
 namespace kelvane {
 
+namespace {
+
+// A batch of rows goes to the results model when it is this large, or when its first
+// row has waited this long: the list keeps up with the scan without a lock and a
+// window message per row.
+constexpr size_t kRowBatch = 256;
+constexpr std::chrono::milliseconds kRowWait{100};
+
+}  // namespace
+
 std::string BuildAllowedDrives(FileSystem& files, bool includeRemoveMedia, bool includeCdDrive) {
   std::string drives = includeRemoveMedia ? "ab" : "";
   for (char letter = 'c'; letter <= 'z'; ++letter) {
@@ -52,6 +62,10 @@ bool StoppableFileSystem::FolderExists(const std::string& path) {
   Check();
   return inner_.FolderExists(path);
 }
+PathState StoppableFileSystem::Probe(const std::string& path) {
+  Check();
+  return inner_.Probe(path);
+}
 std::vector<FileEntry> StoppableFileSystem::ListFolder(const std::string& folder) {
   Check();
   return inner_.ListFolder(folder);
@@ -80,7 +94,8 @@ FilePtr StoppableFileSystem::OpenFile(const std::string& path, const char* mode)
 ScanContext::ScanContext(Platform platform, ResultsModel& results, ScanEvents& events,
                          std::string allowedDrives, const std::atomic<bool>& stop)
     : platform_(platform),
-      files_(platform.files, stop),
+      answers_(platform.files),
+      files_(answers_, stop),
       results_(results),
       events_(events),
       allowedDrives_(std::move(allowedDrives)),
@@ -92,11 +107,34 @@ Registry ScanContext::NewRegistry(RootKey root, KeyAccess access) {
   return registry;
 }
 
+bool ScanContext::BatchDue() const {
+  return pending_.size() >= kRowBatch ||
+         std::chrono::steady_clock::now() - firstPending_ >= kRowWait;
+}
+
+void ScanContext::ShowScanKey(const std::string& path) {
+  events_.SetKeyText(FormatScanKey(path));
+  if (!pending_.empty() && BatchDue())
+    FlushRows();
+}
+
 void ScanContext::AddIssueRow(const std::string& problem, const std::string& key,
                               const std::string& value, RowKind kind) {
-  if (!results_.Append(IssueRow{problem, key, value, kind, false}, &stop_)) {
+  CheckStop();
+  if (pending_.empty())
+    firstPending_ = std::chrono::steady_clock::now();
+  pending_.push_back(IssueRow{problem, key, value, kind, false});
+  if (BatchDue())
+    FlushRows();
+}
+
+void ScanContext::FlushRows() {
+  if (pending_.empty())
+    return;
+  std::vector<IssueRow> rows;
+  rows.swap(pending_);
+  if (!results_.AppendBatch(std::move(rows), &stop_))
     throw OperationCancelled();
-  }
   events_.RowAdded();
 }
 
@@ -122,6 +160,11 @@ void ScanTask::Stop() {
   results_.RaiseStop(stop_);
 }
 
+void ScanContext::CheckStop() const {
+  if (stop_.load())
+    throw OperationCancelled();
+}
+
 void ScanTask::Execute() {
   ScanContext context(platform_, results_, events_, allowedDrives_, stop_);
   try {
@@ -136,6 +179,7 @@ void ScanTask::Execute() {
           events_.SetStatusText(category.status);
         category.scanner(context);
       }
+      context.FlushRows();
       events_.EndCategory();
     }
   } catch (const OperationCancelled&) {
@@ -143,6 +187,11 @@ void ScanTask::Execute() {
   } catch (...) {
     // A scanner failed. The categories after it are not run, the rows found so far
     // stay, and the window is still asked to close so that an unattended run goes on.
+    try {
+      context.FlushRows();
+    } catch (const OperationCancelled&) {
+      return;
+    }
   }
   if (!stop_.load())
     events_.CloseRequest();

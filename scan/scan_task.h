@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
@@ -11,6 +12,7 @@
 #include "results/results_model.h"
 #include "scan/categories.h"
 #include "platform/platform.h"
+#include "scan/file_answer_cache.h"
 
 namespace kelvane {
 
@@ -45,6 +47,7 @@ class StoppableFileSystem : public FileSystem {
       : inner_(inner), stop_(stop) {}
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
+  PathState Probe(const std::string& path) override;
   std::vector<FileEntry> ListFolder(const std::string& folder) override;
   DriveType GetDriveType(const std::string& root) override;
   std::optional<std::string> ExpandEnvironment(const std::string& text) override;
@@ -59,7 +62,10 @@ class StoppableFileSystem : public FileSystem {
 };
 
 // What a category scanner works with. Registry handles and file probes made through
-// it end the scan by throwing OperationCancelled once Stop is pressed.
+// it end the scan by throwing OperationCancelled once Stop is pressed. File answers
+// are kept for the life of the context, which is one scan. Rows reach the results
+// model in batches: when enough are waiting, when the first of them has waited a
+// moment, and when FlushRows is called (the end of each category).
 class ScanContext {
  public:
   ScanContext(Platform platform, ResultsModel& results, ScanEvents& events,
@@ -72,13 +78,21 @@ class ScanContext {
   const std::string& AllowedDrives() const { return allowedDrives_; }
 
   void SetStatusText(const std::string& text) { events_.SetStatusText(text); }
-  void ShowScanKey(const std::string& path) { events_.SetKeyText(FormatScanKey(path)); }
+  void ShowScanKey(const std::string& path);
   void AddIssueRow(const std::string& problem, const std::string& key, const std::string& value,
                    RowKind kind);
+  // Hands the waiting rows to the results model; throws OperationCancelled after Stop.
+  void FlushRows();
+  void CheckStop() const;
 
  private:
+  bool BatchDue() const;
+
   Platform platform_;
+  FileAnswerCache answers_;
   StoppableFileSystem files_;
+  std::vector<IssueRow> pending_;
+  std::chrono::steady_clock::time_point firstPending_;
   ResultsModel& results_;
   ScanEvents& events_;
   std::string allowedDrives_;

@@ -19,15 +19,21 @@ bool IsTextValue(Registry& registry, const std::string& name);
 // The data of a string or expandable-string value, unexpanded and cut at the first
 // NUL, read with one query; nothing for a missing value or any other type.
 std::optional<std::string> ReadText(Registry& registry, const std::string& name);
+// The same for a value already read.
+std::optional<std::string> TextOf(const RegValue& value);
 
-// Program paths registered under App Paths.
+// Program paths registered under App Paths, in both registry views.
 void ScanSoftwareLocations(ScanContext& context);
+// The entries of one App Paths key (below HKEY_LOCAL_MACHINE).
+void ScanAppPaths(ScanContext& context, const std::string& appPaths);
 // Registered fonts whose file is not in the fonts folder.
 void ScanWindowsFonts(ScanContext& context);
 // Help files registered with a folder that does not hold them.
 void ScanHelpFiles(ScanContext& context);
-// Shared libraries that are missing or no longer referenced.
+// Shared libraries that are missing or no longer referenced, in both registry views.
 void ScanSharedDlls(ScanContext& context);
+// The values of one SharedDlls key (below HKEY_LOCAL_MACHINE).
+void ScanSharedDllsKey(ScanContext& context, const std::string& sharedDlls);
 
 // Run and RunOnce values and the entries kept for disabled startup programs.
 void ScanStartupPrograms(ScanContext& context);
@@ -63,6 +69,9 @@ void ScanMruLists(ScanContext& context);
 // Uninstall entries naming a missing program, installer folders that are gone, and
 // uninstall-cache keys without an uninstall entry.
 void ScanInstaller(ScanContext& context);
+// The uninstall-cache keys below `arpCache` without an entry below `uninstall`.
+void ScanUninstallCache(ScanContext& context, const std::string& arpCache,
+                        const std::string& uninstall);
 
 // Vendor keys under Software of both roots that hold nothing at all.
 void ScanObsoleteSoftware(ScanContext& context);
@@ -70,8 +79,13 @@ void ScanObsoleteSoftware(ScanContext& context);
 void ScanSoftwareKey(ScanContext& context, const std::string& rootName, const std::string& keyPath);
 // Services whose ImagePath names a missing program.
 void ScanServices(ScanContext& context);
-// Open commands registered for applications that name a missing program.
+// Open commands registered for applications that name a missing program, in both
+// registry views.
 void ScanApplications(ScanContext& context);
+// The applications below one applications key (below HKEY_LOCAL_MACHINE); `holder`
+// as for FindNextCommand.
+void ScanApplicationsKey(ScanContext& context, const std::string& applicationsKey,
+                         std::string& holder);
 // The next key at or below `startPath`, depth first, whose "command" subkey holds a
 // non-empty default text, after the one named by `holder`. Sets `holder` to it and
 // `command` to that text; `command` comes back empty when there is none left.

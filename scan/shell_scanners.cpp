@@ -5,6 +5,7 @@
 
 #include "platform/version_code.h"
 #include "scan/path_check.h"
+#include "scan/registry_views.h"
 #include "scan/scanners.h"
 #include "scan/value_walker.h"
 
@@ -163,7 +164,8 @@ void ScanSoundEvents(ScanContext& context) {
 }
 
 void ScanActiveX(ScanContext& context) {
-  WalkValues(context, "HKEY_CLASSES_ROOT", "TypeLib", "ActiveX Issue", ".dll");
+  for (const std::string& typeLibs : KeyViews(context, RootKey::kClassesRoot, "TypeLib"))
+    WalkValues(context, "HKEY_CLASSES_ROOT", typeLibs, "ActiveX Issue", ".dll");
 }
 
 }  // namespace kelvane

@@ -2,6 +2,7 @@
 // registered fonts, help files and shared libraries.
 #include "platform/version_code.h"
 #include "scan/path_check.h"
+#include "scan/registry_views.h"
 #include "scan/scanners.h"
 
 namespace kelvane {
@@ -28,8 +29,13 @@ std::vector<std::string> UpperFileNames(FileSystem& files, const std::string& fo
 }  // namespace
 
 void ScanSoftwareLocations(ScanContext& context) {
+  for (const std::string& appPaths : KeyViews(context, RootKey::kLocalMachine, kAppPathsKey))
+    ScanAppPaths(context, appPaths);
+}
+
+void ScanAppPaths(ScanContext& context, const std::string& appPaths) {
   Registry registry = context.NewRegistry(RootKey::kLocalMachine);
-  if (!registry.OpenKey(kAppPathsKey, false))
+  if (!registry.OpenKey(appPaths, false))
     return;
   for (const std::string& name : registry.GetKeyNames()) {
     // Only programs: names with an extension other than ".exe" are left alone.
@@ -38,13 +44,14 @@ void ScanSoftwareLocations(ScanContext& context) {
       continue;
     }
     registry.CloseKey();
-    const std::string path = std::string(kAppPathsKey) + "\\" + name;
+    const std::string path = appPaths + "\\" + name;
     if (!registry.OpenKey("\\" + path, false))
       continue;
     context.ShowScanKey(path);
-    if (!IsTextValue(registry, ""))
+    const auto text = ReadText(registry, "");
+    if (!text)
       continue;
-    const std::string program = registry.ReadString("");
+    const std::string& program = *text;
     if (program.empty())
       continue;
     // The registered path counts only up to the end of the program's own name.
@@ -107,7 +114,12 @@ void ScanWindowsFonts(ScanContext& context) {
 }
 
 void ScanHelpFiles(ScanContext& context) {
+  std::vector<std::string> helpKeys;
   for (const char* helpKey : kHelpKeys) {
+    for (std::string& view : KeyViews(context, RootKey::kLocalMachine, helpKey))
+      helpKeys.push_back(std::move(view));
+  }
+  for (const std::string& helpKey : helpKeys) {
     Registry registry = context.NewRegistry(RootKey::kLocalMachine);
     if (!registry.OpenKey(helpKey, false))
       continue;
@@ -122,18 +134,22 @@ void ScanHelpFiles(ScanContext& context) {
       file += name;
       if (context.Files().FileExists(file))
         continue;
-      context.AddIssueRow("Invalid Help Files",
-                          std::string("HKEY_LOCAL_MACHINE\\") + helpKey + "\\" + name, file,
-                          RowKind::kValueInPath);
+      context.AddIssueRow("Invalid Help Files", "HKEY_LOCAL_MACHINE\\" + helpKey + "\\" + name,
+                          file, RowKind::kValueInPath);
     }
   }
 }
 
 void ScanSharedDlls(ScanContext& context) {
+  for (const std::string& sharedDlls : KeyViews(context, RootKey::kLocalMachine, kSharedDllsKey))
+    ScanSharedDllsKey(context, sharedDlls);
+}
+
+void ScanSharedDllsKey(ScanContext& context, const std::string& sharedDlls) {
   Registry registry = context.NewRegistry(RootKey::kLocalMachine);
-  if (!registry.OpenKey(kSharedDllsKey, false))
+  if (!registry.OpenKey(sharedDlls, false))
     return;
-  context.ShowScanKey(kSharedDllsKey);
+  context.ShowScanKey(sharedDlls);
   for (const std::string& name : registry.GetValueNames()) {
     // The value's name is the library's path, its data the reference count.
     if (registry.GetDataType(name) != DataType::kInteger)
@@ -146,8 +162,8 @@ void ScanSharedDlls(ScanContext& context) {
       if (registry.ReadInteger(name) != 0)
         continue;
     }
-    context.AddIssueRow("Missing Shared Dlls", std::string("HKEY_LOCAL_MACHINE\\") + kSharedDllsKey,
-                        name, RowKind::kValueNamed);
+    context.AddIssueRow("Missing Shared Dlls", "HKEY_LOCAL_MACHINE\\" + sharedDlls, name,
+                        RowKind::kValueNamed);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "scan/path_check.h"
+#include "scan/registry_views.h"
 #include "scan/scanners.h"
 
 namespace kelvane {
@@ -17,17 +18,17 @@ constexpr const char* kDisabledStartupKey =
     "Software\\Microsoft\\Shared Tools\\MSConfig\\startupreg";
 constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-void ScanDisabledStartup(ScanContext& context) {
+void ScanDisabledStartup(ScanContext& context, const std::string& startupKey) {
   Registry registry = context.NewRegistry(RootKey::kLocalMachine);
-  if (!registry.OpenKey(kDisabledStartupKey, false))
+  if (!registry.OpenKey(startupKey, false))
     return;
-  context.ShowScanKey(kDisabledStartupKey);
-  const std::string base = std::string(kDisabledStartupKey) + "\\";
+  context.ShowScanKey(startupKey);
+  const std::string base = startupKey + "\\";
   for (const std::string& name : registry.GetKeyNames()) {
     if (!registry.OpenKey("\\" + base + name, false))
       continue;
-    if (IsTextValue(registry, "command")) {
-      const std::string command = registry.ReadString("command");
+    if (const auto text = ReadText(registry, "command")) {
+      const std::string& command = *text;
       if (IsPathMissing(context.Files(), command, "", false, context.AllowedDrives())) {
         context.AddIssueRow(kStartupProblem, "HKEY_LOCAL_MACHINE\\" + base + name, command,
                             RowKind::kKey);
@@ -41,10 +42,13 @@ void ScanDisabledStartup(ScanContext& context) {
 void ScanStartupPrograms(ScanContext& context) {
   ScanRunKey(context, "HKEY_CURRENT_USER", kRunKey);
   ScanRunKey(context, "HKEY_CURRENT_USER", kRunOnceKey);
-  ScanRunKey(context, "HKEY_LOCAL_MACHINE", kRunKey);
-  ScanRunKey(context, "HKEY_LOCAL_MACHINE", kRunOnceKey);
+  for (const char* key : {kRunKey, kRunOnceKey}) {
+    for (const std::string& view : KeyViews(context, RootKey::kLocalMachine, key))
+      ScanRunKey(context, "HKEY_LOCAL_MACHINE", view);
+  }
   try {
-    ScanDisabledStartup(context);
+    for (const std::string& view : KeyViews(context, RootKey::kLocalMachine, kDisabledStartupKey))
+      ScanDisabledStartup(context, view);
   } catch (const OperationCancelled&) {
     throw;
   } catch (...) {
@@ -62,9 +66,10 @@ void ScanRunKey(ScanContext& context, const std::string& rootName, const std::st
   context.ShowScanKey(keyPath);
   const std::string keyText = UpperAscii(rootName) + "\\" + keyPath + "\\";
   for (const std::string& name : registry.GetValueNames()) {
-    if (!IsTextValue(registry, name))
+    const auto text = ReadText(registry, name);
+    if (!text)
       continue;
-    const std::string command = registry.ReadString(name);
+    const std::string& command = *text;
     if (IsPathMissing(context.Files(), command, "", false, context.AllowedDrives())) {
       context.AddIssueRow(kStartupProblem, keyText + name, command, RowKind::kValueInPath);
     }
@@ -72,19 +77,20 @@ void ScanRunKey(ScanContext& context, const std::string& rootName, const std::st
 }
 
 void ScanAddRemovePrograms(ScanContext& context) {
-  Registry registry = context.NewRegistry(RootKey::kLocalMachine);
-  if (!registry.OpenKey(kUninstallKey, false))
-    return;
-  for (const std::string& name : registry.GetKeyNames()) {
-    // Entries named by a class identifier belong to Windows Installer.
-    if (!name.empty() && name[0] == '{')
+  for (const std::string& uninstall : KeyViews(context, RootKey::kLocalMachine, kUninstallKey)) {
+    Registry registry = context.NewRegistry(RootKey::kLocalMachine);
+    if (!registry.OpenKey(uninstall, false))
       continue;
-    const std::string path = std::string(kUninstallKey) + "\\" + name;
-    context.ShowScanKey(path);
-    if (CountKeyEntries(context, RootKey::kLocalMachine, path, 1, true, false) < 1) {
-      context.AddIssueRow("Add/Remove Programs Issue",
-                          std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey, name,
-                          RowKind::kSubkeyNamed);
+    for (const std::string& name : registry.GetKeyNames()) {
+      // Entries named by a class identifier belong to Windows Installer.
+      if (!name.empty() && name[0] == '{')
+        continue;
+      const std::string path = uninstall + "\\" + name;
+      context.ShowScanKey(path);
+      if (CountKeyEntries(context, RootKey::kLocalMachine, path, 1, true, false) < 1) {
+        context.AddIssueRow("Add/Remove Programs Issue", "HKEY_LOCAL_MACHINE\\" + uninstall, name,
+                            RowKind::kSubkeyNamed);
+      }
     }
   }
 }

@@ -4,6 +4,7 @@
 
 #include "scan/skip_keys.h"
 #include "scan/path_check.h"
+#include "scan/registry_views.h"
 #include "scan/scanners.h"
 
 namespace kelvane {
@@ -22,21 +23,30 @@ constexpr const char* kInstallerFoldersKey =
 constexpr const char* kArpCacheKey =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache";
 
+bool IsAsciiName(const std::string& name) {
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) >= 0x80)
+      return false;
+  }
+  return true;
+}
+
+// A listed key is skipped in both registry views.
 template <typename Table>
-bool InTable(const Table& table, const std::string& keyPath) {
+bool InTable(const Table& table, RootKey root, const std::string& keyPath) {
   for (const auto& entry : table) {
-    if (EqualsNoCase(keyPath, entry))
+    if (MatchesInEitherView(root, keyPath, entry))
       return true;
   }
   return false;
 }
 
-bool Skipped(WalkSkip skip, const std::string& keyPath) {
+bool Skipped(WalkSkip skip, RootKey root, const std::string& keyPath) {
   switch (skip) {
     case WalkSkip::kLocalMachine:
-      return InTable(LocalMachineSkipKeys, keyPath);
+      return InTable(LocalMachineSkipKeys, root, keyPath);
     case WalkSkip::kCurrentUser:
-      return InTable(CurrentUserSkipKeys, keyPath);
+      return InTable(CurrentUserSkipKeys, root, keyPath);
     case WalkSkip::kNone:
       break;
   }
@@ -55,29 +65,53 @@ class Walker {
         endMarker_(endMarker),
         skip_(skip) {}
 
-  void Visit(const std::string& keyPath, int depth) {
-    if (depth > kMaxKeyDepth || Skipped(skip_, keyPath))
-      return;
+  // The start key, opened from the root.
+  void Start(const std::string& keyPath) {
     Registry registry = context_.NewRegistry(root_, KeyAccess::kRead);
-    if (!registry.OpenKey(keyPath, false))
-      return;
-    context_.ShowScanKey(keyPath);
-    for (const std::string& name : registry.GetValueNames()) {
-      const auto text = ReadText(registry, name);
-      if (text &&
-          IsPathMissing(context_.Files(), *text, endMarker_, true, context_.AllowedDrives())) {
-        context_.AddIssueRow(problem_, ValuePathText(rootName_, keyPath, name), *text,
-                             RowKind::kValueInPath);
-      }
-    }
-    // The names are taken before the first subkey is entered; this key stays open
-    // while its subtree is walked.
-    for (const std::string& name : registry.GetKeyNames()) {
-      Visit(keyPath.empty() ? name : keyPath + "\\" + name, depth + 1);
-    }
+    if (registry.OpenKey(keyPath, false))
+      Visit(registry, keyPath, 0);
   }
 
  private:
+  // `registry` holds the key `keyPath`, open. Each subkey is opened relative to it:
+  // one open per key, and this key stays open while its subtree is walked.
+  void Visit(Registry& registry, const std::string& keyPath, int depth) {
+    context_.ShowScanKey(keyPath);
+    // Names, types and data come with one call per value.
+    for (const NamedValue& entry : registry.GetValues()) {
+      const auto text = TextOf(entry.value);
+      if (text &&
+          IsPathMissing(context_.Files(), *text, endMarker_, true, context_.AllowedDrives())) {
+        context_.AddIssueRow(problem_, ValuePathText(rootName_, keyPath, entry.name), *text,
+                             RowKind::kValueInPath);
+      }
+    }
+    // The names are taken before the first subkey is entered.
+    if (depth >= kMaxKeyDepth)
+      return;
+    std::optional<std::string> identity;
+    for (const std::string& name : registry.GetKeyNames()) {
+      const std::string childPath = keyPath.empty() ? name : keyPath + "\\" + name;
+      if (Skipped(skip_, root_, childPath))
+        continue;
+      Registry child = registry.OpenSubkey(name);
+      if (!child.HasOpenKey())
+        continue;
+      if (BelowWow64Node(childPath) && IsAsciiName(name)) {
+        // In the 32-bit view the keys that both views share are links to their 64-bit
+        // selves, which are examined (or skipped) under their own names.
+        if (!identity)
+          identity = registry.KeyIdentity().value_or("");
+        const auto childIdentity = child.KeyIdentity();
+        if (!identity->empty() && childIdentity &&
+            !EqualsNoCase(*childIdentity, *identity + "\\" + name)) {
+          continue;
+        }
+      }
+      Visit(child, childPath, depth + 1);
+    }
+  }
+
   ScanContext& context_;
   RootKey root_;
   std::string_view rootName_;
@@ -100,12 +134,10 @@ std::string ValuePathText(std::string_view rootName, const std::string& keyPath,
 
 void WalkValues(ScanContext& context, std::string_view rootName, const std::string& keyPath,
                 const std::string& problem, const std::string& endMarker, WalkSkip skip) {
-  if (Skipped(skip, keyPath))
-    return;
   const auto root = RootFromName(rootName);
-  if (!root)
+  if (!root || Skipped(skip, *root, keyPath))
     return;
-  Walker(context, *root, rootName, problem, endMarker, skip).Visit(keyPath, 0);
+  Walker(context, *root, rootName, problem, endMarker, skip).Start(keyPath);
 }
 
 void ScanFilesFoldersLocalMachine(ScanContext& context) {
@@ -157,38 +189,52 @@ void ScanMruLists(ScanContext& context) {
 }
 
 void ScanInstaller(ScanContext& context) {
-  WalkValues(context, "HKEY_LOCAL_MACHINE", kUninstallKey, kInstallerProblem, ".exe");
+  const std::vector<std::string> uninstallKeys =
+      KeyViews(context, RootKey::kLocalMachine, kUninstallKey);
+  for (const std::string& uninstall : uninstallKeys)
+    WalkValues(context, "HKEY_LOCAL_MACHINE", uninstall, kInstallerProblem, ".exe");
 
   // The names of the installer's folder list are folder paths; their data is not read.
-  {
+  for (const std::string& foldersKey :
+       KeyViews(context, RootKey::kLocalMachine, kInstallerFoldersKey)) {
     Registry folders = context.NewRegistry(RootKey::kLocalMachine, KeyAccess::kFull);
-    if (folders.OpenKey(kInstallerFoldersKey, false)) {
-      context.ShowScanKey(kInstallerFoldersKey);
-      for (const std::string& name : folders.GetValueNames()) {
-        if (IsPathMissing(context.Files(), name, "", true, context.AllowedDrives())) {
-          context.AddIssueRow(kInstallerProblem,
-                              std::string("HKEY_LOCAL_MACHINE\\") + kInstallerFoldersKey, name,
-                              RowKind::kValueNamed);
-        }
+    if (!folders.OpenKey(foldersKey, false))
+      continue;
+    context.ShowScanKey(foldersKey);
+    for (const std::string& name : folders.GetValueNames()) {
+      if (IsPathMissing(context.Files(), name, "", true, context.AllowedDrives())) {
+        context.AddIssueRow(kInstallerProblem, "HKEY_LOCAL_MACHINE\\" + foldersKey, name,
+                            RowKind::kValueNamed);
       }
     }
   }
 
-  // The uninstall cache keeps one subkey per uninstall entry.
+  // The uninstall cache keeps one subkey per uninstall entry of its own view.
+  for (const std::string& arpCache : KeyViews(context, RootKey::kLocalMachine, kArpCacheKey)) {
+    const bool thirtyTwoBit = BelowWow64Node(arpCache);
+    std::string uninstall = kUninstallKey;
+    if (thirtyTwoBit)
+      uninstall = Wow64Twin(RootKey::kLocalMachine, kUninstallKey).value_or(uninstall);
+    ScanUninstallCache(context, arpCache, uninstall);
+  }
+}
+
+void ScanUninstallCache(ScanContext& context, const std::string& arpCache,
+                        const std::string& uninstall) {
   Registry registry = context.NewRegistry(RootKey::kLocalMachine, KeyAccess::kRead);
   std::unordered_set<std::string> entries;
-  if (registry.OpenKey(kUninstallKey, false)) {
+  if (registry.OpenKey(uninstall, false)) {
     for (const std::string& name : registry.GetKeyNames())
       entries.insert(UpperAscii(name));
   }
   registry.CloseKey();
-  if (!registry.OpenKey(kArpCacheKey, false))
+  if (!registry.OpenKey(arpCache, false))
     return;
-  context.ShowScanKey(kArpCacheKey);
+  context.ShowScanKey(arpCache);
   for (const std::string& name : registry.GetKeyNames()) {
     if (!entries.contains(UpperAscii(name))) {
-      context.AddIssueRow(kInstallerProblem, std::string("HKEY_LOCAL_MACHINE\\") + kArpCacheKey,
-                          name, RowKind::kSubkeyNamed);
+      context.AddIssueRow(kInstallerProblem, "HKEY_LOCAL_MACHINE\\" + arpCache, name,
+                          RowKind::kSubkeyNamed);
     }
   }
 }

@@ -17,7 +17,9 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -DKELVANE_FUZZ=ON -DKELVANE_TESTS=OF
 cmake --build "$build" -j"${JOBS:-2}" --target path_check_fuzz reg_reader_fuzz
 corpus="$build/corpus/path_check"
 mkdir -p "$corpus"
-"$build/fuzz/path_check_fuzz" "$corpus" -max_total_time="$seconds" -max_len=512 \
+# New inputs go to the build's corpus; the checked-in one (fuzz/corpus/path_check) seeds
+# every run and is built into the unit tests.
+"$build/fuzz/path_check_fuzz" "$corpus" fuzz/corpus/path_check -max_total_time="$seconds" -max_len=512 \
   -print_final_stats=1 -artifact_prefix="$build/"
 corpus="$build/corpus/reg_reader"
 mkdir -p "$corpus"

@@ -8,6 +8,8 @@ namespace kelvane {
 struct MemoryRegistry::Node {
   std::string name;
   std::string upperName;
+  std::string identity;        // root name and the names down to here, upper case
+  std::shared_ptr<Node> link;  // set for a link: the key it leads to
   bool deleted = false;
   std::vector<std::shared_ptr<Node>> children;
   std::vector<std::pair<std::string, RegValue>> values;
@@ -75,9 +77,10 @@ class MemoryKey : public BackendKey {
         child = std::make_shared<Node>();
         child->name = part;
         child->upperName = upper;
+        child->identity = node->identity + "\\" + upper;
         node->children.push_back(child);
       }
-      node = child;
+      node = child->link ? child->link : child;
     }
     return std::make_unique<MemoryKey>(mutex_, node);
   }
@@ -144,6 +147,11 @@ class MemoryKey : public BackendKey {
     return true;
   }
 
+  std::optional<std::string> Identity() override {
+    std::lock_guard lock(*mutex_);
+    return node_->identity;
+  }
+
   std::optional<KeyInfo> Info() override {
     std::lock_guard lock(*mutex_);
     if (node_->deleted)
@@ -151,6 +159,8 @@ class MemoryKey : public BackendKey {
     return KeyInfo{static_cast<uint32_t>(node_->children.size()),
                    static_cast<uint32_t>(node_->values.size())};
   }
+
+  const std::shared_ptr<Node>& NodePtr() const { return node_; }
 
  private:
   std::shared_ptr<std::mutex> mutex_;
@@ -165,6 +175,7 @@ MemoryRegistry::MemoryRegistry() : mutex_(std::make_shared<std::mutex>()) {
     auto node = std::make_shared<Node>();
     node->name = RootName(root);
     node->upperName = node->name;
+    node->identity = node->name;
     roots_[root] = node;
   }
 }
@@ -173,6 +184,22 @@ MemoryRegistry::~MemoryRegistry() = default;
 
 std::unique_ptr<BackendKey> MemoryRegistry::OpenRoot(RootKey root) {
   return std::make_unique<MemoryKey>(mutex_, roots_.at(root));
+}
+
+void MemoryRegistry::Link(RootKey root, const std::string& path, RootKey targetRoot,
+                          const std::string& targetPath) {
+  const std::string parentPath = path.substr(0, path.rfind('\\') + 1);
+  const std::string name = path.substr(parentPath.size());
+  auto parent = OpenRoot(root)->Open(parentPath, KeyAccess::kFull, true);
+  auto target = OpenRoot(targetRoot)->Open(targetPath, KeyAccess::kFull, true);
+  std::lock_guard lock(*mutex_);
+  auto* parentNode = static_cast<MemoryKey&>(*parent).NodePtr().get();
+  auto link = std::make_shared<Node>();
+  link->name = name;
+  link->upperName = UpperAscii(name);
+  link->identity = parentNode->identity + "\\" + link->upperName;
+  link->link = static_cast<MemoryKey&>(*target).NodePtr();
+  parentNode->children.push_back(link);
 }
 
 void MemoryRegistry::Put(RootKey root, const std::string& path, const std::string& name,

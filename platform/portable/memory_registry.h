@@ -21,6 +21,10 @@ class MemoryRegistry : public RegistryBackend {
   void Put(RootKey root, const std::string& path, const std::string& name, const RegValue& value);
   void PutString(RootKey root, const std::string& path, const std::string& name,
                  const std::string& text);
+  // Makes `path` a link to the key `targetPath` (created when missing), as Windows
+  // links keys that the 64-bit and 32-bit views share.
+  void Link(RootKey root, const std::string& path, RootKey targetRoot,
+            const std::string& targetPath);
 
  private:
   std::shared_ptr<std::mutex> mutex_;

@@ -134,6 +134,22 @@ bool PortableFileSystem::FolderExists(const std::string& path) {
   return host && fs::is_directory(*host, ec);
 }
 
+PathState PortableFileSystem::Probe(const std::string& path) {
+  ++probes_;
+  const auto host = HostPath(path);
+  if (!host)
+    return PathState::kUnknown;  // no such drive, or a name Windows cannot hold
+  std::error_code ec;
+  const fs::file_status status = fs::status(*host, ec);
+  if (status.type() == fs::file_type::not_found)
+    return PathState::kAbsent;
+  if (fs::is_directory(status))
+    return PathState::kFolder;
+  if (fs::is_regular_file(status) && !NamesFolderOnly(path))
+    return PathState::kFile;
+  return PathState::kUnknown;
+}
+
 std::vector<FileEntry> PortableFileSystem::ListFolder(const std::string& folder) {
   std::vector<FileEntry> entries;
   const auto host = HostPath(folder);

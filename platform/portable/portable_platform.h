@@ -29,6 +29,7 @@ class PortableFileSystem : public FileSystem {
 
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
+  PathState Probe(const std::string& path) override;
   std::vector<FileEntry> ListFolder(const std::string& folder) override;
   DriveType GetDriveType(const std::string& root) override;
   std::optional<std::string> ExpandEnvironment(const std::string& text) override;
@@ -78,8 +79,11 @@ class PortableSystemInfo : public SystemInfo {
   void SetNow(std::optional<LocalTime> now) { now_ = now; }
   std::optional<VersionRecord> Version() override { return version_; }
   LocalTime Now() override;
+  void SetIs64BitWindows(bool is64Bit) { is64Bit_ = is64Bit; }
+  bool Is64BitWindows() override { return is64Bit_; }
 
  private:
+  bool is64Bit_ = false;
   std::optional<VersionRecord> version_ = VersionRecord{};
   std::optional<LocalTime> now_;
 };

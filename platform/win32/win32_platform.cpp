@@ -73,6 +73,15 @@ bool Win32FileSystem::FolderExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+PathState Win32FileSystem::Probe(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES)
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathState::kFolder : PathState::kFile;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathState::kAbsent
+                                                                        : PathState::kUnknown;
+}
+
 std::vector<FileEntry> Win32FileSystem::ListFolder(const std::string& folder) {
   std::vector<FileEntry> entries;
   std::string pattern = folder;
@@ -230,6 +239,20 @@ std::optional<VersionRecord> Win32SystemInfo::Version() {
     return std::nullopt;
 #pragma GCC diagnostic pop
   return VersionRecord{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
+}
+
+bool Win32SystemInfo::Is64BitWindows() {
+#ifdef _WIN64
+  return true;
+#else
+  // A 32-bit program on 64-bit Windows runs under WOW64. The call is looked up because
+  // the first 32-bit Windows versions do not have it.
+  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+  const auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+  BOOL wow64 = FALSE;
+  return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
+#endif
 }
 
 LocalTime Win32SystemInfo::Now() {

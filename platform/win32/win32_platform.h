@@ -14,6 +14,7 @@ class Win32FileSystem : public FileSystem {
  public:
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
+  PathState Probe(const std::string& path) override;
   std::vector<FileEntry> ListFolder(const std::string& folder) override;
   DriveType GetDriveType(const std::string& root) override;
   std::optional<std::string> ExpandEnvironment(const std::string& text) override;
@@ -37,6 +38,7 @@ class Win32SystemInfo : public SystemInfo {
  public:
   std::optional<VersionRecord> Version() override;
   LocalTime Now() override;
+  bool Is64BitWindows() override;
 };
 
 class Win32ProfileStore : public ProfileStore {

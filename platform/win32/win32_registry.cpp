@@ -1,5 +1,10 @@
 #include <windows.h>
 
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "platform/win32/win32_platform.h"
 
 namespace kelvane {
@@ -22,8 +27,58 @@ HKEY RootHandle(RootKey root) {
   return HKEY_CURRENT_USER;
 }
 
+// Only 64-bit Windows has two views; the first 32-bit versions do not know the flag.
+REGSAM ViewFlag() {
+  static const REGSAM flag = Win32SystemInfo().Is64BitWindows() ? KEY_WOW64_64KEY : 0;
+  return flag;
+}
+
+// Every key is opened in the 64-bit view, so that the 32-bit build sees what the
+// 64-bit build sees: both views, the 32-bit one below its Wow6432Node keys.
 REGSAM Sam(KeyAccess access) {
-  return access == KeyAccess::kRead ? KEY_READ : KEY_ALL_ACCESS;
+  return (access == KeyAccess::kRead ? KEY_READ : KEY_ALL_ACCESS) | ViewFlag();
+}
+
+// RegDeleteKeyExA names the view to delete in; 32-bit Windows (where XP does not have
+// the call) has one view, and there RegDeleteKeyA is the same thing.
+LONG DeleteSubkey(HKEY key, const char* name) {
+  using DeleteKeyExFn = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
+  static const auto deleteKeyEx = reinterpret_cast<DeleteKeyExFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA")));
+  if (deleteKeyEx && ViewFlag())
+    return deleteKeyEx(key, name, ViewFlag(), 0);
+  return RegDeleteKeyA(key, name);
+}
+
+// The key's name as the registry keeps it (NtQueryKey, KeyNameInformation), which
+// names the target when the key was reached through a link.
+std::optional<std::string> KernelName(HKEY key) {
+  using NtQueryKeyFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  static const auto ntQueryKey = reinterpret_cast<NtQueryKeyFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryKey")));
+  if (!ntQueryKey)
+    return std::nullopt;
+  constexpr int kKeyNameInformation = 3;
+  std::vector<ULONG> buffer(1024);  // ULONG length, then the UTF-16 name
+  ULONG size = 0;
+  if (ntQueryKey(key, kKeyNameInformation, buffer.data(),
+                 static_cast<ULONG>(buffer.size() * sizeof(ULONG)), &size) != 0) {
+    return std::nullopt;
+  }
+  const ULONG bytes = std::min<ULONG>(buffer[0], (buffer.size() - 1) * sizeof(ULONG));
+  const auto* name = reinterpret_cast<const wchar_t*>(buffer.data() + 1);
+  std::string text;
+  for (size_t i = 0; i < bytes / sizeof(wchar_t); ++i) {
+    const wchar_t c = name[i];
+    // Only compared for equality: letters upper-cased, anything else kept as a code.
+    if (c >= L'a' && c <= L'z')
+      text.push_back(static_cast<char>(c - L'a' + 'A'));
+    else if (c < 0x80)
+      text.push_back(static_cast<char>(c));
+    else
+      text += "&#" + std::to_string(static_cast<unsigned>(c)) + ";";
+  }
+  return text;
 }
 
 // One open HKEY, closed by the destructor. The predefined roots are never closed.
@@ -80,55 +135,177 @@ class Win32Key : public BackendKey {
   }
 
   std::optional<RegValue> Query(const std::string& name) override {
+    // Most values are short: one call with a buffer of this size reads them; a longer
+    // one (or one that grew meanwhile) is asked for again at the size the call named.
     DWORD type = 0;
-    DWORD size = 0;
-    if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
-      return std::nullopt;
-    }
-    // The value may grow between the two calls: ask again until it fits.
-    for (int attempt = 0; attempt < 4; ++attempt) {
-      std::string data(size, '\0');
-      DWORD got = size;
+    std::string data(512, '\0');
+    for (int attempt = 0; attempt < kRetries; ++attempt) {
+      DWORD got = static_cast<DWORD>(data.size());
       const LONG rc = RegQueryValueExA(key_, name.c_str(), nullptr, &type,
                                        reinterpret_cast<BYTE*>(data.data()), &got);
       if (rc == ERROR_SUCCESS) {
         data.resize(got);
-        return RegValue{type, data};
+        return RegValue{type, std::move(data)};
       }
       if (rc != ERROR_MORE_DATA)
         return std::nullopt;
-      size = got;
+      data.assign(std::max<size_t>(got, data.size() * 2), '\0');
     }
     return std::nullopt;
   }
 
   bool Set(const std::string& name, const RegValue& value) override {
+    listSizes_.reset();
     return RegSetValueExA(key_, name.c_str(), 0, value.type,
                           reinterpret_cast<const BYTE*>(value.data.data()),
                           static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS;
   }
 
   bool DeleteLeaf(const std::string& name) override {
-    return RegDeleteKeyA(key_, name.c_str()) == ERROR_SUCCESS;
+    listSizes_.reset();
+    return DeleteSubkey(key_, name.c_str()) == ERROR_SUCCESS;
+  }
+
+  std::optional<std::string> Identity() override {
+    if (!owned_)
+      return std::nullopt;  // a predefined root handle
+    return KernelName(key_);
   }
 
   bool DeleteValue(const std::string& name) override {
+    listSizes_.reset();
     return RegDeleteValueA(key_, name.c_str()) == ERROR_SUCCESS;
   }
 
   std::optional<KeyInfo> Info() override {
-    DWORD subkeys = 0, values = 0;
-    if (RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
-                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+    const auto sizes = QuerySizes();
+    if (!sizes)
       return std::nullopt;
+    return KeyInfo{sizes->subkeys, sizes->values};
+  }
+
+  // A list is read to the count the key reports, with buffers sized from its longest
+  // name and data, so that each name (with its data) costs one call; a buffer that
+  // proves short (the key changed meanwhile) is grown and the call repeated. The
+  // counts are asked once for a key's two lists (values, then subkeys, as a walk
+  // reads them).
+  std::vector<std::string> KeyNames() override {
+    std::vector<std::string> names;
+    const auto sizes = ListSizes();
+    if (!sizes)
+      return names;
+    names.reserve(sizes->subkeys);
+    std::string buffer(NameBuffer(sizes->maxSubkeyName), '\0');
+    for (DWORD i = 0; i < sizes->subkeys; ++i) {
+      DWORD size = static_cast<DWORD>(buffer.size());
+      LONG rc = RegEnumKeyExA(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+      for (int attempt = 0; rc == ERROR_MORE_DATA && attempt < kRetries; ++attempt) {
+        buffer.resize(buffer.size() * 2);
+        size = static_cast<DWORD>(buffer.size());
+        rc = RegEnumKeyExA(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+      }
+      if (rc != ERROR_SUCCESS)
+        break;
+      names.emplace_back(buffer.data(), size);
     }
-    return KeyInfo{subkeys, values};
+    return names;
+  }
+
+  std::vector<std::string> ValueNames() override {
+    std::vector<std::string> names;
+    const auto sizes = ListSizes();
+    if (!sizes)
+      return names;
+    names.reserve(sizes->values);
+    std::string buffer(NameBuffer(sizes->maxValueName), '\0');
+    for (DWORD i = 0; i < sizes->values; ++i) {
+      DWORD size = static_cast<DWORD>(buffer.size());
+      LONG rc = RegEnumValueA(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+      for (int attempt = 0; rc == ERROR_MORE_DATA && attempt < kRetries; ++attempt) {
+        buffer.resize(buffer.size() * 2);
+        size = static_cast<DWORD>(buffer.size());
+        rc = RegEnumValueA(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+      }
+      if (rc != ERROR_SUCCESS)
+        break;
+      names.emplace_back(buffer.data(), size);
+    }
+    return names;
+  }
+
+  std::vector<NamedValue> Values() override {
+    std::vector<NamedValue> values;
+    const auto sizes = ListSizes();
+    if (!sizes)
+      return values;
+    values.reserve(sizes->values);
+    std::string name(NameBuffer(sizes->maxValueName), '\0');
+    std::string data(std::max<DWORD>(sizes->maxData, 16), '\0');
+    for (DWORD i = 0; i < sizes->values; ++i) {
+      DWORD type = 0;
+      DWORD nameSize = static_cast<DWORD>(name.size());
+      DWORD dataSize = static_cast<DWORD>(data.size());
+      LONG rc = RegEnumValueA(key_, i, name.data(), &nameSize, nullptr, &type,
+                              reinterpret_cast<BYTE*>(data.data()), &dataSize);
+      for (int attempt = 0; rc == ERROR_MORE_DATA && attempt < kRetries; ++attempt) {
+        // Which of the two was short is not said: grow the name buffer and make the
+        // data buffer as large as the call asked for.
+        name.resize(name.size() * 2);
+        data.resize(std::max<size_t>(data.size() * 2, dataSize));
+        nameSize = static_cast<DWORD>(name.size());
+        dataSize = static_cast<DWORD>(data.size());
+        rc = RegEnumValueA(key_, i, name.data(), &nameSize, nullptr, &type,
+                           reinterpret_cast<BYTE*>(data.data()), &dataSize);
+      }
+      if (rc != ERROR_SUCCESS)
+        break;
+      values.push_back(NamedValue{std::string(name.data(), nameSize),
+                                  RegValue{type, std::string(data.data(), dataSize)}});
+    }
+    return values;
   }
 
  private:
+  static constexpr int kRetries = 8;
+
+  struct KeySizes {
+    DWORD subkeys = 0;
+    DWORD maxSubkeyName = 0;
+    DWORD values = 0;
+    DWORD maxValueName = 0;
+    DWORD maxData = 0;
+  };
+
+  // Names are counted in characters, which a multi-byte code page may need up to
+  // three bytes each for; the terminating zero needs one more.
+  static size_t NameBuffer(DWORD characters) { return (static_cast<size_t>(characters) + 1) * 3; }
+
+  // The sizes the previous list of this key asked for, else asked now and kept for
+  // the next list. A change made through this key forgets them.
+  std::optional<KeySizes> ListSizes() {
+    if (listSizes_) {
+      const KeySizes sizes = *listSizes_;
+      listSizes_.reset();
+      return sizes;
+    }
+    listSizes_ = QuerySizes();
+    return listSizes_;
+  }
+
+  std::optional<KeySizes> QuerySizes() {
+    KeySizes sizes;
+    if (RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, &sizes.subkeys, &sizes.maxSubkeyName,
+                         nullptr, &sizes.values, &sizes.maxValueName, &sizes.maxData, nullptr,
+                         nullptr) != ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    return sizes;
+  }
+
   HKEY key_;
   bool owned_;
   std::string valueName_;
+  std::optional<KeySizes> listSizes_;
 };
 
 }  // namespace

@@ -129,9 +129,11 @@ TEST_F(ClassScannersTest, ClassKeyWalkStartsAnywhereUnderAFullRootName) {
   ScanContext context(platform, results, events, "c", stop);
   ScanClassKey(context, "HKCU", base + "\\", "a");
   ScanClassKey(context, "HKEY_CURRENT_USER", base + "\\", "missing");
+  context.FlushRows();
   EXPECT_TRUE(Mine().empty());
   ScanClassKey(context, "hkey_current_user", base + "\\", "a");
   ScanClassKey(context, "HKEY_CURRENT_USER", base, "");
+  context.FlushRows();
   const IssueRow row = Row("Custom Controls Issue", "HKEY_CURRENT_USER\\" + base + "\\a",
                            dir + "\\" + token + ".dll", RowKind::kKey);
   EXPECT_EQ(Mine(), (std::vector<IssueRow>{row, row}));

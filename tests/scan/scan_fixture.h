@@ -111,6 +111,7 @@ class ScannerTest : public ::testing::Test {
     std::atomic<bool> stop{false};
     ScanContext context(platform, results, events, drives, stop);
     scanner(context);
+    context.FlushRows();
     return Mine();
   }
   // The rows that name this test's token or folder, in the order found (the Wine

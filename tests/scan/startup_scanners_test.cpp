@@ -69,8 +69,10 @@ TEST_F(StartupScannersTest, RunKeyNeedsAFullRootName) {
   for (const char* name : {"HKCU", "HKEY_CURRENT", "", "HKEY_LOCAL_MACHINE"}) {
     ScanRunKey(context, name, kRun);
   }
+  context.FlushRows();
   EXPECT_TRUE(Mine().empty());
   ScanRunKey(context, "hkey_current_user", kRun);
+  context.FlushRows();
   EXPECT_EQ(Mine(), (std::vector<IssueRow>{
                         Row("Missing Startup Programs", "HKEY_CURRENT_USER\\" + kRun + "\\" + token,
                             dir + "\\" + token + ".exe", RowKind::kValueInPath)}));

@@ -1,0 +1,207 @@
+// Times kelvane.exe -cleanonce against the floors it is held to, in one run, inside
+// the prefix it is started in (scripts/bench-scan.sh makes a fresh one):
+//
+// 1. every category ticked, on the registry as it is: kelvane.exe -cleanonce against
+//    "regedit /e" of the whole registry;
+// 2. a generated tree below HKEY_CURRENT_USER\Software (three values per key: a word,
+//    the path of an existing file, a number; every 50th key also the path of a
+//    missing file), only "Files and Folders - HKEY_CURRENT_USER" ticked:
+//    kelvane.exe -cleanonce (scan, backup and deletion of the missing entries)
+//    against bare_walk.exe over the same root.
+//
+//   scan_speed FOLDER [keys] [rounds]   FOLDER holds kelvane.exe and bare_walk.exe
+//   (defaults: 30000 keys, 3 rounds). Each figure is the wall time of the whole
+//   process, the fastest of the rounds (the build machine is shared); before each
+//   round of the tree the missing-file values are put back.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "bench/bench_texts.h"
+
+namespace {
+
+constexpr const char* kTreeKey = "Software\\KelvaneTree";
+constexpr const char* kFiles = "C:\\kelvane-tree";
+constexpr int kFileCount = 200;
+
+double RunTimed(const std::string& commandLine) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::string line = commandLine;
+  const auto start = std::chrono::steady_clock::now();
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    std::printf("cannot start %s\n", commandLine.c_str());
+    return -1;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return seconds;
+}
+
+void WriteOptions(const std::string& folder, bool everyCategory) {
+  std::string text = "[Options]\r\nShowHint=0\r\nRestorePoint=0\r\n[TreeViewNodeCheck]\r\n";
+  for (int id = 1; id <= 22; ++id) {
+    const bool ticked = everyCategory || id == 1 || id == 2 || id == 4;
+    text += std::to_string(id) + (ticked ? "=1\r\n" : "=0\r\n");
+  }
+  FILE* file = std::fopen((folder + "\\options.ini").c_str(), "wb");
+  if (file) {
+    std::fputs(text.c_str(), file);
+    std::fclose(file);
+  }
+}
+
+void SetText(HKEY key, const char* name, const std::string& text) {
+  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>(text.size() + 1));
+}
+
+std::string TreeKeyPath(int i) {
+  return std::string(kTreeKey) + "\\Group" + std::to_string(i / 1000) + "\\Set" +
+         std::to_string(i / 100 % 10) + "\\Key" + std::to_string(i);
+}
+
+// Puts back the values naming missing files; the number of them.
+int SeedMissing(int keys) {
+  int missing = 0;
+  for (int i = 0; i < keys; ++i) {
+    const std::string target = kelvane::bench::CleanTreeText(i, 2, kFiles, kFileCount);
+    if (target.empty())
+      continue;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, TreeKeyPath(i).c_str(), 0, KEY_SET_VALUE, &key) ==
+        ERROR_SUCCESS) {
+      SetText(key, "Target", target);
+      RegCloseKey(key);
+      ++missing;
+    }
+  }
+  return missing;
+}
+
+// Keys Group/Set/Key: 100 keys per set, 10 sets per group.
+void Generate(int keys) {
+  CreateDirectoryA(kFiles, nullptr);
+  for (int i = 0; i < kFileCount; ++i) {
+    const std::string path = std::string(kFiles) + "\\f" + std::to_string(i) + ".dll";
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+      CloseHandle(file);
+  }
+  for (int i = 0; i < keys; ++i) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, TreeKeyPath(i).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+      continue;
+    }
+    SetText(key, "Name", kelvane::bench::CleanTreeText(i, 0, kFiles, kFileCount));
+    SetText(key, "Path", kelvane::bench::CleanTreeText(i, 1, kFiles, kFileCount));
+    const DWORD number = static_cast<DWORD>(i);
+    RegSetValueExA(key, "Count", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                   sizeof number);
+    RegCloseKey(key);
+  }
+}
+
+// Values of the tree that still name a missing file, and values that name an existing one.
+void CountLeft(HKEY key, int& missing, int& present) {
+  char name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD size = sizeof name;
+    if (RegEnumValueA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
+    if (!std::string(name).compare("Target"))
+      ++missing;
+    if (!std::string(name).compare("Path"))
+      ++present;
+  }
+  for (DWORD i = 0;; ++i) {
+    DWORD size = sizeof name;
+    if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
+    HKEY child = nullptr;
+    if (RegOpenKeyExA(key, name, 0, KEY_READ, &child) == ERROR_SUCCESS) {
+      CountLeft(child, missing, present);
+      RegCloseKey(child);
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::printf("usage: scan_speed FOLDER [keys]\n");
+    return 2;
+  }
+  const std::string folder = argv[1];
+  const int keys = argc > 2 ? std::atoi(argv[2]) : 30000;
+  const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
+  const std::string kelvane = "\"" + folder + "\\kelvane.exe\" -cleanonce";
+  CreateDirectoryA((folder + "\\Backup").c_str(), nullptr);
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+
+  // 1. The registry as the prefix holds it, every category. The first clean repairs
+  //    what a fresh prefix holds; the rounds after it scan the same registry.
+  WriteOptions(folder, true);
+  const std::string exportAll =
+      std::string(windows) + "\\regedit.exe /e \"" + folder + "\\whole.reg\"";
+  double exportBest = 1e9, scanBest = 1e9;
+  for (int round = 0; round < rounds; ++round) {
+    const double exportRound = RunTimed(exportAll);
+    const double scanRound = RunTimed(kelvane);
+    std::printf("  round %d: kelvane -cleanonce %.2f s, regedit /e %.2f s\n", round + 1, scanRound,
+                exportRound);
+    exportBest = std::min(exportBest, exportRound);
+    scanBest = std::min(scanBest, scanRound);
+  }
+  std::printf("every category: kelvane -cleanonce %.2f s, regedit /e %.2f s, ratio %.2f\n",
+              scanBest, exportBest, scanBest / exportBest);
+
+  // 2. The generated tree, Files and Folders - HKEY_CURRENT_USER only.
+  const auto generateStart = std::chrono::steady_clock::now();
+  Generate(keys);
+  std::printf(
+      "tree: %d keys below HKEY_CURRENT_USER\\%s, made in %.1f s\n", keys, kTreeKey,
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - generateStart).count());
+  WriteOptions(folder, false);
+  const std::string bare = "\"" + folder + "\\bare_walk.exe\" HKCU";
+  double bareBest = 1e9, treeBest = 1e9;
+  int missing = 0, missingLeft = 0, presentLeft = 0;
+  for (int round = 0; round < rounds; ++round) {
+    missing = SeedMissing(keys);
+    const double bareRound = RunTimed(bare);
+    const double treeRound = RunTimed(kelvane);
+    std::printf("  round %d: kelvane -cleanonce %.2f s, bare walk %.2f s\n", round + 1, treeRound,
+                bareRound);
+    bareBest = std::min(bareBest, bareRound);
+    treeBest = std::min(treeBest, treeRound);
+    missingLeft = presentLeft = 0;
+    HKEY tree = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kTreeKey, 0, KEY_READ, &tree) == ERROR_SUCCESS) {
+      CountLeft(tree, missingLeft, presentLeft);
+      RegCloseKey(tree);
+    }
+  }
+  std::printf(
+      "tree: kelvane -cleanonce %.2f s (scan, backup and deletion of %d values), "
+      "bare walk %.2f s, ratio %.2f\n",
+      treeBest, missing, bareBest, treeBest / bareBest);
+  std::printf(
+      "after each clean: %d of %d missing-file values left, %d of %d existing-file "
+      "values\n",
+      missingLeft, missing, presentLeft, keys);
+  RegDeleteTreeA(HKEY_CURRENT_USER, kTreeKey);
+  RegDeleteKeyA(HKEY_CURRENT_USER, kTreeKey);
+  return missingLeft == 0 && presentLeft == keys ? 0 : 1;
+}

@@ -1,0 +1,66 @@
+// The file-system answers of one scan. The path check asks about the same folders and
+// names over and over (every prefix of a command line, the same program folders in
+// thousands of values); within one scan the answer to a path does not change, so each
+// is asked once. A new cache, and so fresh answers, comes with every scan.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "platform/platform.h"
+
+namespace kelvane {
+
+class FileAnswerCache : public FileSystem {
+ public:
+  explicit FileAnswerCache(FileSystem& inner) : inner_(inner) {}
+
+  // Existence answers come from the cache; everything else goes to the file system.
+  bool FileExists(const std::string& path) override;
+  bool FolderExists(const std::string& path) override;
+  PathState Probe(const std::string& path) override;
+  std::vector<FileEntry> ListFolder(const std::string& folder) override;
+  DriveType GetDriveType(const std::string& root) override;
+  std::optional<std::string> ExpandEnvironment(const std::string& text) override;
+  bool CreateFolders(const std::string& path) override;
+  bool DeleteFileSilently(const std::string& path) override;
+  FilePtr OpenFile(const std::string& path, const char* mode) override;
+
+  // Forgets every answer.
+  void Clear();
+  // How many questions reached the file system.
+  uint64_t Asked() const { return asked_; }
+
+  // Whether a path is read by the system exactly as written, name by name, so that a
+  // folder found absent answers for every name below it: a drive path whose names
+  // hold no "." or ".." of their own, no trailing dot or blank, no "~" (short names),
+  // no "/" and no ":" (streams), and no byte outside ASCII (where a multi-byte code
+  // page could hide a "\" inside a character).
+  static bool IsPlainPath(std::string_view path);
+
+ private:
+  struct Hash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  struct Equal {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return a == b; }
+  };
+
+  // More answers than this are dropped and asked again: a bound on the memory of a
+  // scan over a huge registry.
+  static constexpr size_t kMaxAnswers = 250000;
+
+  bool AbsentAbove(std::string_view key) const;
+  void Remember(std::string key, PathState state, bool plain);
+
+  FileSystem& inner_;
+  std::unordered_map<std::string, PathState, Hash, Equal> answers_;
+  std::unordered_set<std::string, Hash, Equal> absentFolders_;
+  uint64_t asked_ = 0;
+};
+
+}  // namespace kelvane
