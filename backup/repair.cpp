@@ -63,7 +63,11 @@ ItemResult RegistryRepairer::DeleteRegistryKey(const std::string& rootName,
     return ItemResult::kNotDeleted;
   if (!BackUpItem(*root, path, "", ExportScope::kWholeKey))
     return ItemResult::kCannotBackUp;
-  return registry.DeleteKey("\\" + path) ? ItemResult::kDeleted : ItemResult::kRefused;
+  if (registry.DeleteKey("\\" + path))
+    return ItemResult::kDeleted;
+  // Refused only when it is still there: a key shared by both registry views may
+  // already have gone with an earlier row.
+  return registry.KeyExists("\\" + path) ? ItemResult::kRefused : ItemResult::kDeleted;
 }
 
 ItemResult RegistryRepairer::DeleteRegistryValue(const std::string& rootName,
@@ -78,7 +82,9 @@ ItemResult RegistryRepairer::DeleteRegistryValue(const std::string& rootName,
   }
   if (!BackUpItem(*root, path, name, ExportScope::kSingleValue))
     return ItemResult::kCannotBackUp;
-  return registry.DeleteValue(name) ? ItemResult::kDeleted : ItemResult::kRefused;
+  if (registry.DeleteValue(name))
+    return ItemResult::kDeleted;
+  return registry.ValueExists(name) ? ItemResult::kRefused : ItemResult::kDeleted;
 }
 
 ItemResult RegistryRepairer::RepairRow(const IssueRow& row) {

@@ -368,6 +368,19 @@ void WriteOptions(const std::string& text) {
   std::fclose(file);
 }
 
+// Only the categories of the seeded entries ticked (Software Locations, Shared DLLs,
+// Startup Programs): a scan of every category of a fresh prefix also finds entries
+// that Wine will not let go of (the exit code then says so), which is not what these
+// runs are about.
+std::string SeededCategoriesOnly() {
+  std::string ticks = "[TreeViewNodeCheck]\r\n";
+  for (int id = 1; id <= 22; ++id) {
+    const bool on = id == 1 || id == 6 || id == 9 || id == 10;
+    ticks += std::to_string(id) + (on ? "=1\r\n" : "=0\r\n");
+  }
+  return ticks;
+}
+
 // Waits for the process to end while checking that it never shows a window.
 void ExpectExitWithoutWindows(Process& process, DWORD milliseconds) {
   const ULONGLONG end = GetTickCount64() + milliseconds;
@@ -388,7 +401,7 @@ TEST(CleanOnce, RepairsWhatItFindsBacksItUpAndExits) {
   ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kAppPath));
   // With the backup folder in place and the hint turned off nothing asks anything.
   CreateDirectoryA((std::string(kFolder) + "Backup").c_str(), nullptr);
-  WriteOptions("[Options]\r\nShowHint=0\r\n");
+  WriteOptions("[Options]\r\nShowHint=0\r\n" + SeededCategoriesOnly());
   Process kelvane(std::string(kExe) + " -CLEANONCE");
   ASSERT_TRUE(kelvane.Started());
   ExpectExitWithoutWindows(kelvane, 300000);
@@ -418,6 +431,7 @@ TEST(CleanOnce, RepairsWhatItFindsBacksItUpAndExits) {
 TEST(CleanOnce, ShowsTheRepairHintWhenTheSettingAsks) {
   ASSERT_TRUE(ImportReg(kSeed));
   CreateDirectoryA((std::string(kFolder) + "Backup").c_str(), nullptr);
+  WriteOptions(SeededCategoriesOnly());
   Process kelvane(std::string(kExe) + " -cleanonce");
   ASSERT_TRUE(kelvane.Started());
   HWND hint = nullptr;
