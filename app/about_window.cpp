@@ -17,28 +17,19 @@ constexpr COLORREF kLinkColor = RGB(0, 0, 255);
 
 class TfrmAbout : public ModalForm {
  public:
-  explicit TfrmAbout(Platform& platform)
-      : platform_(platform),
-        bold_(CreateDesignFont(10, true)),
-        linkFont_(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                              DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif")) {}
-  ~TfrmAbout() override {
-    if (bold_)
-      DeleteObject(bold_);
-    if (linkFont_)
-      DeleteObject(linkFont_);
-  }
+  explicit TfrmAbout(Platform& platform) : platform_(platform) {}
   TfrmAbout(const TfrmAbout&) = delete;
   TfrmAbout& operator=(const TfrmAbout&) = delete;
 
  protected:
   void FormCreate() override {
+    bold_ = DesignFont(10, true);
+    linkFont_ = DesignFont(8, false, "MS Sans Serif", true);
     HWND image1 = AddControl("STATIC", "", SS_ICON, 20, 66, 32, 32, -1);
-    SendMessageA(image1, STM_SETICON,
-                 reinterpret_cast<WPARAM>(
-                     LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_KELVANE))),
-                 0);
+    // The icon drawn at the form's DPI.
+    icon_ = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_KELVANE),
+                                          IMAGE_ICON, Scale(32), Scale(32), 0));
+    SendMessageA(image1, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
     label1_ = AddControl("STATIC", "", SS_LEFT, 68, 66, 270, 18, -1, bold_);
     AddControl("STATIC", "Version: 1.25   Build 20061224", SS_LEFT, 68, 90, 270, 16, -1);
     AddControl("STATIC", "Copyright (C) 2006 Varnok Software. All rights reserved.", SS_LEFT, 68,
@@ -101,7 +92,7 @@ class TfrmAbout : public ModalForm {
     const int width = client.right;
     constexpr int kBands = 32;
     for (int i = 0; i < kBands; ++i) {
-      RECT band{width * i / kBands, 0, width * (i + 1) / kBands, kBannerHeight};
+      RECT band{width * i / kBands, 0, width * (i + 1) / kBands, Scale(kBannerHeight)};
       HBRUSH brush = CreateSolidBrush(RGB(0, 40 + i * 3, 120 + i * 4));
       FillRect(dc, &band, brush);
       DeleteObject(brush);
@@ -110,6 +101,7 @@ class TfrmAbout : public ModalForm {
   }
 
   Platform& platform_;
+  HICON icon_ = nullptr;
   HFONT bold_ = nullptr;
   HFONT linkFont_ = nullptr;
   HWND label1_ = nullptr;

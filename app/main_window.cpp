@@ -8,6 +8,7 @@
 #include "app/about_window.h"
 #include "app/resource.h"
 #include "backup/backup_hint_window.h"
+#include "backup/clean_once.h"
 #include "backup/repair_window.h"
 #include "options/options_dialog.h"
 #include "platform/version_code.h"
@@ -18,6 +19,7 @@
 #include "startup/startup_manager_window.h"
 #include "ui/messages.h"
 #include "ui/win_controls.h"
+#include "ui/win_dpi.h"
 
 namespace kelvane {
 
@@ -46,10 +48,6 @@ enum : int {
   kIdIcon,
 };
 
-bool IsCleanOnceSwitch(const std::vector<std::string>& arguments) {
-  return !arguments.empty() && UpperAscii(arguments[0]) == "-CLEANONCE";
-}
-
 }  // namespace
 
 TfrmKelvane::TfrmKelvane(Platform platform, std::vector<std::string> arguments)
@@ -58,6 +56,8 @@ TfrmKelvane::TfrmKelvane(Platform platform, std::vector<std::string> arguments)
 TfrmKelvane::~TfrmKelvane() {
   if (bannerBrush_)
     DeleteObject(bannerBrush_);
+  if (bannerIcon_)
+    DestroyIcon(bannerIcon_);
   if (popupMenu1_)
     DestroyMenu(popupMenu1_);
   if (accelerators_)
@@ -73,11 +73,15 @@ bool TfrmKelvane::Create(HINSTANCE instance, int showCommand) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = kMainWindowClass;
 
-  const int left = (GetSystemMetrics(SM_CXSCREEN) - kDesignWidth) / 2;
-  const int top = (GetSystemMetrics(SM_CYSCREEN) - kDesignHeight) / 2;
+  // Sized for the system DPI; a window that opens on a monitor of another DPI is
+  // resized when it learns so (WM_DPICHANGED).
+  dpi_ = WindowDpi(nullptr);
+  const int width = S(kDesignWidth), height = S(kDesignHeight);
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   mainMenu1_ = BuildMainMenu();
-  if (!CreateTopWindow(wc, kApplicationTitle, WS_OVERLAPPEDWINDOW, left, top, kDesignWidth,
-                       kDesignHeight, mainMenu1_))
+  if (!CreateTopWindow(wc, kApplicationTitle, WS_OVERLAPPEDWINDOW, left, top, width, height,
+                       mainMenu1_))
     return false;
   if (IsCleanOnceSwitch(arguments_)) {
     // The unattended run never shows its window: the ticks are loaded as on a
@@ -117,7 +121,7 @@ LRESULT TfrmKelvane::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY:
       return HandleNotify(reinterpret_cast<NMHDR*>(lParam));
     case WM_DRAWITEM:
-      DrawFlatButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+      DrawFlatButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam), dpi_);
       return TRUE;
     case WM_CTLCOLORSTATIC: {
       const HWND control = reinterpret_cast<HWND>(lParam);
@@ -163,8 +167,19 @@ LRESULT TfrmKelvane::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         DestroyWindow(hwnd_);
       return 0;
     case WM_DESTROY:
-      PostQuitMessage(0);
+      PostQuitMessage(exitCode_);
       return 0;
+    case WM_DPICHANGED: {
+      dpi_ = HIWORD(wParam);
+      ApplyDpi();
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      FormResize();
+      InvalidateRect(hwnd_, nullptr, TRUE);
+      return 0;
+    }
     default:
       break;
   }
@@ -175,21 +190,16 @@ void TfrmKelvane::FormCreate() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES |
                                            ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&icc);
-  fonts_ = std::make_unique<MainFonts>();
-  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->normal), FALSE);
-  bannerBrush_ = BuildBannerBrush();
-  banner_ = CreateBannerControls(hwnd_, icon_, *fonts_, kIdIcon, kIdUpdate, kIdUpdateImage);
-  tasks_ = CreateTaskButtons(hwnd_, fonts_->normal, kIdScan, kIdRepair, kIdRestore);
-
-  tvRegistry_.Create(hwnd_, kIdTree, fonts_->normal, 6, kTreeTop, kTreeWidth, 200);
-  lvRegistryData_.Create(hwnd_, kIdList, fonts_->normal, kListLeft, kListTop, 400, 300);
+  dpi_ = WindowDpi(hwnd_);
+  // The controls get their fonts, sizes and places from ApplyDpi below.
+  banner_ = CreateBannerControls(hwnd_, kIdIcon, kIdUpdate, kIdUpdateImage);
+  tasks_ = CreateTaskButtons(hwnd_, kIdScan, kIdRepair, kIdRestore);
+  tvRegistry_.Create(hwnd_, kIdTree, nullptr, 0, 0, 0, 0);
+  lvRegistryData_.Create(hwnd_, kIdList, nullptr, 0, 0, 0, 0);
   lvRegistryData_.onTicksChanged = [this] { UpdateStatusCounts(); };
   popupMenu1_ = BuildPopupMenu();
-
-  statusBar1_ = CreateChild(hwnd_, STATUSCLASSNAMEA, "", 0, 0, 0, 0, 0, kIdStatus, fonts_->normal);
-  // The second panel runs to the right edge so the selection count is never cut.
-  int parts[2] = {200, -1};
-  SendMessageA(statusBar1_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  statusBar1_ = CreateChild(hwnd_, STATUSCLASSNAMEA, "", 0, 0, 0, 0, 0, kIdStatus, nullptr);
+  ApplyDpi();
 
   ACCEL accel[2] = {{FCONTROL | FVIRTKEY, 'M', kMiStartupManager},
                     {FCONTROL | FVIRTKEY, 'O', kMiOptions}};
@@ -202,6 +212,39 @@ void TfrmKelvane::FormCreate() {
   SetWindowTextA(hwnd_, caption.c_str());
   if (IsWin9xFamily(GetWindowsVersionCode(platform_.system)))
     DeleteMenu(mainMenu1_, kMiWindowsBackup, MF_BYCOMMAND);
+}
+
+int TfrmKelvane::S(int designPixels) const {
+  return ScaleToDpi(designPixels, dpi_);
+}
+
+// Fonts, images and the fixed layout at the window's DPI. The design pixels scale; a
+// task button and the tree are wider still when their texts need it, and the list
+// starts right of the tree.
+void TfrmKelvane::ApplyDpi() {
+  fonts_ = std::make_unique<MainFonts>(dpi_);
+  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->normal), FALSE);
+  if (bannerBrush_)
+    DeleteObject(bannerBrush_);
+  bannerBrush_ = BuildBannerBrush(S(kBannerHeight));
+  HICON oldIcon = bannerIcon_;
+  bannerIcon_ = static_cast<HICON>(LoadImageA(
+      GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_KELVANE), IMAGE_ICON, S(32), S(32), 0));
+  SizeBannerControls(banner_, bannerIcon_, *fonts_, dpi_);
+  if (oldIcon)
+    DestroyIcon(oldIcon);
+  SizeTaskButtons(tasks_, fonts_->normal, dpi_);
+  tvRegistry_.ApplyDpi(dpi_, fonts_->normal);
+  treeWidth_ =
+      std::max(S(kTreeWidth), tvRegistry_.WidestLabel() + GetSystemMetrics(SM_CXVSCROLL) + S(4));
+  listLeft_ = std::max(S(kListLeft), S(6) + treeWidth_ + S(5));
+  SendMessageA(lvRegistryData_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->normal),
+               TRUE);
+  lvRegistryData_.SetDpi(dpi_);
+  SendMessageA(statusBar1_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->normal), TRUE);
+  // The second panel runs to the right edge so the selection count is never cut.
+  int parts[2] = {S(200), -1};
+  SendMessageA(statusBar1_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
 }
 
 void TfrmKelvane::FormShow() {
@@ -230,12 +273,12 @@ void TfrmKelvane::FormResize() {
   GetWindowRect(statusBar1_, &status);
   const int statusHeight = status.bottom - status.top;
   MoveWindow(statusBar1_, 0, h - statusHeight, w, statusHeight, TRUE);
-  PlaceBannerControls(banner_, w);
-  MoveWindow(tvRegistry_.Handle(), 6, kTreeTop, kTreeWidth,
-             std::max(0, h - kTreeTop - statusHeight), TRUE);
-  MoveWindow(lvRegistryData_.Handle(), kListLeft, kListTop, std::max(0, w - kListLeft),
-             std::max(0, h - kListTop - statusHeight), TRUE);
-  RECT banner{0, 0, w, kBannerHeight};
+  PlaceBannerControls(banner_, w, dpi_);
+  MoveWindow(tvRegistry_.Handle(), S(6), S(kTreeTop), treeWidth_,
+             std::max(0, h - S(kTreeTop) - statusHeight), TRUE);
+  MoveWindow(lvRegistryData_.Handle(), listLeft_, S(kListTop), std::max(0, w - listLeft_),
+             std::max(0, h - S(kListTop) - statusHeight), TRUE);
+  RECT banner{0, 0, w, S(kBannerHeight)};
   InvalidateRect(hwnd_, &banner, FALSE);
 }
 
@@ -244,7 +287,7 @@ void TfrmKelvane::FormPaint() {
   HDC dc = BeginPaint(hwnd_, &ps);
   RECT client;
   GetClientRect(hwnd_, &client);
-  PaintMainWindow(dc, client.right, *fonts_);
+  PaintMainWindow(dc, client.right, *fonts_, dpi_, listLeft_);
   EndPaint(hwnd_, &ps);
 }
 
@@ -354,9 +397,11 @@ void TfrmKelvane::bRepairRegistryClick() {
     lvRegistryData_.Refresh(false);
     UpdateStatusCounts();
   };
-  RepairRegistryCommand(hwnd_, platform_, results_, refresh,
-                        [this] { return ShowSystemPoint(hwnd_) != kModalCancel; });
+  const RepairOutcome outcome = RepairRegistryCommand(hwnd_, platform_, results_, refresh, [this] {
+    return ShowSystemPoint(hwnd_) != kModalCancel;
+  });
   refresh();
+  exitCode_ = unattended_ ? CleanOnceExitCode(outcome) : 0;
 }
 
 // Select All/None, and of the selected row's type.

@@ -50,6 +50,9 @@ class TfrmKelvane : public TopWindow {
   void CleanOnce();
   void ActivateInstance();
   void UpdateStatusCounts();
+  // Screens above 96 DPI.
+  int S(int designPixels) const;
+  void ApplyDpi();
   // Settings (win_main_settings.cpp).
   WindowBounds Bounds() const;
   void LoadSettings();
@@ -66,6 +69,11 @@ class TfrmKelvane : public TopWindow {
   std::unique_ptr<MainFonts> fonts_;
   HICON icon_ = nullptr;
   HBRUSH bannerBrush_ = nullptr;
+  HICON bannerIcon_ = nullptr;  // the program's icon at the window's DPI
+  UINT dpi_ = 96;
+  int treeWidth_ = 0;  // at least the design width, wide enough for every label
+  int listLeft_ = 0;   // the results list's left edge, right of the tree
+  int exitCode_ = 0;   // the unattended run's outcome, the program's exit code
 
   CategorySelection categories_ = CategorySelection::All();
   ResultsModel results_;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/clean_once.h"
 #include "app/main_window.h"
 #include "ui/messages.h"
 #include "platform/win32/win32_platform.h"
@@ -31,15 +32,18 @@ std::vector<std::string> Arguments() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  const std::vector<std::string> arguments = Arguments();
   if (HWND running = FindWindowA(kelvane::kMainWindowClass, nullptr)) {
     PostMessageA(running, kelvane::WM_ACTIVATE_INSTANCE, 0, 0);
     SetForegroundWindow(running);
-    return 0;
+    // An unattended run that only woke the running window scanned nothing: a scheduled
+    // task must not read that as a clean registry.
+    return kelvane::IsCleanOnceSwitch(arguments) ? kelvane::kCleanOnceAlreadyRunning : 0;
   }
   kelvane::Win32Platform platform;
-  kelvane::TfrmKelvane window(platform.Get(), Arguments());
+  kelvane::TfrmKelvane window(platform.Get(), arguments);
   if (!window.Create(instance, showCommand))
-    return 1;
+    return kelvane::kCleanOnceNoWindow;
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     if (TranslateAcceleratorA(window.Handle(), window.Accelerators(), &msg))

@@ -1,17 +1,23 @@
 #include "app/win_menus_banner.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "ui/win_controls.h"
+#include "ui/win_dpi.h"
 
 namespace kelvane {
 
 namespace {
 
-// The banner: a band in two blues across the top, 50 pixels high.
-void PaintBanner(HDC dc, int width) {
-  for (int y = 0; y < kBannerHeight; ++y) {
-    HBRUSH brush = CreateSolidBrush(RGB(30, 70 - y / 3, 150 - y));
+constexpr int kButtonIndent = 4;  // the task buttons' text from their left edge
+constexpr const char* kLinkText = "Check for update now...";
+
+// The banner: a band in two blues across the top, 50 design pixels high.
+void PaintBanner(HDC dc, int width, int height) {
+  for (int y = 0; y < height; ++y) {
+    const int design = y * kBannerHeight / height;
+    HBRUSH brush = CreateSolidBrush(RGB(30, 70 - design / 3, 150 - design));
     RECT line{0, y, width, y + 1};
     FillRect(dc, &line, brush);
     DeleteObject(brush);
@@ -91,11 +97,11 @@ void ShowListMenu(HWND owner, HMENU popup, HWND list, int x, int y) {
   TrackPopupMenu(popup, TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
 }
 
-MainFonts::MainFonts()
-    : normal(CreateDesignFont()),
-      boldVerdana(CreateDesignFont(8, true, "Verdana")),
-      title(CreateDesignFont(14, true, "Verdana")),
-      link(CreateDesignFont(8, false, "MS Sans Serif")) {}
+MainFonts::MainFonts(UINT dpi)
+    : normal(CreateDesignFontAt(dpi)),
+      boldVerdana(CreateDesignFontAt(dpi, 8, true, "Verdana")),
+      title(CreateDesignFontAt(dpi, 14, true, "Verdana")),
+      link(CreateDesignFontAt(dpi, 8, false, "MS Sans Serif")) {}
 
 MainFonts::~MainFonts() {
   for (HFONT font : {normal, boldVerdana, title, link}) {
@@ -104,33 +110,38 @@ MainFonts::~MainFonts() {
   }
 }
 
-BannerControls CreateBannerControls(HWND parent, HICON icon, const MainFonts& fonts, int iconId,
-                                    int linkId, int linkImageId) {
+BannerControls CreateBannerControls(HWND parent, int iconId, int linkId, int linkImageId) {
   BannerControls banner;
-  banner.icon = CreateChild(parent, "STATIC", "", SS_ICON, 18, 10, 32, 32, iconId, nullptr);
-  SendMessageA(banner.icon, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-  const char* linkText = "Check for update now...";
-  HDC screen = GetDC(nullptr);
-  HGDIOBJ oldFont = SelectObject(screen, fonts.link);
-  SIZE linkSize{};
-  GetTextExtentPoint32A(screen, linkText, static_cast<int>(strlen(linkText)), &linkSize);
-  SelectObject(screen, oldFont);
-  ReleaseDC(nullptr, screen);
-  banner.link = CreateChild(parent, "STATIC", linkText, SS_NOTIFY | SS_NOPREFIX, 0, 18, linkSize.cx,
-                            14, linkId, fonts.link);
-  banner.linkImage =
-      CreateChild(parent, "STATIC", "", SS_ICON, 0, 16, 16, 16, linkImageId, nullptr);
+  banner.icon =
+      CreateChild(parent, "STATIC", "", SS_ICON | SS_REALSIZECONTROL, 0, 0, 0, 0, iconId, nullptr);
+  banner.link = CreateChild(parent, "STATIC", kLinkText, SS_NOTIFY | SS_NOPREFIX, 0, 0, 0, 0,
+                            linkId, nullptr);
+  banner.linkImage = CreateChild(parent, "STATIC", "", SS_ICON | SS_REALSIZECONTROL, 0, 0, 0, 0,
+                                 linkImageId, nullptr);
   SendMessageA(banner.linkImage, STM_SETICON,
                reinterpret_cast<WPARAM>(LoadIcon(nullptr, IDI_INFORMATION)), 0);
   return banner;
 }
 
-void PlaceBannerControls(const BannerControls& banner, int clientWidth) {
+void SizeBannerControls(const BannerControls& banner, HICON icon, const MainFonts& fonts,
+                        UINT dpi) {
+  SendMessageA(banner.icon, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+  MoveWindow(banner.icon, ScaleToDpi(18, dpi), ScaleToDpi(10, dpi), ScaleToDpi(32, dpi),
+             ScaleToDpi(32, dpi), TRUE);
+  SendMessageA(banner.link, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.link), TRUE);
+  const SIZE link = MeasureText(fonts.link, kLinkText, false);
+  MoveWindow(banner.link, 0, ScaleToDpi(18, dpi), link.cx,
+             std::max(ScaleToDpi(14, dpi), static_cast<int>(link.cy)), TRUE);
+}
+
+void PlaceBannerControls(const BannerControls& banner, int clientWidth, UINT dpi) {
   RECT link;
   GetWindowRect(banner.link, &link);
   const int linkWidth = link.right - link.left;
-  MoveWindow(banner.link, clientWidth - linkWidth - 20, 18, linkWidth, 14, TRUE);
-  MoveWindow(banner.linkImage, clientWidth - linkWidth - 20 - 25, 16, 16, 16, TRUE);
+  MoveWindow(banner.link, clientWidth - linkWidth - ScaleToDpi(20, dpi), ScaleToDpi(18, dpi),
+             linkWidth, link.bottom - link.top, TRUE);
+  MoveWindow(banner.linkImage, clientWidth - linkWidth - ScaleToDpi(20 + 25, dpi),
+             ScaleToDpi(16, dpi), ScaleToDpi(16, dpi), ScaleToDpi(16, dpi), TRUE);
 }
 
 LRESULT BannerControlColour(HWND window, HWND control, HDC dc, HBRUSH bannerBrush) {
@@ -143,23 +154,41 @@ LRESULT BannerControlColour(HWND window, HWND control, HDC dc, HBRUSH bannerBrus
   return reinterpret_cast<LRESULT>(bannerBrush);
 }
 
-TaskButtons CreateTaskButtons(HWND parent, HFONT font, int scanId, int repairId, int restoreId) {
+TaskButtons CreateTaskButtons(HWND parent, int scanId, int repairId, int restoreId) {
   TaskButtons tasks;
-  tasks.scan = CreateChild(parent, "BUTTON", "Scan registry issue", BS_OWNERDRAW | WS_TABSTOP, 8,
-                           76, 105, 25, scanId, font);
+  tasks.scan = CreateChild(parent, "BUTTON", "Scan registry issue", BS_OWNERDRAW | WS_TABSTOP, 0, 0,
+                           0, 0, scanId, nullptr);
   tasks.repair = CreateChild(parent, "BUTTON", "Repair registry issue", BS_OWNERDRAW | WS_TABSTOP,
-                             10, 104, 106, 25, repairId, font);
+                             0, 0, 0, 0, repairId, nullptr);
   tasks.restore = CreateChild(parent, "BUTTON", "Restore previous registry ",
-                              BS_OWNERDRAW | WS_TABSTOP, 9, 132, 130, 25, restoreId, font);
+                              BS_OWNERDRAW | WS_TABSTOP, 0, 0, 0, 0, restoreId, nullptr);
   return tasks;
 }
 
-HBRUSH BuildBannerBrush() {
+void SizeTaskButtons(const TaskButtons& tasks, HFONT font, UINT dpi) {
+  struct Place {
+    HWND button;
+    int x, y, width;
+  };
+  for (const Place& place : {Place{tasks.scan, 8, 76, 105}, Place{tasks.repair, 10, 104, 106},
+                             Place{tasks.restore, 9, 132, 130}}) {
+    SendMessageA(place.button, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    char text[128] = {};
+    GetWindowTextA(place.button, text, sizeof text);
+    const SIZE size = MeasureText(font, text, false);
+    const int width = std::max(ScaleToDpi(place.width, dpi),
+                               static_cast<int>(size.cx) + ScaleToDpi(2 * kButtonIndent, dpi));
+    MoveWindow(place.button, ScaleToDpi(place.x, dpi), ScaleToDpi(place.y, dpi), width,
+               std::max(ScaleToDpi(25, dpi), static_cast<int>(size.cy) + ScaleToDpi(4, dpi)), TRUE);
+  }
+}
+
+HBRUSH BuildBannerBrush(int height) {
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, kBannerHeight);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, height);
   HGDIOBJ old = SelectObject(dc, bitmap);
-  PaintBanner(dc, 8);
+  PaintBanner(dc, 8, height);
   SelectObject(dc, old);
   HBRUSH brush = CreatePatternBrush(bitmap);
   DeleteObject(bitmap);
@@ -168,28 +197,32 @@ HBRUSH BuildBannerBrush() {
   return brush;
 }
 
-void PaintMainWindow(HDC dc, int clientWidth, const MainFonts& fonts) {
-  PaintBanner(dc, clientWidth);
+void PaintMainWindow(HDC dc, int clientWidth, const MainFonts& fonts, UINT dpi, int paneRight) {
+  const auto at = [dpi](int designPixels) { return ScaleToDpi(designPixels, dpi); };
+  PaintBanner(dc, clientWidth, at(kBannerHeight));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(255, 255, 255));
   HGDIOBJ old = SelectObject(dc, fonts.title);
-  TextOutA(dc, 59, 7, "Kelvane", 7);
+  TextOutA(dc, at(59), at(7), "Kelvane", 7);
   SelectObject(dc, fonts.normal);
   const char* hint = "Scan and repair your registry to improve PC performance";
-  TextOutA(dc, 59, 29, hint, static_cast<int>(strlen(hint)));
+  TextOutA(dc, at(59), at(29), hint, static_cast<int>(strlen(hint)));
   SetTextColor(dc, RGB(0, 0, 0));
   SelectObject(dc, fonts.boldVerdana);
-  TextOutA(dc, 9, 56, "Tasks", 5);
-  TextOutA(dc, 8, 165, "Select the sections to scan", 27);
+  TextOutA(dc, at(9), at(56), "Tasks", 5);
+  TextOutA(dc, at(8), at(165), "Select the sections to scan", 27);
   SelectObject(dc, old);
   HBRUSH caption = GetSysColorBrush(COLOR_ACTIVECAPTION);
-  RECT line1{7, 73, 7 + 179, 74};
-  RECT line2{7, 183, 7 + 179, 184};
+  // The rules run under the captions across the pane, 179 design pixels or more.
+  const int lineEnd = std::max(at(7 + 179), paneRight - at(8));
+  const int thickness = std::max(1, at(1));
+  RECT line1{at(7), at(73), lineEnd, at(73) + thickness};
+  RECT line2{at(7), at(183), lineEnd, at(183) + thickness};
   FillRect(dc, &line1, caption);
   FillRect(dc, &line2, caption);
 }
 
-void DrawFlatButton(const DRAWITEMSTRUCT& item) {
+void DrawFlatButton(const DRAWITEMSTRUCT& item, UINT dpi) {
   FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_WINDOW));
   char text[128] = {};
   GetWindowTextA(item.hwndItem, text, sizeof text);
@@ -197,7 +230,7 @@ void DrawFlatButton(const DRAWITEMSTRUCT& item) {
   const bool disabled = (item.itemState & ODS_DISABLED) != 0;
   SetTextColor(item.hDC, disabled ? GetSysColor(COLOR_GRAYTEXT) : RGB(0, 0, 255));
   RECT rect = item.rcItem;
-  rect.left += 4;
+  rect.left += ScaleToDpi(kButtonIndent, dpi);
   if (item.itemState & ODS_SELECTED)
     OffsetRect(&rect, 1, 1);
   DrawTextA(item.hDC, text, -1, &rect, DT_LEFT | DT_VCENTER | DT_SINGLELINE);

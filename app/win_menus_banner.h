@@ -39,9 +39,9 @@ void UpdateListActions(HMENU menu, bool rowSelected, bool canOpen);
 // opened from the keyboard (-1, -1). `owner` gets WM_INITMENUPOPUP and the command.
 void ShowListMenu(HWND owner, HMENU popup, HWND list, int x, int y);
 
-// The fonts the main window paints and labels with.
+// The fonts the main window paints and labels with, at a DPI.
 struct MainFonts {
-  MainFonts();
+  explicit MainFonts(UINT dpi);
   ~MainFonts();
   MainFonts(const MainFonts&) = delete;
   MainFonts& operator=(const MainFonts&) = delete;
@@ -51,18 +51,19 @@ struct MainFonts {
   HFONT link = nullptr;
 };
 
-// The controls on the banner: the program's icon, the update link and its image. The
-// link is as wide as its text.
+// The controls on the banner: the program's icon, the update link and its image.
 struct BannerControls {
   HWND icon = nullptr;
   HWND link = nullptr;
   HWND linkImage = nullptr;
 };
-BannerControls CreateBannerControls(HWND parent, HICON icon, const MainFonts& fonts, int iconId,
-                                    int linkId, int linkImageId);
-// Places the link and its image 20 pixels from the right edge of a client area
+BannerControls CreateBannerControls(HWND parent, int iconId, int linkId, int linkImageId);
+// Sizes the banner's controls at `dpi`: the icon 32 design pixels square, the link as
+// wide and high as its text in the link font.
+void SizeBannerControls(const BannerControls& banner, HICON icon, const MainFonts& fonts, UINT dpi);
+// Places the link and its image 20 design pixels from the right edge of a client area
 // `clientWidth` wide.
-void PlaceBannerControls(const BannerControls& banner, int clientWidth);
+void PlaceBannerControls(const BannerControls& banner, int clientWidth, UINT dpi);
 // The colours of a control on the banner: the band shows through, its pattern aligned
 // to the window; white text.
 LRESULT BannerControlColour(HWND window, HWND control, HDC dc, HBRUSH bannerBrush);
@@ -73,13 +74,18 @@ struct TaskButtons {
   HWND repair = nullptr;
   HWND restore = nullptr;
 };
-TaskButtons CreateTaskButtons(HWND parent, HFONT font, int scanId, int repairId, int restoreId);
+TaskButtons CreateTaskButtons(HWND parent, int scanId, int repairId, int restoreId);
+// Places the task buttons at `dpi` in `font`: their design places, each at least as
+// wide as its text needs.
+void SizeTaskButtons(const TaskButtons& tasks, HFONT font, UINT dpi);
 
-// A brush of the banner's band, so the controls on it show the band behind them.
-HBRUSH BuildBannerBrush();
-// The banner with its title and hint, the section captions and their rules.
-void PaintMainWindow(HDC dc, int clientWidth, const MainFonts& fonts);
+// A brush of the banner's band, `height` pixels high, so the controls on it show the
+// band behind them.
+HBRUSH BuildBannerBrush(int height);
+// The banner with its title and hint, the section captions and their rules (which run
+// to `paneRight`), at `dpi`.
+void PaintMainWindow(HDC dc, int clientWidth, const MainFonts& fonts, UINT dpi, int paneRight);
 // A task button: blue text on the window colour, grey when disabled.
-void DrawFlatButton(const DRAWITEMSTRUCT& item);
+void DrawFlatButton(const DRAWITEMSTRUCT& item, UINT dpi);
 
 }  // namespace kelvane

@@ -63,7 +63,11 @@ ItemResult RegistryRepairer::DeleteRegistryKey(const std::string& rootName,
     return ItemResult::kNotDeleted;
   if (!BackUpItem(*root, path, "", ExportScope::kWholeKey))
     return ItemResult::kCannotBackUp;
-  return registry.DeleteKey("\\" + path) ? ItemResult::kDeleted : ItemResult::kNotDeleted;
+  if (registry.DeleteKey("\\" + path))
+    return ItemResult::kDeleted;
+  // Refused only when it is still there: a key shared by both registry views may
+  // already have gone with an earlier row.
+  return registry.KeyExists("\\" + path) ? ItemResult::kRefused : ItemResult::kDeleted;
 }
 
 ItemResult RegistryRepairer::DeleteRegistryValue(const std::string& rootName,
@@ -78,10 +82,12 @@ ItemResult RegistryRepairer::DeleteRegistryValue(const std::string& rootName,
   }
   if (!BackUpItem(*root, path, name, ExportScope::kSingleValue))
     return ItemResult::kCannotBackUp;
-  return registry.DeleteValue(name) ? ItemResult::kDeleted : ItemResult::kNotDeleted;
+  if (registry.DeleteValue(name))
+    return ItemResult::kDeleted;
+  return registry.ValueExists(name) ? ItemResult::kRefused : ItemResult::kDeleted;
 }
 
-bool RegistryRepairer::RepairRow(const IssueRow& row) {
+ItemResult RegistryRepairer::RepairRow(const IssueRow& row) {
   const RowTarget target = ResolveRow(row);
   ItemResult result = ItemResult::kNotDeleted;
   switch (target.kind) {
@@ -93,15 +99,16 @@ bool RegistryRepairer::RepairRow(const IssueRow& row) {
       break;
     case TargetKind::kFile:
       // Only an existing file: the shell's delete would also take a folder or a pattern.
-      if (platform_.files.FileExists(target.file))
-        platform_.files.DeleteFileSilently(target.file);
+      if (platform_.files.FileExists(target.file) &&
+          !platform_.files.DeleteFileSilently(target.file))
+        result = ItemResult::kRefused;
       break;
     case TargetKind::kNoSubkey:
       break;  // the path would name the parent key itself: nothing is deleted
     case TargetKind::kNone:
-      return false;
+      return ItemResult::kCannotBackUp;  // no root to resolve: the row stays
   }
-  return result != ItemResult::kCannotBackUp;
+  return result;
 }
 
 RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
@@ -110,8 +117,10 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
   try {
     const std::string& folder = settings.OutputDirectory;
     if (!platform.files.FolderExists(folder)) {
-      if (!prompts.ConfirmCreateBackupFolder(folder))
+      if (!prompts.ConfirmCreateBackupFolder(folder)) {
+        outcome.stop = RepairStop::kNoBackupFolder;
         return outcome;
+      }
       if (!platform.files.CreateFolders(folder)) {
         throw BackupError("Cannot create " + folder);
       }
@@ -120,6 +129,7 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
       return outcome;
     if (settings.RestorePoint && GetWindowsVersionCode(platform.system) == kWindowsXp &&
         !prompts.MakeRestorePoint()) {
+      outcome.stop = RepairStop::kRestorePointCancelled;
       return outcome;
     }
     RegistryRepairer repairer(platform, MakeBackupFileName(folder, platform.system));
@@ -129,15 +139,27 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
       if (!row.ticked)
         continue;
       ++outcome.repairedCount;
-      if (repairer.RepairRow(row))
-        results.Remove(i);
+      const ItemResult result = repairer.RepairRow(row);
+      if (result == ItemResult::kCannotBackUp) {
+        ++outcome.notBackedUp;
+        continue;
+      }
+      if (result == ItemResult::kRefused)
+        ++outcome.refused;
+      results.Remove(i);
     }
     outcome.finished = true;
+  } catch (const BackupError& e) {
+    outcome.error = e.what();
+    outcome.stop = RepairStop::kBackupFailed;
+    return outcome;
   } catch (const std::exception& e) {
     outcome.error = e.what();
+    outcome.stop = RepairStop::kError;
     return outcome;
   } catch (...) {
     outcome.error = "unknown error";
+    outcome.stop = RepairStop::kError;
     return outcome;
   }
   prompts.RowsProcessed();

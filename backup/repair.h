@@ -33,9 +33,10 @@ std::string MakeBackupFileName(const std::string& folder, SystemInfo& system);
 
 enum class ItemResult {
   kDeleted,
-  kNotDeleted,    // missing, unknown root, or the delete failed: nothing was written
+  kNotDeleted,    // missing or unknown root: nothing was written
   kCannotBackUp,  // the item cannot be written to the backup, or its text does not read
                   // back as the registry holds it: left alone
+  kRefused,       // backed up, but the registry (or the file system) refused the deletion
 };
 
 // Backs up and deletes registry items, all into one backup file.
@@ -50,8 +51,9 @@ class RegistryRepairer {
   // One value (empty name: the default value).
   ItemResult DeleteRegistryValue(const std::string& rootName, const std::string& path,
                                  const std::string& name);
-  // Removes what the row denotes; true when the row leaves the list.
-  bool RepairRow(const IssueRow& row);
+  // Removes what the row denotes. The row leaves the list unless the result is
+  // kCannotBackUp.
+  ItemResult RepairRow(const IssueRow& row);
 
   const std::string& BackupFile() const { return backupFile_; }
   // Every item is read back from the backup file and compared with the registry
@@ -73,11 +75,23 @@ class RegistryRepairer {
   std::string lastDifference_;
 };
 
+// Why a repair ended before it reached the rows, or left them unfinished.
+enum class RepairStop {
+  kNone,
+  kNoBackupFolder,         // the backup folder was missing and was not to be created
+  kBackupFailed,           // the backup folder or the backup file could not be written
+  kRestorePointCancelled,  // the restore point window was cancelled
+  kError,                  // any other error
+};
+
 struct RepairOutcome {
   size_t repairedCount = 0;  // ticked rows visited
   std::string backupFile;    // set once the repair reached the rows
   bool finished = false;     // every ticked row was visited
   std::string error;         // what ended the repair early, empty otherwise
+  RepairStop stop = RepairStop::kNone;
+  size_t notBackedUp = 0;  // items left alone because a name cannot be written to the backup
+  size_t refused = 0;      // items backed up whose deletion was refused
 };
 
 // The whole repair command over the rows of `results`: the backup folder check, the

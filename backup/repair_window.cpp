@@ -40,11 +40,11 @@ class WindowPrompts : public RepairPrompts {
 
 }  // namespace
 
-size_t RepairRegistryCommand(HWND owner, Platform& platform, ResultsModel& results,
-                             const std::function<void()>& refresh,
-                             const std::function<bool()>& makeRestorePoint) {
+RepairOutcome RepairRegistryCommand(HWND owner, Platform& platform, ResultsModel& results,
+                                    const std::function<void()>& refresh,
+                                    const std::function<bool()>& makeRestorePoint) {
   WindowPrompts prompts(owner, refresh, makeRestorePoint);
-  return RepairTickedRows(platform, results, OptionsSetting, prompts).repairedCount;
+  return RepairTickedRows(platform, results, OptionsSetting, prompts);
 }
 
 }  // namespace kelvane

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 
+#include "backup/repair.h"
 #include "results/results_model.h"
 #include "platform/platform.h"
 
@@ -15,11 +16,12 @@ namespace kelvane {
 // removes the processed rows; asks about a missing backup folder, makes a restore
 // point when the settings ask for one on Windows XP, and shows the repair hint when
 // the settings ask for it; `refresh` shows the remaining rows and their counts before
-// the hint. Returns the number of ticked rows visited. Errors end the repair silently;
-// the caller refreshes the list and the counts afterwards. `makeRestorePoint` shows the
-// restore-point window and answers false when the user cancelled the repair there.
-size_t RepairRegistryCommand(HWND owner, Platform& platform, ResultsModel& results,
-                             const std::function<void()>& refresh,
-                             const std::function<bool()>& makeRestorePoint);
+// the hint. Returns the outcome (the rows visited, what stopped the repair). Errors end
+// the repair silently; the caller refreshes the list and the counts afterwards.
+// `makeRestorePoint` shows the restore-point window and answers false when the user
+// cancelled the repair there.
+RepairOutcome RepairRegistryCommand(HWND owner, Platform& platform, ResultsModel& results,
+                                    const std::function<void()>& refresh,
+                                    const std::function<bool()>& makeRestorePoint);
 
 }  // namespace kelvane

@@ -17,12 +17,7 @@ constexpr INT_PTR kModalNo = 7;
 
 class TfrmShowHint : public ModalForm {
  public:
-  explicit TfrmShowHint(int32_t repairedCount)
-      : RepairedCount(repairedCount), bold_(CreateDesignFont(8, true)) {}
-  ~TfrmShowHint() override {
-    if (bold_)
-      DeleteObject(bold_);
-  }
+  explicit TfrmShowHint(int32_t repairedCount) : RepairedCount(repairedCount) {}
   TfrmShowHint(const TfrmShowHint&) = delete;
   TfrmShowHint& operator=(const TfrmShowHint&) = delete;
 
@@ -30,6 +25,7 @@ class TfrmShowHint : public ModalForm {
 
  protected:
   void FormCreate() override {
+    bold_ = DesignFont(8, true);
     label1_ = AddControl("STATIC", "Repair OK!", SS_LEFT, 10, 16, 350, 16, -1, bold_);
     AddControl("STATIC", "Comments: Some registry key or value will been created automatically",
                SS_LEFTNOWORDWRAP, 10, 48, 355, 16, -1);

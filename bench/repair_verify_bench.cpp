@@ -67,7 +67,7 @@ double Repair(Platform& platform, const std::vector<IssueRow>& rows, const std::
   size_t repaired = 0;
   const auto start = Clock::now();
   for (size_t i = rows.size(); i-- > 0;) {
-    if (repairer.RepairRow(rows[i]))
+    if (repairer.RepairRow(rows[i]) != ItemResult::kCannotBackUp)
       ++repaired;
   }
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();

@@ -161,8 +161,9 @@ void TfrmRegProgressHint::FormCreate() {
   progressBar1_ = make(PROGRESS_CLASSA, "", 0, 16, 40, 311, 18, kIdBar);
   SendMessageA(progressBar1_, PBM_SETRANGE32, 0, 1000);
   SendMessageA(progressBar1_, PBM_SETPOS, 50, 0);
-  label1_ =
-      make("STATIC", "Registry Key", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 16, 74, 321, 31, kIdKey);
+  // A key path longer than the line is shortened in its middle, with an ellipsis.
+  label1_ = make("STATIC", "Registry Key", SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_PATHELLIPSIS, 16,
+                 74, 321, 31, kIdKey);
   bStop_ = make("BUTTON", "Stop", BS_DEFPUSHBUTTON | WS_TABSTOP, 272, 130, 80, 27, kIdStop);
   PostMessageA(hwnd_, WM_SCAN_START, 0, 0);
 }

@@ -2,10 +2,14 @@
 # Runs one end-to-end test: a fresh copy of the pristine prefix, kelvane.exe and the
 # test driver copied to C:\Kelvane, the driver started there under Wine (and Xvfb when
 # there is no display). Usage: e2e-run.sh KELVANE_EXE DRIVER_EXE [driver arguments]
+# KELVANE_DPI=144 (or 192, ...) sets Wine's DPI setting (LogPixels) in the prefix first;
+# the Xvfb screen then grows with it. KELVANE_PREFIX_REG names a .reg file to import
+# into the prefix before the driver starts.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+dpi=${KELVANE_DPI:-96}
 if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 $((1280 * dpi / 96))x$((1024 * dpi / 96))x24" "$0" "$@"
 fi
 # shellcheck source=wine-env.sh
 source "$here/wine-env.sh"
@@ -29,6 +33,12 @@ trap cleanup EXIT
 mkdir -p "$WINEPREFIX/drive_c/Kelvane"
 cp "$exe" "$WINEPREFIX/drive_c/Kelvane/kelvane.exe"
 cp "$driver" "$WINEPREFIX/drive_c/Kelvane/driver.exe"
+if [ "$dpi" != 96 ]; then
+  set_wine_dpi "$dpi"
+fi
+if [ -n "${KELVANE_PREFIX_REG:-}" ]; then
+  import_reg "$KELVANE_PREFIX_REG"
+fi
 set +e
 "$WINE64" 'C:\Kelvane\driver.exe' "$@"
 rc=$?

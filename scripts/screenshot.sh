@@ -1,37 +1,47 @@
 #!/usr/bin/env bash
-# Takes a screenshot of kelvane.exe's main window under Xvfb after a scan of the demo
-# prefix: docs/screenshots/main-window.png. Needs imagemagick, x11-utils and xdotool.
+# Takes the README's screenshots under Xvfb with the end-to-end driver: the main
+# window after a scan of the demo entries (scripts/demo.reg), the progress window, the
+# repair hint and the About window at 96 DPI, and the main window at 192 DPI, all as
+# PNG files in docs/screenshots/ (or the folder given). Needs python3 for the PNG files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-out=${1:-docs/screenshots/main-window.png}
-cmake --build build/win64 --target kelvane >/dev/null
-# shellcheck source=wine-env.sh
-source scripts/wine-env.sh
-root=$(pwd)/build/win64/wine
-ensure_pristine "$root"
-wine_home "$root"
-WINEPREFIX=$(fresh_prefix "$root")
-export WINEPREFIX
-trap '"$WINESERVER" -k >/dev/null 2>&1; rm -rf "$WINEPREFIX"' EXIT
-mkdir -p "$WINEPREFIX/drive_c/Kelvane"
-cp build/win64/kelvane.exe "$WINEPREFIX/drive_c/Kelvane/"
-cp scripts/demo.reg "$WINEPREFIX/drive_c/Kelvane/"
-Xvfb :77 -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb=$!
-trap '"$WINESERVER" -k >/dev/null 2>&1; kill $xvfb; rm -rf "$WINEPREFIX"' EXIT
-export DISPLAY=:77
-sleep 1
-"$WINE64" 'C:\windows\regedit.exe' /s 'C:\Kelvane\demo.reg'
-"$WINE64" 'C:\Kelvane\kelvane.exe' &
-for _ in $(seq 1 60); do
-  id=$(xwininfo -root -tree 2>/dev/null | grep '"Varnok Kelvane 1.25"' | awk '{print $1}' | head -1 || true)
-  [ -n "$id" ] && break
-  sleep 0.5
+out=$(mkdir -p "${1:-docs/screenshots}" && cd "${1:-docs/screenshots}" && pwd)
+cmake --build build/win64 --target kelvane kelvane_e2e >/dev/null
+shots=$(mktemp -d)
+trap 'rm -rf "$shots"' EXIT
+export KELVANE_SHOT_DIR=$shots KELVANE_DEMO_REG=$(pwd)/scripts/demo.reg
+# Xvfb has no window manager: Wine draws the window frames and captions itself.
+printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Decorated"="N"\r\n' \
+  >"$shots/frames.reg"
+export KELVANE_PREFIX_REG=$shots/frames.reg
+run() {
+  scripts/e2e-run.sh build/win64/kelvane.exe build/win64/tests/kelvane_e2e.exe \
+    --gtest_also_run_disabled_tests --gtest_filter='DISABLED_Screenshots.*' --gtest_color=no
+}
+KELVANE_SHOTS=main-window,progress,repair-hint,about KELVANE_SHOT_SUFFIX= run
+KELVANE_DPI=192 KELVANE_SHOTS=main-window KELVANE_SHOT_SUFFIX=-192dpi run
+# The driver writes bitmaps; they become PNG files here.
+rm -f "$shots/frames.reg"
+for bmp in "$shots"/*.bmp; do
+  python3 - "$bmp" "$out/$(basename "${bmp%.bmp}").png" <<'PY'
+import struct, sys, zlib
+data = open(sys.argv[1], "rb").read()
+offset, = struct.unpack_from("<I", data, 10)
+width, height, _, bpp = struct.unpack_from("<iiHH", data, 18)
+assert bpp == 24, "24-bit bitmaps only"
+stride = (width * 3 + 3) // 4 * 4
+rows = []
+for y in range(abs(height)):
+    source = y if height < 0 else abs(height) - 1 - y
+    line = data[offset + source * stride: offset + source * stride + width * 3]
+    rgb = bytearray(line)
+    rgb[0::3], rgb[2::3] = line[2::3], line[0::3]
+    rows.append(b"\0" + bytes(rgb))
+def chunk(kind, body):
+    return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, abs(height), 8, 2, 0, 0, 0))
+png += chunk(b"IDAT", zlib.compress(b"".join(rows), 9)) + chunk(b"IEND", b"")
+open(sys.argv[2], "wb").write(png)
+PY
+  echo "wrote $out/$(basename "${bmp%.bmp}").png"
 done
-[ -n "$id" ] || { echo "main window not found" >&2; exit 1; }
-sleep 1
-# Scan with the first task button, then give the list a moment to fill.
-xdotool mousemove --window "$id" 40 115 click 1 || true
-sleep "${SCAN_WAIT:-20}"
-import -window "$id" "$out"
-echo "wrote $out"

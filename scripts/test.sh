@@ -3,7 +3,8 @@
 # the core tests natively under ASan/UBSan and
 # the scan thread's tests under TSan, the same core tests under Wine against the real
 # registry, the end-to-end tests of kelvane.exe under Wine and Xvfb, the 32-bit build
-# (compile and link only), and a bounded fuzzing run of the path check and of the backup
+# (compile and link only), the check of both programs' imports against the oldest
+# supported Windows, and a bounded fuzzing run of the path check and of the backup
 # file reader.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -64,6 +65,13 @@ run_ctest build/win64 -j2
 
 step "win32 build (compile and link only)"
 cmake --preset win32 >/dev/null && cmake --build build/win32 -j"$jobs" --target kelvane || exit 1
+
+step "imports of kelvane.exe against Windows 7 SP1"
+if scripts/check-imports.sh build/win64/kelvane.exe build/win32/kelvane.exe; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1)) status=1
+fi
 
 if [ -x scripts/fuzz.sh ]; then
   step "fuzzing the path check and the backup file reader"

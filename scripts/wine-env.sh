@@ -51,3 +51,22 @@ fresh_prefix() {
   [ -f "$root/pristine/.update-timestamp" ] && cp "$root/pristine/.update-timestamp" "$prefix/"
   echo "$prefix"
 }
+
+# import_reg FILE: imports a .reg file into $WINEPREFIX with Wine's regedit.
+import_reg() {
+  cp "$1" "$WINEPREFIX/drive_c/seed-prefix.reg"
+  "$WINE64" regedit /s 'C:\seed-prefix.reg'
+  "$WINESERVER" -w
+  rm -f "$WINEPREFIX/drive_c/seed-prefix.reg"
+}
+
+# set_wine_dpi DPI: Wine's DPI setting (winecfg's "Screen resolution") in $WINEPREFIX.
+set_wine_dpi() {
+  local hex reg
+  hex=$(printf '%08x' "$1")
+  reg=$(mktemp)
+  printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%s\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts]\r\n"LogPixels"=dword:%s\r\n' \
+    "$hex" "$hex" >"$reg"
+  import_reg "$reg"
+  rm -f "$reg"
+}

@@ -2,23 +2,27 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "ui/win_controls.h"
+#include "ui/win_dpi.h"
 
 namespace kelvane {
 
 namespace {
 
-// The tree's state images: index 0 ticked (never used), 1 empty box, 2 ticked box.
-HIMAGELIST BuildStateImages() {
-  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 3, 0);
+// The tree's state images, `size` pixels square: index 0 ticked (never used), 1 empty
+// box, 2 ticked box.
+HIMAGELIST BuildStateImages(int size) {
+  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 3, 0);
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
   for (int i = 0; i < 3; ++i) {
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT all{0, 0, 16, 16};
+    RECT all{0, 0, size, size};
     FillRect(dc, &all, reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    RECT box{1, 1, 14, 14};
+    RECT box{size / 16, size / 16, size - size / 8, size - size / 8};
     DrawFrameControl(dc, &box, DFC_BUTTON,
                      DFCS_BUTTONCHECK | DFCS_FLAT | (i == 1 ? 0 : DFCS_CHECKED));
     SelectObject(dc, old);
@@ -45,11 +49,41 @@ HWND CategoryTreeView::Create(HWND parent, int id, HFONT font, int x, int y, int
                   x, y, width, height, id, font);
   TreeView_SetTextColor(hwnd_, RGB(0, 0, 255));
   TreeView_SetIndent(hwnd_, 19);
-  stateImages_ = BuildStateImages();
+  stateImages_ = BuildStateImages(16);
   TreeView_SetImageList(hwnd_, stateImages_, TVSIL_STATE);
   SetWindowSubclass(hwnd_, &TreeProc, 1, reinterpret_cast<DWORD_PTR>(this));
   Build();
   return hwnd_;
+}
+
+void CategoryTreeView::ApplyDpi(UINT dpi, HFONT font) {
+  // Images and indent first: the new font then has every item measured anew.
+  HIMAGELIST old = stateImages_;
+  stateImages_ = BuildStateImages(ScaleToDpi(16, dpi));
+  TreeView_SetImageList(hwnd_, stateImages_, TVSIL_STATE);
+  if (old)
+    ImageList_Destroy(old);
+  TreeView_SetIndent(hwnd_, ScaleToDpi(19, dpi));
+  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  TreeView_SetItemHeight(hwnd_, -1);
+}
+
+// The tree measures only the items it shows: for a moment it is large enough for all.
+int CategoryTreeView::WidestLabel() {
+  RECT before;
+  GetWindowRect(hwnd_, &before);
+  MapWindowPoints(nullptr, GetParent(hwnd_), reinterpret_cast<POINT*>(&before), 2);
+  MoveWindow(hwnd_, before.left, before.top, 4000, 4000, FALSE);
+  SendMessageA(hwnd_, WM_HSCROLL, SB_LEFT, 0);
+  int widest = 0;
+  for (HTREEITEM item : items_) {
+    RECT rect{};
+    if (item && TreeView_GetItemRect(hwnd_, item, &rect, TRUE))
+      widest = std::max(widest, static_cast<int>(rect.right));
+  }
+  MoveWindow(hwnd_, before.left, before.top, before.right - before.left, before.bottom - before.top,
+             FALSE);
+  return widest;
 }
 
 void CategoryTreeView::Build() {

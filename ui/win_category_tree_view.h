@@ -27,6 +27,10 @@ class CategoryTreeView {
   bool HandleNotify(const NMHDR* header, LRESULT* result);
   // Shows the selection's ticks (after it was replaced, for example by the settings).
   void ShowTicks();
+  // The check boxes, the indent and the font at `dpi`.
+  void ApplyDpi(UINT dpi, HFONT font);
+  // The right edge of the widest label, every node expanded, scrolled to the left.
+  int WidestLabel();
 
   // A click changed the selection.
   std::function<void()> onTicksChanged;

@@ -1,8 +1,10 @@
 #include "ui/win_form.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "ui/win_controls.h"
+#include "ui/win_dpi.h"
 
 namespace kelvane {
 
@@ -49,12 +51,10 @@ INT_PTR ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, int c
   }
   *words++ = 0;  // end of the class name (or the standard class)
   *words = 0;    // no title
-  font_ = CreateDesignFont();
   hwnd_ = CreateDialogIndirectParamA(instance, reinterpret_cast<DLGTEMPLATE*>(buffer), owner,
                                      &DialogProc, reinterpret_cast<LPARAM>(this));
   if (!hwnd_) {
-    DeleteObject(font_);
-    font_ = nullptr;
+    ReleaseFonts();
     return -1;
   }
   const bool ownerEnabled = owner && IsWindowEnabled(owner);
@@ -78,9 +78,7 @@ INT_PTR ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, int c
   if (ownerEnabled)
     EnableWindow(owner, TRUE);
   DestroyWindow(hwnd_);
-  if (font_)
-    DeleteObject(font_);
-  font_ = nullptr;
+  ReleaseFonts();
   hwnd_ = nullptr;
   if (owner && IsWindowVisible(owner))
     SetForegroundWindow(owner);
@@ -96,8 +94,31 @@ void ModalForm::EndModal(INT_PTR result) {
   result_ = result;
 }
 
+void ModalForm::ReleaseFonts() {
+  for (HFONT& font : fonts_) {
+    if (font)
+      DeleteObject(font);
+    font = nullptr;
+  }
+  font_ = nullptr;
+}
+
+int ModalForm::Scale(int designPixels) const {
+  return ScaleToDpi(designPixels, dpi_);
+}
+
+HFONT ModalForm::DesignFont(int points, bool bold, const char* face, bool underline) {
+  for (HFONT& slot : fonts_) {
+    if (!slot) {
+      slot = CreateDesignFontAt(dpi_, points, bold, face, underline);
+      return slot;
+    }
+  }
+  return font_;
+}
+
 void ModalForm::PlaceWindow() {
-  RECT rect{0, 0, clientWidth_, clientHeight_};
+  RECT rect{0, 0, Scale(clientWidth_), Scale(clientHeight_)};
   AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
   const int width = rect.right - rect.left;
@@ -112,7 +133,46 @@ void ModalForm::PlaceWindow() {
 
 HWND ModalForm::AddControl(const char* cls, const char* text, DWORD style, int x, int y, int w,
                            int h, int id, HFONT font, DWORD exStyle) {
-  return CreateChild(hwnd_, cls, text, style, x, y, w, h, id, font ? font : font_, exStyle);
+  return CreateChild(hwnd_, cls, text, style, Scale(x), Scale(y), Scale(w), Scale(h), id,
+                     font ? font : font_, exStyle);
+}
+
+// Widens every label and button whose text (as set by then) needs more room than its
+// design width gave it, in whatever font stands in for the design font here; the
+// form grows to keep its margin to the right of the widest.
+void ModalForm::FitTexts() {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  const int margin = Scale(8);
+  int right = client.right;
+  for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char cls[16] = {};
+    GetClassNameA(child, cls, sizeof cls);
+    const LONG_PTR style = GetWindowLongPtrA(child, GWL_STYLE);
+    const int room = TextRoom(cls, style, dpi_);
+    if (room < 0)
+      continue;
+    char text[512] = {};
+    GetWindowTextA(child, text, sizeof text);
+    if (!text[0])
+      continue;
+    const auto font = reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0));
+    const bool prefix = lstrcmpiA(cls, "Static") != 0 || !(style & SS_NOPREFIX);
+    const SIZE size = MeasureText(font, text, prefix);
+    RECT place;
+    GetWindowRect(child, &place);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&place), 2);
+    const int width = std::max<int>(place.right - place.left, size.cx + room);
+    const int height = std::max<int>(place.bottom - place.top, size.cy);
+    if (width != place.right - place.left || height != place.bottom - place.top) {
+      SetWindowPos(child, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    right = std::max<int>(right, place.left + width + margin);
+  }
+  if (right > client.right) {
+    clientWidth_ = MulDiv(right, kDesignDpi, static_cast<int>(dpi_)) + 1;
+    PlaceWindow();
+  }
 }
 
 INT_PTR CALLBACK ModalForm::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -120,9 +180,12 @@ INT_PTR CALLBACK ModalForm::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     auto* form = reinterpret_cast<ModalForm*>(lParam);
     SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
     form->hwnd_ = hwnd;
+    form->dpi_ = WindowDpi(hwnd);
+    form->font_ = form->DesignFont(8);
     SetWindowTextA(hwnd, form->caption_);
     form->PlaceWindow();
     form->FormCreate();
+    form->FitTexts();
     return TRUE;
   }
   auto* form = reinterpret_cast<ModalForm*>(GetWindowLongPtrA(hwnd, DWLP_USER));

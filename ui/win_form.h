@@ -1,7 +1,10 @@
 // The one base of the program's modal windows: a dialog without template controls
-// whose client area is sized in pixels and centred on its owner; the form creates its
-// own controls. Its modal loop is the only one in the program: the owner is disabled
-// while it runs, and the form may stay hidden throughout (the unattended run).
+// whose client area is given in design pixels (96 DPI), scaled by the DPI of the
+// form's window, and centred on its owner; the form creates its own controls, in
+// design pixels too, and its labels and buttons widen (the form with them) when their
+// texts need more room than the design gave them. Its modal loop is the only one in the program:
+// the owner is disabled while it runs, and the form may stay hidden throughout (the unattended
+// run).
 #pragma once
 
 #include <windows.h>
@@ -30,16 +33,24 @@ class ModalForm {
   // registered once), and whether the form stays hidden.
   void UseClassName(const char* name) { className_ = name; }
   void KeepHidden(bool hidden) { hidden_ = hidden; }
-  // A child control in the design font at a position in pixels.
+  // A child control in the design font, at a position and size in design pixels.
   HWND AddControl(const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
                   int id, HFONT font = nullptr, DWORD exStyle = 0);
+  // Design pixels at the form's DPI.
+  int Scale(int designPixels) const;
+  // A font of the form at its DPI, released with the form.
+  HFONT DesignFont(int points, bool bold = false, const char* face = "MS Sans Serif",
+                   bool underline = false);
 
   HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;
+  UINT dpi_ = 96;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void PlaceWindow();
+  void FitTexts();
+  void ReleaseFonts();
 
   HWND owner_ = nullptr;
   const char* caption_ = "";
@@ -49,6 +60,7 @@ class ModalForm {
   INT_PTR result_ = 0;
   int clientWidth_ = 0;
   int clientHeight_ = 0;
+  HFONT fonts_[4] = {};
 };
 
 }  // namespace kelvane

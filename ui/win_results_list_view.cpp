@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "ui/win_controls.h"
+#include "ui/win_dpi.h"
 
 namespace kelvane {
 
@@ -18,6 +20,14 @@ const std::string& Cell(const IssueRow& row, int column) {
 
 }  // namespace
 
+namespace {
+
+// The columns: header and designed width at 96 DPI.
+constexpr std::array<std::pair<const char*, int>, 3> kColumns{
+    {{"Problem", 120}, {"Registry key", 300}, {"Value", 150}}};
+
+}  // namespace
+
 HWND ResultsListView::Create(HWND parent, int id, HFONT font, int x, int y, int width, int height) {
   hwnd_ = CreateChild(parent, WC_LISTVIEWA, "",
                       LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP,
@@ -25,13 +35,11 @@ HWND ResultsListView::Create(HWND parent, int id, HFONT font, int x, int y, int 
   ListView_SetExtendedListViewStyle(hwnd_,
                                     LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   ListView_SetCallbackMask(hwnd_, LVIS_STATEIMAGEMASK);
-  const std::array<std::pair<const char*, int>, 3> columns{
-      {{"Problem", 120}, {"Registry key", 300}, {"Value", 150}}};
   for (int i = 0; i < 3; ++i) {
     LVCOLUMNA column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = const_cast<char*>(columns[static_cast<size_t>(i)].first);
-    column.cx = columns[static_cast<size_t>(i)].second;
+    column.pszText = const_cast<char*>(kColumns[static_cast<size_t>(i)].first);
+    column.cx = Scale(kColumns[static_cast<size_t>(i)].second);
     ListView_InsertColumn(hwnd_, i, &column);
   }
   return hwnd_;
@@ -107,11 +115,11 @@ void ResultsListView::Redraw() {
 }
 
 void ResultsListView::ResetColumnWidths() {
-  ListView_SetColumnWidth(hwnd_, 1, 300);
-  ListView_SetColumnWidth(hwnd_, 2, 150);
+  ListView_SetColumnWidth(hwnd_, 1, Scale(300));
+  ListView_SetColumnWidth(hwnd_, 2, Scale(150));
 }
 
-// Fits each column to its widest cell. The list view's own automatic width asks for
+// Fits each column to its widest cell or its header. The list view's own automatic width asks for
 // every row's text, which takes seconds with tens of thousands of rows; the widest
 // cell is among the longest texts, so only those are measured.
 void ResultsListView::FitColumns() {
@@ -128,18 +136,37 @@ void ResultsListView::FitColumns() {
     std::partial_sort(
         texts.begin(), texts.begin() + static_cast<std::ptrdiff_t>(keep), texts.end(),
         [](const std::string* a, const std::string* b) { return a->size() > b->size(); });
-    int widest = 0;
+    // A column is never narrower than its header's text.
+    const char* header = kColumns[static_cast<size_t>(column)].first;
+    SIZE headerSize{};
+    GetTextExtentPoint32A(dc, header, static_cast<int>(std::strlen(header)), &headerSize);
+    int widest = static_cast<int>(headerSize.cx);
     for (size_t i = 0; i < keep; ++i) {
       SIZE size{};
       GetTextExtentPoint32A(dc, texts[i]->c_str(), static_cast<int>(texts[i]->size()), &size);
       widest = std::max(widest, static_cast<int>(size.cx));
     }
     // Room for the cell margins, and in the first column for the check box.
-    const int margin = column == 0 ? 12 + GetSystemMetrics(SM_CXSMICON) + 4 : 12;
+    const int margin =
+        column == 0 ? Scale(12) + GetSystemMetrics(SM_CXSMICON) + Scale(4) : Scale(12);
     ListView_SetColumnWidth(hwnd_, column, widest + margin);
   }
   SelectObject(dc, old);
   ReleaseDC(hwnd_, dc);
+}
+
+int ResultsListView::Scale(int designPixels) const {
+  return ScaleToDpi(designPixels, dpi_);
+}
+
+void ResultsListView::SetDpi(UINT dpi) {
+  // The columns keep their widths in design pixels.
+  for (int column = 0; column < 3; ++column) {
+    const int width = ListView_GetColumnWidth(hwnd_, column);
+    ListView_SetColumnWidth(hwnd_, column,
+                            MulDiv(width, static_cast<int>(dpi), static_cast<int>(dpi_)));
+  }
+  dpi_ = dpi;
 }
 
 }  // namespace kelvane

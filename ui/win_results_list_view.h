@@ -32,6 +32,8 @@ class ResultsListView {
   void ResetColumnWidths();
   // The selected row, or -1.
   int SelectedRow() const;
+  // The DPI the column widths and margins are scaled to (96 until told).
+  void SetDpi(UINT dpi);
 
   // A click, a right click or Space on the list: the counts are to be shown again.
   std::function<void()> onTicksChanged;
@@ -44,8 +46,11 @@ class ResultsListView {
       onTicksChanged();
   }
 
+  int Scale(int designPixels) const;
+
   ResultsModel& model_;
   HWND hwnd_ = nullptr;
+  UINT dpi_ = 96;
 };
 
 }  // namespace kelvane

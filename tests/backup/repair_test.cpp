@@ -2,6 +2,10 @@
 // registry and files under Wine: order, row kinds, what is kept, failing backups.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <set>
+
 #include "backup/export_writer.h"
 #include "backup/repair.h"
 #include "backup_fixture.h"
@@ -48,6 +52,48 @@ class FailingFiles : public FileSystem {
   FileSystem& inner_;
 };
 
+// Passes everything through but refuses to delete keys and values of the given names,
+// as the registry does for entries the user has no rights to.
+class RefusingKey : public BackendKey {
+ public:
+  RefusingKey(std::unique_ptr<BackendKey> inner, const std::set<std::string>& refused)
+      : inner_(std::move(inner)), refused_(refused) {}
+  std::unique_ptr<BackendKey> Open(const std::string& sub, KeyAccess access, bool create) override {
+    auto key = inner_->Open(sub, access, create);
+    return key ? std::make_unique<RefusingKey>(std::move(key), refused_) : nullptr;
+  }
+  bool EnumKey(uint32_t i, std::string* name) override { return inner_->EnumKey(i, name); }
+  bool EnumValue(uint32_t i, std::string* name) override { return inner_->EnumValue(i, name); }
+  std::optional<RegValue> Query(const std::string& name) override { return inner_->Query(name); }
+  bool Set(const std::string& name, const RegValue& value) override {
+    return inner_->Set(name, value);
+  }
+  bool DeleteLeaf(const std::string& name) override {
+    return !refused_.count(name) && inner_->DeleteLeaf(name);
+  }
+  bool DeleteValue(const std::string& name) override {
+    return !refused_.count(name) && inner_->DeleteValue(name);
+  }
+  std::optional<KeyInfo> Info() override { return inner_->Info(); }
+
+ private:
+  std::unique_ptr<BackendKey> inner_;
+  const std::set<std::string>& refused_;
+};
+
+class RefusingRegistry : public RegistryBackend {
+ public:
+  explicit RefusingRegistry(RegistryBackend& inner) : inner_(inner) {}
+  std::set<std::string> refused;
+  std::unique_ptr<BackendKey> OpenRoot(RootKey root) override {
+    auto key = inner_.OpenRoot(root);
+    return key ? std::make_unique<RefusingKey>(std::move(key), refused) : nullptr;
+  }
+
+ private:
+  RegistryBackend& inner_;
+};
+
 class ScriptedPrompts : public RepairPrompts {
  public:
   bool createFolder = true;
@@ -72,7 +118,8 @@ class RepairTest : public ::testing::Test {
   FixedSystem system;
   FailingFiles files{env.Files()};
   Platform base = env.Get();
-  Platform platform{base.registry, files, base.shell, system, base.profile, base.processes};
+  RefusingRegistry registry{base.registry};
+  Platform platform{registry, files, base.shell, system, base.profile, base.processes};
   ScriptedPrompts prompts;
   ResultsModel results;
   TOptionsSetting settings;
@@ -314,6 +361,84 @@ TEST_F(RepairTest, UnwritableBackupFileStopsAfterTheRowsThatNeedNoBackup) {
   EXPECT_TRUE(ValueExists("B", "v"));
   EXPECT_TRUE(KeyExists("A"));
   EXPECT_EQ(RemainingKeys(), (std::vector<std::string>{Key("A") + "|", Key("B") + "|v"}));
+}
+
+TEST_F(RepairTest, RefusedDeletionsAreCountedAndTheRepairGoesOn) {
+  Put("Locked", "v", Sz("1"));
+  Put("Vals", "Pinned", Sz("2"));
+  Put("Vals", "Free", Sz("3"));
+  Put("Gone", "v", Sz("4"));
+  registry.refused = {"Locked", "Pinned"};
+  AddRow(Key("Gone"), "", RowKind::kKey);
+  AddRow(Key("Vals"), "Free", RowKind::kValueNamed);
+  AddRow(Key("Vals"), "Pinned", RowKind::kValueNamed);
+  AddRow(Key("Locked"), "", RowKind::kKey);
+  AddRow(Key("Vals"), "bad\nname", RowKind::kValueNamed);  // missing: nothing to do
+  const RepairOutcome outcome = Run();
+  EXPECT_TRUE(outcome.finished);
+  EXPECT_EQ(outcome.stop, RepairStop::kNone);
+  EXPECT_EQ(outcome.repairedCount, 5u);
+  EXPECT_EQ(outcome.refused, 2u);
+  EXPECT_EQ(outcome.notBackedUp, 0u);
+  EXPECT_TRUE(KeyExists("Locked"));
+  EXPECT_TRUE(ValueExists("Vals", "Pinned"));
+  EXPECT_FALSE(ValueExists("Vals", "Free"));
+  EXPECT_FALSE(KeyExists("Gone"));
+  // The refused rows leave the list as before; the backup holds them all.
+  EXPECT_EQ(results.Count(), 0u);
+  const auto lines = CrLfLines(ReadWholeFile(env.Files(), backupFile));
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "[" + Key("Locked") + "]"), lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "\"Pinned\"=\"2\""), lines.end());
+}
+
+TEST_F(RepairTest, TheOutcomeSaysWhatStoppedTheRepair) {
+  struct Case {
+    const char* what;
+    std::function<void()> arrange;
+    RepairStop stop;
+    size_t notBackedUp;
+  };
+  const Case cases[] = {
+      {"everything repaired", [] {}, RepairStop::kNone, 0},
+      {"folder refused",
+       [this] {
+         settings.OutputDirectory = env.TempDir() + "\\Absent";
+         prompts.createFolder = false;
+       },
+       RepairStop::kNoBackupFolder, 0},
+      {"folder cannot be made", [this] { settings.OutputDirectory = "Q:\\NoSuchDrive\\Backup"; },
+       RepairStop::kBackupFailed, 0},
+      {"backup file cannot be written", [this] { files.appendsLeft = 0; },
+       RepairStop::kBackupFailed, 0},
+      {"restore point cancelled",
+       [this] {
+         settings.RestorePoint = true;
+         system.version = VersionRecord{2, 5, 1};
+         prompts.restorePoint = false;
+       },
+       RepairStop::kRestorePointCancelled, 0},
+      {"a name no backup line can carry",
+       [this] {
+         Put("A", "bad\nname", Sz("x"));
+         AddRow(Key("A"), "bad\nname", RowKind::kValueNamed);
+       },
+       RepairStop::kNone, 1},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    results.Clear();
+    prompts = ScriptedPrompts{};
+    files.appendsLeft = 1000;
+    settings.RestorePoint = false;
+    system.version = VersionRecord{2, 5, 0};
+    Put("A", "v", Sz("1"));
+    AddRow(Key("A"), "v", RowKind::kValueNamed);
+    c.arrange();
+    const RepairOutcome outcome = Run();
+    EXPECT_EQ(outcome.stop, c.stop) << c.what;
+    EXPECT_EQ(outcome.notBackedUp, c.notBackedUp) << c.what;
+    EXPECT_EQ(outcome.refused, 0u) << c.what;
+  }
 }
 
 #ifdef _WIN32

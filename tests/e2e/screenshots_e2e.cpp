@@ -1,0 +1,145 @@
+// Not a test: the screenshots of the README, taken by scripts/screenshot.sh through
+// the driver. Each window is brought into the state shown and copied from the screen
+// into a bitmap file in the folder named by KELVANE_SHOT_DIR (a Unix path, reached
+// through Wine's drive Z:), with the names given there.
+#include <gtest/gtest.h>
+
+#include "e2e/e2e_support.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace kelvane::e2e {
+namespace {
+
+constexpr int kMiAbout = 2016;
+
+std::string ShotPath(const std::string& name) {
+  const char* folder = std::getenv("KELVANE_SHOT_DIR");
+  const char* suffix = std::getenv("KELVANE_SHOT_SUFFIX");
+  std::string path =
+      std::string("Z:") + (folder ? folder : "/tmp") + "/" + name + (suffix ? suffix : "") + ".bmp";
+  for (char& c : path) {
+    if (c == '/')
+      c = '\\';
+  }
+  return path;
+}
+
+// Copies the window's rectangle from the screen into a 24-bit bitmap file.
+bool SaveWindow(HWND window, const std::string& name) {
+  SetForegroundWindow(window);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Sleep(1500);
+  RECT rect;
+  GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
+                                    &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  GdiFlush();
+  const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
+  const DWORD size = stride * static_cast<DWORD>(height);
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + size;
+  bool written = false;
+  if (FILE* out = std::fopen(ShotPath(name).c_str(), "wb")) {
+    written = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+              std::fwrite(&info, sizeof info, 1, out) == 1 && std::fwrite(bits, size, 1, out) == 1;
+    written = std::fclose(out) == 0 && written;
+  }
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return written;
+}
+
+HWND VisibleDialog(DWORD pid, DWORD milliseconds) {
+  HWND box = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND window : TopWindows("#32770", pid)) {
+          if (IsWindowVisible(window))
+            box = window;
+        }
+        return box != nullptr;
+      },
+      milliseconds);
+  return box;
+}
+
+// KELVANE_SHOTS names the shots to take (all four when unset); KELVANE_SHOT_SUFFIX is
+// appended to each file name; KELVANE_DEMO_REG (a Unix path) is imported first.
+TEST(DISABLED_Screenshots, EveryWindow) {
+  const char* names = std::getenv("KELVANE_SHOTS");
+  const std::string wanted = names ? names : "main-window,progress,repair-hint,about";
+  const auto want = [&](const char* name) {
+    return ("," + wanted + ",").find("," + std::string(name) + ",") != std::string::npos;
+  };
+  if (const char* demo = std::getenv("KELVANE_DEMO_REG")) {
+    std::string path = std::string("Z:") + demo;
+    for (char& c : path) {
+      if (c == '/')
+        c = '\\';
+    }
+    ASSERT_TRUE(ImportReg(ReadTextFile(path)));
+  }
+  CreateDirectoryA((std::string(kFolder) + "Backup").c_str(), nullptr);
+  Process kelvane(kExe);
+  HWND main = WaitForWindow(kMainClass, 30000, kelvane.Id());
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 30000));
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_CLICKED), 0);
+  HWND progress = WaitForWindow(kProgressClass, 20000, kelvane.Id());
+  ASSERT_NE(progress, nullptr);
+  if (want("progress")) {
+    Sleep(500);
+    if (IsWindow(progress)) {
+      EXPECT_TRUE(SaveWindow(progress, "progress"));
+    }
+  }
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(progress); }, 300000));
+  HWND list = GetDlgItem(main, kIdList);
+  EXPECT_GT(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 0);
+  if (want("main-window")) {
+    EXPECT_TRUE(SaveWindow(main, "main-window"));
+  }
+  if (want("about")) {
+    PostMessageA(main, WM_COMMAND, kMiAbout, 0);
+    HWND about = VisibleDialog(kelvane.Id(), 20000);
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(SaveWindow(about, "about"));
+    PostMessageA(about, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));
+  }
+  if (want("repair-hint")) {
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdRepair, BN_CLICKED), 0);
+    HWND hint = VisibleDialog(kelvane.Id(), 60000);
+    ASSERT_NE(hint, nullptr);
+    EXPECT_TRUE(SaveWindow(hint, "repair-hint"));
+    PostMessageA(hint, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(hint); }, 10000));
+  }
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(kelvane.WaitExit(30000));
+}
+
+}  // namespace
+}  // namespace kelvane::e2e
