@@ -286,6 +286,34 @@ void Registry::WriteRaw(const std::string& name, const RegValue& value) {
     throw RegistryError("Failed to set data for '" + name + "'");
 }
 
+namespace {
+
+// Whether the key `name` below `parent` (whose identity is `parentIdentity`), or any key
+// below it, is a link to a key elsewhere, as the 32-bit view links the keys both views
+// share. Deleting through a link would delete the key it leads to, in the other view.
+bool HoldsLink(BackendKey& parent, const std::optional<std::string>& parentIdentity,
+               const std::string& name, int depth) {
+  if (depth > kMaxDepth)
+    return false;
+  auto key = parent.Open(name, KeyAccess::kRead, false);
+  if (!key)
+    return false;
+  const auto identity = key->Identity();
+  if (parentIdentity && !parentIdentity->empty() && identity &&
+      !EqualsNoCase(*identity, *parentIdentity + "\\" + name)) {
+    return true;
+  }
+  const auto info = key->Info();
+  std::string child;
+  for (uint32_t i = 0; info && i < info->subkeyCount; ++i) {
+    if (key->EnumKey(i, &child) && HoldsLink(*key, identity, child, depth + 1))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool Registry::DeleteTree(BackendKey& parent, const std::string& name, int depth) {
   CheckCancel();
   if (depth > kMaxDepth)
@@ -316,7 +344,7 @@ bool Registry::DeleteKey(const std::string& path) {
   const std::string leaf = last == std::string::npos ? sub : sub.substr(last + 1);
   std::unique_ptr<BackendKey> parent =
       OpenRelative((absolute ? "\\" : "") + parentPath, KeyAccess::kFull, false, nullptr);
-  if (!parent)
+  if (!parent || HoldsLink(*parent, parent->Identity(), leaf, 0))
     return false;
   return DeleteTree(*parent, leaf, 0);
 }

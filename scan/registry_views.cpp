@@ -93,4 +93,29 @@ bool MatchesInEitherView(RootKey root, std::string_view keyPath, std::string_vie
   return false;
 }
 
+namespace {
+
+// Identities are the system's own key names; a name outside ASCII may come back in
+// another spelling, so such a name is never judged a link.
+bool IsAsciiName(const std::string& name) {
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) >= 0x80)
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsLinkedSubkey(Registry& parent, std::optional<std::string>& parentIdentity, Registry& child,
+                    std::string_view childPath, const std::string& name) {
+  if (!BelowWow64Node(childPath) || !IsAsciiName(name) || !child.HasOpenKey())
+    return false;
+  if (!parentIdentity)
+    parentIdentity = parent.KeyIdentity().value_or("");
+  const auto childIdentity = child.KeyIdentity();
+  return !parentIdentity->empty() && childIdentity &&
+         !EqualsNoCase(*childIdentity, *parentIdentity + "\\" + name);
+}
+
 }  // namespace kelvane

@@ -35,4 +35,10 @@ bool MatchesInEitherView(RootKey root, std::string_view keyPath, std::string_vie
 // Whether the path passes through a Wow6432Node key, into the 32-bit view.
 bool BelowWow64Node(std::string_view path);
 
+// Whether `child`, opened as the subkey `name` of `parent` at `childPath`, is a link to
+// a key elsewhere: in the 32-bit view the keys that both views share are links to their
+// 64-bit selves. `parentIdentity` keeps the parent's identity from call to call.
+bool IsLinkedSubkey(Registry& parent, std::optional<std::string>& parentIdentity, Registry& child,
+                    std::string_view childPath, const std::string& name);
+
 }  // namespace kelvane

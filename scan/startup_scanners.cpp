@@ -119,9 +119,23 @@ int CountEntries(ScanContext& context, RootKey root, const std::string& keyPath,
   if (subkeyRule && limit != 0 && subkeys.size() > static_cast<size_t>(limit)) {
     return static_cast<int>(subkeys.size());
   }
+  std::optional<std::string> identity;
   for (const std::string& name : subkeys) {
-    result += CountEntries(context, root, keyPath + "\\" + name, limit, subkeyRule,
-                           emptyDefaultRule, depth + 1);
+    const std::string childPath = keyPath + "\\" + name;
+    if (BelowWow64Node(childPath)) {
+      // A key the 32-bit view shares with the 64-bit one holds what its 64-bit self
+      // holds; it counts as an entry, so that a key holding it is never called empty
+      // (deleting through the link would reach the 64-bit key).
+      Registry child = registry.OpenSubkey(name);
+      if (IsLinkedSubkey(registry, identity, child, childPath, name)) {
+        ++result;
+        if (limit != 0 && result >= limit)
+          return result;
+        continue;
+      }
+    }
+    result +=
+        CountEntries(context, root, childPath, limit, subkeyRule, emptyDefaultRule, depth + 1);
     if (limit != 0 && result >= limit)
       return result;
   }

@@ -23,14 +23,6 @@ constexpr const char* kInstallerFoldersKey =
 constexpr const char* kArpCacheKey =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache";
 
-bool IsAsciiName(const std::string& name) {
-  for (const char c : name) {
-    if (static_cast<unsigned char>(c) >= 0x80)
-      return false;
-  }
-  return true;
-}
-
 // A listed key is skipped in both registry views.
 template <typename Table>
 bool InTable(const Table& table, RootKey root, const std::string& keyPath) {
@@ -97,17 +89,10 @@ class Walker {
       Registry child = registry.OpenSubkey(name);
       if (!child.HasOpenKey())
         continue;
-      if (BelowWow64Node(childPath) && IsAsciiName(name)) {
-        // In the 32-bit view the keys that both views share are links to their 64-bit
-        // selves, which are examined (or skipped) under their own names.
-        if (!identity)
-          identity = registry.KeyIdentity().value_or("");
-        const auto childIdentity = child.KeyIdentity();
-        if (!identity->empty() && childIdentity &&
-            !EqualsNoCase(*childIdentity, *identity + "\\" + name)) {
-          continue;
-        }
-      }
+      // In the 32-bit view the keys that both views share are links to their 64-bit
+      // selves, which are examined (or skipped) under their own names.
+      if (IsLinkedSubkey(registry, identity, child, childPath, name))
+        continue;
       Visit(child, childPath, depth + 1);
     }
   }

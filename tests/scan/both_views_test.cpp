@@ -297,5 +297,34 @@ TEST_F(BothViewsTest, FilesAndFoldersSkipsMirroredKeysAndWalksSharedKeysOnce) {
       }));
 }
 
+// A 64-bit Wine prefix keeps "Software\Wow6432Node\Wine" with nothing in it but a link to
+// the 64-bit "Wine\Ports"; natively the in-memory registry is given the same shape.
+// Deleting through such a link would delete the 64-bit key it leads to, so a key that
+// holds one is neither called empty nor deleted.
+TEST_F(BothViewsTest, AKeyHoldingALinkToTheOtherViewIsNeitherReportedNorDeleted) {
+#ifndef _WIN32
+  env.Native().registry.PutString(kHklm, "Software\\Wine", "Version", "wine-8.0");
+  env.Native().registry.Link(kHklm, "Software\\Wow6432Node\\Wine\\Ports", kHklm,
+                             "Software\\Wine\\Ports");
+#endif
+  for (const IssueRow& row : Scan({14})) {
+    EXPECT_FALSE(row.key == "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node" && row.value == "Wine")
+        << "the 32-bit view's Wine key holds a shared key and is not obsolete";
+  }
+
+  const std::string shared = std::string(kDriveIcons) + "\\" + token;
+  OwnKey(kHklm, shared);
+  Put(kHklm, shared, "", Sz("kept"));
+  Registry registry(env.Registry(), KeyAccess::kFull);
+  registry.SetRoot(kHklm);
+  for (const std::string& path :
+       {*Wow64Twin(kHklm, kDriveIcons), std::string("Software\\Wow6432Node\\Microsoft\\Windows\\"
+                                                    "CurrentVersion\\Explorer")}) {
+    SCOPED_TRACE(path);
+    EXPECT_FALSE(registry.DeleteKey("\\" + path));
+    EXPECT_TRUE(Present(kHklm, {shared, std::string()}));
+  }
+}
+
 }  // namespace
 }  // namespace kelvane
