@@ -68,6 +68,9 @@ class FileSystem {
   // Every entry of the folder, hidden and system ones included, without "." and "..".
   virtual std::vector<FileEntry> ListFolder(const std::string& folder) = 0;
   virtual DriveType GetDriveType(const std::string& root) = 0;  // root as "c:\"
+  // The drive letters in use, bit 0 for "A:", when the system can say so in one
+  // question; a letter outside them has no root (kNoRootDir).
+  virtual std::optional<uint32_t> DrivesInUse() { return std::nullopt; }
   // Expands %NAME% references; nothing when the expansion fails.
   virtual std::optional<std::string> ExpandEnvironment(const std::string& text) = 0;
   virtual bool CreateFolders(const std::string& path) = 0;  // with all missing parents

@@ -14,16 +14,21 @@ constexpr std::chrono::milliseconds kRowWait{100};
 
 std::string BuildAllowedDrives(FileSystem& files, bool includeRemoveMedia, bool includeCdDrive) {
   std::string drives = includeRemoveMedia ? "ab" : "";
+  // Each letter is asked once, and letters not in use not at all: under Wine each
+  // answer is a round trip to the mount manager in another process.
+  const std::optional<uint32_t> inUse = files.DrivesInUse();
   for (char letter = 'c'; letter <= 'z'; ++letter) {
-    const std::string root = std::string(1, letter) + ":\\";
-    if (files.GetDriveType(root) == DriveType::kCdRom) {
+    const bool asked = !inUse || (*inUse >> (letter - 'a') & 1) != 0;
+    const DriveType type =
+        asked ? files.GetDriveType(std::string(1, letter) + ":\\") : DriveType::kNoRootDir;
+    if (type == DriveType::kCdRom) {
       if (!includeCdDrive)
         continue;
       drives.push_back(letter);
     }
     if (includeRemoveMedia) {
       drives.push_back(letter);
-    } else if (files.GetDriveType(root) == DriveType::kFixed) {
+    } else if (type == DriveType::kFixed) {
       drives.push_back(letter);
     }
   }

@@ -182,6 +182,15 @@ DriveType PortableFileSystem::GetDriveType(const std::string& root) {
   return drive == drives_.end() ? DriveType::kNoRootDir : drive->second.type;
 }
 
+std::optional<uint32_t> PortableFileSystem::DrivesInUse() {
+  uint32_t mask = 0;
+  for (const auto& [letter, drive] : drives_) {
+    if (letter >= 'a' && letter <= 'z')
+      mask |= uint32_t{1} << (letter - 'a');
+  }
+  return mask;
+}
+
 std::optional<std::string> PortableFileSystem::ExpandEnvironment(const std::string& text) {
   // As on Windows: a defined %NAME% is replaced, anything else stays as written.
   std::string out;

@@ -32,6 +32,7 @@ class PortableFileSystem : public FileSystem {
   PathState Probe(const std::string& path) override;
   std::vector<FileEntry> ListFolder(const std::string& folder) override;
   DriveType GetDriveType(const std::string& root) override;
+  std::optional<uint32_t> DrivesInUse() override;
   std::optional<std::string> ExpandEnvironment(const std::string& text) override;
   bool CreateFolders(const std::string& path) override;
   bool DeleteFileSilently(const std::string& path) override;

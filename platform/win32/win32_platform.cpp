@@ -118,6 +118,13 @@ DriveType Win32FileSystem::GetDriveType(const std::string& root) {
   return static_cast<DriveType>(::GetDriveTypeA(root.c_str()));
 }
 
+std::optional<uint32_t> Win32FileSystem::DrivesInUse() {
+  const DWORD mask = GetLogicalDrives();
+  if (mask == 0)
+    return std::nullopt;
+  return static_cast<uint32_t>(mask);
+}
+
 std::optional<std::string> Win32FileSystem::ExpandEnvironment(const std::string& text) {
   std::string buffer(1024, '\0');
   DWORD n = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), 1024);

@@ -34,9 +34,17 @@ REGSAM ViewFlag() {
 }
 
 // Every key is opened in the 64-bit view, so that the 32-bit build sees what the
-// 64-bit build sees: both views, the 32-bit one below its Wow6432Node keys.
+// 64-bit build sees: both views, the 32-bit one below its Wow6432Node keys. A 64-bit
+// program is in that view already and names none: with a view named, Wine opens a new
+// handle to HKEY_CLASSES_ROOT for every key opened below it, one more server request
+// per key of a class-registration walk.
 REGSAM Sam(KeyAccess access) {
-  return (access == KeyAccess::kRead ? KEY_READ : KEY_ALL_ACCESS) | ViewFlag();
+  const REGSAM rights = access == KeyAccess::kRead ? KEY_READ : KEY_ALL_ACCESS;
+#ifdef _WIN64
+  return rights;
+#else
+  return rights | ViewFlag();
+#endif
 }
 
 // RegDeleteKeyExA names the view to delete in; 32-bit Windows (where XP does not have

@@ -146,6 +146,40 @@ TEST(AllowedDrives, FromDriveTypesAndTheTwoSwitches) {
 }
 #endif
 
+// Answers drive types only, one letter at a time, as a system that cannot name the
+// letters in use.
+class LetterByLetter : public FileSystem {
+ public:
+  explicit LetterByLetter(FileSystem& inner) : inner_(inner) {}
+  DriveType GetDriveType(const std::string& root) override { return inner_.GetDriveType(root); }
+  std::optional<uint32_t> DrivesInUse() override { return std::nullopt; }
+  bool FileExists(const std::string&) override { return false; }
+  bool FolderExists(const std::string&) override { return false; }
+  std::vector<FileEntry> ListFolder(const std::string&) override { return {}; }
+  std::optional<std::string> ExpandEnvironment(const std::string&) override { return std::nullopt; }
+  bool CreateFolders(const std::string&) override { return false; }
+  bool DeleteFileSilently(const std::string&) override { return false; }
+  FilePtr OpenFile(const std::string&, const char*) override { return nullptr; }
+
+ private:
+  FileSystem& inner_;
+};
+
+// Skipping the letters not in use gives the letters that asking every one gives.
+TEST(AllowedDrives, TheLettersInUseGiveTheSameDrivesAsAskingEachLetter) {
+  test::TestEnv env;
+  LetterByLetter each(env.Files());
+  ASSERT_TRUE(env.Files().DrivesInUse().has_value());
+  for (const bool removable : {false, true}) {
+    for (const bool cd : {false, true}) {
+      EXPECT_EQ(BuildAllowedDrives(env.Files(), removable, cd),
+                BuildAllowedDrives(each, removable, cd))
+          << removable << cd;
+    }
+  }
+  EXPECT_NE(BuildAllowedDrives(env.Files(), false, false).find('c'), std::string::npos);
+}
+
 // A scanner that keeps finding rows until it is stopped.
 void Endless(ScanContext& context) {
   Registry registry = context.NewRegistry(RootKey::kCurrentUser);
