@@ -63,6 +63,7 @@ void ScanSoftwareKey(ScanContext& context, const std::string& rootName,
     return;
   // The 32-bit view's Software key is examined as a Software key of its own.
   const bool viewsApart = Wow64Twin(*root, keyPath) && context.System().Is64BitWindows();
+  std::optional<std::string> identity;
   for (const std::string& name : registry.GetKeyNames()) {
     if (viewsApart && EqualsNoCase(name, "Wow6432Node"))
       continue;
@@ -72,6 +73,10 @@ void ScanSoftwareKey(ScanContext& context, const std::string& rootName,
     // have the repair delete a key nobody has looked into.
     Registry vendor = context.NewRegistry(*root, KeyAccess::kFull);
     if (!vendor.OpenKey(vendorPath, false))
+      continue;
+    // A vendor key both views share is examined under its 64-bit name only.
+    Registry shared = registry.OpenSubkey(name);
+    if (IsLinkedSubkey(registry, identity, shared, vendorPath, name))
       continue;
     vendor.CloseKey();
     if (CountKeyEntries(context, *root, vendorPath, 1, true, true) < 1) {
