@@ -346,14 +346,19 @@ TEST(FullBackup, StopLeavesNoFileAndAnExportThatEndsLandsWhole) {
   ASSERT_NE(hint, nullptr);
   Click(hint, kIdHintStop);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(hint); }, 20000));
-  EXPECT_FALSE(FileExists(folder + "\\stopped.reg"));
+  // The hint window closes before the program deals with the temporary file: the
+  // verdict on the folder waits for the temporary file to be gone.
   EXPECT_TRUE(WaitUntil([&] { return Leftovers(folder).empty(); }, 5000));
+  EXPECT_FALSE(FileExists(folder + "\\stopped.reg"));
 
   PostMessageA(main, WM_COMMAND, kMiBackupFullRegistry, 0);
   SaveAs(kelvane.Id(), folder + "\\whole");
   hint = FindDialog("TfrmBackupHint", kelvane.Id(), kIdHintStop, 20000);
   ASSERT_NE(hint, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(hint); }, 300000));
+  // The export is moved into place only after the hint window has closed.
+  EXPECT_TRUE(WaitUntil(
+      [&] { return FileExists(folder + "\\whole.reg") && Leftovers(folder).empty(); }, 20000));
   const std::string whole = ReadTextFile(folder + "\\whole.reg");
   EXPECT_TRUE(Leftovers(folder).empty());
   // The editor writes version 5 in UTF-16; the large key is in it, to its last value.
@@ -385,7 +390,8 @@ TEST(FullBackup, APlantedRegeditBesideTheProgramNeverRuns) {
   HWND hint = FindDialog("TfrmBackupHint", kelvane.Id(), kIdHintStop, 20000);
   ASSERT_NE(hint, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(hint); }, 300000));
-  EXPECT_TRUE(FileExists(std::string(kFolder) + "full.reg"));
+  // The export is moved into place only after the hint window has closed.
+  EXPECT_TRUE(WaitUntil([&] { return FileExists(std::string(kFolder) + "full.reg"); }, 20000));
   EXPECT_FALSE(FileExists(mark));
   CloseMain(main, kelvane);
 }
