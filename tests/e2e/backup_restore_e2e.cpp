@@ -95,19 +95,6 @@ void WriteSettings() {
   WriteFile(std::string(kFolder) + "options.ini", text);
 }
 
-HWND StartMain(Process& process) {
-  EXPECT_TRUE(process.Started());
-  HWND main = WaitForWindow(kMainClass, 30000, process.Id());
-  EXPECT_NE(main, nullptr);
-  EXPECT_TRUE(WaitUntil([&] { return main && IsWindowVisible(main) != FALSE; }, 30000));
-  return main;
-}
-
-void CloseMain(HWND main, Process& process) {
-  PostMessageA(main, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(process.WaitExit(30000));
-}
-
 // A visible window of the class in the process that holds a control of this id (0: any).
 HWND FindDialog(const char* className, DWORD pid, int controlId, DWORD milliseconds) {
   HWND found = nullptr;

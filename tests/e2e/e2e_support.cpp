@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <gtest/gtest.h>
+
 namespace kelvane::e2e {
 
 Process::Process(const std::string& commandLine) {
@@ -294,6 +296,22 @@ std::string ExportKey(const std::string& key) {
     return std::string();
   }
   return ReadTextFile(path);
+}
+
+HWND StartMain(Process& process) {
+  EXPECT_TRUE(process.Started());
+  HWND main = WaitForWindow(kMainClass, 30000, process.Id());
+  EXPECT_NE(main, nullptr);
+  // The class exists from the start of its creation; its controls once it is shown.
+  EXPECT_TRUE(WaitUntil([&] { return main && IsWindowVisible(main) != FALSE; }, 30000));
+  return main;
+}
+
+void CloseMain(HWND main, Process& process) {
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  DWORD code = 99;
+  ASSERT_TRUE(process.WaitExit(30000, &code));
+  EXPECT_EQ(code, 0u);
 }
 
 }  // namespace kelvane::e2e

@@ -72,4 +72,9 @@ HWND FocusOf(HWND window);
 // Exports a key with the system registry editor; its text, or empty on failure.
 std::string ExportKey(const std::string& key);
 
+// The main window of a started kelvane.exe, once it is shown (its controls exist then).
+HWND StartMain(Process& process);
+// Closes the main window and expects the program to end with 0.
+void CloseMain(HWND main, Process& process);
+
 }  // namespace kelvane::e2e

@@ -13,22 +13,6 @@
 namespace kelvane::e2e {
 namespace {
 
-HWND StartMain(Process& process) {
-  EXPECT_TRUE(process.Started());
-  HWND main = WaitForWindow(kMainClass, 30000, process.Id());
-  EXPECT_NE(main, nullptr);
-  // The class exists from the start of its creation; its controls once it is shown.
-  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 30000));
-  return main;
-}
-
-void CloseMain(HWND main, Process& process) {
-  PostMessageA(main, WM_CLOSE, 0, 0);
-  DWORD code = 99;
-  ASSERT_TRUE(process.WaitExit(30000, &code));
-  EXPECT_EQ(code, 0u);
-}
-
 TEST(MainWindow, ShowsItsClassAndCaption) {
   Process kelvane(kExe);
   HWND main = StartMain(kelvane);

@@ -40,21 +40,6 @@ constexpr int kIdDeleteEntry = 104;
 
 constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-HWND StartMain(Process& process) {
-  EXPECT_TRUE(process.Started());
-  HWND main = WaitForWindow(kMainClass, 30000, process.Id());
-  EXPECT_NE(main, nullptr);
-  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 30000));
-  return main;
-}
-
-void CloseMain(HWND main, Process& process) {
-  PostMessageA(main, WM_CLOSE, 0, 0);
-  DWORD code = 99;
-  ASSERT_TRUE(process.WaitExit(30000, &code));
-  EXPECT_EQ(code, 0u);
-}
-
 HWND OpenOptions(HWND main, Process& process) {
   PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiOptions, 0), 0);
   HWND options = WaitForDialog("Options", process.Id(), 20000);
