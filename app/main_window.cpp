@@ -9,13 +9,10 @@
 #include "app/resource.h"
 #include "backup/backup_hint_window.h"
 #include "backup/clean_once.h"
-#include "backup/repair_window.h"
 #include "options/options_dialog.h"
 #include "platform/version_code.h"
 #include "restore/restore_window.h"
-#include "restorepoint/system_point_window.h"
 #include "results/results_list.h"
-#include "scan/progress_window.h"
 #include "startup/startup_manager_window.h"
 #include "ui/messages.h"
 #include "ui/win_controls.h"
@@ -28,9 +25,7 @@ namespace {
 constexpr int kDesignWidth = 684;
 constexpr int kDesignHeight = 520;
 constexpr int kListTop = 48;
-constexpr int kListLeft = 194;
 constexpr int kTreeTop = 192;
-constexpr int kTreeWidth = 183;
 
 constexpr const char* kHomePage = "https://www.varnok.example/kelvane/";
 constexpr const char* kUpdatePage = "https://www.varnok.example/kelvane/update/";
@@ -214,39 +209,6 @@ void TfrmKelvane::FormCreate() {
     DeleteMenu(mainMenu1_, kMiWindowsBackup, MF_BYCOMMAND);
 }
 
-int TfrmKelvane::S(int designPixels) const {
-  return ScaleToDpi(designPixels, dpi_);
-}
-
-// Fonts, images and the fixed layout at the window's DPI. The design pixels scale; a
-// task button and the tree are wider still when their texts need it, and the list
-// starts right of the tree.
-void TfrmKelvane::ApplyDpi() {
-  fonts_ = std::make_unique<MainFonts>(dpi_);
-  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->normal), FALSE);
-  if (bannerBrush_)
-    DeleteObject(bannerBrush_);
-  bannerBrush_ = BuildBannerBrush(S(kBannerHeight));
-  HICON oldIcon = bannerIcon_;
-  bannerIcon_ = static_cast<HICON>(LoadImageA(
-      GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_KELVANE), IMAGE_ICON, S(32), S(32), 0));
-  SizeBannerControls(banner_, bannerIcon_, *fonts_, dpi_);
-  if (oldIcon)
-    DestroyIcon(oldIcon);
-  SizeTaskButtons(tasks_, fonts_->normal, dpi_);
-  tvRegistry_.ApplyDpi(dpi_, fonts_->normal);
-  treeWidth_ =
-      std::max(S(kTreeWidth), tvRegistry_.WidestLabel() + GetSystemMetrics(SM_CXVSCROLL) + S(4));
-  listLeft_ = std::max(S(kListLeft), S(6) + treeWidth_ + S(5));
-  SendMessageA(lvRegistryData_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->normal),
-               TRUE);
-  lvRegistryData_.SetDpi(dpi_);
-  SendMessageA(statusBar1_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->normal), TRUE);
-  // The second panel runs to the right edge so the selection count is never cut.
-  int parts[2] = {S(200), -1};
-  SendMessageA(statusBar1_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-}
-
 void TfrmKelvane::FormShow() {
   if (OptionsSetting.WindowState == 2)
     PostMessageA(hwnd_, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
@@ -358,79 +320,6 @@ LRESULT TfrmKelvane::HandleNotify(NMHDR* header) {
   if (tvRegistry_.HandleNotify(header, &result) || lvRegistryData_.HandleNotify(header, &result))
     return result;
   return 0;
-}
-
-void TfrmKelvane::UpdateStatusCounts() {
-  const std::string found = StatusFoundText(results_, LoadResString(IDS_PROBLEMS_FOUND));
-  const std::string selected = StatusSelectedText(results_, LoadResString(IDS_PROBLEMS_SELECTED));
-  SendMessageA(statusBar1_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(found.c_str()));
-  SendMessageA(statusBar1_, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(selected.c_str()));
-}
-
-void TfrmKelvane::bScanRegistryClick() {
-  try {
-    const std::vector<Category> categories = SelectedCategories(categories_);
-    if (results_.Count() == 0)
-      lvRegistryData_.ResetColumnWidths();
-    if (categories.empty())
-      return;
-    results_.Clear();
-    lvRegistryData_.Refresh(false);
-    ScanOptions options;
-    options.unattended = unattended_;
-    options.includeRemoveMedia = OptionsSetting.IncludeRemoveMedia;
-    options.includeCdDrive = OptionsSetting.IncludeCDdrive;
-    const int result = ShowScanProgress(hwnd_, platform_, results_, categories, options);
-    // The columns fit every row found, before the ignore lists act.
-    FinishScan(results_, result == kModalAbort, IgnoreListsOf(OptionsSetting),
-               [this] { lvRegistryData_.Refresh(true); });
-    lvRegistryData_.Refresh(false);
-    UpdateStatusCounts();
-  } catch (...) {
-    // The scan ends silently; the rows found so far stay.
-    lvRegistryData_.Refresh(false);
-  }
-}
-
-void TfrmKelvane::bRepairRegistryClick() {
-  const auto refresh = [this] {
-    lvRegistryData_.Refresh(false);
-    UpdateStatusCounts();
-  };
-  const RepairOutcome outcome = RepairRegistryCommand(hwnd_, platform_, results_, refresh, [this] {
-    return ShowSystemPoint(hwnd_) != kModalCancel;
-  });
-  refresh();
-  exitCode_ = unattended_ ? CleanOnceExitCode(outcome) : 0;
-}
-
-// Select All/None, and of the selected row's type.
-void TfrmKelvane::SelectRows(bool ofType, bool tick) {
-  const int row = lvRegistryData_.SelectedRow();
-  if (ofType && row < 0)
-    return;
-  if (ofType)
-    SelectOfType(results_, static_cast<size_t>(row), tick);
-  else
-    SelectAll(results_, tick);
-  lvRegistryData_.Redraw();
-  UpdateStatusCounts();
-}
-
-void TfrmKelvane::aOpenRegeditExecute() {
-  const int row = lvRegistryData_.SelectedRow();
-  if (row < 0)
-    return;
-  const IssueRow issue = results_.Row(static_cast<size_t>(row));
-  if (CanOpenInRegedit(issue))
-    OpenInRegedit(platform_, issue);
-}
-
-void TfrmKelvane::CleanOnce() {
-  ShowWindow(hwnd_, SW_HIDE);
-  bScanRegistryClick();
-  bRepairRegistryClick();
-  PostMessageA(hwnd_, WM_CLOSE, 0, 0);
 }
 
 void TfrmKelvane::ActivateInstance() {

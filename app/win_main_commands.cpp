@@ -1,0 +1,90 @@
+// The main window's commands that run the program's work: the scan, the repair, the
+// unattended run, the selection commands and the status counts they refresh.
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/resource.h"
+#include "backup/clean_once.h"
+#include "backup/repair_window.h"
+#include "restorepoint/system_point_window.h"
+#include "results/results_list.h"
+#include "scan/progress_window.h"
+#include "ui/win_controls.h"
+
+namespace kelvane {
+
+void TfrmKelvane::UpdateStatusCounts() {
+  const std::string found = StatusFoundText(results_, LoadResString(IDS_PROBLEMS_FOUND));
+  const std::string selected = StatusSelectedText(results_, LoadResString(IDS_PROBLEMS_SELECTED));
+  SendMessageA(statusBar1_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(found.c_str()));
+  SendMessageA(statusBar1_, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(selected.c_str()));
+}
+
+void TfrmKelvane::bScanRegistryClick() {
+  try {
+    const std::vector<Category> categories = SelectedCategories(categories_);
+    if (results_.Count() == 0)
+      lvRegistryData_.ResetColumnWidths();
+    if (categories.empty())
+      return;
+    results_.Clear();
+    lvRegistryData_.Refresh(false);
+    ScanOptions options;
+    options.unattended = unattended_;
+    options.includeRemoveMedia = OptionsSetting.IncludeRemoveMedia;
+    options.includeCdDrive = OptionsSetting.IncludeCDdrive;
+    const int result = ShowScanProgress(hwnd_, platform_, results_, categories, options);
+    // The columns fit every row found, before the ignore lists act.
+    FinishScan(results_, result == kModalAbort, IgnoreListsOf(OptionsSetting),
+               [this] { lvRegistryData_.Refresh(true); });
+    lvRegistryData_.Refresh(false);
+    UpdateStatusCounts();
+  } catch (...) {
+    // The scan ends silently; the rows found so far stay.
+    lvRegistryData_.Refresh(false);
+  }
+}
+
+void TfrmKelvane::bRepairRegistryClick() {
+  const auto refresh = [this] {
+    lvRegistryData_.Refresh(false);
+    UpdateStatusCounts();
+  };
+  const RepairOutcome outcome = RepairRegistryCommand(hwnd_, platform_, results_, refresh, [this] {
+    return ShowSystemPoint(hwnd_) != kModalCancel;
+  });
+  refresh();
+  exitCode_ = unattended_ ? CleanOnceExitCode(outcome) : 0;
+}
+
+// Select All/None, and of the selected row's type.
+void TfrmKelvane::SelectRows(bool ofType, bool tick) {
+  const int row = lvRegistryData_.SelectedRow();
+  if (ofType && row < 0)
+    return;
+  if (ofType)
+    SelectOfType(results_, static_cast<size_t>(row), tick);
+  else
+    SelectAll(results_, tick);
+  lvRegistryData_.Redraw();
+  UpdateStatusCounts();
+}
+
+void TfrmKelvane::aOpenRegeditExecute() {
+  const int row = lvRegistryData_.SelectedRow();
+  if (row < 0)
+    return;
+  const IssueRow issue = results_.Row(static_cast<size_t>(row));
+  if (CanOpenInRegedit(issue))
+    OpenInRegedit(platform_, issue);
+}
+
+void TfrmKelvane::CleanOnce() {
+  ShowWindow(hwnd_, SW_HIDE);
+  bScanRegistryClick();
+  bRepairRegistryClick();
+  PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+}
+
+}  // namespace kelvane
