@@ -1,5 +1,6 @@
 #include "platform/registry.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -299,7 +300,11 @@ bool HoldsLink(BackendKey& parent, const std::optional<std::string>& parentIdent
   if (!key)
     return false;
   const auto identity = key->Identity();
-  if (parentIdentity && !parentIdentity->empty() && identity &&
+  // The system's own name of a key outside ASCII may come back in another spelling, so
+  // such a name is not judged.
+  const bool ascii = std::all_of(name.begin(), name.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii && parentIdentity && !parentIdentity->empty() && identity &&
       !EqualsNoCase(*identity, *parentIdentity + "\\" + name)) {
     return true;
   }
