@@ -314,4 +314,27 @@ void CloseMain(HWND main, Process& process) {
   EXPECT_EQ(code, 0u);
 }
 
+bool ValueExists(HKEY root, const char* path, const char* name) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  const bool found = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == 0;
+  RegCloseKey(key);
+  return found;
+}
+
+HWND VisibleDialog(DWORD pid, DWORD milliseconds) {
+  HWND box = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND window : TopWindows("#32770", pid)) {
+          if (IsWindowVisible(window))
+            box = window;
+        }
+        return box != nullptr;
+      },
+      milliseconds);
+  return box;
+}
+
 }  // namespace kelvane::e2e

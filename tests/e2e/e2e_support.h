@@ -72,6 +72,11 @@ HWND FocusOf(HWND window);
 // Exports a key with the system registry editor; its text, or empty on failure.
 std::string ExportKey(const std::string& key);
 
+// Whether the registry holds the value (read access only).
+bool ValueExists(HKEY root, const char* path, const char* name);
+// The last visible dialog (class "#32770") of the process, waited for.
+HWND VisibleDialog(DWORD pid, DWORD milliseconds);
+
 // The main window of a started kelvane.exe, once it is shown (its controls exist then).
 HWND StartMain(Process& process);
 // Closes the main window and expects the program to end with 0.

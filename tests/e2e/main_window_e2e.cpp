@@ -331,15 +331,6 @@ bool KeyExists(HKEY root, const char* path) {
   return true;
 }
 
-bool ValueExists(HKEY root, const char* path, const char* name) {
-  HKEY key;
-  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return false;
-  const bool found = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == 0;
-  RegCloseKey(key);
-  return found;
-}
-
 constexpr const char* kAppPath =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\kvgone.exe";
 constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";

@@ -294,15 +294,6 @@ bool CreateShortcut(const std::string& path, const std::string& target) {
   return saved;
 }
 
-bool ValueExists(HKEY root, const char* path, const char* name) {
-  HKEY key;
-  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return false;
-  const bool found = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == 0;
-  RegCloseKey(key);
-  return found;
-}
-
 // The lines of an export, sorted: the comparison does not hang on value order.
 std::vector<std::string> SortedLines(const std::string& text) {
   std::vector<std::string> lines;

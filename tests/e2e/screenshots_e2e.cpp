@@ -71,20 +71,6 @@ bool SaveWindow(HWND window, const std::string& name) {
   return written;
 }
 
-HWND VisibleDialog(DWORD pid, DWORD milliseconds) {
-  HWND box = nullptr;
-  WaitUntil(
-      [&] {
-        for (HWND window : TopWindows("#32770", pid)) {
-          if (IsWindowVisible(window))
-            box = window;
-        }
-        return box != nullptr;
-      },
-      milliseconds);
-  return box;
-}
-
 // KELVANE_SHOTS names the shots to take (all four when unset); KELVANE_SHOT_SUFFIX is
 // appended to each file name; KELVANE_DEMO_REG (a Unix path) is imported first.
 TEST(DISABLED_Screenshots, EveryWindow) {

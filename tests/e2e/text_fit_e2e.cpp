@@ -160,20 +160,6 @@ void ExpectTreeLabelsFit(HWND tree, UINT dpi) {
   CloseHandle(process);
 }
 
-HWND VisibleDialog(DWORD pid, DWORD milliseconds) {
-  HWND box = nullptr;
-  WaitUntil(
-      [&] {
-        for (HWND window : TopWindows("#32770", pid)) {
-          if (IsWindowVisible(window))
-            box = window;
-        }
-        return box != nullptr;
-      },
-      milliseconds);
-  return box;
-}
-
 TEST(TextFit, EveryLabelAndButtonShowsItsWholeText) {
   SetProcessDPIAware();
   const UINT dpi = ExpectedDpi();
