@@ -9,9 +9,10 @@
 //    kelvane.exe -cleanonce (scan, backup and deletion of the missing entries)
 //    against bare_walk.exe over the same root.
 //
-//   scan_speed FOLDER [keys] [rounds]   FOLDER holds kelvane.exe and bare_walk.exe
-//   (defaults: 30000 keys, 3 rounds). Each figure is the wall time of the whole
-//   process, the fastest of the rounds (the build machine is shared); before each
+//   scan_speed FOLDER [keys] [rounds] [OTHER]   FOLDER holds kelvane.exe and bare_walk.exe
+//   (defaults: 30000 keys, 3 rounds); OTHER, a folder with another kelvane.exe (an
+//   older version), adds it to the rounds of the every-category run. Each figure is the wall time
+//   of the whole process, the fastest of the rounds (the build machine is shared); before each
 //   round of the tree the missing-file values are put back.
 #include <windows.h>
 
@@ -47,10 +48,13 @@ double RunTimed(const std::string& commandLine) {
   return seconds;
 }
 
-void WriteOptions(const std::string& folder, bool everyCategory) {
+enum class Ticks { kNone, kTree, kEvery };
+
+void WriteOptions(const std::string& folder, Ticks ticks) {
   std::string text = "[Options]\r\nShowHint=0\r\nRestorePoint=0\r\n[TreeViewNodeCheck]\r\n";
   for (int id = 1; id <= 22; ++id) {
-    const bool ticked = everyCategory || id == 1 || id == 2 || id == 4;
+    const bool ticked =
+        ticks == Ticks::kEvery || (ticks == Ticks::kTree && (id == 1 || id == 2 || id == 4));
     text += std::to_string(id) + (ticked ? "=1\r\n" : "=0\r\n");
   }
   FILE* file = std::fopen((folder + "\\options.ini").c_str(), "wb");
@@ -147,26 +151,46 @@ int main(int argc, char** argv) {
   const int keys = argc > 2 ? std::atoi(argv[2]) : 30000;
   const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
   const std::string kelvane = "\"" + folder + "\\kelvane.exe\" -cleanonce";
+  const std::string other = argc > 4 ? argv[4] : "";
+  const std::string otherKelvane = "\"" + other + "\\kelvane.exe\" -cleanonce";
   CreateDirectoryA((folder + "\\Backup").c_str(), nullptr);
   char windows[MAX_PATH] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
 
   // 1. The registry as the prefix holds it, every category. The first clean repairs
   //    what a fresh prefix holds; the rounds after it scan the same registry.
-  WriteOptions(folder, true);
+  WriteOptions(folder, Ticks::kEvery);
+  if (!other.empty())
+    WriteOptions(other, Ticks::kEvery);
   const std::string exportAll =
       std::string(windows) + "\\regedit.exe /e \"" + folder + "\\whole.reg\"";
-  double exportBest = 1e9, scanBest = 1e9;
+  double exportBest = 1e9, scanBest = 1e9, otherBest = 1e9;
   for (int round = 0; round < rounds; ++round) {
     const double exportRound = RunTimed(exportAll);
     const double scanRound = RunTimed(kelvane);
-    std::printf("  round %d: kelvane -cleanonce %.2f s, regedit /e %.2f s\n", round + 1, scanRound,
+    std::printf("  round %d: kelvane -cleanonce %.2f s, regedit /e %.2f s", round + 1, scanRound,
                 exportRound);
+    if (!other.empty()) {
+      const double otherRound = RunTimed(otherKelvane);
+      std::printf(", other kelvane %.2f s", otherRound);
+      otherBest = std::min(otherBest, otherRound);
+    }
+    std::printf("\n");
     exportBest = std::min(exportBest, exportRound);
     scanBest = std::min(scanBest, scanRound);
   }
   std::printf("every category: kelvane -cleanonce %.2f s, regedit /e %.2f s, ratio %.2f\n",
               scanBest, exportBest, scanBest / exportBest);
+  if (!other.empty()) {
+    std::printf("every category: other kelvane -cleanonce %.2f s, ratio %.2f\n", otherBest,
+                otherBest / exportBest);
+  }
+  // What the program costs with nothing to scan: start-up, settings, windows and exit.
+  WriteOptions(folder, Ticks::kNone);
+  double idleBest = 1e9;
+  for (int round = 0; round < rounds; ++round)
+    idleBest = std::min(idleBest, RunTimed(kelvane));
+  std::printf("no category ticked: kelvane -cleanonce %.2f s\n", idleBest);
 
   // 2. The generated tree, Files and Folders - HKEY_CURRENT_USER only.
   const auto generateStart = std::chrono::steady_clock::now();
@@ -174,7 +198,7 @@ int main(int argc, char** argv) {
   std::printf(
       "tree: %d keys below HKEY_CURRENT_USER\\%s, made in %.1f s\n", keys, kTreeKey,
       std::chrono::duration<double>(std::chrono::steady_clock::now() - generateStart).count());
-  WriteOptions(folder, false);
+  WriteOptions(folder, Ticks::kTree);
   const std::string bare = "\"" + folder + "\\bare_walk.exe\" HKCU";
   double bareBest = 1e9, treeBest = 1e9;
   int missing = 0, missingLeft = 0, presentLeft = 0;

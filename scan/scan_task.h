@@ -70,6 +70,12 @@ class ScanContext {
  public:
   ScanContext(Platform platform, ResultsModel& results, ScanEvents& events,
               std::string allowedDrives, const std::atomic<bool>& stop);
+  // A context for categories scanned ahead of their turn: it keeps its rows in the
+  // list KeepRowsIn names until the worker reports them, and tells `events` only the
+  // key texts.
+  ScanContext(Platform platform, ScanEvents& events, std::string allowedDrives,
+              const std::atomic<bool>& stop);
+  void KeepRowsIn(std::vector<IssueRow>* kept) { kept_ = kept; }
 
   Registry NewRegistry(RootKey root, KeyAccess access = KeyAccess::kFull);
   FileSystem& Files() { return files_; }
@@ -83,6 +89,8 @@ class ScanContext {
                    RowKind kind);
   // Hands the waiting rows to the results model; throws OperationCancelled after Stop.
   void FlushRows();
+  // Rows found by another context, to go out with the next batch.
+  void AddRows(std::vector<IssueRow> rows);
   void CheckStop() const;
 
  private:
@@ -93,7 +101,8 @@ class ScanContext {
   StoppableFileSystem files_;
   std::vector<IssueRow> pending_;
   std::chrono::steady_clock::time_point firstPending_;
-  ResultsModel& results_;
+  ResultsModel* results_;
+  std::vector<IssueRow>* kept_ = nullptr;
   ScanEvents& events_;
   std::string allowedDrives_;
   const std::atomic<bool>& stop_;
@@ -102,6 +111,13 @@ class ScanContext {
 // One scan: the worker thread and its body. Stop raises the flag under the results
 // model's lock and returns at once; the thread leaves at its next probe and is joined
 // when the task is destroyed.
+//
+// The body reports the categories in list order. While it works through them from
+// the front, a second thread scans them from the back into lists of their own; a
+// category scanned ahead gives its rows at once when the body reaches it. Registry
+// calls are round trips (to the kernel, or under Wine to the wine server, which
+// then waits for the caller between calls), and two callers keep it busy. The rows,
+// their order and what a failing scanner ends are the same as with one thread.
 class ScanTask {
  public:
   ScanTask(Platform platform, ResultsModel& results, ScanEvents& events,
@@ -123,6 +139,7 @@ class ScanTask {
   std::vector<Category> categories_;
   std::string allowedDrives_;
   std::atomic<bool> stop_{false};
+  std::atomic<bool> aheadStop_{false};  // raised by Stop and when the body leaves
   std::thread thread_;
 };
 

@@ -1,9 +1,14 @@
 // The scan worker's body, its helpers and Stop, run natively with test scanners.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <iterator>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "scan/scan_task.h"
 #include "test_env.h"
@@ -212,6 +217,141 @@ TEST(ScanStop, NoRowAppearsAfterStopAndTheThreadLeaves) {
   // Every row is whole.
   for (const auto& row : results.Rows())
     EXPECT_EQ(row.problem, "Loop");
+}
+
+}  // namespace
+}  // namespace kelvane
+
+namespace kelvane {
+namespace {
+
+// Categories numbered by their id: each finds `id` rows named after itself, after a
+// pause that differs from category to category, so that the two threads finish them
+// in another order than the list's.
+void Numbered(ScanContext& context, int id) {
+  std::this_thread::sleep_for(std::chrono::microseconds((id * 7919) % 13 * 150));
+  const std::string key = "HKEY_CURRENT_USER\\C" + std::to_string(id);
+  for (int i = 0; i < id; ++i) {
+    context.ShowScanKey(key + "\\" + std::to_string(i));
+    context.AddIssueRow("C" + std::to_string(id), key, std::to_string(i), RowKind::kKey);
+  }
+}
+template <int Id>
+void NumberedScanner(ScanContext& context) {
+  Numbered(context, Id);
+}
+
+template <int... Ids>
+std::vector<Category> NumberedCategories(std::integer_sequence<int, Ids...>) {
+  return {Category{Ids + 3, "C", 1, "Scanning...", &NumberedScanner<Ids + 3>}...};
+}
+
+// Whatever the helper thread takes, the window hears of every category in list
+// order, each with its rows in order and its last key text, as from one thread.
+TEST(ScanAhead, RowsStepsAndLastKeysComeInListOrder) {
+  const std::vector<Category> categories =
+      NumberedCategories(std::make_integer_sequence<int, 12>());
+  for (int round = 0; round < 20; ++round) {
+    ScanRun run;
+    const auto log = run.Run(categories);
+    std::vector<std::string> expected;
+    std::vector<IssueRow> rows;
+    for (const Category& category : categories) {
+      const std::string key = "HKEY_CURRENT_USER\\C" + std::to_string(category.id);
+      expected.insert(expected.end(), {"begin", "status:Scanning..."});
+      for (int i = 0; i < category.id; ++i)
+        rows.push_back({"C" + std::to_string(category.id), key, std::to_string(i), RowKind::kKey});
+      expected.push_back("end");
+    }
+    expected.push_back("close");
+    std::vector<std::string> steps;  // the log without its key texts
+    std::copy_if(log.begin(), log.end(), std::back_inserter(steps),
+                 [](const std::string& entry) { return entry.rfind("key:", 0) != 0; });
+    ASSERT_EQ(steps, expected) << "round " << round;
+    ASSERT_EQ(run.results.Rows(), rows) << "round " << round;
+    // Before each category's end step the label shows that category's last key.
+    for (size_t i = 0, category = 0; i < log.size(); ++i) {
+      if (log[i] != "end")
+        continue;
+      const int id = categories[category++].id;
+      ASSERT_GT(i, 0u);
+      EXPECT_EQ(log[i - 1],
+                "key:HKEY_CURRENT_USER\\C" + std::to_string(id) + "\\" + std::to_string(id - 1));
+    }
+  }
+}
+
+// The first category waits until the last one has begun: only a second thread
+// scanning from the back lets it go on.
+std::atomic<bool> lastBegun{false};
+void WaitsForTheLast(ScanContext& context) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!lastBegun.load() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  context.AddIssueRow(lastBegun.load() ? "together" : "alone", "HKEY_CURRENT_USER\\A", "",
+                      RowKind::kKey);
+}
+void TheLast(ScanContext& context) {
+  lastBegun.store(true);
+  context.AddIssueRow("last", "HKEY_CURRENT_USER\\B", "", RowKind::kKey);
+}
+
+TEST(ScanAhead, TheLastCategoryIsScannedWhileTheFirstRuns) {
+  lastBegun.store(false);
+  ScanRun run;
+  run.Run({Category{3, "A", 1, "", &WaitsForTheLast}, kTwo, Category{5, "B", 1, "", &TheLast}});
+  ASSERT_EQ(run.results.Count(), 4u);
+  EXPECT_EQ(run.results.Row(0).problem, "together");
+  EXPECT_EQ(run.results.Row(3).problem, "last");
+}
+
+// A scanner scanned ahead that fails ends the scan where it stands in the list: the
+// categories before it are scanned, its rows so far stay, none after it counts.
+TEST(ScanAhead, AFailureScannedAheadEndsTheScanAtItsPlace) {
+  for (int round = 0; round < 20; ++round) {
+    ScanRun run;
+    const Category slowTwo{6, "Two", 1, "Scanning Two...", &NumberedScanner<6>};
+    const auto log = run.Run({slowTwo, kTwo, kThrows, kTwo, kTwo});
+    std::vector<std::string> steps;
+    std::copy_if(log.begin(), log.end(), std::back_inserter(steps),
+                 [](const std::string& entry) { return entry.rfind("key:", 0) != 0; });
+    ASSERT_EQ(steps, (std::vector<std::string>{"begin", "status:Scanning Two...", "end", "begin",
+                                               "status:Scanning Two...", "end", "begin", "close"}))
+        << "round " << round;
+    ASSERT_EQ(run.results.Count(), 6u + 2u + 1u);
+    EXPECT_EQ(run.results.Row(8).problem, "Bad");
+  }
+}
+
+// Stop while the worker waits for a category the helper is scanning: both threads
+// leave, nothing more is reported and the window is not asked to close.
+TEST(ScanAhead, StopWhileWaitingForTheHelperEndsBoth) {
+  test::TestEnv env;
+  ResultsModel results;
+  RecordingEvents events;
+  {
+    lastBegun.store(false);
+    const Category endless{5, "Endless", 1, "", [](ScanContext& context) {
+                             lastBegun.store(true);
+                             Endless(context);
+                           }};
+    ScanTask task(env.Get(), results, events,
+                  {Category{3, "A", 1, "", &WaitsForTheLast}, kTwo, endless}, "c");
+    task.Start();
+    for (;;) {  // the worker has reported the first two categories and waits for the helper
+      const auto log = events.Log();
+      if (std::count(log.begin(), log.end(), "end") == 2)
+        break;
+      std::this_thread::yield();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    task.Stop();
+  }  // both threads joined here
+  const auto log = events.Log();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "close"), 0);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "end"), 2);
+  ASSERT_EQ(results.Count(), 3u);
+  EXPECT_EQ(results.Row(0).problem, "together");
 }
 
 }  // namespace
