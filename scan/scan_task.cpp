@@ -1,8 +1,6 @@
 #include "scan/scan_task.h"
 
-#include <condition_variable>
-#include <mutex>
-#include <system_error>
+#include "scan/scan_ahead.h"
 
 namespace kelvane {
 
@@ -13,131 +11,6 @@ namespace {
 // window message per row.
 constexpr size_t kRowBatch = 256;
 constexpr std::chrono::milliseconds kRowWait{100};
-
-// What a category scanned ahead shows: only its last key text, given when the body
-// reaches it.
-class LastKeyText : public ScanEvents {
- public:
-  void BeginCategory() override {}
-  void EndCategory() override {}
-  void SetStatusText(const std::string&) override {}
-  void SetKeyText(const std::string& text) override { last = text; }
-  void RowAdded() override {}
-  void CloseRequest() override {}
-  std::string last;
-};
-
-// A scanner of a category scanned ahead threw something other than Stop.
-struct ScannedAheadFailed {};
-
-// The categories the body has not reached yet, taken from the back of the list by a
-// second thread. Each one is claimed once, by the body or by the helper.
-class ScanAhead {
- public:
-  struct Outcome {
-    std::vector<IssueRow> rows;
-    std::string lastKey;  // as the key label would have shown it last
-    bool done = false;    // the helper has left the category
-    bool failed = false;  // its scanner threw: the scan ends with it
-    bool stopped = false;
-  };
-
-  ScanAhead(Platform platform, const std::vector<Category>& categories,
-            const std::string& allowedDrives, std::atomic<bool>& quit)
-      : categories_(categories),
-        outcomes_(categories.size()),
-        back_(categories.size()),
-        quit_(quit),
-        context_(platform, keyText_, allowedDrives, quit) {
-    size_t scanners = 0;
-    for (const Category& category : categories)
-      scanners += category.scanner ? 1 : 0;
-    if (scanners < 2)
-      return;
-    try {
-      thread_ = std::thread([this] { Run(); });
-    } catch (const std::system_error&) {
-      // No second thread: the body scans every category itself.
-    }
-  }
-
-  ~ScanAhead() {
-    quit_.store(true);
-    if (thread_.joinable())
-      thread_.join();
-  }
-  ScanAhead(const ScanAhead&) = delete;
-  ScanAhead& operator=(const ScanAhead&) = delete;
-
-  // True when the body scans category `index` itself; false when the helper has it.
-  bool ClaimFront(size_t index) {
-    std::lock_guard lock(mutex_);
-    if (index >= back_)
-      return false;
-    front_ = index + 1;
-    return true;
-  }
-
-  // Waits for the helper to leave category `index`; nullptr when it was stopped.
-  Outcome* Wait(size_t index) {
-    std::unique_lock lock(mutex_);
-    Outcome& outcome = outcomes_[index];
-    ended_.wait(lock, [&] { return outcome.done; });
-    return outcome.stopped ? nullptr : &outcome;
-  }
-
- private:
-  void Run() {
-    for (;;) {
-      size_t index = 0;
-      {
-        std::lock_guard lock(mutex_);
-        if (back_ <= front_ || quit_.load())
-          return;
-        index = --back_;
-      }
-      Outcome& outcome = outcomes_[index];
-      bool failed = false, stopped = false;
-      context_.KeepRowsIn(&outcome.rows);
-      try {
-        if (categories_[index].scanner)
-          categories_[index].scanner(context_);
-        context_.FlushRows();
-      } catch (const OperationCancelled&) {
-        stopped = true;
-      } catch (...) {
-        failed = true;
-        context_.FlushRows();  // keeps the rows found before the failure
-      }
-      {
-        std::lock_guard lock(mutex_);
-        outcome.lastKey = std::move(keyText_.last);
-        keyText_.last.clear();
-        outcome.done = true;
-        outcome.failed = failed;
-        outcome.stopped = stopped;
-      }
-      ended_.notify_all();
-      // The categories before a failed one are still the body's to scan; none after it
-      // counts.
-      if (failed || stopped)
-        return;
-    }
-  }
-
-  const std::vector<Category>& categories_;
-  std::vector<Outcome> outcomes_;
-  std::mutex mutex_;
-  std::condition_variable ended_;
-  // The categories from front_ up to back_ are nobody's yet. The first one is always
-  // the body's: it starts on it at once.
-  size_t front_ = 1;
-  size_t back_;
-  std::atomic<bool>& quit_;
-  LastKeyText keyText_;  // the helper's own
-  ScanContext context_;
-  std::thread thread_;
-};
 
 }  // namespace
 
@@ -327,7 +200,22 @@ void ScanContext::CheckStop() const {
 
 void ScanTask::Execute() {
   ScanContext context(platform_, results_, events_, allowedDrives_, stop_);
-  ScanAhead ahead(platform_, categories_, allowedDrives_, aheadStop_);
+  size_t scanners = 0;
+  for (const Category& category : categories_)
+    scanners += category.scanner ? 1 : 0;
+  ScanAhead ahead(
+      context, categories_.size(),
+      [this](size_t index, ScanContext& part) {
+        if (categories_[index].scanner)
+          categories_[index].scanner(part);
+      },
+      aheadStop_, scanners > 1);
+  // Declared after `ahead`, so that it runs first when the body leaves: the second
+  // thread leaves at its next probe instead of ending its category.
+  struct LeaveAhead {
+    std::atomic<bool>& flag;
+    ~LeaveAhead() { flag.store(true); }
+  } leaveAhead{aheadStop_};
   try {
     for (size_t i = 0; i < categories_.size(); ++i) {
       const Category& category = categories_[i];
@@ -338,19 +226,7 @@ void ScanTask::Execute() {
         return;
       if (category.scanner && *category.status)
         events_.SetStatusText(category.status);
-      if (ahead.ClaimFront(i)) {
-        if (category.scanner)
-          category.scanner(context);
-      } else {
-        ScanAhead::Outcome* outcome = ahead.Wait(i);
-        if (!outcome)
-          return;
-        if (!outcome->lastKey.empty())
-          events_.SetKeyText(outcome->lastKey);
-        context.AddRows(std::move(outcome->rows));
-        if (outcome->failed)
-          throw ScannedAheadFailed{};
-      }
+      ahead.Report(i, context);
       context.FlushRows();
       events_.EndCategory();
     }

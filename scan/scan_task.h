@@ -78,6 +78,8 @@ class ScanContext {
   void KeepRowsIn(std::vector<IssueRow>* kept) { kept_ = kept; }
 
   Registry NewRegistry(RootKey root, KeyAccess access = KeyAccess::kFull);
+  Platform GetPlatform() const { return platform_; }
+  const std::atomic<bool>& StopFlag() const { return stop_; }
   FileSystem& Files() { return files_; }
   Shell& GetShell() { return platform_.shell; }
   SystemInfo& System() { return platform_.system; }
@@ -85,6 +87,8 @@ class ScanContext {
 
   void SetStatusText(const std::string& text) { events_.SetStatusText(text); }
   void ShowScanKey(const std::string& path);
+  // A key label text made by FormatScanKey elsewhere (by a part scanned ahead).
+  void ReplayKeyText(const std::string& text) { events_.SetKeyText(text); }
   void AddIssueRow(const std::string& problem, const std::string& key, const std::string& value,
                    RowKind kind);
   // Hands the waiting rows to the results model; throws OperationCancelled after Stop.

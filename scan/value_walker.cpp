@@ -1,10 +1,12 @@
 #include "scan/value_walker.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "scan/skip_keys.h"
 #include "scan/path_check.h"
 #include "scan/registry_views.h"
+#include "scan/scan_ahead.h"
 #include "scan/scanners.h"
 
 namespace kelvane {
@@ -45,6 +47,17 @@ bool Skipped(WalkSkip skip, RootKey root, const std::string& keyPath) {
   return false;
 }
 
+// Subtrees per part of a shared walk: enough that a part outweighs its extra open,
+// few enough that the two threads end close together.
+constexpr size_t kSubtreesPerPart = 32;
+
+// A part of a shared walk: the values of one key just below the start key, or some
+// subtrees below such a key.
+struct WalkPart {
+  std::string keyPath;
+  std::vector<std::string> subtrees;  // empty: the key's values
+};
+
 // One walk: what stays the same from level to level.
 class Walker {
  public:
@@ -64,10 +77,76 @@ class Walker {
       Visit(registry, keyPath, 0);
   }
 
+  // The same walk, rows and order, with the subtrees two levels down shared out
+  // between this thread and a second one (ScanAhead).
+  void StartShared(const std::string& keyPath) {
+    Registry registry = context_.NewRegistry(root_, KeyAccess::kRead);
+    if (!registry.OpenKey(keyPath, false))
+      return;
+    // The parts in the order of the walk: the start key's values, then for each key
+    // below it its values and its subtrees.
+    std::vector<WalkPart> parts{{keyPath, {}}};
+    std::optional<std::string> identity;
+    for (const std::string& name : registry.GetKeyNames()) {
+      const std::string childPath = Join(keyPath, name);
+      Registry child = Enter(registry, identity, keyPath, name);
+      if (!child.HasOpenKey())
+        continue;
+      parts.push_back({childPath, {}});
+      const std::vector<std::string> subtrees = child.GetKeyNames();
+      for (size_t i = 0; i < subtrees.size(); i += kSubtreesPerPart) {
+        const auto end = subtrees.begin() + static_cast<std::ptrdiff_t>(
+                                                std::min(subtrees.size(), i + kSubtreesPerPart));
+        parts.push_back({childPath, {subtrees.begin() + static_cast<std::ptrdiff_t>(i), end}});
+      }
+    }
+    ScanAhead ahead(
+        context_, parts.size(),
+        [&](size_t index, ScanContext& context) {
+          Walker(context, root_, rootName_, problem_, endMarker_, skip_).Run(parts[index]);
+        },
+        context_.StopFlag());
+    for (size_t i = 0; i < parts.size(); ++i)
+      ahead.Report(i, context_);
+  }
+
  private:
-  // `registry` holds the key `keyPath`, open. Each subkey is opened relative to it:
-  // one open per key, and this key stays open while its subtree is walked.
-  void Visit(Registry& registry, const std::string& keyPath, int depth) {
+  static std::string Join(const std::string& keyPath, const std::string& name) {
+    return keyPath.empty() ? name : keyPath + "\\" + name;
+  }
+
+  // Opens the subkey `name` of `registry` (the key `keyPath`) to walk it; no key when
+  // it is skipped, cannot be opened, or is a link to a key of the other view.
+  Registry Enter(Registry& registry, std::optional<std::string>& identity,
+                 const std::string& keyPath, const std::string& name) {
+    const std::string childPath = Join(keyPath, name);
+    if (Skipped(skip_, root_, childPath))
+      return context_.NewRegistry(root_, KeyAccess::kRead);
+    Registry child = registry.OpenSubkey(name);
+    // In the 32-bit view the keys that both views share are links to their 64-bit
+    // selves, which are examined (or skipped) under their own names.
+    if (child.HasOpenKey() && IsLinkedSubkey(registry, identity, child, childPath, name))
+      return context_.NewRegistry(root_, KeyAccess::kRead);
+    return child;
+  }
+
+  void Run(const WalkPart& part) {
+    Registry registry = context_.NewRegistry(root_, KeyAccess::kRead);
+    if (!registry.OpenKey(part.keyPath, false))
+      return;
+    if (part.subtrees.empty()) {
+      VisitValues(registry, part.keyPath);
+      return;
+    }
+    std::optional<std::string> identity;
+    for (const std::string& name : part.subtrees) {
+      Registry child = Enter(registry, identity, part.keyPath, name);
+      if (child.HasOpenKey())
+        Visit(child, Join(part.keyPath, name), 2);
+    }
+  }
+
+  void VisitValues(Registry& registry, const std::string& keyPath) {
     context_.ShowScanKey(keyPath);
     // Names, types and data come with one call per value.
     for (const NamedValue& entry : registry.GetValues()) {
@@ -78,22 +157,20 @@ class Walker {
                              RowKind::kValueInPath);
       }
     }
+  }
+
+  // `registry` holds the key `keyPath`, open. Each subkey is opened relative to it:
+  // one open per key, and this key stays open while its subtree is walked.
+  void Visit(Registry& registry, const std::string& keyPath, int depth) {
+    VisitValues(registry, keyPath);
     // The names are taken before the first subkey is entered.
     if (depth >= kMaxKeyDepth)
       return;
     std::optional<std::string> identity;
     for (const std::string& name : registry.GetKeyNames()) {
-      const std::string childPath = keyPath.empty() ? name : keyPath + "\\" + name;
-      if (Skipped(skip_, root_, childPath))
-        continue;
-      Registry child = registry.OpenSubkey(name);
-      if (!child.HasOpenKey())
-        continue;
-      // In the 32-bit view the keys that both views share are links to their 64-bit
-      // selves, which are examined (or skipped) under their own names.
-      if (IsLinkedSubkey(registry, identity, child, childPath, name))
-        continue;
-      Visit(child, childPath, depth + 1);
+      Registry child = Enter(registry, identity, keyPath, name);
+      if (child.HasOpenKey())
+        Visit(child, Join(keyPath, name), depth + 1);
     }
   }
 
@@ -118,24 +195,31 @@ std::string ValuePathText(std::string_view rootName, const std::string& keyPath,
 }
 
 void WalkValues(ScanContext& context, std::string_view rootName, const std::string& keyPath,
-                const std::string& problem, const std::string& endMarker, WalkSkip skip) {
+                const std::string& problem, const std::string& endMarker, WalkSkip skip,
+                WalkThreads threads) {
   const auto root = RootFromName(rootName);
   if (!root || Skipped(skip, *root, keyPath))
     return;
-  Walker(context, *root, rootName, problem, endMarker, skip).Start(keyPath);
+  Walker walker(context, *root, rootName, problem, endMarker, skip);
+  if (threads == WalkThreads::kShared && kMaxKeyDepth >= 2)
+    walker.StartShared(keyPath);
+  else
+    walker.Start(keyPath);
 }
 
 void ScanFilesFoldersLocalMachine(ScanContext& context) {
   WalkValues(context, "HKEY_LOCAL_MACHINE", "Software", kFilesFoldersProblem, "",
-             WalkSkip::kLocalMachine);
+             WalkSkip::kLocalMachine, WalkThreads::kShared);
 }
 
 void ScanFilesFoldersCurrentUser(ScanContext& context) {
-  WalkValues(context, "HKEY_CURRENT_USER", "", kFilesFoldersProblem, "", WalkSkip::kCurrentUser);
+  WalkValues(context, "HKEY_CURRENT_USER", "", kFilesFoldersProblem, "", WalkSkip::kCurrentUser,
+             WalkThreads::kShared);
 }
 
 void ScanFilesFoldersUsers(ScanContext& context) {
-  WalkValues(context, "HKEY_USERS", "", kFilesFoldersProblem, "");
+  WalkValues(context, "HKEY_USERS", "", kFilesFoldersProblem, "", WalkSkip::kNone,
+             WalkThreads::kShared);
 }
 
 void ScanMruLists(ScanContext& context) {

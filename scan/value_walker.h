@@ -18,13 +18,16 @@ enum class WalkSkip {
   kCurrentUser,   // while "Files and Folders - HKEY_CURRENT_USER" runs
 };
 
+// Whether a walk shares its subtrees with a second thread (the whole-root walks).
+enum class WalkThreads { kOne, kShared };
+
 // Walks `keyPath` below the root named `rootName` (empty: the root itself) with
 // read-only handles, one open key per level: all values of a key are judged before
 // its first subkey is entered. Each text value that IsPathMissing reports (with
 // `endMarker`, folders accepted) becomes a row of kind kValueInPath.
 void WalkValues(ScanContext& context, std::string_view rootName, const std::string& keyPath,
                 const std::string& problem, const std::string& endMarker,
-                WalkSkip skip = WalkSkip::kNone);
+                WalkSkip skip = WalkSkip::kNone, WalkThreads threads = WalkThreads::kOne);
 
 // The registry text of a value: root, key path (when not empty) and value name; the
 // default value's path ends in "\".

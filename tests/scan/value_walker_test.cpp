@@ -181,6 +181,64 @@ TEST_F(WalkTest, UsersAppliesNoSkipTable) {
   EXPECT_EQ(rows[0].value, gone);
 }
 
+// The whole-root walks share their subtrees with a second thread; their rows, in
+// order, must be those of the walk on one thread. Seeded: a wide key (several parts of
+// subtrees), deep chains, skipped keys, missing and present files; under Wine also the
+// whole prefix with its links between the registry views.
+TEST_F(WalkTest, ASharedWalkFindsTheRowsOfTheOneThreadWalkInTheirOrder) {
+  const std::string gone = dir + "\\gone";
+  env.WriteFile(dir + "\\present.exe");
+  for (const RootKey root : {RootKey::kLocalMachine, RootKey::kCurrentUser}) {
+    const std::string base = "Software\\" + token;
+    OwnKey(root, base);
+    Put(root, base, "g", Sz(gone + "base.exe"));
+    for (int i = 0; i < 70; ++i) {
+      const std::string child = base + "\\k" + std::to_string(100 + i);
+      Put(root, child, "p", Sz(dir + "\\present.exe"));
+      if (i % 3 == 0)
+        Put(root, child, "g", Sz(gone + std::to_string(i) + ".exe"));
+      if (i % 7 == 0)
+        Put(root, child + "\\deep\\deeper", "g", Sz(gone + "d" + std::to_string(i) + ".dll"));
+    }
+    PutOwnValue(root, kRunKey, token, Sz(gone + "run.exe"));  // skipped by both tables
+  }
+  PutOwnValue(RootKey::kCurrentUser, "Software", token, Sz(gone + "software.exe"));
+  OwnKey(RootKey::kLocalMachine, "Software\\Classes\\CLSID\\" + token);
+  Put(RootKey::kLocalMachine, "Software\\Classes\\CLSID\\" + token, "", Sz(gone + "x.dll"));
+#ifndef _WIN32
+  env.Native().registry.Link(RootKey::kLocalMachine, "Software\\Wow6432Node\\Policies",
+                             RootKey::kLocalMachine, "Software\\Policies");
+  env.Native().registry.PutString(RootKey::kLocalMachine, "Software\\Policies\\" + token, "g",
+                                  gone + "policy.exe");
+  OwnKey(RootKey::kUsers, "S-1-5-21-" + token);
+  Put(RootKey::kUsers, "S-1-5-21-" + token + "\\" + kRunKey, token, Sz(gone + "u.exe"));
+#endif
+  struct Walk {
+    const char* rootName;
+    const char* start;
+    WalkSkip skip;
+  };
+  for (const Walk& walk : {Walk{"HKEY_LOCAL_MACHINE", "Software", WalkSkip::kLocalMachine},
+                           Walk{"HKEY_CURRENT_USER", "", WalkSkip::kCurrentUser},
+                           Walk{"HKEY_USERS", "", WalkSkip::kNone}}) {
+    SCOPED_TRACE(walk.rootName);
+    std::vector<IssueRow> rows[2];
+    for (const WalkThreads threads : {WalkThreads::kOne, WalkThreads::kShared}) {
+      ResultsModel found;
+      std::atomic<bool> stop{false};
+      ScanContext context(env.Get(), found, events, drives, stop);
+      WalkValues(context, walk.rootName, walk.start, kFilesProblem, "", walk.skip, threads);
+      context.FlushRows();
+      rows[threads == WalkThreads::kShared] = found.Rows();
+    }
+    EXPECT_EQ(rows[1], rows[0]);
+    size_t mine = 0;
+    for (const IssueRow& row : rows[1])
+      mine += row.key.find(token) != std::string::npos ? 1 : 0;
+    EXPECT_GE(mine, walk.skip == WalkSkip::kNone ? 1u : 35u);
+  }
+}
+
 #ifndef _WIN32
 TEST_F(WalkTest, AChainDeeperThanTheRegistryAllowsEndsTheWalkWithoutHarm) {
   std::string deep = key;

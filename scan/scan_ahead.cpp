@@ -1,0 +1,110 @@
+#include "scan/scan_ahead.h"
+
+#include <system_error>
+
+namespace kelvane {
+
+// What a part scanned ahead shows: only its last key text, given when the caller
+// reaches it.
+class ScanAhead::LastKeyText : public ScanEvents {
+ public:
+  void BeginCategory() override {}
+  void EndCategory() override {}
+  void SetStatusText(const std::string&) override {}
+  void SetKeyText(const std::string& text) override { last = text; }
+  void RowAdded() override {}
+  void CloseRequest() override {}
+  std::string last;
+};
+
+ScanAhead::ScanAhead(const ScanContext& owner, size_t count, Part part,
+                     const std::atomic<bool>& stop, bool ahead)
+    : part_(std::move(part)),
+      outcomes_(count),
+      back_(count),
+      keyText_(std::make_unique<LastKeyText>()),
+      context_(std::make_unique<ScanContext>(owner.GetPlatform(), *keyText_, owner.AllowedDrives(),
+                                             stop)) {
+  if (!ahead || count < 2)
+    return;
+  try {
+    thread_ = std::thread([this] { Run(); });
+  } catch (const std::system_error&) {
+    // No second thread: the caller scans every part itself.
+  }
+}
+
+ScanAhead::~ScanAhead() {
+  leave_.store(true);
+  if (thread_.joinable())
+    thread_.join();
+}
+
+bool ScanAhead::ClaimFront(size_t index) {
+  std::lock_guard lock(mutex_);
+  if (index >= back_)
+    return false;
+  front_ = index + 1;
+  return true;
+}
+
+ScanAhead::Outcome* ScanAhead::Wait(size_t index) {
+  std::unique_lock lock(mutex_);
+  Outcome& outcome = outcomes_[index];
+  ended_.wait(lock, [&] { return outcome.done; });
+  return outcome.stopped ? nullptr : &outcome;
+}
+
+void ScanAhead::Report(size_t index, ScanContext& context) {
+  if (ClaimFront(index)) {
+    part_(index, context);
+    return;
+  }
+  Outcome* outcome = Wait(index);
+  if (!outcome)
+    throw OperationCancelled();
+  if (!outcome->lastKey.empty())
+    context.ReplayKeyText(outcome->lastKey);
+  context.AddRows(std::move(outcome->rows));
+  if (outcome->failed)
+    throw ScannedAheadFailed{};
+}
+
+void ScanAhead::Run() {
+  for (;;) {
+    size_t index = 0;
+    {
+      std::lock_guard lock(mutex_);
+      if (back_ <= front_ || leave_.load())
+        return;
+      index = --back_;
+    }
+    Outcome& outcome = outcomes_[index];
+    bool failed = false, stopped = false;
+    context_->KeepRowsIn(&outcome.rows);
+    try {
+      part_(index, *context_);
+      context_->FlushRows();
+    } catch (const OperationCancelled&) {
+      stopped = true;
+    } catch (...) {
+      failed = true;
+      context_->FlushRows();  // keeps the rows found before the failure
+    }
+    {
+      std::lock_guard lock(mutex_);
+      outcome.lastKey = std::move(keyText_->last);
+      keyText_->last.clear();
+      outcome.done = true;
+      outcome.failed = failed;
+      outcome.stopped = stopped;
+    }
+    ended_.notify_all();
+    // The parts before a failed one are still the caller's to scan; none after it
+    // counts.
+    if (failed || stopped)
+      return;
+  }
+}
+
+}  // namespace kelvane
