@@ -50,18 +50,21 @@ std::optional<std::string> Wow64Twin(RootKey root, std::string_view path) {
   return std::nullopt;
 }
 
-std::vector<std::string> KeyViews(ScanContext& context, RootKey root, const std::string& path) {
+std::vector<std::string> KeyViews(RegistryBackend& backend, bool is64BitWindows, RootKey root,
+                                  const std::string& path, const std::atomic<bool>* stop) {
   std::vector<std::string> views;
-  Registry primary = context.NewRegistry(root, KeyAccess::kRead);
+  Registry primary(backend, KeyAccess::kRead, stop);
+  primary.SetRoot(root);
   const bool primaryOpen = primary.OpenKey(path, false);
   if (primaryOpen)
     views.push_back(path);
-  if (!context.System().Is64BitWindows())
+  if (!is64BitWindows)
     return views;
   const auto twin = Wow64Twin(root, path);
   if (!twin)
     return views;
-  Registry other = context.NewRegistry(root, KeyAccess::kRead);
+  Registry other(backend, KeyAccess::kRead, stop);
+  other.SetRoot(root);
   if (!other.OpenKey(*twin, false))
     return views;
   // A key both views share shows in the 32-bit one through a link to the same key.
@@ -73,6 +76,11 @@ std::vector<std::string> KeyViews(ScanContext& context, RootKey root, const std:
   }
   views.push_back(*twin);
   return views;
+}
+
+std::vector<std::string> KeyViews(ScanContext& context, RootKey root, const std::string& path) {
+  return KeyViews(context.GetPlatform().registry, context.System().Is64BitWindows(), root, path,
+                  &context.StopFlag());
 }
 
 bool MatchesInEitherView(RootKey root, std::string_view keyPath, std::string_view listed) {

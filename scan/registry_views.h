@@ -5,6 +5,7 @@
 // removes. Keys that Windows shares between the views are examined once.
 #pragma once
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,6 +28,10 @@ std::optional<std::string> Wow64Twin(RootKey root, std::string_view path);
 // and, on 64-bit Windows, its twin, when the twin is a key of its own (it exists and
 // is not the same key shared by both views). A key that does not open is left out.
 std::vector<std::string> KeyViews(ScanContext& context, RootKey root, const std::string& path);
+// The same outside a scan: `is64BitWindows` says whether there is a second view, and
+// `stop`, when given, ends the reads.
+std::vector<std::string> KeyViews(RegistryBackend& backend, bool is64BitWindows, RootKey root,
+                                  const std::string& path, const std::atomic<bool>* stop = nullptr);
 
 // Whether `keyPath` is `listed` or the twin of it (or, for a class key, the same twin
 // as the 64-bit view's "Software\Wow6432Node\Classes" names it), letter case aside.

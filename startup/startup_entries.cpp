@@ -5,6 +5,7 @@
 #include "backup/export_writer.h"
 #include "platform/registry.h"
 #include "platform/version_code.h"
+#include "scan/registry_views.h"
 
 namespace kelvane {
 
@@ -95,13 +96,22 @@ void ListStartupFolder(Platform& platform, int folderId, const std::string& labe
 
 void ListStartupEntries(Platform& platform, const StartupLabels& labels,
                         std::vector<StartupEntry>& entries) {
+  // On 64-bit Windows a machine key comes twice: the 64-bit key, then the 32-bit
+  // programs' own below Wow6432Node (unless the two views share it).
+  const bool is64Bit = platform.system.Is64BitWindows();
+  const auto listMachineKey = [&](const char* subkey) {
+    for (const std::string& view :
+         KeyViews(platform.registry, is64Bit, RootKey::kLocalMachine, subkey)) {
+      ListRunKey(platform.registry, kLocalMachine, view, entries);
+    }
+  };
   for (const char* subkey : {kRun, kPoliciesRun, kRunOnce}) {
     ListRunKey(platform.registry, kCurrentUser, subkey, entries);
-    ListRunKey(platform.registry, kLocalMachine, subkey, entries);
+    listMachineKey(subkey);
   }
   if (IsWin9xFamily(GetWindowsVersionCode(platform.system))) {
     ListRunKey(platform.registry, kCurrentUser, kRunServices, entries);
-    ListRunKey(platform.registry, kLocalMachine, kRunServices, entries);
+    listMachineKey(kRunServices);
   }
   ListStartupFolder(platform, csidl::kStartup, labels.startup, entries);
   ListStartupFolder(platform, csidl::kCommonStartup, labels.commonStartup, entries);

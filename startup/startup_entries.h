@@ -35,7 +35,9 @@ struct StartupLabels {
 
 // Every source in order: the Run, Policies\Explorer\Run and RunOnce keys of the user
 // and the machine, the RunServices keys on the Windows 95/98/Me family only, then the
-// user's and the all-users startup folder. Keys are read with read access only.
+// user's and the all-users startup folder. On 64-bit Windows each machine key is
+// followed by its 32-bit twin below Wow6432Node, where 32-bit programs register, unless
+// the views share the key. Keys are read with read access only.
 // Raises when shortcuts cannot be read at all (no shell link object); the rows listed
 // before stay in `entries`.
 void ListStartupEntries(Platform& platform, const StartupLabels& labels,

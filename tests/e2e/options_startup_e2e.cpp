@@ -39,6 +39,7 @@ constexpr int kIdSelectAll = 102;
 constexpr int kIdDeleteEntry = 104;
 
 constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kWowRun = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 HWND OpenOptions(HWND main, Process& process) {
   PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiOptions, 0), 0);
@@ -329,17 +330,24 @@ TEST(StartupManager, ListsDeletesAndTheBackupPutsTheEntriesBack) {
                 "\"KvUser\"=\"\\\"C:\\\\Kv Tools\\\\user.exe\\\" /tray\"\r\n\r\n"
                 "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
                 "\"KvMachine\"=hex(2):25,77,69,6e,64,69,72,25,5c,6b,76,2e,65,78,65,00\r\n"
-                "\"KvNumber\"=dword:00000001\r\n\r\n"));
+                "\"KvNumber\"=dword:00000001\r\n\r\n"
+                // A 32-bit program's entry, in the 32-bit view of 64-bit Windows.
+                "[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\"
+                "Run]\r\n"
+                "\"KvThirtyTwo\"=\"C:\\\\Kv\\\\old32.exe\"\r\n\r\n"));
   char startup[MAX_PATH] = {};
   ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, startup, CSIDL_STARTUP, TRUE));
   const std::string shortcut = std::string(startup) + "\\KvTool.lnk";
   ASSERT_TRUE(CreateShortcut(shortcut, "C:\\windows\\notepad.exe"));
   const std::string userRun = std::string("HKEY_CURRENT_USER\\") + kRun;
   const std::string machineRun = std::string("HKEY_LOCAL_MACHINE\\") + kRun;
+  const std::string wowRun = std::string("HKEY_LOCAL_MACHINE\\") + kWowRun;
   const std::string userBefore = ExportKey(userRun);
   const std::string machineBefore = ExportKey(machineRun);
+  const std::string wowBefore = ExportKey(wowRun);
   ASSERT_NE(userBefore, "");
   ASSERT_NE(machineBefore, "");
+  ASSERT_NE(wowBefore, "");
 
   const size_t recycledBefore = InRecycleBin("KvTool.lnk");
 
@@ -350,19 +358,20 @@ TEST(StartupManager, ListsDeletesAndTheBackupPutsTheEntriesBack) {
   HWND manager = WaitForDialog("Startup Manager", kelvane.Id(), 20000);
   ASSERT_NE(manager, nullptr);
   HWND list = GetDlgItem(manager, kIdStartup);
-  ASSERT_TRUE(WaitUntil([&] { return ItemCount(list) >= 3; }, 20000));
+  ASSERT_TRUE(WaitUntil([&] { return ItemCount(list) >= 4; }, 20000));
   const auto rows = ListRows(list);
   std::vector<std::string> ours;
   for (const ListRow& row : rows) {
     if (row.problem.rfind("Kv", 0) == 0)
       ours.push_back(row.problem + " | " + row.key + " | " + row.value);
   }
-  ASSERT_EQ(ours.size(), 3u);
+  ASSERT_EQ(ours.size(), 4u);
   EXPECT_EQ(ours[0], "KvUser | \"C:\\Kv Tools\\user.exe\" /tray | " + userRun);
   EXPECT_EQ(ours[1], "KvMachine | %windir%\\kv.exe | " + machineRun);
-  EXPECT_EQ(ours[2].substr(0, 13), "KvTool.lnk | ");
-  EXPECT_EQ(lstrcmpiA(ours[2].c_str(), "KvTool.lnk | C:\\windows\\notepad.exe | Startup"), 0)
-      << ours[2];
+  EXPECT_EQ(ours[2], "KvThirtyTwo | C:\\Kv\\old32.exe | " + wowRun);
+  EXPECT_EQ(ours[3].substr(0, 13), "KvTool.lnk | ");
+  EXPECT_EQ(lstrcmpiA(ours[3].c_str(), "KvTool.lnk | C:\\windows\\notepad.exe | Startup"), 0)
+      << ours[3];
   // Sized to the widest content: the key paths need more than the design width.
   EXPECT_GT(SendMessageA(list, LVM_GETCOLUMNWIDTH, 2, 0), 200);
   for (int i = 0; i < ItemCount(list); ++i) {
@@ -383,6 +392,7 @@ TEST(StartupManager, ListsDeletesAndTheBackupPutsTheEntriesBack) {
       << ControlTexts(WaitForDialog("Varnok Kelvane", kelvane.Id(), 1000));
   EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kRun, "KvUser"));
   EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kRun, "KvMachine"));
+  EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kWowRun, "KvThirtyTwo"));
   EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kRun, "KvNumber"));  // never listed
   EXPECT_FALSE(FileExists(shortcut));
   EXPECT_EQ(InRecycleBin("KvTool.lnk"), recycledBefore + 1) << "not in the recycle bin";
@@ -401,6 +411,7 @@ TEST(StartupManager, ListsDeletesAndTheBackupPutsTheEntriesBack) {
   ASSERT_EQ(RunAndWait(std::string(windows) + "\\regedit.exe /s \"" + backup + "\"", 60000), 0);
   EXPECT_EQ(SortedLines(ExportKey(userRun)), SortedLines(userBefore));
   EXPECT_EQ(SortedLines(ExportKey(machineRun)), SortedLines(machineBefore));
+  EXPECT_EQ(SortedLines(ExportKey(wowRun)), SortedLines(wowBefore));
 }
 
 TEST(Settings, ABadOptionsIniLoadsWithoutHarmAndShowsWhatItCan) {

@@ -56,6 +56,8 @@ class FixedSystem : public SystemInfo {
   std::optional<VersionRecord> version = VersionRecord{2, 5, 1};  // Windows XP
   std::optional<VersionRecord> Version() override { return version; }
   LocalTime Now() override { return LocalTime{2026, 12, 8, 10, 5, 9}; }
+  bool is64Bit = false;
+  bool Is64BitWindows() override { return is64Bit; }
 };
 
 // A registry in which keys open for reading only, as for a limited user on the
@@ -207,6 +209,58 @@ TEST_F(StartupTest, SourcesComeInOrderAndRunServicesOnlyOnTheWin9xFamily) {
     EXPECT_EQ(rows[rows.size() - 2].program, "Mine.lnk");
     EXPECT_EQ(UpperAscii(rows[rows.size() - 2].file), "C:\\WINDOWS\\REGEDIT.EXE");
   }
+}
+
+// On 64-bit Windows 32-bit programs register below Wow6432Node: each machine key is
+// followed by that twin, and a Delete Entry there backs the value up under the twin's
+// path. On 32-bit Windows there is no twin to read.
+TEST_F(StartupTest, OnSixtyFourBitWindowsEachMachineKeyIsFollowedByItsThirtyTwoBitTwin) {
+  const RootKey cu = RootKey::kCurrentUser, lm = RootKey::kLocalMachine;
+  const std::string wowRun = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::string wowRunOnce =
+      "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+  const std::string own = Seed(lm, wowRunOnce, "4", Sz("C:\\p4.exe"));
+  Seed(lm, kRunOnce, "3", Sz("C:\\p3.exe"));
+  Seed(lm, wowRun, "2", Sz("C:\\p2.exe"));
+  Seed(cu, kRun, "1", Sz("C:\\p1.exe"));
+  for (const bool is64Bit : {false, true}) {
+    SCOPED_TRACE(is64Bit);
+    system.is64Bit = is64Bit;
+    std::vector<std::string> expected = {"HKEY_CURRENT_USER\\" + std::string(kRun)};
+    if (is64Bit)
+      expected.push_back("HKEY_LOCAL_MACHINE\\" + wowRun);
+    expected.push_back("HKEY_LOCAL_MACHINE\\" + std::string(kRunOnce));
+    if (is64Bit)
+      expected.push_back("HKEY_LOCAL_MACHINE\\" + wowRunOnce);
+    EXPECT_EQ(Locations(Ours(StartupLabels{})), expected);
+  }
+
+  // Delete Entry on the twin's row removes that value only, through a backup.
+  std::vector<StartupEntry> rows = Ours(StartupLabels{});
+  ASSERT_EQ(rows.size(), 4u);
+  Platform platform = Get();
+  const auto outcome =
+      DeleteTickedEntries(platform, env.TempDir() + "\\Backup", rows, {false, false, false, true});
+  EXPECT_TRUE(outcome.failed.empty());
+  EXPECT_FALSE(ValueExists(lm, wowRunOnce, own));
+  EXPECT_TRUE(ValueExists(lm, kRunOnce, prefix + "3"));
+  ASSERT_FALSE(outcome.backupFile.empty());
+  const auto text = test::ReadWholeFile(env.Files(), outcome.backupFile);
+  EXPECT_NE(text.find("[HKEY_LOCAL_MACHINE\\" + wowRunOnce + "]"), std::string::npos) << text;
+
+#ifndef _WIN32
+  // A key the two views share is read once.
+  env.Native().registry.Link(lm,
+                             "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\"
+                             "Policies",
+                             lm, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies");
+  Seed(lm, kPoliciesRun, "5", Sz("C:\\p5.exe"));
+  const auto locations = Locations(Ours(StartupLabels{}));
+  EXPECT_EQ(std::count(locations.begin(), locations.end(),
+                       "HKEY_LOCAL_MACHINE\\" + std::string(kPoliciesRun)),
+            1);
+  EXPECT_EQ(locations.size(), 4u);
+#endif
 }
 
 TEST_F(StartupTest, ARunKeyListsItsStringsUnexpandedAndSkipsOtherTypes) {
