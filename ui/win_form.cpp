@@ -1,7 +1,10 @@
 #include "ui/win_form.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "ui/win_controls.h"
 #include "ui/win_dpi.h"
@@ -108,16 +111,75 @@ int ModalForm::Scale(int designPixels) const {
 }
 
 HFONT ModalForm::DesignFont(int points, bool bold, const char* face, bool underline) {
-  for (HFONT& slot : fonts_) {
-    if (!slot) {
-      slot = CreateDesignFontAt(dpi_, points, bold, face, underline);
-      return slot;
+  for (size_t i = 0; i < std::size(fonts_); ++i) {
+    if (!fonts_[i]) {
+      fonts_[i] = CreateDesignFontAt(dpi_, points, bold, face, underline);
+      fontSpecs_[i] = FontSpec{points, bold, face, underline};
+      return fonts_[i];
     }
   }
   return font_;
 }
 
-void ModalForm::PlaceWindow() {
+// Scales every control's place and its list columns by the new DPI against the old,
+// gives it the same font made for the new DPI, and takes the place the system
+// suggests for the form.
+void ModalForm::ChangeDpi(UINT dpi, const RECT& suggested) {
+  const UINT old = dpi_;
+  if (dpi == 0 || dpi == old)
+    return;
+  dpi_ = dpi;
+  HFONT made[std::size(fonts_)] = {};
+  for (size_t i = 0; i < std::size(fonts_); ++i) {
+    if (fonts_[i]) {
+      const FontSpec& spec = fontSpecs_[i];
+      made[i] = CreateDesignFontAt(dpi, spec.points, spec.bold, spec.face, spec.underline);
+    }
+  }
+  const auto remade = [&](HFONT font) {
+    for (size_t i = 0; i < std::size(fonts_); ++i) {
+      if (font && font == fonts_[i])
+        return made[i];
+    }
+    return font;
+  };
+  const auto scale = [&](LONG value) {
+    return MulDiv(value, static_cast<int>(dpi), static_cast<int>(old));
+  };
+  for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT place;
+    GetWindowRect(child, &place);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&place), 2);
+    SetWindowPos(child, nullptr, scale(place.left), scale(place.top),
+                 scale(place.right) - scale(place.left), scale(place.bottom) - scale(place.top),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const auto font = reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0));
+    if (remade(font) != font)
+      SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(remade(font)), TRUE);
+    char cls[32] = {};
+    GetClassNameA(child, cls, sizeof cls);
+    if (lstrcmpiA(cls, WC_LISTVIEWA) == 0) {
+      const auto header = reinterpret_cast<HWND>(SendMessageA(child, LVM_GETHEADER, 0, 0));
+      const int columns =
+          header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+      for (int column = 0; column < columns; ++column) {
+        const auto width = static_cast<LONG>(SendMessageA(child, LVM_GETCOLUMNWIDTH, column, 0));
+        SendMessageA(child, LVM_SETCOLUMNWIDTH, column, scale(width));
+      }
+    }
+  }
+  font_ = remade(font_);
+  for (size_t i = 0; i < std::size(fonts_); ++i) {
+    if (fonts_[i])
+      DeleteObject(fonts_[i]);
+    fonts_[i] = made[i];
+  }
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  FitTexts(false);  // text widths need not follow the DPI exactly
+}
+
+void ModalForm::PlaceWindow(bool centre) {
   RECT rect{0, 0, Scale(clientWidth_), Scale(clientHeight_)};
   AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
@@ -128,7 +190,8 @@ void ModalForm::PlaceWindow() {
     GetWindowRect(owner_, &around);
   const int x = around.left + (around.right - around.left - width) / 2;
   const int y = around.top + (around.bottom - around.top - height) / 2;
-  SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(hwnd_, nullptr, x, y, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE | (centre ? 0 : SWP_NOMOVE));
 }
 
 HWND ModalForm::AddControl(const char* cls, const char* text, DWORD style, int x, int y, int w,
@@ -140,7 +203,7 @@ HWND ModalForm::AddControl(const char* cls, const char* text, DWORD style, int x
 // Widens every label and button whose text (as set by then) needs more room than its
 // design width gave it, in whatever font stands in for the design font here; the
 // form grows to keep its margin to the right of the widest.
-void ModalForm::FitTexts() {
+void ModalForm::FitTexts(bool centre) {
   RECT client;
   GetClientRect(hwnd_, &client);
   const int margin = Scale(8);
@@ -171,7 +234,7 @@ void ModalForm::FitTexts() {
   }
   if (right > client.right) {
     clientWidth_ = MulDiv(right, kDesignDpi, static_cast<int>(dpi_)) + 1;
-    PlaceWindow();
+    PlaceWindow(centre);
   }
 }
 
@@ -191,6 +254,10 @@ INT_PTR CALLBACK ModalForm::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
   auto* form = reinterpret_cast<ModalForm*>(GetWindowLongPtrA(hwnd, DWLP_USER));
   if (!form)
     return FALSE;
+  if (msg == WM_DPICHANGED) {
+    form->ChangeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+    return TRUE;
+  }
   INT_PTR result = FALSE;
   if (!form->HandleMessage(msg, wParam, lParam, &result))
     return FALSE;

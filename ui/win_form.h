@@ -2,9 +2,10 @@
 // whose client area is given in design pixels (96 DPI), scaled by the DPI of the
 // form's window, and centred on its owner; the form creates its own controls, in
 // design pixels too, and its labels and buttons widen (the form with them) when their
-// texts need more room than the design gave them. Its modal loop is the only one in the program:
-// the owner is disabled while it runs, and the form may stay hidden throughout (the unattended
-// run).
+// texts need more room than the design gave them. Moved to a monitor of another DPI, the
+// form scales its controls, their fonts and list columns to it. Its modal loop is the only one in
+// the program: the owner is disabled while it runs, and the form may stay hidden throughout (the
+// unattended run).
 #pragma once
 
 #include <windows.h>
@@ -48,9 +49,11 @@ class ModalForm {
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  void PlaceWindow();
-  void FitTexts();
+  // Sizes the window to the design client size; `centre` also centres it on the owner.
+  void PlaceWindow(bool centre = true);
+  void FitTexts(bool centre = true);
   void ReleaseFonts();
+  void ChangeDpi(UINT dpi, const RECT& suggested);
 
   HWND owner_ = nullptr;
   const char* caption_ = "";
@@ -60,7 +63,15 @@ class ModalForm {
   INT_PTR result_ = 0;
   int clientWidth_ = 0;
   int clientHeight_ = 0;
+  // The form's fonts and what they were made from, to make them again at another DPI.
+  struct FontSpec {
+    int points = 8;
+    bool bold = false;
+    const char* face = "";
+    bool underline = false;
+  };
   HFONT fonts_[4] = {};
+  FontSpec fontSpecs_[4] = {};
 };
 
 }  // namespace kelvane

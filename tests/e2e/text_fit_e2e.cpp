@@ -13,11 +13,14 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kelvane::e2e {
 namespace {
 
 constexpr int kMiAbout = 2016;
+constexpr int kMiOptions = 2013;
 
 UINT ExpectedDpi() {
   const char* dpi = std::getenv("KELVANE_DPI");
@@ -277,6 +280,71 @@ TEST(TextFit, ColumnsAreNeverNarrowerThanTheirHeaders) {
   }
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(kelvane.WaitExit(30000));
+}
+
+// Moved to a monitor of twice the DPI, a form scales its controls and its list
+// columns, and its texts still fit. The message comes from this driver: its rectangle
+// is written into the program's memory, as Wine passes the pointer as it is. (The
+// fonts cannot be looked at from here: Wine answers WM_GETFONT from another process
+// with none.)
+TEST(DpiChange, AFormMovedToAMonitorOfTwiceTheDpiScalesItsControlsAndColumns) {
+  SetProcessDPIAware();
+  const UINT dpi = ExpectedDpi(), twice = 2 * dpi;
+  Process kelvane(kExe);
+  HWND main = StartMain(kelvane);
+  ASSERT_NE(main, nullptr);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiOptions, 0), 0);
+  HWND options = WaitForDialog("Options", kelvane.Id(), 20000);
+  ASSERT_NE(options, nullptr);
+  const auto placeOf = [&](HWND control) {
+    RECT place;
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, options, reinterpret_cast<POINT*>(&place), 2);
+    return place;
+  };
+  HWND ok = GetDlgItem(options, IDOK);
+  const RECT okBefore = placeOf(ok);
+  RECT client;
+  GetClientRect(options, &client);
+  const LONG widthBefore = client.right;
+  std::vector<std::pair<HWND, int>> columns;  // list columns and their widths
+  for (HWND child = GetWindow(options, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char cls[32] = {};
+    GetClassNameA(child, cls, sizeof cls);
+    if (lstrcmpiA(cls, WC_LISTVIEWA) == 0)
+      columns.emplace_back(child, static_cast<int>(SendMessageA(child, LVM_GETCOLUMNWIDTH, 0, 0)));
+  }
+
+  RECT window;
+  GetWindowRect(options, &window);
+  RECT suggested{window.left, window.top, window.left + 2 * (window.right - window.left),
+                 window.top + 2 * (window.bottom - window.top)};
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, kelvane.Id());
+  ASSERT_NE(process, nullptr);
+  void* remote = VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT, PAGE_READWRITE);
+  ASSERT_NE(remote, nullptr);
+  SIZE_T done = 0;
+  ASSERT_TRUE(WriteProcessMemory(process, remote, &suggested, sizeof suggested, &done));
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutA(options, WM_DPICHANGED, MAKEWPARAM(twice, twice),
+                                  reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 10000,
+                                  &answer));
+
+  GetClientRect(options, &client);
+  EXPECT_GE(client.right, 2 * widthBefore - 4);
+  const RECT okAfter = placeOf(ok);
+  EXPECT_NEAR(okAfter.left, 2 * okBefore.left, 2);
+  EXPECT_NEAR(okAfter.top, 2 * okBefore.top, 2);
+  EXPECT_NEAR(okAfter.right - okAfter.left, 2 * (okBefore.right - okBefore.left), 2);
+  for (const auto& [list, width] : columns)
+    EXPECT_NEAR(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0), 2 * width, 2);
+  EXPECT_GE(ExpectTextsFit(options, twice, "Options after the move"), 5);
+
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  PostMessageA(options, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(options); }, 10000));
+  CloseMain(main, kelvane);
 }
 
 }  // namespace
