@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "ui/win_browse_folder.h"
@@ -124,6 +125,20 @@ class TfrmOptions : public ModalForm {
   }
 
   bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) override {
+    if (msg == WM_CTLCOLORSTATIC || msg == WM_CTLCOLORBTN) {
+      // Labels and boxes of the pages take the page's look behind their texts.
+      const auto control = reinterpret_cast<HWND>(lParam);
+      const auto onPage = [&](const std::vector<HWND>& page) {
+        return std::find(page.begin(), page.end(), control) != page.end();
+      };
+      if (!onPage(general_) && !onPage(lists_))
+        return false;
+      HBRUSH brush = pageBody_.ForControl(pages_, control, reinterpret_cast<HDC>(wParam));
+      if (!brush)
+        return false;
+      *result = reinterpret_cast<INT_PTR>(brush);
+      return true;
+    }
     if (msg == WM_NOTIFY) {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->code != TCN_SELCHANGE)
@@ -303,6 +318,7 @@ class TfrmOptions : public ModalForm {
   HWND lvKeys_ = nullptr;
   std::vector<HWND> general_;  // the controls of "General"
   std::vector<HWND> lists_;    // the controls of "Ignore Lists"
+  TabBodyBrush pageBody_;
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "ui/win_controls.h"
 
+#include <algorithm>
+
 namespace kelvane {
 
 HFONT CreateDesignFont(int points, bool bold, const char* face) {
@@ -47,6 +49,47 @@ std::string ControlText(HWND control) {
   const int n = GetWindowTextA(control, text.data(), length + 1);
   text.resize(n > 0 ? static_cast<size_t>(n) : 0);
   return text;
+}
+
+TabBodyBrush::~TabBodyBrush() {
+  if (brush_)
+    DeleteObject(brush_);
+}
+
+HBRUSH TabBodyBrush::ForControl(HWND tabs, HWND control, HDC dc) {
+  RECT body;
+  GetClientRect(tabs, &body);
+  if (!brush_ || body.right != size_.cx || body.bottom != size_.cy) {
+    if (brush_)
+      DeleteObject(brush_);
+    brush_ = nullptr;
+    size_ = SIZE{body.right, body.bottom};
+    HDC screen = GetDC(tabs);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, std::max<LONG>(body.right, 1),
+                                            std::max<LONG>(body.bottom, 1));
+    ReleaseDC(tabs, screen);
+    if (memory && bitmap) {
+      HGDIOBJ old = SelectObject(memory, bitmap);
+      FillRect(memory, &body, GetSysColorBrush(COLOR_BTNFACE));
+      SendMessageA(tabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
+                   PRF_CLIENT | PRF_ERASEBKGND);
+      SelectObject(memory, old);
+      brush_ = CreatePatternBrush(bitmap);
+    }
+    if (bitmap)
+      DeleteObject(bitmap);  // the brush keeps its own copy
+    if (memory)
+      DeleteDC(memory);
+  }
+  if (!brush_)
+    return nullptr;
+  RECT place;
+  GetWindowRect(control, &place);
+  MapWindowPoints(nullptr, tabs, reinterpret_cast<POINT*>(&place), 2);
+  SetBrushOrgEx(dc, -place.left, -place.top, nullptr);
+  SetBkMode(dc, TRANSPARENT);
+  return brush_;
 }
 
 }  // namespace kelvane

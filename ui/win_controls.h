@@ -29,4 +29,22 @@ std::string ControlText(HWND control);
 HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w,
                  int h, int id, HFONT font, DWORD exStyle = 0);
 
+// The body of a tab control as a brush, for the labels and boxes of a page, which are
+// the form's children drawn over it: with visual styles the body is not the form's
+// colour. The tab control paints it once into a bitmap (again when its size changes).
+class TabBodyBrush {
+ public:
+  TabBodyBrush() = default;
+  ~TabBodyBrush();
+  TabBodyBrush(const TabBodyBrush&) = delete;
+  TabBodyBrush& operator=(const TabBodyBrush&) = delete;
+  // The answer to WM_CTLCOLORSTATIC or WM_CTLCOLORBTN of `control`, which lies over
+  // `tabs`: the brush, aligned to the control, with a transparent text background.
+  HBRUSH ForControl(HWND tabs, HWND control, HDC dc);
+
+ private:
+  HBRUSH brush_ = nullptr;
+  SIZE size_{};
+};
+
 }  // namespace kelvane
