@@ -26,9 +26,11 @@ namespace {
 using kelvane::FileSystem;
 
 // Counts every question put to the file system.
-class CountingFileSystem : public FileSystem {
+class CountingFileSystem : public kelvane::ForwardingFileSystem {
  public:
-  explicit CountingFileSystem(FileSystem& inner) : inner_(inner) {}
+  explicit CountingFileSystem(FileSystem& inner) : ForwardingFileSystem(inner) {}
+  // Asked as two questions, so that each is counted.
+  kelvane::PathState Probe(const std::string& path) override { return FileSystem::Probe(path); }
   bool FileExists(const std::string& path) override {
     ++probes;
     return inner_.FileExists(path);
@@ -41,25 +43,12 @@ class CountingFileSystem : public FileSystem {
     ++probes;
     return inner_.ListFolder(folder);
   }
-  kelvane::DriveType GetDriveType(const std::string& root) override {
-    return inner_.GetDriveType(root);
-  }
   std::optional<std::string> ExpandEnvironment(const std::string& text) override {
     ++expansions;
     return inner_.ExpandEnvironment(text);
   }
-  bool CreateFolders(const std::string& path) override { return inner_.CreateFolders(path); }
-  bool DeleteFileSilently(const std::string& path) override {
-    return inner_.DeleteFileSilently(path);
-  }
-  kelvane::FilePtr OpenFile(const std::string& path, const char* mode) override {
-    return inner_.OpenFile(path, mode);
-  }
   long probes = 0;
   long expansions = 0;
-
- private:
-  FileSystem& inner_;
 };
 
 struct Sample {

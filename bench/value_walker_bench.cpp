@@ -60,9 +60,9 @@ long PeakKib() {
 }
 
 // Counts the existence probes and the time spent in them.
-class ProbeCounter : public FileSystem {
+class ProbeCounter : public ForwardingFileSystem {
  public:
-  explicit ProbeCounter(FileSystem& inner) : inner_(inner) {}
+  explicit ProbeCounter(FileSystem& inner) : ForwardingFileSystem(inner) {}
   bool FileExists(const std::string& path) override {
     const auto start = Clock::now();
     const bool result = inner_.FileExists(path);
@@ -81,22 +81,11 @@ class ProbeCounter : public FileSystem {
     Note(start);
     return result;
   }
-  std::vector<FileEntry> ListFolder(const std::string& folder) override {
-    return inner_.ListFolder(folder);
-  }
-  DriveType GetDriveType(const std::string& root) override { return inner_.GetDriveType(root); }
   std::optional<std::string> ExpandEnvironment(const std::string& text) override {
     const auto start = Clock::now();
     auto result = inner_.ExpandEnvironment(text);
     Note(start);
     return result;
-  }
-  bool CreateFolders(const std::string& path) override { return inner_.CreateFolders(path); }
-  bool DeleteFileSilently(const std::string& path) override {
-    return inner_.DeleteFileSilently(path);
-  }
-  FilePtr OpenFile(const std::string& path, const char* mode) override {
-    return inner_.OpenFile(path, mode);
   }
   void Reset() {
     probes = 0;
@@ -110,7 +99,6 @@ class ProbeCounter : public FileSystem {
     spent += Clock::now() - start;
     ++probes;
   }
-  FileSystem& inner_;
 };
 
 class QuietEvents : public ScanEvents {

@@ -82,6 +82,38 @@ class FileSystem {
   virtual bool MoveFileReplacing(const std::string& from, const std::string& to);
 };
 
+// A file system that hands every question to another one: the base of the wrappers
+// that change or watch only some questions (the scan's answer cache and Stop check,
+// the tests' faulty file systems, the benchmarks' counters).
+class ForwardingFileSystem : public FileSystem {
+ public:
+  explicit ForwardingFileSystem(FileSystem& inner) : inner_(inner) {}
+  bool FileExists(const std::string& path) override { return inner_.FileExists(path); }
+  bool FolderExists(const std::string& path) override { return inner_.FolderExists(path); }
+  PathState Probe(const std::string& path) override { return inner_.Probe(path); }
+  std::vector<FileEntry> ListFolder(const std::string& folder) override {
+    return inner_.ListFolder(folder);
+  }
+  DriveType GetDriveType(const std::string& root) override { return inner_.GetDriveType(root); }
+  std::optional<uint32_t> DrivesInUse() override { return inner_.DrivesInUse(); }
+  std::optional<std::string> ExpandEnvironment(const std::string& text) override {
+    return inner_.ExpandEnvironment(text);
+  }
+  bool CreateFolders(const std::string& path) override { return inner_.CreateFolders(path); }
+  bool DeleteFileSilently(const std::string& path) override {
+    return inner_.DeleteFileSilently(path);
+  }
+  FilePtr OpenFile(const std::string& path, const char* mode) override {
+    return inner_.OpenFile(path, mode);
+  }
+  bool MoveFileReplacing(const std::string& from, const std::string& to) override {
+    return inner_.MoveFileReplacing(from, to);
+  }
+
+ protected:
+  FileSystem& inner_;
+};
+
 // Special folder ids (the shell's CSIDL numbers).
 namespace csidl {
 inline constexpr int kPrograms = 0x02;

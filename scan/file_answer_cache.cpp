@@ -113,16 +113,6 @@ void FileAnswerCache::Clear() {
   absentFolders_.clear();
 }
 
-std::vector<FileEntry> FileAnswerCache::ListFolder(const std::string& folder) {
-  return inner_.ListFolder(folder);
-}
-DriveType FileAnswerCache::GetDriveType(const std::string& root) {
-  return inner_.GetDriveType(root);
-}
-std::optional<std::string> FileAnswerCache::ExpandEnvironment(const std::string& text) {
-  return inner_.ExpandEnvironment(text);
-}
-// A change made through the cache makes its answers stale.
 bool FileAnswerCache::CreateFolders(const std::string& path) {
   Clear();
   return inner_.CreateFolders(path);
@@ -135,6 +125,10 @@ FilePtr FileAnswerCache::OpenFile(const std::string& path, const char* mode) {
   if (std::string_view(mode).find_first_of("wa+") != std::string_view::npos)
     Clear();
   return inner_.OpenFile(path, mode);
+}
+bool FileAnswerCache::MoveFileReplacing(const std::string& from, const std::string& to) {
+  Clear();
+  return inner_.MoveFileReplacing(from, to);
 }
 
 }  // namespace kelvane

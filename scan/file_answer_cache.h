@@ -13,20 +13,19 @@
 
 namespace kelvane {
 
-class FileAnswerCache : public FileSystem {
+class FileAnswerCache : public ForwardingFileSystem {
  public:
-  explicit FileAnswerCache(FileSystem& inner) : inner_(inner) {}
+  explicit FileAnswerCache(FileSystem& inner) : ForwardingFileSystem(inner) {}
 
-  // Existence answers come from the cache; everything else goes to the file system.
+  // Existence answers come from the cache; everything else goes to the file system,
+  // and a change made through the cache makes its answers stale.
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
   PathState Probe(const std::string& path) override;
-  std::vector<FileEntry> ListFolder(const std::string& folder) override;
-  DriveType GetDriveType(const std::string& root) override;
-  std::optional<std::string> ExpandEnvironment(const std::string& text) override;
   bool CreateFolders(const std::string& path) override;
   bool DeleteFileSilently(const std::string& path) override;
   FilePtr OpenFile(const std::string& path, const char* mode) override;
+  bool MoveFileReplacing(const std::string& from, const std::string& to) override;
 
   // Forgets every answer.
   void Clear();
@@ -57,7 +56,6 @@ class FileAnswerCache : public FileSystem {
   bool AbsentAbove(std::string_view key) const;
   void Remember(std::string key, PathState state, bool plain);
 
-  FileSystem& inner_;
   std::unordered_map<std::string, PathState, Hash, Equal> answers_;
   std::unordered_set<std::string, Hash, Equal> absentFolders_;
   uint64_t asked_ = 0;

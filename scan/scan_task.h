@@ -41,10 +41,10 @@ std::string FormatScanKey(const std::string& path);
 int NextBarPosition(int position);
 
 // A file system whose every probe first checks the scan's Stop flag.
-class StoppableFileSystem : public FileSystem {
+class StoppableFileSystem : public ForwardingFileSystem {
  public:
   StoppableFileSystem(FileSystem& inner, const std::atomic<bool>& stop)
-      : inner_(inner), stop_(stop) {}
+      : ForwardingFileSystem(inner), stop_(stop) {}
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
   PathState Probe(const std::string& path) override;
@@ -57,7 +57,6 @@ class StoppableFileSystem : public FileSystem {
 
  private:
   void Check() const;
-  FileSystem& inner_;
   const std::atomic<bool>& stop_;
 };
 

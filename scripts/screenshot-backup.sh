@@ -30,23 +30,13 @@ sleep 2
 "$WINE64" 'C:\windows\regedit.exe' /s 'C:\Kelvane\demo.reg'
 "$WINE64" 'C:\Kelvane\kelvane.exe' -cleanonce
 
-window() {  # window id by exact title
-  local id=""
-  for _ in $(seq 1 60); do
-    id=$(xwininfo -root -tree 2>/dev/null | grep "\"$1\"" | awk '{print $1}' | head -1 || true)
-    [ -n "$id" ] && break
-    sleep 0.5
-  done
-  echo "$id"
-}
-
 "$WINE64" 'C:\Kelvane\kelvane.exe' &
-main=$(window "Varnok Kelvane 1.25")
+main=$(find_window "Varnok Kelvane 1.25")
 [ -n "$main" ] || { echo "main window not found" >&2; exit 1; }
 sleep 1
 # The third task button, "Restore previous registry ".
 xdotool mousemove --window "$main" 40 170 click 1 || true
-restore=$(window "Varnok Kelvane")
+restore=$(find_window "Varnok Kelvane")
 [ -n "$restore" ] || { echo "restore window not found" >&2; exit 1; }
 sleep 1
 # Select the newest backup.
@@ -72,7 +62,7 @@ xdotool mousemove --window "$main" 15 9 click 1 || true
 sleep 1
 xdotool mousemove --window "$main" 60 30 click 1 || true
 # Keys go to the window under the pointer.
-save=$(window "Save full registry")
+save=$(find_window "Save full registry")
 [ -n "$save" ] || { echo "save dialog not found" >&2; exit 1; }
 xdotool mousemove --window "$save" 200 10
 sleep 1

@@ -46,18 +46,6 @@ sleep 1
 "$WINE64" 'C:\windows\regedit.exe' /s 'C:\Kelvane\startup.reg'
 "$WINE64" 'C:\Kelvane\kelvane.exe' &
 
-# find_window TITLE: the X id of the window with that exact title, waiting for it.
-find_window() {
-  local id=""
-  for _ in $(seq 1 60); do
-    id=$(xwininfo -root -tree 2>/dev/null | grep "\"$1\"" | awk '{print $1}' | head -1 || true)
-    [ -n "$id" ] && break
-    sleep 0.5
-  done
-  [ -n "$id" ] || { echo "window \"$1\" not found" >&2; exit 1; }
-  echo "$id"
-}
-
 main=$(find_window "Varnok Kelvane 1.25")
 sleep 1
 xdotool windowfocus --sync "$main" key ctrl+o

@@ -70,3 +70,16 @@ set_wine_dpi() {
   import_reg "$reg"
   rm -f "$reg"
 }
+
+# find_window TITLE: the X id of the window with that exact title, waiting for it up
+# to 30 s; fails when there is none (for the screenshot scripts, needs x11-utils).
+find_window() {
+  local id=""
+  for _ in $(seq 1 60); do
+    id=$(xwininfo -root -tree 2>/dev/null | grep "\"$1\"" | awk '{print $1}' | head -1 || true)
+    [ -n "$id" ] && break
+    sleep 0.5
+  done
+  [ -n "$id" ] || { echo "window \"$1\" not found" >&2; return 1; }
+  echo "$id"
+}

@@ -114,7 +114,7 @@ HFONT ModalForm::DesignFont(int points, bool bold, const char* face, bool underl
   for (size_t i = 0; i < std::size(fonts_); ++i) {
     if (!fonts_[i]) {
       fonts_[i] = CreateDesignFontAt(dpi_, points, bold, face, underline);
-      fontSpecs_[i] = FontSpec{points, bold, face, underline};
+      fontRequests_[i] = FontRequest{points, bold, face, underline};
       return fonts_[i];
     }
   }
@@ -132,8 +132,9 @@ void ModalForm::ChangeDpi(UINT dpi, const RECT& suggested) {
   HFONT made[std::size(fonts_)] = {};
   for (size_t i = 0; i < std::size(fonts_); ++i) {
     if (fonts_[i]) {
-      const FontSpec& spec = fontSpecs_[i];
-      made[i] = CreateDesignFontAt(dpi, spec.points, spec.bold, spec.face, spec.underline);
+      const FontRequest& request = fontRequests_[i];
+      made[i] =
+          CreateDesignFontAt(dpi, request.points, request.bold, request.face, request.underline);
     }
   }
   const auto remade = [&](HFONT font) {

@@ -64,14 +64,14 @@ class ModalForm {
   int clientWidth_ = 0;
   int clientHeight_ = 0;
   // The form's fonts and what they were made from, to make them again at another DPI.
-  struct FontSpec {
+  struct FontRequest {
     int points = 8;
     bool bold = false;
     const char* face = "";
     bool underline = false;
   };
   HFONT fonts_[4] = {};
-  FontSpec fontSpecs_[4] = {};
+  FontRequest fontRequests_[4] = {};
 };
 
 }  // namespace kelvane

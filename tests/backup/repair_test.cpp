@@ -29,27 +29,15 @@ class FixedSystem : public SystemInfo {
 };
 
 // Passes everything through; appends fail once `appendsLeft` is used up.
-class FailingFiles : public FileSystem {
+class FailingFiles : public ForwardingFileSystem {
  public:
-  explicit FailingFiles(FileSystem& inner) : inner_(inner) {}
+  explicit FailingFiles(FileSystem& inner) : ForwardingFileSystem(inner) {}
   int appendsLeft = 1000;
-  bool FileExists(const std::string& p) override { return inner_.FileExists(p); }
-  bool FolderExists(const std::string& p) override { return inner_.FolderExists(p); }
-  std::vector<FileEntry> ListFolder(const std::string& f) override { return inner_.ListFolder(f); }
-  DriveType GetDriveType(const std::string& r) override { return inner_.GetDriveType(r); }
-  std::optional<std::string> ExpandEnvironment(const std::string& t) override {
-    return inner_.ExpandEnvironment(t);
-  }
-  bool CreateFolders(const std::string& p) override { return inner_.CreateFolders(p); }
-  bool DeleteFileSilently(const std::string& p) override { return inner_.DeleteFileSilently(p); }
   FilePtr OpenFile(const std::string& path, const char* mode) override {
     if (std::string(mode).find('a') != std::string::npos && appendsLeft-- <= 0)
       return nullptr;
     return inner_.OpenFile(path, mode);
   }
-
- private:
-  FileSystem& inner_;
 };
 
 // Passes everything through but refuses to delete keys and values of the given names,

@@ -19,25 +19,13 @@ using test::Sz;
 
 // Passes everything through, except that appends can be lost and what is read back
 // can be damaged.
-class UnreliableFiles : public FileSystem {
+class UnreliableFiles : public ForwardingFileSystem {
  public:
   UnreliableFiles(FileSystem& inner, std::string lostPath)
-      : inner_(inner), lostPath_(std::move(lostPath)) {}
+      : ForwardingFileSystem(inner), lostPath_(std::move(lostPath)) {}
   bool loseAppends = false;
   std::function<std::string(std::string)> damage;
 
-  bool FileExists(const std::string& p) override { return inner_.FileExists(p); }
-  bool FolderExists(const std::string& p) override { return inner_.FolderExists(p); }
-  std::vector<FileEntry> ListFolder(const std::string& f) override { return inner_.ListFolder(f); }
-  DriveType GetDriveType(const std::string& r) override { return inner_.GetDriveType(r); }
-  std::optional<std::string> ExpandEnvironment(const std::string& t) override {
-    return inner_.ExpandEnvironment(t);
-  }
-  bool CreateFolders(const std::string& p) override { return inner_.CreateFolders(p); }
-  bool DeleteFileSilently(const std::string& p) override { return inner_.DeleteFileSilently(p); }
-  bool MoveFileReplacing(const std::string& from, const std::string& to) override {
-    return inner_.MoveFileReplacing(from, to);
-  }
   FilePtr OpenFile(const std::string& path, const char* mode) override {
     std::string m = mode;
     // The repair reads an item back through its append handle; a handle that cannot
@@ -65,7 +53,6 @@ class UnreliableFiles : public FileSystem {
   }
 
  private:
-  FileSystem& inner_;
   std::string lostPath_;
 };
 
