@@ -115,12 +115,9 @@ class ScanContext {
 // model's lock and returns at once; the thread leaves at its next probe and is joined
 // when the task is destroyed.
 //
-// The body reports the categories in list order. While it works through them from
-// the front, a second thread scans them from the back into lists of their own; a
-// category scanned ahead gives its rows at once when the body reaches it. Registry
-// calls are round trips (to the kernel, or under Wine to the wine server, which
-// then waits for the caller between calls), and two callers keep it busy. The rows,
-// their order and what a failing scanner ends are the same as with one thread.
+// The body reports the categories in list order; a second thread scans them from the
+// back of the list meanwhile (ScanAhead, scan/scan_ahead.h), with the rows, their
+// order and what a failing scanner ends the same as with one thread.
 class ScanTask {
  public:
   ScanTask(Platform platform, ResultsModel& results, ScanEvents& events,
