@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "results/results_model.h"
 #include "scan/categories.h"
+#include "scan/progress_window.h"
 #include "ui/win_category_tree_view.h"
 #include "ui/win_results_list_view.h"
 #include "ui/win_top_window.h"
@@ -44,6 +45,7 @@ class TfrmKelvane : public TopWindow {
   void FormPaint();
   // Commands.
   void bScanRegistryClick();
+  ScanOptions ScanOptionsNow() const;  // the scan's options from the settings
   void bRepairRegistryClick();
   void SelectRows(bool ofType, bool tick);
   void aOpenRegeditExecute();
@@ -77,6 +79,7 @@ class TfrmKelvane : public TopWindow {
 
   CategorySelection categories_ = CategorySelection::All();
   ResultsModel results_;
+  std::vector<Category> lastScan_;  // the categories the rows come from
   CategoryTreeView tvRegistry_{categories_};
   ResultsListView lvRegistryData_{results_};
   bool unattended_ = false;

@@ -21,6 +21,14 @@ void TfrmKelvane::UpdateStatusCounts() {
   SendMessageA(statusBar1_, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(selected.c_str()));
 }
 
+ScanOptions TfrmKelvane::ScanOptionsNow() const {
+  ScanOptions options;
+  options.unattended = unattended_;
+  options.includeRemoveMedia = OptionsSetting.IncludeRemoveMedia;
+  options.includeCdDrive = OptionsSetting.IncludeCDdrive;
+  return options;
+}
+
 void TfrmKelvane::bScanRegistryClick() {
   try {
     const std::vector<Category> categories = SelectedCategories(categories_);
@@ -30,16 +38,19 @@ void TfrmKelvane::bScanRegistryClick() {
       return;
     results_.Clear();
     lvRegistryData_.Refresh(false);
-    ScanOptions options;
-    options.unattended = unattended_;
-    options.includeRemoveMedia = OptionsSetting.IncludeRemoveMedia;
-    options.includeCdDrive = OptionsSetting.IncludeCDdrive;
-    const int result = ShowScanProgress(hwnd_, platform_, results_, categories, options);
+    lastScan_ = categories;
+    std::string failure;
+    const int result =
+        ShowScanProgress(hwnd_, platform_, results_, categories, ScanOptionsNow(), &failure);
     // The columns fit every row found, before the ignore lists act.
     FinishScan(results_, result == kModalAbort, IgnoreListsOf(OptionsSetting),
                [this] { lvRegistryData_.Refresh(true); });
     lvRegistryData_.Refresh(false);
     UpdateStatusCounts();
+    if (!failure.empty() && !unattended_) {
+      MessageBoxA(hwnd_, failure.c_str(), LoadResString(IDS_APP_TITLE).c_str(),
+                  MB_OK | MB_ICONERROR);
+    }
   } catch (...) {
     // The scan ends silently; the rows found so far stay.
     lvRegistryData_.Refresh(false);
@@ -51,9 +62,20 @@ void TfrmKelvane::bRepairRegistryClick() {
     lvRegistryData_.Refresh(false);
     UpdateStatusCounts();
   };
-  const RepairOutcome outcome = RepairRegistryCommand(hwnd_, platform_, results_, refresh, [this] {
-    return ShowSystemPoint(hwnd_) != kModalCancel;
-  });
+  // The unattended run repairs right after its scan: nothing to check again.
+  std::function<RepairPrompts::Recheck(std::vector<IssueRow>&)> scanAgain;
+  if (!unattended_) {
+    scanAgain = [this](std::vector<IssueRow>& rows) {
+      ResultsModel again;
+      const int result = ShowScanProgress(hwnd_, platform_, again, lastScan_, ScanOptionsNow());
+      rows = again.Rows();
+      return result == kModalAbort ? RepairPrompts::Recheck::kStopped
+                                   : RepairPrompts::Recheck::kDone;
+    };
+  }
+  const RepairOutcome outcome = RepairRegistryCommand(
+      hwnd_, platform_, results_, refresh,
+      [this] { return ShowSystemPoint(hwnd_) != kModalCancel; }, scanAgain, unattended_);
   refresh();
   exitCode_ = unattended_ ? CleanOnceExitCode(outcome) : 0;
 }

@@ -16,6 +16,7 @@ int CleanOnceExitCode(const RepairOutcome& outcome) {
       return kCleanOnceBackupFailed;
     case RepairStop::kRestorePointCancelled:
       return kCleanOnceNoRestorePoint;
+    case RepairStop::kRecheckStopped:  // the unattended run does not scan twice
     case RepairStop::kError:
       return kCleanOnceError;
     case RepairStop::kNone:

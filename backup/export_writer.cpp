@@ -52,8 +52,10 @@ class ItemWriter {
       : backend_(backend), root_(root), valueName_(valueName), scope_(scope) {}
 
   // False when the item cannot be written whole: a name on the way holds a line break,
-  // or a value or subkey that the key lists cannot be read back (a name the code page
-  // cannot carry comes back changed). Such an item must not be deleted.
+  // a name or text below it has no exact form in the ANSI code page (a REGEDIT4 file is
+  // ANSI text, and the registry editor reads even its hex(1), hex(2) and hex(7) data as
+  // ANSI), or a value or subkey that the key lists cannot be read back. Such an item
+  // must not be deleted.
   bool WriteKeyBlock(const std::string& path, int depth) {
     if (depth > kMaxDepth)
       throw BackupError("Key tree too deep to back up: " + path);
@@ -72,20 +74,27 @@ class ItemWriter {
     registry.SetRoot(root_);
     const bool opened = registry.OpenKey("\\" + path, false);
     if (scope_ == ExportScope::kSingleValue) {
-      if (HasLineBreak(valueName_))
+      if (HasLineBreak(valueName_) || HoldsNul(valueName_))
         return false;
-      WriteValueLine(valueName_, opened ? registry.ReadRaw(valueName_) : std::nullopt);
+      const std::optional<RegValue> value = opened ? registry.ReadRaw(valueName_) : std::nullopt;
+      if (value && !value->exact)
+        return false;
+      WriteValueLine(valueName_, value);
       return true;
     }
     if (!opened)
       return depth == 0;  // the item itself may be gone; a listed subkey may not
     const std::vector<std::string> valueNames = registry.GetValueNames();
     const std::vector<std::string> keyNames = registry.GetKeyNames();
+    for (const std::string& name : keyNames) {
+      if (HoldsNul(name))
+        return false;
+    }
     for (const std::string& name : valueNames) {
-      if (HasLineBreak(name))
+      if (HasLineBreak(name) || HoldsNul(name))
         return false;
       const std::optional<RegValue> value = registry.ReadRaw(name);
-      if (!value)
+      if (!value || !value->exact)
         return false;
       WriteValueLine(name, value);
     }

@@ -14,6 +14,8 @@ std::string ValueNameText(const std::string& name) {
 }
 
 bool SameAfterImport(const RegValue& stored, const RegValue& imported) {
+  if (!stored.exact || !imported.exact)
+    return false;  // text the ANSI form does not carry is never the same
   if (stored == imported)
     return true;
   const bool isString = stored.type == kRegSz || stored.type == kRegExpandSz;

@@ -1,10 +1,12 @@
 #include "backup/repair.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "backup/backup_file.h"
 #include "backup/export_writer.h"
 #include "platform/version_code.h"
+#include "results/results_list.h"
 #include "results/row_target.h"
 
 namespace kelvane {
@@ -18,7 +20,61 @@ bool NamesRoot(const std::string& path) {
   return path.find_first_not_of('\\') == std::string::npos;
 }
 
+// "1 entry was", "2 entries were".
+std::string EntriesWere(size_t n) {
+  return std::to_string(n) + (n == 1 ? " entry was" : " entries were");
+}
+
 }  // namespace
+
+std::string RepairReportText(const RepairOutcome& outcome) {
+  std::string text;
+  switch (outcome.stop) {
+    case RepairStop::kNone:
+      if (outcome.notBackedUp == 0 && outcome.refused == 0)
+        return {};
+      text = "The repair did not remove every ticked entry.";
+      break;
+    case RepairStop::kNoBackupFolder:
+    case RepairStop::kRestorePointCancelled:
+      return {};  // the user's own answer
+    case RepairStop::kRecheckStopped:
+      return "The repair was stopped while the ticked entries were checked again. Nothing was "
+             "removed.";
+    case RepairStop::kBackupFailed:
+    case RepairStop::kError:
+      text = "The repair stopped";
+      if (!outcome.stoppedAt.empty())
+        text += " at " + outcome.stoppedAt;
+      text += ":\r\n" + outcome.error;
+      if (!text.empty() && text.back() != '.')
+        text += '.';
+      break;
+  }
+  text += "\r\n\r\n";
+  if (outcome.notBackedUp > 0) {
+    text += EntriesWere(outcome.notBackedUp) +
+            " kept because the backup could not hold them exactly.\r\n";
+  }
+  if (outcome.refused > 0) {
+    text += EntriesWere(outcome.refused) +
+            " backed up, but Windows refused to delete them; they are still in the "
+            "registry.\r\n";
+  }
+  if (!outcome.firstKept.empty())
+    text += "First: " + outcome.firstKept + "\r\n";
+  text += EntriesWere(outcome.removedCount) + " removed";
+  if (!outcome.backupFile.empty() && outcome.removedCount + outcome.refused > 0)
+    text += "; the backup is " + outcome.backupFile;
+  text += ".";
+  // The rows left alone are counted above; the others were never reached.
+  const size_t others = outcome.keptCount - std::min(outcome.keptCount, outcome.notBackedUp);
+  if (others > 0) {
+    text += "\r\nThe " + std::to_string(others) + " other ticked " +
+            (others == 1 ? "entry was" : "entries were") + " kept.";
+  }
+  return text;
+}
 
 std::string MakeBackupFileName(const std::string& folder, SystemInfo& system) {
   const LocalTime now = system.Now();
@@ -98,10 +154,13 @@ ItemResult RegistryRepairer::RepairRow(const IssueRow& row) {
       result = DeleteRegistryValue(target.rootName, target.keyPath, target.valueName);
       break;
     case TargetKind::kFile:
-      // Only an existing file: the shell's delete would also take a folder or a pattern.
-      if (platform_.files.FileExists(target.file) &&
-          !platform_.files.DeleteFileSilently(target.file))
-        result = ItemResult::kRefused;
+      // A shortcut goes to the recycle bin, which is its way back (it has no place in a
+      // registry backup). Only an existing file: the shell's delete would also take a
+      // folder or a pattern.
+      if (platform_.files.FileExists(target.file)) {
+        result = platform_.shell.MoveToRecycleBin(target.file) ? ItemResult::kDeleted
+                                                               : ItemResult::kRefused;
+      }
       break;
     case TargetKind::kNoSubkey:
       break;  // the path would name the parent key itself: nothing is deleted
@@ -132,6 +191,17 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
       outcome.stop = RepairStop::kRestorePointCancelled;
       return outcome;
     }
+    std::vector<IssueRow> current;
+    switch (prompts.ScanAgain(current)) {
+      case RepairPrompts::Recheck::kStopped:
+        outcome.stop = RepairStop::kRecheckStopped;
+        return outcome;
+      case RepairPrompts::Recheck::kDone:
+        outcome.noLongerBroken = DropRowsNoLongerReported(results, current);
+        break;
+      case RepairPrompts::Recheck::kSkipped:
+        break;
+    }
     RegistryRepairer repairer(platform, MakeBackupFileName(folder, platform.system));
     outcome.backupFile = repairer.BackupFile();
     for (size_t i = results.Count(); i-- > 0;) {
@@ -139,29 +209,40 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
       if (!row.ticked)
         continue;
       ++outcome.repairedCount;
+      outcome.stoppedAt = row.key;
       const ItemResult result = repairer.RepairRow(row);
+      outcome.stoppedAt.clear();
+      if (result == ItemResult::kCannotBackUp || result == ItemResult::kRefused) {
+        if (outcome.firstKept.empty()) {
+          outcome.firstKept =
+              row.key + (result == ItemResult::kRefused ? ": Windows refused to delete it"
+                                                        : ": " + repairer.LastDifference());
+        }
+      }
       if (result == ItemResult::kCannotBackUp) {
         ++outcome.notBackedUp;
         continue;
       }
       if (result == ItemResult::kRefused)
         ++outcome.refused;
+      else if (result == ItemResult::kDeleted)
+        ++outcome.removedCount;
       results.Remove(i);
     }
     outcome.finished = true;
   } catch (const BackupError& e) {
     outcome.error = e.what();
     outcome.stop = RepairStop::kBackupFailed;
-    return outcome;
   } catch (const std::exception& e) {
     outcome.error = e.what();
     outcome.stop = RepairStop::kError;
-    return outcome;
   } catch (...) {
     outcome.error = "unknown error";
     outcome.stop = RepairStop::kError;
-    return outcome;
   }
+  outcome.keptCount = results.TickedCount();
+  if (!outcome.finished)
+    return outcome;
   prompts.RowsProcessed();
   if (settings.ShowHint)
     prompts.ShowRepairHint(outcome.repairedCount);

@@ -22,6 +22,12 @@ class RepairPrompts {
   virtual bool ConfirmCreateBackupFolder(const std::string& folder) = 0;
   // Creates a system restore point; false when the user cancelled the repair.
   virtual bool MakeRestorePoint() = 0;
+  // Between a scan and a repair the registry and the disks change. Scans the
+  // categories of the last scan again into `rows`, just before the deletions: kDone
+  // when it ran to its end, kStopped when the user stopped it. kSkipped when the
+  // repair follows its scan at once (the unattended run) and nothing can have changed.
+  enum class Recheck { kSkipped, kDone, kStopped };
+  virtual Recheck ScanAgain(std::vector<IssueRow>& rows) = 0;
   // The ticked rows were processed: the list and its counts show the rows that remain
   // before the hint appears over them.
   virtual void RowsProcessed() = 0;
@@ -81,6 +87,7 @@ enum class RepairStop {
   kNoBackupFolder,         // the backup folder was missing and was not to be created
   kBackupFailed,           // the backup folder or the backup file could not be written
   kRestorePointCancelled,  // the restore point window was cancelled
+  kRecheckStopped,         // the scan before the deletions was stopped: nothing deleted
   kError,                  // any other error
 };
 
@@ -90,9 +97,21 @@ struct RepairOutcome {
   bool finished = false;     // every ticked row was visited
   std::string error;         // what ended the repair early, empty otherwise
   RepairStop stop = RepairStop::kNone;
-  size_t notBackedUp = 0;  // items left alone because a name cannot be written to the backup
-  size_t refused = 0;      // items backed up whose deletion was refused
+  size_t notBackedUp = 0;     // items left alone because a name cannot be written to the backup
+  size_t refused = 0;         // items backed up whose deletion was refused
+  size_t removedCount = 0;    // items backed up and deleted (or shortcuts recycled)
+  size_t noLongerBroken = 0;  // rows dropped because the scan before the deletions no
+                              // longer reported them: neither backed up nor deleted
+  size_t keptCount = 0;       // ticked rows still in the list when the repair ended
+  std::string stoppedAt;      // the entry the repair stopped at (a stop with an error)
+  std::string firstKept;      // the first entry left alone or refused, and why
 };
+
+// What the window tells the user when a repair did not do all it was asked: what
+// stopped it and at which entry, what was kept and why, how many entries were
+// removed and where their backup is. Empty for a repair that did everything, and for
+// the user's own answers (no backup folder, a cancelled restore point).
+std::string RepairReportText(const RepairOutcome& outcome);
 
 // The whole repair command over the rows of `results`: the backup folder check, the
 // restore point, the rows from last to first, the hint. Any error ends it at once

@@ -14,8 +14,13 @@ namespace {
 
 class WindowPrompts : public RepairPrompts {
  public:
-  WindowPrompts(HWND owner, std::function<void()> refresh, std::function<bool()> restorePoint)
-      : owner_(owner), refresh_(std::move(refresh)), restorePoint_(std::move(restorePoint)) {}
+  using ScanAgainFn = std::function<Recheck(std::vector<IssueRow>&)>;
+  WindowPrompts(HWND owner, std::function<void()> refresh, std::function<bool()> restorePoint,
+                ScanAgainFn scanAgain)
+      : owner_(owner),
+        refresh_(std::move(refresh)),
+        restorePoint_(std::move(restorePoint)),
+        scanAgain_(std::move(scanAgain)) {}
 
   bool ConfirmCreateBackupFolder(const std::string& folder) override {
     const std::string text = folder + "," + LoadResString(IDS_BACKUP_FOLDER_MISSING) + "\r\n" +
@@ -25,6 +30,10 @@ class WindowPrompts : public RepairPrompts {
   }
 
   bool MakeRestorePoint() override { return restorePoint_(); }
+
+  Recheck ScanAgain(std::vector<IssueRow>& rows) override {
+    return scanAgain_ ? scanAgain_(rows) : Recheck::kSkipped;
+  }
 
   void RowsProcessed() override { refresh_(); }
 
@@ -36,15 +45,24 @@ class WindowPrompts : public RepairPrompts {
   HWND owner_;
   std::function<void()> refresh_;
   std::function<bool()> restorePoint_;
+  ScanAgainFn scanAgain_;
 };
 
 }  // namespace
 
-RepairOutcome RepairRegistryCommand(HWND owner, Platform& platform, ResultsModel& results,
-                                    const std::function<void()>& refresh,
-                                    const std::function<bool()>& makeRestorePoint) {
-  WindowPrompts prompts(owner, refresh, makeRestorePoint);
-  return RepairTickedRows(platform, results, OptionsSetting, prompts);
+RepairOutcome RepairRegistryCommand(
+    HWND owner, Platform& platform, ResultsModel& results, const std::function<void()>& refresh,
+    const std::function<bool()>& makeRestorePoint,
+    const std::function<RepairPrompts::Recheck(std::vector<IssueRow>&)>& scanAgain, bool quiet) {
+  WindowPrompts prompts(owner, refresh, makeRestorePoint, scanAgain);
+  const RepairOutcome outcome = RepairTickedRows(platform, results, OptionsSetting, prompts);
+  const std::string report = RepairReportText(outcome);
+  if (!quiet && !report.empty()) {
+    refresh();  // the message speaks of the list as it now stands
+    MessageBoxA(owner, report.c_str(), LoadResString(IDS_BACKUP_CAPTION).c_str(),
+                MB_OK | (outcome.stop == RepairStop::kNone ? MB_ICONWARNING : MB_ICONERROR));
+  }
+  return outcome;
 }
 
 }  // namespace kelvane

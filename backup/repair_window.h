@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <vector>
 
 #include "backup/repair.h"
 #include "results/results_model.h"
@@ -17,11 +18,15 @@ namespace kelvane {
 // point when the settings ask for one on Windows XP, and shows the repair hint when
 // the settings ask for it; `refresh` shows the remaining rows and their counts before
 // the hint. Returns the outcome (the rows visited, what stopped the repair). Errors end
-// the repair silently; the caller refreshes the list and the counts afterwards.
+// the repair with a message box that says what stopped it, at which entry, what was
+// removed and where the backup is (never in the unattended run, `quiet`); the caller
+// refreshes the list and the counts afterwards.
 // `makeRestorePoint` shows the restore-point window and answers false when the user
-// cancelled the repair there.
-RepairOutcome RepairRegistryCommand(HWND owner, Platform& platform, ResultsModel& results,
-                                    const std::function<void()>& refresh,
-                                    const std::function<bool()>& makeRestorePoint);
+// cancelled the repair there; `scanAgain` scans the last scan's categories again just
+// before the deletions (RepairPrompts::ScanAgain).
+RepairOutcome RepairRegistryCommand(
+    HWND owner, Platform& platform, ResultsModel& results, const std::function<void()>& refresh,
+    const std::function<bool()>& makeRestorePoint,
+    const std::function<RepairPrompts::Recheck(std::vector<IssueRow>&)>& scanAgain, bool quiet);
 
 }  // namespace kelvane

@@ -136,6 +136,8 @@ BackendKey& Registry::Current() {
 std::unique_ptr<BackendKey> Registry::OpenRelative(const std::string& path, KeyAccess access,
                                                    bool create, std::string* fullPath) {
   CheckCancel();
+  if (HoldsNul(path))
+    return nullptr;  // through an inexact name: the ANSI form would name another key
   const bool absolute = !path.empty() && path[0] == '\\';
   const std::string sub = TrimSeparators(path);
   std::string full;
@@ -178,7 +180,7 @@ bool Registry::KeyExists(const std::string& path) {
 
 bool Registry::ValueExists(const std::string& name) {
   CheckCancel();
-  return Current().Query(name).has_value();
+  return !HoldsNul(name) && Current().Query(name).has_value();
 }
 
 std::vector<std::string> Registry::GetKeyNames() {
@@ -193,7 +195,11 @@ std::vector<std::string> Registry::GetValueNames() {
 
 std::vector<NamedValue> Registry::GetValues() {
   CheckCancel();
-  return Current().Values();
+  std::vector<NamedValue> values = Current().Values();
+  std::erase_if(values, [](const NamedValue& entry) {
+    return IsInexactName(entry.name) || !entry.value.exact;
+  });
+  return values;
 }
 
 Registry Registry::OpenSubkey(const std::string& name) {
@@ -201,7 +207,7 @@ Registry Registry::OpenSubkey(const std::string& name) {
   Registry child(backend_, access_, cancel_);
   child.root_ = root_;
   const std::string sub = TrimSeparators(name);
-  if (sub.empty())
+  if (sub.empty() || HoldsNul(sub))
     return child;
   auto key = Current().Open(sub, access_, false);
   if (key) {
@@ -212,9 +218,8 @@ Registry Registry::OpenSubkey(const std::string& name) {
 }
 
 DataType Registry::GetDataType(const std::string& name) {
-  CheckCancel();
-  const auto value = Current().Query(name);
-  if (!value)
+  const auto value = ReadRaw(name);
+  if (!value || !value->exact)
     return DataType::kUnknown;
   switch (value->type) {
     case kRegSz:
@@ -231,11 +236,10 @@ DataType Registry::GetDataType(const std::string& name) {
 }
 
 std::string Registry::ReadString(const std::string& name) {
-  CheckCancel();
-  const auto value = Current().Query(name);
+  const auto value = ReadRaw(name);
   if (!value)
     return {};
-  if (value->type != kRegSz && value->type != kRegExpandSz) {
+  if ((value->type != kRegSz && value->type != kRegExpandSz) || !value->exact) {
     throw RegistryError("Invalid data type for '" + name + "'");
   }
   const size_t nul = value->data.find('\0');
@@ -243,8 +247,7 @@ std::string Registry::ReadString(const std::string& name) {
 }
 
 int32_t Registry::ReadInteger(const std::string& name) {
-  CheckCancel();
-  const auto value = Current().Query(name);
+  const auto value = ReadRaw(name);
   if (!value || value->type != kRegDword || value->data.size() < 4) {
     throw RegistryError("Invalid data type for '" + name + "'");
   }
@@ -254,17 +257,16 @@ int32_t Registry::ReadInteger(const std::string& name) {
 }
 
 int64_t Registry::GetDataSize(const std::string& name) {
-  CheckCancel();
-  const auto value = Current().Query(name);
+  const auto value = ReadRaw(name);
   return value ? static_cast<int64_t>(value->data.size()) : -1;
 }
 
 std::string Registry::ReadBinaryData(const std::string& name) {
-  CheckCancel();
-  const auto value = Current().Query(name);
+  const auto value = ReadRaw(name);
   if (!value)
     return {};
-  if (value->type == kRegSz || value->type == kRegExpandSz || value->type == kRegDword) {
+  if (value->type == kRegSz || value->type == kRegExpandSz || value->type == kRegDword ||
+      !value->exact) {
     throw RegistryError("Invalid data type for '" + name + "'");
   }
   return value->data;
@@ -272,6 +274,8 @@ std::string Registry::ReadBinaryData(const std::string& name) {
 
 std::optional<RegValue> Registry::ReadRaw(const std::string& name) {
   CheckCancel();
+  if (HoldsNul(name))
+    return std::nullopt;
   return Current().Query(name);
 }
 
@@ -283,7 +287,7 @@ void Registry::WriteString(const std::string& name, const std::string& text) {
 
 void Registry::WriteRaw(const std::string& name, const RegValue& value) {
   CheckCancel();
-  if (!Current().Set(name, value))
+  if (HoldsNul(name) || !value.exact || !Current().Set(name, value))
     throw RegistryError("Failed to set data for '" + name + "'");
 }
 
@@ -291,11 +295,15 @@ namespace {
 
 // Whether the key `name` below `parent` (whose identity is `parentIdentity`), or any key
 // below it, is a link to a key elsewhere, as the 32-bit view links the keys both views
-// share. Deleting through a link would delete the key it leads to, in the other view.
+// share, or has a name the ANSI code page cannot carry. Deleting through a link would
+// delete the key it leads to, in the other view; a name without its exact ANSI form
+// cannot be deleted by name, and the deletion would stop half done.
 bool HoldsLink(BackendKey& parent, const std::optional<std::string>& parentIdentity,
                const std::string& name, int depth) {
   if (depth > kMaxDepth)
     return false;
+  if (HoldsNul(name))
+    return true;
   auto key = parent.Open(name, KeyAccess::kRead, false);
   if (!key)
     return false;
@@ -330,7 +338,7 @@ bool Registry::DeleteTree(BackendKey& parent, const std::string& name, int depth
   if (info && info->subkeyCount > 0) {
     std::string child;
     for (uint32_t i = info->subkeyCount; i-- > 0;) {
-      if (key->EnumKey(i, &child))
+      if (key->EnumKey(i, &child) && !HoldsNul(child))
         DeleteTree(*key, child, depth + 1);
     }
   }
@@ -342,7 +350,7 @@ bool Registry::DeleteKey(const std::string& path) {
   CheckCancel();
   const bool absolute = !path.empty() && path[0] == '\\';
   const std::string sub = TrimSeparators(path);
-  if (sub.empty())
+  if (sub.empty() || HoldsNul(sub))
     return false;  // never the open key or a whole root
   const size_t last = sub.rfind('\\');
   const std::string parentPath = last == std::string::npos ? "" : sub.substr(0, last);
@@ -356,7 +364,7 @@ bool Registry::DeleteKey(const std::string& path) {
 
 bool Registry::DeleteValue(const std::string& name) {
   CheckCancel();
-  return Current().DeleteValue(name);
+  return !HoldsNul(name) && Current().DeleteValue(name);
 }
 
 std::optional<std::string> Registry::KeyIdentity() {

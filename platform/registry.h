@@ -30,12 +30,38 @@ inline constexpr uint32_t kRegDword = 4;
 inline constexpr uint32_t kRegMultiSz = 7;
 inline constexpr uint32_t kRegQword = 11;
 
-// A value exactly as stored: its type number and its bytes.
+// A value exactly as stored: its type number and its bytes, text in the ANSI code
+// page. `exact` is false for text (types 1, 2 and 7) that the code page cannot carry:
+// its data is then the system's UTF-16 bytes, which no ANSI reader may take for text.
 struct RegValue {
   uint32_t type = kRegNone;
   std::string data;
+  bool exact = true;
   bool operator==(const RegValue&) const = default;
 };
+
+// Whether a value's text is one of the types the ANSI functions convert.
+inline bool IsTextType(uint32_t type) {
+  return type == 1 || type == 2 || type == 7;
+}
+
+// A key or value name that the ANSI code page cannot carry exactly comes out of a
+// listing as kInexactMark followed by its UTF-8 form. No registry name holds a NUL, so
+// such a name never equals a real one, opens nothing and names nothing to delete, while
+// the listing's counts stay true and a window can still show it as it is.
+inline constexpr char kInexactMark = '\0';
+inline bool IsInexactName(std::string_view name) {
+  return !name.empty() && name.front() == kInexactMark;
+}
+// Whether a path or name holds a NUL anywhere: built from an inexact name, or cut short
+// by any ANSI call. Nothing is opened, read, written or deleted through such a text.
+inline bool HoldsNul(std::string_view text) {
+  return text.find('\0') != std::string_view::npos;
+}
+// The UTF-8 form of an inexact name (without its mark); the name itself otherwise.
+inline std::string_view InexactNameText(std::string_view name) {
+  return IsInexactName(name) ? name.substr(1) : name;
+}
 
 struct KeyInfo {
   uint32_t subkeyCount = 0;
@@ -97,6 +123,7 @@ class RegistryBackend {
 };
 
 // What GetDataType reports.
+// Text that the code page cannot carry exactly is kUnknown: no scanner judges it.
 enum class DataType { kUnknown, kString, kExpandString, kInteger, kBinary };
 
 // The registry handle: one per operation (recursive walks hold one per level).
@@ -117,9 +144,12 @@ class Registry {
 
   bool KeyExists(const std::string& path);
   bool ValueExists(const std::string& name);
+  // Every name, in enumeration order; a name the ANSI code page cannot carry comes
+  // marked (IsInexactName), so that counts stay true but nothing opens through it.
   std::vector<std::string> GetKeyNames();
   std::vector<std::string> GetValueNames();
-  // Every value of the open key with its type and data, in enumeration order.
+  // The values of the open key with their type and data, in enumeration order, but
+  // only those whose name and text the ANSI code page carries exactly.
   std::vector<NamedValue> GetValues();
   // A handle of its own on the subkey `name` of the open key (or of the root), opened
   // with one call relative to it; check HasOpenKey on the result.
@@ -128,7 +158,7 @@ class Registry {
   std::optional<std::string> KeyIdentity();
   DataType GetDataType(const std::string& name);
   // String or expandable data, unexpanded, cut at the first NUL; empty when missing.
-  // Any other type raises RegistryError.
+  // Any other type, and text the code page cannot carry, raise RegistryError.
   std::string ReadString(const std::string& name);
   int32_t ReadInteger(const std::string& name);
   // Size in bytes of the stored data; -1 when the value does not exist.

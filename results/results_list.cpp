@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 #include "platform/registry.h"
 #include "results/row_target.h"
@@ -162,6 +163,31 @@ void OpenInRegedit(Platform& platform, const IssueRow& row) {
     // The editor then opens where it last was.
   }
   platform.shell.Open(RegistryEditorPath(platform.shell), "-m", ShellOpen{});
+}
+
+size_t DropRowsNoLongerReported(ResultsModel& model, const std::vector<IssueRow>& current) {
+  const auto same = [](const IssueRow& a, const IssueRow& b) {
+    return a.kind == b.kind && a.key == b.key && a.value == b.value && a.problem == b.problem;
+  };
+  std::unordered_multimap<std::string, const IssueRow*> reported;
+  reported.reserve(current.size());
+  for (const IssueRow& row : current)
+    reported.emplace(row.key, &row);
+  size_t dropped = 0;
+  model.Edit([&](std::vector<IssueRow>& rows) {
+    std::erase_if(rows, [&](const IssueRow& row) {
+      if (!row.ticked)
+        return false;
+      const auto [begin, end] = reported.equal_range(row.key);
+      for (auto it = begin; it != end; ++it) {
+        if (same(*it->second, row))
+          return false;
+      }
+      ++dropped;
+      return true;
+    });
+  });
+  return dropped;
 }
 
 }  // namespace kelvane

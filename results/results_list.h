@@ -41,6 +41,12 @@ struct ResultCounts {
 ResultCounts FinishScan(ResultsModel& model, bool stopped, const IgnoreLists& lists,
                         const std::function<void()>& everyRowFound = {});
 
+// Before a repair: the ticked rows that a scan made just now (`current`) no longer
+// reports in the same words leave the list, so that only entries still as the first
+// scan saw them, and still broken by the rule that reported them, are repaired.
+// Unticked rows stay. Returns how many rows left.
+size_t DropRowsNoLongerReported(ResultsModel& model, const std::vector<IssueRow>& current);
+
 // Status-bar texts: a blank, the number of rows (of ticked rows), then the
 // string-table text, which begins with its own blank (" 12 problems found").
 std::string StatusFoundText(const ResultsModel& model, const std::string& tableText);

@@ -76,6 +76,10 @@ class TfrmRegProgressHint : public ModalForm {
   bool textsPaused_ = false;
   ScanHandoff events_;
   std::unique_ptr<ScanTask> task_;
+  std::string failure_;  // why a scanner ended the scan, once the window closed
+
+ public:
+  const std::string& Failure() const { return failure_; }
 };
 
 }  // namespace
@@ -200,7 +204,11 @@ void TfrmRegProgressHint::FormClose() {
     KillTimer(hwnd_, kTimer1);
   if (textsPaused_)
     KillTimer(hwnd_, kTimerTexts);
-  task_.reset();  // waits for the worker to leave at its next probe
+  if (task_) {
+    task_->Join();  // the worker leaves at its next probe
+    failure_ = task_->Failure();
+  }
+  task_.reset();
   categories_.clear();
 }
 
@@ -236,9 +244,13 @@ void TfrmRegProgressHint::ShowTexts() {
 }
 
 int ShowScanProgress(HWND owner, Platform platform, ResultsModel& results,
-                     const std::vector<Category>& categories, const ScanOptions& options) {
+                     const std::vector<Category>& categories, const ScanOptions& options,
+                     std::string* failure) {
   TfrmRegProgressHint window(platform, results, categories, options);
-  return window.Show(owner);
+  const int result = window.Show(owner);
+  if (failure)
+    *failure = window.Failure();
+  return result;
 }
 
 }  // namespace kelvane

@@ -25,7 +25,9 @@ inline constexpr int kModalAbort = 3;
 
 // Shows the window modally over `owner`, runs the scan of `categories` into
 // `results`, and returns kModalAbort when the user pressed Stop, else kModalCancel.
+// `failure`, when given, receives why a scanner ended the scan (empty when none did).
 int ShowScanProgress(HWND owner, Platform platform, ResultsModel& results,
-                     const std::vector<Category>& categories, const ScanOptions& options);
+                     const std::vector<Category>& categories, const ScanOptions& options,
+                     std::string* failure = nullptr);
 
 }  // namespace kelvane

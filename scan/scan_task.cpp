@@ -1,5 +1,7 @@
 #include "scan/scan_task.h"
 
+#include <exception>
+
 #include "scan/scan_ahead.h"
 
 namespace kelvane {
@@ -138,6 +140,10 @@ void ScanContext::ShowScanKey(const std::string& path) {
 void ScanContext::AddIssueRow(const std::string& problem, const std::string& key,
                               const std::string& value, RowKind kind) {
   CheckStop();
+  // A key path or value text built from a name the ANSI code page cannot carry holds
+  // its mark: that entry is not known exactly, so no category reports it.
+  if (HoldsNul(key) || HoldsNul(value))
+    return;
   if (pending_.empty())
     firstPending_ = std::chrono::steady_clock::now();
   pending_.push_back(IssueRow{problem, key, value, kind, false});
@@ -180,6 +186,10 @@ ScanTask::ScanTask(Platform platform, ResultsModel& results, ScanEvents& events,
 
 ScanTask::~ScanTask() {
   Stop();
+  Join();
+}
+
+void ScanTask::Join() {
   if (thread_.joinable())
     thread_.join();
 }
@@ -216,8 +226,10 @@ void ScanTask::Execute() {
     std::atomic<bool>& flag;
     ~LeaveAhead() { flag.store(true); }
   } leaveAhead{aheadStop_};
+  size_t i = 0;
+  std::string error;
   try {
-    for (size_t i = 0; i < categories_.size(); ++i) {
+    for (; i < categories_.size(); ++i) {
       const Category& category = categories_[i];
       if (stop_.load())
         return;
@@ -236,6 +248,14 @@ void ScanTask::Execute() {
     // A scanner failed. The categories after it are not run, the rows found so far
     // stay, and the window is still asked to close so that an unattended run goes on.
     try {
+      throw;
+    } catch (const std::exception& e) {
+      error = e.what();
+    } catch (...) {
+    }
+    if (i < categories_.size())
+      failure_ = ScanFailureText(categories_[i].caption, error);
+    try {
       context.FlushRows();
     } catch (const OperationCancelled&) {
       return;
@@ -243,6 +263,19 @@ void ScanTask::Execute() {
   }
   if (!stop_.load())
     events_.CloseRequest();
+}
+
+}  // namespace kelvane
+
+namespace kelvane {
+
+std::string ScanFailureText(const std::string& category, const std::string& error) {
+  std::string text = "The scan stopped in the category \"" + category + "\"";
+  text += error.empty() ? "." : ": " + error + ".";
+  text +=
+      "\r\nThe problems found in that category are incomplete, and the categories after it "
+      "were not scanned.";
+  return text;
 }
 
 }  // namespace kelvane

@@ -128,9 +128,13 @@ class ScanTask {
 
   void Start();  // runs the body on the worker thread
   void Stop();
+  void Join();  // waits for the worker to leave
   bool StopRequested() const { return stop_.load(); }
   // The body itself; Start runs it on the worker thread, tests may call it directly.
   void Execute();
+  // After the body: why the scan ended early, naming the category whose scanner
+  // failed; empty when no scanner failed. Read once the worker has left.
+  const std::string& Failure() const { return failure_; }
 
  private:
   Platform platform_;
@@ -141,6 +145,11 @@ class ScanTask {
   std::atomic<bool> stop_{false};
   std::atomic<bool> aheadStop_{false};  // raised by Stop and when the body leaves
   std::thread thread_;
+  std::string failure_;
 };
+
+// The text that tells the user a scan ended on an error in `category`: which category,
+// why when known, and that the rows found so far are incomplete.
+std::string ScanFailureText(const std::string& category, const std::string& error);
 
 }  // namespace kelvane

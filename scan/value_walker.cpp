@@ -41,6 +41,7 @@ bool Skipped(WalkSkip skip, RootKey root, const std::string& keyPath) {
       return InTable(LocalMachineSkipKeys, root, keyPath);
     case WalkSkip::kCurrentUser:
       return InTable(CurrentUserSkipKeys, root, keyPath);
+    case WalkSkip::kOtherUsers:
     case WalkSkip::kNone:
       break;
   }
@@ -69,6 +70,10 @@ class Walker {
         problem_(problem),
         endMarker_(endMarker),
         skip_(skip) {}
+
+  // Keys that are other names of keys walked elsewhere, by their identity: a key below
+  // the start key whose identity is one of these is left out.
+  void LeaveOut(std::vector<std::string> identities) { leaveOut_ = std::move(identities); }
 
   // The start key, opened from the root.
   void Start(const std::string& keyPath) {
@@ -123,6 +128,13 @@ class Walker {
     if (Skipped(skip_, root_, childPath))
       return context_.NewRegistry(root_, KeyAccess::kRead);
     Registry child = registry.OpenSubkey(name);
+    if (child.HasOpenKey() && !leaveOut_.empty() && keyPath.empty()) {
+      const auto childIdentity = child.KeyIdentity();
+      for (const std::string& other : leaveOut_) {
+        if (childIdentity && EqualsNoCase(*childIdentity, other))
+          return context_.NewRegistry(root_, KeyAccess::kRead);
+      }
+    }
     // In the 32-bit view the keys that both views share are links to their 64-bit
     // selves, which are examined (or skipped) under their own names.
     if (child.HasOpenKey() && IsLinkedSubkey(registry, identity, child, childPath, name))
@@ -180,7 +192,22 @@ class Walker {
   const std::string& problem_;
   const std::string& endMarker_;
   WalkSkip skip_;
+  std::vector<std::string> leaveOut_;
 };
+
+// The identities of the current user's hive and of its classes (the keys that
+// HKEY_USERS shows again as "<the user's SID>" and "<the user's SID>_Classes").
+std::vector<std::string> CurrentUserIdentities(ScanContext& context) {
+  std::vector<std::string> identities;
+  for (const char* path : {"", "Software\\Classes"}) {
+    Registry registry = context.NewRegistry(RootKey::kCurrentUser, KeyAccess::kRead);
+    if (!registry.OpenKey(path, false))
+      continue;
+    if (auto identity = registry.KeyIdentity(); identity && !identity->empty())
+      identities.push_back(std::move(*identity));
+  }
+  return identities;
+}
 
 }  // namespace
 
@@ -201,6 +228,8 @@ void WalkValues(ScanContext& context, std::string_view rootName, const std::stri
   if (!root || Skipped(skip, *root, keyPath))
     return;
   Walker walker(context, *root, rootName, problem, endMarker, skip);
+  if (skip == WalkSkip::kOtherUsers && keyPath.empty())
+    walker.LeaveOut(CurrentUserIdentities(context));
   if (threads == WalkThreads::kShared && kMaxKeyDepth >= 2)
     walker.StartShared(keyPath);
   else
@@ -218,7 +247,7 @@ void ScanFilesFoldersCurrentUser(ScanContext& context) {
 }
 
 void ScanFilesFoldersUsers(ScanContext& context) {
-  WalkValues(context, "HKEY_USERS", "", kFilesFoldersProblem, "", WalkSkip::kNone,
+  WalkValues(context, "HKEY_USERS", "", kFilesFoldersProblem, "", WalkSkip::kOtherUsers,
              WalkThreads::kShared);
 }
 

@@ -16,6 +16,8 @@ enum class WalkSkip {
   kNone,
   kLocalMachine,  // while "Files and Folders - HKEY_LOCAL_MACHINE" runs
   kCurrentUser,   // while "Files and Folders - HKEY_CURRENT_USER" runs
+  kOtherUsers,    // HKEY_USERS: the current user's hive and classes are below
+                  // HKEY_CURRENT_USER already, and are listed there only
 };
 
 // Whether a walk shares its subtrees with a second thread (the whole-root walks).

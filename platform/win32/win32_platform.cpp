@@ -5,10 +5,12 @@
 #include <shlwapi.h>
 
 #include <cstring>
+#include <cwchar>
 #include <stdexcept>
 #include <map>
 #include <mutex>
 
+#include "platform/win32/ansi_text.h"
 #include "platform/win32/win32_platform.h"
 
 namespace kelvane {
@@ -63,17 +65,27 @@ std::string StripTrailingSeparator(std::string path) {
 
 }  // namespace
 
+// A path that holds a NUL was built from a name the ANSI code page cannot carry
+// (ListFolder marks such names): the ANSI call would see only the part before the NUL,
+// another path, so it is never asked about, opened or deleted.
+
 bool Win32FileSystem::FileExists(const std::string& path) {
+  if (HoldsNul(path))
+    return false;
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool Win32FileSystem::FolderExists(const std::string& path) {
+  if (HoldsNul(path))
+    return false;
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 PathState Win32FileSystem::Probe(const std::string& path) {
+  if (HoldsNul(path))
+    return PathState::kUnknown;
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES)
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathState::kFolder : PathState::kFile;
@@ -84,20 +96,24 @@ PathState Win32FileSystem::Probe(const std::string& path) {
 
 std::vector<FileEntry> Win32FileSystem::ListFolder(const std::string& folder) {
   std::vector<FileEntry> entries;
+  if (HoldsNul(folder))
+    return entries;
   std::string pattern = folder;
   if (!pattern.empty() && pattern.back() != '\\')
     pattern += '\\';
   pattern += "*.*";
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+  // The wide search, so that a name the code page cannot carry comes marked
+  // (ListedName) instead of as the "?" or look-alike letters of the ANSI search.
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(Widen(pattern).c_str(), &data);
   if (find == INVALID_HANDLE_VALUE)
     return entries;
   do {
-    const std::string name = data.cFileName;
-    if (name == "." || name == "..")
+    const std::wstring_view wide(data.cFileName);
+    if (wide == L"." || wide == L"..")
       continue;
     FileEntry entry;
-    entry.name = name;
+    entry.name = ListedName(wide);
     entry.attributes = data.dwFileAttributes;
     entry.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     FILETIME local;
@@ -107,7 +123,7 @@ std::vector<FileEntry> Win32FileSystem::ListFolder(const std::string& folder) {
       entry.modified = FromSystemTime(st);
     }
     entries.push_back(entry);
-  } while (FindNextFileA(find, &data));
+  } while (FindNextFileW(find, &data));
   FindClose(find);
   return entries;
 }
@@ -126,21 +142,28 @@ std::optional<uint32_t> Win32FileSystem::DrivesInUse() {
 }
 
 std::optional<std::string> Win32FileSystem::ExpandEnvironment(const std::string& text) {
-  std::string buffer(1024, '\0');
-  DWORD n = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), 1024);
+  if (HoldsNul(text))
+    return std::nullopt;
+  // Expanded wide: a variable whose value the code page cannot carry (a profile folder
+  // named in Hebrew) gives no expansion rather than a look-alike path.
+  const std::wstring wide = Widen(text);
+  std::wstring buffer(1024, L'\0');
+  DWORD n = ExpandEnvironmentStringsW(wide.c_str(), buffer.data(), 1024);
   if (n == 0)
     return std::nullopt;
   if (n > buffer.size()) {
-    buffer.assign(n, '\0');
-    n = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), n);
+    buffer.assign(n, L'\0');
+    n = ExpandEnvironmentStringsW(wide.c_str(), buffer.data(), n);
     if (n == 0)
       return std::nullopt;
   }
-  buffer.resize(std::strlen(buffer.c_str()));
-  return buffer;
+  buffer.resize(std::wcslen(buffer.c_str()));
+  return ExactAnsi(buffer);
 }
 
 bool Win32FileSystem::CreateFolders(const std::string& path) {
+  if (HoldsNul(path))
+    return false;
   const std::string folder = StripTrailingSeparator(path);
   if (folder.empty())
     return false;
@@ -157,6 +180,8 @@ bool Win32FileSystem::CreateFolders(const std::string& path) {
 }
 
 bool Win32FileSystem::DeleteFileSilently(const std::string& path) {
+  if (path.empty() || HoldsNul(path))
+    return false;  // a NUL would end the list early, or name another file
   std::string from = path;
   from.push_back('\0');  // the list ends with a second NUL
   SHFILEOPSTRUCTA op{};
@@ -167,6 +192,8 @@ bool Win32FileSystem::DeleteFileSilently(const std::string& path) {
 }
 
 FilePtr Win32FileSystem::OpenFile(const std::string& path, const char* mode) {
+  if (HoldsNul(path))
+    return nullptr;
   return FilePtr(std::fopen(path.c_str(), mode));
 }
 
@@ -189,12 +216,12 @@ std::optional<std::string> Win32Shell::SpecialFolder(int csidl) {
 }
 
 std::optional<std::string> Win32Shell::ResolveShortcut(const std::string& path) {
-  if (!ComReadyOnThisThread())
+  if (HoldsNul(path) || !ComReadyOnThisThread())
     return std::nullopt;
   // Without the shell link object no shortcut can be judged: that ends the scan
   // rather than passing every shortcut over as if it were fine.
-  ComPtr<IShellLinkA> link;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  ComPtr<IShellLinkW> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                               reinterpret_cast<void**>(link.Put())))) {
     throw std::runtime_error("The shell link object cannot be created");
   }
@@ -204,11 +231,13 @@ std::optional<std::string> Win32Shell::ResolveShortcut(const std::string& path) 
   }
   if (FAILED(file->Load(Widen(path).c_str(), STGM_READ)))
     return std::nullopt;
-  char target[MAX_PATH + 1] = {};
-  WIN32_FIND_DATAA data;
-  if (FAILED(link->GetPath(target, sizeof target, &data, SLGP_UNCPRIORITY)))
+  // The wide target, so that a target the code page cannot carry is known as such (a
+  // marked name, which names no file) and not judged by a look-alike ANSI path.
+  wchar_t target[MAX_PATH + 1] = {};
+  WIN32_FIND_DATAW data;
+  if (FAILED(link->GetPath(target, MAX_PATH + 1, &data, SLGP_UNCPRIORITY)))
     return std::nullopt;
-  return std::string(target);
+  return ListedName(target);
 }
 
 bool Win32Shell::Open(const std::string& file, const std::string& parameters,
@@ -220,6 +249,8 @@ bool Win32Shell::Open(const std::string& file, const std::string& parameters,
 }
 
 bool Win32Shell::MoveToRecycleBin(const std::string& path) {
+  if (HoldsNul(path))
+    return false;
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
     return false;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/ansi_text.h"
 #include "platform/win32/win32_platform.h"
 
 namespace kelvane {
@@ -47,15 +48,28 @@ REGSAM Sam(KeyAccess access) {
 #endif
 }
 
-// RegDeleteKeyExA names the view to delete in; 32-bit Windows (where XP does not have
-// the call) has one view, and there RegDeleteKeyA is the same thing.
-LONG DeleteSubkey(HKEY key, const char* name) {
-  using DeleteKeyExFn = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
+// RegDeleteKeyExW names the view to delete in; 32-bit Windows (where XP does not have
+// the call) has one view, and there RegDeleteKeyW is the same thing.
+LONG DeleteSubkey(HKEY key, const wchar_t* name) {
+  using DeleteKeyExFn = LONG(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
   static const auto deleteKeyEx = reinterpret_cast<DeleteKeyExFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA")));
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExW")));
   if (deleteKeyEx && ViewFlag())
     return deleteKeyEx(key, name, ViewFlag(), 0);
-  return RegDeleteKeyA(key, name);
+  return RegDeleteKeyW(key, name);
+}
+
+// The program's text of a value as the wide functions return it: text types are
+// converted to the ANSI code page and marked inexact when the code page cannot carry
+// them (or the data is not whole UTF-16), other types keep their bytes.
+RegValue FromStored(DWORD type, const BYTE* data, DWORD size) {
+  if (!IsTextType(type))
+    return RegValue{type, std::string(reinterpret_cast<const char*>(data), size)};
+  const std::wstring_view text(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
+  auto ansi = size % sizeof(wchar_t) == 0 ? ExactAnsi(text) : std::nullopt;
+  if (!ansi)
+    return RegValue{type, std::string(reinterpret_cast<const char*>(data), size), false};
+  return RegValue{type, std::move(*ansi)};
 }
 
 // The key's name as the registry keeps it (NtQueryKey, KeyNameInformation), which
@@ -102,13 +116,16 @@ class Win32Key : public BackendKey {
 
   std::unique_ptr<BackendKey> Open(const std::string& subPath, KeyAccess access,
                                    bool create) override {
+    if (HoldsNul(subPath))
+      return nullptr;  // the wide form would end at the NUL and name another key
+    const std::wstring path = WideFromAnsi(subPath);
     HKEY result = nullptr;
     LONG rc;
     if (create) {
-      rc = RegCreateKeyExA(key_, subPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, Sam(access),
+      rc = RegCreateKeyExW(key_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, Sam(access),
                            nullptr, &result, nullptr);
     } else {
-      rc = RegOpenKeyExA(key_, subPath.c_str(), 0, Sam(access), &result);
+      rc = RegOpenKeyExW(key_, path.c_str(), 0, Sam(access), &result);
     }
     if (rc != ERROR_SUCCESS)
       return nullptr;
@@ -116,15 +133,13 @@ class Win32Key : public BackendKey {
   }
 
   bool EnumKey(uint32_t index, std::string* name) override {
-    // Key names hold up to 255 characters, which a multi-byte code page may need up to
-    // three bytes each for: a short buffer would end the listing early.
-    char buffer[1024];
-    DWORD size = sizeof buffer;
-    if (RegEnumKeyExA(key_, index, buffer, &size, nullptr, nullptr, nullptr, nullptr) !=
+    wchar_t buffer[kMaxKeyName + 1];
+    DWORD size = kMaxKeyName + 1;
+    if (RegEnumKeyExW(key_, index, buffer, &size, nullptr, nullptr, nullptr, nullptr) !=
         ERROR_SUCCESS) {
       return false;
     }
-    name->assign(buffer, size);
+    *name = ListedName(std::wstring_view(buffer, size));
     return true;
   }
 
@@ -134,27 +149,28 @@ class Win32Key : public BackendKey {
     if (valueName_.empty())
       valueName_.resize(16384);
     DWORD size = static_cast<DWORD>(valueName_.size());
-    if (RegEnumValueA(key_, index, valueName_.data(), &size, nullptr, nullptr, nullptr, nullptr) !=
+    if (RegEnumValueW(key_, index, valueName_.data(), &size, nullptr, nullptr, nullptr, nullptr) !=
         ERROR_SUCCESS) {
       return false;
     }
-    name->assign(valueName_.data(), size);
+    *name = ListedName(std::wstring_view(valueName_.data(), size));
     return true;
   }
 
   std::optional<RegValue> Query(const std::string& name) override {
+    if (HoldsNul(name))
+      return std::nullopt;
+    const std::wstring wideName = WideFromAnsi(name);
     // Most values are short: one call with a buffer of this size reads them; a longer
     // one (or one that grew meanwhile) is asked for again at the size the call named.
     DWORD type = 0;
     std::string data(512, '\0');
     for (int attempt = 0; attempt < kRetries; ++attempt) {
       DWORD got = static_cast<DWORD>(data.size());
-      const LONG rc = RegQueryValueExA(key_, name.c_str(), nullptr, &type,
+      const LONG rc = RegQueryValueExW(key_, wideName.c_str(), nullptr, &type,
                                        reinterpret_cast<BYTE*>(data.data()), &got);
-      if (rc == ERROR_SUCCESS) {
-        data.resize(got);
-        return RegValue{type, std::move(data)};
-      }
+      if (rc == ERROR_SUCCESS)
+        return FromStored(type, reinterpret_cast<const BYTE*>(data.data()), got);
       if (rc != ERROR_MORE_DATA)
         return std::nullopt;
       data.assign(std::max<size_t>(got, data.size() * 2), '\0');
@@ -163,15 +179,24 @@ class Win32Key : public BackendKey {
   }
 
   bool Set(const std::string& name, const RegValue& value) override {
+    if (HoldsNul(name) || !value.exact)
+      return false;
     listSizes_.reset();
-    return RegSetValueExA(key_, name.c_str(), 0, value.type,
-                          reinterpret_cast<const BYTE*>(value.data.data()),
-                          static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS;
+    std::string bytes = value.data;
+    if (IsTextType(value.type)) {
+      const std::wstring text = WideFromAnsi(value.data);
+      bytes.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    }
+    return RegSetValueExW(key_, WideFromAnsi(name).c_str(), 0, value.type,
+                          reinterpret_cast<const BYTE*>(bytes.data()),
+                          static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
   }
 
   bool DeleteLeaf(const std::string& name) override {
+    if (HoldsNul(name))
+      return false;
     listSizes_.reset();
-    return DeleteSubkey(key_, name.c_str()) == ERROR_SUCCESS;
+    return DeleteSubkey(key_, WideFromAnsi(name).c_str()) == ERROR_SUCCESS;
   }
 
   std::optional<std::string> Identity() override {
@@ -181,8 +206,10 @@ class Win32Key : public BackendKey {
   }
 
   bool DeleteValue(const std::string& name) override {
+    if (HoldsNul(name))
+      return false;
     listSizes_.reset();
-    return RegDeleteValueA(key_, name.c_str()) == ERROR_SUCCESS;
+    return RegDeleteValueW(key_, WideFromAnsi(name).c_str()) == ERROR_SUCCESS;
   }
 
   std::optional<KeyInfo> Info() override {
@@ -196,25 +223,27 @@ class Win32Key : public BackendKey {
   // name and data, so that each name (with its data) costs one call; a buffer that
   // proves short (the key changed meanwhile) is grown and the call repeated. The
   // counts are asked once for a key's two lists (values, then subkeys, as a walk
-  // reads them).
+  // reads them). Names and text come through the wide functions, so that a name the
+  // ANSI code page cannot carry is known as such (ListedName) instead of being turned
+  // into another.
   std::vector<std::string> KeyNames() override {
     std::vector<std::string> names;
     const auto sizes = ListSizes();
     if (!sizes)
       return names;
     names.reserve(sizes->subkeys);
-    std::string buffer(NameBuffer(sizes->maxSubkeyName), '\0');
+    std::wstring buffer(sizes->maxSubkeyName + 1, L'\0');
     for (DWORD i = 0; i < sizes->subkeys; ++i) {
       DWORD size = static_cast<DWORD>(buffer.size());
-      LONG rc = RegEnumKeyExA(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+      LONG rc = RegEnumKeyExW(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
       for (int attempt = 0; rc == ERROR_MORE_DATA && attempt < kRetries; ++attempt) {
         buffer.resize(buffer.size() * 2);
         size = static_cast<DWORD>(buffer.size());
-        rc = RegEnumKeyExA(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+        rc = RegEnumKeyExW(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
       }
       if (rc != ERROR_SUCCESS)
         break;
-      names.emplace_back(buffer.data(), size);
+      names.push_back(ListedName(std::wstring_view(buffer.data(), size)));
     }
     return names;
   }
@@ -225,18 +254,18 @@ class Win32Key : public BackendKey {
     if (!sizes)
       return names;
     names.reserve(sizes->values);
-    std::string buffer(NameBuffer(sizes->maxValueName), '\0');
+    std::wstring buffer(sizes->maxValueName + 1, L'\0');
     for (DWORD i = 0; i < sizes->values; ++i) {
       DWORD size = static_cast<DWORD>(buffer.size());
-      LONG rc = RegEnumValueA(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+      LONG rc = RegEnumValueW(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
       for (int attempt = 0; rc == ERROR_MORE_DATA && attempt < kRetries; ++attempt) {
         buffer.resize(buffer.size() * 2);
         size = static_cast<DWORD>(buffer.size());
-        rc = RegEnumValueA(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+        rc = RegEnumValueW(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
       }
       if (rc != ERROR_SUCCESS)
         break;
-      names.emplace_back(buffer.data(), size);
+      names.push_back(ListedName(std::wstring_view(buffer.data(), size)));
     }
     return names;
   }
@@ -247,13 +276,13 @@ class Win32Key : public BackendKey {
     if (!sizes)
       return values;
     values.reserve(sizes->values);
-    std::string name(NameBuffer(sizes->maxValueName), '\0');
+    std::wstring name(sizes->maxValueName + 1, L'\0');
     std::string data(std::max<DWORD>(sizes->maxData, 16), '\0');
     for (DWORD i = 0; i < sizes->values; ++i) {
       DWORD type = 0;
       DWORD nameSize = static_cast<DWORD>(name.size());
       DWORD dataSize = static_cast<DWORD>(data.size());
-      LONG rc = RegEnumValueA(key_, i, name.data(), &nameSize, nullptr, &type,
+      LONG rc = RegEnumValueW(key_, i, name.data(), &nameSize, nullptr, &type,
                               reinterpret_cast<BYTE*>(data.data()), &dataSize);
       for (int attempt = 0; rc == ERROR_MORE_DATA && attempt < kRetries; ++attempt) {
         // Which of the two was short is not said: grow the name buffer and make the
@@ -262,13 +291,14 @@ class Win32Key : public BackendKey {
         data.resize(std::max<size_t>(data.size() * 2, dataSize));
         nameSize = static_cast<DWORD>(name.size());
         dataSize = static_cast<DWORD>(data.size());
-        rc = RegEnumValueA(key_, i, name.data(), &nameSize, nullptr, &type,
+        rc = RegEnumValueW(key_, i, name.data(), &nameSize, nullptr, &type,
                            reinterpret_cast<BYTE*>(data.data()), &dataSize);
       }
       if (rc != ERROR_SUCCESS)
         break;
-      values.push_back(NamedValue{std::string(name.data(), nameSize),
-                                  RegValue{type, std::string(data.data(), dataSize)}});
+      values.push_back(
+          NamedValue{ListedName(std::wstring_view(name.data(), nameSize)),
+                     FromStored(type, reinterpret_cast<const BYTE*>(data.data()), dataSize)});
     }
     return values;
   }
@@ -284,9 +314,7 @@ class Win32Key : public BackendKey {
     DWORD maxData = 0;
   };
 
-  // Names are counted in characters, which a multi-byte code page may need up to
-  // three bytes each for; the terminating zero needs one more.
-  static size_t NameBuffer(DWORD characters) { return (static_cast<size_t>(characters) + 1) * 3; }
+  static constexpr DWORD kMaxKeyName = 255;  // characters
 
   // The sizes the previous list of this key asked for, else asked now and kept for
   // the next list. A change made through this key forgets them.
@@ -302,7 +330,7 @@ class Win32Key : public BackendKey {
 
   std::optional<KeySizes> QuerySizes() {
     KeySizes sizes;
-    if (RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, &sizes.subkeys, &sizes.maxSubkeyName,
+    if (RegQueryInfoKeyW(key_, nullptr, nullptr, nullptr, &sizes.subkeys, &sizes.maxSubkeyName,
                          nullptr, &sizes.values, &sizes.maxValueName, &sizes.maxData, nullptr,
                          nullptr) != ERROR_SUCCESS) {
       return std::nullopt;
@@ -312,7 +340,7 @@ class Win32Key : public BackendKey {
 
   HKEY key_;
   bool owned_;
-  std::string valueName_;
+  std::wstring valueName_;
   std::optional<KeySizes> listSizes_;
 };
 

@@ -32,6 +32,7 @@ class Prompts : public RepairPrompts {
   bool MakeRestorePoint() override { return true; }
   void RowsProcessed() override {}
   void ShowRepairHint(size_t) override {}
+  Recheck ScanAgain(std::vector<IssueRow>&) override { return Recheck::kSkipped; }
 };
 
 class BothViewsTest : public test::ScannerTest {
