@@ -196,16 +196,25 @@ class Walker {
 };
 
 // The identities of the current user's hive and of its classes (the keys that
-// HKEY_USERS shows again as "<the user's SID>" and "<the user's SID>_Classes").
+// HKEY_USERS shows again as "<the user's SID>" and "<the user's SID>_Classes"). The
+// hive's own is read off its Software key: the root handle itself has no name to ask.
 std::vector<std::string> CurrentUserIdentities(ScanContext& context) {
   std::vector<std::string> identities;
-  for (const char* path : {"", "Software\\Classes"}) {
+  const auto identityOf = [&](const char* path) -> std::optional<std::string> {
     Registry registry = context.NewRegistry(RootKey::kCurrentUser, KeyAccess::kRead);
     if (!registry.OpenKey(path, false))
-      continue;
-    if (auto identity = registry.KeyIdentity(); identity && !identity->empty())
-      identities.push_back(std::move(*identity));
+      return std::nullopt;
+    return registry.KeyIdentity();
+  };
+  constexpr std::string_view kSoftware = "\\SOFTWARE";
+  if (const auto software = identityOf("Software");
+      software && software->size() > kSoftware.size() &&
+      EqualsNoCase(std::string_view(*software).substr(software->size() - kSoftware.size()),
+                   kSoftware)) {
+    identities.push_back(software->substr(0, software->size() - kSoftware.size()));
   }
+  if (auto classes = identityOf("Software\\Classes"); classes && !classes->empty())
+    identities.push_back(std::move(*classes));
   return identities;
 }
 

@@ -165,12 +165,9 @@ TEST_F(WalkTest, CurrentUserWalksTheWholeRootButItsSkippedKeys) {
 
 TEST_F(WalkTest, UsersAppliesNoSkipTable) {
   const std::string gone = dir + "\\gone.exe";
-  PutOwnValue(RootKey::kCurrentUser, kRunKey, token, Sz(gone));
-  if (env.IsNative()) {
-    // Natively the user's hive is not also seen below HKEY_USERS: seed it there.
-    OwnKey(RootKey::kUsers, "S-1-5-21-" + token);
-    Put(RootKey::kUsers, "S-1-5-21-" + token + "\\" + kRunKey, token, Sz(gone));
-  }
+  // Another user's hive (the current user's is listed under HKEY_CURRENT_USER only).
+  OwnKey(RootKey::kUsers, "S-1-5-21-" + token);
+  Put(RootKey::kUsers, "S-1-5-21-" + token + "\\" + kRunKey, token, Sz(gone));
   const auto rows = Run(&ScanFilesFoldersUsers);
   ASSERT_EQ(rows.size(), 1u);
   const std::string tail = std::string("\\") + kRunKey + "\\" + token;
