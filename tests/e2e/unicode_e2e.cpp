@@ -1,0 +1,124 @@
+// kelvane.exe -cleanonce under Wine over entries that the ANSI code page cannot carry,
+// seeded through a Unicode .reg file with the system registry editor: no live entry
+// is reported, and what is deleted comes back exactly from the backup.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "e2e/e2e_support.h"
+
+namespace kelvane::e2e {
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  return out;
+}
+
+void MakeFile(const std::string& utf8Path) {
+  const std::wstring path = Wide(utf8Path);
+  for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos;
+       slash = path.find(L'\\', slash + 1)) {
+    CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
+  }
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << utf8Path;
+  CloseHandle(file);
+}
+
+// Imports a "Windows Registry Editor Version 5.00" text (UTF-16 with its byte order
+// mark), the form that carries any character.
+bool ImportUnicodeReg(const std::string& utf8) {
+  const std::string path = std::string(kFolder) + "unicode.reg";
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file)
+    return false;
+  const std::wstring text = L"\xFEFF" + Wide(utf8);
+  std::fwrite(text.data(), sizeof(wchar_t), text.size(), file);
+  std::fclose(file);
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  return RunAndWait(std::string(windows) + "\\regedit.exe /s \"" + path + "\"", 60000) == 0;
+}
+
+// The value's text as stored, read wide; nothing when it is not there.
+std::optional<std::wstring> ReadWide(const std::string& key, const std::string& name) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, Wide(key).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+    return std::nullopt;
+  wchar_t data[512] = {};
+  DWORD size = sizeof data - sizeof(wchar_t);
+  const LONG rc = RegQueryValueExW(handle, Wide(name).c_str(), nullptr, nullptr,
+                                   reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(handle);
+  if (rc != ERROR_SUCCESS)
+    return std::nullopt;
+  return std::wstring(data);
+}
+
+TEST(Unicode, TheUnattendedRunDeletesOnlyWhatItsBackupGivesBackExactly) {
+  if (GetACP() == CP_UTF8)
+    GTEST_SKIP() << "every text is exact in the UTF-8 code page";
+  MakeFile("C:\\kvt\\Ωlive\\app.exe");
+  MakeFile("C:\\kvt\\Жизнь\\app.exe");
+  MakeFile("C:\\kvt\\数据\\app.exe");
+  MakeFile("C:\\kvt\\real.txt");
+  ASSERT_TRUE(
+      ImportUnicodeReg("Windows Registry Editor Version 5.00\r\n\r\n"
+                       "[HKEY_CURRENT_USER\\Software\\KvUni]\r\n"
+                       "\"live\"=\"C:\\\\kvt\\\\Ωlive\\\\app.exe\"\r\n"
+                       "\"cyr\"=\"C:\\\\kvt\\\\Жизнь\\\\app.exe\"\r\n"
+                       "\"cjk\"=\"C:\\\\kvt\\\\数据\\\\app.exe\"\r\n"
+                       "\"gone\"=\"C:\\\\kvt\\\\missing\\\\Ωgone.exe\"\r\n"
+                       "\"emoji\"=\"C:\\\\kvt\\\\missing\\\\😀.exe\"\r\n"
+                       "\"Ωmega\"=\"C:\\\\Nowhere\\\\x.exe\"\r\n"
+                       "\"Omega\"=\"C:\\\\kvt\\\\real.txt\"\r\n"
+                       "\"plain\"=\"C:\\\\kvt\\\\missing\\\\plain.exe\"\r\n\r\n"
+                       "[HKEY_CURRENT_USER\\Software\\KvUni\\Жизнь]\r\n"
+                       "\"p\"=\"C:\\\\kvt\\\\missing\\\\p.exe\"\r\n\r\n"));
+  ASSERT_TRUE(ReadWide("Software\\KvUni", "Ωmega"));
+  CreateDirectoryA((std::string(kFolder) + "Backup").c_str(), nullptr);
+  // Files and Folders - HKEY_CURRENT_USER only, no hint.
+  std::string options = "[Options]\r\nShowHint=0\r\n[TreeViewNodeCheck]\r\n";
+  for (int id = 1; id <= 22; ++id)
+    options += std::to_string(id) + (id <= 2 || id == 4 ? "=1\r\n" : "=0\r\n");
+  FILE* file = std::fopen((std::string(kFolder) + "options.ini").c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fputs(options.c_str(), file);
+  std::fclose(file);
+
+  Process kelvane(std::string(kExe) + " -cleanonce");
+  ASSERT_TRUE(kelvane.Started());
+  DWORD code = 99;
+  ASSERT_TRUE(kelvane.WaitExit(300000, &code));
+  EXPECT_EQ(code, 0u);
+
+  for (const char* name : {"live", "cyr", "cjk", "gone", "emoji", "Ωmega", "Omega"})
+    EXPECT_TRUE(ReadWide("Software\\KvUni", name)) << name << " was deleted";
+  EXPECT_TRUE(ReadWide("Software\\KvUni\\Жизнь", "p"));
+  EXPECT_FALSE(ReadWide("Software\\KvUni", "plain"));
+
+  const auto backups = ListFiles(std::string(kFolder) + "Backup\\Backup*.reg");
+  ASSERT_EQ(backups.size(), 1u);
+  const std::string backupPath = std::string(kFolder) + "Backup\\" + backups[0];
+  const std::string backup = ReadTextFile(backupPath);
+  // The one entry of the key that the backup can hold, and nothing else of the key.
+  const std::string block =
+      "[HKEY_CURRENT_USER\\Software\\KvUni]\r\n\"plain\"=\"C:\\\\kvt\\\\missing\\\\plain.exe\"\r\n";
+  EXPECT_NE(backup.find(block), std::string::npos) << backup;
+  EXPECT_EQ(backup.find("KvUni"), backup.rfind("KvUni")) << backup;
+
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  ASSERT_EQ(RunAndWait(std::string(windows) + "\\regedit.exe /s \"" + backupPath + "\"", 60000), 0);
+  EXPECT_EQ(ReadWide("Software\\KvUni", "plain"), L"C:\\kvt\\missing\\plain.exe");
+  EXPECT_EQ(ReadWide("Software\\KvUni", "Omega"), L"C:\\kvt\\real.txt");
+}
+
+}  // namespace
+}  // namespace kelvane::e2e
