@@ -53,13 +53,12 @@ std::string RepairReportText(const RepairOutcome& outcome) {
   }
   text += "\r\n\r\n";
   if (outcome.notBackedUp > 0) {
-    text += EntriesWere(outcome.notBackedUp) +
-            " kept because the backup could not hold them exactly.\r\n";
+    text += EntriesWere(outcome.notBackedUp) + " kept: the backup file could not hold " +
+            (outcome.notBackedUp == 1 ? "it" : "them") + " exactly.\r\n";
   }
   if (outcome.refused > 0) {
-    text += EntriesWere(outcome.refused) +
-            " backed up, but Windows refused to delete them; they are still in the "
-            "registry.\r\n";
+    text += EntriesWere(outcome.refused) + " backed up, but Windows refused to delete " +
+            (outcome.refused == 1 ? "it; it is" : "them; they are") + " still in the registry.\r\n";
   }
   if (!outcome.firstKept.empty())
     text += "First: " + outcome.firstKept + "\r\n";
@@ -91,8 +90,9 @@ bool RegistryRepairer::BackUpItem(RootKey root, const std::string& path,
   const std::optional<AppendedItem> item = AppendRegistryItem(
       platform_.files, platform_.registry, backupFile_, root, path, valueName, scope, verify_);
   if (!item) {
-    lastDifference_ = "a name of " + std::string(RootName(root)) + "\\" + path +
-                      " cannot be written to a backup file";
+    lastDifference_ =
+        "a name or text in it has no exact form in a backup file (a line break, or a character "
+        "the ANSI code page lacks)";
     return false;
   }
   if (!verify_)

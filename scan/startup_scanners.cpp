@@ -122,12 +122,15 @@ int CountEntries(ScanContext& context, RootKey root, const std::string& keyPath,
   std::optional<std::string> identity;
   for (const std::string& name : subkeys) {
     const std::string childPath = keyPath + "\\" + name;
-    if (BelowWow64Node(childPath)) {
+    // A subkey whose name the code page cannot carry cannot be looked into: what it
+    // holds is not known, so it counts as an entry and the key is never called empty.
+    const bool unknown = HoldsNul(name);
+    if (unknown || BelowWow64Node(childPath)) {
       // A key the 32-bit view shares with the 64-bit one holds what its 64-bit self
       // holds; it counts as an entry, so that a key holding it is never called empty
       // (deleting through the link would reach the 64-bit key).
       Registry child = registry.OpenSubkey(name);
-      if (IsLinkedSubkey(registry, identity, child, childPath, name)) {
+      if (unknown || IsLinkedSubkey(registry, identity, child, childPath, name)) {
         ++result;
         if (limit != 0 && result >= limit)
           return result;

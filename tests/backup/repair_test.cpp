@@ -338,6 +338,12 @@ TEST_F(RepairTest, FailingBackupWriteStopsBeforeThatItemsDeletion) {
   const auto lines = CrLfLines(ReadWholeFile(env.Files(), backupFile));
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[2], "[" + Key("C") + "]");
+  // What the window says: where it stopped, what was removed and where, what was kept.
+  EXPECT_EQ(RepairReportText(outcome),
+            "The repair stopped at " + Key("B") + ":\r\n" + outcome.error +
+                ".\r\n\r\n1 entry was removed; the "
+                "backup is " +
+                backupFile + ".\r\nThe 2 other ticked entries were kept.");
 }
 
 TEST_F(RepairTest, UnwritableBackupFileStopsAfterTheRowsThatNeedNoBackup) {
@@ -394,32 +400,34 @@ TEST_F(RepairTest, TheOutcomeSaysWhatStoppedTheRepair) {
     std::function<void()> arrange;
     RepairStop stop;
     size_t notBackedUp;
+    std::string report;  // how the window's message begins; empty: no message
   };
   const Case cases[] = {
-      {"everything repaired", [] {}, RepairStop::kNone, 0},
+      {"everything repaired", [] {}, RepairStop::kNone, 0, ""},
       {"folder refused",
        [this] {
          settings.OutputDirectory = env.TempDir() + "\\Absent";
          prompts.createFolder = false;
        },
-       RepairStop::kNoBackupFolder, 0},
+       RepairStop::kNoBackupFolder, 0, ""},
       {"folder cannot be made", [this] { settings.OutputDirectory = "Q:\\NoSuchDrive\\Backup"; },
-       RepairStop::kBackupFailed, 0},
+       RepairStop::kBackupFailed, 0,
+       "The repair stopped:\r\nCannot create Q:\\NoSuchDrive\\Backup."},
       {"backup file cannot be written", [this] { files.appendsLeft = 0; },
-       RepairStop::kBackupFailed, 0},
+       RepairStop::kBackupFailed, 0, "The repair stopped at " + Key("A") + ":"},
       {"restore point cancelled",
        [this] {
          settings.RestorePoint = true;
          system.version = VersionRecord{2, 5, 1};
          prompts.restorePoint = false;
        },
-       RepairStop::kRestorePointCancelled, 0},
+       RepairStop::kRestorePointCancelled, 0, ""},
       {"a name no backup line can carry",
        [this] {
          Put("A", "bad\nname", Sz("x"));
          AddRow(Key("A"), "bad\nname", RowKind::kValueNamed);
        },
-       RepairStop::kNone, 1},
+       RepairStop::kNone, 1, "The repair did not remove every ticked entry."},
   };
   for (const Case& c : cases) {
     SetUp();
@@ -435,6 +443,9 @@ TEST_F(RepairTest, TheOutcomeSaysWhatStoppedTheRepair) {
     EXPECT_EQ(outcome.stop, c.stop) << c.what;
     EXPECT_EQ(outcome.notBackedUp, c.notBackedUp) << c.what;
     EXPECT_EQ(outcome.refused, 0u) << c.what;
+    const std::string report = RepairReportText(outcome);
+    EXPECT_EQ(report.substr(0, c.report.size()), c.report) << c.what;
+    EXPECT_EQ(report.empty(), c.report.empty()) << c.what;
   }
 }
 

@@ -82,4 +82,9 @@ HWND StartMain(Process& process);
 // Closes the main window and expects the program to end with 0.
 void CloseMain(HWND main, Process& process);
 
+// Copies the window's rectangle from the screen into a 24-bit bitmap file named `name`
+// in the folder KELVANE_SHOT_DIR names (a Unix path, reached through Wine's drive Z:),
+// with KELVANE_SHOT_SUFFIX appended to the name (scripts/screenshot.sh).
+bool SaveWindow(HWND window, const std::string& name);
+
 }  // namespace kelvane::e2e

@@ -17,60 +17,6 @@ namespace {
 
 constexpr int kMiAbout = 2016;
 
-std::string ShotPath(const std::string& name) {
-  const char* folder = std::getenv("KELVANE_SHOT_DIR");
-  const char* suffix = std::getenv("KELVANE_SHOT_SUFFIX");
-  std::string path =
-      std::string("Z:") + (folder ? folder : "/tmp") + "/" + name + (suffix ? suffix : "") + ".bmp";
-  for (char& c : path) {
-    if (c == '/')
-      c = '\\';
-  }
-  return path;
-}
-
-// Copies the window's rectangle from the screen into a 24-bit bitmap file.
-bool SaveWindow(HWND window, const std::string& name) {
-  SetForegroundWindow(window);
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  Sleep(1500);
-  RECT rect;
-  GetWindowRect(window, &rect);
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof info;
-  info.biWidth = width;
-  info.biHeight = height;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biCompression = BI_RGB;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
-                                    &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-  GdiFlush();
-  const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
-  const DWORD size = stride * static_cast<DWORD>(height);
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + size;
-  bool written = false;
-  if (FILE* out = std::fopen(ShotPath(name).c_str(), "wb")) {
-    written = std::fwrite(&file, sizeof file, 1, out) == 1 &&
-              std::fwrite(&info, sizeof info, 1, out) == 1 && std::fwrite(bits, size, 1, out) == 1;
-    written = std::fclose(out) == 0 && written;
-  }
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return written;
-}
-
 // KELVANE_SHOTS names the shots to take (all four when unset); KELVANE_SHOT_SUFFIX is
 // appended to each file name; KELVANE_DEMO_REG (a Unix path) is imported first.
 TEST(DISABLED_Screenshots, EveryWindow) {

@@ -173,6 +173,7 @@ TEST_F(InexactTextTest, OnlyEntriesTheCodePageCarriesAreReportedBackedUpOrDelete
   PutText("Emoji", "😀", missing + "e.exe");
   PutText("Emoji", "q", missing + "q.exe");
   PutText("Vendors\\OnlyGreek", "Ωx", "1");
+  PutText("Vendors\\GreekBelow\\Ωsub", "v", "1");  // not known to be empty
   MakeKey(RootKey::kCurrentUser, base + "\\Vendors\\Bare");
 #ifdef _WIN32
   HKEY handle = nullptr;
@@ -229,8 +230,8 @@ TEST_F(InexactTextTest, OnlyEntriesTheCodePageCarriesAreReportedBackedUpOrDelete
                 "q.exe\"\r\n\r\n[" + Key("\\Vals") + "]\r\n\"plain\"=\"" +
                 EscapeBackslashes(missing) + "plain.exe\"\r\n");
   // The report names the first entry kept and why.
-  EXPECT_NE(RepairReportText(outcome).find("2 entries were kept because the backup could not "
-                                           "hold them exactly"),
+  EXPECT_NE(RepairReportText(outcome).find("2 entries were kept: the backup file could not hold "
+                                           "them exactly."),
             std::string::npos);
 }
 

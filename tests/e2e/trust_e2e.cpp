@@ -1,13 +1,17 @@
-// kelvane.exe -cleanonce under Wine over entries that the ANSI code page cannot carry,
-// seeded through a Unicode .reg file with the system registry editor: no live entry
-// is reported, and what is deleted comes back exactly from the backup.
+// kelvane.exe under Wine over entries that the ANSI code page cannot carry, seeded
+// through a Unicode .reg file with the system registry editor: no live entry is
+// reported, and what is deleted comes back exactly from the backup; a repair through
+// the window keeps what changed since the scan and says what it kept.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
 #include "e2e/e2e_support.h"
+
+#include <commctrl.h>
 
 namespace kelvane::e2e {
 namespace {
@@ -118,6 +122,92 @@ TEST(Unicode, TheUnattendedRunDeletesOnlyWhatItsBackupGivesBackExactly) {
   ASSERT_EQ(RunAndWait(std::string(windows) + "\\regedit.exe /s \"" + backupPath + "\"", 60000), 0);
   EXPECT_EQ(ReadWide("Software\\KvUni", "plain"), L"C:\\kvt\\missing\\plain.exe");
   EXPECT_EQ(ReadWide("Software\\KvUni", "Omega"), L"C:\\kvt\\real.txt");
+}
+
+TEST(Repair, KeepsWhatChangedSinceTheScanAndSaysWhatItKept) {
+  if (GetACP() == CP_UTF8)
+    GTEST_SKIP() << "every text is exact in the UTF-8 code page";
+  const std::string server = "HKEY_CLASSES_ROOT\\CLSID\\{FFFFFFFF-4B56-4C3B-9A8D-0E1F2A3B4C5D}";
+  ASSERT_TRUE(
+      ImportUnicodeReg("Windows Registry Editor Version 5.00\r\n\r\n"
+                       "[HKEY_CURRENT_USER\\Software\\KvTrust]\r\n"
+                       "\"mended\"=\"C:\\\\kvt3\\\\missing\\\\a.exe\"\r\n"
+                       "\"stale\"=\"C:\\\\kvt3\\\\missing\\\\b.exe\"\r\n\r\n"
+                       "[" +
+                       server +
+                       "\\InprocServer32]\r\n"
+                       "@=\"C:\\\\kvt3\\\\missing\\\\control.dll\"\r\n"
+                       "\"ΩModel\"=\"Both\"\r\n\r\n"));
+  CreateDirectoryA((std::string(kFolder) + "Backup").c_str(), nullptr);
+  // Files and Folders - HKEY_CURRENT_USER and Custom Controls, no hint.
+  std::string options = "[Options]\r\nShowHint=0\r\n[TreeViewNodeCheck]\r\n";
+  for (int id = 1; id <= 22; ++id)
+    options += std::to_string(id) + (id <= 2 || id == 4 || id == 13 ? "=1\r\n" : "=0\r\n");
+  FILE* file = std::fopen((std::string(kFolder) + "options.ini").c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fputs(options.c_str(), file);
+  std::fclose(file);
+
+  Process kelvane(kExe);
+  HWND main = StartMain(kelvane);
+  ASSERT_NE(main, nullptr);
+  HWND list = GetDlgItem(main, kIdList);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_CLICKED), 0);
+  HWND progress = WaitForWindow(kProgressClass, 20000, kelvane.Id());
+  ASSERT_NE(progress, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(progress); }, 300000));
+  const auto has = [&](const std::string& key) {
+    for (const auto& row : ListRows(list)) {
+      if (row.key == key)
+        return true;
+    }
+    return false;
+  };
+  const std::string mended = "HKEY_CURRENT_USER\\Software\\KvTrust\\mended";
+  const std::string stale = "HKEY_CURRENT_USER\\Software\\KvTrust\\stale";
+  ASSERT_TRUE(has(mended));
+  ASSERT_TRUE(has(stale));
+  ASSERT_TRUE(has(server + "\\InprocServer32"));
+
+  // The program comes back before the repair.
+  CreateDirectoryA("C:\\kvt3", nullptr);
+  CreateDirectoryA("C:\\kvt3\\missing", nullptr);
+  FILE* program = std::fopen("C:\\kvt3\\missing\\a.exe", "wb");
+  ASSERT_NE(program, nullptr);
+  std::fclose(program);
+
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdRepair, BN_CLICKED), 0);
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        for (HWND window : TopWindows("#32770", kelvane.Id())) {
+          if (IsWindowVisible(window) && GetDlgItem(window, 0xFFFF))
+            box = window;
+        }
+        return box != nullptr;
+      },
+      120000));
+  const std::string report = WindowText(GetDlgItem(box, 0xFFFF));
+  std::printf("report:\n%s\n", report.c_str());
+  if (std::getenv("KELVANE_SHOT_DIR")) {
+    EXPECT_TRUE(SaveWindow(box, "repair-report"));
+  }
+  EXPECT_NE(report.find("1 entry was kept: the backup file could not hold it exactly."), std::string::npos);
+  EXPECT_NE(report.find("First: " + server + "\\InprocServer32"), std::string::npos);
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 10000));
+
+  EXPECT_FALSE(has(mended));  // no longer broken: it left the list, unrepaired
+  EXPECT_FALSE(has(stale));
+  EXPECT_TRUE(has(server + "\\InprocServer32"));  // kept, and still listed
+  EXPECT_TRUE(ReadWide("Software\\KvTrust", "mended"));
+  EXPECT_FALSE(ReadWide("Software\\KvTrust", "stale"));
+  const auto backups = ListFiles(std::string(kFolder) + "Backup\\Backup*.reg");
+  ASSERT_EQ(backups.size(), 1u);
+  const std::string backup = ReadTextFile(std::string(kFolder) + "Backup\\" + backups[0]);
+  EXPECT_EQ(backup.find("mended"), std::string::npos);
+  EXPECT_NE(backup.find("\"stale\""), std::string::npos);
+  CloseMain(main, kelvane);
 }
 
 }  // namespace
