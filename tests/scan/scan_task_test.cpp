@@ -65,9 +65,11 @@ struct ScanRun {
   test::TestEnv env;
   ResultsModel results;
   RecordingEvents events;
+  std::string failure;  // what the task says of a failed category
   std::vector<std::string> Run(std::vector<Category> categories) {
     ScanTask task(env.Get(), results, events, std::move(categories), "c");
     task.Execute();
+    failure = task.Failure();
     return events.Log();
   }
 };
@@ -104,6 +106,13 @@ TEST(ScanBody, AFailingScannerEndsTheBodyButStillAsksToClose) {
                                       "key:HKEY_CURRENT_USER\\Two", "end", "begin", "close"}));
   EXPECT_EQ(run.results.Count(), 3u);
   EXPECT_EQ(run.results.Row(2).problem, "Bad");
+  // The user is told which category failed, why, and that its rows are incomplete.
+  EXPECT_EQ(run.failure,
+            "The scan stopped in the category \"Throws\": Invalid data type.\r\nThe problems "
+            "found in that category are incomplete, and the categories after it were not "
+            "scanned.");
+  run.Run({kTwo});
+  EXPECT_EQ(run.failure, "");
 }
 
 TEST(ScanHelpers, ScanKeyShowsFiftyThreeCharactersThenAHundredMore) {
@@ -320,6 +329,7 @@ TEST(ScanAhead, AFailureScannedAheadEndsTheScanAtItsPlace) {
         << "round " << round;
     ASSERT_EQ(run.results.Count(), 6u + 2u + 1u);
     EXPECT_EQ(run.results.Row(8).problem, "Bad");
+    EXPECT_EQ(run.failure.rfind("The scan stopped in the category \"Throws\"", 0), 0u);
   }
 }
 
