@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots under Xvfb with the end-to-end driver: the main
 # window after a scan of the demo entries (scripts/demo.reg), the progress window, the
-# repair hint and the About window at 96 DPI, and the main window at 192 DPI, all as
+# repair hint, the About window and the report of a repair that kept an entry at 96 DPI,
+# and the main window at 192 DPI, all as
 # PNG files in docs/screenshots/ (or the folder given). Needs python3 for the PNG files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,6 +21,9 @@ run() {
 }
 KELVANE_SHOTS=main-window,progress,repair-hint,about KELVANE_SHOT_SUFFIX= run
 KELVANE_DPI=192 KELVANE_SHOTS=main-window KELVANE_SHOT_SUFFIX=-192dpi run
+# The message of a repair that kept an entry it could not back up exactly.
+KELVANE_SHOT_SUFFIX= scripts/e2e-run.sh build/win64/kelvane.exe build/win64/tests/kelvane_e2e.exe \
+  --gtest_filter='Repair.KeepsWhatChangedSinceTheScanAndSaysWhatItKept' --gtest_color=no
 # The driver writes bitmaps; they become PNG files here.
 rm -f "$shots/frames.reg"
 for bmp in "$shots"/*.bmp; do
