@@ -67,7 +67,7 @@ void ScanAhead::Report(size_t index, ScanContext& context) {
     context.ReplayKeyText(outcome->lastKey);
   context.AddRows(std::move(outcome->rows));
   if (outcome->failed)
-    throw ScannedAheadFailed{};
+    throw ScannedAheadFailed(outcome->error);
 }
 
 void ScanAhead::Run() {
@@ -81,15 +81,20 @@ void ScanAhead::Run() {
     }
     Outcome& outcome = outcomes_[index];
     bool failed = false, stopped = false;
+    std::string error;
     context_->KeepRowsIn(&outcome.rows);
     try {
       part_(index, *context_);
       context_->FlushRows();
     } catch (const OperationCancelled&) {
       stopped = true;
+    } catch (const std::exception& e) {
+      failed = true;
+      error = e.what();
+      context_->FlushRows();  // keeps the rows found before the failure
     } catch (...) {
       failed = true;
-      context_->FlushRows();  // keeps the rows found before the failure
+      context_->FlushRows();
     }
     {
       std::lock_guard lock(mutex_);
@@ -97,6 +102,7 @@ void ScanAhead::Run() {
       keyText_->last.clear();
       outcome.done = true;
       outcome.failed = failed;
+      outcome.error = std::move(error);
       outcome.stopped = stopped;
     }
     ended_.notify_all();

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,8 +22,12 @@
 
 namespace kelvane {
 
-// A part scanned ahead threw something other than Stop: the scan ends at its place.
-struct ScannedAheadFailed {};
+// A part scanned ahead threw something other than Stop: the scan ends at its place,
+// with the part's error text (empty when it threw no standard exception).
+class ScannedAheadFailed : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 class ScanAhead {
  public:
@@ -32,6 +37,7 @@ class ScanAhead {
     std::string lastKey;  // the key label's last text, as FormatScanKey made it
     bool done = false;    // the second thread has left the part
     bool failed = false;  // its scanner threw: the scan ends with it
+    std::string error;    // what it threw
     bool stopped = false;
   };
   using Part = std::function<void(size_t index, ScanContext& context)>;
