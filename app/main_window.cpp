@@ -24,9 +24,12 @@ namespace {
 
 constexpr int kDesignWidth = 684;
 constexpr int kDesignHeight = 520;
+constexpr int kMinWidth = 480;
+constexpr int kMinHeight = 400;
 constexpr int kListTop = 48;
 constexpr int kTreeTop = 192;
 
+constexpr const char* kHelpFile = "Kelvane.html";
 constexpr const char* kHomePage = "https://www.varnok.example/kelvane/";
 constexpr const char* kUpdatePage = "https://www.varnok.example/kelvane/update/";
 
@@ -75,8 +78,10 @@ bool TfrmKelvane::Create(HINSTANCE instance, int showCommand) {
   const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   mainMenu1_ = BuildMainMenu();
-  if (!CreateTopWindow(wc, kApplicationTitle, WS_OVERLAPPEDWINDOW, left, top, width, height,
-                       mainMenu1_))
+  // The window paints around its controls, not over them: a repaint of the window
+  // after a resize would otherwise leave the status bar blank until its text changed.
+  if (!CreateTopWindow(wc, kApplicationTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top,
+                       width, height, mainMenu1_))
     return false;
   if (IsCleanOnceSwitch(arguments_)) {
     // The unattended run never shows its window: the ticks are loaded as on a
@@ -100,13 +105,28 @@ LRESULT TfrmKelvane::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       FormResize();
       return 0;
+    case WM_GETMINMAXINFO: {
+      // Small enough for a small screen, large enough that the tree shows its
+      // categories, the list its columns and the task buttons their texts.
+      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+      info->ptMinTrackSize.x = S(kMinWidth);
+      info->ptMinTrackSize.y = S(kMinHeight);
+      return 0;
+    }
     case WM_PAINT:
       FormPaint();
       return 0;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE)
+      // The control that had the focus gets it back when the window is active again.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        const HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus))
+          lastFocus_ = focus;
+      } else {
+        SetFocus(lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : tvRegistry_.Handle());
         FormActivate();
-      break;
+      }
+      return 0;
     case WM_COMMAND:
       // Menus and accelerators come without a control; of the controls only a click
       // counts (the owner-drawn buttons and the link also report double clicks).
@@ -292,15 +312,24 @@ void TfrmKelvane::HandleCommand(int id) {
     case kAOpenRegedit:
       aOpenRegeditExecute();
       break;
-    case kMiHelp:
-    case kMiHomePage:
-    case kIdUpdate: {
-      const std::string page = id == kMiHelp ? platform_.shell.ExecutableFolder() + "Kelvane.chm"
-                               : id == kMiHomePage ? kHomePage
-                                                   : kUpdatePage;
-      platform_.shell.Open(page, "", ShellOpen{hwnd_});
+    case kMiHelp: {
+      // The help page ships beside the program (the release package holds it).
+      const std::string help = platform_.shell.ExecutableFolder() + kHelpFile;
+      std::string problem;
+      if (!platform_.files.FileExists(help))
+        problem = "The help file " + help + " is missing.";
+      else if (!platform_.shell.Open(help, "", ShellOpen{hwnd_}))
+        problem = "The help file " + help + " could not be opened.";
+      if (!problem.empty()) {
+        MessageBoxA(hwnd_, problem.c_str(), LoadResString(IDS_APP_TITLE).c_str(),
+                    MB_OK | MB_ICONINFORMATION);
+      }
       break;
     }
+    case kMiHomePage:
+    case kIdUpdate:
+      platform_.shell.Open(id == kMiHomePage ? kHomePage : kUpdatePage, "", ShellOpen{hwnd_});
+      break;
     case kMiAbout:
       ShowAbout(hwnd_, platform_);
       break;

@@ -80,6 +80,7 @@ class TfrmKelvane : public TopWindow {
   CategorySelection categories_ = CategorySelection::All();
   ResultsModel results_;
   std::vector<Category> lastScan_;  // the categories the rows come from
+  HWND lastFocus_ = nullptr;        // the control with the focus when the window was left
   CategoryTreeView tvRegistry_{categories_};
   ResultsListView lvRegistryData_{results_};
   bool unattended_ = false;

@@ -48,6 +48,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     if (TranslateAcceleratorA(window.Handle(), window.Accelerators(), &msg))
       continue;
+    // Tab and Shift+Tab move the focus between the tree, the list and the task
+    // buttons, as in a dialog.
+    if (IsDialogMessageA(window.Handle(), &msg))
+      continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

@@ -98,8 +98,11 @@ void TfrmKelvane::aOpenRegeditExecute() {
   if (row < 0)
     return;
   const IssueRow issue = results_.Row(static_cast<size_t>(row));
-  if (CanOpenInRegedit(issue))
-    OpenInRegedit(platform_, issue);
+  if (CanOpenInRegedit(issue) && !OpenInRegedit(platform_, issue)) {
+    const std::string text =
+        "The registry editor " + RegistryEditorPath(platform_.shell) + " could not be started.";
+    MessageBoxA(hwnd_, text.c_str(), LoadResString(IDS_APP_TITLE).c_str(), MB_OK | MB_ICONERROR);
+  }
 }
 
 void TfrmKelvane::CleanOnce() {

@@ -36,6 +36,9 @@ std::string RepairReportText(const RepairOutcome& outcome) {
       text = "The repair did not remove every ticked entry.";
       break;
     case RepairStop::kNoBackupFolder:
+      if (outcome.error.empty())
+        return {};  // the user's own answer
+      return "The repair stopped:\r\n" + outcome.error + ".\r\n\r\nNothing was removed.";
     case RepairStop::kRestorePointCancelled:
       return {};  // the user's own answer
     case RepairStop::kRecheckStopped:
@@ -181,7 +184,10 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
         return outcome;
       }
       if (!platform.files.CreateFolders(folder)) {
-        throw BackupError("Cannot create " + folder);
+        // Without the folder nothing is repaired, as when the user said no.
+        outcome.error = "Cannot create " + folder;
+        outcome.stop = RepairStop::kNoBackupFolder;
+        return outcome;
       }
     }
     if (results.Count() == 0)

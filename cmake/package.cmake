@@ -1,5 +1,5 @@
-# The release package: a ZIP with kelvane.exe and the README as a text file with
-# Windows line ends. `cmake --build build/win64 --target package` gives
+# The release package: a ZIP with kelvane.exe, the README as a text file with
+# Windows line ends and the help page. `cmake --build build/win64 --target package` gives
 # kelvane-1.25-win64.zip, the win32 build kelvane-1.25-win32.zip.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(kelvane_package_arch win64)
@@ -10,8 +10,20 @@ endif()
 configure_file(${CMAKE_SOURCE_DIR}/README.md ${CMAKE_BINARY_DIR}/README.txt @ONLY
                NEWLINE_STYLE CRLF)
 
+# The help page that Help > Help opens, beside kelvane.exe: the README as HTML
+# (Debian's python3-markdown, run by the system's own Python).
+find_program(KELVANE_HELP_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/Kelvane.html
+  COMMAND ${KELVANE_HELP_PYTHON} ${CMAKE_SOURCE_DIR}/scripts/make-help.py
+          ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_BINARY_DIR}/Kelvane.html
+  DEPENDS ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/scripts/make-help.py
+  COMMENT "Help page Kelvane.html")
+add_custom_target(kelvane_help ALL DEPENDS ${CMAKE_BINARY_DIR}/Kelvane.html)
+
 install(TARGETS kelvane RUNTIME DESTINATION . COMPONENT program)
-install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION . COMPONENT program)
+install(FILES ${CMAKE_BINARY_DIR}/README.txt ${CMAKE_BINARY_DIR}/Kelvane.html DESTINATION .
+        COMPONENT program)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME kelvane)

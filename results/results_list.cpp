@@ -154,15 +154,16 @@ void WriteCurrentUserString(RegistryBackend& registry, const std::string& key,
   handle.WriteString(name, data);
 }
 
-void OpenInRegedit(Platform& platform, const IssueRow& row) {
+bool OpenInRegedit(Platform& platform, const IssueRow& row) {
   if (!CanOpenInRegedit(row))
-    return;
+    return true;
   try {
     WriteCurrentUserString(platform.registry, kRegeditKey, "LastKey", RegeditKeyText(row));
   } catch (const RegistryError&) {
     // The editor then opens where it last was.
   }
-  platform.shell.Open(RegistryEditorPath(platform.shell), "-m", ShellOpen{});
+  // Without switches: Windows' editor opens at "LastKey", and Wine's refuses "-m".
+  return platform.shell.Open(RegistryEditorPath(platform.shell), "", ShellOpen{});
 }
 
 size_t DropRowsNoLongerReported(ResultsModel& model, const std::vector<IssueRow>& current) {

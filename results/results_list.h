@@ -67,8 +67,8 @@ std::string RegeditKeyText(const IssueRow& row);
 // value write raises RegistryError.
 void WriteCurrentUserString(RegistryBackend& registry, const std::string& key,
                             const std::string& name, const std::string& data);
-// Writes the row's key as the editor's "LastKey" and starts the editor with "-m".
-// Failures are not reported.
-void OpenInRegedit(Platform& platform, const IssueRow& row);
+// Writes the row's key as the editor's "LastKey" and starts the editor of the Windows
+// folder. False when the editor could not be started.
+bool OpenInRegedit(Platform& platform, const IssueRow& row);
 
 }  // namespace kelvane

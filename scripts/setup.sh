@@ -2,7 +2,7 @@
 # Installs what building and testing Kelvane needs on Debian 12, when it is missing.
 set -euo pipefail
 packages=(cmake make g++ libgtest-dev googletest g++-mingw-w64-x86-64-posix
-  g++-mingw-w64-i686-posix wine wine64 xvfb xauth clang libclang-rt-14-dev clang-format python3)
+  g++-mingw-w64-i686-posix wine wine64 xvfb xauth clang libclang-rt-14-dev clang-format python3 python3-markdown)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

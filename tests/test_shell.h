@@ -24,7 +24,7 @@ class TestShell : public Shell {
   }
   bool Open(const std::string& file, const std::string& parameters, const ShellOpen&) override {
     opened.emplace_back(file, parameters);
-    return true;
+    return openSucceeds;
   }
   bool MoveToRecycleBin(const std::string& path) override { return inner_.MoveToRecycleBin(path); }
   std::string ExecutableFolder() override { return executableFolder_; }
@@ -32,6 +32,7 @@ class TestShell : public Shell {
   std::string SystemFolder() override { return inner_.SystemFolder(); }
 
   std::vector<std::pair<std::string, std::string>> opened;
+  bool openSucceeds = true;  // what Open answers
 
  private:
   Shell& inner_;

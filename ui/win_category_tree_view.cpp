@@ -125,6 +125,12 @@ bool CategoryTreeView::HandleNotify(const NMHDR* header, LRESULT* result) {
     const auto* view = reinterpret_cast<const NMTREEVIEWA*>(header);
     *result = (view->action & TVE_COLLAPSE) ? TRUE : FALSE;  // the tree stays expanded
   }
+  if (header->code == TVN_KEYDOWN &&
+      reinterpret_cast<const NMTVKEYDOWN*>(header)->wVKey == VK_SPACE) {
+    // Space ticks or unticks the selected category, as a click on its box does.
+    Toggle(TreeView_GetSelection(hwnd_));
+    *result = TRUE;  // not a search for an item starting with a blank
+  }
   return true;
 }
 
@@ -145,6 +151,12 @@ void CategoryTreeView::MouseDown(int x, int y) {
   hit.pt = POINT{x, y};
   HTREEITEM item = TreeView_HitTest(hwnd_, &hit);
   if (!item || !(hit.flags & TVHT_ONITEMSTATEICON))
+    return;
+  Toggle(item);
+}
+
+void CategoryTreeView::Toggle(HTREEITEM item) {
+  if (!item)
     return;
   TVITEMA data{};
   data.mask = TVIF_PARAM;

@@ -38,6 +38,7 @@ class CategoryTreeView {
  private:
   static LRESULT CALLBACK TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                    DWORD_PTR data);
+  void Toggle(HTREEITEM item);  // a click on the item's box
   void MouseDown(int x, int y);
   void Build();
 

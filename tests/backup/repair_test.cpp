@@ -410,9 +410,10 @@ TEST_F(RepairTest, TheOutcomeSaysWhatStoppedTheRepair) {
          prompts.createFolder = false;
        },
        RepairStop::kNoBackupFolder, 0, ""},
+      // Exit code 2 for the unattended run, as for a refused folder, and a message.
       {"folder cannot be made", [this] { settings.OutputDirectory = "Q:\\NoSuchDrive\\Backup"; },
-       RepairStop::kBackupFailed, 0,
-       "The repair stopped:\r\nCannot create Q:\\NoSuchDrive\\Backup."},
+       RepairStop::kNoBackupFolder, 0,
+       "The repair stopped:\r\nCannot create Q:\\NoSuchDrive\\Backup.\r\n\r\nNothing was removed."},
       {"backup file cannot be written", [this] { files.appendsLeft = 0; },
        RepairStop::kBackupFailed, 0, "The repair stopped at " + Key("A") + ":"},
       {"restore point cancelled",

@@ -320,12 +320,17 @@ TEST_F(OpenInRegeditTest, WritesLastKeyThenStartsTheEditorOfTheWindowsFolder) {
     EXPECT_TRUE(env.Files().FileExists(editor));
   }
 
-  OpenInRegedit(platform, Row(RowKind::kSubkeyNamed, "HKEY_LOCAL_MACHINE\\SOFTWARE\\A", "Sub"));
+  // No switch: "-m" is refused by Wine's editor ("No filename was specified").
+  EXPECT_TRUE(OpenInRegedit(platform,
+                            Row(RowKind::kSubkeyNamed, "HKEY_LOCAL_MACHINE\\SOFTWARE\\A", "Sub")));
   EXPECT_EQ(LastKey(), "HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\Sub");
   ASSERT_EQ(app.shell.opened.size(), 1u);
-  EXPECT_EQ(app.shell.opened[0], std::make_pair(editor, std::string("-m")));
+  EXPECT_EQ(app.shell.opened[0], std::make_pair(editor, std::string()));
 
-  OpenInRegedit(platform, Row(RowKind::kValueInPath, "HKEY_CURRENT_USER\\Software\\B\\v", "d"));
+  // An editor that does not start is reported to the caller.
+  app.shell.openSucceeds = false;
+  EXPECT_FALSE(OpenInRegedit(platform,
+                             Row(RowKind::kValueInPath, "HKEY_CURRENT_USER\\Software\\B\\v", "d")));
   EXPECT_EQ(LastKey(), "HKEY_CURRENT_USER\\Software\\B");
   EXPECT_EQ(app.shell.opened.size(), 2u);
 }
