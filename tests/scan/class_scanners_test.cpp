@@ -1,8 +1,13 @@
 // File Extensions and Custom Controls with class keys in their real locations.
 #include <gtest/gtest.h>
 
+#include "backup/reg_reader.h"
 #include "scan/scan_fixture.h"
 #include "scan/scanners.h"
+
+namespace {
+#include "demo_reg.inc"
+}
 
 namespace kelvane {
 namespace {
@@ -137,6 +142,34 @@ TEST_F(ClassScannersTest, ClassKeyWalkStartsAnywhereUnderAFullRootName) {
   const IssueRow row = Row("Custom Controls Issue", "HKEY_CURRENT_USER\\" + base + "\\a",
                            dir + "\\" + token + ".dll", RowKind::kKey);
   EXPECT_EQ(Mine(), (std::vector<IssueRow>{row, row}));
+}
+
+// The demo (scripts/demo.reg) seeds File Extensions entries that the rule reports.
+TEST_F(ClassScannersTest, TheDemosFileExtensionEntriesAreReported) {
+  const RegReadResult demo = ReadRegText(kDemoReg);
+  ASSERT_TRUE(demo.file) << demo.error;
+  std::vector<std::string> expected;
+  for (const RegFileKey& key : demo.file->keys) {
+    const bool classKey = key.root == kHklm && key.path.rfind("SOFTWARE\\Classes\\", 0) == 0;
+    const bool userRecord = key.root == RootKey::kCurrentUser && key.path.rfind(kFileExts, 0) == 0;
+    if (!classKey && !userRecord)
+      continue;
+    // The demo's class key and the user record's extension key (its first level).
+    const size_t base = (classKey ? kClasses : kFileExts).size() + 1;
+    const std::string name = key.path.substr(base, key.path.find('\\', base) - base);
+    OwnKey(key.root, key.path.substr(0, base + name.size()));
+    for (const RegFileValue& value : key.values)
+      Put(key.root, key.path, value.name, *value.value);
+    expected.push_back(name);
+  }
+  ASSERT_EQ(expected.size(), 2u);
+  std::vector<std::string> found;
+  Run(&ScanFileExtensions);
+  for (const IssueRow& row : results.Rows()) {  // the demo's names hold no test token
+    if (std::find(expected.begin(), expected.end(), row.value) != expected.end())
+      found.push_back(row.value);
+  }
+  EXPECT_EQ(found, expected);
 }
 
 }  // namespace
