@@ -21,9 +21,10 @@ run() {
 }
 KELVANE_SHOTS=main-window,progress,repair-hint,about KELVANE_SHOT_SUFFIX= run
 KELVANE_DPI=192 KELVANE_SHOTS=main-window KELVANE_SHOT_SUFFIX=-192dpi run
-# The message of a repair that kept an entry it could not back up exactly.
+# The message of a repair that kept an entry it could not back up exactly, and the
+# main window driven by the keyboard with the focus on the category tree.
 KELVANE_SHOT_SUFFIX= scripts/e2e-run.sh build/win64/kelvane.exe build/win64/tests/kelvane_e2e.exe \
-  --gtest_filter='Repair.KeepsWhatChangedSinceTheScanAndSaysWhatItKept' --gtest_color=no
+  --gtest_filter='Repair.KeepsWhatChangedSinceTheScanAndSaysWhatItKept:Keyboard.*' --gtest_color=no
 # The driver writes bitmaps; they become PNG files here.
 rm -f "$shots/frames.reg"
 for bmp in "$shots"/*.bmp; do
