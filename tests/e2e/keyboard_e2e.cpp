@@ -216,5 +216,21 @@ TEST(MainWindow, HasAMinimumSizeAndKeepsItsStatusBarAfterAResize) {
   CloseMain(main, kelvane);
 }
 
+TEST(Help, AMissingHelpPageIsReported) {
+  constexpr int kMiHelp = 2014;
+  Process kelvane(kExe);
+  HWND main = StartMain(kelvane);
+  ASSERT_NE(main, nullptr);
+  PostMessageA(main, WM_COMMAND, kMiHelp, 0);
+  HWND box = VisibleDialog(kelvane.Id(), 20000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(ControlTexts(box).find("The help file C:\\Kelvane\\Kelvane.html is missing."),
+            std::string::npos)
+      << ControlTexts(box);
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 10000));
+  CloseMain(main, kelvane);
+}
+
 }  // namespace
 }  // namespace kelvane::e2e
