@@ -392,4 +392,22 @@ bool SaveWindow(HWND window, const std::string& name) {
   return written;
 }
 
+void WriteSettings(const std::string& optionsLines, const std::vector<int>& ticked) {
+  std::string text = "[Options]\r\n" + optionsLines + "[TreeViewNodeCheck]\r\n";
+  for (int id = 1; id <= 22; ++id) {
+    const bool on = std::find(ticked.begin(), ticked.end(), id) != ticked.end();
+    text += std::to_string(id) + (on ? "=1\r\n" : "=0\r\n");
+  }
+  FILE* file = std::fopen((std::string(kFolder) + "options.ini").c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fwrite(text.data(), 1, text.size(), file);
+  std::fclose(file);
+}
+
+bool ScanAndWait(HWND main, DWORD pid) {
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_CLICKED), 0);
+  HWND progress = WaitForWindow(kProgressClass, 20000, pid);
+  return progress && WaitUntil([&] { return !IsWindow(progress); }, 300000);
+}
+
 }  // namespace kelvane::e2e

@@ -82,6 +82,13 @@ HWND StartMain(Process& process);
 // Closes the main window and expects the program to end with 0.
 void CloseMain(HWND main, Process& process);
 
+// Writes options.ini beside kelvane.exe: `optionsLines` under [Options] (each ending
+// in "\r\n"), then exactly the categories `ticked` ticked in the tree.
+void WriteSettings(const std::string& optionsLines, const std::vector<int>& ticked);
+// Presses "Scan registry issue" of the main window and waits for the progress window
+// to come and go; false when it did not.
+bool ScanAndWait(HWND main, DWORD pid);
+
 // Copies the window's rectangle from the screen into a 24-bit bitmap file named `name`
 // in the folder KELVANE_SHOT_DIR names (a Unix path, reached through Wine's drive Z:),
 // with KELVANE_SHOT_SUFFIX appended to the name (scripts/screenshot.sh).

@@ -53,23 +53,12 @@ HTREEITEM Item(HWND tree, UINT relation, HTREEITEM from = nullptr) {
       SendMessageA(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from)));
 }
 
-void WriteOptions(const std::string& text) {
-  FILE* file = std::fopen((std::string(kFolder) + "options.ini").c_str(), "wb");
-  ASSERT_NE(file, nullptr);
-  std::fputs(text.c_str(), file);
-  std::fclose(file);
-}
-
 TEST(Keyboard, ScanTickRepairAndOptionsWithoutAMouse) {
   ASSERT_TRUE(
       ImportReg("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\KvKeys]\r\n"
                 "\"a\"=\"C:\\\\KvKeys\\\\a.exe\"\r\n\"b\"=\"C:\\\\KvKeys\\\\b.exe\"\r\n"));
   CreateDirectoryA((std::string(kFolder) + "Backup").c_str(), nullptr);
-  // Files and Folders - HKEY_CURRENT_USER only, no hint.
-  std::string options = "[Options]\r\nShowHint=0\r\n[TreeViewNodeCheck]\r\n";
-  for (int id = 1; id <= 22; ++id)
-    options += std::to_string(id) + (id <= 2 || id == 4 ? "=1\r\n" : "=0\r\n");
-  WriteOptions(options);
+  WriteSettings("ShowHint=0\r\n", {1, 2, 4});  // Files and Folders - HKEY_CURRENT_USER
 
   Process kelvane(kExe);
   HWND main = StartMain(kelvane);
@@ -178,17 +167,11 @@ TEST(MainWindow, HasAMinimumSizeAndKeepsItsStatusBarAfterAResize) {
   ASSERT_TRUE(
       ImportReg("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\KvKeys]\r\n"
                 "\"a\"=\"C:\\\\KvKeys\\\\a.exe\"\r\n"));
-  std::string options = "[Options]\r\nShowHint=0\r\n[TreeViewNodeCheck]\r\n";
-  for (int id = 1; id <= 22; ++id)
-    options += std::to_string(id) + (id <= 2 || id == 4 ? "=1\r\n" : "=0\r\n");
-  WriteOptions(options);
+  WriteSettings("ShowHint=0\r\n", {1, 2, 4});
   Process kelvane(kExe);
   HWND main = StartMain(kelvane);
   ASSERT_NE(main, nullptr);
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_CLICKED), 0);
-  HWND progress = WaitForWindow(kProgressClass, 20000, kelvane.Id());
-  ASSERT_NE(progress, nullptr);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(progress); }, 300000));
+  ASSERT_TRUE(ScanAndWait(main, kelvane.Id()));
 
   // Dragged as small as it goes, it stays large enough to use.
   SetWindowPos(main, nullptr, 0, 0, 116, 42, SWP_NOMOVE | SWP_NOZORDER);

@@ -87,14 +87,7 @@ TEST(Unicode, TheUnattendedRunDeletesOnlyWhatItsBackupGivesBackExactly) {
                        "\"p\"=\"C:\\\\kvt\\\\missing\\\\p.exe\"\r\n\r\n"));
   ASSERT_TRUE(ReadWide("Software\\KvUni", "Ωmega"));
   CreateDirectoryA((std::string(kFolder) + "Backup").c_str(), nullptr);
-  // Files and Folders - HKEY_CURRENT_USER only, no hint.
-  std::string options = "[Options]\r\nShowHint=0\r\n[TreeViewNodeCheck]\r\n";
-  for (int id = 1; id <= 22; ++id)
-    options += std::to_string(id) + (id <= 2 || id == 4 ? "=1\r\n" : "=0\r\n");
-  FILE* file = std::fopen((std::string(kFolder) + "options.ini").c_str(), "wb");
-  ASSERT_NE(file, nullptr);
-  std::fputs(options.c_str(), file);
-  std::fclose(file);
+  WriteSettings("ShowHint=0\r\n", {1, 2, 4});  // Files and Folders - HKEY_CURRENT_USER
 
   Process kelvane(std::string(kExe) + " -cleanonce");
   ASSERT_TRUE(kelvane.Started());
@@ -139,23 +132,13 @@ TEST(Repair, KeepsWhatChangedSinceTheScanAndSaysWhatItKept) {
                        "@=\"C:\\\\kvt3\\\\missing\\\\control.dll\"\r\n"
                        "\"ΩModel\"=\"Both\"\r\n\r\n"));
   CreateDirectoryA((std::string(kFolder) + "Backup").c_str(), nullptr);
-  // Files and Folders - HKEY_CURRENT_USER and Custom Controls, no hint.
-  std::string options = "[Options]\r\nShowHint=0\r\n[TreeViewNodeCheck]\r\n";
-  for (int id = 1; id <= 22; ++id)
-    options += std::to_string(id) + (id <= 2 || id == 4 || id == 13 ? "=1\r\n" : "=0\r\n");
-  FILE* file = std::fopen((std::string(kFolder) + "options.ini").c_str(), "wb");
-  ASSERT_NE(file, nullptr);
-  std::fputs(options.c_str(), file);
-  std::fclose(file);
+  WriteSettings("ShowHint=0\r\n", {1, 2, 4, 13});  // with Custom Controls
 
   Process kelvane(kExe);
   HWND main = StartMain(kelvane);
   ASSERT_NE(main, nullptr);
   HWND list = GetDlgItem(main, kIdList);
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_CLICKED), 0);
-  HWND progress = WaitForWindow(kProgressClass, 20000, kelvane.Id());
-  ASSERT_NE(progress, nullptr);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(progress); }, 300000));
+  ASSERT_TRUE(ScanAndWait(main, kelvane.Id()));
   const auto has = [&](const std::string& key) {
     for (const auto& row : ListRows(list)) {
       if (row.key == key)
@@ -192,7 +175,8 @@ TEST(Repair, KeepsWhatChangedSinceTheScanAndSaysWhatItKept) {
   if (std::getenv("KELVANE_SHOT_DIR")) {
     EXPECT_TRUE(SaveWindow(box, "repair-report"));
   }
-  EXPECT_NE(report.find("1 entry was kept: the backup file could not hold it exactly."), std::string::npos);
+  EXPECT_NE(report.find("1 entry was kept: the backup file could not hold it exactly."),
+            std::string::npos);
   EXPECT_NE(report.find("First: " + server + "\\InprocServer32"), std::string::npos);
   PostMessageA(box, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 10000));
