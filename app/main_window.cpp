@@ -334,7 +334,9 @@ void TfrmKelvane::HandleCommand(int id) {
       ShowAbout(hwnd_, platform_);
       break;
     case kMiStartupManager:  // miStartupManagerClick
-      ShowStartupManager(hwnd_, platform_, OptionsSetting.OutputDirectory);
+      ShowStartupManager(
+          hwnd_, platform_,
+          ResolveFolder(OptionsSetting.OutputDirectory, platform_.shell.ExecutableFolder()));
       break;
     case kMiOptions:  // miOptionsClick: the settings change in memory, saved on close
       ShowOptions(hwnd_, platform_, OptionsSetting);

@@ -177,7 +177,8 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
                                const TOptionsSetting& settings, RepairPrompts& prompts) {
   RepairOutcome outcome;
   try {
-    const std::string& folder = settings.OutputDirectory;
+    const std::string folder =
+        ResolveFolder(settings.OutputDirectory, platform.shell.ExecutableFolder());
     if (!platform.files.FolderExists(folder)) {
       if (!prompts.ConfirmCreateBackupFolder(folder)) {
         outcome.stop = RepairStop::kNoBackupFolder;

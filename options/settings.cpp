@@ -175,6 +175,15 @@ void Save(OptionsFile& file, const SavedPlacement& placement) {
 
 }  // namespace
 
+std::string ResolveFolder(const std::string& folder, const std::string& executableFolder) {
+  const bool hasDrive = folder.size() >= 2 && folder[1] == ':';
+  if (folder.empty() || hasDrive || folder.rfind("\\\\", 0) == 0)
+    return folder;
+  if (folder[0] == '\\')
+    return executableFolder.substr(0, std::min<size_t>(2, executableFolder.size())) + folder;
+  return executableFolder + folder;
+}
+
 std::string OptionsFilePath(Shell& shell) {
   return shell.ExecutableFolder() + "options.ini";
 }

@@ -44,6 +44,12 @@ inline constexpr int32_t kMaxIgnoreEntries = 10000;
 // Full path of options.ini: the executable's folder and the file name.
 std::string OptionsFilePath(Shell& shell);
 
+// A folder of the settings as a full path: one written without a drive (such as
+// "RelBackup" or "Backup\\Old") is below the program's folder (`executableFolder`, with
+// its trailing "\\"), as the default backup folder is, whatever the current folder;
+// "\\Backup" is on the program's drive. Full and network paths stay as they are.
+std::string ResolveFolder(const std::string& folder, const std::string& executableFolder);
+
 // A window's bounds in screen pixels.
 struct WindowBounds {
   int left = 0, top = 0, width = 0, height = 0;

@@ -346,5 +346,21 @@ TEST_F(SettingsTest, SavingWhileAnotherProgramHoldsTheFileFailsWithItsPath) {
 }
 #endif
 
+// A relative backup folder is below the program's folder, as the default is, not in
+// whatever folder the process was started from.
+TEST(ResolveFolder, ARelativeFolderIsBelowTheProgramsFolder) {
+  const std::string exe = "D:\\Tools\\Kelvane\\";
+  const std::pair<std::string, std::string> cases[] = {
+      {"RelBackup", exe + "RelBackup"},
+      {"Backup\\Old", exe + "Backup\\Old"},
+      {"\\Backup", "D:\\Backup"},
+      {"C:\\Kelvane\\Backup", "C:\\Kelvane\\Backup"},
+      {"\\\\server\\share\\Backup", "\\\\server\\share\\Backup"},
+      {"", ""},
+  };
+  for (const auto& [folder, resolved] : cases)
+    EXPECT_EQ(ResolveFolder(folder, exe), resolved) << folder;
+}
+
 }  // namespace
 }  // namespace kelvane
