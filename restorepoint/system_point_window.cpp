@@ -17,8 +17,7 @@ constexpr int kModalOk = 1;
 constexpr int kModalCancel = 2;
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kTimerInterval = 1000;
-// Yes/No, information icon, No as the default button.
-constexpr UINT kFailedQuestionStyle = 0x144;
+constexpr UINT kFailedQuestionStyle = MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2;
 
 class TfrmSystemPoint : public ModalForm {
  public:
@@ -57,13 +56,13 @@ class TfrmSystemPoint : public ModalForm {
         Timer1Timer();
         break;
       case WM_CLOSE:
-        FormClose();
+        Close();
         break;
       case WM_COMMAND:
         // Escape closes the window like any other early close.
         if (LOWORD(wParam) != IDCANCEL)
           return false;
-        FormClose();
+        Close();
         break;
       default:
         return false;
@@ -95,7 +94,8 @@ class TfrmSystemPoint : public ModalForm {
     PostMessageA(hwnd_, WM_CLOSE, 0, 0);
   }
 
-  void FormClose() {
+  // Ends the window with the answer, or with Cancel when it comes before the answer.
+  void Close() {
     if (!ResultReceived) {
       // The service call cannot be interrupted safely; the worker is left to finish
       // on its own and its answer is dropped.
@@ -104,9 +104,11 @@ class TfrmSystemPoint : public ModalForm {
       modalResult_ = kModalCancel;
       ResultReceived = true;
     }
-    KillTimer(hwnd_, kTimer1);
     EndModal(modalResult_);
   }
+
+  // Once, as the window goes.
+  void FormClose() override { KillTimer(hwnd_, kTimer1); }
 
   void Timer1Timer() {
     const int position = static_cast<int>(SendMessageA(progressBar1_, PBM_GETPOS, 0, 0));
@@ -128,7 +130,7 @@ int ShowSystemPoint(HWND owner, std::shared_ptr<RestorePointService> service) {
   InitCommonControlsEx(&controls);
   TfrmSystemPoint form(std::move(service));
   const INT_PTR result =
-      form.ShowModal(owner, "frmSystemPoint", WS_POPUP | WS_CAPTION | DS_MODALFRAME, 353, 180);
+      form.ShowModal(owner, kApplicationTitle, WS_POPUP | WS_CAPTION | DS_MODALFRAME, 353, 180);
   return result == kModalOk ? kModalOk : kModalCancel;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <iterator>
 
 #include "ui/win_controls.h"
@@ -240,6 +241,19 @@ void ModalForm::FitTexts(bool centre) {
 }
 
 INT_PTR CALLBACK ModalForm::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  // No error may cross the dialog manager: it is shown in the application's error box,
+  // as the main window shows its own, and the form goes on with the next message.
+  try {
+    return Dispatch(hwnd, msg, wParam, lParam);
+  } catch (const std::exception& error) {
+    ShowApplicationError(hwnd, error.what());
+  } catch (...) {
+    ShowApplicationError(hwnd, "Unexpected error");
+  }
+  return msg == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+INT_PTR ModalForm::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_INITDIALOG) {
     auto* form = reinterpret_cast<ModalForm*>(lParam);
     SetWindowLongPtrA(hwnd, DWLP_USER, lParam);

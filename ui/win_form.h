@@ -48,6 +48,7 @@ class ModalForm {
   UINT dpi_ = 96;
 
  private:
+  static INT_PTR Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   // Sizes the window to the design client size; `centre` also centres it on the owner.
   void PlaceWindow(bool centre = true);
