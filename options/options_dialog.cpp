@@ -70,8 +70,8 @@ class TfrmOptions : public ModalForm {
                                   "Select a destination folder to backup deleted entries by "
                                   "repairing",
                                   BS_GROUPBOX | WS_CLIPSIBLINGS, 20, 40, 415, 60, kIdFolderFrame));
-    eOutputFolder_ = AddControl("EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, 32, 64, 340, 21,
-                                kIdOutputFolder, nullptr, WS_EX_CLIENTEDGE);
+    eOutputFolder_ = AddWideEdit("", ES_AUTOHSCROLL | WS_TABSTOP, 32, 64, 340, 21, kIdOutputFolder,
+                                 WS_EX_CLIENTEDGE);
     general_.push_back(eOutputFolder_);
     general_.push_back(
         AddControl("BUTTON", "...", BS_PUSHBUTTON | WS_TABSTOP, 380, 63, 40, 23, kIdBrowse));
@@ -243,12 +243,18 @@ class TfrmOptions : public ModalForm {
   }
 
   void bOKClick() {
-    form_.outputFolder = ControlText(eOutputFolder_);
-    if (!BackupFolderExists(platform_.files, form_.outputFolder)) {
-      AppMessageBox(
-          hwnd_,
-          MissingBackupFolderText(form_.outputFolder, LoadResString(IDS_OPTIONS_FOLDER_MISSING)),
-          MB_OK | MB_ICONERROR);
+    // Read wide: a folder the ANSI code page cannot carry is refused, never kept as
+    // the look-alike path that the ANSI text would give.
+    form_.outputFolder = ListedControlText(eOutputFolder_);
+    std::string refusal;
+    if (HoldsNul(form_.outputFolder)) {
+      refusal = InexactBackupFolderText(form_.outputFolder);
+    } else if (!BackupFolderExists(platform_.files, form_.outputFolder)) {
+      refusal =
+          MissingBackupFolderText(form_.outputFolder, LoadResString(IDS_OPTIONS_FOLDER_MISSING));
+    }
+    if (!refusal.empty()) {
+      AppMessageBox(hwnd_, refusal, MB_OK | MB_ICONERROR);
       ShowPage(kPageGeneral);
       SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eOutputFolder_), TRUE);
       return;
@@ -265,7 +271,7 @@ class TfrmOptions : public ModalForm {
   void bBrowseClick() {
     std::string folder;
     if (BrowseForFolder(hwnd_, LoadResString(IDS_OPTIONS_BROWSE_PROMPT), L"", folder))
-      SetWindowTextA(eOutputFolder_, folder.c_str());
+      SetListedText(eOutputFolder_, folder);
   }
 
   void bAddClick() {

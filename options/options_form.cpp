@@ -36,6 +36,18 @@ std::string MissingBackupFolderText(const std::string& folder, const std::string
   return folder + "," + tableText;
 }
 
+std::string InexactBackupFolderText(const std::string& folder) {
+  return ShownText(folder) +
+         ",The backup directory cannot be used: its name has characters outside the system's "
+         "ANSI code page.";
+}
+
+std::string InexactIgnoreEntryText(const std::string& entry) {
+  return "This entry cannot be used: it has characters outside the system's ANSI code "
+         "page.\r\n" +
+         ShownText(entry);
+}
+
 void StoreOptionsForm(const OptionsForm& form, TOptionsSetting& settings) {
   settings.OutputDirectory = form.outputFolder;
   settings.DeleteBackupFile = form.deleteBackupFile;

@@ -34,6 +34,13 @@ bool BackupFolderExists(FileSystem& files, const std::string& folder);
 // string-table text ("D:\Bak,The backup directory does not exist.").
 std::string MissingBackupFolderText(const std::string& folder, const std::string& tableText);
 
+// The refusal of a backup folder whose name has no exact ANSI form (a listed text, see
+// IsInexactName): the folder as typed, ",", and why it cannot be used.
+std::string InexactBackupFolderText(const std::string& folder);
+
+// The refusal of an ignore-list entry that has no exact ANSI form: why, and the entry.
+std::string InexactIgnoreEntryText(const std::string& entry);
+
 // Stores the form: the folder text as typed, the five switches, both lists with their
 // counts set to their lengths.
 void StoreOptionsForm(const OptionsForm& form, TOptionsSetting& settings);

@@ -26,8 +26,8 @@ class TfrmRegAddRegistry : public ModalForm {
     AddControl("STATIC", "Registry Key", SS_LEFT, 12, 18, 150, 16, -1);
     AddControl("BUTTON", "&Launch Registry Editor", BS_PUSHBUTTON | WS_TABSTOP, 232, 12, 148, 25,
                kIdLaunchRegedit);
-    eRegistryKey_ = AddControl("EDIT", text_.c_str(), ES_AUTOHSCROLL | WS_TABSTOP, 12, 44, 368, 21,
-                               kIdRegistryKey, nullptr, WS_EX_CLIENTEDGE);
+    eRegistryKey_ = AddWideEdit(text_.c_str(), ES_AUTOHSCROLL | WS_TABSTOP, 12, 44, 368, 21,
+                                kIdRegistryKey, WS_EX_CLIENTEDGE);
     AddControl("STATIC", "Enter the value or key like: HKEY_CURRENT_USER\\Software\\Microsoft",
                SS_LEFT, 12, 76, 368, 32, -1);
     bOK_ = AddControl("BUTTON", "&OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 224, 156, 75, 25, IDOK);
@@ -63,13 +63,21 @@ class TfrmRegAddRegistry : public ModalForm {
 
  private:
   // OK is offered exactly while the text holds "HKEY_".
-  void aOKUpdate() { EnableWindow(bOK_, IsIgnoreEntryAcceptable(ControlText(eRegistryKey_))); }
+  void aOKUpdate() {
+    EnableWindow(bOK_, IsIgnoreEntryAcceptable(ListedControlText(eRegistryKey_)));
+  }
 
   void aOKExecute() {
-    // Enter reaches here even while the button is disabled.
-    const std::string text = ControlText(eRegistryKey_);
+    // Enter reaches here even while the button is disabled. The text is read wide: an
+    // entry the ANSI code page cannot carry is refused, not saved with "?" in it.
+    const std::string text = ListedControlText(eRegistryKey_);
     if (!IsIgnoreEntryAcceptable(text))
       return;
+    if (HoldsNul(text)) {
+      AppMessageBox(hwnd_, InexactIgnoreEntryText(text), MB_OK | MB_ICONERROR);
+      SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eRegistryKey_), TRUE);
+      return;
+    }
     text_ = text;
     EndModal(kModalOk);
   }

@@ -82,6 +82,44 @@ std::optional<KeyPath> SplitKeyPath(std::string_view text) {
   return KeyPath{*root, std::string(text.substr(slash + 1))};
 }
 
+std::string ListedText(const RegValue& value) {
+  if (value.exact)
+    return value.data.substr(0, value.data.find('\0'));
+  std::string text(1, kInexactMark);
+  const auto unit = [&](size_t i) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(value.data[2 * i])) |
+           static_cast<uint32_t>(static_cast<unsigned char>(value.data[2 * i + 1])) << 8;
+  };
+  const size_t units = value.data.size() / 2;
+  for (size_t i = 0; i < units; ++i) {
+    uint32_t c = unit(i);
+    if (c == 0)
+      break;
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < units && unit(i + 1) >= 0xDC00 &&
+        unit(i + 1) < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (unit(++i) - 0xDC00);
+    } else if (c >= 0xD800 && c < 0xE000) {
+      c = 0xFFFD;  // half a pair stands for nothing
+    }
+    if (c < 0x80) {
+      text.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      text.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      text.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      text.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      text.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      text.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      text.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return text;
+}
+
 std::vector<std::string> BackendKey::KeyNames() {
   std::vector<std::string> names;
   std::string name;
@@ -200,6 +238,11 @@ std::vector<NamedValue> Registry::GetValues() {
     return IsInexactName(entry.name) || !entry.value.exact;
   });
   return values;
+}
+
+std::vector<NamedValue> Registry::GetListedValues() {
+  CheckCancel();
+  return Current().Values();
 }
 
 Registry Registry::OpenSubkey(const std::string& name) {

@@ -62,6 +62,20 @@ inline bool HoldsNul(std::string_view text) {
 inline std::string_view InexactNameText(std::string_view name) {
   return IsInexactName(name) ? name.substr(1) : name;
 }
+// A listed name, or a path that ends in one, made ready for a message to the user: the
+// UTF-8 part after the mark is closed by a second mark, so that the window can tell it
+// from the ANSI text around it (WideFromShown).
+inline std::string ShownText(std::string_view text) {
+  std::string shown(text);
+  if (HoldsNul(text))
+    shown.push_back(kInexactMark);
+  return shown;
+}
+
+// A string value's text as a list shows it, up to its first NUL: the ANSI text, or for
+// text the code page cannot carry (`exact` false, UTF-16 bytes) kInexactMark and the
+// UTF-8 form, as names are listed.
+std::string ListedText(const RegValue& value);
 
 struct KeyInfo {
   uint32_t subkeyCount = 0;
@@ -151,6 +165,9 @@ class Registry {
   // The values of the open key with their type and data, in enumeration order, but
   // only those whose name and text the ANSI code page carries exactly.
   std::vector<NamedValue> GetValues();
+  // Every value of the open key, names marked and text not carried exactly left with
+  // `exact` false, for a list that shows them but acts through none of them.
+  std::vector<NamedValue> GetListedValues();
   // A handle of its own on the subkey `name` of the open key (or of the root), opened
   // with one call relative to it; check HasOpenKey on the result.
   Registry OpenSubkey(const std::string& name);

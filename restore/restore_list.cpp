@@ -64,18 +64,39 @@ int SelectionAfterRemoval(int removed, int count) {
   return std::min(removed, count - 1);
 }
 
+namespace {
+
+constexpr const char* kOutsideCodePage = "has characters outside the system's ANSI code page";
+
+}  // namespace
+
 bool DeleteBackupFile(FileSystem& files, const std::string& path) {
+  if (HoldsNul(path))
+    return false;  // no file system question could tell whether it is gone
   if (files.FileExists(path))
     files.DeleteFileSilently(path);
   return !files.FileExists(path);
 }
 
 std::string DeleteFailedText(const std::string& path) {
+  if (HoldsNul(path)) {
+    return "The backup file cannot be deleted here, its name " + std::string(kOutsideCodePage) +
+           ": " + ShownText(path) + "\r\nThe file is kept.";
+  }
   return "The backup file could not be deleted: " + path;
+}
+
+std::string InexactFolderText(const std::string& folder) {
+  return "The folder cannot be used, its name " + std::string(kOutsideCodePage) + ": " +
+         ShownText(folder);
 }
 
 std::optional<std::string> RefuseDamagedBackup(FileSystem& files, const std::string& path,
                                                RegFile* file) {
+  if (HoldsNul(path)) {
+    return "The backup file cannot be restored, its name " + std::string(kOutsideCodePage) + ": " +
+           ShownText(path) + "\r\nRename the file and try again. The file is kept.";
+  }
   RegReadResult read = ReadRegFile(files, path);
   if (!read.file) {
     return "The backup file cannot be restored, it is damaged: " + path + "\r\n" + read.error +

@@ -30,7 +30,7 @@ struct DateTimeTexts {
 std::string BackupDateText(LocalTime time, const DateTimeTexts& texts);
 
 struct BackupFileRow {
-  std::string name;  // with extension, without folder
+  std::string name;  // with extension, without folder; marked when inexact (IsInexactName)
   std::string date;
   std::string size;
 };
@@ -51,9 +51,15 @@ std::string BackupFilePath(const std::string& folder, const std::string& name);
 // the row now at that index, else the last one, else none (-1).
 int SelectionAfterRemoval(int removed, int count);
 
-// Deletes the backup file. False when it is still there afterwards (the row stays).
+// Deletes the backup file. False when it is still there afterwards (the row stays),
+// and for a path whose name has no exact ANSI form, which is never touched: its ANSI
+// form would name another file, or none.
 bool DeleteBackupFile(FileSystem& files, const std::string& path);
+// Why the file stays: it could not be deleted, or its name has no exact ANSI form.
 std::string DeleteFailedText(const std::string& path);
+
+// The refusal of a folder chosen for the list whose name has no exact ANSI form.
+std::string InexactFolderText(const std::string& folder);
 
 // The registry editor's silent import of a backup file, proven afterwards.
 struct RestoreResult {
@@ -63,7 +69,8 @@ struct RestoreResult {
 };
 
 // Before the import: reads the whole file; nothing when it can be restored, else the
-// message that refuses it.
+// message that refuses it. A file whose name has no exact ANSI form is refused unread:
+// the registry editor is given its path on an ANSI command line.
 std::optional<std::string> RefuseDamagedBackup(FileSystem& files, const std::string& path,
                                                RegFile* file);
 

@@ -3,9 +3,10 @@
 #include <commctrl.h>
 
 #include "options/settings.h"
-#include "ui/win_browse_folder.h"
+#include "platform/win32/ansi_text.h"
 #include "restore/restore_list.h"
 #include "restore/restore_resource.h"
+#include "ui/win_browse_folder.h"
 #include "ui/win_controls.h"
 #include "ui/win_form.h"
 
@@ -128,28 +129,36 @@ class TfrmRestore : public ModalForm {
 
   int Selected() const { return ListView_GetNextItem(ListView1_, -1, LVNI_SELECTED); }
 
+  // From the rows as listed, not from the cell: the cell's ANSI text of a name the code
+  // page cannot carry would be a look-alike, another file or none.
   std::string SelectedPath() const {
-    char name[MAX_PATH] = {};
-    ListView_GetItemText(ListView1_, Selected(), 0, name, sizeof name);
-    return BackupFilePath(Folder(), name);
+    const int selected = Selected();
+    if (selected < 0 || static_cast<size_t>(selected) >= rows_.size())
+      return {};
+    return BackupFilePath(Folder(), rows_[static_cast<size_t>(selected)].name);
   }
 
   void Tell(const std::string& text) { AppMessageBox(hwnd_, text, MB_OK | MB_ICONINFORMATION); }
 
   // Rows go in already in list order (descending by name), so the list needs no sort.
+  // Names go in wide: one the ANSI code page cannot carry shows as it is.
   void ListBackupFiles() {
-    const auto rows = kelvane::ListBackupFiles(platform_.files, Folder(), kLocaleTexts);
+    rows_.clear();
+    auto rows = kelvane::ListBackupFiles(platform_.files, Folder(), kLocaleTexts);
     if (!rows) {
       Tell(LoadResString(IDS_RESTORE_FOLDER_MISSING));
       return;
     }
+    rows_ = std::move(*rows);
     int index = 0;
-    for (const BackupFileRow& row : *rows) {
-      LVITEMA item{};
+    for (const BackupFileRow& row : rows_) {
+      std::wstring name = WideFromListed(row.name);
+      LVITEMW item{};
       item.mask = LVIF_TEXT;
       item.iItem = index++;
-      item.pszText = const_cast<char*>(row.name.c_str());
-      const int at = ListView_InsertItem(ListView1_, &item);
+      item.pszText = name.data();
+      const int at = static_cast<int>(
+          SendMessageW(ListView1_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
       ListView_SetItemText(ListView1_, at, 1, const_cast<char*>(row.date.c_str()));
       ListView_SetItemText(ListView1_, at, 2, const_cast<char*>(row.size.c_str()));
     }
@@ -159,6 +168,10 @@ class TfrmRestore : public ModalForm {
     std::string folder;
     if (!BrowseForFolder(hwnd_, LoadResString(IDS_RESTORE_BROWSE_PROMPT), L"", folder))
       return;
+    if (HoldsNul(folder)) {
+      Tell(InexactFolderText(folder));
+      return;
+    }
     SetWindowTextA(eFolder_, folder.c_str());
     ListView_DeleteAllItems(ListView1_);
     ListBackupFiles();
@@ -202,7 +215,7 @@ class TfrmRestore : public ModalForm {
 
   void aDeleteExecute() {
     const int selected = Selected();
-    if (selected < 0)
+    if (selected < 0 || static_cast<size_t>(selected) >= rows_.size())
       return;
     const std::string path = SelectedPath();
     if (!DeleteBackupFile(platform_.files, path)) {
@@ -210,6 +223,7 @@ class TfrmRestore : public ModalForm {
       return;
     }
     ListView_DeleteItem(ListView1_, selected);
+    rows_.erase(rows_.begin() + selected);
     const int next = SelectionAfterRemoval(selected, ListView_GetItemCount(ListView1_));
     if (next >= 0) {
       ListView_SetItemState(ListView1_, next, LVIS_SELECTED | LVIS_FOCUSED,
@@ -224,6 +238,7 @@ class TfrmRestore : public ModalForm {
   HWND ListView1_ = nullptr;
   HWND bRestore_ = nullptr;
   HWND bDelete_ = nullptr;
+  std::vector<BackupFileRow> rows_;  // the list's rows, in its order
 };
 
 }  // namespace

@@ -39,6 +39,10 @@ bool IsBelowARoot(const std::string& path) {
 
 }  // namespace
 
+bool IsInexactEntry(const StartupEntry& entry) {
+  return IsInexactName(entry.program) || IsInexactName(entry.file);
+}
+
 void ListRunKey(RegistryBackend& backend, const std::string& rootName, const std::string& subkey,
                 std::vector<StartupEntry>& entries) {
   const std::string upperRoot = UpperAscii(rootName);
@@ -50,13 +54,14 @@ void ListRunKey(RegistryBackend& backend, const std::string& rootName, const std
   registry.SetRoot(*root);
   if (!registry.OpenKey("\\" + subkey, false))
     return;
-  for (const std::string& name : registry.GetValueNames()) {
-    const DataType type = registry.GetDataType(name);
-    if (type != DataType::kString && type != DataType::kExpandString)
+  // Every value, also one whose name or text the code page cannot carry: the list shows
+  // it as it is, and deleting it is refused.
+  for (const NamedValue& value : registry.GetListedValues()) {
+    if (value.value.type != kRegSz && value.value.type != kRegExpandSz)
       continue;
     StartupEntry entry;
-    entry.program = name;
-    entry.file = registry.ReadString(name);
+    entry.program = value.name;
+    entry.file = ListedText(value.value);
     entry.location = upperRoot + "\\" + subkey;
     entry.root = *root;
     entry.subkey = subkey;
@@ -118,6 +123,8 @@ void ListStartupEntries(Platform& platform, const StartupLabels& labels,
 }
 
 bool StartupRemover::Remove(const StartupEntry& entry) {
+  if (IsInexactEntry(entry))
+    return false;
   return entry.inFolder ? RemoveShortcut(entry) : RemoveRunValue(entry);
 }
 
@@ -173,6 +180,10 @@ StartupDeleteOutcome DeleteTickedEntries(Platform& platform, const std::string& 
   for (size_t i = entries.size(); i-- > 0;) {
     if (i >= ticked.size() || !ticked[i])
       continue;
+    if (IsInexactEntry(entries[i])) {
+      outcome.refused.insert(outcome.refused.begin(), entries[i]);
+      continue;
+    }
     bool removed = false;
     try {
       removed = remover.Remove(entries[i]);
@@ -194,9 +205,19 @@ std::string FailedEntriesText(const std::string& heading, const std::vector<Star
   std::string text = heading;
   for (const StartupEntry& entry : failed) {
     text += "\n";
-    text += entry.program.empty() ? "(Default)" : entry.program;
+    text += entry.program.empty() ? "(Default)" : ShownText(entry.program);
     text += " (" + entry.location + ")";
   }
+  return text;
+}
+
+std::string KeptEntriesText(const StartupDeleteOutcome& outcome, const std::string& failedHeading,
+                            const std::string& refusedHeading) {
+  std::string text;
+  if (!outcome.failed.empty())
+    text = FailedEntriesText(failedHeading, outcome.failed);
+  if (!outcome.refused.empty())
+    text += (text.empty() ? "" : "\n\n") + FailedEntriesText(refusedHeading, outcome.refused);
   return text;
 }
 

@@ -5,6 +5,7 @@
 #include <exception>
 #include <vector>
 
+#include "platform/win32/ansi_text.h"
 #include "startup/startup_entries.h"
 #include "startup/startup_resource.h"
 #include "ui/win_controls.h"
@@ -103,18 +104,21 @@ class TfrmStartupManager : public ModalForm {
       ShowApplicationError(hwnd_, error);
   }
 
+  // The cells go in wide, so that a name or command line the ANSI code page cannot
+  // carry shows as it is, not as question marks or look-alike letters.
   void InsertRow(int index, const StartupEntry& entry) {
-    LVITEMA item{};
+    std::wstring program = WideFromListed(entry.program);
+    LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = index;
-    item.pszText = const_cast<char*>(entry.program.c_str());
-    SendMessageA(lvStartup_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    const std::string* cells[] = {&entry.file, &entry.location};
+    item.pszText = program.data();
+    SendMessageW(lvStartup_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    std::wstring cells[] = {WideFromListed(entry.file), WideFromAnsi(entry.location)};
     for (int column = 1; column < 3; ++column) {
-      LVITEMA cell{};
+      LVITEMW cell{};
       cell.iSubItem = column;
-      cell.pszText = const_cast<char*>(cells[column - 1]->c_str());
-      SendMessageA(lvStartup_, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&cell));
+      cell.pszText = cells[column - 1].data();
+      SendMessageW(lvStartup_, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&cell));
     }
   }
 
@@ -128,7 +132,8 @@ class TfrmStartupManager : public ModalForm {
   void bSelectNoneClick() { SetAllTicks(false); }
 
   // No question first: ticked entries go at once. Registry values are backed up, a
-  // shortcut goes to the recycle bin; what could not be deleted stays and is named.
+  // shortcut goes to the recycle bin; what could not be deleted, or was not tried since
+  // the ANSI code page cannot carry it, stays and is named.
   void bDeleteEntryClick() {
     std::vector<bool> ticked(entries_.size());
     for (size_t i = 0; i < entries_.size(); ++i)
@@ -137,11 +142,10 @@ class TfrmStartupManager : public ModalForm {
         DeleteTickedEntries(platform_, backupFolder_, entries_, ticked);
     for (const size_t row : outcome.removedRows)
       SendMessageA(lvStartup_, LVM_DELETEITEM, row, 0);
-    if (!outcome.failed.empty()) {
-      AppMessageBox(hwnd_,
-                    FailedEntriesText(LoadResString(IDS_STARTUP_NOT_DELETED), outcome.failed),
-                    MB_OK | MB_ICONWARNING);
-    }
+    const std::string kept = KeptEntriesText(outcome, LoadResString(IDS_STARTUP_NOT_DELETED),
+                                             LoadResString(IDS_STARTUP_INEXACT));
+    if (!kept.empty())
+      AppMessageBox(hwnd_, kept, MB_OK | MB_ICONWARNING);
   }
 
   Platform& platform_;

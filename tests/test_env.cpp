@@ -3,10 +3,13 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/win32/ansi_text.h"
 #endif
 
 namespace kelvane::test {
@@ -20,25 +23,68 @@ std::string UniqueName() {
 }
 
 #ifdef _WIN32
-void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+std::wstring Wide(std::u16string_view text) {
+  return std::wstring(text.begin(), text.end());
+}
+
+std::wstring Wide(const std::string& ascii) {
+  return std::wstring(ascii.begin(), ascii.end());
+}
+
+// Wide, so that names the ANSI code page cannot carry go too.
+void RemoveTree(const std::wstring& path) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
   if (find != INVALID_HANDLE_VALUE) {
     do {
-      const std::string name = data.cFileName;
-      if (name == "." || name == "..")
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..")
         continue;
-      const std::string child = path + "\\" + name;
-      SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      const std::wstring child = path + L"\\" + name;
+      SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
       if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(child);
       } else {
-        DeleteFileA(child.c_str());
+        DeleteFileW(child.c_str());
       }
-    } while (FindNextFileA(find, &data));
+    } while (FindNextFileW(find, &data));
     FindClose(find);
   }
-  RemoveDirectoryA(path.c_str());
+  RemoveDirectoryW(path.c_str());
+}
+
+HKEY RootHandle(RootKey root) {
+  switch (root) {
+    case RootKey::kClassesRoot:
+      return HKEY_CLASSES_ROOT;
+    case RootKey::kLocalMachine:
+      return HKEY_LOCAL_MACHINE;
+    case RootKey::kUsers:
+      return HKEY_USERS;
+    case RootKey::kCurrentConfig:
+      return HKEY_CURRENT_CONFIG;
+    case RootKey::kCurrentUser:
+      break;
+  }
+  return HKEY_CURRENT_USER;
+}
+#else
+bool IsAscii(std::u16string_view text) {
+  for (const char16_t c : text) {
+    if (c >= 0x80)
+      return false;
+  }
+  return true;
+}
+
+// UTF-16 little-endian bytes, as the registry stores text.
+std::string Utf16Bytes(std::u16string_view text) {
+  std::string bytes;
+  for (const char16_t c : text) {
+    bytes.push_back(static_cast<char>(c & 0xFF));
+    bytes.push_back(static_cast<char>(c >> 8));
+  }
+  return bytes;
 }
 #endif
 
@@ -61,7 +107,7 @@ TestEnv::TestEnv() {
 
 TestEnv::~TestEnv() {
 #ifdef _WIN32
-  RemoveTree(tempDir_);
+  RemoveTree(Wide(tempDir_));
 #else
   std::error_code ec;
   std::filesystem::remove_all(hostRoot_, ec);
@@ -111,6 +157,72 @@ void PutString(RegistryBackend& backend, RootKey root, const std::string& path,
                const std::string& name, const std::string& text) {
   PutValue(backend, root, path, name, Sz(text));
 }
+
+#ifdef _WIN32
+std::string Listed(std::u16string_view text) {
+  return ListedName(Wide(text));
+}
+
+void PutWideString(RegistryBackend&, RootKey root, const std::string& path,
+                   std::u16string_view name, std::u16string_view text, uint32_t type) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(RootHandle(root), Wide(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      &key, nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  const std::wstring data = Wide(text);
+  RegSetValueExW(key, Wide(name).c_str(), 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
+                 static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+}
+
+void WriteWideFile(TestEnv&, const std::string& folder, std::u16string_view name,
+                   const std::string& content) {
+  const std::wstring path = Wide(folder) + L"\\" + Wide(name);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return;
+  DWORD written = 0;
+  WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+bool WideFileExists(TestEnv&, const std::string& folder, std::u16string_view name) {
+  const std::wstring path = Wide(folder) + L"\\" + Wide(name);
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+#else
+std::string Listed(std::u16string_view text) {
+  if (IsAscii(text))
+    return std::string(text.begin(), text.end());
+  return ListedText(RegValue{kRegSz, Utf16Bytes(text), false});
+}
+
+void PutWideString(RegistryBackend& backend, RootKey root, const std::string& path,
+                   std::u16string_view name, std::u16string_view text, uint32_t type) {
+  const RegValue value = IsAscii(text)
+                             ? RegValue{type, std::string(text.begin(), text.end()) + '\0'}
+                             : RegValue{type, Utf16Bytes(text) + std::string(2, '\0'), false};
+  PutValue(backend, root, path, Listed(name), value);
+}
+
+void WriteWideFile(TestEnv& env, const std::string& folder, std::u16string_view name,
+                   const std::string& content) {
+  const auto host = env.Native().files.HostPath(folder);
+  if (!host)
+    return;
+  std::ofstream((std::filesystem::path(*host) / InexactNameText(Listed(name))).string(),
+                std::ios::binary)
+      << content;
+}
+
+bool WideFileExists(TestEnv& env, const std::string& folder, std::u16string_view name) {
+  const auto host = env.Native().files.HostPath(folder);
+  std::error_code ec;
+  return host &&
+         std::filesystem::exists(std::filesystem::path(*host) / InexactNameText(Listed(name)), ec);
+}
+#endif
 
 RegValue Sz(const std::string& text) {
   return RegValue{kRegSz, text + std::string(1, '\0')};

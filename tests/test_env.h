@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 #ifdef _WIN32
@@ -78,6 +79,20 @@ void PutString(RegistryBackend& backend, RootKey root, const std::string& path,
 RegValue Sz(const std::string& text);
 RegValue ExpandSz(const std::string& text);
 RegValue Dword(uint32_t value);
+
+// Names and texts the ANSI code page cannot carry (Greek, Chinese, an emoji), seeded as
+// the system holds them: under Wine through the wide functions, natively in the
+// portable layer's forms (a marked name, UTF-16 data with `exact` false, a host file
+// name in UTF-8).
+// What a listing gives for the text: the text itself when it is ASCII, else marked.
+std::string Listed(std::u16string_view text);
+// A string value (or another text type) whose name or text may be such a one.
+void PutWideString(RegistryBackend& backend, RootKey root, const std::string& path,
+                   std::u16string_view name, std::u16string_view text, uint32_t type = kRegSz);
+// A file of that name in the folder, and whether it is there.
+void WriteWideFile(TestEnv& env, const std::string& folder, std::u16string_view name,
+                   const std::string& content);
+bool WideFileExists(TestEnv& env, const std::string& folder, std::u16string_view name);
 
 // The whole content of a file; "<missing>" when it cannot be opened.
 inline std::string ReadWholeFile(FileSystem& files, const std::string& path) {

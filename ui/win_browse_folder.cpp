@@ -4,6 +4,9 @@
 
 #include <vector>
 
+#include "platform/win32/ansi_text.h"
+#include "platform/registry.h"
+
 namespace kelvane {
 
 namespace {
@@ -99,7 +102,8 @@ LPITEMIDLIST ParseFolder(HWND owner, const std::wstring& name) {
 
 bool BrowseForFolder(HWND owner, const std::string& caption, const std::wstring& root,
                      std::string& directory) {
-  const DWORD attributes = GetFileAttributesA(directory.c_str());
+  const DWORD attributes =
+      HoldsNul(directory) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(directory.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     directory.clear();
   }
@@ -109,14 +113,17 @@ bool BrowseForFolder(HWND owner, const std::string& caption, const std::wstring&
     return false;
   bool chosen = false;
   {
-    ShellMemory name(malloc, malloc->Alloc(kNameBuffer));
+    ShellMemory name(malloc, malloc->Alloc(kNameBuffer * sizeof(wchar_t)));
     ShellMemory rootItem(malloc, root.empty() ? nullptr : ParseFolder(owner, root));
+    const std::wstring title = WideFromAnsi(caption);
     if (name.Get()) {
-      BROWSEINFOA info{};
+      // The wide picker, so that a folder the ANSI code page cannot carry comes back
+      // marked instead of as a look-alike path.
+      BROWSEINFOW info{};
       info.hwndOwner = owner;
       info.pidlRoot = static_cast<LPCITEMIDLIST>(rootItem.Get());
-      info.pszDisplayName = static_cast<char*>(name.Get());
-      info.lpszTitle = caption.c_str();
+      info.pszDisplayName = static_cast<wchar_t*>(name.Get());
+      info.lpszTitle = title.c_str();
       info.ulFlags = BIF_RETURNONLYFSDIRS;
       info.lpfn = &BrowseCallback;
 
@@ -124,14 +131,14 @@ bool BrowseForFolder(HWND owner, const std::string& caption, const std::wstring&
       {
         DisabledWindows disabled;
         QuietErrorMode quiet;
-        picked = SHBrowseForFolderA(&info);
+        picked = SHBrowseForFolderW(&info);
       }
       if (picked) {
-        char path[MAX_PATH] = {};
-        const BOOL converted = SHGetPathFromIDListA(picked, path);
+        wchar_t path[MAX_PATH] = {};
+        const BOOL converted = SHGetPathFromIDListW(picked, path);
         malloc->Free(picked);
         if (converted) {
-          directory = path;
+          directory = ListedName(path);
           chosen = true;
         }
       }

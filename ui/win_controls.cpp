@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/win32/ansi_text.h"
+
 namespace kelvane {
 
 HFONT CreateDesignFont(int points, bool bold, const char* face) {
@@ -20,7 +22,7 @@ std::string LoadResString(UINT id) {
 }
 
 int AppMessageBox(HWND owner, const std::string& text, UINT flags) {
-  return MessageBoxA(owner, text.c_str(), "Varnok Kelvane", flags);
+  return MessageBoxW(owner, WideFromShown(text).c_str(), L"Varnok Kelvane", flags);
 }
 
 std::string ErrorBoxText(const std::string& text) {
@@ -41,6 +43,18 @@ HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, in
   if (control && font)
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   return control;
+}
+
+std::string ListedControlText(HWND control) {
+  const int length = GetWindowTextLengthW(control);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const int n = GetWindowTextW(control, text.data(), length + 1);
+  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  return ListedName(text);
+}
+
+void SetListedText(HWND control, const std::string& text) {
+  SetWindowTextW(control, WideFromListed(text).c_str());
 }
 
 std::string ControlText(HWND control) {

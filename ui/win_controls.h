@@ -14,7 +14,8 @@ HFONT CreateDesignFont(int points = 8, bool bold = false, const char* face = "MS
 // A text of the program's string table.
 std::string LoadResString(UINT id);
 
-// A message box with the program's caption "Varnok Kelvane".
+// A message box with the program's caption "Varnok Kelvane". The text may name
+// inexact names, each closed for the window (ShownText); they show as they are.
 int AppMessageBox(HWND owner, const std::string& text, UINT flags);
 
 // The application's error box: the error's text, with a full stop appended when its
@@ -24,6 +25,11 @@ std::string ErrorBoxText(const std::string& text);
 
 // The whole text of a control, however long.
 std::string ControlText(HWND control);
+// The same, read wide: a text the ANSI code page cannot carry comes marked
+// (IsInexactName) instead of with "?" or look-alike letters in its place.
+std::string ListedControlText(HWND control);
+// Sets a control's text from a listed one (an inexact one shows as it is).
+void SetListedText(HWND control, const std::string& text);
 
 // Creates a child control with the given font.
 HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w,

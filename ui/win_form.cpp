@@ -7,6 +7,7 @@
 #include <exception>
 #include <iterator>
 
+#include "platform/win32/ansi_text.h"
 #include "ui/win_controls.h"
 #include "ui/win_dpi.h"
 
@@ -200,6 +201,17 @@ HWND ModalForm::AddControl(const char* cls, const char* text, DWORD style, int x
                            int h, int id, HFONT font, DWORD exStyle) {
   return CreateChild(hwnd_, cls, text, style, Scale(x), Scale(y), Scale(w), Scale(h), id,
                      font ? font : font_, exStyle);
+}
+
+HWND ModalForm::AddWideEdit(const char* text, DWORD style, int x, int y, int w, int h, int id,
+                            DWORD exStyle) {
+  HWND edit = CreateWindowExW(exStyle, L"EDIT", WideFromAnsi(text).c_str(),
+                              WS_CHILD | WS_VISIBLE | style, Scale(x), Scale(y), Scale(w), Scale(h),
+                              hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                              GetModuleHandleA(nullptr), nullptr);
+  if (edit && font_)
+    SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  return edit;
 }
 
 // Widens every label and button whose text (as set by then) needs more room than its

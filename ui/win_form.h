@@ -37,6 +37,11 @@ class ModalForm {
   // A child control in the design font, at a position and size in design pixels.
   HWND AddControl(const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
                   int id, HFONT font = nullptr, DWORD exStyle = 0);
+  // An edit as AddControl makes it, but a Unicode window: one made through the ANSI
+  // functions keeps its text in the ANSI code page, and what it cannot carry becomes "?"
+  // before the program could read it wide (ListedControlText).
+  HWND AddWideEdit(const char* text, DWORD style, int x, int y, int w, int h, int id,
+                   DWORD exStyle = 0);
   // Design pixels at the form's DPI.
   int Scale(int designPixels) const;
   // A font of the form at its DPI, released with the form.

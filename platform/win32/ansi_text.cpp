@@ -79,4 +79,30 @@ std::wstring WideFromListed(std::string_view name) {
   return WideFromAnsi(name);
 }
 
+std::optional<std::wstring> WideFromListedPath(std::string_view path) {
+  const size_t mark = path.find(kInexactMark);
+  if (mark == std::string_view::npos)
+    return WideFromAnsi(path);
+  const std::string_view name = path.substr(mark + 1);
+  if (mark == 0 || path[mark - 1] != '\\' ||
+      name.find_first_of(std::string_view("\\/\0", 3)) != std::string_view::npos) {
+    return std::nullopt;
+  }
+  return WideFromAnsi(path.substr(0, mark)) + WideFromUtf8(name);
+}
+
+std::wstring WideFromShown(std::string_view text) {
+  std::wstring wide;
+  bool inexact = false;
+  for (size_t start = 0; start <= text.size(); inexact = !inexact) {
+    size_t end = text.find(kInexactMark, start);
+    if (end == std::string_view::npos)
+      end = text.size();
+    const std::string_view part = text.substr(start, end - start);
+    wide += inexact ? WideFromUtf8(part) : WideFromAnsi(part);
+    start = end + 1;
+  }
+  return wide;
+}
+
 }  // namespace kelvane

@@ -23,5 +23,12 @@ std::wstring WideFromUtf8(std::string_view text);
 std::string ListedName(std::wstring_view name);
 // The UTF-16 text a listed name stands for (what a window shows).
 std::wstring WideFromListed(std::string_view name);
+// The UTF-16 form of a path whose last name may be a listed one ("C:\Folder\" and a
+// marked name): a shortcut of such a name can still be read. Nothing for a NUL
+// anywhere else, where the UTF-8 part would not end with the path.
+std::optional<std::wstring> WideFromListedPath(std::string_view path);
+// The UTF-16 form of a text for the user in which every inexact part stands between
+// two marks (ShownText): ANSI outside them, UTF-8 inside.
+std::wstring WideFromShown(std::string_view text);
 
 }  // namespace kelvane

@@ -216,7 +216,10 @@ std::optional<std::string> Win32Shell::SpecialFolder(int csidl) {
 }
 
 std::optional<std::string> Win32Shell::ResolveShortcut(const std::string& path) {
-  if (HoldsNul(path) || !ComReadyOnThisThread())
+  // Read by its exact name, also when the folder listing marked it: reading names
+  // nothing else, and the startup manager shows what such a shortcut starts.
+  const auto widePath = WideFromListedPath(path);
+  if (!widePath || !ComReadyOnThisThread())
     return std::nullopt;
   // Without the shell link object no shortcut can be judged: that ends the scan
   // rather than passing every shortcut over as if it were fine.
@@ -229,7 +232,7 @@ std::optional<std::string> Win32Shell::ResolveShortcut(const std::string& path) 
   if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Put())))) {
     throw std::runtime_error("The shell link object has no IPersistFile");
   }
-  if (FAILED(file->Load(Widen(path).c_str(), STGM_READ)))
+  if (FAILED(file->Load(widePath->c_str(), STGM_READ)))
     return std::nullopt;
   // The wide target, so that a target the code page cannot carry is known as such (a
   // marked name, which names no file) and not judged by a look-alike ANSI path.

@@ -38,6 +38,7 @@ constexpr int kIdHintStop = 3101;
 constexpr int kIdHintText = 3103;
 constexpr int kIdRestoreList = 3203;
 constexpr int kIdRestoreRestore = 3204;
+constexpr int kIdRestoreDelete = 3206;
 
 const std::string kBackupFolder = std::string(kFolder) + "Backup";
 
@@ -112,12 +113,12 @@ HWND FindDialog(const char* className, DWORD pid, int controlId, DWORD milliseco
   return found;
 }
 
-// The text of a message box of the process, which is then closed.
+// The text of a message box of the process (in UTF-8), which is then closed.
 std::string TakeMessageBox(DWORD pid, DWORD milliseconds) {
   HWND box = FindDialog("#32770", pid, 0xFFFF, milliseconds);
   if (!box)
     return "<no message>";
-  const std::string text = WindowText(GetDlgItem(box, 0xFFFF));
+  const std::string text = WindowTextUtf8(GetDlgItem(box, 0xFFFF));
   PostMessageA(box, WM_COMMAND, IDOK, 0);
   WaitUntil([&] { return !IsWindow(box); }, 5000);
   return text;
@@ -247,6 +248,57 @@ TEST(Restore, ADamagedBackupIsRefusedWithAMessageAndKept) {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(restore); }, 5000));
     CloseMain(main, kelvane);
   }
+}
+
+// A backup named with a letter outside the ANSI code page is listed by its own name; its
+// restore (the editor gets an ANSI command line) and its deletion are refused with a
+// message naming it, and the file and its row stay.
+TEST(Restore, ABackupNamedOutsideTheCodePageIsShownRefusedAndKept) {
+  CreateDirectoryA(kBackupFolder.c_str(), nullptr);
+  WriteSettings();
+  const std::string text =
+      "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\KvZhe]\r\n\"a\"=\"1\"\r\n";
+  const std::wstring backup = L"C:\\Kelvane\\Backup\\Backup_\u0416.reg";
+  HANDLE file = CreateFileW(backup.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+  const std::string name = "Backup_\xD0\x96.reg";  // UTF-8
+
+  Process kelvane(kExe);
+  HWND main = StartMain(kelvane);
+  ASSERT_NE(main, nullptr);
+  HWND restore = OpenRestoreWindow(main, kelvane.Id());
+  ASSERT_NE(restore, nullptr);
+  HWND files = GetDlgItem(restore, kIdRestoreList);
+  const auto rows = ListRowsUtf8(files);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].problem, name);
+  SelectRow(files, 0);
+  ASSERT_TRUE(
+      WaitUntil([&] { return IsWindowEnabled(GetDlgItem(restore, kIdRestoreRestore)); }, 5000));
+  const struct {
+    int button;
+    const char* refusal;
+  } presses[] = {{kIdRestoreRestore, "The backup file cannot be restored"},
+                 {kIdRestoreDelete, "The backup file cannot be deleted here"}};
+  for (const auto& press : presses) {
+    Click(restore, press.button);
+    const std::string message = TakeMessageBox(kelvane.Id(), 20000);
+    EXPECT_EQ(message.rfind(press.refusal, 0), 0u) << message;
+    EXPECT_NE(message.find("ANSI code page: " + kBackupFolder + "\\" + name + "\r\n"),
+              std::string::npos)
+        << message;
+    EXPECT_NE(message.find("The file is kept."), std::string::npos) << message;
+    EXPECT_NE(GetFileAttributesW(backup.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ListRowsUtf8(files).size(), 1u);
+  }
+  HKEY key;
+  EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\KvZhe", 0, KEY_READ, &key), 0);
+  PostMessageA(restore, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(restore); }, 5000));
+  CloseMain(main, kelvane);
 }
 
 // A backup large enough that its import can be stopped: 1,500 values of 2,000 bytes.

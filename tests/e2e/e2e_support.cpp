@@ -138,6 +138,65 @@ int StatusPartRight(HWND statusBar, int part) {
   return part >= 0 && part < kParts ? edges[part] : 0;
 }
 
+namespace {
+
+std::string Utf8(const wchar_t* text) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n > 0 ? n : 1), '\0');
+  if (n > 0)
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+  out.resize(out.size() - 1);
+  return out;
+}
+
+}  // namespace
+
+std::vector<ListRow> ListRowsUtf8(HWND listView) {
+  std::vector<ListRow> rows;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(listView, &pid);
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process)
+    return rows;
+  constexpr size_t kText = 1024;
+  auto* remote = static_cast<char*>(VirtualAllocEx(
+      process, nullptr, sizeof(LVITEMW) + kText * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+  if (remote) {
+    const int count = static_cast<int>(SendMessageW(listView, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      ListRow row;
+      for (int column = 0; column < 3; ++column) {
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+        item.cchTextMax = kText;
+        SIZE_T done = 0;
+        WriteProcessMemory(process, remote, &item, sizeof item, &done);
+        DWORD_PTR got = 0;
+        SendMessageTimeoutW(listView, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(remote),
+                            SMTO_ABORTIFHUNG, 5000, &got);
+        wchar_t buffer[kText] = {};
+        ReadProcessMemory(process, remote + sizeof(LVITEMW), buffer, (kText - 1) * sizeof(wchar_t),
+                          &done);
+        (column == 0 ? row.problem : column == 1 ? row.key : row.value) = Utf8(buffer);
+      }
+      rows.push_back(row);
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return rows;
+}
+
+std::string WindowTextUtf8(HWND window) {
+  wchar_t text[1024] = {};
+  DWORD_PTR got = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      5000, &got);
+  return Utf8(text);
+}
+
 std::vector<ListRow> ListRows(HWND listView) {
   std::vector<ListRow> rows;
   DWORD pid = 0;

@@ -51,6 +51,10 @@ struct ListRow {
   std::string problem, key, value;
 };
 std::vector<ListRow> ListRows(HWND listView);
+// The same read wide, in UTF-8: cells the ANSI code page cannot carry come whole.
+std::vector<ListRow> ListRowsUtf8(HWND listView);
+// A window's text read wide, in UTF-8.
+std::string WindowTextUtf8(HWND window);
 // Runs a command line and waits for it; the exit code, or -1.
 int RunAndWait(const std::string& commandLine, DWORD milliseconds);
 std::string ReadTextFile(const std::string& path);

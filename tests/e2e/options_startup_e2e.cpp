@@ -186,6 +186,17 @@ TEST(Options, AMissingFolderIsRefusedAndCancelStoresNothing) {
   HWND options = OpenOptions(main, kelvane);
   ASSERT_NE(options, nullptr);
   HWND edit = GetDlgItem(options, kIdOutputFolder);
+  // A folder the ANSI code page cannot carry is refused as typed, not kept as "C:\O-?".
+  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"C:\\\u03A9-\u0416"));
+  Press(GetDlgItem(options, IDOK));
+  HWND refusal = WaitForDialog("Varnok Kelvane", kelvane.Id(), 20000);
+  ASSERT_NE(refusal, nullptr);
+  EXPECT_EQ(WindowTextUtf8(GetDlgItem(refusal, 0xFFFF)),
+            "C:\\\xCE\xA9-\xD0\x96,The backup directory cannot be used: its name has characters "
+            "outside the system's ANSI code page.");
+  PostMessageA(refusal, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(refusal); }, 10000));
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(options) == edit; }, 5000));
   SetText(edit, "C:\\No Such Folder");
   // The entry dialog starts the system's registry editor and stays open.
   ASSERT_TRUE(ClickTab(GetDlgItem(options, kIdPages), 1));
@@ -197,6 +208,20 @@ TEST(Options, AMissingFolderIsRefusedAndCancelStoresNothing) {
   EXPECT_NE(regedit, nullptr) << "the registry editor did not start";
   if (regedit)
     PostMessageA(regedit, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindowVisible(entry));
+  // An entry the ANSI code page cannot carry is refused, and the dialog stays.
+  SendMessageW(
+      GetDlgItem(entry, kIdRegistryKey), WM_SETTEXT, 0,
+      reinterpret_cast<LPARAM>(L"HKEY_CURRENT_USER\\Software\\\u03A9\u03BC\u03AD\u03B3\u03B1"));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(entry, IDOK)) != FALSE; }, 5000));
+  Press(GetDlgItem(entry, IDOK));
+  refusal = WaitForDialog("Varnok Kelvane", kelvane.Id(), 20000);
+  ASSERT_NE(refusal, nullptr);
+  EXPECT_EQ(WindowTextUtf8(GetDlgItem(refusal, 0xFFFF)),
+            "This entry cannot be used: it has characters outside the system's ANSI code "
+            "page.\r\nHKEY_CURRENT_USER\\Software\\\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1");
+  PostMessageA(refusal, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(refusal); }, 10000));
   EXPECT_TRUE(IsWindowVisible(entry));
   Press(GetDlgItem(entry, IDCANCEL));
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(entry); }, 10000));
@@ -412,6 +437,77 @@ TEST(StartupManager, ListsDeletesAndTheBackupPutsTheEntriesBack) {
   EXPECT_EQ(SortedLines(ExportKey(userRun)), SortedLines(userBefore));
   EXPECT_EQ(SortedLines(ExportKey(machineRun)), SortedLines(machineBefore));
   EXPECT_EQ(SortedLines(ExportKey(wowRun)), SortedLines(wowBefore));
+}
+
+// Run values named in Greek and with an emoji are listed as they are; "Delete Entry"
+// deletes the ordinary one ticked with them, refuses them with a message naming them,
+// and they stay in the registry and in the list.
+TEST(StartupManager, EntriesNamedOutsideTheCodePageAreShownAndTheirDeletionRefused) {
+  HKEY run = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kRun, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &run,
+                            nullptr),
+            0);
+  const std::pair<std::wstring, std::wstring> values[] = {
+      {L"KvPlain", L"C:\\Kv\\plain.exe"},
+      {L"KvRocket \xD83D\xDE80", L"C:\\Kv\\rocket.exe"},
+      {L"\u03A9\u03BC\u03AD\u03B3\u03B1", L"C:\\Kv\\\u03C9.exe /tray"},
+  };
+  for (const auto& [name, data] : values) {
+    ASSERT_EQ(
+        RegSetValueExW(run, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                       static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))),
+        0);
+  }
+  const std::string rocket = "KvRocket \xF0\x9F\x9A\x80";
+  const std::string omega = "\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1";
+
+  Process kelvane(kExe);
+  HWND main = StartMain(kelvane);
+  ASSERT_NE(main, nullptr);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiStartupManager, 0), 0);
+  HWND manager = WaitForDialog("Startup Manager", kelvane.Id(), 20000);
+  ASSERT_NE(manager, nullptr);
+  HWND list = GetDlgItem(manager, kIdStartup);
+  ASSERT_TRUE(WaitUntil([&] { return ItemCount(list) >= 3; }, 20000));
+  const std::string userRun = std::string("HKEY_CURRENT_USER\\") + kRun;
+  std::vector<std::string> ours;
+  for (const ListRow& row : ListRowsUtf8(list)) {
+    if (row.value == userRun)
+      ours.push_back(row.problem + " | " + row.key);
+  }
+  EXPECT_EQ(ours, (std::vector<std::string>{"KvPlain | C:\\Kv\\plain.exe",
+                                            rocket + " | C:\\Kv\\rocket.exe",
+                                            omega + " | C:\\Kv\\\xCF\x89.exe /tray"}));
+  ASSERT_EQ(ours.size(), 3u);
+
+  Press(GetDlgItem(manager, kIdSelectAll));
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        return SendMessageA(list, LVM_GETITEMSTATE, 0, LVIS_STATEIMAGEMASK) ==
+               INDEXTOSTATEIMAGEMASK(2);
+      },
+      5000));
+  Press(GetDlgItem(manager, kIdDeleteEntry));
+  HWND box = WaitForDialog("Varnok Kelvane", kelvane.Id(), 20000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(WindowTextUtf8(GetDlgItem(box, 0xFFFF)),
+            "These entries were not deleted and stay in the list: their names or command lines "
+            "have characters outside the system's ANSI code page, so no backup file can hold "
+            "them exactly:\n" +
+                rocket + " (" + userRun + ")\n" + omega + " (" + userRun + ")");
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 10000));
+  EXPECT_EQ(ItemCount(list), 2);
+  EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kRun, "KvPlain"));
+  for (const auto& [name, data] : values) {
+    if (name != L"KvPlain") {
+      EXPECT_EQ(RegQueryValueExW(run, name.c_str(), nullptr, nullptr, nullptr, nullptr), 0);
+    }
+  }
+  RegCloseKey(run);
+  Press(GetDlgItem(manager, IDCANCEL));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(manager); }, 10000));
+  CloseMain(main, kelvane);
 }
 
 TEST(Settings, ABadOptionsIniLoadsWithoutHarmAndShowsWhatItCan) {

@@ -75,6 +75,22 @@ TEST(OptionsForm, TheBackupFolderMustExistAsTyped) {
             ",The backup directory does not exist.");
 }
 
+// A folder or entry the ANSI code page cannot carry comes from the window marked; its
+// refusal shows it as typed (closed for the window, ShownText), not as a look-alike.
+TEST(OptionsForm, TextOutsideTheCodePageIsRefusedAsTyped) {
+  const std::string folder = test::Listed(u"C:\\Ω-Ж");
+  EXPECT_EQ(InexactBackupFolderText(folder),
+            ShownText(folder) +
+                ",The backup directory cannot be used: its name has characters outside the "
+                "system's ANSI code page.");
+  const std::string entry = test::Listed(u"HKEY_CURRENT_USER\\Software\\Ωμέγα");
+  EXPECT_TRUE(IsIgnoreEntryAcceptable(entry));  // so OK is offered, and refuses it
+  EXPECT_EQ(InexactIgnoreEntryText(entry),
+            "This entry cannot be used: it has characters outside the system's ANSI code "
+            "page.\r\n" +
+                ShownText(entry));
+}
+
 TEST(OptionsForm, AnEntryNeedsHkeyAnywhereInAnyCase) {
   struct Case {
     int line;

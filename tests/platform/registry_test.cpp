@@ -12,6 +12,38 @@ namespace {
 using test::ScratchKey;
 using test::Sz;
 
+// Text the code page cannot carry comes as UTF-16 bytes and is listed in UTF-8 after the
+// mark, up to its first NUL; exact text is cut at its first NUL too.
+TEST(ListedText, StringDataAsAListShowsIt) {
+  const auto utf16 = [](std::u16string_view text) {
+    std::string bytes;
+    for (const char16_t c : text) {
+      bytes.push_back(static_cast<char>(c & 0xFF));
+      bytes.push_back(static_cast<char>(c >> 8));
+    }
+    return RegValue{kRegSz, bytes, false};
+  };
+  const std::string mark(1, kInexactMark);
+  struct Case {
+    int line;
+    RegValue value;
+    std::string listed;
+  };
+  const Case cases[] = {
+      {__LINE__, Sz("C:\\a.exe"), "C:\\a.exe"},
+      {__LINE__, RegValue{kRegSz, std::string("one\0two", 7)}, "one"},
+      {__LINE__, utf16(std::u16string(u"Ωx\0y", 4)), mark + "\xCE\xA9x"},
+      {__LINE__, utf16(u"工具"), mark + "\xE5\xB7\xA5\xE5\x85\xB7"},
+      {__LINE__, utf16(u"🚀"), mark + "\xF0\x9F\x9A\x80"},
+      {__LINE__, utf16(u"a\xD83D"), mark + "a\xEF\xBF\xBD"},                    // half a pair
+      {__LINE__, RegValue{kRegSz, std::string("a\0b", 3), false}, mark + "a"},  // odd byte left out
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(ListedText(c.value), c.listed);
+  }
+}
+
 class RegistryTest : public ::testing::Test {
  protected:
   test::TestEnv env;

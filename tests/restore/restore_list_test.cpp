@@ -108,6 +108,39 @@ TEST_F(RestoreTest, ADeletedBackupIsGoneAndAKeptOneIsSaidToStay) {
 #endif
 }
 
+// A backup named "Backup_Ω.reg" in a code page without "Ω" is listed by its own name;
+// restoring or deleting it is refused with its name, and neither it nor "Backup_O.reg",
+// the look-alike its ANSI form would give, is touched.
+TEST_F(RestoreTest, ABackupNamedOutsideTheCodePageIsListedButNeitherRestoredNorDeleted) {
+  const std::string text = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\KvOmega]\r\n";
+  env.WriteFile(folder + "\\Backup_O.reg", text);
+  test::WriteWideFile(env, folder, u"Backup_Ω.reg", text);
+  const auto rows = ListBackupFiles(env.Files(), folder, kTexts);
+  ASSERT_TRUE(rows);
+  ASSERT_EQ(rows->size(), 2u);
+  EXPECT_EQ((*rows)[0].name, "Backup_O.reg");
+  EXPECT_EQ((*rows)[1].name, test::Listed(u"Backup_Ω.reg"));
+
+  const std::string path = BackupFilePath(folder, (*rows)[1].name);
+  RegFile parsed;
+  EXPECT_EQ(RefuseDamagedBackup(env.Files(), path, &parsed),
+            "The backup file cannot be restored, its name has characters outside the system's "
+            "ANSI code page: " +
+                folder + "\\" + ShownText(test::Listed(u"Backup_Ω.reg")) +
+                "\r\nRename the file and try again. The file is kept.");
+  EXPECT_FALSE(DeleteBackupFile(env.Files(), path));
+  EXPECT_EQ(DeleteFailedText(path),
+            "The backup file cannot be deleted here, its name has characters outside the "
+            "system's ANSI code page: " +
+                ShownText(path) + "\r\nThe file is kept.");
+  EXPECT_TRUE(test::WideFileExists(env, folder, u"Backup_Ω.reg"));
+  EXPECT_EQ(test::ReadWholeFile(env.Files(), folder + "\\Backup_O.reg"), text);
+  EXPECT_EQ(InexactFolderText(test::Listed(u"C:\\Ω-Ж")),
+            "The folder cannot be used, its name has characters outside the system's ANSI code "
+            "page: " +
+                ShownText(test::Listed(u"C:\\Ω-Ж")));
+}
+
 TEST_F(RestoreTest, ADamagedBackupIsRefusedWithTheLineThatIsWrong) {
   const std::string file = folder + "\\Backup1.reg";
   const std::pair<std::string, std::string> cases[] = {

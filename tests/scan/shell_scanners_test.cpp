@@ -187,6 +187,17 @@ TEST_F(ShortcutsTest, TargetsThatCannotBeJudgedAreLeftAlone) {
 #endif
 }
 
+// Its row could name such a shortcut only by a look-alike, which the repair would act on.
+TEST_F(ShortcutsTest, AShortcutNamedOutsideTheCodePageIsNeverReported) {
+  const std::string desktop = Folder(csidl::kDesktopDirectory, "sc");
+  const std::u16string gone = std::u16string(dir.begin(), dir.end()) + u"\\gone.exe";
+  ASSERT_TRUE(test::CreateWideShortcut(env, desktop, u"Ωμέγα.lnk", gone));
+  Shortcut(desktop + "\\plain.lnk", dir + "\\gone.exe");
+  const auto rows = Run(&ScanShortcuts);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].key, desktop + "\\plain.lnk");
+}
+
 class SoundTest : public test::ScannerTest {
  protected:
   const std::string app = "AppEvents\\Schemes\\Apps\\" + token + "App";

@@ -469,6 +469,81 @@ TEST_F(StartupTest, AFailedDeleteKeepsItsRowAndIsReported) {
   EXPECT_TRUE(vanished.backupFile.empty());
 }
 
+// Names and command lines the ANSI code page cannot carry (Greek, Chinese, an emoji) are
+// listed as they are; "Delete Entry" touches none of them and names each, while an
+// ordinary entry ticked with them goes.
+TEST_F(StartupTest, InexactEntriesAreListedAsTheyAreButNeverDeleted) {
+  const RootKey cu = RootKey::kCurrentUser;
+  test::ScratchKey scratch(env.Registry());
+  const std::string key = scratch.Path();
+  // Names in alphabetical order: the system's registry enumerates them so.
+  test::PutWideString(env.Registry(), cu, key, u"Plain", u"C:\\plain.exe");
+  test::PutWideString(env.Registry(), cu, key, u"Rocket 🚀", u"C:\\rocket.exe");
+  test::PutWideString(env.Registry(), cu, key, u"Tool", u"C:\\工具\\tool.exe", kRegExpandSz);
+  test::PutWideString(env.Registry(), cu, key, u"Ωμέγα", u"C:\\omega.exe /tray");
+  const std::u16string temp(env.TempDir().begin(), env.TempDir().end());
+  env.WriteFile(env.TempDir() + "\\tool.exe");
+  ASSERT_TRUE(test::CreateWideShortcut(env, startupFolder, u"Ж.lnk", temp + u"\\tool.exe"));
+
+  Platform platform = Get();
+  std::vector<StartupEntry> rows;
+  ListRunKey(env.Registry(), "HKEY_CURRENT_USER", key, rows);
+  ListStartupFolder(platform, csidl::kStartup, "Startup", rows);
+  std::vector<std::pair<std::string, std::string>> got;
+  for (const StartupEntry& e : rows)
+    got.emplace_back(e.program, e.file);
+  EXPECT_EQ(got, (std::vector<std::pair<std::string, std::string>>{
+                     {"Plain", "C:\\plain.exe"},
+                     {test::Listed(u"Rocket 🚀"), "C:\\rocket.exe"},
+                     {"Tool", test::Listed(u"C:\\工具\\tool.exe")},
+                     {test::Listed(u"Ωμέγα"), "C:\\omega.exe /tray"},
+                     {test::Listed(u"Ж.lnk"), env.TempDir() + "\\tool.exe"},
+                 }));
+  ASSERT_EQ(rows.size(), 5u);
+
+  const std::string backupFolder = env.TempDir() + "\\Backup";
+  const StartupDeleteOutcome outcome =
+      DeleteTickedEntries(platform, backupFolder, rows, std::vector<bool>(rows.size(), true));
+  EXPECT_EQ(outcome.removedRows, (std::vector<size_t>{0}));
+  EXPECT_TRUE(outcome.failed.empty());
+  ASSERT_EQ(outcome.refused.size(), 4u);
+  EXPECT_EQ(rows, outcome.refused);
+  EXPECT_TRUE(test::WideFileExists(env, startupFolder, u"Ж.lnk"));
+  std::vector<StartupEntry> after;
+  ListRunKey(env.Registry(), "HKEY_CURRENT_USER", key, after);
+  EXPECT_EQ(after, (std::vector<StartupEntry>(rows.begin(), rows.end() - 1)));
+  // The backup holds the one ordinary entry only.
+  const auto text = test::ReadWholeFile(env.Files(), outcome.backupFile);
+  EXPECT_NE(text.find("\"Plain\"=\"C:\\\\plain.exe\""), std::string::npos) << text;
+  EXPECT_EQ(std::count(text.begin(), text.end(), '='), 1) << text;
+
+  const std::string location = " (HKEY_CURRENT_USER\\" + key + ")";
+  EXPECT_EQ(KeptEntriesText(outcome, "Not deleted:", "Refused:"),
+            "Refused:\n" + ShownText(test::Listed(u"Rocket 🚀")) + location + "\nTool" + location +
+                "\n" + ShownText(test::Listed(u"Ωμέγα")) + location + "\n" +
+                ShownText(test::Listed(u"Ж.lnk")) + " (Startup)");
+  // Both kinds of kept entries, each under its heading.
+  StartupDeleteOutcome both = outcome;
+  both.failed.push_back(rows[1]);
+  EXPECT_EQ(KeptEntriesText(both, "Not deleted:", "Refused:")
+                .rfind("Not deleted:\nTool" + location + "\n\nRefused:\n", 0),
+            0u);
+  EXPECT_EQ(KeptEntriesText(StartupDeleteOutcome{}, "Not deleted:", "Refused:"), "");
+
+#ifndef _WIN32
+  // A target outside the code page. (Wine's shell link object keeps a target only in
+  // ANSI, so there it cannot be made.)
+  test::WriteWideFile(env, env.TempDir(), u"Жtool.exe", "x");
+  ASSERT_TRUE(test::CreateWideShortcut(env, commonFolder, u"Target.lnk", temp + u"\\Жtool.exe"));
+  std::vector<StartupEntry> common;
+  ListStartupFolder(platform, csidl::kCommonStartup, "Common Startup", common);
+  ASSERT_EQ(common.size(), 1u);
+  EXPECT_EQ(common[0].file, test::Listed(temp + u"\\Жtool.exe"));
+  EXPECT_EQ(DeleteTickedEntries(platform, backupFolder, common, {true}).refused, common);
+  EXPECT_TRUE(env.Files().FileExists(commonFolder + "\\Target.lnk"));
+#endif
+}
+
 TEST_F(StartupTest, AShortcutIsNeverDeletedOutsideItsFolder) {
   env.WriteFile(env.TempDir() + "\\Outside.lnk", "x");
   StartupEntry entry;
