@@ -166,41 +166,6 @@ bool RegistryRepairer::StageTarget(const RowTarget& target) {
       item->path = target.keyPath;
       item->upperPath = MatchPath(target.keyPath);
       item->name = target.valueName;
-      for (const auto& staged : batch_) {
-        if (Meet(*staged, *item))
-          return false;
-      }
-      if (key) {
-        Registry registry(platform_.registry);
-        registry.SetRoot(*root);
-        if (registry.KeyExists("\\" + item->path)) {
-          item->text =
-              FormatRegistryItem(platform_.registry, *root, item->path, "", ExportScope::kWholeKey);
-        } else {
-          item->kind = Item::Kind::kSettled;
-          break;
-        }
-      } else {
-        // One open of the key serves the reading and, after the backup, the deletion.
-        item->key.emplace(platform_.registry);
-        item->key->SetRoot(*root);
-        const std::optional<RegValue> value = item->key->OpenKey("\\" + item->path, false)
-                                                  ? item->key->ReadRaw(item->name)
-                                                  : std::nullopt;
-        if (!value) {
-          item->kind = Item::Kind::kSettled;
-          item->key.reset();
-          break;
-        }
-        item->text = FormatValueItem(*root, item->path, item->name, value);
-      }
-      if (!item->text) {
-        item->kind = Item::Kind::kSettled;
-        item->result = ItemResult::kCannotBackUp;
-        item->difference = "a name of " + std::string(RootName(*root)) + "\\" + item->path +
-                           " cannot be written to a backup file";
-        item->key.reset();
-      }
       break;
     }
     case TargetKind::kFile:
@@ -209,10 +174,6 @@ bool RegistryRepairer::StageTarget(const RowTarget& target) {
       item->kind = Item::Kind::kFile;
       item->path = target.file;
       item->upperPath = UpperAscii(target.file);
-      for (const auto& staged : batch_) {
-        if (Meet(*staged, *item))
-          return false;
-      }
       break;
     case TargetKind::kNoSubkey:
       break;  // the path would name the parent key itself: nothing is deleted
@@ -220,8 +181,46 @@ bool RegistryRepairer::StageTarget(const RowTarget& target) {
       item->result = ItemResult::kCannotBackUp;  // no root to resolve: the row stays
       break;
   }
+  for (const auto& staged : batch_) {
+    if (Meet(*staged, *item))
+      return false;
+  }
   batch_.push_back(std::move(item));
   return true;
+}
+
+void RegistryRepairer::ReadItem(Item& item) {
+  if (item.kind == Item::Kind::kKey) {
+    Registry registry(platform_.registry);
+    registry.SetRoot(item.root);
+    if (!registry.KeyExists("\\" + item.path)) {
+      item.kind = Item::Kind::kSettled;
+      return;
+    }
+    item.text =
+        FormatRegistryItem(platform_.registry, item.root, item.path, "", ExportScope::kWholeKey);
+  } else if (item.kind == Item::Kind::kValue) {
+    // One open of the key serves the reading and, after the backup, the deletion.
+    item.key.emplace(platform_.registry);
+    item.key->SetRoot(item.root);
+    const std::optional<RegValue> value =
+        item.key->OpenKey("\\" + item.path, false) ? item.key->ReadRaw(item.name) : std::nullopt;
+    if (!value) {
+      item.kind = Item::Kind::kSettled;
+      item.key.reset();
+      return;
+    }
+    item.text = FormatValueItem(item.root, item.path, item.name, value);
+  } else {
+    return;
+  }
+  if (!item.text) {
+    item.kind = Item::Kind::kSettled;
+    item.result = ItemResult::kCannotBackUp;
+    item.difference = "a name of " + std::string(RootName(item.root)) + "\\" + item.path +
+                      " cannot be written to a backup file";
+    item.key.reset();
+  }
 }
 
 ItemResult RegistryRepairer::DeleteItem(Item& item) {
@@ -243,6 +242,8 @@ std::vector<RegistryRepairer::Result> RegistryRepairer::Commit() {
   // Taken out first: whatever happens, the next batch starts empty.
   std::vector<std::unique_ptr<Item>> batch = std::move(batch_);
   batch_.clear();
+  for (const auto& item : batch)
+    ReadItem(*item);
   std::vector<const FormattedItem*> texts;
   for (const auto& item : batch) {
     if (item->text)
@@ -251,23 +252,33 @@ std::vector<RegistryRepairer::Result> RegistryRepairer::Commit() {
   // No deletion before every item it covers is in the file on the disk.
   const std::vector<std::optional<std::string>> left =
       AppendItemsToDisk(platform_.files, backupFile_, texts, verify_);
-  std::vector<Result> results;
   size_t next = 0;
   for (const auto& item : batch) {
-    Result result{item->result, item->difference};
-    if (item->text) {
-      if (const auto& difference = left[next++])
-        result = Result{ItemResult::kCannotBackUp, *difference};
-      else
-        result.result = DeleteItem(*item);
-    } else if (item->kind == Item::Kind::kFile && platform_.files.FileExists(item->path)) {
-      // Only an existing file: the shell's delete would also take a folder or a pattern.
-      result.result = platform_.shell.MoveToRecycleBin(item->path) ? ItemResult::kDeleted
-                                                                   : ItemResult::kRefused;
+    if (!item->text)
+      continue;
+    if (const auto& difference = left[next++]) {
+      item->kind = Item::Kind::kSettled;
+      item->result = ItemResult::kCannotBackUp;
+      item->difference = *difference;
+      item->key.reset();
     }
-    if (result.result == ItemResult::kCannotBackUp)
-      lastDifference_ = result.difference;
-    results.push_back(std::move(result));
+  }
+  for (const auto& item : batch) {
+    if (item->kind == Item::Kind::kKey || item->kind == Item::Kind::kValue) {
+      item->result = DeleteItem(*item);
+      item->key.reset();
+    }
+  }
+  std::vector<Result> results;
+  for (const auto& item : batch) {
+    if (item->kind == Item::Kind::kFile && platform_.files.FileExists(item->path)) {
+      // Only an existing file: the shell's delete would also take a folder or a pattern.
+      item->result = platform_.shell.MoveToRecycleBin(item->path) ? ItemResult::kDeleted
+                                                                  : ItemResult::kRefused;
+    }
+    if (item->result == ItemResult::kCannotBackUp)
+      lastDifference_ = item->difference;
+    results.push_back(Result{item->result, item->difference});
   }
   return results;
 }
@@ -308,33 +319,18 @@ class TickedRowBatches : public RepairBatches {
 
   bool Next() override {
     std::vector<Row> rows;
-    const auto start = std::chrono::steady_clock::now();
-    try {
-      while (cursor_ > 0) {
-        const IssueRow row = results_.Row(cursor_ - 1);
-        if (!row.ticked) {
-          --cursor_;
-          continue;
-        }
-        if (!rows.empty() && (rows.size() >= batching_.items ||
-                              std::chrono::steady_clock::now() - start >= batching_.time)) {
-          break;
-        }
-        outcome_.stoppedAt = row.key;
-        ++outcome_.repairedCount;
-        if (!repairer_.Stage(row)) {
-          --outcome_.repairedCount;  // it meets an item of this batch: the next one takes it
-          break;
-        }
-        rows.push_back(Row{--cursor_, row.key});
-        ++done_;
+    while (cursor_ > 0 && rows.size() < batching_.items) {
+      const IssueRow row = results_.Row(cursor_ - 1);
+      if (!row.ticked) {
+        --cursor_;
+        continue;
       }
-    } catch (...) {
-      // The rows staged before the one that failed are still backed up and deleted.
-      Commit(rows);
-      throw;
+      if (!repairer_.Stage(row))
+        break;  // it meets an item of this batch: the next batch takes it
+      rows.push_back(Row{--cursor_, row.key});
     }
-    outcome_.stoppedAt.clear();
+    outcome_.repairedCount += rows.size();
+    done_ += rows.size();
     Commit(rows);
     return cursor_ > 0;
   }
@@ -355,7 +351,7 @@ class TickedRowBatches : public RepairBatches {
     try {
       results = repairer_.Commit();
     } catch (...) {
-      outcome_.stoppedAt = rows.front().key;  // nothing of the batch was deleted
+      outcome_.stoppedAt = rows.front().key;  // the batch's rows stay in the list
       throw;
     }
     // The rows' indices fall, so each removal leaves the indices still to come alone.

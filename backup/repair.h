@@ -5,7 +5,6 @@
 // window answers the questions through RepairPrompts.
 #pragma once
 
-#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -68,17 +67,16 @@ enum class ItemResult {
   kRefused,       // backed up, but the registry (or the file system) refused the deletion
 };
 
-// How many items a batch takes at most: a batch ends at `items` items, or with the
-// first item staged after `time` has passed since it began. The file is written through
-// to the disk once per batch.
+// How a repair goes through its rows: batches of up to `items` rows, each written
+// through to the disk once.
 struct RepairBatching {
   size_t items = 1000;
-  std::chrono::steady_clock::duration time = std::chrono::milliseconds(250);
 };
 
 // Backs up and deletes registry items, all into one backup file, in batches: Stage
-// reads an item and formats its text, Commit appends the batch's texts, proves that
-// they read back, has the file written to the disk and only then deletes the items.
+// takes a row into the batch, Commit reads the batch's items from the registry and
+// formats their texts, appends them, proves that they read back, has the file written
+// to the disk and only then deletes the items.
 class RegistryRepairer {
  public:
   RegistryRepairer(Platform& platform, std::string backupFile);
@@ -94,20 +92,20 @@ class RegistryRepairer {
   // unless the result is kCannotBackUp.
   ItemResult RepairRow(const IssueRow& row);
 
-  // Takes the row into the batch: its item is read from the registry and its text
-  // formatted; nothing is written or deleted. False, taking nothing, when the row's
-  // item meets one already in the batch (the same value, or a key with an item below
-  // it): the batch is committed first, so that the row sees the registry after it.
+  // Takes the row into the batch; nothing is read, written or deleted yet. False,
+  // taking nothing, when the row's item meets one already in the batch (the same value,
+  // or a key with an item below it): the batch is committed first, so that the row
+  // sees the registry after it.
   bool Stage(const IssueRow& row);
   size_t Staged() const;
   struct Result {
     ItemResult result = ItemResult::kNotDeleted;
     std::string difference;  // why an item was left alone (kCannotBackUp)
   };
-  // Backs up the batch's items (AppendItemsToDisk) and then deletes those in the file,
-  // and recycles its shortcuts: each row's result, in the order staged. The batch is
-  // empty afterwards. BackupError, with nothing of the batch deleted, when the file
-  // cannot be written or written through to the disk.
+  // Reads the batch's items, backs them up (AppendItemsToDisk) and then deletes those
+  // in the file, and recycles its shortcuts: each row's result, in the order staged.
+  // The batch is empty afterwards. BackupError, with nothing of the batch deleted, when
+  // the file cannot be written or written through to the disk.
   std::vector<Result> Commit();
 
   const std::string& BackupFile() const { return backupFile_; }
@@ -117,11 +115,11 @@ class RegistryRepairer {
   // Why the last item left alone was left alone; empty when none was.
   const std::string& LastDifference() const { return lastDifference_; }
 
- public:
-  struct Item;
+  struct Item;  // one row of a batch
 
  private:
   bool StageTarget(const RowTarget& target);
+  void ReadItem(Item& item);
   ItemResult DeleteItem(Item& item);
   ItemResult CommitOne(const RowTarget& target);
 

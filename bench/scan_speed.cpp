@@ -12,7 +12,8 @@
 //    repair of as many entries as there are keys. kelvane.exe -cleanonce against
 //    bare_walk.exe, and where its time goes: the same tree with every such value naming
 //    an existing file is scanned and nothing repaired (the scan alone); the rest of the
-//    clean is the repair (backup file, disk flushes, deletions).
+//    clean is the repair (backup file, disk flushes, deletions). kelvane.exe also says
+//    how long its own scan and repair took (KELVANE_PHASE_TIMES).
 //
 //   scan_speed FOLDER [keys] [rounds] [OTHER] [missing keys]   FOLDER holds kelvane.exe
 //   and bare_walk.exe (defaults: 30000 keys, 3 rounds, 20000 missing keys; 0 keys leaves
@@ -136,6 +137,22 @@ void SeedEveryKey(int keys, bool missing) {
       RegCloseKey(key);
     }
   }
+}
+
+// What the clean just run said of its phases (kelvane.exe writes "scan S repair R" to
+// the file named by KELVANE_PHASE_TIMES); the file is emptied for the next run.
+std::string TakePhases(const std::string& path) {
+  std::string line;
+  if (FILE* file = std::fopen(path.c_str(), "rb")) {
+    char buffer[256] = {};
+    while (std::fgets(buffer, sizeof buffer, file))
+      line = buffer;
+    std::fclose(file);
+  }
+  DeleteFileA(path.c_str());
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+    line.pop_back();
+  return line;
 }
 
 // Values of the tree that still name a missing file, and values that name an existing one.
@@ -264,15 +281,24 @@ int main(int argc, char** argv) {
     if (!other.empty())
       WriteOptions(other, Ticks::kTree);
     const std::string bare = "\"" + folder + "\\bare_walk.exe\" HKCU";
+    const std::string phases = folder + "\\phases.txt";
+    SetEnvironmentVariableA("KELVANE_PHASE_TIMES", phases.c_str());
+    TakePhases(phases);
     double bareBest = 1e9, cleanBest = 1e9, scanOnlyBest = 1e9, otherCleanBest = 1e9;
+    std::string cleanPhases;
     for (int round = 0; round < rounds; ++round) {
       SeedEveryKey(everyKeys, false);
       const double scanOnly = RunTimed(kelvane);
+      const std::string scanOnlyPhases = TakePhases(phases);
       SeedEveryKey(everyKeys, true);
       const double bareRound = RunTimed(bare);
       const double cleanRound = RunTimed(kelvane);
-      std::printf("  round %d: kelvane -cleanonce %.2f s (scan alone %.2f s), bare walk %.2f s",
-                  round + 1, cleanRound, scanOnly, bareRound);
+      const std::string roundPhases = TakePhases(phases);
+      std::printf(
+          "  round %d: kelvane -cleanonce %.2f s (%s), scan alone %.2f s (%s), bare walk %.2f s",
+          round + 1, cleanRound, roundPhases.c_str(), scanOnly, scanOnlyPhases.c_str(), bareRound);
+      if (cleanRound < cleanBest)
+        cleanPhases = roundPhases;
       if (!other.empty()) {
         SeedEveryKey(everyKeys, true);
         const double otherRound = RunTimed(otherKelvane);
@@ -291,8 +317,9 @@ int main(int argc, char** argv) {
       RegCloseKey(tree);
     }
     std::printf(
-        "every key missing: %d keys, kelvane -cleanonce %.2f s, bare walk %.2f s, ratio %.2f\n",
-        everyKeys, cleanBest, bareBest, cleanBest / bareBest);
+        "every key missing: %d keys, kelvane -cleanonce %.2f s (%s), bare walk %.2f s, ratio "
+        "%.2f\n",
+        everyKeys, cleanBest, cleanPhases.c_str(), bareBest, cleanBest / bareBest);
     std::printf(
         "every key missing: scan alone %.2f s (ratio %.2f), so the repair of %d entries "
         "about %.2f s\n",

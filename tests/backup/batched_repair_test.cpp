@@ -153,7 +153,6 @@ class BatchedRepair : public ::testing::Test {
     files.path = file;
     RepairBatching batching;
     batching.items = batchItems;
-    batching.time = std::chrono::hours(1);
     const RepairOutcome outcome = RepairTickedRows(platform, results, settings, prompts, batching);
     EXPECT_EQ(outcome.backupFile, file);
     return outcome;
@@ -162,18 +161,18 @@ class BatchedRepair : public ::testing::Test {
 
 TEST_F(BatchedRepair, NoValueIsDeletedBeforeItsBackupIsOnTheDisk) {
   AddValues(5);
-  std::vector<std::string> order;
+  std::vector<std::string> deletions;
   registry.deleted = [&](const std::string& name) {
     // What a power cut now would leave: the file as the last flush left it.
     const std::string disk = files.onDisk.empty() ? "" : files.onDisk.back();
     EXPECT_NE(disk.find("\"" + name + "\"=\"" + name + "\""), std::string::npos) << name;
-    order.push_back(std::to_string(files.onDisk.size()) + ":" + name);
+    deletions.push_back(std::to_string(files.onDisk.size()) + ":" + name);
   };
   const RepairOutcome outcome = Run(2);
   EXPECT_TRUE(outcome.finished) << outcome.error;
   EXPECT_EQ(outcome.removedCount, 5u);
   // One flush per batch of two, each before its batch's deletions, last row first.
-  EXPECT_EQ(order, (std::vector<std::string>{"1:V4", "1:V3", "2:V2", "2:V1", "3:V0"}));
+  EXPECT_EQ(deletions, (std::vector<std::string>{"1:V4", "1:V3", "2:V2", "2:V1", "3:V0"}));
   EXPECT_EQ(prompts.progress, (std::vector<std::string>{"2/5", "4/5", "5/5"}));
   EXPECT_EQ(results.Count(), 0u);
   // The file is the same whatever the batches: one header, an item per row.
