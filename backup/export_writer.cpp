@@ -1,5 +1,6 @@
 #include "backup/export_writer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -49,7 +50,10 @@ class ItemWriter {
  public:
   ItemWriter(RegistryBackend& backend, RootKey root, const std::string& valueName,
              ExportScope scope)
-      : backend_(backend), root_(root), valueName_(valueName), scope_(scope) {}
+      : backend_(&backend), root_(root), valueName_(valueName), scope_(scope) {}
+  // For a single value that the caller has read.
+  ItemWriter(RootKey root, const std::string& valueName)
+      : root_(root), valueName_(valueName), scope_(ExportScope::kSingleValue) {}
 
   // False when the item cannot be written whole: a name on the way holds a line break,
   // a name or text below it has no exact form in the ANSI code page (a REGEDIT4 file is
@@ -59,29 +63,13 @@ class ItemWriter {
   bool WriteKeyBlock(const std::string& path, int depth) {
     if (depth > kMaxDepth)
       throw BackupError("Key tree too deep to back up: " + path);
-    if (HasLineBreak(path))
+    if (!WriteKeyLine(path))
       return false;
-    text_ += kLineEnd;
-    text_ += "[";
-    text_ += RootName(root_);
-    if (!path.empty())
-      text_ += "\\" + path;
-    text_ += "]";
-    text_ += kLineEnd;
-    keys_.push_back(RegFileKey{root_, path, 0, {}});
-
-    Registry registry(backend_, KeyAccess::kRead);
+    Registry registry(*backend_, KeyAccess::kRead);
     registry.SetRoot(root_);
     const bool opened = registry.OpenKey("\\" + path, false);
-    if (scope_ == ExportScope::kSingleValue) {
-      if (HasLineBreak(valueName_) || HoldsNul(valueName_))
-        return false;
-      const std::optional<RegValue> value = opened ? registry.ReadRaw(valueName_) : std::nullopt;
-      if (value && !value->exact)
-        return false;
-      WriteValueLine(valueName_, value);
-      return true;
-    }
+    if (scope_ == ExportScope::kSingleValue)
+      return WriteValue(opened ? registry.ReadRaw(valueName_) : std::nullopt);
     if (!opened)
       return depth == 0;  // the item itself may be gone; a listed subkey may not
     const std::vector<std::string> valueNames = registry.GetValueNames();
@@ -106,10 +94,38 @@ class ItemWriter {
     return true;
   }
 
+  // The single value's block from a value the caller has read.
+  bool WriteValueBlock(const std::string& path, const std::optional<RegValue>& value) {
+    return WriteKeyLine(path) && WriteValue(value);
+  }
+
   const std::string& Text() const { return text_; }
   std::vector<RegFileKey>& Keys() { return keys_; }
 
  private:
+  bool WriteKeyLine(const std::string& path) {
+    if (HasLineBreak(path))
+      return false;
+    text_ += kLineEnd;
+    text_ += "[";
+    text_ += RootName(root_);
+    if (!path.empty())
+      text_ += "\\" + path;
+    text_ += "]";
+    text_ += kLineEnd;
+    keys_.push_back(RegFileKey{root_, path, 0, {}});
+    return true;
+  }
+
+  bool WriteValue(const std::optional<RegValue>& value) {
+    if (HasLineBreak(valueName_) || HoldsNul(valueName_))
+      return false;
+    if (value && !value->exact)
+      return false;
+    WriteValueLine(valueName_, value);
+    return true;
+  }
+
   void WriteValueLine(const std::string& name, const std::optional<RegValue>& value) {
     keys_.back().values.push_back(RegFileValue{name, value, 0});
     text_ += NamePart(name);
@@ -118,30 +134,13 @@ class ItemWriter {
     text_ += kLineEnd;
   }
 
-  RegistryBackend& backend_;
+  RegistryBackend* backend_ = nullptr;
   RootKey root_;
   const std::string& valueName_;
   ExportScope scope_;
   std::string text_;
   std::vector<RegFileKey> keys_;
 };
-
-struct FormattedItem {
-  std::string text;
-  std::vector<RegFileKey> keys;
-};
-
-// The text of one item without the header, or nothing when it cannot be written.
-std::optional<FormattedItem> FormatRegistryItem(RegistryBackend& backend, RootKey root,
-                                                std::string keyPath, const std::string& valueName,
-                                                ExportScope scope) {
-  if (!keyPath.empty() && keyPath.back() == '\\')
-    keyPath.pop_back();
-  ItemWriter writer(backend, root, valueName, scope);
-  if (!writer.WriteKeyBlock(keyPath, 0))
-    return std::nullopt;
-  return FormattedItem{writer.Text(), std::move(writer.Keys())};
-}
 
 // The file's bytes from `offset` to its end.
 std::optional<std::string> ReadFrom(FileSystem& files, const std::string& path, uint64_t offset) {
@@ -230,6 +229,114 @@ std::string FormatValueData(const std::optional<RegValue>& value) {
     default:
       return FormatHexData(HexTypePrefix(value->type), data);
   }
+}
+
+std::optional<FormattedItem> FormatRegistryItem(RegistryBackend& backend, RootKey root,
+                                                std::string keyPath, const std::string& valueName,
+                                                ExportScope scope) {
+  if (!keyPath.empty() && keyPath.back() == '\\')
+    keyPath.pop_back();
+  ItemWriter writer(backend, root, valueName, scope);
+  if (!writer.WriteKeyBlock(keyPath, 0))
+    return std::nullopt;
+  return FormattedItem{writer.Text(), std::move(writer.Keys())};
+}
+
+std::optional<FormattedItem> FormatValueItem(RootKey root, std::string keyPath,
+                                             const std::string& valueName,
+                                             const std::optional<RegValue>& value) {
+  if (!keyPath.empty() && keyPath.back() == '\\')
+    keyPath.pop_back();
+  ItemWriter writer(root, valueName);
+  if (!writer.WriteValueBlock(keyPath, value))
+    return std::nullopt;
+  return FormattedItem{writer.Text(), std::move(writer.Keys())};
+}
+
+std::vector<std::optional<std::string>> AppendItemsToDisk(
+    FileSystem& files, const std::string& filePath, const std::vector<const FormattedItem*>& items,
+    bool verify) {
+  std::vector<std::optional<std::string>> left(items.size());
+  std::vector<size_t> pending(items.size());
+  for (size_t i = 0; i < items.size(); ++i)
+    pending[i] = i;
+  if (items.empty())
+    return left;
+  FilePtr file = files.OpenFile(filePath, verify ? "a+b" : "ab");
+  if (!file)
+    throw BackupError("Cannot open " + filePath);
+  if (std::fseek(file.get(), 0, SEEK_END) != 0)
+    throw BackupError("Cannot write " + filePath);
+  const long end = std::ftell(file.get());
+  if (end < 0)
+    throw BackupError("Cannot write " + filePath);
+  const auto offset = static_cast<uint64_t>(end);
+  // Each round drops at least one item, so the rounds end.
+  while (!pending.empty()) {
+    std::string text = offset == 0 ? std::string(kHeader) + kLineEnd : std::string();
+    std::vector<size_t> starts;
+    for (const size_t i : pending) {
+      starts.push_back(text.size());
+      text += items[i]->text;
+    }
+    if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size() ||
+        std::fflush(file.get()) != 0) {
+      throw BackupError("Cannot write " + filePath);
+    }
+    if (!verify)
+      break;
+    std::optional<std::string> back;
+    if (std::fseek(file.get(), static_cast<long>(offset), SEEK_SET) == 0) {
+      std::string read;
+      char buffer[65536];
+      size_t n;
+      while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+        read.append(buffer, n);
+      if (!std::ferror(file.get()))
+        back = std::move(read);
+    }
+    // A handle that cannot read (or reads less than it wrote) sends the proof to the
+    // file itself.
+    if (!back || back->size() < text.size())
+      back = ReadFrom(files, filePath, offset);
+    std::vector<size_t> kept;
+    for (size_t k = 0; k < pending.size(); ++k) {
+      // Each item is read from where it was written to the next item's start; the
+      // first one of a new file with the header, the last one to the file's end.
+      const size_t from = k == 0 ? 0 : starts[k];
+      AppendedItem item;
+      item.offset = offset + from;
+      item.keys = items[pending[k]]->keys;
+      if (back && back->size() >= from) {
+        const size_t to = k + 1 < pending.size() ? starts[k + 1] : back->size();
+        item.readBack = back->substr(from, std::min(to, back->size()) - from);
+      } else if (back) {
+        item.readBack = std::string();
+      }
+      std::optional<std::string> difference =
+          back ? VerifyAppendedItem(files, filePath, item)
+               : std::optional<std::string>("the backup file cannot be read back");
+      if (difference)
+        left[pending[k]] = std::move(difference);
+      else
+        kept.push_back(pending[k]);
+    }
+    if (kept.size() == pending.size())
+      break;
+    // A restore of the file would write the unproven text over the items that stay.
+    pending = std::move(kept);
+    if (pending.empty() && offset == 0) {
+      file.reset();
+      if (files.FileExists(filePath) && !files.DeleteFileSilently(filePath))
+        throw BackupError("Cannot take an unverified item out of " + filePath);
+      return left;
+    }
+    if (!files.TruncateFile(file.get(), offset))
+      throw BackupError("Cannot take an unverified item out of " + filePath);
+  }
+  if (!files.FlushToDisk(file.get()) || std::fclose(file.release()) != 0)
+    throw BackupError("Cannot write " + filePath);
+  return left;
 }
 
 std::optional<AppendedItem> AppendRegistryItem(FileSystem& files, RegistryBackend& backend,

@@ -50,6 +50,36 @@ std::optional<AppendedItem> AppendRegistryItem(FileSystem& files, RegistryBacken
                                                std::string keyPath, const std::string& valueName,
                                                ExportScope scope, bool readBack = false);
 
+// The text of one item without the file's header, and the keys and values it was
+// written from, in the order the text holds them.
+struct FormattedItem {
+  std::string text;
+  std::vector<RegFileKey> keys;
+};
+
+// The item's text as AppendRegistryItem would append it, read from the registry;
+// nothing when it cannot be written exactly (the same rules).
+std::optional<FormattedItem> FormatRegistryItem(RegistryBackend& backend, RootKey root,
+                                                std::string keyPath, const std::string& valueName,
+                                                ExportScope scope);
+// The text of a single value as read by the caller (`value` nothing: a missing value);
+// nothing when its names or text cannot be written exactly.
+std::optional<FormattedItem> FormatValueItem(RootKey root, std::string keyPath,
+                                             const std::string& valueName,
+                                             const std::optional<RegValue>& value);
+
+// Appends the items to the backup file in one write (the header first when the file
+// is new or empty), and with `verify` reads them back through the same handle and
+// compares each with the keys it was written from. The items that do not read back
+// are cut out of the file again and the others written anew, until those left all
+// read back; then the file is written through to the disk. For each item: nothing
+// when it is in the file on the disk, or why it was left out. A file that cannot be
+// opened, written, flushed to the disk or cut back raises BackupError; the items are
+// then not proven to be on the disk.
+std::vector<std::optional<std::string>> AppendItemsToDisk(
+    FileSystem& files, const std::string& filePath, const std::vector<const FormattedItem*>& items,
+    bool verify);
+
 // Reads the appended text (the text read back, or else the file from the item's
 // offset) and compares it with the keys and values it was written from. Nothing when they agree;
 // otherwise the first difference (or why the text could not be read).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <stdexcept>
 
 #include "backup/backup_file.h"
 #include "backup/export_writer.h"
@@ -88,93 +89,309 @@ std::string MakeBackupFileName(const std::string& folder, SystemInfo& system) {
          FormatTwoDigits(now.second) + ".reg";
 }
 
-bool RegistryRepairer::BackUpItem(RootKey root, const std::string& path,
-                                  const std::string& valueName, ExportScope scope) {
-  const std::optional<AppendedItem> item = AppendRegistryItem(
-      platform_.files, platform_.registry, backupFile_, root, path, valueName, scope, verify_);
-  if (!item) {
-    lastDifference_ =
-        "a name or text in it has no exact form in a backup file (a line break, or a character "
-        "the ANSI code page lacks)";
+// One row of a batch. A row whose result is known when it is staged (nothing there,
+// no backup possible) is settled; the others wait for the commit.
+struct RegistryRepairer::Item {
+  enum class Kind { kSettled, kKey, kValue, kFile };
+  Kind kind = Kind::kSettled;
+  ItemResult result = ItemResult::kNotDeleted;  // of a settled row
+  std::string difference;
+  RootKey root = RootKey::kCurrentUser;
+  std::string path;             // below the root, as the row gives it; the shortcut's path
+  std::string upperPath;        // without outer separators, upper case: to find items that meet
+  std::string name;             // the value's name
+  std::optional<Registry> key;  // the value's key, open from its reading to its deletion
+  std::optional<FormattedItem> text;
+};
+
+namespace {
+
+using Item = RegistryRepairer::Item;
+
+std::string MatchPath(const std::string& path) {
+  const size_t begin = path.find_first_not_of('\\');
+  if (begin == std::string::npos)
+    return {};
+  return UpperAscii(path.substr(begin, path.find_last_not_of('\\') + 1 - begin));
+}
+
+// Whether `path` is the key `key` or lies below it.
+bool AtOrBelow(const std::string& path, const std::string& key) {
+  return path.compare(0, key.size(), key) == 0 &&
+         (path.size() == key.size() || key.empty() || path[key.size()] == '\\');
+}
+
+// Whether deleting one of the two items changes what the other one reads: the same
+// value or shortcut, or a key and anything at or below it.
+bool Meet(const Item& a, const Item& b) {
+  using Kind = Item::Kind;
+  if (a.kind == Kind::kSettled || b.kind == Kind::kSettled)
     return false;
-  }
-  if (!verify_)
-    return true;
-  const std::optional<std::string> difference =
-      VerifyAppendedItem(platform_.files, backupFile_, *item);
-  if (!difference)
-    return true;
-  lastDifference_ = *difference;
-  // A restore of the file would write the unproven text over the item that stays.
-  if (!RemoveAppendedItem(platform_.files, backupFile_, *item))
-    throw BackupError("Cannot take an unverified item out of " + backupFile_);
-  return false;
+  if ((a.kind == Kind::kFile) != (b.kind == Kind::kFile))
+    return false;
+  if (a.kind == Kind::kFile)
+    return a.upperPath == b.upperPath;
+  if (a.root != b.root)
+    return false;
+  if (a.kind == Kind::kValue && b.kind == Kind::kValue)
+    return a.upperPath == b.upperPath && EqualsNoCase(a.name, b.name);
+  return (a.kind == Kind::kKey && AtOrBelow(b.upperPath, a.upperPath)) ||
+         (b.kind == Kind::kKey && AtOrBelow(a.upperPath, b.upperPath));
 }
 
-ItemResult RegistryRepairer::DeleteRegistryKey(const std::string& rootName,
-                                               const std::string& path) {
-  const auto root = RootFromName(rootName);
-  if (!root || NamesRoot(path))
-    return ItemResult::kNotDeleted;
-  Registry registry(platform_.registry);
-  registry.SetRoot(*root);
-  if (!registry.KeyExists("\\" + path))
-    return ItemResult::kNotDeleted;
-  if (!BackUpItem(*root, path, "", ExportScope::kWholeKey))
-    return ItemResult::kCannotBackUp;
-  if (registry.DeleteKey("\\" + path))
-    return ItemResult::kDeleted;
-  // Refused only when it is still there: a key shared by both registry views may
-  // already have gone with an earlier row.
-  return registry.KeyExists("\\" + path) ? ItemResult::kRefused : ItemResult::kDeleted;
+}  // namespace
+
+RegistryRepairer::RegistryRepairer(Platform& platform, std::string backupFile)
+    : platform_(platform), backupFile_(std::move(backupFile)) {}
+
+RegistryRepairer::~RegistryRepairer() = default;
+
+size_t RegistryRepairer::Staged() const {
+  return batch_.size();
 }
 
-ItemResult RegistryRepairer::DeleteRegistryValue(const std::string& rootName,
-                                                 const std::string& path, const std::string& name) {
-  const auto root = RootFromName(rootName);
-  if (!root)
-    return ItemResult::kNotDeleted;
-  Registry registry(platform_.registry);
-  registry.SetRoot(*root);
-  if (!registry.OpenKey("\\" + path, false) || !registry.ValueExists(name)) {
-    return ItemResult::kNotDeleted;
-  }
-  if (!BackUpItem(*root, path, name, ExportScope::kSingleValue))
-    return ItemResult::kCannotBackUp;
-  if (registry.DeleteValue(name))
-    return ItemResult::kDeleted;
-  return registry.ValueExists(name) ? ItemResult::kRefused : ItemResult::kDeleted;
+bool RegistryRepairer::Stage(const IssueRow& row) {
+  return StageTarget(ResolveRow(row));
 }
 
-ItemResult RegistryRepairer::RepairRow(const IssueRow& row) {
-  const RowTarget target = ResolveRow(row);
-  ItemResult result = ItemResult::kNotDeleted;
+bool RegistryRepairer::StageTarget(const RowTarget& target) {
+  auto item = std::make_unique<Item>();
   switch (target.kind) {
     case TargetKind::kKey:
-      result = DeleteRegistryKey(target.rootName, target.keyPath);
+    case TargetKind::kValue: {
+      const auto root = RootFromName(target.rootName);
+      const bool key = target.kind == TargetKind::kKey;
+      if (!root || (key && NamesRoot(target.keyPath)))
+        break;  // nothing to delete
+      item->kind = key ? Item::Kind::kKey : Item::Kind::kValue;
+      item->root = *root;
+      item->path = target.keyPath;
+      item->upperPath = MatchPath(target.keyPath);
+      item->name = target.valueName;
       break;
-    case TargetKind::kValue:
-      result = DeleteRegistryValue(target.rootName, target.keyPath, target.valueName);
-      break;
+    }
     case TargetKind::kFile:
       // A shortcut goes to the recycle bin, which is its way back (it has no place in a
-      // registry backup). Only an existing file: the shell's delete would also take a
-      // folder or a pattern.
-      if (platform_.files.FileExists(target.file)) {
-        result = platform_.shell.MoveToRecycleBin(target.file) ? ItemResult::kDeleted
-                                                               : ItemResult::kRefused;
-      }
+      // registry backup).
+      item->kind = Item::Kind::kFile;
+      item->path = target.file;
+      item->upperPath = UpperAscii(target.file);
       break;
     case TargetKind::kNoSubkey:
       break;  // the path would name the parent key itself: nothing is deleted
     case TargetKind::kNone:
-      return ItemResult::kCannotBackUp;  // no root to resolve: the row stays
+      item->result = ItemResult::kCannotBackUp;  // no root to resolve: the row stays
+      break;
   }
-  return result;
+  for (const auto& staged : batch_) {
+    if (Meet(*staged, *item))
+      return false;
+  }
+  batch_.push_back(std::move(item));
+  return true;
 }
 
+void RegistryRepairer::ReadItem(Item& item) {
+  if (item.kind == Item::Kind::kKey) {
+    Registry registry(platform_.registry);
+    registry.SetRoot(item.root);
+    if (!registry.KeyExists("\\" + item.path)) {
+      item.kind = Item::Kind::kSettled;
+      return;
+    }
+    item.text =
+        FormatRegistryItem(platform_.registry, item.root, item.path, "", ExportScope::kWholeKey);
+  } else if (item.kind == Item::Kind::kValue) {
+    // One open of the key serves the reading and, after the backup, the deletion.
+    item.key.emplace(platform_.registry);
+    item.key->SetRoot(item.root);
+    const std::optional<RegValue> value =
+        item.key->OpenKey("\\" + item.path, false) ? item.key->ReadRaw(item.name) : std::nullopt;
+    if (!value) {
+      item.kind = Item::Kind::kSettled;
+      item.key.reset();
+      return;
+    }
+    item.text = FormatValueItem(item.root, item.path, item.name, value);
+  } else {
+    return;
+  }
+  if (!item.text) {
+    item.kind = Item::Kind::kSettled;
+    item.result = ItemResult::kCannotBackUp;
+    item.difference =
+        "a name or text in it has no exact form in a backup file (a line break, or a character "
+        "the ANSI code page lacks)";
+    item.key.reset();
+  }
+}
+
+ItemResult RegistryRepairer::DeleteItem(Item& item) {
+  if (item.kind == Item::Kind::kValue) {
+    if (item.key->DeleteValue(item.name))
+      return ItemResult::kDeleted;
+    return item.key->ValueExists(item.name) ? ItemResult::kRefused : ItemResult::kDeleted;
+  }
+  Registry registry(platform_.registry);
+  registry.SetRoot(item.root);
+  if (registry.DeleteKey("\\" + item.path))
+    return ItemResult::kDeleted;
+  // Refused only when it is still there: a key shared by both registry views may
+  // already have gone with an earlier row.
+  return registry.KeyExists("\\" + item.path) ? ItemResult::kRefused : ItemResult::kDeleted;
+}
+
+std::vector<RegistryRepairer::Result> RegistryRepairer::Commit() {
+  // Taken out first: whatever happens, the next batch starts empty.
+  std::vector<std::unique_ptr<Item>> batch = std::move(batch_);
+  batch_.clear();
+  for (const auto& item : batch)
+    ReadItem(*item);
+  std::vector<const FormattedItem*> texts;
+  for (const auto& item : batch) {
+    if (item->text)
+      texts.push_back(&*item->text);
+  }
+  // No deletion before every item it covers is in the file on the disk.
+  const std::vector<std::optional<std::string>> left =
+      AppendItemsToDisk(platform_.files, backupFile_, texts, verify_);
+  size_t next = 0;
+  for (const auto& item : batch) {
+    if (!item->text)
+      continue;
+    if (const auto& difference = left[next++]) {
+      item->kind = Item::Kind::kSettled;
+      item->result = ItemResult::kCannotBackUp;
+      item->difference = *difference;
+      item->key.reset();
+    }
+  }
+  for (const auto& item : batch) {
+    if (item->kind == Item::Kind::kKey || item->kind == Item::Kind::kValue) {
+      item->result = DeleteItem(*item);
+      item->key.reset();
+    }
+  }
+  std::vector<Result> results;
+  for (const auto& item : batch) {
+    if (item->kind == Item::Kind::kFile && platform_.files.FileExists(item->path)) {
+      // Only an existing file: the shell's delete would also take a folder or a pattern.
+      item->result = platform_.shell.MoveToRecycleBin(item->path) ? ItemResult::kDeleted
+                                                                  : ItemResult::kRefused;
+    }
+    if (item->result == ItemResult::kCannotBackUp)
+      lastDifference_ = item->difference;
+    results.push_back(Result{item->result, item->difference});
+  }
+  return results;
+}
+
+ItemResult RegistryRepairer::CommitOne(const RowTarget& target) {
+  batch_.clear();
+  StageTarget(target);
+  return Commit().front().result;
+}
+
+ItemResult RegistryRepairer::DeleteRegistryKey(const std::string& rootName,
+                                               const std::string& path) {
+  return CommitOne(RowTarget{TargetKind::kKey, rootName, path, "", ""});
+}
+
+ItemResult RegistryRepairer::DeleteRegistryValue(const std::string& rootName,
+                                                 const std::string& path, const std::string& name) {
+  return CommitOne(RowTarget{TargetKind::kValue, rootName, path, name, ""});
+}
+
+ItemResult RegistryRepairer::RepairRow(const IssueRow& row) {
+  return CommitOne(ResolveRow(row));
+}
+
+namespace {
+
+// The ticked rows from the last to the first, a batch per Next.
+class TickedRowBatches : public RepairBatches {
+ public:
+  TickedRowBatches(ResultsModel& results, RegistryRepairer& repairer, RepairOutcome& outcome,
+                   const RepairBatching& batching)
+      : results_(results),
+        repairer_(repairer),
+        outcome_(outcome),
+        batching_(batching),
+        cursor_(results.Count()),
+        total_(results.TickedCount()) {}
+
+  bool Next() override {
+    std::vector<Row> rows;
+    while (cursor_ > 0 && rows.size() < batching_.items) {
+      const IssueRow row = results_.Row(cursor_ - 1);
+      if (!row.ticked) {
+        --cursor_;
+        continue;
+      }
+      if (!repairer_.Stage(row))
+        break;  // it meets an item of this batch: the next batch takes it
+      rows.push_back(Row{--cursor_, row.key});
+    }
+    outcome_.repairedCount += rows.size();
+    done_ += rows.size();
+    Commit(rows);
+    return cursor_ > 0;
+  }
+  size_t Done() const override { return done_; }
+  size_t Total() const override { return total_; }
+  bool Finished() const { return cursor_ == 0; }
+
+ private:
+  struct Row {
+    size_t index;
+    std::string key;
+  };
+
+  void Commit(const std::vector<Row>& rows) {
+    if (rows.empty())
+      return;
+    std::vector<RegistryRepairer::Result> results;
+    try {
+      results = repairer_.Commit();
+    } catch (...) {
+      outcome_.stoppedAt = rows.front().key;  // the batch's rows stay in the list
+      throw;
+    }
+    // The rows' indices fall, so each removal leaves the indices still to come alone.
+    for (size_t k = 0; k < rows.size(); ++k) {
+      const ItemResult result = results[k].result;
+      if ((result == ItemResult::kCannotBackUp || result == ItemResult::kRefused) &&
+          outcome_.firstKept.empty()) {
+        outcome_.firstKept =
+            rows[k].key + (result == ItemResult::kRefused ? ": Windows refused to delete it"
+                                                          : ": " + results[k].difference);
+      }
+      if (result == ItemResult::kCannotBackUp) {
+        ++outcome_.notBackedUp;
+        continue;
+      }
+      if (result == ItemResult::kRefused)
+        ++outcome_.refused;
+      else if (result == ItemResult::kDeleted)
+        ++outcome_.removedCount;
+      results_.Remove(rows[k].index);
+    }
+  }
+
+  ResultsModel& results_;
+  RegistryRepairer& repairer_;
+  RepairOutcome& outcome_;
+  RepairBatching batching_;
+  size_t cursor_;  // rows below this index are still to visit
+  size_t total_;
+  size_t done_ = 0;
+};
+
+}  // namespace
+
 RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
-                               const TOptionsSetting& settings, RepairPrompts& prompts) {
+                               const TOptionsSetting& settings, RepairPrompts& prompts,
+                               const RepairBatching& batching) {
   RepairOutcome outcome;
   try {
     const std::string folder =
@@ -211,31 +428,10 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
     }
     RegistryRepairer repairer(platform, MakeBackupFileName(folder, platform.system));
     outcome.backupFile = repairer.BackupFile();
-    for (size_t i = results.Count(); i-- > 0;) {
-      const IssueRow row = results.Row(i);
-      if (!row.ticked)
-        continue;
-      ++outcome.repairedCount;
-      outcome.stoppedAt = row.key;
-      const ItemResult result = repairer.RepairRow(row);
-      outcome.stoppedAt.clear();
-      if (result == ItemResult::kCannotBackUp || result == ItemResult::kRefused) {
-        if (outcome.firstKept.empty()) {
-          outcome.firstKept =
-              row.key + (result == ItemResult::kRefused ? ": Windows refused to delete it"
-                                                        : ": " + repairer.LastDifference());
-        }
-      }
-      if (result == ItemResult::kCannotBackUp) {
-        ++outcome.notBackedUp;
-        continue;
-      }
-      if (result == ItemResult::kRefused)
-        ++outcome.refused;
-      else if (result == ItemResult::kDeleted)
-        ++outcome.removedCount;
-      results.Remove(i);
-    }
+    TickedRowBatches batches(results, repairer, outcome, batching);
+    prompts.RunBatches(batches);
+    if (!batches.Finished())
+      throw std::runtime_error("The repair was interrupted.");
     outcome.finished = true;
   } catch (const BackupError& e) {
     outcome.error = e.what();

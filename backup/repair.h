@@ -1,18 +1,34 @@
-// The repair of the ticked rows: from the last row to the first, each row's registry
-// key or value is appended to the repair's backup file and then deleted; shortcut
-// files are deleted without backup; each processed row leaves the list. The window
-// answers the questions through RepairPrompts.
+// The repair of the ticked rows: from the last row to the first, in batches, each
+// row's registry key or value is appended to the repair's backup file, the file is
+// written through to the disk, and only then are the batch's items deleted; shortcut
+// files go to the recycle bin without backup; each processed row leaves the list. The
+// window answers the questions through RepairPrompts.
 #pragma once
 
 #include <cstddef>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "backup/export_writer.h"
 #include "options/settings.h"
 #include "results/results_model.h"
+#include "results/row_target.h"
 #include "platform/platform.h"
 
 namespace kelvane {
+
+// The deletions of a repair, one batch at a time.
+class RepairBatches {
+ public:
+  virtual ~RepairBatches() = default;
+  // Backs up and deletes the next batch of ticked rows; false once every ticked row
+  // was visited. Errors (BackupError and others) end the repair.
+  virtual bool Next() = 0;
+  virtual size_t Done() const = 0;   // ticked rows visited so far
+  virtual size_t Total() const = 0;  // ticked rows of the repair
+};
 
 // What the repair asks of the user.
 class RepairPrompts {
@@ -28,6 +44,12 @@ class RepairPrompts {
   // repair follows its scan at once (the unattended run) and nothing can have changed.
   enum class Recheck { kSkipped, kDone, kStopped };
   virtual Recheck ScanAgain(std::vector<IssueRow>& rows) = 0;
+  // Runs `batches.Next()` until it answers false; a window shows how far the repair
+  // is and keeps answering between the batches.
+  virtual void RunBatches(RepairBatches& batches) {
+    while (batches.Next()) {
+    }
+  }
   // The ticked rows were processed: the list and its counts show the rows that remain
   // before the hint appears over them.
   virtual void RowsProcessed() = 0;
@@ -45,21 +67,46 @@ enum class ItemResult {
   kRefused,       // backed up, but the registry (or the file system) refused the deletion
 };
 
-// Backs up and deletes registry items, all into one backup file.
+// How a repair goes through its rows: batches of up to `items` rows, each written
+// through to the disk once.
+struct RepairBatching {
+  size_t items = 1000;
+};
+
+// Backs up and deletes registry items, all into one backup file, in batches: Stage
+// takes a row into the batch, Commit reads the batch's items from the registry and
+// formats their texts, appends them, proves that they read back, has the file written
+// to the disk and only then deletes the items.
 class RegistryRepairer {
  public:
-  RegistryRepairer(Platform& platform, std::string backupFile)
-      : platform_(platform), backupFile_(std::move(backupFile)) {}
+  RegistryRepairer(Platform& platform, std::string backupFile);
+  ~RegistryRepairer();
 
-  // The key with its whole subtree. BackupError when the backup cannot be written;
-  // the key is then not deleted.
+  // The key with its whole subtree, as a batch of its own. BackupError when the backup
+  // cannot be written; the key is then not deleted.
   ItemResult DeleteRegistryKey(const std::string& rootName, const std::string& path);
-  // One value (empty name: the default value).
+  // One value (empty name: the default value), as a batch of its own.
   ItemResult DeleteRegistryValue(const std::string& rootName, const std::string& path,
                                  const std::string& name);
-  // Removes what the row denotes. The row leaves the list unless the result is
-  // kCannotBackUp.
+  // Removes what the row denotes, as a batch of its own. The row leaves the list
+  // unless the result is kCannotBackUp.
   ItemResult RepairRow(const IssueRow& row);
+
+  // Takes the row into the batch; nothing is read, written or deleted yet. False,
+  // taking nothing, when the row's item meets one already in the batch (the same value,
+  // or a key with an item below it): the batch is committed first, so that the row
+  // sees the registry after it.
+  bool Stage(const IssueRow& row);
+  size_t Staged() const;
+  struct Result {
+    ItemResult result = ItemResult::kNotDeleted;
+    std::string difference;  // why an item was left alone (kCannotBackUp)
+  };
+  // Reads the batch's items, backs them up (AppendItemsToDisk) and then deletes those
+  // in the file, and recycles its shortcuts: each row's result, in the order staged.
+  // The batch is empty afterwards. BackupError, with nothing of the batch deleted, when
+  // the file cannot be written or written through to the disk.
+  std::vector<Result> Commit();
 
   const std::string& BackupFile() const { return backupFile_; }
   // Every item is read back from the backup file and compared with the registry
@@ -68,17 +115,19 @@ class RegistryRepairer {
   // Why the last item left alone was left alone; empty when none was.
   const std::string& LastDifference() const { return lastDifference_; }
 
+  struct Item;  // one row of a batch
+
  private:
-  // Appends the item and proves that its text reads back as the registry holds it.
-  // False when it cannot be written or does not read back; the file then holds
-  // nothing of it.
-  bool BackUpItem(RootKey root, const std::string& path, const std::string& valueName,
-                  ExportScope scope);
+  bool StageTarget(const RowTarget& target);
+  void ReadItem(Item& item);
+  ItemResult DeleteItem(Item& item);
+  ItemResult CommitOne(const RowTarget& target);
 
   Platform& platform_;
   std::string backupFile_;
   bool verify_ = true;
   std::string lastDifference_;
+  std::vector<std::unique_ptr<Item>> batch_;
 };
 
 // Why a repair ended before it reached the rows, or left them unfinished.
@@ -117,6 +166,7 @@ std::string RepairReportText(const RepairOutcome& outcome);
 // restore point, the rows from last to first, the hint. Any error ends it at once
 // (reported in the outcome); rows processed before stay removed, the rest stay.
 RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
-                               const TOptionsSetting& settings, RepairPrompts& prompts);
+                               const TOptionsSetting& settings, RepairPrompts& prompts,
+                               const RepairBatching& batching = {});
 
 }  // namespace kelvane

@@ -4,6 +4,7 @@
 
 #include "backup/backup_resource.h"
 #include "backup/repair.h"
+#include "backup/repair_progress_window.h"
 #include "options/settings.h"
 #include "backup/show_hint_window.h"
 #include "ui/win_controls.h"
@@ -16,11 +17,12 @@ class WindowPrompts : public RepairPrompts {
  public:
   using ScanAgainFn = std::function<Recheck(std::vector<IssueRow>&)>;
   WindowPrompts(HWND owner, std::function<void()> refresh, std::function<bool()> restorePoint,
-                ScanAgainFn scanAgain)
+                ScanAgainFn scanAgain, bool quiet)
       : owner_(owner),
         refresh_(std::move(refresh)),
         restorePoint_(std::move(restorePoint)),
-        scanAgain_(std::move(scanAgain)) {}
+        scanAgain_(std::move(scanAgain)),
+        quiet_(quiet) {}
 
   bool ConfirmCreateBackupFolder(const std::string& folder) override {
     const std::string text = folder + "," + LoadResString(IDS_BACKUP_FOLDER_MISSING) + "\r\n" +
@@ -35,6 +37,8 @@ class WindowPrompts : public RepairPrompts {
     return scanAgain_ ? scanAgain_(rows) : Recheck::kSkipped;
   }
 
+  void RunBatches(RepairBatches& batches) override { RunRepairBatches(owner_, batches, quiet_); }
+
   void RowsProcessed() override { refresh_(); }
 
   void ShowRepairHint(size_t repairedCount) override {
@@ -46,6 +50,7 @@ class WindowPrompts : public RepairPrompts {
   std::function<void()> refresh_;
   std::function<bool()> restorePoint_;
   ScanAgainFn scanAgain_;
+  bool quiet_;
 };
 
 }  // namespace
@@ -54,7 +59,7 @@ RepairOutcome RepairRegistryCommand(
     HWND owner, Platform& platform, ResultsModel& results, const std::function<void()>& refresh,
     const std::function<bool()>& makeRestorePoint,
     const std::function<RepairPrompts::Recheck(std::vector<IssueRow>&)>& scanAgain, bool quiet) {
-  WindowPrompts prompts(owner, refresh, makeRestorePoint, scanAgain);
+  WindowPrompts prompts(owner, refresh, makeRestorePoint, scanAgain, quiet);
   const RepairOutcome outcome = RepairTickedRows(platform, results, OptionsSetting, prompts);
   const std::string report = RepairReportText(outcome);
   if (!quiet && !report.empty()) {

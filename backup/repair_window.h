@@ -23,7 +23,8 @@ namespace kelvane {
 // refreshes the list and the counts afterwards.
 // `makeRestorePoint` shows the restore-point window and answers false when the user
 // cancelled the repair there; `scanAgain` scans the last scan's categories again just
-// before the deletions (RepairPrompts::ScanAgain).
+// before the deletions (RepairPrompts::ScanAgain). A repair that takes longer than about
+// a second shows its progress in a window of its own (never in the unattended run).
 RepairOutcome RepairRegistryCommand(
     HWND owner, Platform& platform, ResultsModel& results, const std::function<void()>& refresh,
     const std::function<bool()>& makeRestorePoint,

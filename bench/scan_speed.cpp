@@ -7,13 +7,20 @@
 //    the path of an existing file, a number; every 50th key also the path of a
 //    missing file), only "Files and Folders - HKEY_CURRENT_USER" ticked:
 //    kelvane.exe -cleanonce (scan, backup and deletion of the missing entries)
-//    against bare_walk.exe over the same root.
+//    against bare_walk.exe over the same root;
+// 3. a generated tree where every key names a missing file, the same category: the
+//    repair of as many entries as there are keys. kelvane.exe -cleanonce against
+//    bare_walk.exe, and where its time goes: the same tree with every such value naming
+//    an existing file is scanned and nothing repaired (the scan alone); the rest of the
+//    clean is the repair (backup file, disk flushes, deletions). kelvane.exe also says
+//    how long its own scan and repair took (KELVANE_PHASE_TIMES).
 //
-//   scan_speed FOLDER [keys] [rounds] [OTHER]   FOLDER holds kelvane.exe and bare_walk.exe
-//   (defaults: 30000 keys, 3 rounds); OTHER, a folder with another kelvane.exe (an
-//   older version), adds it to the rounds of the every-category run. Each figure is the wall time
-//   of the whole process, the fastest of the rounds (the build machine is shared); before each
-//   round of the tree the missing-file values are put back.
+//   scan_speed FOLDER [keys] [rounds] [OTHER] [missing keys]   FOLDER holds kelvane.exe
+//   and bare_walk.exe (defaults: 30000 keys, 3 rounds, 20000 missing keys; 0 keys leaves
+//   that tree out); OTHER, a folder with another kelvane.exe (an older version), adds it
+//   to the rounds of the every-category run and of the third tree. Each figure is the wall
+//   time of the whole process, the fastest of the rounds (the build machine is shared);
+//   before each round of a tree the missing-file values are put back.
 #include <windows.h>
 
 #include <algorithm>
@@ -26,6 +33,7 @@
 namespace {
 
 constexpr const char* kTreeKey = "Software\\KelvaneTree";
+constexpr const char* kMissingTreeKey = "Software\\KelvaneMissing";
 constexpr const char* kFiles = "C:\\kelvane-tree";
 constexpr int kFileCount = 200;
 
@@ -69,8 +77,8 @@ void SetText(HKEY key, const char* name, const std::string& text) {
                  static_cast<DWORD>(text.size() + 1));
 }
 
-std::string TreeKeyPath(int i) {
-  return std::string(kTreeKey) + "\\Group" + std::to_string(i / 1000) + "\\Set" +
+std::string TreeKeyPath(int i, const char* tree = kTreeKey) {
+  return std::string(tree) + "\\Group" + std::to_string(i / 1000) + "\\Set" +
          std::to_string(i / 100 % 10) + "\\Key" + std::to_string(i);
 }
 
@@ -93,7 +101,7 @@ int SeedMissing(int keys) {
 }
 
 // Keys Group/Set/Key: 100 keys per set, 10 sets per group.
-void Generate(int keys) {
+void Generate(int keys, const char* tree = kTreeKey) {
   CreateDirectoryA(kFiles, nullptr);
   for (int i = 0; i < kFileCount; ++i) {
     const std::string path = std::string(kFiles) + "\\f" + std::to_string(i) + ".dll";
@@ -103,8 +111,8 @@ void Generate(int keys) {
   }
   for (int i = 0; i < keys; ++i) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, TreeKeyPath(i).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, TreeKeyPath(i, tree).c_str(), 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
       continue;
     }
     SetText(key, "Name", kelvane::bench::CleanTreeText(i, 0, kFiles, kFileCount));
@@ -114,6 +122,37 @@ void Generate(int keys) {
                    sizeof number);
     RegCloseKey(key);
   }
+}
+
+// Gives every key of the third tree its "Target": a missing file, or (`missing` false)
+// an existing one, which the scan passes over.
+void SeedEveryKey(int keys, bool missing) {
+  for (int i = 0; i < keys; ++i) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, TreeKeyPath(i, kMissingTreeKey).c_str(), 0, KEY_SET_VALUE,
+                      &key) == ERROR_SUCCESS) {
+      SetText(key, "Target",
+              missing ? std::string(kFiles) + "\\gone\\missing" + std::to_string(i) + ".exe"
+                      : kelvane::bench::CleanTreeText(i, 1, kFiles, kFileCount));
+      RegCloseKey(key);
+    }
+  }
+}
+
+// What the clean just run said of its phases (kelvane.exe writes "scan S repair R" to
+// the file named by KELVANE_PHASE_TIMES); the file is emptied for the next run.
+std::string TakePhases(const std::string& path) {
+  std::string line;
+  if (FILE* file = std::fopen(path.c_str(), "rb")) {
+    char buffer[256] = {};
+    while (std::fgets(buffer, sizeof buffer, file))
+      line = buffer;
+    std::fclose(file);
+  }
+  DeleteFileA(path.c_str());
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+    line.pop_back();
+  return line;
 }
 
 // Values of the tree that still name a missing file, and values that name an existing one.
@@ -193,39 +232,106 @@ int main(int argc, char** argv) {
   std::printf("no category ticked: kelvane -cleanonce %.2f s\n", idleBest);
 
   // 2. The generated tree, Files and Folders - HKEY_CURRENT_USER only.
-  const auto generateStart = std::chrono::steady_clock::now();
-  Generate(keys);
-  std::printf(
-      "tree: %d keys below HKEY_CURRENT_USER\\%s, made in %.1f s\n", keys, kTreeKey,
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - generateStart).count());
-  WriteOptions(folder, Ticks::kTree);
-  const std::string bare = "\"" + folder + "\\bare_walk.exe\" HKCU";
-  double bareBest = 1e9, treeBest = 1e9;
-  int missing = 0, missingLeft = 0, presentLeft = 0;
-  for (int round = 0; round < rounds; ++round) {
-    missing = SeedMissing(keys);
-    const double bareRound = RunTimed(bare);
-    const double treeRound = RunTimed(kelvane);
-    std::printf("  round %d: kelvane -cleanonce %.2f s, bare walk %.2f s\n", round + 1, treeRound,
-                bareRound);
-    bareBest = std::min(bareBest, bareRound);
-    treeBest = std::min(treeBest, treeRound);
-    missingLeft = presentLeft = 0;
+  int missingLeft = 0, presentLeft = 0;
+  bool treeKept = true;
+  if (keys > 0) {
+    const auto generateStart = std::chrono::steady_clock::now();
+    Generate(keys);
+    std::printf(
+        "tree: %d keys below HKEY_CURRENT_USER\\%s, made in %.1f s\n", keys, kTreeKey,
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - generateStart).count());
+    WriteOptions(folder, Ticks::kTree);
+    const std::string bare = "\"" + folder + "\\bare_walk.exe\" HKCU";
+    double bareBest = 1e9, treeBest = 1e9;
+    int missing = 0;
+    for (int round = 0; round < rounds; ++round) {
+      missing = SeedMissing(keys);
+      const double bareRound = RunTimed(bare);
+      const double treeRound = RunTimed(kelvane);
+      std::printf("  round %d: kelvane -cleanonce %.2f s, bare walk %.2f s\n", round + 1, treeRound,
+                  bareRound);
+      bareBest = std::min(bareBest, bareRound);
+      treeBest = std::min(treeBest, treeRound);
+      missingLeft = presentLeft = 0;
+      HKEY tree = nullptr;
+      if (RegOpenKeyExA(HKEY_CURRENT_USER, kTreeKey, 0, KEY_READ, &tree) == ERROR_SUCCESS) {
+        CountLeft(tree, missingLeft, presentLeft);
+        RegCloseKey(tree);
+      }
+    }
+    std::printf(
+        "tree: kelvane -cleanonce %.2f s (scan, backup and deletion of %d values), "
+        "bare walk %.2f s, ratio %.2f\n",
+        treeBest, missing, bareBest, treeBest / bareBest);
+    std::printf(
+        "after each clean: %d of %d missing-file values left, %d of %d existing-file "
+        "values\n",
+        missingLeft, missing, presentLeft, keys);
+    treeKept = missingLeft == 0 && presentLeft == keys;
+    RegDeleteTreeA(HKEY_CURRENT_USER, kTreeKey);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kTreeKey);
+  }
+
+  // 3. Every key names a missing file: a repair as large as the walk.
+  const int everyKeys = argc > 5 ? std::atoi(argv[5]) : 20000;
+  bool everyKept = true;
+  if (everyKeys > 0) {
+    Generate(everyKeys, kMissingTreeKey);
+    WriteOptions(folder, Ticks::kTree);
+    if (!other.empty())
+      WriteOptions(other, Ticks::kTree);
+    const std::string bare = "\"" + folder + "\\bare_walk.exe\" HKCU";
+    const std::string phases = folder + "\\phases.txt";
+    SetEnvironmentVariableA("KELVANE_PHASE_TIMES", phases.c_str());
+    TakePhases(phases);
+    double bareBest = 1e9, cleanBest = 1e9, scanOnlyBest = 1e9, otherCleanBest = 1e9;
+    std::string cleanPhases;
+    for (int round = 0; round < rounds; ++round) {
+      SeedEveryKey(everyKeys, false);
+      const double scanOnly = RunTimed(kelvane);
+      const std::string scanOnlyPhases = TakePhases(phases);
+      SeedEveryKey(everyKeys, true);
+      const double bareRound = RunTimed(bare);
+      const double cleanRound = RunTimed(kelvane);
+      const std::string roundPhases = TakePhases(phases);
+      std::printf(
+          "  round %d: kelvane -cleanonce %.2f s (%s), scan alone %.2f s (%s), bare walk %.2f s",
+          round + 1, cleanRound, roundPhases.c_str(), scanOnly, scanOnlyPhases.c_str(), bareRound);
+      if (cleanRound < cleanBest)
+        cleanPhases = roundPhases;
+      if (!other.empty()) {
+        SeedEveryKey(everyKeys, true);
+        const double otherRound = RunTimed(otherKelvane);
+        std::printf(", other kelvane %.2f s", otherRound);
+        otherCleanBest = std::min(otherCleanBest, otherRound);
+      }
+      std::printf("\n");
+      bareBest = std::min(bareBest, bareRound);
+      cleanBest = std::min(cleanBest, cleanRound);
+      scanOnlyBest = std::min(scanOnlyBest, scanOnly);
+    }
+    int left = 0, present = 0;
     HKEY tree = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kTreeKey, 0, KEY_READ, &tree) == ERROR_SUCCESS) {
-      CountLeft(tree, missingLeft, presentLeft);
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kMissingTreeKey, 0, KEY_READ, &tree) == ERROR_SUCCESS) {
+      CountLeft(tree, left, present);
       RegCloseKey(tree);
     }
+    std::printf(
+        "every key missing: %d keys, kelvane -cleanonce %.2f s (%s), bare walk %.2f s, ratio "
+        "%.2f\n",
+        everyKeys, cleanBest, cleanPhases.c_str(), bareBest, cleanBest / bareBest);
+    std::printf(
+        "every key missing: scan alone %.2f s (ratio %.2f), so the repair of %d entries "
+        "about %.2f s\n",
+        scanOnlyBest, scanOnlyBest / bareBest, everyKeys, cleanBest - scanOnlyBest);
+    if (!other.empty()) {
+      std::printf("every key missing: other kelvane -cleanonce %.2f s, ratio %.2f\n",
+                  otherCleanBest, otherCleanBest / bareBest);
+    }
+    std::printf("after the last clean: %d of %d missing-file values left\n", left, everyKeys);
+    everyKept = left == 0 && present == everyKeys;
+    RegDeleteTreeA(HKEY_CURRENT_USER, kMissingTreeKey);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kMissingTreeKey);
   }
-  std::printf(
-      "tree: kelvane -cleanonce %.2f s (scan, backup and deletion of %d values), "
-      "bare walk %.2f s, ratio %.2f\n",
-      treeBest, missing, bareBest, treeBest / bareBest);
-  std::printf(
-      "after each clean: %d of %d missing-file values left, %d of %d existing-file "
-      "values\n",
-      missingLeft, missing, presentLeft, keys);
-  RegDeleteTreeA(HKEY_CURRENT_USER, kTreeKey);
-  RegDeleteKeyA(HKEY_CURRENT_USER, kTreeKey);
-  return missingLeft == 0 && presentLeft == keys ? 0 : 1;
+  return treeKept && everyKept ? 0 : 1;
 }

@@ -77,6 +77,13 @@ class FileSystem {
   // Removes the file for good, silently (no recycle bin, no question).
   virtual bool DeleteFileSilently(const std::string& path) = 0;
   virtual FilePtr OpenFile(const std::string& path, const char* mode) = 0;
+  // Hands what the C runtime holds of an open file to the system and has the system
+  // write the file to the disk, not only into its cache, before it answers: what a
+  // power cut may not take. False when either step fails.
+  virtual bool FlushToDisk(std::FILE* file) = 0;
+  // Cuts an open file back to its first `size` bytes where it lies: the bytes before
+  // are not written again, so a power cut meanwhile cannot take them.
+  virtual bool TruncateFile(std::FILE* file, uint64_t size) = 0;
   // Moves a file to `to`, replacing a file of that name. The system's move serves
   // where there is one; this fallback copies through OpenFile and removes `from`.
   virtual bool MoveFileReplacing(const std::string& from, const std::string& to);
@@ -105,6 +112,10 @@ class ForwardingFileSystem : public FileSystem {
   }
   FilePtr OpenFile(const std::string& path, const char* mode) override {
     return inner_.OpenFile(path, mode);
+  }
+  bool FlushToDisk(std::FILE* file) override { return inner_.FlushToDisk(file); }
+  bool TruncateFile(std::FILE* file, uint64_t size) override {
+    return inner_.TruncateFile(file, size);
   }
   bool MoveFileReplacing(const std::string& from, const std::string& to) override {
     return inner_.MoveFileReplacing(from, to);

@@ -2,9 +2,10 @@
 # Times kelvane.exe -cleanonce against regedit /e and against a bare registry walk in a
 # fresh copy of the pristine prefix (bench/scan_speed.cpp says what is measured).
 # Needs the win64 build configured with -DKELVANE_BENCH=ON.
-# Usage: scripts/bench-scan.sh [KELVANE_EXE] [keys] [rounds] [OTHER_KELVANE_EXE]
-#   (defaults: the build's kelvane.exe, 30000, 3); OTHER_KELVANE_EXE, another version,
-#   runs in the same rounds of the every-category run.
+# Usage: scripts/bench-scan.sh [KELVANE_EXE] [keys] [rounds] [OTHER_KELVANE_EXE] [missing keys]
+#   (defaults: the build's kelvane.exe, 30000, 3, none, 20000); OTHER_KELVANE_EXE, another
+#   version, runs in the same rounds of the every-category run and of the tree where every
+#   key names a missing file; 0 keys leaves the 30000-key tree out.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
@@ -37,4 +38,9 @@ if [ -n "${4:-}" ]; then
   cp "$4" "$WINEPREFIX/drive_c/KelvaneOther/kelvane.exe"
   other=('C:\KelvaneOther')
 fi
-"$WINE64" 'C:\Kelvane\scan_speed.exe' 'C:\Kelvane' "$keys" "${3:-3}" "${other[@]}"
+missing=()
+if [ -n "${5:-}" ]; then
+  [ ${#other[@]} -gt 0 ] || other=('')
+  missing=("$5")
+fi
+"$WINE64" 'C:\Kelvane\scan_speed.exe' 'C:\Kelvane' "$keys" "${3:-3}" "${other[@]}" "${missing[@]}"

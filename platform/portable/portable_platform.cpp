@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace kelvane {
 
@@ -273,6 +274,15 @@ FilePtr PortableFileSystem::OpenFile(const std::string& path, const char* mode) 
   if (!host)
     return nullptr;
   return FilePtr(std::fopen(host->c_str(), mode));
+}
+
+bool PortableFileSystem::FlushToDisk(std::FILE* file) {
+  return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+}
+
+bool PortableFileSystem::TruncateFile(std::FILE* file, uint64_t size) {
+  return std::fflush(file) == 0 && ftruncate(fileno(file), static_cast<off_t>(size)) == 0 &&
+         std::fseek(file, 0, SEEK_END) == 0;
 }
 
 bool PortableShell::CreateShortcut(const std::string& path, const std::string& target) {

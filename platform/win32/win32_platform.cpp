@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <io.h>
 
 #include <cstring>
 #include <cwchar>
@@ -195,6 +196,34 @@ FilePtr Win32FileSystem::OpenFile(const std::string& path, const char* mode) {
   if (HoldsNul(path))
     return nullptr;
   return FilePtr(std::fopen(path.c_str(), mode));
+}
+
+namespace {
+
+// The system's handle of a C runtime file, after the runtime's buffer went out to it.
+HANDLE FlushedHandle(std::FILE* file) {
+  if (std::fflush(file) != 0)
+    return INVALID_HANDLE_VALUE;
+  return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+}
+
+}  // namespace
+
+bool Win32FileSystem::FlushToDisk(std::FILE* file) {
+  const HANDLE handle = FlushedHandle(file);
+  return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) != FALSE;
+}
+
+bool Win32FileSystem::TruncateFile(std::FILE* file, uint64_t size) {
+  const HANDLE handle = FlushedHandle(file);
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(size);
+  if (handle == INVALID_HANDLE_VALUE || !SetFilePointerEx(handle, at, nullptr, FILE_BEGIN) ||
+      !SetEndOfFile(handle)) {
+    return false;
+  }
+  // The runtime learns the new end from a seek of its own.
+  return std::fseek(file, 0, SEEK_END) == 0;
 }
 
 bool Win32FileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {

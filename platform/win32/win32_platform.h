@@ -22,6 +22,8 @@ class Win32FileSystem : public FileSystem {
   bool CreateFolders(const std::string& path) override;
   bool DeleteFileSilently(const std::string& path) override;
   FilePtr OpenFile(const std::string& path, const char* mode) override;
+  bool FlushToDisk(std::FILE* file) override;
+  bool TruncateFile(std::FILE* file, uint64_t size) override;
   bool MoveFileReplacing(const std::string& from, const std::string& to) override;
 };
 

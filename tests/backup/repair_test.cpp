@@ -116,6 +116,7 @@ class RepairTest : public ::testing::Test {
   ScriptedPrompts prompts;
   ResultsModel results;
   TOptionsSetting settings;
+  RepairBatching batching;
   std::string backupFile;
 
   void SetUp() override {
@@ -147,7 +148,7 @@ class RepairTest : public ::testing::Test {
       keys.push_back(row.key + "|" + row.value);
     return keys;
   }
-  RepairOutcome Run() { return RepairTickedRows(platform, results, settings, prompts); }
+  RepairOutcome Run() { return RepairTickedRows(platform, results, settings, prompts, batching); }
 };
 
 TEST(BackupFileName, FolderBackupStampAndExtension) {
@@ -325,6 +326,7 @@ TEST_F(RepairTest, FailingBackupWriteStopsBeforeThatItemsDeletion) {
   AddRow(Key("A"), "", RowKind::kKey);
   AddRow(Key("B"), "", RowKind::kKey);
   AddRow(Key("C"), "", RowKind::kKey);
+  batching.items = 1;     // a batch per row
   files.appendsLeft = 1;  // C is backed up, B's backup cannot be opened
   const RepairOutcome outcome = Run();
   EXPECT_FALSE(outcome.finished);
@@ -357,6 +359,7 @@ TEST_F(RepairTest, UnwritableBackupFileStopsAfterTheRowsThatNeedNoBackup) {
   AddRow(Key("B"), "v", RowKind::kValueNamed);
   AddRow(shortcut, "", RowKind::kShortcutFile);
   AddRow(Key("Missing"), "", RowKind::kKey);
+  batching.items = 1;  // a batch per row
   const RepairOutcome outcome = Run();
   EXPECT_FALSE(outcome.finished);
   EXPECT_EQ(outcome.repairedCount, 3u);

@@ -174,6 +174,8 @@ class LetterByLetter : public FileSystem {
   bool CreateFolders(const std::string&) override { return false; }
   bool DeleteFileSilently(const std::string&) override { return false; }
   FilePtr OpenFile(const std::string&, const char*) override { return nullptr; }
+  bool FlushToDisk(std::FILE*) override { return false; }
+  bool TruncateFile(std::FILE*, uint64_t) override { return false; }
 
  private:
   FileSystem& inner_;

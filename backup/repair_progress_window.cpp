@@ -1,0 +1,111 @@
+#include "backup/repair_progress_window.h"
+
+#include <commctrl.h>
+
+#include <chrono>
+#include <exception>
+#include <string>
+
+#include "ui/win_form.h"
+
+namespace kelvane {
+
+namespace {
+
+constexpr int kIdText = 101;
+constexpr int kIdBar = 102;
+// The next batch runs on a timer, not on a posted message: posted messages come before
+// input and painting, so a chain of them would leave the window frozen as before.
+constexpr UINT_PTR kTimerBatch = 1;
+constexpr auto kQuietTime = std::chrono::seconds(1);
+
+class TfrmRepairProgress : public ModalForm {
+ public:
+  explicit TfrmRepairProgress(RepairBatches& batches) : batches_(batches) {}
+
+  // True when every batch ran (a request to quit the program ends the window early).
+  bool Run(HWND owner) {
+    ShowModal(owner, "Repairing", WS_POPUP | WS_CAPTION | DS_MODALFRAME, 361, 74);
+    if (failure_)
+      std::rethrow_exception(failure_);
+    return done_;
+  }
+
+ protected:
+  void FormCreate() override {
+    text_ = AddControl("STATIC", "", SS_LEFT | SS_NOPREFIX, 16, 12, 329, 14, kIdText);
+    bar_ = AddControl(PROGRESS_CLASSA, "", 0, 16, 36, 329, 18, kIdBar);
+    SendMessageA(bar_, PBM_SETRANGE32, 0, 1000);
+    ShowProgress();
+    SetTimer(hwnd_, kTimerBatch, USER_TIMER_MINIMUM, nullptr);
+  }
+
+  bool HandleMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR* result) override {
+    *result = TRUE;
+    switch (msg) {
+      case WM_TIMER:
+        if (wParam == kTimerBatch)
+          NextBatch();
+        return true;
+      case WM_CLOSE:
+      case WM_COMMAND:
+        return true;  // the repair is not to be left half done: it ends by itself
+      default:
+        return false;
+    }
+  }
+
+  void FormClose() override { KillTimer(hwnd_, kTimerBatch); }
+
+ private:
+  void NextBatch() {
+    if (Ending())
+      return;
+    bool more = false;
+    try {
+      more = batches_.Next();
+    } catch (...) {
+      // No error may cross the message loop: it is raised again once the window is gone.
+      failure_ = std::current_exception();
+    }
+    ShowProgress();
+    if (!more || failure_) {
+      done_ = !failure_;
+      EndModal(IDOK);
+    }
+  }
+
+  void ShowProgress() {
+    const size_t total = batches_.Total();
+    const size_t done = batches_.Done();
+    const std::string text =
+        std::to_string(done) + " of " + std::to_string(total) + " entries repaired";
+    SetWindowTextA(text_, text.c_str());
+    const auto permille = total == 0 ? 1000 : static_cast<WPARAM>(done * 1000 / total);
+    SendMessageA(bar_, PBM_SETPOS, permille, 0);
+  }
+
+  RepairBatches& batches_;
+  HWND text_ = nullptr;
+  HWND bar_ = nullptr;
+  bool done_ = false;
+  std::exception_ptr failure_;
+};
+
+}  // namespace
+
+void RunRepairBatches(HWND owner, RepairBatches& batches, bool hidden) {
+  const auto start = std::chrono::steady_clock::now();
+  while (hidden || std::chrono::steady_clock::now() - start < kQuietTime) {
+    if (!batches.Next())
+      return;
+  }
+  TfrmRepairProgress window(batches);
+  if (window.Run(owner))
+    return;
+  // The program is asked to quit: the repair still ends as it would have, without the window.
+  while (batches.Next()) {
+  }
+}
+
+}  // namespace kelvane
