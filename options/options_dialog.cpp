@@ -177,6 +177,20 @@ class TfrmOptions : public ModalForm {
     return true;
   }
 
+  // Ctrl+Tab and Ctrl+Shift+Tab go to the next and the previous page, as in any
+  // window with pages.
+  bool PreTranslateKey(const MSG& msg) override {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || GetKeyState(VK_CONTROL) >= 0)
+      return false;
+    const int count = static_cast<int>(SendMessageA(pages_, TCM_GETITEMCOUNT, 0, 0));
+    if (count < 2)
+      return true;
+    const int step = GetKeyState(VK_SHIFT) < 0 ? count - 1 : 1;
+    ShowPage((ActivePage() + step) % count);
+    SetFocus(pages_);
+    return true;
+  }
+
  private:
   HWND CreateList(int id, int columnWidth) {
     HWND list =
@@ -249,7 +263,9 @@ class TfrmOptions : public ModalForm {
     std::string refusal;
     if (HoldsNul(form_.outputFolder)) {
       refusal = InexactBackupFolderText(form_.outputFolder);
-    } else if (!BackupFolderExists(platform_.files, form_.outputFolder)) {
+    } else if (!BackupFolderExists(
+                   platform_.files,
+                   ResolveFolder(form_.outputFolder, platform_.shell.ExecutableFolder()))) {
       refusal =
           MissingBackupFolderText(form_.outputFolder, LoadResString(IDS_OPTIONS_FOLDER_MISSING));
     }

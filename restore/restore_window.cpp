@@ -116,7 +116,9 @@ class TfrmRestore : public ModalForm {
 
  private:
   void FormShow() {
-    SetWindowTextA(eFolder_, OptionsSetting.OutputDirectory.c_str());
+    const std::string folder =
+        ResolveFolder(OptionsSetting.OutputDirectory, platform_.shell.ExecutableFolder());
+    SetWindowTextA(eFolder_, folder.c_str());
     ListBackupFiles();
     aRestoreUpdate();
   }

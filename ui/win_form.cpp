@@ -73,6 +73,8 @@ INT_PTR ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, int c
       EndModal(IDCANCEL);
       break;
     }
+    if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && PreTranslateKey(msg))
+      continue;
     if (!IsDialogMessageA(hwnd_, &msg)) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);

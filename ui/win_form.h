@@ -27,6 +27,9 @@ class ModalForm {
   virtual bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) = 0;
   // Runs once the modal loop has ended, before the window goes.
   virtual void FormClose() {}
+  // A keystroke of the form's loop before the dialog manager sees it: true when the
+  // form took it (Ctrl+Tab between pages, which the dialog manager would take as Tab).
+  virtual bool PreTranslateKey(const MSG&) { return false; }
   // Ends the modal loop with `result`; later calls change nothing.
   void EndModal(INT_PTR result);
   bool Ending() const { return ended_; }

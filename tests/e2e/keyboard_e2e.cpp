@@ -130,11 +130,21 @@ TEST(Keyboard, ScanTickRepairAndOptionsWithoutAMouse) {
   EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, "Software\\KvKeys", "a"));
   EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, "Software\\KvKeys", "b"));
 
-  // Options by keyboard: Ctrl+O, Tab to the check box of the repair hint, Space, Enter.
+  // Options by keyboard: Ctrl+O, the pages by Ctrl+Tab, Tab to the check box of the
+  // repair hint, Space, Enter.
   SetForegroundWindow(main);
   Type({'O'}, {VK_CONTROL});
   HWND optionsWindow = VisibleDialog(kelvane.Id(), 20000);
   ASSERT_NE(optionsWindow, nullptr);
+  // Ctrl+Tab and Ctrl+Shift+Tab switch the pages.
+  constexpr int kIdPages = 101;
+  HWND pages = GetDlgItem(optionsWindow, kIdPages);
+  ASSERT_NE(pages, nullptr);
+  EXPECT_EQ(SendMessageA(pages, TCM_GETCURSEL, 0, 0), 0);
+  Type({VK_TAB}, {VK_CONTROL});
+  EXPECT_EQ(SendMessageA(pages, TCM_GETCURSEL, 0, 0), 1);
+  Type({VK_TAB}, {VK_CONTROL, VK_SHIFT});
+  EXPECT_EQ(SendMessageA(pages, TCM_GETCURSEL, 0, 0), 0);
   HWND hintBox = nullptr;
   for (int i = 0; i < 30 && !hintBox; ++i) {
     HWND focus = FocusOf(optionsWindow);
