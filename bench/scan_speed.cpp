@@ -285,6 +285,7 @@ int main(int argc, char** argv) {
     SetEnvironmentVariableA("KELVANE_PHASE_TIMES", phases.c_str());
     TakePhases(phases);
     double bareBest = 1e9, cleanBest = 1e9, scanOnlyBest = 1e9, otherCleanBest = 1e9;
+    double repairBest = 1e9;  // the program's own figure of its repair
     std::string cleanPhases;
     for (int round = 0; round < rounds; ++round) {
       SeedEveryKey(everyKeys, false);
@@ -299,6 +300,9 @@ int main(int argc, char** argv) {
           round + 1, cleanRound, roundPhases.c_str(), scanOnly, scanOnlyPhases.c_str(), bareRound);
       if (cleanRound < cleanBest)
         cleanPhases = roundPhases;
+      double scanPart = 0, repairPart = 0;
+      if (std::sscanf(roundPhases.c_str(), "scan %lf repair %lf", &scanPart, &repairPart) == 2)
+        repairBest = std::min(repairBest, repairPart);
       if (!other.empty()) {
         SeedEveryKey(everyKeys, true);
         const double otherRound = RunTimed(otherKelvane);
@@ -324,9 +328,18 @@ int main(int argc, char** argv) {
         "every key missing: scan alone %.2f s (ratio %.2f), so the repair of %d entries "
         "about %.2f s\n",
         scanOnlyBest, scanOnlyBest / bareBest, everyKeys, cleanBest - scanOnlyBest);
+    if (repairBest < 1e9) {
+      std::printf(
+          "every key missing: the repair of %d entries %.2f s (the program's own figure) "
+          "against the bare walk %.2f s, ratio %.2f\n",
+          everyKeys, repairBest, bareBest, repairBest / bareBest);
+    }
     if (!other.empty()) {
-      std::printf("every key missing: other kelvane -cleanonce %.2f s, ratio %.2f\n",
-                  otherCleanBest, otherCleanBest / bareBest);
+      std::printf(
+          "every key missing: other kelvane -cleanonce %.2f s, ratio %.2f; its repair about "
+          "%.2f s (its clean less this scan alone), ratio %.2f\n",
+          otherCleanBest, otherCleanBest / bareBest, otherCleanBest - scanOnlyBest,
+          (otherCleanBest - scanOnlyBest) / bareBest);
     }
     std::printf("after the last clean: %d of %d missing-file values left\n", left, everyKeys);
     everyKept = left == 0 && present == everyKeys;
