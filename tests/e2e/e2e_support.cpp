@@ -140,18 +140,21 @@ int StatusPartRight(HWND statusBar, int part) {
 
 namespace {
 
-std::string Utf8(const wchar_t* text) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+std::string Narrow(const wchar_t* text, UINT codePage) {
+  const int n = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<size_t>(n > 0 ? n : 1), '\0');
   if (n > 0)
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+    WideCharToMultiByte(codePage, 0, text, -1, out.data(), n, nullptr, nullptr);
   out.resize(out.size() - 1);
   return out;
 }
 
-}  // namespace
+std::string Utf8(const wchar_t* text) {
+  return Narrow(text, CP_UTF8);
+}
 
-std::vector<ListRow> ListRowsUtf8(HWND listView) {
+// The cells of every row, read wide and given in the code page.
+std::vector<ListRow> ReadListRows(HWND listView, UINT codePage) {
   std::vector<ListRow> rows;
   DWORD pid = 0;
   GetWindowThreadProcessId(listView, &pid);
@@ -179,7 +182,7 @@ std::vector<ListRow> ListRowsUtf8(HWND listView) {
         wchar_t buffer[kText] = {};
         ReadProcessMemory(process, remote + sizeof(LVITEMW), buffer, (kText - 1) * sizeof(wchar_t),
                           &done);
-        (column == 0 ? row.problem : column == 1 ? row.key : row.value) = Utf8(buffer);
+        (column == 0 ? row.problem : column == 1 ? row.key : row.value) = Narrow(buffer, codePage);
       }
       rows.push_back(row);
     }
@@ -188,6 +191,8 @@ std::vector<ListRow> ListRowsUtf8(HWND listView) {
   CloseHandle(process);
   return rows;
 }
+
+}  // namespace
 
 std::string WindowTextUtf8(HWND window) {
   wchar_t text[1024] = {};
@@ -198,40 +203,11 @@ std::string WindowTextUtf8(HWND window) {
 }
 
 std::vector<ListRow> ListRows(HWND listView) {
-  std::vector<ListRow> rows;
-  DWORD pid = 0;
-  GetWindowThreadProcessId(listView, &pid);
-  HANDLE process =
-      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-  if (!process)
-    return rows;
-  constexpr size_t kText = 2048;
-  auto* remote = static_cast<char*>(
-      VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kText, MEM_COMMIT, PAGE_READWRITE));
-  if (remote) {
-    const int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-      ListRow row;
-      for (int column = 0; column < 3; ++column) {
-        LVITEMA item{};
-        item.iSubItem = column;
-        item.pszText = remote + sizeof(LVITEMA);
-        item.cchTextMax = kText;
-        SIZE_T done = 0;
-        WriteProcessMemory(process, remote, &item, sizeof item, &done);
-        DWORD_PTR got = 0;
-        SendMessageTimeoutA(listView, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(remote),
-                            SMTO_ABORTIFHUNG, 5000, &got);
-        char buffer[kText] = {};
-        ReadProcessMemory(process, remote + sizeof(LVITEMA), buffer, kText - 1, &done);
-        (column == 0 ? row.problem : column == 1 ? row.key : row.value) = buffer;
-      }
-      rows.push_back(row);
-    }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  }
-  CloseHandle(process);
-  return rows;
+  return ReadListRows(listView, CP_ACP);
+}
+
+std::vector<ListRow> ListRowsUtf8(HWND listView) {
+  return ReadListRows(listView, CP_UTF8);
 }
 
 int RunAndWait(const std::string& commandLine, DWORD milliseconds) {
