@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <optional>
-#include <unordered_map>
+#include <unordered_set>
 
 #include "platform/registry.h"
 #include "results/row_target.h"
@@ -167,23 +167,20 @@ bool OpenInRegedit(Platform& platform, const IssueRow& row) {
 }
 
 size_t DropRowsNoLongerReported(ResultsModel& model, const std::vector<IssueRow>& current) {
-  const auto same = [](const IssueRow& a, const IssueRow& b) {
-    return a.kind == b.kind && a.key == b.key && a.value == b.value && a.problem == b.problem;
+  // The whole row is the key: many rows share their key path (every value of one key).
+  const auto text = [](const IssueRow& row) {
+    return std::to_string(static_cast<int>(row.kind)) + '\n' + row.problem + '\n' + row.key + '\n' +
+           row.value;
   };
-  std::unordered_multimap<std::string, const IssueRow*> reported;
+  std::unordered_set<std::string> reported;
   reported.reserve(current.size());
   for (const IssueRow& row : current)
-    reported.emplace(row.key, &row);
+    reported.insert(text(row));
   size_t dropped = 0;
   model.Edit([&](std::vector<IssueRow>& rows) {
     std::erase_if(rows, [&](const IssueRow& row) {
-      if (!row.ticked)
+      if (!row.ticked || reported.count(text(row)) > 0)
         return false;
-      const auto [begin, end] = reported.equal_range(row.key);
-      for (auto it = begin; it != end; ++it) {
-        if (same(*it->second, row))
-          return false;
-      }
       ++dropped;
       return true;
     });
