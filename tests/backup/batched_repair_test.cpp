@@ -51,29 +51,20 @@ class DiskFiles : public ForwardingFileSystem {
 };
 
 // Tells each value deletion to `deleted` before passing it on.
-class WatchedKey : public BackendKey {
+class WatchedKey : public test::ForwardingKey {
  public:
   WatchedKey(std::unique_ptr<BackendKey> inner, std::function<void(const std::string&)>& deleted)
-      : inner_(std::move(inner)), deleted_(deleted) {}
+      : ForwardingKey(std::move(inner)), deleted_(deleted) {}
   std::unique_ptr<BackendKey> Open(const std::string& sub, KeyAccess access, bool create) override {
-    auto key = inner_->Open(sub, access, create);
+    auto key = ForwardingKey::Open(sub, access, create);
     return key ? std::make_unique<WatchedKey>(std::move(key), deleted_) : nullptr;
   }
-  bool EnumKey(uint32_t i, std::string* name) override { return inner_->EnumKey(i, name); }
-  bool EnumValue(uint32_t i, std::string* name) override { return inner_->EnumValue(i, name); }
-  std::optional<RegValue> Query(const std::string& name) override { return inner_->Query(name); }
-  bool Set(const std::string& name, const RegValue& value) override {
-    return inner_->Set(name, value);
-  }
-  bool DeleteLeaf(const std::string& name) override { return inner_->DeleteLeaf(name); }
   bool DeleteValue(const std::string& name) override {
     deleted_(name);
-    return inner_->DeleteValue(name);
+    return ForwardingKey::DeleteValue(name);
   }
-  std::optional<KeyInfo> Info() override { return inner_->Info(); }
 
  private:
-  std::unique_ptr<BackendKey> inner_;
   std::function<void(const std::string&)>& deleted_;
 };
 

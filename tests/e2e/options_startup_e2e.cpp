@@ -72,6 +72,18 @@ int ItemCount(HWND list) {
   return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
 }
 
+// Opens the startup manager from the main window and waits until its list holds
+// `rows` rows at least; nothing when it does not come.
+HWND OpenStartupManager(HWND main, DWORD pid, int rows) {
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiStartupManager, 0), 0);
+  HWND manager = WaitForDialog("Startup Manager", pid, 20000);
+  if (!manager ||
+      !WaitUntil([&] { return ItemCount(GetDlgItem(manager, kIdStartup)) >= rows; }, 20000)) {
+    return nullptr;
+  }
+  return manager;
+}
+
 // Sets a row's state bits in a list view of another process (ticks, selection).
 bool SetRowState(HWND list, int row, UINT state, UINT mask) {
   DWORD pid = 0;
@@ -379,11 +391,9 @@ TEST(StartupManager, ListsDeletesAndTheBackupPutsTheEntriesBack) {
   Process kelvane(kExe);
   HWND main = StartMain(kelvane);
   ASSERT_NE(main, nullptr);
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiStartupManager, 0), 0);
-  HWND manager = WaitForDialog("Startup Manager", kelvane.Id(), 20000);
+  HWND manager = OpenStartupManager(main, kelvane.Id(), 4);
   ASSERT_NE(manager, nullptr);
   HWND list = GetDlgItem(manager, kIdStartup);
-  ASSERT_TRUE(WaitUntil([&] { return ItemCount(list) >= 4; }, 20000));
   const auto rows = ListRows(list);
   std::vector<std::string> ours;
   for (const ListRow& row : rows) {
@@ -464,11 +474,9 @@ TEST(StartupManager, EntriesNamedOutsideTheCodePageAreShownAndTheirDeletionRefus
   Process kelvane(kExe);
   HWND main = StartMain(kelvane);
   ASSERT_NE(main, nullptr);
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiStartupManager, 0), 0);
-  HWND manager = WaitForDialog("Startup Manager", kelvane.Id(), 20000);
+  HWND manager = OpenStartupManager(main, kelvane.Id(), 3);
   ASSERT_NE(manager, nullptr);
   HWND list = GetDlgItem(manager, kIdStartup);
-  ASSERT_TRUE(WaitUntil([&] { return ItemCount(list) >= 3; }, 20000));
   const std::string userRun = std::string("HKEY_CURRENT_USER\\") + kRun;
   std::vector<std::string> ours;
   for (const ListRow& row : ListRowsUtf8(list)) {
