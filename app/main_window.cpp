@@ -33,20 +33,126 @@ constexpr const char* kHelpFile = "Kelvane.html";
 constexpr const char* kHomePage = "https://www.varnok.example/kelvane/";
 constexpr const char* kUpdatePage = "https://www.varnok.example/kelvane/update/";
 
-// Control ids.
-enum : int {
-  kIdScan = 1001,
-  kIdRepair,
-  kIdRestore,
-  kIdTree,
-  kIdList,
-  kIdStatus,
-  kIdUpdate,
-  kIdUpdateImage,
-  kIdIcon,
-};
-
 }  // namespace
+
+std::span<const Command> MainCommands() {
+  using M = MenuTitle;
+  using F = TfrmKelvane;
+  static const Command kCommands[] = {
+      {kMiBackupFullRegistry,
+       M::kFile,
+       "&Backup Full Registry...",
+       false,
+       0,
+       {},
+       CommandState::kAlways,
+       &F::miBackupFullRegistryClick},
+      {kMiWindowsBackup,
+       M::kFile,
+       "&Windows Backup...",
+       false,
+       0,
+       {},
+       CommandState::kAlways,
+       &F::miWindowsBackupClick},
+      Separator(M::kFile),
+      {kMiStartupManager,
+       M::kFile,
+       "Startup &Manager...",
+       false,
+       'M',
+       {},
+       CommandState::kAlways,
+       &F::miStartupManagerClick},
+      Separator(M::kFile),
+      {kMiExit, M::kFile, "&Exit", false, 0, {}, CommandState::kAlways, &F::miExitClick},
+      {kMiScan,
+       M::kAction,
+       "&Scan registry issue",
+       false,
+       0,
+       {"Scan registry issue", 8, 76, 105},
+       CommandState::kAlways,
+       &F::bScanRegistryClick},
+      {kMiRepair,
+       M::kAction,
+       "&Repair registry issue",
+       false,
+       0,
+       {"Repair registry issue", 10, 104, 106},
+       CommandState::kAlways,
+       &F::bRepairRegistryClick},
+      Separator(M::kAction),
+      {kMiRestore,
+       M::kAction,
+       "R&estore previous registry...",
+       false,
+       0,
+       {"Restore previous registry ", 9, 132, 130},
+       CommandState::kAlways,
+       &F::miRestoreClick},
+      {kASelectAll, M::kEdit, "Select &All", true, 0, {}, CommandState::kAlways, &F::aSelectAll},
+      {kASelectAllType,
+       M::kEdit,
+       "&Select All of Type",
+       true,
+       0,
+       {},
+       CommandState::kRowSelected,
+       &F::aSelectAllType},
+      Separator(M::kEdit, true),
+      {kASelectNone, M::kEdit, "Select &None", true, 0, {}, CommandState::kAlways, &F::aSelectNone},
+      {kASelectNoneType,
+       M::kEdit,
+       "Select None of Type",
+       true,
+       0,
+       {},
+       CommandState::kRowSelected,
+       &F::aSelectNoneType},
+      Separator(M::kEdit, true),
+      {kAOpenRegedit,
+       M::kEdit,
+       "&Open in RegEdit...",
+       true,
+       0,
+       {},
+       CommandState::kRowOpens,
+       &F::aOpenRegeditExecute},
+      Separator(M::kEdit),
+      {kMiOptions,
+       M::kEdit,
+       "&Options...",
+       false,
+       'O',
+       {},
+       CommandState::kAlways,
+       &F::miOptionsClick},
+      {kMiHelp, M::kHelp, "&Help", false, 0, {}, CommandState::kAlways, &F::miHelpClick},
+      Separator(M::kHelp),
+      {kMiHomePage,
+       M::kHelp,
+       "&Home Page",
+       false,
+       0,
+       {},
+       CommandState::kAlways,
+       &F::miHomePageClick},
+      Separator(M::kHelp),
+      {kMiAbout, M::kHelp, "&About...", false, 0, {}, CommandState::kAlways, &F::miAboutClick},
+      // The banner's link.
+      {kLinkUpdate, M::kNone, nullptr, false, 0, {}, CommandState::kAlways, &F::linkUpdateClick},
+  };
+  return kCommands;
+}
+
+const Command* FindCommand(std::span<const Command> commands, int id) {
+  for (const Command& command : commands) {
+    if (command.id && command.id == id)
+      return &command;
+  }
+  return nullptr;
+}
 
 TfrmKelvane::TfrmKelvane(Platform platform, std::vector<std::string> arguments)
     : platform_(platform), arguments_(std::move(arguments)) {}
@@ -77,7 +183,7 @@ bool TfrmKelvane::Create(HINSTANCE instance, int showCommand) {
   const int width = S(kDesignWidth), height = S(kDesignHeight);
   const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  mainMenu1_ = BuildMainMenu();
+  mainMenu1_ = BuildMainMenu(MainCommands());
   // The window paints around its controls, not over them: a repaint of the window
   // after a resize would otherwise leave the status bar blank until its text changed.
   if (!CreateTopWindow(wc, kApplicationTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top,
@@ -130,8 +236,10 @@ LRESULT TfrmKelvane::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       // Menus and accelerators come without a control; of the controls only a click
       // counts (the owner-drawn buttons and the link also report double clicks).
-      if (lParam == 0 || HIWORD(wParam) == BN_CLICKED)
-        HandleCommand(LOWORD(wParam));
+      if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) {
+        if (const Command* command = FindCommand(MainCommands(), LOWORD(wParam)))
+          (this->*command->run)();
+      }
       return 0;
     case WM_NOTIFY:
       return HandleNotify(reinterpret_cast<NMHDR*>(lParam));
@@ -146,8 +254,7 @@ LRESULT TfrmKelvane::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SETCURSOR: {
       const HWND over = reinterpret_cast<HWND>(wParam);
-      if (over == tasks_.scan || over == tasks_.repair || over == tasks_.restore ||
-          over == banner_.link) {
+      if (std::find(tasks_.begin(), tasks_.end(), over) != tasks_.end() || over == banner_.link) {
         SetCursor(LoadCursor(nullptr, IDC_HAND));
         return TRUE;
       }
@@ -155,8 +262,8 @@ LRESULT TfrmKelvane::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_INITMENUPOPUP: {
       const int row = lvRegistryData_.SelectedRow();
-      UpdateListActions(reinterpret_cast<HMENU>(wParam), row >= 0,
-                        row >= 0 && CanOpenInRegedit(results_.Row(static_cast<size_t>(row))));
+      UpdateCommandStates(reinterpret_cast<HMENU>(wParam), MainCommands(), row >= 0,
+                          row >= 0 && CanOpenInRegedit(results_.Row(static_cast<size_t>(row))));
       return 0;
     }
     case WM_CONTEXTMENU:
@@ -207,18 +314,16 @@ void TfrmKelvane::FormCreate() {
   InitCommonControlsEx(&icc);
   dpi_ = WindowDpi(hwnd_);
   // The controls get their fonts, sizes and places from ApplyDpi below.
-  banner_ = CreateBannerControls(hwnd_, kIdIcon, kIdUpdate, kIdUpdateImage);
-  tasks_ = CreateTaskButtons(hwnd_, kIdScan, kIdRepair, kIdRestore);
+  banner_ = CreateBannerControls(hwnd_, kIdIcon, kLinkUpdate, kIdUpdateImage);
+  tasks_ = CreateTaskButtons(hwnd_, MainCommands());
   tvRegistry_.Create(hwnd_, kIdTree, nullptr, 0, 0, 0, 0);
   lvRegistryData_.Create(hwnd_, kIdList, nullptr, 0, 0, 0, 0);
   lvRegistryData_.onTicksChanged = [this] { UpdateStatusCounts(); };
-  popupMenu1_ = BuildPopupMenu();
+  popupMenu1_ = BuildPopupMenu(MainCommands());
   statusBar1_ = CreateChild(hwnd_, STATUSCLASSNAMEA, "", 0, 0, 0, 0, 0, kIdStatus, nullptr);
   ApplyDpi();
 
-  ACCEL accel[2] = {{FCONTROL | FVIRTKEY, 'M', kMiStartupManager},
-                    {FCONTROL | FVIRTKEY, 'O', kMiOptions}};
-  accelerators_ = CreateAcceleratorTableA(accel, 2);
+  accelerators_ = BuildAccelerators(MainCommands());
 
   unattended_ = false;
   LoadSettings();
@@ -273,77 +378,61 @@ void TfrmKelvane::FormPaint() {
   EndPaint(hwnd_, &ps);
 }
 
-void TfrmKelvane::HandleCommand(int id) {
-  switch (id) {
-    case kIdScan:
-    case kMiScan:
-      bScanRegistryClick();
-      break;
-    case kIdRepair:
-    case kMiRepair:
-      bRepairRegistryClick();
-      break;
-    case kIdRestore:
-    case kMiRestore:
-      ShowRestore(hwnd_, platform_,
-                  [this](HWND owner, const std::string& editor, const std::string& commandLine,
-                         const std::string& hint) {
-                    return RunRegeditWithHint(owner, platform_.processes, editor, commandLine,
-                                              hint);
-                  });
-      break;
-    case kMiBackupFullRegistry:
-      miBackupFullRegistryClick(hwnd_, platform_);
-      break;
-    case kMiWindowsBackup:
-      miWindowsBackupClick(hwnd_, platform_);
-      break;
-    case kMiExit:
-      PostMessageA(hwnd_, WM_CLOSE, 0, 0);
-      break;
-    case kASelectAll:
-    case kASelectNone:
-      SelectRows(false, id == kASelectAll);
-      break;
-    case kASelectAllType:
-    case kASelectNoneType:
-      SelectRows(true, id == kASelectAllType);
-      break;
-    case kAOpenRegedit:
-      aOpenRegeditExecute();
-      break;
-    case kMiHelp: {
-      // The help page ships beside the program (the release package holds it).
-      const std::string help = platform_.shell.ExecutableFolder() + kHelpFile;
-      std::string problem;
-      if (!platform_.files.FileExists(help))
-        problem = "The help file " + help + " is missing.";
-      else if (!platform_.shell.Open(help, "", ShellOpen{hwnd_}))
-        problem = "The help file " + help + " could not be opened.";
-      if (!problem.empty()) {
-        MessageBoxA(hwnd_, problem.c_str(), LoadResString(IDS_APP_TITLE).c_str(),
-                    MB_OK | MB_ICONINFORMATION);
-      }
-      break;
-    }
-    case kMiHomePage:
-    case kIdUpdate:
-      platform_.shell.Open(id == kMiHomePage ? kHomePage : kUpdatePage, "", ShellOpen{hwnd_});
-      break;
-    case kMiAbout:
-      ShowAbout(hwnd_, platform_);
-      break;
-    case kMiStartupManager:  // miStartupManagerClick
-      ShowStartupManager(
-          hwnd_, platform_,
-          ResolveFolder(OptionsSetting.OutputDirectory, platform_.shell.ExecutableFolder()));
-      break;
-    case kMiOptions:  // miOptionsClick: the settings change in memory, saved on close
-      ShowOptions(hwnd_, platform_, OptionsSetting);
-      break;
-    default:
-      break;
+void TfrmKelvane::miRestoreClick() {
+  ShowRestore(hwnd_, platform_,
+              [this](HWND owner, const std::string& editor, const std::string& commandLine,
+                     const std::string& hint) {
+                return RunRegeditWithHint(owner, platform_.processes, editor, commandLine, hint);
+              });
+}
+
+void TfrmKelvane::miBackupFullRegistryClick() {
+  kelvane::miBackupFullRegistryClick(hwnd_, platform_);
+}
+
+void TfrmKelvane::miWindowsBackupClick() {
+  kelvane::miWindowsBackupClick(hwnd_, platform_);
+}
+
+void TfrmKelvane::miExitClick() {
+  PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+}
+
+void TfrmKelvane::miHelpClick() {
+  // The help page ships beside the program (the release package holds it).
+  const std::string help = platform_.shell.ExecutableFolder() + kHelpFile;
+  std::string problem;
+  if (!platform_.files.FileExists(help))
+    problem = "The help file " + help + " is missing.";
+  else if (!platform_.shell.Open(help, "", ShellOpen{hwnd_}))
+    problem = "The help file " + help + " could not be opened.";
+  if (!problem.empty()) {
+    MessageBoxA(hwnd_, problem.c_str(), LoadResString(IDS_APP_TITLE).c_str(),
+                MB_OK | MB_ICONINFORMATION);
   }
+}
+
+void TfrmKelvane::miHomePageClick() {
+  platform_.shell.Open(kHomePage, "", ShellOpen{hwnd_});
+}
+
+void TfrmKelvane::linkUpdateClick() {
+  platform_.shell.Open(kUpdatePage, "", ShellOpen{hwnd_});
+}
+
+void TfrmKelvane::miAboutClick() {
+  ShowAbout(hwnd_, platform_);
+}
+
+void TfrmKelvane::miStartupManagerClick() {
+  ShowStartupManager(
+      hwnd_, platform_,
+      ResolveFolder(OptionsSetting.OutputDirectory, platform_.shell.ExecutableFolder()));
+}
+
+// The settings change in memory, saved on close.
+void TfrmKelvane::miOptionsClick() {
+  ShowOptions(hwnd_, platform_, OptionsSetting);
 }
 
 LRESULT TfrmKelvane::HandleNotify(NMHDR* header) {

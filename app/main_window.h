@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/win_menus_banner.h"
 #include "options/settings.h"
 #include "platform/platform.h"
@@ -34,7 +35,7 @@ class TfrmKelvane : public TopWindow {
  private:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   LRESULT HandleNotify(NMHDR* header);
-  void HandleCommand(int id);
+  friend std::span<const Command> MainCommands();
 
   // Form events.
   void FormCreate();
@@ -48,7 +49,21 @@ class TfrmKelvane : public TopWindow {
   ScanOptions ScanOptionsNow() const;  // the scan's options from the settings
   void bRepairRegistryClick();
   void SelectRows(bool ofType, bool tick);
+  void aSelectAll() { SelectRows(false, true); }
+  void aSelectAllType() { SelectRows(true, true); }
+  void aSelectNone() { SelectRows(false, false); }
+  void aSelectNoneType() { SelectRows(true, false); }
   void aOpenRegeditExecute();
+  void miRestoreClick();
+  void miBackupFullRegistryClick();
+  void miWindowsBackupClick();
+  void miStartupManagerClick();
+  void miOptionsClick();
+  void miExitClick();
+  void miHelpClick();
+  void miHomePageClick();
+  void miAboutClick();
+  void linkUpdateClick();
   void CleanOnce();
   void ActivateInstance();
   void UpdateStatusCounts();
@@ -63,7 +78,7 @@ class TfrmKelvane : public TopWindow {
   Platform platform_;
   std::vector<std::string> arguments_;
   BannerControls banner_;
-  TaskButtons tasks_;
+  std::vector<HWND> tasks_;
   HWND statusBar1_ = nullptr;
   HMENU mainMenu1_ = nullptr;
   HMENU popupMenu1_ = nullptr;

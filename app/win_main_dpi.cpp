@@ -36,7 +36,7 @@ void TfrmKelvane::ApplyDpi() {
   SizeBannerControls(banner_, bannerIcon_, *fonts_, dpi_);
   if (oldIcon)
     DestroyIcon(oldIcon);
-  SizeTaskButtons(tasks_, fonts_->normal, dpi_);
+  SizeTaskButtons(hwnd_, MainCommands(), fonts_->normal, dpi_);
   tvRegistry_.ApplyDpi(dpi_, fonts_->normal);
   treeWidth_ =
       std::max(S(kTreeWidth), tvRegistry_.WidestLabel() + GetSystemMetrics(SM_CXVSCROLL) + S(4));

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <string>
+#include <utility>
 
 #include "ui/win_controls.h"
 #include "ui/win_dpi.h"
@@ -26,64 +29,76 @@ void PaintBanner(HDC dc, int width, int height) {
 
 }  // namespace
 
-HMENU BuildMainMenu() {
-  HMENU file = CreatePopupMenu();
-  AppendMenuA(file, MF_STRING, kMiBackupFullRegistry, "&Backup Full Registry...");
-  AppendMenuA(file, MF_STRING, kMiWindowsBackup, "&Windows Backup...");
-  AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(file, MF_STRING, kMiStartupManager, "Startup &Manager...\tCtrl+M");
-  AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(file, MF_STRING, kMiExit, "&Exit");
+namespace {
 
-  HMENU action = CreatePopupMenu();
-  AppendMenuA(action, MF_STRING, kMiScan, "&Scan registry issue");
-  AppendMenuA(action, MF_STRING, kMiRepair, "&Repair registry issue");
-  AppendMenuA(action, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(action, MF_STRING, kMiRestore, "R&estore previous registry...");
+// The menu text with its Ctrl key ("Startup &Manager...\tCtrl+M").
+std::string MenuText(const Command& command) {
+  std::string text = command.text;
+  if (command.ctrlKey)
+    text += std::string("\tCtrl+") + command.ctrlKey;
+  return text;
+}
 
-  HMENU edit = CreatePopupMenu();
-  AppendMenuA(edit, MF_STRING, kASelectAll, "Select &All");
-  AppendMenuA(edit, MF_STRING, kASelectAllType, "&Select All of Type");
-  AppendMenuA(edit, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(edit, MF_STRING, kASelectNone, "Select &None");
-  AppendMenuA(edit, MF_STRING, kASelectNoneType, "Select None of Type");
-  AppendMenuA(edit, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(edit, MF_STRING, kAOpenRegedit, "&Open in RegEdit...");
-  AppendMenuA(edit, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(edit, MF_STRING, kMiOptions, "&Options...\tCtrl+O");
+// The commands for which `in` holds, in table order; a separator row only between two
+// items.
+HMENU BuildMenu(std::span<const Command> commands, const std::function<bool(const Command&)>& in) {
+  HMENU menu = CreatePopupMenu();
+  bool separator = false, items = false;
+  for (const Command& command : commands) {
+    if (!in(command))
+      continue;
+    if (!command.id) {
+      separator = items;
+      continue;
+    }
+    if (separator)
+      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(command.id), MenuText(command).c_str());
+    separator = false;
+    items = true;
+  }
+  return menu;
+}
 
-  HMENU help = CreatePopupMenu();
-  AppendMenuA(help, MF_STRING, kMiHelp, "&Help");
-  AppendMenuA(help, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(help, MF_STRING, kMiHomePage, "&Home Page");
-  AppendMenuA(help, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(help, MF_STRING, kMiAbout, "&About...");
+}  // namespace
 
+HMENU BuildMainMenu(std::span<const Command> commands) {
+  static constexpr std::pair<MenuTitle, const char*> kTitles[] = {{MenuTitle::kFile, "&File"},
+                                                                  {MenuTitle::kAction, "&Action"},
+                                                                  {MenuTitle::kEdit, "&Edit"},
+                                                                  {MenuTitle::kHelp, "&Help"}};
   HMENU bar = CreateMenu();
-  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
-  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(action), "&Action");
-  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), "&Edit");
-  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "&Help");
+  for (const auto& [title, text] : kTitles) {
+    HMENU menu = BuildMenu(commands, [title](const Command& c) { return c.menu == title; });
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), text);
+  }
   return bar;
 }
 
-HMENU BuildPopupMenu() {
-  HMENU popup = CreatePopupMenu();
-  AppendMenuA(popup, MF_STRING, kASelectAll, "Select &All");
-  AppendMenuA(popup, MF_STRING, kASelectAllType, "&Select All of Type");
-  AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(popup, MF_STRING, kASelectNone, "Select &None");
-  AppendMenuA(popup, MF_STRING, kASelectNoneType, "Select None of Type");
-  AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(popup, MF_STRING, kAOpenRegedit, "&Open in RegEdit...");
-  return popup;
+HMENU BuildPopupMenu(std::span<const Command> commands) {
+  return BuildMenu(commands, [](const Command& c) { return c.inListMenu; });
 }
 
-void UpdateListActions(HMENU menu, bool rowSelected, bool canOpen) {
-  const UINT ofType = rowSelected ? MF_ENABLED : MF_GRAYED;
-  EnableMenuItem(menu, kASelectAllType, MF_BYCOMMAND | ofType);
-  EnableMenuItem(menu, kASelectNoneType, MF_BYCOMMAND | ofType);
-  EnableMenuItem(menu, kAOpenRegedit, MF_BYCOMMAND | (canOpen ? MF_ENABLED : MF_GRAYED));
+HACCEL BuildAccelerators(std::span<const Command> commands) {
+  std::vector<ACCEL> keys;
+  for (const Command& command : commands) {
+    if (command.ctrlKey) {
+      keys.push_back(ACCEL{FCONTROL | FVIRTKEY, static_cast<WORD>(command.ctrlKey),
+                           static_cast<WORD>(command.id)});
+    }
+  }
+  return CreateAcceleratorTableA(keys.data(), static_cast<int>(keys.size()));
+}
+
+void UpdateCommandStates(HMENU menu, std::span<const Command> commands, bool rowSelected,
+                         bool canOpen) {
+  for (const Command& command : commands) {
+    if (!command.id || command.state == CommandState::kAlways)
+      continue;
+    const bool enabled = command.state == CommandState::kRowSelected ? rowSelected : canOpen;
+    EnableMenuItem(menu, static_cast<UINT>(command.id),
+                   MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+  }
 }
 
 void ShowListMenu(HWND owner, HMENU popup, HWND list, int x, int y) {
@@ -154,31 +169,27 @@ LRESULT BannerControlColour(HWND window, HWND control, HDC dc, HBRUSH bannerBrus
   return reinterpret_cast<LRESULT>(bannerBrush);
 }
 
-TaskButtons CreateTaskButtons(HWND parent, int scanId, int repairId, int restoreId) {
-  TaskButtons tasks;
-  tasks.scan = CreateChild(parent, "BUTTON", "Scan registry issue", BS_OWNERDRAW | WS_TABSTOP, 0, 0,
-                           0, 0, scanId, nullptr);
-  tasks.repair = CreateChild(parent, "BUTTON", "Repair registry issue", BS_OWNERDRAW | WS_TABSTOP,
-                             0, 0, 0, 0, repairId, nullptr);
-  tasks.restore = CreateChild(parent, "BUTTON", "Restore previous registry ",
-                              BS_OWNERDRAW | WS_TABSTOP, 0, 0, 0, 0, restoreId, nullptr);
-  return tasks;
+std::vector<HWND> CreateTaskButtons(HWND parent, std::span<const Command> commands) {
+  std::vector<HWND> buttons;
+  for (const Command& command : commands) {
+    if (command.task.text) {
+      buttons.push_back(CreateChild(parent, "BUTTON", command.task.text, BS_OWNERDRAW | WS_TABSTOP,
+                                    0, 0, 0, 0, command.id, nullptr));
+    }
+  }
+  return buttons;
 }
 
-void SizeTaskButtons(const TaskButtons& tasks, HFONT font, UINT dpi) {
-  struct Place {
-    HWND button;
-    int x, y, width;
-  };
-  for (const Place& place : {Place{tasks.scan, 8, 76, 105}, Place{tasks.repair, 10, 104, 106},
-                             Place{tasks.restore, 9, 132, 130}}) {
-    SendMessageA(place.button, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    char text[128] = {};
-    GetWindowTextA(place.button, text, sizeof text);
-    const SIZE size = MeasureText(font, text, false);
-    const int width = std::max(ScaleToDpi(place.width, dpi),
+void SizeTaskButtons(HWND parent, std::span<const Command> commands, HFONT font, UINT dpi) {
+  for (const Command& command : commands) {
+    if (!command.task.text)
+      continue;
+    const HWND button = GetDlgItem(parent, command.id);
+    SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    const SIZE size = MeasureText(font, command.task.text, false);
+    const int width = std::max(ScaleToDpi(command.task.width, dpi),
                                static_cast<int>(size.cx) + ScaleToDpi(2 * kButtonIndent, dpi));
-    MoveWindow(place.button, ScaleToDpi(place.x, dpi), ScaleToDpi(place.y, dpi), width,
+    MoveWindow(button, ScaleToDpi(command.task.x, dpi), ScaleToDpi(command.task.y, dpi), width,
                std::max(ScaleToDpi(25, dpi), static_cast<int>(size.cy) + ScaleToDpi(4, dpi)), TRUE);
   }
 }

@@ -4,36 +4,24 @@
 
 #include <windows.h>
 
-namespace kelvane {
+#include <span>
+#include <vector>
 
-// Menu command ids of the main window.
-enum : int {
-  kMiBackupFullRegistry = 2001,
-  kMiWindowsBackup,
-  kMiStartupManager,
-  kMiExit,
-  kMiScan,
-  kMiRepair,
-  kMiRestore,
-  kASelectAll,
-  kASelectAllType,
-  kASelectNone,
-  kASelectNoneType,
-  kAOpenRegedit,
-  kMiOptions,
-  kMiHelp,
-  kMiHomePage,
-  kMiAbout,
-};
+#include "app/commands.h"
+
+namespace kelvane {
 
 inline constexpr int kBannerHeight = 50;
 
-HMENU BuildMainMenu();
-HMENU BuildPopupMenu();
+// The menu bar, the list's context menu and the Ctrl keys, from the command table.
+HMENU BuildMainMenu(std::span<const Command> commands);
+HMENU BuildPopupMenu(std::span<const Command> commands);
+HACCEL BuildAccelerators(std::span<const Command> commands);
 
-// Greys "Select All/None of Type" without a selected row and "Open in RegEdit..."
-// unless the selected row can be opened.
-void UpdateListActions(HMENU menu, bool rowSelected, bool canOpen);
+// Enables or greys the menu's commands by their state: a selected row, a row the
+// registry editor can show.
+void UpdateCommandStates(HMENU menu, std::span<const Command> commands, bool rowSelected,
+                         bool canOpen);
 
 // Shows the list's context menu at a screen point, or near the list's corner when
 // opened from the keyboard (-1, -1). `owner` gets WM_INITMENUPOPUP and the command.
@@ -68,16 +56,12 @@ void PlaceBannerControls(const BannerControls& banner, int clientWidth, UINT dpi
 // to the window; white text.
 LRESULT BannerControlColour(HWND window, HWND control, HDC dc, HBRUSH bannerBrush);
 
-// The task buttons below the banner.
-struct TaskButtons {
-  HWND scan = nullptr;
-  HWND repair = nullptr;
-  HWND restore = nullptr;
-};
-TaskButtons CreateTaskButtons(HWND parent, int scanId, int repairId, int restoreId);
+// The task buttons below the banner, one per command that has one, with the command's
+// id as control id.
+std::vector<HWND> CreateTaskButtons(HWND parent, std::span<const Command> commands);
 // Places the task buttons at `dpi` in `font`: their design places, each at least as
 // wide as its text needs.
-void SizeTaskButtons(const TaskButtons& tasks, HFONT font, UINT dpi);
+void SizeTaskButtons(HWND parent, std::span<const Command> commands, HFONT font, UINT dpi);
 
 // A brush of the banner's band, `height` pixels high, so the controls on it show the
 // band behind them.

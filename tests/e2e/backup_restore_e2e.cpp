@@ -31,9 +31,6 @@ const bool kRanAsPlantedEditor = [] {
 }();
 
 // Control ids of kelvane's windows.
-constexpr int kIdRestoreButton = 1003;
-constexpr int kMiBackupFullRegistry = 2001;
-constexpr int kMiWindowsBackup = 2002;
 constexpr int kIdHintStop = 3101;
 constexpr int kIdHintText = 3103;
 constexpr int kIdRestoreList = 3203;
@@ -147,7 +144,7 @@ void SelectRow(HWND list, int row) {
 }
 
 HWND OpenRestoreWindow(HWND main, DWORD pid) {
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdRestoreButton, BN_CLICKED), 0);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiRestore, BN_CLICKED), 0);
   return FindDialog("TfrmRestore", pid, kIdRestoreList, 20000);
 }
 
@@ -161,7 +158,7 @@ TEST(Restore, ARepairIsUndoneFromTheRestoreWindowAndTheBackupGoesOnlyAfterThat) 
   HWND main = StartMain(kelvane);
   ASSERT_NE(main, nullptr);
   HWND list = GetDlgItem(main, kIdList);
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_CLICKED), 0);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiScan, BN_CLICKED), 0);
   HWND progress = WaitForWindow(kProgressClass, 20000, kelvane.Id());
   ASSERT_NE(progress, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(progress); }, 300000));
@@ -169,7 +166,7 @@ TEST(Restore, ARepairIsUndoneFromTheRestoreWindowAndTheBackupGoesOnlyAfterThat) 
   for (const auto& row : found)
     std::printf("  found %s | %s | %s\n", row.problem.c_str(), row.key.c_str(), row.value.c_str());
   ASSERT_GE(found.size(), 3u);
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdRepair, BN_CLICKED), 0);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiRepair, BN_CLICKED), 0);
   ASSERT_TRUE(WaitUntil([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 0; }, 60000));
   const auto backups = ListFiles(kBackupFolder + "\\Backup*.reg");
   ASSERT_EQ(backups.size(), 1u);

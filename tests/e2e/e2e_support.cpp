@@ -440,7 +440,7 @@ void WriteSettings(const std::string& optionsLines, const std::vector<int>& tick
 }
 
 bool ScanAndWait(HWND main, DWORD pid) {
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_CLICKED), 0);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiScan, BN_CLICKED), 0);
   HWND progress = WaitForWindow(kProgressClass, 20000, pid);
   return progress && WaitUntil([&] { return !IsWindow(progress); }, 300000);
 }

@@ -8,17 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
+#include "ui/messages.h"
+
 namespace kelvane::e2e {
 
 inline constexpr const char* kExe = "C:\\Kelvane\\kelvane.exe";
 inline constexpr const char* kFolder = "C:\\Kelvane\\";
-inline constexpr const char* kMainClass = "Varnok Kelvane Made by Varnok Software";
+inline constexpr const char* kMainClass = kMainWindowClass;
 inline constexpr const char* kProgressClass = "TfrmRegProgressHint";
-// Control and command ids of the main window.
-inline constexpr int kIdScan = 1001;
-inline constexpr int kIdRepair = 1002;
-inline constexpr int kIdList = 1005;
-inline constexpr int kIdStatus = 1006;
 inline constexpr int kIdStop = 100;
 
 // A started program; terminated by the destructor if it still runs.

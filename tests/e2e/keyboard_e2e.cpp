@@ -17,8 +17,6 @@
 namespace kelvane::e2e {
 namespace {
 
-constexpr int kIdTree = 1004;
-
 // Types keys into the foreground window: each entry a virtual key, with the modifiers
 // held down while it is pressed.
 void Type(std::vector<WORD> keys, std::vector<WORD> held = {}) {
@@ -66,8 +64,8 @@ TEST(Keyboard, ScanTickRepairAndOptionsWithoutAMouse) {
   SetForegroundWindow(main);
   HWND tree = GetDlgItem(main, kIdTree);
   HWND list = GetDlgItem(main, kIdList);
-  HWND scan = GetDlgItem(main, kIdScan);
-  HWND repair = GetDlgItem(main, kIdRepair);
+  HWND scan = GetDlgItem(main, kMiScan);
+  HWND repair = GetDlgItem(main, kMiRepair);
   ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == tree; }, 5000)) << "the tree starts focused";
 
   // Space ticks and unticks the selected category: down to HKEY_USERS and back.
@@ -210,7 +208,6 @@ TEST(MainWindow, HasAMinimumSizeAndKeepsItsStatusBarAfterAResize) {
 }
 
 TEST(Help, AMissingHelpPageIsReported) {
-  constexpr int kMiHelp = 2014;
   Process kelvane(kExe);
   HWND main = StartMain(kelvane);
   ASSERT_NE(main, nullptr);

@@ -58,7 +58,7 @@ TEST(MainWindow, ScanRunsBehindTheProgressWindowAndCounts) {
   HWND main = StartMain(kelvane);
   ASSERT_NE(main, nullptr);
   HWND list = GetDlgItem(main, kIdList);
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_CLICKED), 0);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiScan, BN_CLICKED), 0);
   HWND progress = WaitForWindow(kProgressClass, 20000, kelvane.Id());
   ASSERT_NE(progress, nullptr);
   EXPECT_EQ(WindowText(progress), "Scanning");
@@ -107,7 +107,7 @@ TEST(MainWindow, StopEndsTheScanAtOnce) {
   Process kelvane(kExe);
   HWND main = StartMain(kelvane);
   ASSERT_NE(main, nullptr);
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_CLICKED), 0);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiScan, BN_CLICKED), 0);
   HWND progress = WaitForWindow(kProgressClass, 20000, kelvane.Id());
   ASSERT_NE(progress, nullptr);
   // The window exists from the start of its creation; its controls a moment later.
@@ -128,13 +128,13 @@ TEST(MainWindow, ADoubleClickOnATaskButtonRunsItsCommandOnce) {
   Process kelvane(kExe);
   HWND main = StartMain(kelvane);
   ASSERT_NE(main, nullptr);
-  HWND button = GetDlgItem(main, kIdScan);
+  HWND button = GetDlgItem(main, kMiScan);
   ASSERT_NE(button, nullptr);
   // The owner-drawn button reports the second press of a double click on its own.
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_DOUBLECLICKED),
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiScan, BN_DOUBLECLICKED),
                reinterpret_cast<LPARAM>(button));
   EXPECT_EQ(WaitForWindow(kProgressClass, 2000, kelvane.Id()), nullptr);
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiScan, BN_CLICKED), reinterpret_cast<LPARAM>(button));
   HWND progress = WaitForWindow(kProgressClass, 20000, kelvane.Id());
   ASSERT_NE(progress, nullptr);
   PostMessageA(progress, WM_COMMAND, MAKEWPARAM(kIdStop, BN_CLICKED),
@@ -282,7 +282,7 @@ TEST(MainWindow, FiftyThousandRowsStayResponsive) {
   ASSERT_NE(main, nullptr);
   HWND list = GetDlgItem(main, kIdList);
   const ULONGLONG start = GetTickCount64();
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_CLICKED), 0);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiScan, BN_CLICKED), 0);
   // While the scan adds rows the window keeps answering.
   ULONGLONG worstAnswer = 0;
   int samples = 0;
@@ -315,7 +315,7 @@ TEST(MainWindow, FiftyThousandRowsStayResponsive) {
   // entries done of all, and the window keeps answering.
   CreateDirectoryA((std::string(kFolder) + "Backup").c_str(), nullptr);
   const ULONGLONG repairStart = GetTickCount64();
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdRepair, BN_CLICKED), 0);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiRepair, BN_CLICKED), 0);
   std::string progressText;
   worstAnswer = 0;
   ASSERT_TRUE(WaitUntil(

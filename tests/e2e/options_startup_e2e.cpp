@@ -17,8 +17,6 @@ namespace kelvane::e2e {
 namespace {
 
 // Main window commands.
-constexpr int kMiStartupManager = 2003;
-constexpr int kMiOptions = 2013;
 // Options dialog.
 constexpr int kIdPages = 101;
 constexpr int kIdOutputFolder = 102;
@@ -265,7 +263,7 @@ TEST(Options, AMissingFolderIsRefusedAndCancelStoresNothing) {
 
 // Runs a scan through the task button and waits for the progress window to go.
 std::vector<ListRow> Scan(HWND main, Process& process) {
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_CLICKED), 0);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiScan, BN_CLICKED), 0);
   HWND progress = WaitForWindow(kProgressClass, 20000, process.Id());
   EXPECT_NE(progress, nullptr);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(progress); }, 300000));

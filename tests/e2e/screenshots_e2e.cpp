@@ -15,8 +15,6 @@
 namespace kelvane::e2e {
 namespace {
 
-constexpr int kMiAbout = 2016;
-
 // KELVANE_SHOTS names the shots to take (all four when unset); KELVANE_SHOT_SUFFIX is
 // appended to each file name; KELVANE_DEMO_REG (a Unix path) is imported first.
 TEST(DISABLED_Screenshots, EveryWindow) {
@@ -38,7 +36,7 @@ TEST(DISABLED_Screenshots, EveryWindow) {
   HWND main = WaitForWindow(kMainClass, 30000, kelvane.Id());
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 30000));
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_CLICKED), 0);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiScan, BN_CLICKED), 0);
   HWND progress = WaitForWindow(kProgressClass, 20000, kelvane.Id());
   ASSERT_NE(progress, nullptr);
   if (want("progress")) {
@@ -62,7 +60,7 @@ TEST(DISABLED_Screenshots, EveryWindow) {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));
   }
   if (want("repair-hint")) {
-    PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdRepair, BN_CLICKED), 0);
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiRepair, BN_CLICKED), 0);
     HWND hint = VisibleDialog(kelvane.Id(), 60000);
     ASSERT_NE(hint, nullptr);
     EXPECT_TRUE(SaveWindow(hint, "repair-hint"));

@@ -19,9 +19,6 @@
 namespace kelvane::e2e {
 namespace {
 
-constexpr int kMiAbout = 2016;
-constexpr int kMiOptions = 2013;
-
 UINT ExpectedDpi() {
   const char* dpi = std::getenv("KELVANE_DPI");
   return dpi ? static_cast<UINT>(std::atoi(dpi)) : 96;
@@ -183,7 +180,7 @@ TEST(TextFit, EveryLabelAndButtonShowsItsWholeText) {
   EXPECT_GE(rect.right - rect.left, Scale(684, dpi) - 1);
   EXPECT_GE(rect.bottom - rect.top, Scale(520, dpi) - 1);
   EXPECT_GE(ExpectTextsFit(main, dpi, "main window"), 3);
-  ExpectTreeLabelsFit(GetDlgItem(main, 1004), dpi);
+  ExpectTreeLabelsFit(GetDlgItem(main, kIdTree), dpi);
 
   PostMessageA(main, WM_COMMAND, kMiAbout, 0);
   HWND about = VisibleDialog(kelvane.Id(), 20000);
@@ -196,7 +193,7 @@ TEST(TextFit, EveryLabelAndButtonShowsItsWholeText) {
   PostMessageA(about, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));
 
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_CLICKED), 0);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiScan, BN_CLICKED), 0);
   HWND progress = WaitForWindow(kProgressClass, 20000, kelvane.Id());
   ASSERT_NE(progress, nullptr);
   EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(progress) != FALSE; }, 10000));
@@ -207,7 +204,7 @@ TEST(TextFit, EveryLabelAndButtonShowsItsWholeText) {
   // whole.
   HWND list = GetDlgItem(main, kIdList);
   RECT treeRect, listRect;
-  GetWindowRect(GetDlgItem(main, 1004), &treeRect);
+  GetWindowRect(GetDlgItem(main, kIdTree), &treeRect);
   GetWindowRect(list, &listRect);
   EXPECT_GE(listRect.left, treeRect.right);
   const FontAt font(dpi, 8, false);
@@ -217,7 +214,7 @@ TEST(TextFit, EveryLabelAndButtonShowsItsWholeText) {
   EXPECT_LE(font.Measure(found, false).cx + Scale(6, dpi), StatusPartRight(status, 0))
       << "\"" << found << "\" at " << dpi << " DPI";
 
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdRepair, BN_CLICKED), 0);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiRepair, BN_CLICKED), 0);
   HWND hint = VisibleDialog(kelvane.Id(), 60000);
   ASSERT_NE(hint, nullptr);
   EXPECT_GE(ExpectTextsFit(hint, dpi, "repair hint"), 6);
@@ -225,7 +222,7 @@ TEST(TextFit, EveryLabelAndButtonShowsItsWholeText) {
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(hint); }, 10000));
 
   // The restore window, with the backup of that repair in its list.
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(1003, BN_CLICKED), 0);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiRestore, BN_CLICKED), 0);
   HWND restore = nullptr;
   ASSERT_TRUE(WaitUntil(
       [&] {
@@ -266,7 +263,7 @@ TEST(TextFit, ColumnsAreNeverNarrowerThanTheirHeaders) {
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 30000));
   HWND list = GetDlgItem(main, kIdList);
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdScan, BN_CLICKED), 0);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiScan, BN_CLICKED), 0);
   ASSERT_TRUE(WaitUntil(
       [&] { return StatusPartText(GetDlgItem(main, kIdStatus), 0) == " 1 problems found"; },
       60000));

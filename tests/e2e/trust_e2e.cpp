@@ -159,7 +159,7 @@ TEST(Repair, KeepsWhatChangedSinceTheScanAndSaysWhatItKept) {
   ASSERT_NE(program, nullptr);
   std::fclose(program);
 
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kIdRepair, BN_CLICKED), 0);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiRepair, BN_CLICKED), 0);
   HWND box = nullptr;
   ASSERT_TRUE(WaitUntil(
       [&] {

@@ -1,0 +1,87 @@
+// The main window's commands and control ids. One table row per command says where it
+// stands (menu and place, the list's context menu, a task button), its text, its
+// Ctrl key, when it is enabled and what runs it; the menus, the accelerators and the
+// task buttons are built from the table and WM_COMMAND is routed through it.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+
+namespace kelvane {
+
+class TfrmKelvane;
+
+// Command ids, which are also the menu ids and the task buttons' control ids.
+enum : int {
+  kMiBackupFullRegistry = 2001,
+  kMiWindowsBackup,
+  kMiStartupManager,
+  kMiExit,
+  kMiScan,
+  kMiRepair,
+  kMiRestore,
+  kASelectAll,
+  kASelectAllType,
+  kASelectNone,
+  kASelectNoneType,
+  kAOpenRegedit,
+  kMiOptions,
+  kMiHelp,
+  kMiHomePage,
+  kMiAbout,
+  kLinkUpdate,
+};
+
+// The main window's other controls.
+enum : int {
+  kIdTree = 1004,
+  kIdList,
+  kIdStatus,
+  kIdUpdateImage = 1008,
+  kIdIcon,
+};
+
+// The menu bar's menus, in their order.
+enum class MenuTitle { kNone, kFile, kAction, kEdit, kHelp };
+
+// When a command can run.
+enum class CommandState {
+  kAlways,
+  kRowSelected,  // a row of the list is selected
+  kRowOpens,     // the selected row can be shown in the registry editor
+};
+
+// A task button below the banner: its text and its design place.
+struct TaskButton {
+  const char* text = nullptr;
+  int x = 0, y = 0, width = 0;
+};
+
+// A row of the table. A row without an id is a separator in its menus.
+struct Command {
+  int id = 0;
+  MenuTitle menu = MenuTitle::kNone;
+  const char* text = nullptr;  // the menu text, with its mnemonic
+  bool inListMenu = false;     // also in the list's context menu
+  char ctrlKey = 0;            // Ctrl+key runs it
+  TaskButton task;             // no text: no task button
+  CommandState state = CommandState::kAlways;
+  void (TfrmKelvane::*run)() = nullptr;
+};
+
+// A separator of `menu`, and of the list's context menu when `inListMenu`.
+constexpr Command Separator(MenuTitle menu, bool inListMenu = false) {
+  Command row;
+  row.menu = menu;
+  row.inListMenu = inListMenu;
+  return row;
+}
+
+// The main window's commands, in menu order.
+std::span<const Command> MainCommands();
+
+// The row of a command id; nullptr for an id that is no command.
+const Command* FindCommand(std::span<const Command> commands, int id);
+
+}  // namespace kelvane
