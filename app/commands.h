@@ -31,6 +31,7 @@ enum : int {
   kMiHomePage,
   kMiAbout,
   kLinkUpdate,
+  kACopy,
 };
 
 // The main window's other controls.

@@ -111,6 +111,7 @@ std::span<const Command> MainCommands() {
        CommandState::kRowSelected,
        &F::aSelectNoneType},
       Separator(M::kEdit, true),
+      {kACopy, M::kEdit, "&Copy", true, 'C', {}, CommandState::kRowSelected, &F::aCopyExecute},
       {kAOpenRegedit,
        M::kEdit,
        "&Open in RegEdit...",

@@ -54,6 +54,7 @@ class TfrmKelvane : public TopWindow {
   void aSelectNone() { SelectRows(false, false); }
   void aSelectNoneType() { SelectRows(true, false); }
   void aOpenRegeditExecute();
+  void aCopyExecute();
   void miRestoreClick();
   void miBackupFullRegistryClick();
   void miWindowsBackupClick();

@@ -12,6 +12,7 @@
 #include "restorepoint/system_point_window.h"
 #include "results/results_list.h"
 #include "scan/progress_window.h"
+#include "ui/win_clipboard.h"
 #include "ui/win_controls.h"
 
 namespace kelvane {
@@ -93,6 +94,15 @@ void TfrmKelvane::SelectRows(bool ofType, bool tick) {
     SelectAll(results_, tick);
   lvRegistryData_.Redraw();
   UpdateStatusCounts();
+}
+
+// The selected rows, as tab-separated lines.
+void TfrmKelvane::aCopyExecute() {
+  std::vector<IssueRow> rows;
+  for (const size_t row : lvRegistryData_.SelectedRows())
+    rows.push_back(results_.Row(row));
+  if (!rows.empty())
+    CopyToClipboard(hwnd_, RowsAsText(rows));
 }
 
 void TfrmKelvane::aOpenRegeditExecute() {

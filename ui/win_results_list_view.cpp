@@ -14,28 +14,34 @@ namespace kelvane {
 
 namespace {
 
-const std::string& Cell(const IssueRow& row, int column) {
-  return column == 0 ? row.problem : column == 1 ? row.key : row.value;
-}
-
-}  // namespace
-
-namespace {
-
 // The columns: header and designed width at 96 DPI.
-constexpr std::array<std::pair<const char*, int>, 3> kColumns{
-    {{"Problem", 120}, {"Registry key", 300}, {"Value", 150}}};
+constexpr std::array<std::pair<const char*, int>, 4> kColumns{
+    {{"Problem", 120}, {"Registry key", 300}, {"Value", 150}, {"Reason", 260}}};
+constexpr int kColumnCount = static_cast<int>(kColumns.size());
+
+const std::string& Cell(const IssueRow& row, int column) {
+  switch (column) {
+    case 0:
+      return row.problem;
+    case 1:
+      return row.key;
+    case 2:
+      return row.value;
+    default:
+      return row.reason;
+  }
+}
 
 }  // namespace
 
 HWND ResultsListView::Create(HWND parent, int id, HFONT font, int x, int y, int width, int height) {
   hwnd_ = CreateChild(parent, WC_LISTVIEWA, "",
-                      LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP,
-                      x, y, width, height, id, font, WS_EX_CLIENTEDGE);
+                      LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_TABSTOP, x, y, width,
+                      height, id, font, WS_EX_CLIENTEDGE);
   ListView_SetExtendedListViewStyle(hwnd_,
                                     LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   ListView_SetCallbackMask(hwnd_, LVIS_STATEIMAGEMASK);
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < kColumnCount; ++i) {
     LVCOLUMNA column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     column.pszText = const_cast<char*>(kColumns[static_cast<size_t>(i)].first);
@@ -76,8 +82,11 @@ bool ResultsListView::HandleNotify(const NMHDR* header, LRESULT* result) {
       const auto* key = reinterpret_cast<const NMLVKEYDOWN*>(header);
       const int row = SelectedRow();
       if (key->wVKey == VK_SPACE && row >= 0) {
-        model_.SetTicked(static_cast<size_t>(row), !model_.Ticked(static_cast<size_t>(row)));
-        ListView_RedrawItems(hwnd_, row, row);
+        // Every selected row takes the opposite of the first one's tick.
+        const bool tick = !model_.Ticked(static_cast<size_t>(row));
+        for (const size_t selected : SelectedRows())
+          model_.SetTicked(selected, tick);
+        Redraw();
         TicksChanged();
       }
       return true;
@@ -102,6 +111,14 @@ int ResultsListView::SelectedRow() const {
   return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED);
 }
 
+std::vector<size_t> ResultsListView::SelectedRows() const {
+  std::vector<size_t> rows;
+  for (int row = ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED); row >= 0;
+       row = ListView_GetNextItem(hwnd_, row, LVNI_SELECTED))
+    rows.push_back(static_cast<size_t>(row));
+  return rows;
+}
+
 void ResultsListView::Refresh(bool fitColumns) {
   const int count = static_cast<int>(model_.Count());
   ListView_SetItemCountEx(hwnd_, count, LVSICF_NOSCROLL);
@@ -115,8 +132,8 @@ void ResultsListView::Redraw() {
 }
 
 void ResultsListView::ResetColumnWidths() {
-  ListView_SetColumnWidth(hwnd_, 1, Scale(300));
-  ListView_SetColumnWidth(hwnd_, 2, Scale(150));
+  for (int column = 1; column < kColumnCount; ++column)
+    ListView_SetColumnWidth(hwnd_, column, Scale(kColumns[static_cast<size_t>(column)].second));
 }
 
 // Fits each column to its widest cell or its header. The list view's own automatic width asks for
@@ -127,7 +144,7 @@ void ResultsListView::FitColumns() {
   const std::vector<IssueRow> rows = model_.Rows();
   HDC dc = GetDC(hwnd_);
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0)));
-  for (int column = 0; column < 3; ++column) {
+  for (int column = 0; column < kColumnCount; ++column) {
     std::vector<const std::string*> texts;
     texts.reserve(rows.size());
     for (const IssueRow& row : rows)
@@ -161,7 +178,7 @@ int ResultsListView::Scale(int designPixels) const {
 
 void ResultsListView::SetDpi(UINT dpi) {
   // The columns keep their widths in design pixels.
-  for (int column = 0; column < 3; ++column) {
+  for (int column = 0; column < kColumnCount; ++column) {
     const int width = ListView_GetColumnWidth(hwnd_, column);
     ListView_SetColumnWidth(hwnd_, column,
                             MulDiv(width, static_cast<int>(dpi), static_cast<int>(dpi_)));

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <vector>
 
 #include "results/results_model.h"
 
@@ -18,7 +19,7 @@ class ResultsListView {
   ResultsListView(const ResultsListView&) = delete;
   ResultsListView& operator=(const ResultsListView&) = delete;
 
-  // Creates the list view with its three columns.
+  // Creates the list view with its four columns; several rows may be selected.
   HWND Create(HWND parent, int id, HFONT font, int x, int y, int width, int height);
   HWND Handle() const { return hwnd_; }
   // A WM_NOTIFY of the parent: true when it came from this list, `result` its answer.
@@ -28,10 +29,12 @@ class ResultsListView {
   void Refresh(bool fitColumns);
   // Draws every visible row again (after ticks changed).
   void Redraw();
-  // The designed widths of the "Registry key" and "Value" columns.
+  // The designed widths of every column but "Problem".
   void ResetColumnWidths();
-  // The selected row, or -1.
+  // The first selected row, or -1.
   int SelectedRow() const;
+  // Every selected row, in list order.
+  std::vector<size_t> SelectedRows() const;
   // The DPI the column widths and margins are scaled to (96 until told).
   void SetDpi(UINT dpi);
 

@@ -1,0 +1,15 @@
+// The clipboard, as plain text.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace kelvane {
+
+// Puts `text` (in the ANSI code page) on the clipboard as Unicode text, so that every
+// program pastes it with its characters right. False when the clipboard is not
+// available.
+bool CopyToClipboard(HWND owner, const std::string& text);
+
+}  // namespace kelvane
