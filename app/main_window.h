@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/win_menus_banner.h"
+#include "backup/repair.h"
 #include "options/settings.h"
 #include "platform/platform.h"
 #include "results/results_model.h"
@@ -46,7 +47,7 @@ class TfrmKelvane : public TopWindow {
   // Commands.
   void bScanRegistryClick();
   ScanOptions ScanOptionsNow() const;  // the scan's options from the settings
-  void bRepairRegistryClick();
+  RepairOutcome bRepairRegistryClick();
   void SelectRows(bool ofType, bool tick);
   void aOpenRegeditExecute();
   void CleanOnce();

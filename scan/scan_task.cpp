@@ -146,7 +146,7 @@ void ScanContext::AddIssueRow(const std::string& problem, const std::string& key
     return;
   if (pending_.empty())
     firstPending_ = std::chrono::steady_clock::now();
-  pending_.push_back(IssueRow{problem, key, value, kind, false});
+  pending_.push_back(IssueRow{problem, key, value, {}, kind, false});
   if (BatchDue())
     FlushRows();
 }

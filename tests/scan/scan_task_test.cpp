@@ -93,7 +93,7 @@ TEST(ScanBody, ScannerRowsAppearUntickedInOrder) {
                                       "key:HKEY_CURRENT_USER\\Two", "end", "close"}));
   ASSERT_EQ(run.results.Count(), 2u);
   EXPECT_EQ(run.results.Row(0),
-            (IssueRow{"Two", "HKEY_CURRENT_USER\\Two", "a", RowKind::kKey, false}));
+            (IssueRow{"Two", "HKEY_CURRENT_USER\\Two", "a", {}, RowKind::kKey, false}));
   EXPECT_EQ(run.results.Row(1).kind, RowKind::kValueNamed);
 }
 
@@ -271,7 +271,8 @@ TEST(ScanAhead, RowsStepsAndLastKeysComeInListOrder) {
       const std::string key = "HKEY_CURRENT_USER\\C" + std::to_string(category.id);
       expected.insert(expected.end(), {"begin", "status:Scanning..."});
       for (int i = 0; i < category.id; ++i)
-        rows.push_back({"C" + std::to_string(category.id), key, std::to_string(i), RowKind::kKey});
+        rows.push_back(
+            {"C" + std::to_string(category.id), key, std::to_string(i), {}, RowKind::kKey});
       expected.push_back("end");
     }
     expected.push_back("close");
