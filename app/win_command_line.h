@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "results/results_model.h"
 #include "results/scan_report.h"
+#include "scan/categories.h"
 
 namespace kelvane {
 

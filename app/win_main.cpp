@@ -25,7 +25,7 @@ std::vector<std::string> Arguments() {
   // A file name the ANSI code page cannot carry keeps its mark: its ANSI form would
   // name another file, or none.
   for (int i = 1; i < count; ++i)
-    arguments.push_back(ListedName(argv[i]));
+    arguments.push_back(kelvane::ListedName(argv[i]));
   LocalFree(argv);
   return arguments;
 }
