@@ -8,7 +8,7 @@
 #include "app/about_window.h"
 #include "app/resource.h"
 #include "backup/backup_hint_window.h"
-#include "backup/clean_once.h"
+#include "backup/command_line.h"
 #include "options/options_dialog.h"
 #include "platform/version_code.h"
 #include "restore/restore_window.h"
@@ -190,7 +190,7 @@ bool TfrmKelvane::Create(HINSTANCE instance, int showCommand) {
   if (!CreateTopWindow(wc, kApplicationTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top,
                        width, height, mainMenu1_))
     return false;
-  if (IsCleanOnceSwitch(arguments_)) {
+  if (IsCleanOnceRun(arguments_)) {
     // The unattended run never shows its window: the ticks are loaded as on a
     // show and the run starts at once.
     tvRegistry_.ShowTicks();
@@ -343,7 +343,7 @@ void TfrmKelvane::FormShow() {
 }
 
 void TfrmKelvane::FormActivate() {
-  if (unattended_ || !IsCleanOnceSwitch(arguments_))
+  if (unattended_ || !IsCleanOnceRun(arguments_))
     return;
   unattended_ = true;
   PostMessageA(hwnd_, WM_CLEAN_ONCE, 0, 0);

@@ -10,6 +10,7 @@
 
 #include "app/commands.h"
 #include "app/win_menus_banner.h"
+#include "backup/repair.h"
 #include "options/settings.h"
 #include "platform/platform.h"
 #include "results/results_model.h"
@@ -47,7 +48,7 @@ class TfrmKelvane : public TopWindow {
   // Commands.
   void bScanRegistryClick();
   ScanOptions ScanOptionsNow() const;  // the scan's options from the settings
-  void bRepairRegistryClick();
+  RepairOutcome bRepairRegistryClick();
   void SelectRows(bool ofType, bool tick);
   void aSelectAll() { SelectRows(false, true); }
   void aSelectAllType() { SelectRows(true, true); }

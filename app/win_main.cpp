@@ -6,10 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "backup/clean_once.h"
 #include "app/main_window.h"
-#include "ui/messages.h"
+#include "app/win_command_line.h"
+#include "backup/clean_once.h"
+#include "backup/command_line.h"
+#include "platform/win32/ansi_text.h"
 #include "platform/win32/win32_platform.h"
+#include "ui/messages.h"
 
 namespace {
 
@@ -19,12 +22,10 @@ std::vector<std::string> Arguments() {
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
   if (!argv)
     return arguments;
-  for (int i = 1; i < count; ++i) {
-    const int n = WideCharToMultiByte(CP_ACP, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
-    WideCharToMultiByte(CP_ACP, 0, argv[i], -1, text.data(), n, nullptr, nullptr);
-    arguments.push_back(text);
-  }
+  // A file name the ANSI code page cannot carry keeps its mark: its ANSI form would
+  // name another file, or none.
+  for (int i = 1; i < count; ++i)
+    arguments.push_back(kelvane::ListedName(argv[i]));
   LocalFree(argv);
   return arguments;
 }
@@ -32,18 +33,49 @@ std::vector<std::string> Arguments() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  using namespace kelvane;
   const std::vector<std::string> arguments = Arguments();
-  if (HWND running = FindWindowA(kelvane::kMainWindowClass, nullptr)) {
-    PostMessageA(running, kelvane::WM_ACTIVATE_INSTANCE, 0, 0);
-    SetForegroundWindow(running);
-    // An unattended run that only woke the running window scanned nothing: a scheduled
-    // task must not read that as a clean registry.
-    return kelvane::IsCleanOnceSwitch(arguments) ? kelvane::kCleanOnceAlreadyRunning : 0;
+  const CommandLine command = ParseCommandLine(arguments);
+  if (command.run == RunSwitch::kHelp)
+    return ShowUsage(0);
+  if (command.run == RunSwitch::kUnknown)
+    return ShowUsage(kUsageShown);
+  Win32Platform platform;
+  if (HWND running = FindWindowA(kMainWindowClass, nullptr)) {
+    // Only the window and the clean bring the running window forward; a report or a
+    // restore asked for by a tool leaves the desktop as it is.
+    if (command.run == RunSwitch::kWindow || command.run == RunSwitch::kCleanOnce) {
+      PostMessageA(running, WM_ACTIVATE_INSTANCE, 0, 0);
+      SetForegroundWindow(running);
+    }
+    // An unattended run that met the running window did nothing: a scheduled task must
+    // not read that as a clean registry.
+    if (!IsUnattended(command.run))
+      return 0;
+    LogUnattendedRun(platform.Get(), RunLogEntry{{},
+                                                 SwitchName(command.run),
+                                                 {},
+                                                 {},
+                                                 {},
+                                                 FullPath(command.file),
+                                                 kCleanOnceAlreadyRunning,
+                                                 "Kelvane was already running."});
+    return kCleanOnceAlreadyRunning;
   }
-  kelvane::Win32Platform platform;
-  kelvane::TfrmKelvane window(platform.Get(), arguments);
-  if (!window.Create(instance, showCommand))
-    return kelvane::kCleanOnceNoWindow;
+  if (command.run == RunSwitch::kScan)
+    return RunScanSwitch(platform.Get(), command.file);
+  if (command.run == RunSwitch::kRestore)
+    return RunRestoreSwitch(platform.Get(), command.file);
+  TfrmKelvane window(platform.Get(), arguments);
+  if (!window.Create(instance, showCommand)) {
+    if (command.run == RunSwitch::kCleanOnce) {
+      LogUnattendedRun(
+          platform.Get(),
+          RunLogEntry{
+              {}, SwitchName(command.run), {}, {}, {}, {}, kCleanOnceNoWindow, "No window."});
+    }
+    return kCleanOnceNoWindow;
+  }
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     if (TranslateAcceleratorA(window.Handle(), window.Accelerators(), &msg))

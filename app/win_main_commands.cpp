@@ -7,7 +7,9 @@
 
 #include "app/main_window.h"
 #include "app/resource.h"
+#include "app/win_command_line.h"
 #include "backup/clean_once.h"
+#include "backup/command_line.h"
 #include "backup/repair_window.h"
 #include "restorepoint/system_point_window.h"
 #include "results/results_list.h"
@@ -60,7 +62,7 @@ void TfrmKelvane::bScanRegistryClick() {
   }
 }
 
-void TfrmKelvane::bRepairRegistryClick() {
+RepairOutcome TfrmKelvane::bRepairRegistryClick() {
   const auto refresh = [this] {
     lvRegistryData_.Refresh(false);
     UpdateStatusCounts();
@@ -81,6 +83,7 @@ void TfrmKelvane::bRepairRegistryClick() {
       [this] { return ShowSystemPoint(hwnd_) != kModalCancel; }, scanAgain, unattended_);
   refresh();
   exitCode_ = unattended_ ? CleanOnceExitCode(outcome) : 0;
+  return outcome;
 }
 
 // Select All/None, and of the selected row's type.
@@ -122,9 +125,19 @@ void TfrmKelvane::CleanOnce() {
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
   bScanRegistryClick();
+  const size_t found = results_.Count();
   const auto scanned = Clock::now();
-  bRepairRegistryClick();
+  const RepairOutcome outcome = bRepairRegistryClick();
   const auto repaired = Clock::now();
+  RunLogEntry entry;
+  entry.switchName = SwitchName(RunSwitch::kCleanOnce);
+  entry.categories = CategoryCaptions(lastScan_);
+  entry.found = found;
+  entry.repaired = outcome.removedCount;
+  entry.file = outcome.backupFile;
+  entry.exitCode = exitCode_;
+  entry.note = RepairReportText(outcome);
+  LogUnattendedRun(platform_, entry);
   // The benchmarks ask where the time of an unattended run goes: the file named by
   // KELVANE_PHASE_TIMES gets a line "scan S repair R" (seconds).
   char file[MAX_PATH] = {};

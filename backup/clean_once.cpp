@@ -1,12 +1,6 @@
 #include "backup/clean_once.h"
 
-#include "platform/registry.h"
-
 namespace kelvane {
-
-bool IsCleanOnceSwitch(const std::vector<std::string>& arguments) {
-  return !arguments.empty() && UpperAscii(arguments[0]) == "-CLEANONCE";
-}
 
 int CleanOnceExitCode(const RepairOutcome& outcome) {
   switch (outcome.stop) {
@@ -28,6 +22,15 @@ int CleanOnceExitCode(const RepairOutcome& outcome) {
   if (outcome.refused > 0)
     return kCleanOnceDeletionRefused;
   return kCleanOnceDone;
+}
+
+int ScanExitCode(const std::string& failure, bool reportWritten, size_t found) {
+  // A scan cut short would report a registry cleaner than it is.
+  if (!failure.empty())
+    return kScanFailed;
+  if (!reportWritten)
+    return kScanReportNotWritten;
+  return found > 0 ? kScanFoundEntries : kScanNothingFound;
 }
 
 }  // namespace kelvane

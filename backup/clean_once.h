@@ -1,5 +1,6 @@
-// The unattended run ("-cleanonce" as the first argument): scan the saved categories,
-// repair everything found, exit. Its exit code tells a scheduled task how it went.
+// The unattended runs ("-cleanonce", "-scan FILE", "-restore FILE"): their exit codes,
+// which tell a scheduled task or a management tool how the run went, and the code of
+// the clean's repair.
 #pragma once
 
 #include <string>
@@ -9,7 +10,7 @@
 
 namespace kelvane {
 
-// The exit codes of the unattended run. README.md lists them for users.
+// The program's exit codes, one table for every switch. README.md lists them for users.
 enum CleanOnceExit : int {
   kCleanOnceDone = 0,             // the scan and the repair ran; every ticked item is gone
   kCleanOnceNoWindow = 1,         // the program could not create its window
@@ -19,13 +20,23 @@ enum CleanOnceExit : int {
   kCleanOnceNoRestorePoint = 5,   // the restore point was cancelled: the repair did nothing
   kCleanOnceAlreadyRunning = 6,   // another instance runs: nothing was scanned here
   kCleanOnceError = 7,            // the repair stopped on another error
+  kScanFoundEntries = 8,          // -scan: the report lists entries found
+  kScanReportNotWritten = 9,      // -scan: the report could not be written
+  kScanFailed = 10,               // -scan: a scan failed; the report holds what came before
+  kRestoreRefused = 11,           // -restore: damaged or not verified; the file is kept
+  kRestoreFailed = 12,            // -restore: no such file, or the editor did not run
+  kUsageShown = 13,               // an unknown switch or a missing file name: nothing ran
 };
 
-// True when the first argument is "-cleanonce" in any letter case; the others are
-// not looked at.
-bool IsCleanOnceSwitch(const std::vector<std::string>& arguments);
+// Nothing found by -scan, a verified -restore, and the usage asked for end with 0.
+inline constexpr int kScanNothingFound = 0;
+inline constexpr int kRestoreDone = 0;
 
 // The exit code for the outcome of the unattended run's repair.
 int CleanOnceExitCode(const RepairOutcome& outcome);
+
+// The exit code of -scan: `failure` is why a scanner ended the scan (empty when none
+// did), `reportWritten` whether the report is in place, `found` its rows.
+int ScanExitCode(const std::string& failure, bool reportWritten, size_t found);
 
 }  // namespace kelvane

@@ -1,0 +1,43 @@
+// kelvane.log beside options.ini: one line for each unattended run, so that an
+// administrator can see afterwards what a scheduled run did. The file stays small: a
+// line that would take it past its limit first drops the older half of its lines.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace kelvane {
+
+inline constexpr uint64_t kRunLogLimit = 1024 * 1024;
+
+struct RunLogEntry {
+  LocalTime time;
+  std::string switchName;               // "-cleanonce", "-scan", "-restore"
+  std::vector<std::string> categories;  // the captions of the categories scanned
+  std::optional<size_t> found;          // rows found (after the ignore lists)
+  std::optional<size_t> repaired;       // entries backed up and removed
+  std::string file;  // the backup the clean wrote, the report, or the backup restored
+  int exitCode = 0;
+  std::string note;  // why the run did not do all it was asked; empty when it did
+};
+
+// "2026-12-08 03:00:05<TAB>-scan<TAB>categories=A; B<TAB>found=3<TAB>repaired=0<TAB>
+// file=C:\Reports\scan.csv<TAB>exit=8", then "<TAB>note=..." when there is a note;
+// without a line end. "-" stands for a count the run has none of; a tab, CR, LF or
+// NUL inside a text becomes a blank, so that each run stays one line.
+std::string RunLogLine(const RunLogEntry& entry);
+
+// kelvane.log in the folder of options.ini.
+std::string RunLogPath(Shell& shell);
+
+// Appends the line and CRLF. When the file would pass `limit` bytes, the older half of
+// its lines goes first (again, until the line fits). False when the line could not be
+// written.
+bool AppendRunLog(FileSystem& files, const std::string& path, const std::string& line,
+                  uint64_t limit = kRunLogLimit);
+
+}  // namespace kelvane

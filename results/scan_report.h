@@ -1,0 +1,39 @@
+// The results list as a report file, for administrators and their tools: CSV
+// (RFC 4180: quoted where needed, CRLF line ends) or text with one row a line, tab
+// separated; both in UTF-8 with a byte order mark, so that spreadsheets and editors
+// read every character as the list showed it.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+#include "results/results_model.h"
+
+namespace kelvane {
+
+enum class ReportForm { kCsv, kText };
+
+// The rows' texts are in the system's ANSI code page; only the platform knows which
+// one that is, so the caller hands in its conversion to UTF-8.
+using AnsiToUtf8 = std::function<std::string(std::string_view)>;
+
+// One CSV field: quoted (its quotes doubled) when it holds a comma, a quote, CR or LF.
+std::string CsvField(std::string_view text);
+
+// The whole report: the byte order mark, a header line, then each row's tick ("1" or
+// "0"), problem, key, value and reason. In the text form a tab, CR or LF inside a
+// cell becomes a blank, since nothing can quote it there.
+std::string ScanReportText(const std::vector<IssueRow>& rows, ReportForm form,
+                           const AnsiToUtf8& toUtf8);
+
+// Writes the report of the model's rows to `path`, replacing the file. Nothing when
+// it was written; otherwise the text that says it was not.
+std::optional<std::string> SaveScanReport(FileSystem& files, const std::string& path,
+                                          const ResultsModel& model, ReportForm form,
+                                          const AnsiToUtf8& toUtf8);
+
+}  // namespace kelvane
