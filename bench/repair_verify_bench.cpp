@@ -40,7 +40,8 @@ std::vector<IssueRow> Populate(RegistryBackend& backend, int rows) {
   for (int i = 0; i < rows / 2; ++i) {
     const std::string name = "C:\\Gone\\lib" + std::to_string(i) + ".dll";
     registry.WriteRaw(name, RegValue{kRegDword, std::string("\x01\0\0\0", 4)});
-    issues.push_back(IssueRow{"Shared DLL", base + "\\Values", name, RowKind::kValueNamed, true});
+    issues.push_back(
+        IssueRow{"Shared DLL", base + "\\Values", name, "", RowKind::kValueNamed, true});
   }
   registry.CloseKey();
   for (int i = rows / 2; i < rows; ++i) {
@@ -53,7 +54,8 @@ std::vector<IssueRow> Populate(RegistryBackend& backend, int rows) {
     registry.OpenKey("\\" + key + "\\Sub", true);
     registry.WriteRaw("x", RegValue{kRegSz, std::string("y\0", 2)});
     registry.CloseKey();
-    issues.push_back(IssueRow{"App Path", "HKEY_CURRENT_USER\\" + key, "", RowKind::kKey, true});
+    issues.push_back(
+        IssueRow{"App Path", "HKEY_CURRENT_USER\\" + key, "", "", RowKind::kKey, true});
   }
   return issues;
 }

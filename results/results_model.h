@@ -25,6 +25,7 @@ struct IssueRow {
   std::string problem;  // column "Problem"
   std::string key;      // column "Registry key"
   std::string value;    // column "Value"
+  std::string reason;   // why the row is reported, naming what its check found
   RowKind kind = RowKind::kKey;
   bool ticked = false;
   bool operator==(const IssueRow&) const = default;

@@ -18,7 +18,7 @@ using Keys = std::vector<std::string>;
 
 IssueRow Row(RowKind kind, const std::string& key, const std::string& value = "",
              const std::string& problem = "P") {
-  return IssueRow{problem, key, value, kind, true};
+  return IssueRow{problem, key, value, "", kind, true};
 }
 
 void Fill(ResultsModel& model, const std::vector<IssueRow>& rows) {
