@@ -31,9 +31,7 @@ void ScanEmptyClasses(ScanContext& context, const std::string& classesKey) {
                        (info->valueCount == 0 || (info->valueCount == 1 && text->empty()));
     if (empty) {
       context.AddIssueRow(kExtensionProblem, "HKEY_LOCAL_MACHINE\\" + classesKey, name,
-                          info->valueCount == 0 ? "Key holds no values or subkeys"
-                                                : "Key holds only an empty default value",
-                          RowKind::kSubkeyNamed);
+                          "Key holds only an empty default value", RowKind::kSubkeyNamed);
     }
   }
 }

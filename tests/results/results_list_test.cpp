@@ -240,6 +240,22 @@ TEST(StatusCounts, BlankNumberAndTableText) {
             " 11 problems selected for repairing");
 }
 
+TEST(DropRowsNoLongerReported, ARowWhoseReasonChangedIsNotTheVerdictTheUserTicked) {
+  IssueRow same = Row(RowKind::kValueInPath, "HKEY_USERS\\A\\v", "C:\\a.exe");
+  same.reason = "File not found: C:\\a.exe";
+  IssueRow changed = Row(RowKind::kValueNamed, "HKEY_USERS\\B", "C:\\b.dll");
+  changed.reason = "File not found: C:\\b.dll";
+  IssueRow unticked = changed;
+  unticked.value = "C:\\c.dll";
+  unticked.ticked = false;
+  ResultsModel model;
+  Fill(model, {same, changed, unticked});
+  IssueRow now = changed;
+  now.reason = "Reference count is 0";
+  EXPECT_EQ(DropRowsNoLongerReported(model, {same, now}), 1u);
+  EXPECT_EQ(model.Rows(), (std::vector<IssueRow>{same, unticked}));
+}
+
 TEST(Selection, AllAndOfTypeWithExactProblemTexts) {
   ResultsModel model;
   Fill(model, {
