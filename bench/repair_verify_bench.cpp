@@ -41,7 +41,7 @@ std::vector<IssueRow> Populate(RegistryBackend& backend, int rows) {
     const std::string name = "C:\\Gone\\lib" + std::to_string(i) + ".dll";
     registry.WriteRaw(name, RegValue{kRegDword, std::string("\x01\0\0\0", 4)});
     issues.push_back(
-        IssueRow{"Shared DLL", base + "\\Values", name, {}, RowKind::kValueNamed, true});
+        IssueRow{"Shared DLL", base + "\\Values", name, "", RowKind::kValueNamed, true});
   }
   registry.CloseKey();
   for (int i = rows / 2; i < rows; ++i) {
@@ -55,7 +55,7 @@ std::vector<IssueRow> Populate(RegistryBackend& backend, int rows) {
     registry.WriteRaw("x", RegValue{kRegSz, std::string("y\0", 2)});
     registry.CloseKey();
     issues.push_back(
-        IssueRow{"App Path", "HKEY_CURRENT_USER\\" + key, "", {}, RowKind::kKey, true});
+        IssueRow{"App Path", "HKEY_CURRENT_USER\\" + key, "", "", RowKind::kKey, true});
   }
   return issues;
 }

@@ -31,8 +31,8 @@ kelvane::IssueRow MakeRow(size_t i) {
       std::to_string(i % 97) + "\\Product\\Setting" + n;
   if (kind == RowKind::kShortcutFile)
     key = "C:\\Documents and Settings\\All Users\\Start Menu\\Link" + n + ".lnk";
-  return kelvane::IssueRow{
-      kProblems[i % 5], key, "C:\\Program Files\\Vendor\\file" + n + ".dll", {}, kind, true};
+  const std::string file = "C:\\Program Files\\Vendor\\file" + n + ".dll";
+  return kelvane::IssueRow{kProblems[i % 5], key, file, "File not found: " + file, kind, true};
 }
 
 void Fill(kelvane::ResultsModel& model) {

@@ -143,16 +143,18 @@ std::string TextForProgram(FuzzedDataProvider& in, const std::string& program) {
 
 // The path check as a scan runs it, through the scan's file-answer cache (one cache
 // for all texts of an input, as for all values of a scan), must answer exactly as
-// it does asking the file system every time.
+// it does asking the file system every time, down to the path its reason names.
 bool Judge(PortableFileSystem& files, kelvane::FileAnswerCache& cache, const std::string& text,
            const std::string& marker, bool acceptFolder, const std::string& drives) {
-  const bool direct = kelvane::IsPathMissing(files, text, marker, acceptFolder, drives);
-  if (kelvane::IsPathMissing(cache, text, marker, acceptFolder, drives) != direct) {
+  const auto direct = kelvane::CheckPath(files, text, marker, acceptFolder, drives);
+  const auto cached = kelvane::CheckPath(cache, text, marker, acceptFolder, drives);
+  if (cached.missing != direct.missing || cached.kind != direct.kind ||
+      cached.path != direct.path) {
     std::fprintf(stderr, "the cache changes the answer for [%s] (marker [%s], folders %d)\n",
                  text.c_str(), marker.c_str(), acceptFolder);
     std::abort();
   }
-  return direct;
+  return direct.missing;
 }
 
 }  // namespace

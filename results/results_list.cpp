@@ -168,9 +168,14 @@ bool OpenInRegedit(Platform& platform, const IssueRow& row) {
 
 size_t DropRowsNoLongerReported(ResultsModel& model, const std::vector<IssueRow>& current) {
   // The whole row is the key: many rows share their key path (every value of one key).
+  // The reason takes part: it names what the check found (the path it probed, a count
+  // of 0 rather than a missing library), so a row that now fails for another cause is
+  // a verdict the user has not seen, and it is left alone like a row no longer broken.
+  // Reasons come from the same scanner code on both scans, so an unchanged verdict
+  // gives the same text.
   const auto text = [](const IssueRow& row) {
     return std::to_string(static_cast<int>(row.kind)) + '\n' + row.problem + '\n' + row.key + '\n' +
-           row.value;
+           row.value + '\n' + row.reason;
   };
   std::unordered_set<std::string> reported;
   reported.reserve(current.size());

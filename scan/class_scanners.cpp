@@ -31,7 +31,7 @@ void ScanEmptyClasses(ScanContext& context, const std::string& classesKey) {
                        (info->valueCount == 0 || (info->valueCount == 1 && text->empty()));
     if (empty) {
       context.AddIssueRow(kExtensionProblem, "HKEY_LOCAL_MACHINE\\" + classesKey, name,
-                          RowKind::kSubkeyNamed);
+                          "Key holds only an empty default value", RowKind::kSubkeyNamed);
     }
   }
 }
@@ -46,7 +46,7 @@ void ScanUserExtensions(ScanContext& context) {
     if (ClassKeyExists(context, RootKey::kClassesRoot, name))
       continue;
     context.AddIssueRow(kExtensionProblem, std::string("HKEY_CURRENT_USER\\") + kFileExtsKey, name,
-                        RowKind::kSubkeyNamed);
+                        "Class not registered: HKEY_CLASSES_ROOT\\" + name, RowKind::kSubkeyNamed);
   }
 }
 
@@ -61,8 +61,11 @@ void WalkClassKey(ScanContext& context, RootKey root, const std::string& rootTex
   context.ShowScanKey(path);
   if (const auto text = ReadText(registry, "")) {
     const std::string& server = *text;
-    if (IsPathMissing(context.Files(), server, "", false, context.AllowedDrives())) {
-      context.AddIssueRow("Custom Controls Issue", rootText + "\\" + path, server, RowKind::kKey);
+    const PathVerdict verdict =
+        CheckPath(context.Files(), server, "", false, context.AllowedDrives());
+    if (verdict.missing) {
+      context.AddIssueRow("Custom Controls Issue", rootText + "\\" + path, server,
+                          MissingPathReason(verdict), RowKind::kKey);
     }
   }
   // This key stays open while its subkeys are walked: one open key per level.

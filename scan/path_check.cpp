@@ -106,6 +106,39 @@ bool PrefixWalkMissing(FileSystem& files, const std::string& path) {
   return true;
 }
 
+PathVerdict Missing(MissingKind kind, std::string path) {
+  return PathVerdict{true, kind, std::move(path)};
+}
+
+// The reading of a text that a reason names once every reading was found missing: up
+// to the first place past `from` where arguments could begin after a name with an
+// extension ("C:\Old\app.exe /s" names "C:\Old\app.exe"), else the whole text
+// without trailing semicolons. Both walks probed that reading; this only cuts text.
+std::string ProbedReading(const std::string& path, size_t from) {
+  bool extension = false;
+  for (size_t i = from; i < path.size(); ++i) {
+    const char c = path[i];
+    if (extension && IsSeparator(c))
+      return path.substr(0, i);
+    if (c == '\\')
+      extension = false;
+    else if (c == '.')
+      extension = true;
+  }
+  size_t end = path.size();
+  while (end > 0 && path[end - 1] == ';')
+    --end;
+  return path.substr(0, end);
+}
+
+// The verdict on a walked path found missing: a text ending in "\\" names a folder.
+PathVerdict MissingReading(std::string path, size_t from, bool acceptFolder) {
+  if (path.back() == '\\')
+    return Missing(MissingKind::kFolder, std::move(path));
+  return Missing(acceptFolder ? MissingKind::kFileOrFolder : MissingKind::kFile,
+                 ProbedReading(path, from));
+}
+
 }  // namespace
 
 std::string ExpandFolderVariable(FileSystem& files, const std::string& text) {
@@ -118,20 +151,20 @@ std::string ExpandFolderVariable(FileSystem& files, const std::string& text) {
   return folder;
 }
 
-bool IsPathMissing(FileSystem& files, const std::string& text, const std::string& endMarker,
-                   bool acceptFolder, const std::string& allowedDrives) {
+PathVerdict CheckPath(FileSystem& files, const std::string& text, const std::string& endMarker,
+                      bool acceptFolder, const std::string& allowedDrives) {
   if (text.empty())
-    return false;
+    return {};
   // Texts holding "\hp" anywhere (HP's program folders among them) are never judged.
   if (UpperAscii(text).find("\\HP") != std::string::npos)
-    return false;
+    return {};
 
   std::string path = text;
   if (text[0] == '"') {
     // A quoted program: whatever follows the closing quote is arguments.
     path = text.substr(1);
     if (path.empty())
-      return false;
+      return {};
     const size_t quote = path.find('"');
     if (quote != std::string::npos)
       path.resize(quote);
@@ -140,47 +173,70 @@ bool IsPathMissing(FileSystem& files, const std::string& text, const std::string
   if (!path.empty() && path[0] == '%') {
     const std::string rest = path.substr(1);
     if (rest.empty())
-      return false;
+      return {};
     // A "%" that is never closed names no variable: such a text cannot be judged.
     const size_t close = rest.find('%');
     if (close == std::string::npos)
-      return false;
+      return {};
     const std::string variable = "%" + rest.substr(0, close + 1);
     const std::string folder = ExpandFolderVariable(files, variable);
     if (!folder.empty() && folder[0] == '%')
-      return false;
+      return {};
     path = folder + path.substr(close + 2);
   }
 
   if (!endMarker.empty()) {
     const size_t marker = UpperAscii(path).find(UpperAscii(endMarker));
     if (marker == std::string::npos)
-      return false;
+      return {};
     path = path.substr(0, marker) + endMarker;
     if (!OnAllowedDrive(path, allowedDrives))
-      return false;
+      return {};
     if (!StartsWithDriveRoot(path))
-      return false;
-    return !files.FileExists(path);
+      return {};
+    if (files.FileExists(path))
+      return {};
+    return Missing(MissingKind::kFile, std::move(path));
   }
 
   if (path.empty())
-    return false;
+    return {};
   if (!OnAllowedDrive(path, allowedDrives))
-    return false;
+    return {};
   if (!StartsWithDriveRoot(path))
-    return false;
+    return {};
   // A second absolute path, as in a program followed by a file argument.
   if (path.find(":\\", 3) != std::string::npos)
-    return false;
+    return {};
 
   const size_t folderLength = path.rfind('\\') + 1;
   if (folderLength == path.size() && files.FolderExists(path))
-    return false;
+    return {};
   if (files.FolderExists(path.substr(0, folderLength))) {
-    return FileNameWalkMissing(files, path, folderLength, acceptFolder);
+    if (!FileNameWalkMissing(files, path, folderLength, acceptFolder))
+      return {};
+    return MissingReading(std::move(path), folderLength, acceptFolder);
   }
-  return PrefixWalkMissing(files, path);
+  if (!PrefixWalkMissing(files, path))
+    return {};
+  return MissingReading(std::move(path), 0, acceptFolder);
+}
+
+bool IsPathMissing(FileSystem& files, const std::string& text, const std::string& endMarker,
+                   bool acceptFolder, const std::string& allowedDrives) {
+  return CheckPath(files, text, endMarker, acceptFolder, allowedDrives).missing;
+}
+
+std::string MissingPathReason(const PathVerdict& verdict) {
+  switch (verdict.kind) {
+    case MissingKind::kFolder:
+      return "Folder not found: " + verdict.path;
+    case MissingKind::kFileOrFolder:
+      return "File or folder not found: " + verdict.path;
+    case MissingKind::kFile:
+      break;
+  }
+  return "File not found: " + verdict.path;
 }
 
 }  // namespace kelvane

@@ -8,11 +8,34 @@
 
 namespace kelvane {
 
-// True when the scanner reports `text` as naming a missing file. `endMarker` (may be
-// empty) ends the path right after its first occurrence; `acceptFolder` lets an
-// existing folder count as existing; only paths on `allowedDrives` are judged.
+// What a missing path was judged as: the thing a row's reason says is not there.
+enum class MissingKind {
+  kFile,          // a file, or a program with one of its extensions added
+  kFileOrFolder,  // the same, an existing folder of that name counting too
+  kFolder,        // a text that ends in "\"
+};
+
+// The path check's answer. `path` is set only when the text names a missing path: the
+// reading of it that was probed (environment expanded, quotes and arguments dropped),
+// so that a reason can name it without another probe.
+struct PathVerdict {
+  bool missing = false;
+  MissingKind kind = MissingKind::kFile;
+  std::string path;
+};
+
+// The path check. `endMarker` (may be empty) ends the path right after its first
+// occurrence; `acceptFolder` lets an existing folder count as existing; only paths on
+// `allowedDrives` are judged.
+PathVerdict CheckPath(FileSystem& files, const std::string& text, const std::string& endMarker,
+                      bool acceptFolder, const std::string& allowedDrives);
+
+// True when the scanner reports `text` as naming a missing file (CheckPath's verdict).
 bool IsPathMissing(FileSystem& files, const std::string& text, const std::string& endMarker,
                    bool acceptFolder, const std::string& allowedDrives);
+
+// A row's reason for a missing path: "File not found: C:\Old\app.exe" and the like.
+std::string MissingPathReason(const PathVerdict& verdict);
 
 // The text with its environment references expanded when that names an existing
 // folder; otherwise the text unchanged.

@@ -81,7 +81,7 @@ void ScanSoftwareKey(ScanContext& context, const std::string& rootName,
     vendor.CloseKey();
     if (CountKeyEntries(context, *root, vendorPath, 1, true, true) < 1) {
       context.AddIssueRow("Obsolete Software Key", rootName + "\\" + keyPath, name,
-                          RowKind::kSubkeyNamed);
+                          "Key and its subkeys hold no values", RowKind::kSubkeyNamed);
     }
   }
 }
@@ -104,10 +104,13 @@ void ScanServices(ScanContext& context) {
       continue;
     context.ShowScanKey(path);
     const auto imagePath = ReadText(registry, "ImagePath");
-    if (imagePath &&
-        IsPathMissing(context.Files(), *imagePath, "", true, context.AllowedDrives())) {
+    if (!imagePath)
+      continue;
+    const PathVerdict verdict =
+        CheckPath(context.Files(), *imagePath, "", true, context.AllowedDrives());
+    if (verdict.missing) {
       context.AddIssueRow("Windows Service Issue", "HKEY_LOCAL_MACHINE\\" + path + "\\ImagePath",
-                          *imagePath, RowKind::kValueInPath);
+                          *imagePath, MissingPathReason(verdict), RowKind::kValueInPath);
     }
   }
 }
@@ -144,10 +147,12 @@ void ScanApplicationsKey(ScanContext& context, const std::string& applicationsKe
     context.ShowScanKey(path);
     FindNextCommand(context, RootKey::kLocalMachine, path, holder, command);
     while (!command.empty()) {
-      if (IsPathMissing(context.Files(), command, "", false, context.AllowedDrives())) {
+      const PathVerdict verdict =
+          CheckPath(context.Files(), command, "", false, context.AllowedDrives());
+      if (verdict.missing) {
         context.AddIssueRow("Open with Application Issue",
                             "HKEY_LOCAL_MACHINE\\" + holder + "\\command", command,
-                            RowKind::kDefaultValue);
+                            MissingPathReason(verdict), RowKind::kDefaultValue);
       }
       FindNextCommand(context, RootKey::kLocalMachine, path, holder, command);
     }

@@ -138,15 +138,15 @@ void ScanContext::ShowScanKey(const std::string& path) {
 }
 
 void ScanContext::AddIssueRow(const std::string& problem, const std::string& key,
-                              const std::string& value, RowKind kind) {
+                              const std::string& value, std::string reason, RowKind kind) {
   CheckStop();
-  // A key path or value text built from a name the ANSI code page cannot carry holds
-  // its mark: that entry is not known exactly, so no category reports it.
-  if (HoldsNul(key) || HoldsNul(value))
+  // A key path, value text or reason built from a name the ANSI code page cannot carry
+  // holds its mark: that entry is not known exactly, so no category reports it.
+  if (HoldsNul(key) || HoldsNul(value) || HoldsNul(reason))
     return;
   if (pending_.empty())
     firstPending_ = std::chrono::steady_clock::now();
-  pending_.push_back(IssueRow{problem, key, value, {}, kind, false});
+  pending_.push_back(IssueRow{problem, key, value, std::move(reason), kind, false});
   if (BatchDue())
     FlushRows();
 }

@@ -88,8 +88,10 @@ class ScanContext {
   void ShowScanKey(const std::string& path);
   // A key label text made by FormatScanKey elsewhere (by a part scanned ahead).
   void ReplayKeyText(const std::string& text) { events_.SetKeyText(text); }
+  // Gathers a row with `reason`, the few words that say why it is reported: built by
+  // the scanner from what its check found, only for the rows it reports.
   void AddIssueRow(const std::string& problem, const std::string& key, const std::string& value,
-                   RowKind kind);
+                   std::string reason, RowKind kind);
   // Hands the waiting rows to the results model; throws OperationCancelled after Stop.
   void FlushRows();
   // Rows found by another context, to go out with the next batch.

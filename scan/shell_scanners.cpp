@@ -67,9 +67,11 @@ void ScanSoundKeyBelow(ScanContext& context, const std::string& rootName,
   if (lower == ".current" || lower == ".default" || lower == "utopia0") {
     if (const auto sound = ReadText(registry, "")) {
       context.ShowScanKey(path);
-      if (IsPathMissing(context.Files(), *sound, "", false, context.AllowedDrives())) {
+      const PathVerdict verdict =
+          CheckPath(context.Files(), *sound, "", false, context.AllowedDrives());
+      if (verdict.missing) {
         context.AddIssueRow("Missing Sound File", upperRoot + "\\" + path, *sound,
-                            RowKind::kDefaultValue);
+                            MissingPathReason(verdict), RowKind::kDefaultValue);
       }
     }
   }
@@ -109,6 +111,7 @@ void ScanStartMenu(ScanContext& context) {
     const std::string upper = UpperAscii(name);
     if (std::find(folders.begin(), folders.end(), upper) == folders.end()) {
       context.AddIssueRow("Old Start Menu Key", "HKEY_CURRENT_USER\\" + menuKey, name,
+                          "No such folder in the Start menu's Programs: " + name,
                           RowKind::kSubkeyNamed);
     }
   }
@@ -141,7 +144,8 @@ void ScanShortcutFolder(ScanContext& context, const std::string& folder) {
       continue;
     }
     if (!context.Files().FileExists(target) && !context.Files().FolderExists(target)) {
-      context.AddIssueRow("Missing ShortCut reference", path, target, RowKind::kShortcutFile);
+      context.AddIssueRow("Missing ShortCut reference", path, target,
+                          "Shortcut target not found: " + target, RowKind::kShortcutFile);
     }
   }
 }

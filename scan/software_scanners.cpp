@@ -55,9 +55,11 @@ void ScanAppPaths(ScanContext& context, const std::string& appPaths) {
     if (program.empty())
       continue;
     // The registered path counts only up to the end of the program's own name.
-    if (IsPathMissing(context.Files(), program, name, true, context.AllowedDrives())) {
+    const PathVerdict verdict =
+        CheckPath(context.Files(), program, name, true, context.AllowedDrives());
+    if (verdict.missing) {
       context.AddIssueRow("Software Locations Issue", "HKEY_LOCAL_MACHINE\\" + path, program,
-                          RowKind::kKey);
+                          MissingPathReason(verdict), RowKind::kKey);
     }
   }
 }
@@ -95,8 +97,9 @@ void ScanWindowsFonts(ScanContext& context) {
     // it is missing only when its own file is.
     const std::string file = registry.ReadString(name);
     const std::string upper = UpperAscii(file);
+    const bool fullPath = IsFullPath(file);
     bool found = false;
-    if (IsFullPath(file)) {
+    if (fullPath) {
       found = context.Files().FileExists(file);
     } else {
       for (const std::string& fontFile : fontFiles) {
@@ -107,8 +110,10 @@ void ScanWindowsFonts(ScanContext& context) {
       }
     }
     if (!found) {
-      context.AddIssueRow("Fonts Issue", "HKEY_LOCAL_MACHINE\\" + fontsKey + "\\" + name, file,
-                          RowKind::kValueInPath);
+      context.AddIssueRow(
+          "Fonts Issue", "HKEY_LOCAL_MACHINE\\" + fontsKey + "\\" + name, file,
+          (fullPath ? "File not found: " : "Font file not in the Fonts folder: ") + file,
+          RowKind::kValueInPath);
     }
   }
 }
@@ -135,7 +140,7 @@ void ScanHelpFiles(ScanContext& context) {
       if (context.Files().FileExists(file))
         continue;
       context.AddIssueRow("Invalid Help Files", "HKEY_LOCAL_MACHINE\\" + helpKey + "\\" + name,
-                          file, RowKind::kValueInPath);
+                          file, "Help file not found: " + file, RowKind::kValueInPath);
     }
   }
 }
@@ -154,7 +159,8 @@ void ScanSharedDllsKey(ScanContext& context, const std::string& sharedDlls) {
     // The value's name is the library's path, its data the reference count.
     if (registry.GetDataType(name) != DataType::kInteger)
       continue;
-    if (context.Files().FileExists(name)) {
+    const bool exists = context.Files().FileExists(name);
+    if (exists) {
       const auto raw = registry.ReadRaw(name);
       // A count too short to read cannot be judged.
       if (!raw || raw->data.size() < 4)
@@ -163,6 +169,7 @@ void ScanSharedDllsKey(ScanContext& context, const std::string& sharedDlls) {
         continue;
     }
     context.AddIssueRow("Missing Shared Dlls", "HKEY_LOCAL_MACHINE\\" + sharedDlls, name,
+                        exists ? std::string("Reference count is 0") : "File not found: " + name,
                         RowKind::kValueNamed);
   }
 }

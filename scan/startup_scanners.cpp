@@ -17,6 +17,9 @@ constexpr const char* kRunOnceKey = "Software\\Microsoft\\Windows\\CurrentVersio
 constexpr const char* kDisabledStartupKey =
     "Software\\Microsoft\\Shared Tools\\MSConfig\\startupreg";
 constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+// An uninstall entry is counted with a lone empty default value counting nothing.
+constexpr const char* kNoValuesButEmptyDefaultReason =
+    "Key and its subkeys hold no values, empty defaults aside";
 
 void ScanDisabledStartup(ScanContext& context, const std::string& startupKey) {
   Registry registry = context.NewRegistry(RootKey::kLocalMachine);
@@ -29,9 +32,11 @@ void ScanDisabledStartup(ScanContext& context, const std::string& startupKey) {
       continue;
     if (const auto text = ReadText(registry, "command")) {
       const std::string& command = *text;
-      if (IsPathMissing(context.Files(), command, "", false, context.AllowedDrives())) {
+      const PathVerdict verdict =
+          CheckPath(context.Files(), command, "", false, context.AllowedDrives());
+      if (verdict.missing) {
         context.AddIssueRow(kStartupProblem, "HKEY_LOCAL_MACHINE\\" + base + name, command,
-                            RowKind::kKey);
+                            MissingPathReason(verdict), RowKind::kKey);
       }
     }
   }
@@ -70,8 +75,11 @@ void ScanRunKey(ScanContext& context, const std::string& rootName, const std::st
     if (!text)
       continue;
     const std::string& command = *text;
-    if (IsPathMissing(context.Files(), command, "", false, context.AllowedDrives())) {
-      context.AddIssueRow(kStartupProblem, keyText + name, command, RowKind::kValueInPath);
+    const PathVerdict verdict =
+        CheckPath(context.Files(), command, "", false, context.AllowedDrives());
+    if (verdict.missing) {
+      context.AddIssueRow(kStartupProblem, keyText + name, command, MissingPathReason(verdict),
+                          RowKind::kValueInPath);
     }
   }
 }
@@ -89,7 +97,7 @@ void ScanAddRemovePrograms(ScanContext& context) {
       context.ShowScanKey(path);
       if (CountKeyEntries(context, RootKey::kLocalMachine, path, 1, true, false) < 1) {
         context.AddIssueRow("Add/Remove Programs Issue", "HKEY_LOCAL_MACHINE\\" + uninstall, name,
-                            RowKind::kSubkeyNamed);
+                            kNoValuesButEmptyDefaultReason, RowKind::kSubkeyNamed);
       }
     }
   }

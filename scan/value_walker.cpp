@@ -163,10 +163,13 @@ class Walker {
     // Names, types and data come with one call per value.
     for (const NamedValue& entry : registry.GetValues()) {
       const auto text = TextOf(entry.value);
-      if (text &&
-          IsPathMissing(context_.Files(), *text, endMarker_, true, context_.AllowedDrives())) {
+      if (!text)
+        continue;
+      const PathVerdict verdict =
+          CheckPath(context_.Files(), *text, endMarker_, true, context_.AllowedDrives());
+      if (verdict.missing) {
         context_.AddIssueRow(problem_, ValuePathText(rootName_, keyPath, entry.name), *text,
-                             RowKind::kValueInPath);
+                             MissingPathReason(verdict), RowKind::kValueInPath);
       }
     }
   }
@@ -286,7 +289,8 @@ void ScanMruLists(ScanContext& context) {
     }
     if (!found) {
       context.AddIssueRow(kMruProblem, std::string("HKEY_CURRENT_USER\\") + kMruKey + "\\" + name,
-                          *data, RowKind::kValueInPath);
+                          *data, "No file with a listed extension: " + *data,
+                          RowKind::kValueInPath);
     }
   }
   for (const std::string& extension : extensions) {
@@ -309,9 +313,11 @@ void ScanInstaller(ScanContext& context) {
       continue;
     context.ShowScanKey(foldersKey);
     for (const std::string& name : folders.GetValueNames()) {
-      if (IsPathMissing(context.Files(), name, "", true, context.AllowedDrives())) {
+      const PathVerdict verdict =
+          CheckPath(context.Files(), name, "", true, context.AllowedDrives());
+      if (verdict.missing) {
         context.AddIssueRow(kInstallerProblem, "HKEY_LOCAL_MACHINE\\" + foldersKey, name,
-                            RowKind::kValueNamed);
+                            MissingPathReason(verdict), RowKind::kValueNamed);
       }
     }
   }
@@ -341,6 +347,7 @@ void ScanUninstallCache(ScanContext& context, const std::string& arpCache,
   for (const std::string& name : registry.GetKeyNames()) {
     if (!entries.contains(UpperAscii(name))) {
       context.AddIssueRow(kInstallerProblem, "HKEY_LOCAL_MACHINE\\" + arpCache, name,
+                          "No uninstall entry: HKEY_LOCAL_MACHINE\\" + uninstall + "\\" + name,
                           RowKind::kSubkeyNamed);
     }
   }

@@ -130,7 +130,7 @@ class RepairTest : public ::testing::Test {
     test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path() + "\\" + sub, name, value);
   }
   void AddRow(const std::string& key, const std::string& value, RowKind kind, bool ticked = true) {
-    results.Append(IssueRow{"problem", key, value, {}, kind, ticked});
+    results.Append(IssueRow{"problem", key, value, "", kind, ticked});
   }
   bool KeyExists(const std::string& sub) {
     Registry r(env.Registry());

@@ -100,15 +100,15 @@ TEST(VerifiedRepair, AnItemWhoseTextDoesNotReadBackStaysWithItsRow) {
     test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path(), "First", Sz("1"));
     RegistryRepairer repairer(platform, folder + "\\Backup.reg");
     ASSERT_EQ(repairer.RepairRow(
-                  IssueRow{"p", scratch.FullPath(), "First", {}, RowKind::kValueNamed, true}),
+                  IssueRow{"p", scratch.FullPath(), "First", "", RowKind::kValueNamed, true}),
               ItemResult::kDeleted);
     const std::string afterFirst = ReadWholeFile(env.Files(), repairer.BackupFile());
 
     files.loseAppends = c.loseAppends;
     files.damage = c.damage;
-    const bool rowLeaves = repairer.RepairRow(IssueRow{
-                               "p", "HKEY_CURRENT_USER\\" + key, "", {}, RowKind::kKey, true}) !=
-                           ItemResult::kCannotBackUp;
+    const bool rowLeaves =
+        repairer.RepairRow(IssueRow{"p", "HKEY_CURRENT_USER\\" + key, "", "", RowKind::kKey,
+                                    true}) != ItemResult::kCannotBackUp;
     files.loseAppends = false;
     files.damage = nullptr;
     const bool faulty = c.loseAppends || c.damage != nullptr;

@@ -18,7 +18,7 @@ using Keys = std::vector<std::string>;
 
 IssueRow Row(RowKind kind, const std::string& key, const std::string& value = "",
              const std::string& problem = "P") {
-  return IssueRow{problem, key, value, {}, kind, true};
+  return IssueRow{problem, key, value, "", kind, true};
 }
 
 void Fill(ResultsModel& model, const std::vector<IssueRow>& rows) {
@@ -238,6 +238,22 @@ TEST(StatusCounts, BlankNumberAndTableText) {
   EXPECT_EQ(StatusFoundText(model, " problems found"), " 12 problems found");
   EXPECT_EQ(StatusSelectedText(model, " problems selected for repairing"),
             " 11 problems selected for repairing");
+}
+
+TEST(DropRowsNoLongerReported, ARowWhoseReasonChangedIsNotTheVerdictTheUserTicked) {
+  IssueRow same = Row(RowKind::kValueInPath, "HKEY_USERS\\A\\v", "C:\\a.exe");
+  same.reason = "File not found: C:\\a.exe";
+  IssueRow changed = Row(RowKind::kValueNamed, "HKEY_USERS\\B", "C:\\b.dll");
+  changed.reason = "File not found: C:\\b.dll";
+  IssueRow unticked = changed;
+  unticked.value = "C:\\c.dll";
+  unticked.ticked = false;
+  ResultsModel model;
+  Fill(model, {same, changed, unticked});
+  IssueRow now = changed;
+  now.reason = "Reference count is 0";
+  EXPECT_EQ(DropRowsNoLongerReported(model, {same, now}), 1u);
+  EXPECT_EQ(model.Rows(), (std::vector<IssueRow>{same, unticked}));
 }
 
 TEST(Selection, AllAndOfTypeWithExactProblemTexts) {

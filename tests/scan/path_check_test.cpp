@@ -320,5 +320,24 @@ TEST_F(PathCheckTest, AnswersFollowTheFileSystem) {
   EXPECT_TRUE(Missing(text));
 }
 
+// The reading a missing verdict names is one the walks probed, cut from the text only.
+TEST_F(PathCheckTest, AMissingVerdictNamesTheReadingItProbed) {
+  const std::string d = dir;
+  const std::vector<std::tuple<int, std::string, std::string>> cases = {
+      {__LINE__, d + "\\App\\gone.exe,1 -x", d + "\\App\\gone.exe"},
+      {__LINE__, d + "\\App\\My gone.exe /s", d + "\\App\\My gone.exe"},
+      {__LINE__, d + "\\App\\gone;;", d + "\\App\\gone"},
+      {__LINE__, d + "\\No.Dir\\x y\\gone.exe /s", d + "\\No.Dir\\x y\\gone.exe"},
+      {__LINE__, d + "\\No Dir\\", d + "\\No Dir\\"},
+  };
+  for (const auto& [line, text, reading] : cases) {
+    SCOPED_TRACE(testing::Message() << "line " << line << ": [" << text << "]");
+    const PathVerdict verdict = CheckPath(env.Files(), text, "", false, "c");
+    EXPECT_TRUE(verdict.missing);
+    EXPECT_EQ(verdict.path, reading);
+  }
+  EXPECT_EQ(CheckPath(env.Files(), d + "\\App\\app.exe /s", "", false, "c").path, "");
+}
+
 }  // namespace
 }  // namespace kelvane

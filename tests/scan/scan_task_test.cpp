@@ -48,12 +48,12 @@ class RecordingEvents : public ScanEvents {
 
 void FindTwo(ScanContext& context) {
   context.ShowScanKey("HKEY_CURRENT_USER\\Two");
-  context.AddIssueRow("Two", "HKEY_CURRENT_USER\\Two", "a", RowKind::kKey);
-  context.AddIssueRow("Two", "HKEY_CURRENT_USER\\Two", "b", RowKind::kValueNamed);
+  context.AddIssueRow("Two", "HKEY_CURRENT_USER\\Two", "a", "why a", RowKind::kKey);
+  context.AddIssueRow("Two", "HKEY_CURRENT_USER\\Two", "b", "why b", RowKind::kValueNamed);
 }
 
 void Throws(ScanContext& context) {
-  context.AddIssueRow("Bad", "HKEY_CURRENT_USER\\Bad", "", RowKind::kKey);
+  context.AddIssueRow("Bad", "HKEY_CURRENT_USER\\Bad", "", "why", RowKind::kKey);
   throw RegistryError("Invalid data type");
 }
 
@@ -93,7 +93,7 @@ TEST(ScanBody, ScannerRowsAppearUntickedInOrder) {
                                       "key:HKEY_CURRENT_USER\\Two", "end", "close"}));
   ASSERT_EQ(run.results.Count(), 2u);
   EXPECT_EQ(run.results.Row(0),
-            (IssueRow{"Two", "HKEY_CURRENT_USER\\Two", "a", {}, RowKind::kKey, false}));
+            (IssueRow{"Two", "HKEY_CURRENT_USER\\Two", "a", "why a", RowKind::kKey, false}));
   EXPECT_EQ(run.results.Row(1).kind, RowKind::kValueNamed);
 }
 
@@ -202,7 +202,7 @@ void Endless(ScanContext& context) {
   for (int i = 0;; ++i) {
     registry.KeyExists("\\Software");
     context.Files().FileExists("C:\\x");
-    context.AddIssueRow("Loop", "HKEY_CURRENT_USER\\Loop", std::to_string(i), RowKind::kKey);
+    context.AddIssueRow("Loop", "HKEY_CURRENT_USER\\Loop", std::to_string(i), "why", RowKind::kKey);
   }
 }
 
@@ -244,7 +244,7 @@ void Numbered(ScanContext& context, int id) {
   const std::string key = "HKEY_CURRENT_USER\\C" + std::to_string(id);
   for (int i = 0; i < id; ++i) {
     context.ShowScanKey(key + "\\" + std::to_string(i));
-    context.AddIssueRow("C" + std::to_string(id), key, std::to_string(i), RowKind::kKey);
+    context.AddIssueRow("C" + std::to_string(id), key, std::to_string(i), "why", RowKind::kKey);
   }
 }
 template <int Id>
@@ -272,7 +272,7 @@ TEST(ScanAhead, RowsStepsAndLastKeysComeInListOrder) {
       expected.insert(expected.end(), {"begin", "status:Scanning..."});
       for (int i = 0; i < category.id; ++i)
         rows.push_back(
-            {"C" + std::to_string(category.id), key, std::to_string(i), {}, RowKind::kKey});
+            {"C" + std::to_string(category.id), key, std::to_string(i), "why", RowKind::kKey});
       expected.push_back("end");
     }
     expected.push_back("close");
@@ -300,12 +300,12 @@ void WaitsForTheLast(ScanContext& context) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (!lastBegun.load() && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  context.AddIssueRow(lastBegun.load() ? "together" : "alone", "HKEY_CURRENT_USER\\A", "",
+  context.AddIssueRow(lastBegun.load() ? "together" : "alone", "HKEY_CURRENT_USER\\A", "", "why",
                       RowKind::kKey);
 }
 void TheLast(ScanContext& context) {
   lastBegun.store(true);
-  context.AddIssueRow("last", "HKEY_CURRENT_USER\\B", "", RowKind::kKey);
+  context.AddIssueRow("last", "HKEY_CURRENT_USER\\B", "", "why", RowKind::kKey);
 }
 
 TEST(ScanAhead, TheLastCategoryIsScannedWhileTheFirstRuns) {
