@@ -32,6 +32,7 @@ enum : int {
   kMiAbout,
   kLinkUpdate,
   kACopy,
+  kMiSaveScanResults,
 };
 
 // The main window's other controls.

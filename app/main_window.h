@@ -48,7 +48,9 @@ class TfrmKelvane : public TopWindow {
   // Commands.
   void bScanRegistryClick();
   ScanOptions ScanOptionsNow() const;  // the scan's options from the settings
-  RepairOutcome bRepairRegistryClick();
+  // The repair of the ticked rows; the unattended run reads its outcome.
+  RepairOutcome RepairTicked();
+  void bRepairRegistryClick() { RepairTicked(); }
   void SelectRows(bool ofType, bool tick);
   void aSelectAll() { SelectRows(false, true); }
   void aSelectAllType() { SelectRows(true, true); }
@@ -56,6 +58,7 @@ class TfrmKelvane : public TopWindow {
   void aSelectNoneType() { SelectRows(true, false); }
   void aOpenRegeditExecute();
   void aCopyExecute();
+  void miSaveScanResultsClick();
   void miRestoreClick();
   void miBackupFullRegistryClick();
   void miWindowsBackupClick();

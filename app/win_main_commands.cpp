@@ -1,5 +1,8 @@
 // The main window's commands that run the program's work: the scan, the repair, the
 // unattended run, the selection commands and the status counts they refresh.
+#include <windows.h>
+#include <commdlg.h>
+
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -14,6 +17,7 @@
 #include "restorepoint/system_point_window.h"
 #include "results/results_list.h"
 #include "scan/progress_window.h"
+#include "results/scan_report.h"
 #include "ui/win_clipboard.h"
 #include "ui/win_controls.h"
 
@@ -62,7 +66,7 @@ void TfrmKelvane::bScanRegistryClick() {
   }
 }
 
-RepairOutcome TfrmKelvane::bRepairRegistryClick() {
+RepairOutcome TfrmKelvane::RepairTicked() {
   const auto refresh = [this] {
     lvRegistryData_.Refresh(false);
     UpdateStatusCounts();
@@ -108,6 +112,28 @@ void TfrmKelvane::aCopyExecute() {
     CopyToClipboard(hwnd_, RowsAsText(rows));
 }
 
+// Every row of the list with its tick and reason, as CSV or as tab-separated text.
+void TfrmKelvane::miSaveScanResultsClick() {
+  char file[MAX_PATH] = {};
+  static const char kFilter[] =
+      "CSV, comma separated (*.csv)\0*.csv\0Text, tab separated (*.txt)\0*.txt\0";
+  OPENFILENAMEA dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = hwnd_;
+  dialog.lpstrFilter = kFilter;
+  dialog.lpstrFile = file;
+  dialog.nMaxFile = MAX_PATH;
+  dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
+  if (!GetSaveFileNameA(&dialog))
+    return;
+  const ReportForm form = dialog.nFilterIndex == 2 ? ReportForm::kText : ReportForm::kCsv;
+  std::string path = file;
+  if (dialog.nFileExtension == 0 || file[dialog.nFileExtension] == '\0')
+    path += form == ReportForm::kText ? ".txt" : ".csv";
+  if (const auto problem = SaveScanResults(platform_.files, results_, form, path))
+    AppMessageBox(hwnd_, *problem, MB_OK | MB_ICONINFORMATION);
+}
+
 void TfrmKelvane::aOpenRegeditExecute() {
   const int row = lvRegistryData_.SelectedRow();
   if (row < 0)
@@ -127,7 +153,7 @@ void TfrmKelvane::CleanOnce() {
   bScanRegistryClick();
   const size_t found = results_.Count();
   const auto scanned = Clock::now();
-  const RepairOutcome outcome = bRepairRegistryClick();
+  const RepairOutcome outcome = RepairTicked();
   const auto repaired = Clock::now();
   RunLogEntry entry;
   entry.switchName = SwitchName(RunSwitch::kCleanOnce);

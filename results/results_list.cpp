@@ -193,18 +193,4 @@ size_t DropRowsNoLongerReported(ResultsModel& model, const std::vector<IssueRow>
   return dropped;
 }
 
-std::string RowsAsText(const std::vector<IssueRow>& rows) {
-  std::string text;
-  for (const IssueRow& row : rows) {
-    for (const std::string* cell : {&row.problem, &row.key, &row.value, &row.reason}) {
-      if (cell != &row.problem)
-        text += '\t';
-      for (const char c : *cell)
-        text += (c == '\t' || c == '\r' || c == '\n') ? ' ' : c;
-    }
-    text += "\r\n";
-  }
-  return text;
-}
-
 }  // namespace kelvane

@@ -52,11 +52,6 @@ size_t DropRowsNoLongerReported(ResultsModel& model, const std::vector<IssueRow>
 std::string StatusFoundText(const ResultsModel& model, const std::string& tableText);
 std::string StatusSelectedText(const ResultsModel& model, const std::string& tableText);
 
-// The rows as text to paste: one line each, its "Problem", "Registry key", "Value" and
-// "Reason" cells separated by tabs, CR LF after every line. A tab or line break inside
-// a cell becomes a blank, so that every row stays one line of four cells.
-std::string RowsAsText(const std::vector<IssueRow>& rows);
-
 // Ticks or unticks every row.
 void SelectAll(ResultsModel& model, bool tick);
 // Ticks or unticks every row whose "Problem" text equals the selected row's exactly

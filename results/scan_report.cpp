@@ -55,6 +55,13 @@ std::string ScanReportText(const std::vector<IssueRow>& rows, ReportForm form,
   return out;
 }
 
+std::string RowsAsText(const std::vector<IssueRow>& rows) {
+  std::string out;
+  for (const IssueRow& row : rows)
+    AppendLine(out, {row.problem, row.key, row.value, row.reason}, ReportForm::kText);
+  return out;
+}
+
 std::optional<std::string> SaveScanReport(FileSystem& files, const std::string& path,
                                           const ResultsModel& model, ReportForm form,
                                           const AnsiToUtf8& toUtf8) {

@@ -30,6 +30,11 @@ std::string CsvField(std::string_view text);
 std::string ScanReportText(const std::vector<IssueRow>& rows, ReportForm form,
                            const AnsiToUtf8& toUtf8);
 
+// The rows as text to paste: one line each, its problem, key, value and reason
+// separated by tabs as in the text form, without the byte order mark, the header and
+// the tick.
+std::string RowsAsText(const std::vector<IssueRow>& rows);
+
 // Writes the report of the model's rows to `path`, replacing the file. Nothing when
 // it was written; otherwise the text that says it was not.
 std::optional<std::string> SaveScanReport(FileSystem& files, const std::string& path,
