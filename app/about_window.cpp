@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/resource.h"
+#include "platform/program_texts.h"
 #include "ui/ui_resource.h"
 #include "ui/win_controls.h"
 #include "ui/win_form.h"
@@ -113,8 +114,8 @@ class TfrmAbout : public ModalForm {
 
 void ShowAbout(HWND owner, Platform& platform) {
   TfrmAbout form(platform);
-  form.ShowModal(owner, "About Varnok Kelvane", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
-                 360, 249);
+  form.ShowModal(owner, kAboutCaption, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 360,
+                 249);
 }
 
 }  // namespace kelvane

@@ -149,14 +149,7 @@ std::optional<std::string> ReadFrom(FileSystem& files, const std::string& path, 
     return std::nullopt;
   if (std::fseek(file.get(), static_cast<long>(offset), SEEK_SET) != 0)
     return std::nullopt;
-  std::string text;
-  char buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-    text.append(buffer, n);
-  if (std::ferror(file.get()))
-    return std::nullopt;
-  return text;
+  return ReadToEnd(file.get());
 }
 
 }  // namespace
@@ -286,15 +279,8 @@ std::vector<std::optional<std::string>> AppendItemsToDisk(
     if (!verify)
       break;
     std::optional<std::string> back;
-    if (std::fseek(file.get(), static_cast<long>(offset), SEEK_SET) == 0) {
-      std::string read;
-      char buffer[65536];
-      size_t n;
-      while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-        read.append(buffer, n);
-      if (!std::ferror(file.get()))
-        back = std::move(read);
-    }
+    if (std::fseek(file.get(), static_cast<long>(offset), SEEK_SET) == 0)
+      back = ReadToEnd(file.get());
     // A handle that cannot read (or reads less than it wrote) sends the proof to the
     // file itself.
     if (!back || back->size() < text.size())
@@ -367,13 +353,7 @@ std::optional<AppendedItem> AppendRegistryItem(FileSystem& files, RegistryBacken
   if (written && readBack && std::fseek(file.get(), offset, SEEK_SET) == 0) {
     // One handle for both: a second open of the file per item would cost as much
     // again as the append itself.
-    std::string back;
-    char buffer[16384];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-      back.append(buffer, n);
-    if (!std::ferror(file.get()))
-      appended.readBack = std::move(back);
+    appended.readBack = ReadToEnd(file.get());
   }
   const bool closed = std::fclose(file.release()) == 0;
   if (!written || !closed)

@@ -22,21 +22,7 @@ struct Line {
   int number;
 };
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view TrimLeft(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front()))
-    s.remove_prefix(1);
-  return s;
-}
-
-std::string_view TrimRight(std::string_view s) {
-  while (!s.empty() && IsBlank(s.back()))
-    s.remove_suffix(1);
-  return s;
-}
+constexpr std::string_view kBlanks = " \t";
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9')
@@ -102,7 +88,7 @@ class Reader {
       ReadHeader();
     while (next_ < lines_.size()) {
       const Line& line = lines_[next_++];
-      const std::string_view text = TrimLeft(line.text);
+      const std::string_view text = TrimLeft(line.text, kBlanks);
       if (text.empty() || text.front() == ';')
         continue;
       if (text.front() == '[') {
@@ -120,7 +106,7 @@ class Reader {
   void ReadHeader() {
     if (lines_.empty())
       throw ReadFailure{1, "the file is empty"};
-    const std::string_view header = TrimRight(lines_[0].text);
+    const std::string_view header = TrimRight(lines_[0].text, kBlanks);
     if (header == kHeader4) {
       file_.version = 4;
     } else if (header == kHeader5) {
@@ -136,7 +122,7 @@ class Reader {
     const size_t close = text.rfind(']');
     if (close == std::string_view::npos)
       throw ReadFailure{number, "the key line has no closing \"]\""};
-    if (!TrimRight(text.substr(close + 1)).empty())
+    if (!TrimRight(text.substr(close + 1), kBlanks).empty())
       throw ReadFailure{number, "text after the key line's \"]\""};
     std::string_view name = text.substr(1, close - 1);
     if (!name.empty() && name.front() == '-')
@@ -163,10 +149,10 @@ class Reader {
     } else {
       name = ReadQuoted(text, number);
     }
-    text = TrimLeft(text);
+    text = TrimLeft(text, kBlanks);
     if (text.empty() || text.front() != '=')
       throw ReadFailure{number, "\"=\" missing after the value name"};
-    text = TrimLeft(text.substr(1));
+    text = TrimLeft(text.substr(1), kBlanks);
     file_.keys.back().values.push_back(RegFileValue{name, ReadData(text, number), number});
   }
 
@@ -237,12 +223,12 @@ class Reader {
   }
 
   static void ExpectLineEnd(std::string_view rest, int number) {
-    if (!TrimRight(rest).empty())
+    if (!TrimRight(rest, kBlanks).empty())
       throw ReadFailure{number, "text after the value data"};
   }
 
   static RegValue ReadDword(std::string_view text, int number) {
-    text = TrimRight(text);
+    text = TrimRight(text, kBlanks);
     if (text.empty() || text.size() > 8)
       throw ReadFailure{number, "\"dword:\" needs 1 to 8 hexadecimal digits"};
     uint32_t value = 0;
@@ -264,16 +250,16 @@ class Reader {
     std::string bytes;
     bool needByte = false;  // after a "," another byte must follow
     for (;;) {
-      std::string_view part = TrimRight(text);
+      std::string_view part = TrimRight(text, kBlanks);
       const bool continued = !part.empty() && part.back() == '\\';
       if (continued)
-        part = TrimRight(part.substr(0, part.size() - 1));
+        part = TrimRight(part.substr(0, part.size() - 1), kBlanks);
       while (!part.empty()) {
-        part = TrimLeft(part);
+        part = TrimLeft(part, kBlanks);
         if (part.size() < 2 || HexDigit(part[0]) < 0 || HexDigit(part[1]) < 0)
           throw ReadFailure{number, "bad hexadecimal byte"};
         bytes += static_cast<char>(HexDigit(part[0]) * 16 + HexDigit(part[1]));
-        part = TrimLeft(part.substr(2));
+        part = TrimLeft(part.substr(2), kBlanks);
         needByte = false;
         if (part.empty())
           break;
@@ -286,7 +272,7 @@ class Reader {
         break;
       if (next_ >= lines_.size())
         throw ReadFailure{number, "the file ends inside a continued value; it is cut short"};
-      text = TrimLeft(lines_[next_].text);
+      text = TrimLeft(lines_[next_].text, kBlanks);
       number = lines_[next_].number;
       ++next_;
     }
@@ -343,16 +329,12 @@ RegReadResult ReadRegFile(FileSystem& files, const std::string& path) {
     result.error = "Cannot open " + path;
     return result;
   }
-  std::string text;
-  char buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-    text.append(buffer, n);
-  if (std::ferror(file.get())) {
+  const auto text = ReadToEnd(file.get());
+  if (!text) {
     result.error = "Cannot read " + path;
     return result;
   }
-  return ReadRegText(text);
+  return ReadRegText(*text);
 }
 
 }  // namespace kelvane

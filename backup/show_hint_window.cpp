@@ -3,6 +3,7 @@
 #include <string>
 
 #include "options/settings.h"
+#include "platform/program_texts.h"
 #include "ui/ui_resource.h"
 #include "ui/win_controls.h"
 #include "ui/win_form.h"
@@ -81,7 +82,7 @@ class TfrmShowHint : public ModalForm {
 
 void ShowRepairHint(HWND owner, int32_t repairedCount) {
   TfrmShowHint form(repairedCount);
-  form.ShowModal(owner, "Varnok Kelvane", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 367,
+  form.ShowModal(owner, kApplicationTitle, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 367,
                  175);
 }
 

@@ -59,12 +59,10 @@ int main() {
     settings.IgnoreKeys.push_back("HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor" +
                                   std::to_string(i * 5 + 1) + "\\Product");
   }
-  settings.IgnoreValueCount = static_cast<int32_t>(settings.IgnoreValues.size());
-  settings.IgnoreKeyCount = static_cast<int32_t>(settings.IgnoreKeys.size());
 
   ResultsModel model;
-  std::printf("rows: %zu, ignored values: %d, ignored keys: %d, best of %d runs\n", kRows,
-              settings.IgnoreValueCount, settings.IgnoreKeyCount, kRepeats);
+  std::printf("rows: %zu, ignored values: %zu, ignored keys: %zu, best of %d runs\n", kRows,
+              settings.IgnoreValues.size(), settings.IgnoreKeys.size(), kRepeats);
 
   double fill = 1e9, filter = 1e9, counts = 1e9, all = 1e9, ofType = 1e9;
   size_t left = 0;

@@ -207,15 +207,15 @@ class TfrmOptions : public ModalForm {
   }
 
   void FormShow() {
-    form_ = OptionsFormFromSettings(settings_);
-    SetWindowTextA(eOutputFolder_, form_.outputFolder.c_str());
-    SetChecked(cbCreateRestore_, form_.restorePoint);
-    SetChecked(cbDeleteBackupFile_, form_.deleteBackupFile);
-    SetChecked(cbIncludeRemoveMedia_, form_.includeRemoveMedia);
-    SetChecked(cbIncludeCDdrive_, form_.includeCDdrive);
-    SetChecked(cbShowHint_, form_.showHint);
-    FillList(lvValues_, form_.ignoreValues);
-    FillList(lvKeys_, form_.ignoreKeys);
+    form_ = settings_;
+    SetWindowTextA(eOutputFolder_, form_.OutputDirectory.c_str());
+    SetChecked(cbCreateRestore_, form_.RestorePoint);
+    SetChecked(cbDeleteBackupFile_, form_.DeleteBackupFile);
+    SetChecked(cbIncludeRemoveMedia_, form_.IncludeRemoveMedia);
+    SetChecked(cbIncludeCDdrive_, form_.IncludeCDdrive);
+    SetChecked(cbShowHint_, form_.ShowHint);
+    FillList(lvValues_, form_.IgnoreValues);
+    FillList(lvKeys_, form_.IgnoreKeys);
     ShowPage(kPageGeneral);
   }
 
@@ -259,15 +259,15 @@ class TfrmOptions : public ModalForm {
   void bOKClick() {
     // Read wide: a folder the ANSI code page cannot carry is refused, never kept as
     // the look-alike path that the ANSI text would give.
-    form_.outputFolder = ListedControlText(eOutputFolder_);
+    form_.OutputDirectory = ListedControlText(eOutputFolder_);
     std::string refusal;
-    if (HoldsNul(form_.outputFolder)) {
-      refusal = InexactBackupFolderText(form_.outputFolder);
+    if (HoldsNul(form_.OutputDirectory)) {
+      refusal = InexactBackupFolderText(form_.OutputDirectory);
     } else if (!BackupFolderExists(
                    platform_.files,
-                   ResolveFolder(form_.outputFolder, platform_.shell.ExecutableFolder()))) {
+                   ResolveFolder(form_.OutputDirectory, platform_.shell.ExecutableFolder()))) {
       refusal =
-          MissingBackupFolderText(form_.outputFolder, LoadResString(IDS_OPTIONS_FOLDER_MISSING));
+          MissingBackupFolderText(form_.OutputDirectory, LoadResString(IDS_OPTIONS_FOLDER_MISSING));
     }
     if (!refusal.empty()) {
       AppMessageBox(hwnd_, refusal, MB_OK | MB_ICONERROR);
@@ -275,12 +275,12 @@ class TfrmOptions : public ModalForm {
       SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eOutputFolder_), TRUE);
       return;
     }
-    form_.restorePoint = IsChecked(cbCreateRestore_);
-    form_.deleteBackupFile = IsChecked(cbDeleteBackupFile_);
-    form_.includeRemoveMedia = IsChecked(cbIncludeRemoveMedia_);
-    form_.includeCDdrive = IsChecked(cbIncludeCDdrive_);
-    form_.showHint = IsChecked(cbShowHint_);
-    StoreOptionsForm(form_, settings_);
+    form_.RestorePoint = IsChecked(cbCreateRestore_);
+    form_.DeleteBackupFile = IsChecked(cbDeleteBackupFile_);
+    form_.IncludeRemoveMedia = IsChecked(cbIncludeRemoveMedia_);
+    form_.IncludeCDdrive = IsChecked(cbIncludeCDdrive_);
+    form_.ShowHint = IsChecked(cbShowHint_);
+    settings_ = form_;
     EndModal(kModalOk);
   }
 
@@ -327,7 +327,7 @@ class TfrmOptions : public ModalForm {
 
   Platform& platform_;
   TOptionsSetting& settings_;
-  OptionsForm form_;
+  TOptionsSetting form_;  // the settings as edited on screen until OK
   HWND pages_ = nullptr;
   HWND listPages_ = nullptr;
   HWND eOutputFolder_ = nullptr;

@@ -1,6 +1,6 @@
-// What the options dialog decides: the values it edits (a copy of the settings that
-// changes only on screen until OK), the backup-folder check, the ignore-list entry
-// check, and storing the edited values into the settings record.
+// What the options dialog decides: the backup-folder check, the ignore-list entry check
+// and the ignore list a button acts on. The dialog edits a copy of the settings record
+// and hands it back whole on OK.
 #pragma once
 
 #include <string>
@@ -11,21 +11,6 @@
 #include "platform/platform.h"
 
 namespace kelvane {
-
-struct OptionsForm {
-  std::string outputFolder;
-  bool restorePoint = false;
-  bool deleteBackupFile = false;
-  bool includeRemoveMedia = false;
-  bool includeCDdrive = false;
-  bool showHint = false;
-  std::vector<std::string> ignoreValues;  // one row of the "Values" page each
-  std::vector<std::string> ignoreKeys;    // one row of the "Keys" page each
-};
-
-// The dialog's starting values: the settings, with the first IgnoreValueCount and
-// IgnoreKeyCount entries of the lists (none for a count of 0 or below).
-OptionsForm OptionsFormFromSettings(const TOptionsSetting& settings);
 
 // True when the folder text, as typed, names an existing folder (an empty text does not).
 bool BackupFolderExists(FileSystem& files, const std::string& folder);
@@ -41,15 +26,11 @@ std::string InexactBackupFolderText(const std::string& folder);
 // The refusal of an ignore-list entry that has no exact ANSI form: why, and the entry.
 std::string InexactIgnoreEntryText(const std::string& entry);
 
-// Stores the form: the folder text as typed, the five switches, both lists with their
-// counts set to their lengths.
-void StoreOptionsForm(const OptionsForm& form, TOptionsSetting& settings);
-
 // An ignore-list entry can be confirmed when it holds "HKEY_" anywhere, in any case.
 bool IsIgnoreEntryAcceptable(std::string_view text);
 
 // The list of the active inner page: the keys when its index is not 0, else the values.
-std::vector<std::string>& ActiveIgnoreList(OptionsForm& form, int innerPage);
+std::vector<std::string>& ActiveIgnoreList(TOptionsSetting& form, int innerPage);
 
 // Removes the rows whose tick is set, keeping the order of the rest.
 void RemoveTickedRows(std::vector<std::string>& rows, const std::vector<bool>& ticked);

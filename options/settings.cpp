@@ -55,77 +55,104 @@ class OptionsFile {
 
   const std::string& Path() const { return path_; }
 
-  std::string ReadString(const char* section, const std::string& key, const std::string& fallback) {
+  std::string Read(const char* section, const std::string& key, const std::string& fallback) {
     return profile_.GetString(section, key, fallback, path_);
   }
   int32_t ReadInteger(const char* section, const std::string& key, int32_t fallback) {
-    return ParseInteger(ReadString(section, key, "")).value_or(fallback);
+    return ParseInteger(Read(section, key, std::string())).value_or(fallback);
   }
-  bool ReadBool(const char* section, const std::string& key, bool fallback) {
+  bool Read(const char* section, const std::string& key, bool fallback) {
     return ReadInteger(section, key, fallback ? 1 : 0) != 0;
   }
 
   // A line break would end the entry early and let the rest of the text stand as
   // entries of its own (a registry key name may hold one), so a text is written up
   // to its first line break: what a later load would read back in any case.
-  void WriteString(const char* section, const std::string& key, const std::string& value) {
+  void Write(const char* section, const std::string& key, const std::string& value) {
     const std::string text = value.substr(0, value.find_first_of("\r\n"));
     if (!profile_.WriteString(section, key, text, path_))
       throw SettingsWriteError(path_);
   }
   void WriteInteger(const char* section, const std::string& key, int32_t value) {
-    WriteString(section, key, std::to_string(value));
+    Write(section, key, std::to_string(value));
   }
-  void WriteBool(const char* section, const std::string& key, bool value) {
-    WriteString(section, key, value ? "1" : "0");
+  void Write(const char* section, const std::string& key, bool value) {
+    Write(section, key, std::string(value ? "1" : "0"));
   }
+  // A text literal would take the bool overloads.
+  std::string Read(const char*, const std::string&, const char*) = delete;
+  void Write(const char*, const std::string&, const char*) = delete;
 
  private:
   ProfileStore& profile_;
   std::string path_;
 };
 
-// Only numbered entries that are there and hold text join the list, and the count
-// follows the list. A damaged count would otherwise fill the list with thousands of
-// empty entries that cover nothing: the options dialog showed them as blank rows and
-// every close wrote them back one by one (78 s under Wine for a count of 2^31 - 1).
-// A count of 0 or below reads nothing and stays as it is.
-void LoadList(OptionsFile& file, const char* section, const char* prefix, int32_t& count,
+// One category's tick, read and written like a switch.
+struct TreeTick {
+  CategorySelection& selection;
+  int id;
+  operator bool() const { return selection.Has(id); }
+  TreeTick& operator=(bool ticked) {
+    selection.Set(id, ticked);
+    return *this;
+  }
+};
+
+// The table of options.ini: every entry that holds one field, as (section, key, field,
+// default), in the order the save writes them. The ignore lists and the window's
+// placement are written between the ticks and the end of the file by code of their own;
+// since a new key goes to the end of its section, the file comes out the same.
+template <typename Visit>
+void ForEachEntry(TOptionsSetting& s, const std::string& executableFolder, Visit visit) {
+  visit(kOptions, "OutputDirectory", s.OutputDirectory, executableFolder + "Backup");
+  visit(kOptions, "DeleteBackupFile", s.DeleteBackupFile, true);
+  visit(kOptions, "IncludeRemoveMedia", s.IncludeRemoveMedia, false);
+  visit(kOptions, "IncludeCDdrive", s.IncludeCDdrive, false);
+  visit(kOptions, "ShowHint", s.ShowHint, true);
+  visit(kOptions, "RestorePoint", s.RestorePoint, false);
+  for (const Category& category : Categories()) {
+    TreeTick tick{s.TreeViewNodeCheck, category.id};
+    visit(kTree, std::to_string(category.id), tick, true);
+  }
+}
+
+// Only numbered entries that are there and hold text join the list. A damaged count
+// would otherwise fill the list with thousands of empty entries that cover nothing:
+// the options dialog showed them as blank rows and every close wrote them back one by
+// one (78 s under Wine for a count of 2^31 - 1). A count of 0 or below reads nothing.
+void LoadList(OptionsFile& file, const char* section, const char* prefix,
               std::vector<std::string>& list) {
   list.clear();
-  count = file.ReadInteger(section, "Count", 0);
-  if (count <= 0)
-    return;
-  const int32_t last = std::min(count, kMaxIgnoreEntries);
+  const int32_t last = std::min(file.ReadInteger(section, "Count", 0), kMaxIgnoreEntries);
   for (int32_t n = 1; n <= last; ++n) {
-    std::string entry = file.ReadString(section, prefix + std::to_string(n), "");
+    std::string entry = file.Read(section, prefix + std::to_string(n), std::string());
     if (!entry.empty())
       list.push_back(std::move(entry));
   }
-  count = static_cast<int32_t>(list.size());
 }
 
-void SaveList(OptionsFile& file, const char* section, const char* prefix, int32_t count,
+// The count is the list's length; an empty list keeps a count of 0 or below that the
+// file holds. Numbered entries above the count stay in the file from earlier saves; the
+// next load does not read them.
+void SaveList(OptionsFile& file, const char* section, const char* prefix,
               const std::vector<std::string>& list) {
+  const int32_t count = list.empty() ? std::min(file.ReadInteger(section, "Count", 0), 0)
+                                     : static_cast<int32_t>(list.size());
   file.WriteInteger(section, "Count", count);
-  for (int32_t n = 1; n <= count; ++n) {
-    const size_t index = static_cast<size_t>(n - 1);
-    file.WriteString(section, prefix + std::to_string(n), index < list.size() ? list[index] : "");
-  }
+  for (size_t i = 0; i < list.size(); ++i)
+    file.Write(section, prefix + std::to_string(i + 1), list[i]);
 }
 
 LoadedPlacement Load(OptionsFile& file, const std::string& executableFolder,
                      const WindowBounds& current, int screenWidth, int screenHeight) {
   TOptionsSetting& s = OptionsSetting;
-  s.OutputDirectory = file.ReadString(kOptions, "OutputDirectory", executableFolder + "Backup");
-  s.DeleteBackupFile = file.ReadBool(kOptions, "DeleteBackupFile", true);
-  s.IncludeRemoveMedia = file.ReadBool(kOptions, "IncludeRemoveMedia", false);
-  s.IncludeCDdrive = file.ReadBool(kOptions, "IncludeCDdrive", false);
-  for (const Category& category : Categories()) {
-    s.TreeViewNodeCheck.Set(category.id, file.ReadBool(kTree, std::to_string(category.id), true));
-  }
-  LoadList(file, kIgnoreValue, "Value", s.IgnoreValueCount, s.IgnoreValues);
-  LoadList(file, kIgnoreKey, "Key", s.IgnoreKeyCount, s.IgnoreKeys);
+  ForEachEntry(s, executableFolder,
+               [&](const char* section, const std::string& key, auto& field, const auto& fallback) {
+                 field = file.Read(section, key, fallback);
+               });
+  LoadList(file, kIgnoreValue, "Value", s.IgnoreValues);
+  LoadList(file, kIgnoreKey, "Key", s.IgnoreKeys);
 
   // A window saved maximised opens maximised at its designed bounds; one saved
   // minimised opens normally.
@@ -141,24 +168,17 @@ LoadedPlacement Load(OptionsFile& file, const std::string& executableFolder,
     b.width = file.ReadInteger(kWindow, "Width", current.width);
     b.height = file.ReadInteger(kWindow, "Height", current.height);
   }
-
-  s.ShowHint = file.ReadBool(kOptions, "ShowHint", true);
-  s.RestorePoint = file.ReadBool(kOptions, "RestorePoint", false);
   return placement;
 }
 
 void Save(OptionsFile& file, const SavedPlacement& placement) {
   TOptionsSetting& s = OptionsSetting;
-  file.WriteString(kOptions, "OutputDirectory", s.OutputDirectory);
-  file.WriteBool(kOptions, "DeleteBackupFile", s.DeleteBackupFile);
-  file.WriteBool(kOptions, "IncludeRemoveMedia", s.IncludeRemoveMedia);
-  file.WriteBool(kOptions, "IncludeCDdrive", s.IncludeCDdrive);
-  for (const Category& category : Categories())
-    file.WriteBool(kTree, std::to_string(category.id), s.TreeViewNodeCheck.Has(category.id));
-  // Numbered entries above the count stay in the file from earlier saves; the next
-  // load does not read them.
-  SaveList(file, kIgnoreValue, "Value", s.IgnoreValueCount, s.IgnoreValues);
-  SaveList(file, kIgnoreKey, "Key", s.IgnoreKeyCount, s.IgnoreKeys);
+  ForEachEntry(s, "",
+               [&](const char* section, const std::string& key, const auto& field, const auto&) {
+                 file.Write(section, key, field);
+               });
+  SaveList(file, kIgnoreValue, "Value", s.IgnoreValues);
+  SaveList(file, kIgnoreKey, "Key", s.IgnoreKeys);
 
   // Without a placement "State" keeps what the file held.
   if (placement.showCommand)
@@ -168,9 +188,6 @@ void Save(OptionsFile& file, const SavedPlacement& placement) {
   file.WriteInteger(kWindow, "Top", bounds.top);
   file.WriteInteger(kWindow, "Width", bounds.width);
   file.WriteInteger(kWindow, "Height", bounds.height);
-
-  file.WriteBool(kOptions, "ShowHint", s.ShowHint);
-  file.WriteBool(kOptions, "RestorePoint", s.RestorePoint);
 }
 
 }  // namespace

@@ -20,9 +20,7 @@ struct TOptionsSetting {
   bool IncludeRemoveMedia = false;      // paths on removable drives are judged
   bool IncludeCDdrive = false;          // paths on CD drives are judged
   CategorySelection TreeViewNodeCheck;  // ticked categories of the tree
-  int32_t IgnoreValueCount = 0;
   std::vector<std::string> IgnoreValues;
-  int32_t IgnoreKeyCount = 0;
   std::vector<std::string> IgnoreKeys;
   uint8_t WindowState = 0;  // 0 normal, 2 maximised
   bool ShowHint = false;    // show the repair hint after a repair
@@ -34,7 +32,7 @@ extern TOptionsSetting OptionsSetting;
 
 // The record's ignore lists, for the filter after a scan.
 inline IgnoreLists IgnoreListsOf(const TOptionsSetting& s) {
-  return IgnoreLists{s.IgnoreValues, s.IgnoreValueCount, s.IgnoreKeys, s.IgnoreKeyCount};
+  return IgnoreLists{s.IgnoreValues, s.IgnoreKeys};
 }
 
 // At most this many numbered entries of each ignore list are read, whatever "Count"

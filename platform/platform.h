@@ -89,6 +89,11 @@ class FileSystem {
   virtual bool MoveFileReplacing(const std::string& from, const std::string& to);
 };
 
+// The rest of an open file from where it stands; nothing when the read fails.
+std::optional<std::string> ReadToEnd(std::FILE* file);
+// A whole file; nothing when it cannot be opened or read.
+std::optional<std::string> ReadFileText(FileSystem& files, const std::string& path);
+
 // A file system that hands every question to another one: the base of the wrappers
 // that change or watch only some questions (the scan's answer cache and Stop check,
 // the tests' faulty file systems, the benchmarks' counters).

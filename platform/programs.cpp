@@ -23,6 +23,24 @@ bool FileSystem::MoveFileReplacing(const std::string& from, const std::string& t
   return DeleteFileSilently(from);
 }
 
+std::optional<std::string> ReadToEnd(std::FILE* file) {
+  std::string text;
+  char buffer[65536];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+    text.append(buffer, n);
+  if (std::ferror(file))
+    return std::nullopt;
+  return text;
+}
+
+std::optional<std::string> ReadFileText(FileSystem& files, const std::string& path) {
+  FilePtr file = files.OpenFile(path, "rb");
+  if (!file)
+    return std::nullopt;
+  return ReadToEnd(file.get());
+}
+
 std::string RegistryEditorPath(Shell& shell) {
   return shell.WindowsFolder() + "\\regedit.exe";
 }

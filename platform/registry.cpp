@@ -40,6 +40,19 @@ std::string UpperAscii(std::string_view text) {
   return out;
 }
 
+std::string_view TrimLeft(std::string_view text, std::string_view blanks) {
+  text.remove_prefix(std::min(text.find_first_not_of(blanks), text.size()));
+  return text;
+}
+
+std::string_view TrimRight(std::string_view text, std::string_view blanks) {
+  return text.substr(0, text.find_last_not_of(blanks) + 1);
+}
+
+std::string_view Trim(std::string_view text, std::string_view blanks) {
+  return TrimRight(TrimLeft(text, blanks), blanks);
+}
+
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size())
     return false;

@@ -219,4 +219,9 @@ std::optional<KeyPath> SplitKeyPath(std::string_view text);
 std::string UpperAscii(std::string_view text);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
+// `text` without the characters of `blanks` at its start, its end, or both.
+std::string_view TrimLeft(std::string_view text, std::string_view blanks);
+std::string_view TrimRight(std::string_view text, std::string_view blanks);
+std::string_view Trim(std::string_view text, std::string_view blanks);
+
 }  // namespace kelvane

@@ -8,11 +8,10 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/program_texts.h"
 #include "platform/restore_point.h"
 
 namespace kelvane {
-
-inline constexpr const char* kRestorePointDescription = "Made by Varnok Kelvane";
 
 // The second parameter of the answer message.
 enum class RestorePointAnswer : int { kCreated = 0, kFailed = 1 };

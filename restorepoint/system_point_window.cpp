@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "ui/messages.h"
+#include "platform/program_texts.h"
 #include "platform/win32/win32_restore_point.h"
 #include "restorepoint/restorepoint_resource.h"
 #include "restorepoint/system_point.h"
@@ -33,7 +34,7 @@ class TfrmSystemPoint : public ModalForm {
  protected:
   void FormCreate() override {
     AddControl("STATIC", "Creating Restore Point", SS_LEFT, 16, 14, 320, 16, -1, bold_);
-    AddControl("STATIC", "Varnok Kelvane is creating a restore point which will", SS_LEFT, 16, 44,
+    AddControl("STATIC", KELVANE_TITLE " is creating a restore point which will", SS_LEFT, 16, 44,
                330, 16, -1);
     AddControl("STATIC", "enable you to safely return your system back to its former state.",
                SS_LEFT, 16, 62, 330, 16, -1);

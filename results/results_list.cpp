@@ -43,15 +43,13 @@ std::string WithBackslash(std::string text) {
   return text;
 }
 
-// The first `count` entries of the list, upper-cased, empty ones left out.
-std::vector<std::string> Entries(const std::vector<std::string>& list, int32_t count,
-                                 bool endWithBackslash) {
+// The entries of the list, upper-cased, empty ones left out.
+std::vector<std::string> Entries(const std::vector<std::string>& list, bool endWithBackslash) {
   std::vector<std::string> entries;
-  const size_t n = count > 0 ? std::min(list.size(), static_cast<size_t>(count)) : 0;
-  for (size_t i = 0; i < n; ++i) {
-    if (list[i].empty())
+  for (const std::string& entry : list) {
+    if (entry.empty())
       continue;
-    const std::string upper = UpperAscii(list[i]);
+    const std::string upper = UpperAscii(entry);
     entries.push_back(endWithBackslash ? WithBackslash(upper) : upper);
   }
   return entries;
@@ -87,8 +85,8 @@ std::string CountText(size_t count, const std::string& tableText) {
 }  // namespace
 
 void ApplyIgnoreLists(ResultsModel& model, const IgnoreLists& lists) {
-  const auto values = Entries(lists.values, lists.valueCount, false);
-  const auto keys = Entries(lists.keys, lists.keyCount, true);
+  const auto values = Entries(lists.values, false);
+  const auto keys = Entries(lists.keys, true);
   if (values.empty() && keys.empty())
     return;
   model.Edit([&](std::vector<IssueRow>& rows) {

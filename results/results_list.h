@@ -3,7 +3,6 @@
 // list view only shows the rows of the model and forwards clicks.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,13 +12,10 @@
 
 namespace kelvane {
 
-// The ignore lists as the settings keep them: only the first `valueCount` entries of
-// `values` and the first `keyCount` of `keys` count.
+// The ignore lists of the settings.
 struct IgnoreLists {
   const std::vector<std::string>& values;
-  int32_t valueCount;
   const std::vector<std::string>& keys;
-  int32_t keyCount;
 };
 
 // Removes the rows that the ignore lists cover. Rows naming a shortcut

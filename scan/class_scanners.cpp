@@ -1,5 +1,6 @@
 // Class registrations: file classes that hold nothing, per-user extension records
 // without a class, and class-identifier keys whose server file is missing.
+#include "platform/registry_locations.h"
 #include "scan/path_check.h"
 #include "scan/registry_views.h"
 #include "scan/scanners.h"
@@ -9,9 +10,6 @@ namespace kelvane {
 namespace {
 
 constexpr const char* kExtensionProblem = "Unused File Extension";
-constexpr const char* kClassesKey = "Software\\Classes";
-constexpr const char* kFileExtsKey =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
 
 // Class keys with no subkeys whose only value is an empty default value.
 void ScanEmptyClasses(ScanContext& context, const std::string& classesKey) {

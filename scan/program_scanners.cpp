@@ -1,5 +1,6 @@
 // Per-program entries: empty vendor keys under Software, the program files of the
 // services, and the open commands registered for applications.
+#include "platform/registry_locations.h"
 #include "scan/path_check.h"
 #include "scan/registry_views.h"
 #include "scan/scanners.h"
@@ -8,9 +9,6 @@
 namespace kelvane {
 
 namespace {
-
-constexpr const char* kServicesKey = "SYSTEM\\CurrentControlSet\\Services";
-constexpr const char* kApplicationsKey = "Software\\Classes\\Applications";
 
 void FindNextCommandBelow(ScanContext& context, RootKey root, const std::string& startPath,
                           std::string& holder, std::string& command, int depth) {

@@ -1,5 +1,6 @@
 #include "scan/registry_views.h"
 
+#include "platform/registry_locations.h"
 #include "scan/scan_task.h"
 
 namespace kelvane {
@@ -41,7 +42,7 @@ std::optional<std::string> Wow64Twin(RootKey root, std::string_view path) {
     return InsertAfter(path, 0);
   if (root != RootKey::kLocalMachine)
     return std::nullopt;
-  constexpr std::string_view kClasses = "Software\\Classes";
+  constexpr std::string_view kClasses = kClassesKey;
   constexpr std::string_view kSoftware = "Software";
   if (StartsWithName(path, kClasses))
     return InsertAfter(path, kClasses.size());
@@ -92,7 +93,7 @@ bool MatchesInEitherView(RootKey root, std::string_view keyPath, std::string_vie
   if (EqualsNoCase(keyPath, *twin))
     return true;
   // "Software\Wow6432Node\Classes\X" is the same key as "Software\Classes\Wow6432Node\X".
-  constexpr std::string_view kClasses = "Software\\Classes";
+  constexpr std::string_view kClasses = kClassesKey;
   if (root == RootKey::kLocalMachine && StartsWithName(listed, kClasses)) {
     const std::string alias = "Software\\" + std::string(kWow) + "\\Classes" +
                               std::string(listed.substr(kClasses.size()));

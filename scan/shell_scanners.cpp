@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/registry_locations.h"
 #include "platform/version_code.h"
 #include "scan/path_check.h"
 #include "scan/registry_views.h"
@@ -164,7 +165,7 @@ void ScanSoundKey(ScanContext& context, const std::string& rootName, const std::
 }
 
 void ScanSoundEvents(ScanContext& context) {
-  ScanSoundKey(context, "HKEY_Current_User", "AppEvents\\Schemes\\Apps", "");
+  ScanSoundKey(context, "HKEY_Current_User", kSoundSchemesKey, "");
 }
 
 void ScanActiveX(ScanContext& context) {

@@ -1,5 +1,6 @@
 // Entries under HKEY_LOCAL_MACHINE that name files: program paths under App Paths,
 // registered fonts, help files and shared libraries.
+#include "platform/registry_locations.h"
 #include "platform/version_code.h"
 #include "scan/path_check.h"
 #include "scan/registry_views.h"
@@ -9,12 +10,7 @@ namespace kelvane {
 
 namespace {
 
-constexpr const char* kAppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
-constexpr const char* kFonts9xKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Fonts";
-constexpr const char* kFontsNtKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
-constexpr const char* kHelpKeys[] = {"Software\\Microsoft\\Windows\\Help",
-                                     "Software\\Microsoft\\Windows\\Html Help"};
-constexpr const char* kSharedDllsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
+constexpr const char* kHelpKeys[] = {kHelpKey, kHtmlHelpKey};
 
 // Names of the files (not folders) in the folder, upper-cased, in listing order.
 std::vector<std::string> UpperFileNames(FileSystem& files, const std::string& folder) {

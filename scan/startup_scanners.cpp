@@ -2,6 +2,7 @@
 // programs) and Add/Remove Programs entries that hold nothing.
 #include <cstddef>
 
+#include "platform/registry_locations.h"
 #include "scan/path_check.h"
 #include "scan/registry_views.h"
 #include "scan/scanners.h"
@@ -11,12 +12,6 @@ namespace kelvane {
 namespace {
 
 constexpr const char* kStartupProblem = "Missing Startup Programs";
-constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr const char* kRunOnceKey = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
-// Where the system configuration utility keeps the startup programs it disabled.
-constexpr const char* kDisabledStartupKey =
-    "Software\\Microsoft\\Shared Tools\\MSConfig\\startupreg";
-constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 // An uninstall entry is counted with a lone empty default value counting nothing.
 constexpr const char* kNoValuesButEmptyDefaultReason =
     "Key and its subkeys hold no values, empty defaults aside";

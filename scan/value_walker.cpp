@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "platform/registry_locations.h"
 #include "scan/skip_keys.h"
 #include "scan/path_check.h"
 #include "scan/registry_views.h"
@@ -16,14 +17,6 @@ namespace {
 constexpr const char* kFilesFoldersProblem = "Invalid File or Folder";
 constexpr const char* kMruProblem = "Missing MRU and History Lists file";
 constexpr const char* kInstallerProblem = "Installer Refrence Issue";
-
-constexpr const char* kMruKey =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU";
-constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-constexpr const char* kInstallerFoldersKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders";
-constexpr const char* kArpCacheKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache";
 
 // A listed key is skipped in both registry views.
 template <typename Table>
@@ -216,7 +209,7 @@ std::vector<std::string> CurrentUserIdentities(ScanContext& context) {
                    kSoftware)) {
     identities.push_back(software->substr(0, software->size() - kSoftware.size()));
   }
-  if (auto classes = identityOf("Software\\Classes"); classes && !classes->empty())
+  if (auto classes = identityOf(kClassesKey); classes && !classes->empty())
     identities.push_back(std::move(*classes));
   return identities;
 }
@@ -301,7 +294,7 @@ void ScanMruLists(ScanContext& context) {
 
 void ScanInstaller(ScanContext& context) {
   const std::vector<std::string> uninstallKeys =
-      KeyViews(context, RootKey::kLocalMachine, kUninstallKey);
+      KeyViews(context, RootKey::kLocalMachine, kInstallerUninstallKey);
   for (const std::string& uninstall : uninstallKeys)
     WalkValues(context, "HKEY_LOCAL_MACHINE", uninstall, kInstallerProblem, ".exe");
 
@@ -325,9 +318,9 @@ void ScanInstaller(ScanContext& context) {
   // The uninstall cache keeps one subkey per uninstall entry of its own view.
   for (const std::string& arpCache : KeyViews(context, RootKey::kLocalMachine, kArpCacheKey)) {
     const bool thirtyTwoBit = BelowWow64Node(arpCache);
-    std::string uninstall = kUninstallKey;
+    std::string uninstall = kInstallerUninstallKey;
     if (thirtyTwoBit)
-      uninstall = Wow64Twin(RootKey::kLocalMachine, kUninstallKey).value_or(uninstall);
+      uninstall = Wow64Twin(RootKey::kLocalMachine, kInstallerUninstallKey).value_or(uninstall);
     ScanUninstallCache(context, arpCache, uninstall);
   }
 }

@@ -4,6 +4,7 @@
 
 #include "backup/export_writer.h"
 #include "platform/registry.h"
+#include "platform/registry_locations.h"
 #include "platform/version_code.h"
 #include "scan/registry_views.h"
 
@@ -13,11 +14,6 @@ namespace {
 
 constexpr const char* kCurrentUser = "HKEY_CURRENT_USER";
 constexpr const char* kLocalMachine = "HKEY_LOCAL_MACHINE";
-constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr const char* kPoliciesRun =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run";
-constexpr const char* kRunOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
-constexpr const char* kRunServices = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
 
 bool IsShortcutName(const std::string& name) {
   const size_t dot = name.rfind('.');
@@ -110,13 +106,13 @@ void ListStartupEntries(Platform& platform, const StartupLabels& labels,
       ListRunKey(platform.registry, kLocalMachine, view, entries);
     }
   };
-  for (const char* subkey : {kRun, kPoliciesRun, kRunOnce}) {
+  for (const char* subkey : {kRunKey, kPoliciesRunKey, kRunOnceKey}) {
     ListRunKey(platform.registry, kCurrentUser, subkey, entries);
     listMachineKey(subkey);
   }
   if (IsWin9xFamily(GetWindowsVersionCode(platform.system))) {
-    ListRunKey(platform.registry, kCurrentUser, kRunServices, entries);
-    listMachineKey(kRunServices);
+    ListRunKey(platform.registry, kCurrentUser, kRunServicesKey, entries);
+    listMachineKey(kRunServicesKey);
   }
   ListStartupFolder(platform, csidl::kStartup, labels.startup, entries);
   ListStartupFolder(platform, csidl::kCommonStartup, labels.commonStartup, entries);

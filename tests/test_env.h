@@ -94,17 +94,9 @@ void WriteWideFile(TestEnv& env, const std::string& folder, std::u16string_view 
                    const std::string& content);
 bool WideFileExists(TestEnv& env, const std::string& folder, std::u16string_view name);
 
-// The whole content of a file; "<missing>" when it cannot be opened.
+// The whole content of a file; "<missing>" when it cannot be opened or read.
 inline std::string ReadWholeFile(FileSystem& files, const std::string& path) {
-  FilePtr file = files.OpenFile(path, "rb");
-  if (!file)
-    return "<missing>";
-  std::string text;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-    text.append(buffer, n);
-  return text;
+  return kelvane::ReadFileText(files, path).value_or("<missing>");
 }
 
 // A key that passes every call on to the key it wraps.

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "platform/program_texts.h"
+
 namespace kelvane {
 
 inline constexpr UINT WM_SCAN_START = 0x2409;
@@ -16,8 +18,5 @@ inline constexpr UINT WM_SCAN_STEP_DONE = 0x2413;
 inline constexpr UINT WM_SCAN_SYNC_STEP = WM_APP + 1;
 inline constexpr UINT WM_SCAN_TEXTS = WM_APP + 2;
 inline constexpr UINT WM_SCAN_ROWS = WM_APP + 3;
-
-inline constexpr const char* kMainWindowClass = "Varnok Kelvane Made by Varnok Software";
-inline constexpr const char* kApplicationTitle = "Varnok Kelvane";
 
 }  // namespace kelvane

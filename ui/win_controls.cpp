@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/program_texts.h"
 #include "platform/win32/ansi_text.h"
 
 namespace kelvane {
@@ -22,7 +23,7 @@ std::string LoadResString(UINT id) {
 }
 
 int AppMessageBox(HWND owner, const std::string& text, UINT flags) {
-  return MessageBoxW(owner, WideFromShown(text).c_str(), L"Varnok Kelvane", flags);
+  return MessageBoxW(owner, WideFromShown(text).c_str(), kApplicationTitleWide, flags);
 }
 
 std::string ErrorBoxText(const std::string& text) {
@@ -32,7 +33,7 @@ std::string ErrorBoxText(const std::string& text) {
 }
 
 void ShowApplicationError(HWND owner, const std::string& text) {
-  MessageBoxA(owner, ErrorBoxText(text).c_str(), "Varnok Kelvane", MB_OK | MB_ICONERROR);
+  MessageBoxA(owner, ErrorBoxText(text).c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
 }
 
 HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w,

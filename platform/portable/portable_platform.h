@@ -106,7 +106,6 @@ class PortableProfileStore : public ProfileStore {
                    const std::string& file) override;
 
  private:
-  std::optional<std::string> ReadAll(const std::string& file);
   PortableFileSystem& files_;
 };
 

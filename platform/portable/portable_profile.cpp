@@ -20,25 +20,8 @@ namespace {
 // The longest text a read returns (the read buffer holds 2048 characters with its NUL).
 constexpr size_t kReadBuffer = 2048;
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == 0x1a;
-}
-
-std::string_view TrimLeft(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front()))
-    text.remove_prefix(1);
-  return text;
-}
-
-std::string_view TrimRight(std::string_view text) {
-  while (!text.empty() && IsBlank(text.back()))
-    text.remove_suffix(1);
-  return text;
-}
-
-std::string_view Trim(std::string_view text) {
-  return TrimRight(TrimLeft(text));
-}
+// What the profile functions take for blanks around names and values.
+constexpr std::string_view kBlanks(" \t\n\v\f\r\x1a");
 
 struct IniKey {
   std::string name;
@@ -59,14 +42,15 @@ IniFile Parse(const std::string& content) {
     size_t end = content.find('\n', start);
     if (end == std::string::npos)
       end = content.size();
-    const std::string_view line = Trim(std::string_view(content).substr(start, end - start));
+    const std::string_view line =
+        Trim(std::string_view(content).substr(start, end - start), kBlanks);
     start = end + 1;
     if (line.empty())
       continue;
     if (line.front() == '[') {
       const size_t close = line.rfind(']');
       if (close != std::string_view::npos) {
-        file.push_back(IniSection{std::string(Trim(line.substr(1, close - 1))), {}});
+        file.push_back(IniSection{std::string(Trim(line.substr(1, close - 1), kBlanks)), {}});
         continue;
       }
     }
@@ -75,8 +59,8 @@ IniFile Parse(const std::string& content) {
     if (eq == std::string_view::npos) {
       key.name = std::string(line);
     } else {
-      key.name = std::string(TrimRight(line.substr(0, eq)));
-      key.value = std::string(TrimLeft(line.substr(eq + 1)));
+      key.name = std::string(TrimRight(line.substr(0, eq), kBlanks));
+      key.value = std::string(TrimLeft(line.substr(eq + 1), kBlanks));
     }
     // A run of lines without a name keeps only its first line.
     std::vector<IniKey>& keys = file.back().keys;
@@ -136,34 +120,18 @@ std::string ReadForm(std::string_view value) {
 
 }  // namespace
 
-std::optional<std::string> PortableProfileStore::ReadAll(const std::string& file) {
-  FilePtr in = files_.OpenFile(file, "rb");
-  if (!in)
-    return std::nullopt;
-  std::string content;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0)
-    content.append(buffer, n);
-  if (std::ferror(in.get()))
-    return std::nullopt;
-  return content;
-}
-
 std::string PortableProfileStore::GetString(const std::string& section, const std::string& key,
                                             const std::string& fallback, const std::string& file) {
   // Trailing blanks of the default are dropped before anything else.
-  std::string_view defaultText = fallback;
-  while (!defaultText.empty() && defaultText.back() == ' ')
-    defaultText.remove_suffix(1);
-  const std::string_view keyName = Trim(key);
+  const std::string_view defaultText = TrimRight(fallback, " ");
+  const std::string_view keyName = Trim(key, kBlanks);
   if (keyName.empty())
     return ReadForm(defaultText);
-  const auto content = ReadAll(file);
+  const auto content = ReadFileText(files_, file);
   if (!content)
     return ReadForm(defaultText);
   IniFile ini = Parse(*content);
-  IniSection* found = FindSection(ini, Trim(section));
+  IniSection* found = FindSection(ini, Trim(section, kBlanks));
   IniKey* entry = found ? FindKey(*found, keyName) : nullptr;
   if (!entry || !entry->value)
     return ReadForm(defaultText);
@@ -184,21 +152,21 @@ bool PortableProfileStore::WriteString(const std::string& section, const std::st
 
   IniFile ini;
   if (exists) {
-    const auto content = ReadAll(file);
+    const auto content = ReadFileText(files_, file);
     if (!content)
       return false;
     ini = Parse(*content);
   } else {
     ini.resize(1);
   }
-  const std::string_view sectionName = Trim(section);
-  const std::string_view keyName = Trim(key);
-  const std::string text(Trim(value));
+  const std::string_view sectionName = Trim(section, kBlanks);
+  const std::string_view keyName = Trim(key, kBlanks);
+  const std::string text(Trim(value, kBlanks));
   IniSection* target = FindSection(ini, sectionName);
   if (!target) {
     // A new section keeps the names as given, without their leading blanks.
-    ini.push_back(IniSection{std::string(TrimLeft(section)), {}});
-    ini.back().keys.push_back(IniKey{std::string(TrimLeft(key)), text});
+    ini.push_back(IniSection{std::string(TrimLeft(section, kBlanks)), {}});
+    ini.back().keys.push_back(IniKey{std::string(TrimLeft(key, kBlanks)), text});
   } else if (IniKey* entry = FindKey(*target, keyName)) {
     if (entry->value == text)
       return true;  // nothing changes, the file is not touched

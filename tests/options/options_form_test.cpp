@@ -1,6 +1,5 @@
-// What the options dialog decides, natively and under Wine: the starting values, the
-// backup-folder check against real folders, the entry check, the active list, removal
-// of ticked rows, and that only a stored form reaches the settings.
+// What the options dialog decides, natively and under Wine: the backup-folder check
+// against real folders, the entry check, the active list and removal of ticked rows.
 #include <gtest/gtest.h>
 
 #include "options/options_form.h"
@@ -8,44 +7,6 @@
 
 namespace kelvane {
 namespace {
-
-TEST(OptionsForm, StartsFromTheSettingsWithTheCountedEntriesOnly) {
-  struct Case {
-    int line;
-    int32_t count;
-    std::vector<std::string> list;
-    std::vector<std::string> shown;
-  };
-  const Case cases[] = {
-      {__LINE__, 2, {"HKEY_A", "HKEY_B", "HKEY_C"}, {"HKEY_A", "HKEY_B"}},
-      {__LINE__, 3, {"HKEY_A", "", "HKEY_A"}, {"HKEY_A", "", "HKEY_A"}},
-      {__LINE__, 0, {"HKEY_A"}, {}},
-      {__LINE__, -1, {"HKEY_A"}, {}},
-      {__LINE__, 5, {"HKEY_A"}, {"HKEY_A"}},  // never past the list's end
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.line);
-    TOptionsSetting settings;
-    settings.IgnoreValueCount = c.count;
-    settings.IgnoreValues = c.list;
-    settings.IgnoreKeyCount = c.count;
-    settings.IgnoreKeys = c.list;
-    const OptionsForm form = OptionsFormFromSettings(settings);
-    EXPECT_EQ(form.ignoreValues, c.shown);
-    EXPECT_EQ(form.ignoreKeys, c.shown);
-  }
-  TOptionsSetting settings;
-  settings.OutputDirectory = "D:\\Bak\\";
-  settings.RestorePoint = true;
-  settings.IncludeCDdrive = true;
-  const OptionsForm form = OptionsFormFromSettings(settings);
-  EXPECT_EQ(form.outputFolder, "D:\\Bak\\");
-  EXPECT_TRUE(form.restorePoint);
-  EXPECT_TRUE(form.includeCDdrive);
-  EXPECT_FALSE(form.deleteBackupFile);
-  EXPECT_FALSE(form.includeRemoveMedia);
-  EXPECT_FALSE(form.showHint);
-}
 
 TEST(OptionsForm, TheBackupFolderMustExistAsTyped) {
   test::TestEnv env;
@@ -113,12 +74,12 @@ TEST(OptionsForm, AnEntryNeedsHkeyAnywhereInAnyCase) {
 }
 
 TEST(OptionsForm, ButtonsActOnTheActivePageAndRemoveOnlyTickedRows) {
-  OptionsForm form;
+  TOptionsSetting form;
   ActiveIgnoreList(form, 1).push_back("HKEY_KEY");
   ActiveIgnoreList(form, 0).push_back("HKEY_VALUE");
   ActiveIgnoreList(form, 0).push_back("HKEY_VALUE");  // twice: two rows
-  EXPECT_EQ(form.ignoreKeys, (std::vector<std::string>{"HKEY_KEY"}));
-  EXPECT_EQ(form.ignoreValues, (std::vector<std::string>{"HKEY_VALUE", "HKEY_VALUE"}));
+  EXPECT_EQ(form.IgnoreKeys, (std::vector<std::string>{"HKEY_KEY"}));
+  EXPECT_EQ(form.IgnoreValues, (std::vector<std::string>{"HKEY_VALUE", "HKEY_VALUE"}));
 
   std::vector<std::string> rows = {"a", "b", "c", "d", "e"};
   // Three ticked; the selection of "b" plays no part.
@@ -128,37 +89,6 @@ TEST(OptionsForm, ButtonsActOnTheActivePageAndRemoveOnlyTickedRows) {
   EXPECT_EQ(rows, (std::vector<std::string>{"b", "d"}));
   RemoveTickedRows(rows, {true});  // ticks for fewer rows than the list holds
   EXPECT_EQ(rows, (std::vector<std::string>{"d"}));
-}
-
-TEST(OptionsForm, StoringSetsEveryFieldAndTheCountsToTheListLengths) {
-  TOptionsSetting settings;
-  settings.IgnoreValueCount = -1;
-  settings.IgnoreValues = {"HKEY_OLD"};
-  settings.IgnoreKeyCount = 7;
-  settings.IgnoreKeys = {"HKEY_1", "HKEY_2"};
-  settings.TreeViewNodeCheck.Set(5, true);
-  settings.WindowState = 2;
-  OptionsForm form = OptionsFormFromSettings(settings);
-  form.outputFolder = "C:\\New\\";
-  form.deleteBackupFile = true;
-  form.includeRemoveMedia = true;
-  form.showHint = true;
-  form.ignoreValues = {"HKEY_V", "HKEY_V"};
-  form.ignoreKeys.clear();
-  StoreOptionsForm(form, settings);
-  EXPECT_EQ(settings.OutputDirectory, "C:\\New\\");
-  EXPECT_TRUE(settings.DeleteBackupFile);
-  EXPECT_TRUE(settings.IncludeRemoveMedia);
-  EXPECT_FALSE(settings.IncludeCDdrive);
-  EXPECT_TRUE(settings.ShowHint);
-  EXPECT_FALSE(settings.RestorePoint);
-  EXPECT_EQ(settings.IgnoreValueCount, 2);
-  EXPECT_EQ(settings.IgnoreValues, (std::vector<std::string>{"HKEY_V", "HKEY_V"}));
-  EXPECT_EQ(settings.IgnoreKeyCount, 0);
-  EXPECT_TRUE(settings.IgnoreKeys.empty());
-  // What the dialog does not show stays.
-  EXPECT_TRUE(settings.TreeViewNodeCheck.Has(5));
-  EXPECT_EQ(settings.WindowState, 2);
 }
 
 }  // namespace

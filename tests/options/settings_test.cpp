@@ -86,9 +86,7 @@ TEST_F(SettingsTest, FirstStartLoadsDefaultsAndFirstSaveWritesThemInOrder) {
   EXPECT_FALSE(s.IncludeCDdrive);
   for (int id = 1; id <= 22; ++id)
     EXPECT_TRUE(s.TreeViewNodeCheck.Has(id)) << id;
-  EXPECT_EQ(s.IgnoreValueCount, 0);
   EXPECT_TRUE(s.IgnoreValues.empty());
-  EXPECT_EQ(s.IgnoreKeyCount, 0);
   EXPECT_TRUE(s.IgnoreKeys.empty());
   EXPECT_EQ(s.WindowState, 0);
   EXPECT_TRUE(s.ShowHint);
@@ -134,8 +132,7 @@ TEST_F(SettingsTest, LoadReadsEachEntryWithItsEncodingAndDefault) {
        }},
       {__LINE__, "[IgnoreValue]\r\nCount=3\r\nValue1=HKEY_CURRENT_USER\\A\\v\r\n",
        [](const TOptionsSetting& s, const FakeWindow&) {
-         // Absent entries cover nothing: the list and its count hold what is there.
-         EXPECT_EQ(s.IgnoreValueCount, 1);
+         // Absent entries cover nothing: the list holds what is there.
          EXPECT_EQ(s.IgnoreValues, (Sets{"HKEY_CURRENT_USER\\A\\v"}));
        }},
       {__LINE__,
@@ -143,23 +140,17 @@ TEST_F(SettingsTest, LoadReadsEachEntryWithItsEncodingAndDefault) {
        "Key5=HKEY_USERS\\E\r\n",
        [](const TOptionsSetting& s, const FakeWindow&) {
          // Empty and absent entries are left out, in order; Key5 lies past the count.
-         EXPECT_EQ(s.IgnoreKeyCount, 2);
          EXPECT_EQ(s.IgnoreKeys, (Sets{"HKEY_USERS\\B", "HKEY_USERS\\D"}));
        }},
       {__LINE__, "[IgnoreKey]\r\nCount=-1\r\nKey1=HKEY_USERS\\X\r\n",
-       [](const TOptionsSetting& s, const FakeWindow&) {
-         EXPECT_EQ(s.IgnoreKeyCount, -1);
-         EXPECT_TRUE(s.IgnoreKeys.empty());
-       }},
+       [](const TOptionsSetting& s, const FakeWindow&) { EXPECT_TRUE(s.IgnoreKeys.empty()); }},
       {__LINE__, "[IgnoreKey]\r\nCount=0x10\r\nKey16= HKEY_USERS\\X \r\n",
        [](const TOptionsSetting& s, const FakeWindow&) {
-         EXPECT_EQ(s.IgnoreKeyCount, 1);
          EXPECT_EQ(s.IgnoreKeys, (Sets{"HKEY_USERS\\X"}));
        }},
       {__LINE__, "[IgnoreValue]\r\nCount=2147483647\r\nValue1=a\r\nValue9999=b\r\nValue10001=c\r\n",
        [](const TOptionsSetting& s, const FakeWindow&) {
          // A damaged count reads a bounded number of entries and keeps those there.
-         EXPECT_EQ(s.IgnoreValueCount, 2);
          EXPECT_EQ(s.IgnoreValues, (Sets{"a", "b"}));
        }},
       {__LINE__, "[TreeViewNodeCheck]\r\n5=0\r\n1=2\r\n2=0x0\r\n3=yes\r\n",
@@ -206,39 +197,28 @@ TEST_F(SettingsTest, LoadReadsEachEntryWithItsEncodingAndDefault) {
   }
 }
 
-TEST_F(SettingsTest, ListsSaveByTheirCountsAndHigherNumbersStay) {
+TEST_F(SettingsTest, ListsSaveByTheirLengthsAndHigherNumbersStay) {
   env.WriteFile(IniPath(),
                 "[IgnoreValue]\r\nCount=5\r\nValue1=a\r\nValue2=b\r\nValue3=c\r\nValue4=d\r\n"
-                "Value5=e\r\n");
+                "Value5=e\r\n[IgnoreKey]\r\nCount=-1\r\nKey1=HKEY_USERS\\X\r\n");
   FakeWindow window;
   Load(window);
   ASSERT_EQ(OptionsSetting.IgnoreValues.size(), 5u);
+  EXPECT_TRUE(OptionsSetting.IgnoreKeys.empty());
   OptionsSetting.IgnoreValues = {"x", "y"};
-  OptionsSetting.IgnoreValueCount = 2;
-  OptionsSetting.IgnoreKeyCount = -1;  // a count of -1 is written back as it is
-  Save(window);
+  Save(window);  // a count of -1 reads nothing and is written back as it is
   const std::string content = Content();
   EXPECT_NE(content.find("[IgnoreValue]\r\nCount=2\r\nValue1=x\r\nValue2=y\r\nValue3=c\r\n"
                          "Value4=d\r\nValue5=e\r\n"),
             std::string::npos)
       << content;
-  EXPECT_NE(content.find("[IgnoreKey]\r\nCount=-1\r\n[Window]"), std::string::npos) << content;
+  EXPECT_NE(content.find("[IgnoreKey]\r\nCount=-1\r\nKey1=HKEY_USERS\\X\r\n[Options]"),
+            std::string::npos)
+      << content;
 
   OptionsSetting = TOptionsSetting{};
   Load(window);
   EXPECT_EQ(OptionsSetting.IgnoreValues, (std::vector<std::string>{"x", "y"}));
-}
-
-TEST_F(SettingsTest, ACountAboveTheListLengthWritesEmptyEntries) {
-  FakeWindow window;
-  Load(window);
-  OptionsSetting.IgnoreKeys = {"HKEY_USERS\\A"};
-  OptionsSetting.IgnoreKeyCount = 3;
-  Save(window);
-  EXPECT_NE(
-      Content().find("[IgnoreKey]\r\nCount=3\r\nKey1=HKEY_USERS\\A\r\nKey2=\r\nKey3=\r\n[Window]"),
-      std::string::npos)
-      << Content();
 }
 
 TEST_F(SettingsTest, TicksAndWindowPlacementSurviveARestart) {
@@ -284,7 +264,6 @@ TEST_F(SettingsTest, ALineBreakInAnEntryCannotAddEntriesToTheFile) {
   FakeWindow window;
   Load(window);
   OptionsSetting.IgnoreKeys = {"HKEY_CURRENT_USER\\Bad\r\n[Window]\r\nState=3", "HKEY_USERS\\Ok"};
-  OptionsSetting.IgnoreKeyCount = 2;
   Save(window);
   OptionsSetting = TOptionsSetting{};
   Load(window);

@@ -30,9 +30,7 @@ TOptionsSetting Ignoring(const std::vector<std::string>& values,
                          const std::vector<std::string>& keys) {
   TOptionsSetting settings;
   settings.IgnoreValues = values;
-  settings.IgnoreValueCount = static_cast<int32_t>(values.size());
   settings.IgnoreKeys = keys;
-  settings.IgnoreKeyCount = static_cast<int32_t>(keys.size());
   return settings;
 }
 
@@ -124,19 +122,11 @@ TEST(IgnoreLists, RowsTheFilterNeverRemoves) {
   EXPECT_EQ(Remaining(rows, settings).size(), rows.size());
 }
 
-TEST(IgnoreLists, EmptyEntriesCoverNothingAndCountsLimitTheLists) {
+TEST(IgnoreLists, EmptyEntriesCoverNothing) {
   const std::vector<IssueRow> rows = {Row(RowKind::kKey, "HKEY_USERS\\A"),
                                       Row(RowKind::kValueNamed, "HKEY_USERS\\B", "v")};
   EXPECT_EQ(Remaining(rows, Ignoring({"", ""}, {"", ""})).size(), 2u);
-
-  TOptionsSetting settings = Ignoring({"HKEY_USERS\\B\\v"}, {"HKEY_USERS\\A"});
-  settings.IgnoreValueCount = 0;
-  settings.IgnoreKeyCount = -1;
-  EXPECT_EQ(Remaining(rows, settings).size(), 2u);
-  // A count above the list's length reads no further than the list.
-  settings.IgnoreValueCount = 7;
-  settings.IgnoreKeyCount = 7;
-  EXPECT_TRUE(Remaining(rows, settings).empty());
+  EXPECT_TRUE(Remaining(rows, Ignoring({"", "HKEY_USERS\\B\\v"}, {"HKEY_USERS\\A", ""})).empty());
 }
 
 TEST(IgnoreLists, RemainingRowsKeepTheirOrderAndTicks) {

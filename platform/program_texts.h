@@ -1,0 +1,21 @@
+// The program's name as its windows, message boxes, restore points and version
+// information show it. The resource scripts include this file too, so the texts are
+// macros the resource compiler reads; the code uses the constants.
+#pragma once
+
+#define KELVANE_TITLE "Varnok Kelvane"
+#define KELVANE_COMPANY "Varnok Software"
+
+#ifndef RC_INVOKED
+namespace kelvane {
+
+// The caption of the main window and of the program's message boxes.
+inline constexpr const char* kApplicationTitle = KELVANE_TITLE;
+inline constexpr const wchar_t* kApplicationTitleWide = L"" KELVANE_TITLE;
+// The main window's class, by which a second start finds the first.
+inline constexpr const char* kMainWindowClass = KELVANE_TITLE " Made by " KELVANE_COMPANY;
+inline constexpr const char* kAboutCaption = "About " KELVANE_TITLE;
+inline constexpr const char* kRestorePointDescription = "Made by " KELVANE_TITLE;
+
+}  // namespace kelvane
+#endif
