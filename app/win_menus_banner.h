@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "ui/win_gdi.h"
+
 namespace kelvane {
 
 // Menu command ids of the main window.
@@ -42,13 +44,10 @@ void ShowListMenu(HWND owner, HMENU popup, HWND list, int x, int y);
 // The fonts the main window paints and labels with, at a DPI.
 struct MainFonts {
   explicit MainFonts(UINT dpi);
-  ~MainFonts();
-  MainFonts(const MainFonts&) = delete;
-  MainFonts& operator=(const MainFonts&) = delete;
-  HFONT normal = nullptr;
-  HFONT boldVerdana = nullptr;
-  HFONT title = nullptr;
-  HFONT link = nullptr;
+  ScopedGdi<HFONT> normal;
+  ScopedGdi<HFONT> boldVerdana;
+  ScopedGdi<HFONT> title;
+  ScopedGdi<HFONT> link;
 };
 
 // The controls on the banner: the program's icon, the update link and its image.
@@ -81,7 +80,7 @@ void SizeTaskButtons(const TaskButtons& tasks, HFONT font, UINT dpi);
 
 // A brush of the banner's band, `height` pixels high, so the controls on it show the
 // band behind them.
-HBRUSH BuildBannerBrush(int height);
+ScopedGdi<HBRUSH> BuildBannerBrush(int height);
 // The banner with its title and hint, the section captions and their rules (which run
 // to `paneRight`), at `dpi`.
 void PaintMainWindow(HDC dc, int clientWidth, const MainFonts& fonts, UINT dpi, int paneRight);

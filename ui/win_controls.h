@@ -1,15 +1,18 @@
-// Small helpers shared by the program's windows: fonts, string-table texts, the
-// program's message boxes and its error box.
+// Small helpers shared by the program's windows: string-table texts, the program's
+// message boxes and its error box, and the controls the forms use, each a thin holder of
+// its window that sends the control's messages, so that no form sends them itself.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
+#include <initializer_list>
 #include <string>
+#include <vector>
+
+#include "ui/win_gdi.h"
 
 namespace kelvane {
-
-// The windows' design font ("MS Sans Serif" 8 point unless told otherwise).
-HFONT CreateDesignFont(int points = 8, bool bold = false, const char* face = "MS Sans Serif");
 
 // A text of the program's string table.
 std::string LoadResString(UINT id);
@@ -23,10 +26,8 @@ int AppMessageBox(HWND owner, const std::string& text, UINT flags);
 void ShowApplicationError(HWND owner, const std::string& text);
 std::string ErrorBoxText(const std::string& text);
 
-// The whole text of a control, however long.
-std::string ControlText(HWND control);
-// The same, read wide: a text the ANSI code page cannot carry comes marked
-// (IsInexactName) instead of with "?" or look-alike letters in its place.
+// The whole text of a control, read wide: a text the ANSI code page cannot carry comes
+// marked (IsInexactName) instead of with "?" or look-alike letters in its place.
 std::string ListedControlText(HWND control);
 // Sets a control's text from a listed one (an inexact one shows as it is).
 void SetListedText(HWND control, const std::string& text);
@@ -35,21 +36,128 @@ void SetListedText(HWND control, const std::string& text);
 HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w,
                  int h, int id, HFONT font, DWORD exStyle = 0);
 
+// Any control: its window, shown or hidden, enabled or not.
+class Control {
+ public:
+  Control() = default;
+  explicit Control(HWND control) : hwnd_(control) {}
+  HWND Handle() const { return hwnd_; }
+  void Show(bool shown) const { ShowWindow(hwnd_, shown ? SW_SHOW : SW_HIDE); }
+  void Enable(bool enabled) const { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
+
+ protected:
+  HWND hwnd_ = nullptr;
+};
+
+class Button : public Control {
+ public:
+  using Control::Control;
+};
+
+class CheckBox : public Control {
+ public:
+  using Control::Control;
+  bool Checked() const;
+  void SetChecked(bool checked) const;
+};
+
+// A one-line edit, a Unicode window: its text is read and set as a listed text, so a
+// name the ANSI code page cannot carry is neither shown nor read as "?".
+class Edit : public Control {
+ public:
+  using Control::Control;
+  std::string Text() const { return ListedControlText(hwnd_); }
+  void SetText(const std::string& text) const { SetListedText(hwnd_, text); }
+};
+
+// A tab control: its pages are captions only; the form shows what lies on each.
+class TabControl : public Control {
+ public:
+  using Control::Control;
+  void AddPage(const char* caption) const;  // after the last
+  int Count() const;
+  int Current() const;
+  void Select(int page) const;
+};
+
+// A report-style list view whose rows are selected whole, with check boxes if asked.
+class ReportList : public Control {
+ public:
+  struct Column {
+    const char* caption;
+    int width;  // in design pixels
+  };
+  using Cells = std::vector<std::string>;
+
+  ReportList() = default;
+  // Takes a report list view and gives it its columns, their widths scaled to `dpi`.
+  ReportList(HWND list, UINT dpi, bool checkBoxes, std::initializer_list<Column> columns);
+
+  int Count() const;
+  // Appends a row. Cells are listed texts, set wide: one the ANSI code page cannot
+  // carry (IsInexactName) shows as it is.
+  void AddRow(const Cells& cells) const;
+  void SetCell(int row, int column, const std::string& text) const;
+  void RemoveRow(int row) const;
+  void Clear() const;
+  // The rows anew, one per item (`cellsOf` gives its cells), drawn once at the end;
+  // `fitColumns` fits each column to its widest text when there are rows.
+  template <class Item, class CellsOf>
+  void SetRows(const std::vector<Item>& items, CellsOf cellsOf, bool fitColumns = false) const {
+    SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+    Clear();
+    for (const Item& item : items)
+      AddRow(cellsOf(item));
+    if (fitColumns && !items.empty())
+      FitColumns();
+    SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+  }
+  void FitColumns() const;
+
+  std::vector<bool> Ticks() const;  // of every row, in order
+  void TickAll(bool ticked) const;
+  // The selected row, or -1; Select also gives the row the focus.
+  int Selected() const;
+  void Select(int row) const;
+};
+
+// A progress bar. Run, a timer of its own moves it on by itself, the steps shrinking
+// as it fills (`next` gives the position after a step), until it is stopped.
+class ProgressBar : public Control {
+ public:
+  using NextPosition = int (*)(int position);
+  ProgressBar() = default;
+  ~ProgressBar() { Stop(); }
+  ProgressBar(const ProgressBar&) = delete;
+  ProgressBar& operator=(const ProgressBar&) = delete;
+
+  // Takes a progress bar control: its range from 0 to `max`, at `position`.
+  void Attach(HWND bar, int max, int position);
+  void SetPosition(int position) const;
+  // A step every `interval` milliseconds from the position it has; `onTick` runs first
+  // at each tick and may stop the bar, which then takes no step. It must not throw.
+  void Run(UINT interval, NextPosition next, std::function<void()> onTick = {});
+  void Stop();
+
+ private:
+  static void CALLBACK Tick(HWND bar, UINT msg, UINT_PTR self, DWORD time);
+
+  NextPosition next_ = nullptr;
+  std::function<void()> onTick_;
+  bool running_ = false;
+};
+
 // The body of a tab control as a brush, for the labels and boxes of a page, which are
 // the form's children drawn over it: with visual styles the body is not the form's
 // colour. The tab control paints it once into a bitmap (again when its size changes).
 class TabBodyBrush {
  public:
-  TabBodyBrush() = default;
-  ~TabBodyBrush();
-  TabBodyBrush(const TabBodyBrush&) = delete;
-  TabBodyBrush& operator=(const TabBodyBrush&) = delete;
   // The answer to WM_CTLCOLORSTATIC or WM_CTLCOLORBTN of `control`, which lies over
   // `tabs`: the brush, aligned to the control, with a transparent text background.
   HBRUSH ForControl(HWND tabs, HWND control, HDC dc);
 
  private:
-  HBRUSH brush_ = nullptr;
+  ScopedGdi<HBRUSH> brush_;
   SIZE size_{};
 };
 

@@ -9,6 +9,7 @@
 
 #include "ui/win_controls.h"
 #include "ui/win_dpi.h"
+#include "ui/win_gdi.h"
 
 namespace kelvane {
 
@@ -125,8 +126,8 @@ void ResultsListView::ResetColumnWidths() {
 void ResultsListView::FitColumns() {
   constexpr size_t kCandidates = 32;
   const std::vector<IssueRow> rows = model_.Rows();
-  HDC dc = GetDC(hwnd_);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0)));
+  const WindowDc dc(hwnd_);
+  const SelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0)));
   for (int column = 0; column < 3; ++column) {
     std::vector<const std::string*> texts;
     texts.reserve(rows.size());
@@ -151,8 +152,6 @@ void ResultsListView::FitColumns() {
         column == 0 ? Scale(12) + GetSystemMetrics(SM_CXSMICON) + Scale(4) : Scale(12);
     ListView_SetColumnWidth(hwnd_, column, widest + margin);
   }
-  SelectObject(dc, old);
-  ReleaseDC(hwnd_, dc);
 }
 
 int ResultsListView::Scale(int designPixels) const {

@@ -19,7 +19,6 @@ inline constexpr int kIdScan = 1001;
 inline constexpr int kIdRepair = 1002;
 inline constexpr int kIdList = 1005;
 inline constexpr int kIdStatus = 1006;
-inline constexpr int kIdStop = 100;
 
 // A started program; terminated by the destructor if it still runs.
 class Process {
