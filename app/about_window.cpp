@@ -112,8 +112,7 @@ class TfrmAbout : public ModalForm {
 
 void ShowAbout(HWND owner, Platform& platform) {
   TfrmAbout form(platform);
-  form.ShowModal(owner, "About Varnok Kelvane", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
-                 360, 249);
+  form.ShowModal(owner, "About Varnok Kelvane", kDialogStyle, 360, 249);
 }
 
 }  // namespace kelvane

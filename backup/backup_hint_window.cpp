@@ -89,12 +89,9 @@ EditorOutcome RunRegeditWithHint(HWND owner, Processes& processes, const std::st
     AppMessageBox(owner, LoadResString(IDS_REGEDIT_MISSING), MB_OK | MB_ICONINFORMATION);
     return EditorOutcome::kNotStarted;
   }
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&controls);
   TfrmBackupHint form(*run, hint);
-  if (form.ShowModal(owner, LoadResString(IDS_BACKUP_CAPTION).c_str(),
-                     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 362,
-                     132) == ModalResult::kOk)
+  if (form.ShowModal(owner, LoadResString(IDS_BACKUP_CAPTION).c_str(), kDialogStyle, 362, 132) ==
+      ModalResult::kOk)
     return EditorOutcome::kEnded;
   return form.Stopped() ? EditorOutcome::kStopped : EditorOutcome::kClosed;
 }

@@ -78,8 +78,7 @@ class TfrmShowHint : public ModalForm {
 
 void ShowRepairHint(HWND owner, int32_t repairedCount) {
   TfrmShowHint form(repairedCount);
-  form.ShowModal(owner, "Varnok Kelvane", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 367,
-                 175);
+  form.ShowModal(owner, "Varnok Kelvane", kDialogStyle, 367, 175);
 }
 
 }  // namespace kelvane

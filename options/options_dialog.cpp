@@ -60,8 +60,11 @@ class TfrmOptions : public ModalForm {
                                 SS_LEFT, 20, 42, 400, 16, kIdListsLabel));
     listPages_ = AddTabs(20, 62, 415, 206, kIdListPages, {"Values", "Keys"});
     lists_.push_back(listPages_.Handle());
-    lvValues_ = CreateList(kIdValues, 360);
-    lvKeys_ = CreateList(kIdKeys, 320);
+    lvValues_ = AddReportList(LVS_SINGLESEL, 28, 90, 399, 170, kIdValues, LVS_EX_CHECKBOXES,
+                              {{"Items", 360}});
+    lvKeys_ = AddReportList(LVS_SINGLESEL, 28, 90, 399, 170, kIdKeys, LVS_EX_CHECKBOXES,
+                            {{"Items", 320}});
+    lists_.insert(lists_.end(), {lvValues_.Handle(), lvKeys_.Handle()});
     lists_.push_back(AddButton("&Add", 20, 278, 75, 25, kIdAdd).Handle());
     lists_.push_back(AddButton("&Edit", 101, 278, 75, 25, kIdEdit).Handle());
     lists_.push_back(AddButton("&Remove", 182, 278, 75, 25, kIdRemove).Handle());
@@ -145,13 +148,6 @@ class TfrmOptions : public ModalForm {
   }
 
  private:
-  ReportList CreateList(int id, int columnWidth) {
-    const ReportList list =
-        AddReportList(LVS_SINGLESEL, 28, 90, 399, 170, id, true, {{"Items", columnWidth}});
-    lists_.push_back(list.Handle());
-    return list;
-  }
-
   void FormShow() {
     form_ = OptionsFormFromSettings(settings_);
     eOutputFolder_.SetText(form_.outputFolder);
@@ -272,11 +268,8 @@ class TfrmOptions : public ModalForm {
 }  // namespace
 
 ModalResult ShowOptions(HWND owner, Platform& platform, TOptionsSetting& settings) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
-  InitCommonControlsEx(&controls);
   TfrmOptions form(platform, settings);
-  return form.ShowModal(owner, "Options", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 455,
-                        356);
+  return form.ShowModal(owner, "Options", kDialogStyle, 455, 356);
 }
 
 }  // namespace kelvane

@@ -88,9 +88,7 @@ class TfrmRegAddRegistry : public ModalForm {
 
 bool ShowRegAddRegistry(HWND owner, Platform& platform, std::string& text) {
   TfrmRegAddRegistry form(platform, text);
-  if (form.ShowModal(owner, "Add to Ignore List",
-                     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 392,
-                     193) != ModalResult::kOk)
+  if (form.ShowModal(owner, "Add to Ignore List", kDialogStyle, 392, 193) != ModalResult::kOk)
     return false;
   text = form.Text();
   return true;

@@ -43,8 +43,8 @@ class TfrmRestore : public ModalForm {
     AddControl("BUTTON", "Backup files are stored in the folder", BS_GROUPBOX, 8, 4, 396, 52, -1);
     eFolder_ = AddEdit("", 18, 24, 340, 21, kIdRestoreFolder, ES_READONLY);
     AddButton("...", 364, 23, 30, 23, kIdRestoreBrowse);
-    ListView1_ = AddReportList(LVS_SINGLESEL | LVS_NOSORTHEADER, 8, 64, 396, 284, kIdRestoreList,
-                               false, {{"Backup file", 190}, {"Date", 110}, {"Size", 92}});
+    ListView1_ = AddReportList(LVS_SINGLESEL | LVS_NOSORTHEADER, 8, 64, 396, 284, kIdRestoreList, 0,
+                               {{"Backup file", 190}, {"Date", 110}, {"Size", 92}});
     bRestore_ = AddButton("&Restore", 8, 360, 80, 27, kIdRestoreRestore);
     AddButton("&Open Directory", 96, 360, 100, 27, kIdRestoreOpenDirectory);
     bDelete_ = AddButton("&Delete", 204, 360, 80, 27, kIdRestoreDelete);
@@ -106,12 +106,10 @@ class TfrmRestore : public ModalForm {
 
   std::string Folder() const { return eFolder_.Text(); }
 
-  int Selected() const { return ListView1_.Selected(); }
-
   // From the rows as listed, not from the cell: the cell's ANSI text of a name the code
   // page cannot carry would be a look-alike, another file or none.
   std::string SelectedPath() const {
-    const int selected = Selected();
+    const int selected = ListView1_.Selected();
     if (selected < 0 || static_cast<size_t>(selected) >= rows_.size())
       return {};
     return BackupFilePath(Folder(), rows_[static_cast<size_t>(selected)].name);
@@ -154,12 +152,12 @@ class TfrmRestore : public ModalForm {
   }
 
   void aRestoreUpdate() {
-    bRestore_.Enable(Selected() >= 0);
-    bDelete_.Enable(Selected() >= 0);
+    bRestore_.Enable(ListView1_.Selected() >= 0);
+    bDelete_.Enable(ListView1_.Selected() >= 0);
   }
 
   void aRestoreExecute() {
-    if (Selected() < 0)
+    if (ListView1_.Selected() < 0)
       return;
     const std::string path = SelectedPath();
     RegFile file;
@@ -179,7 +177,7 @@ class TfrmRestore : public ModalForm {
   }
 
   void aDeleteExecute() {
-    const int selected = Selected();
+    const int selected = ListView1_.Selected();
     if (selected < 0 || static_cast<size_t>(selected) >= rows_.size())
       return;
     const std::string path = SelectedPath();
@@ -207,11 +205,8 @@ class TfrmRestore : public ModalForm {
 }  // namespace
 
 void ShowRestore(HWND owner, Platform& platform, const RunEditorWithHint& runEditor) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
-  InitCommonControlsEx(&controls);
   TfrmRestore form(platform, runEditor);
-  form.ShowModal(owner, LoadResString(IDS_RESTORE_CAPTION).c_str(),
-                 WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 412, 396);
+  form.ShowModal(owner, LoadResString(IDS_RESTORE_CAPTION).c_str(), kDialogStyle, 412, 396);
 }
 
 }  // namespace kelvane

@@ -106,8 +106,6 @@ class TfrmSystemPoint : public ModalForm {
 }  // namespace
 
 ModalResult ShowSystemPoint(HWND owner, std::shared_ptr<RestorePointService> service) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&controls);
   TfrmSystemPoint form(std::move(service));
   return form.ShowModal(owner, kApplicationTitle, WS_POPUP | WS_CAPTION | DS_MODALFRAME, 353, 180);
 }

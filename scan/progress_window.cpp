@@ -37,8 +37,7 @@ class TfrmRegProgressHint : public ModalForm {
     UseClassName(kClassName);
     // The unattended run keeps the window hidden from the start.
     KeepHidden(options_.unattended);
-    return ShowModal(owner, "Scanning", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 361,
-                     166);
+    return ShowModal(owner, "Scanning", kDialogStyle, 361, 166);
   }
 
  protected:

@@ -1,7 +1,5 @@
 #include "startup/startup_manager_window.h"
 
-#include <commctrl.h>
-
 #include <exception>
 #include <vector>
 
@@ -21,7 +19,7 @@ class TfrmStartupManager : public ModalForm {
 
  protected:
   void FormCreate() override {
-    lvStartup_ = AddReportList(0, 8, 8, 508, 350, kIdStartup, true,
+    lvStartup_ = AddReportList(0, 8, 8, 508, 350, kIdStartup, LVS_EX_CHECKBOXES,
                                {{"Startup Program", 90}, {"File", 160}, {"Location", 200}});
     AddButton("Select &All", 8, 366, 80, 25, kIdSelectAll);
     AddButton("Select &None", 94, 366, 80, 25, kIdSelectNone);
@@ -101,11 +99,8 @@ class TfrmStartupManager : public ModalForm {
 }  // namespace
 
 void ShowStartupManager(HWND owner, Platform& platform, const std::string& backupFolder) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
-  InitCommonControlsEx(&controls);
   TfrmStartupManager form(platform, backupFolder);
-  form.ShowModal(owner, "Startup Manager", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 524,
-                 399);
+  form.ShowModal(owner, "Startup Manager", kDialogStyle, 524, 399);
 }
 
 }  // namespace kelvane

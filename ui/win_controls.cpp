@@ -1,7 +1,5 @@
 #include "ui/win_controls.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 
 #include "platform/win32/ansi_text.h"
@@ -39,24 +37,16 @@ HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, in
   return control;
 }
 
-std::string ListedControlText(HWND control) {
-  const int length = GetWindowTextLengthW(control);
+std::string Edit::Text() const {
+  const int length = GetWindowTextLengthW(hwnd_);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const int n = GetWindowTextW(control, text.data(), length + 1);
+  const int n = GetWindowTextW(hwnd_, text.data(), length + 1);
   text.resize(n > 0 ? static_cast<size_t>(n) : 0);
   return ListedName(text);
 }
 
-void SetListedText(HWND control, const std::string& text) {
-  SetWindowTextW(control, WideFromListed(text).c_str());
-}
-
-bool CheckBox::Checked() const {
-  return SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void CheckBox::SetChecked(bool checked) const {
-  SendMessageA(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+void Edit::SetText(const std::string& text) const {
+  SetWindowTextW(hwnd_, WideFromListed(text).c_str());
 }
 
 void TabControl::AddPage(const char* caption) const {
@@ -66,22 +56,10 @@ void TabControl::AddPage(const char* caption) const {
   SendMessageA(hwnd_, TCM_INSERTITEMA, Count(), reinterpret_cast<LPARAM>(&item));
 }
 
-int TabControl::Count() const {
-  return static_cast<int>(SendMessageA(hwnd_, TCM_GETITEMCOUNT, 0, 0));
-}
-
-int TabControl::Current() const {
-  return static_cast<int>(SendMessageA(hwnd_, TCM_GETCURSEL, 0, 0));
-}
-
-void TabControl::Select(int page) const {
-  SendMessageA(hwnd_, TCM_SETCURSEL, page, 0);
-}
-
-ReportList::ReportList(HWND list, UINT dpi, bool checkBoxes, std::initializer_list<Column> columns)
+ReportList::ReportList(HWND list, UINT dpi, DWORD extendedStyles,
+                       std::initializer_list<Column> columns)
     : Control(list) {
-  ListView_SetExtendedListViewStyle(list,
-                                    LVS_EX_FULLROWSELECT | (checkBoxes ? LVS_EX_CHECKBOXES : 0));
+  ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | extendedStyles);
   int index = 0;
   for (const Column& column : columns) {
     LVCOLUMNA header{};
@@ -92,21 +70,12 @@ ReportList::ReportList(HWND list, UINT dpi, bool checkBoxes, std::initializer_li
   }
 }
 
-int ReportList::Count() const {
-  return static_cast<int>(SendMessageA(hwnd_, LVM_GETITEMCOUNT, 0, 0));
-}
-
 void ReportList::AddRow(const Cells& cells) const {
-  if (cells.empty())
-    return;
-  std::wstring first = WideFromListed(cells[0]);
   LVITEMW item{};
-  item.mask = LVIF_TEXT;
   item.iItem = Count();
-  item.pszText = first.data();
   const auto row =
       static_cast<int>(SendMessageW(hwnd_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-  for (size_t column = 1; column < cells.size(); ++column)
+  for (size_t column = 0; column < cells.size(); ++column)
     SetCell(row, static_cast<int>(column), cells[column]);
 }
 
@@ -116,14 +85,6 @@ void ReportList::SetCell(int row, int column, const std::string& text) const {
   cell.iSubItem = column;
   cell.pszText = wide.data();
   SendMessageW(hwnd_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&cell));
-}
-
-void ReportList::RemoveRow(int row) const {
-  SendMessageA(hwnd_, LVM_DELETEITEM, row, 0);
-}
-
-void ReportList::Clear() const {
-  SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0);
 }
 
 void ReportList::FitColumns() const {
@@ -145,23 +106,14 @@ void ReportList::TickAll(bool ticked) const {
     ListView_SetCheckState(hwnd_, row, ticked ? TRUE : FALSE);
 }
 
-int ReportList::Selected() const {
-  return static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
-}
-
 void ReportList::Select(int row) const {
   ListView_SetItemState(hwnd_, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 void ProgressBar::Attach(HWND bar, int max, int position) {
-  Stop();
   hwnd_ = bar;
   SendMessageA(bar, PBM_SETRANGE32, 0, max);
   SetPosition(position);
-}
-
-void ProgressBar::SetPosition(int position) const {
-  SendMessageA(hwnd_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 // The timer is the bar's own, named by the address of this object.

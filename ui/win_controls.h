@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <initializer_list>
@@ -26,12 +27,6 @@ int AppMessageBox(HWND owner, const std::string& text, UINT flags);
 void ShowApplicationError(HWND owner, const std::string& text);
 std::string ErrorBoxText(const std::string& text);
 
-// The whole text of a control, read wide: a text the ANSI code page cannot carry comes
-// marked (IsInexactName) instead of with "?" or look-alike letters in its place.
-std::string ListedControlText(HWND control);
-// Sets a control's text from a listed one (an inexact one shows as it is).
-void SetListedText(HWND control, const std::string& text);
-
 // Creates a child control with the given font.
 HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w,
                  int h, int id, HFONT font, DWORD exStyle = 0);
@@ -49,25 +44,23 @@ class Control {
   HWND hwnd_ = nullptr;
 };
 
-class Button : public Control {
- public:
-  using Control::Control;
-};
+using Button = Control;  // a push button needs no more
 
 class CheckBox : public Control {
  public:
   using Control::Control;
-  bool Checked() const;
-  void SetChecked(bool checked) const;
+  bool Checked() const { return SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  void SetChecked(bool on) const { SendMessageA(hwnd_, BM_SETCHECK, on ? BST_CHECKED : 0, 0); }
 };
 
-// A one-line edit, a Unicode window: its text is read and set as a listed text, so a
-// name the ANSI code page cannot carry is neither shown nor read as "?".
+// A one-line edit, a Unicode window, whose text is a listed one: a text the ANSI code
+// page cannot carry is read marked (IsInexactName), never as "?" or look-alike letters,
+// and shows as it is.
 class Edit : public Control {
  public:
   using Control::Control;
-  std::string Text() const { return ListedControlText(hwnd_); }
-  void SetText(const std::string& text) const { SetListedText(hwnd_, text); }
+  std::string Text() const;
+  void SetText(const std::string& text) const;
 };
 
 // A tab control: its pages are captions only; the form shows what lies on each.
@@ -75,12 +68,12 @@ class TabControl : public Control {
  public:
   using Control::Control;
   void AddPage(const char* caption) const;  // after the last
-  int Count() const;
-  int Current() const;
-  void Select(int page) const;
+  int Count() const { return static_cast<int>(SendMessageA(hwnd_, TCM_GETITEMCOUNT, 0, 0)); }
+  int Current() const { return static_cast<int>(SendMessageA(hwnd_, TCM_GETCURSEL, 0, 0)); }
+  void Select(int page) const { SendMessageA(hwnd_, TCM_SETCURSEL, page, 0); }
 };
 
-// A report-style list view whose rows are selected whole, with check boxes if asked.
+// A report-style list view whose rows are selected whole.
 class ReportList : public Control {
  public:
   struct Column {
@@ -90,16 +83,17 @@ class ReportList : public Control {
   using Cells = std::vector<std::string>;
 
   ReportList() = default;
-  // Takes a report list view and gives it its columns, their widths scaled to `dpi`.
-  ReportList(HWND list, UINT dpi, bool checkBoxes, std::initializer_list<Column> columns);
+  // Takes a report list view: its extended styles (full-row selection and
+  // `extendedStyles`) and its columns, their widths scaled to `dpi`.
+  ReportList(HWND list, UINT dpi, DWORD extendedStyles, std::initializer_list<Column> columns);
 
-  int Count() const;
+  int Count() const { return static_cast<int>(SendMessageA(hwnd_, LVM_GETITEMCOUNT, 0, 0)); }
   // Appends a row. Cells are listed texts, set wide: one the ANSI code page cannot
   // carry (IsInexactName) shows as it is.
   void AddRow(const Cells& cells) const;
   void SetCell(int row, int column, const std::string& text) const;
-  void RemoveRow(int row) const;
-  void Clear() const;
+  void RemoveRow(int row) const { SendMessageA(hwnd_, LVM_DELETEITEM, row, 0); }
+  void Clear() const { SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0); }
   // The rows anew, one per item (`cellsOf` gives its cells), drawn once at the end;
   // `fitColumns` fits each column to its widest text when there are rows.
   template <class Item, class CellsOf>
@@ -117,7 +111,7 @@ class ReportList : public Control {
   std::vector<bool> Ticks() const;  // of every row, in order
   void TickAll(bool ticked) const;
   // The selected row, or -1; Select also gives the row the focus.
-  int Selected() const;
+  int Selected() const { return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED); }
   void Select(int row) const;
 };
 
@@ -133,7 +127,7 @@ class ProgressBar : public Control {
 
   // Takes a progress bar control: its range from 0 to `max`, at `position`.
   void Attach(HWND bar, int max, int position);
-  void SetPosition(int position) const;
+  void SetPosition(int position) const { SendMessageA(hwnd_, PBM_SETPOS, position, 0); }
   // A step every `interval` milliseconds from the position it has; `onTick` runs first
   // at each tick and may stop the bar, which then takes no step. It must not throw.
   void Run(UINT interval, NextPosition next, std::function<void()> onTick = {});

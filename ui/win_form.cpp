@@ -35,6 +35,10 @@ bool RegisterDialogClass(HINSTANCE instance, const char* name) {
 
 ModalResult ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, int clientWidth,
                                  int clientHeight) {
+  // The classes of the controls the forms make.
+  INITCOMMONCONTROLSEX controls{sizeof controls,
+                                ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
   owner_ = owner;
   caption_ = caption;
   clientWidth_ = clientWidth;
@@ -228,11 +232,11 @@ TabControl ModalForm::AddTabs(int x, int y, int w, int h, int id,
 }
 
 ReportList ModalForm::AddReportList(DWORD style, int x, int y, int w, int h, int id,
-                                    bool checkBoxes,
+                                    DWORD extendedStyles,
                                     std::initializer_list<ReportList::Column> columns) {
   HWND list = AddControl(WC_LISTVIEWA, "", LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP | style, x,
                          y, w, h, id, nullptr, WS_EX_CLIENTEDGE);
-  return ReportList(list, dpi_, checkBoxes, columns);
+  return ReportList(list, dpi_, extendedStyles, columns);
 }
 
 // Widens every label and button whose text (as set by then) needs more room than its

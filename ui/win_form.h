@@ -17,6 +17,9 @@
 
 namespace kelvane {
 
+// A form with a caption and a close box.
+inline constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+
 // How a modal form ended, by the button that ended it.
 enum class ModalResult : INT_PTR { kOk = IDOK, kCancel = IDCANCEL, kAbort = IDABORT, kNo = IDNO };
 
@@ -49,19 +52,15 @@ class ModalForm {
   // A child control in the design font, at a position and size in design pixels.
   HWND AddControl(const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
                   int id, HFONT font = nullptr, DWORD exStyle = 0);
-  // The same for the controls the forms use, each a tab stop. A button is a push
-  // button unless `style` says otherwise.
+  // The same for the controls the forms use, each a tab stop; `style` adds to the kind's
+  // own. The edit is a Unicode window: one made through the ANSI functions keeps its text
+  // in the ANSI code page, where what that cannot carry is "?" before it is read wide.
   Button AddButton(const char* text, int x, int y, int w, int h, int id,
                    DWORD style = BS_PUSHBUTTON);
   CheckBox AddCheckBox(const char* text, int x, int y, int w, int h, int id);
-  // A one-line edit, sunken, as a Unicode window: one made through the ANSI functions
-  // keeps its text in the ANSI code page, and what that cannot carry becomes "?"
-  // before the program could read it wide.
   Edit AddEdit(const char* text, int x, int y, int w, int h, int id, DWORD style = 0);
   TabControl AddTabs(int x, int y, int w, int h, int id, std::initializer_list<const char*> pages);
-  // A sunken report list whose selection shows while it has no focus; `style` adds
-  // list view styles (single selection, no sorting headers).
-  ReportList AddReportList(DWORD style, int x, int y, int w, int h, int id, bool checkBoxes,
+  ReportList AddReportList(DWORD style, int x, int y, int w, int h, int id, DWORD extendedStyles,
                            std::initializer_list<ReportList::Column> columns);
   // Design pixels at the form's DPI.
   int Scale(int designPixels) const;

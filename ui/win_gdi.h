@@ -5,21 +5,12 @@
 #include <windows.h>
 
 #include <functional>
+#include <type_traits>
 #include <utility>
 
 namespace kelvane {
 
-inline void FreeGdi(HGDIOBJ object) {
-  DeleteObject(object);
-}
-inline void FreeGdi(HDC dc) {
-  DeleteDC(dc);
-}
-inline void FreeGdi(HICON icon) {
-  DestroyIcon(icon);
-}
-
-// Owns one GDI object (a memory DC, an icon) and frees it with the right call.
+// Owns one GDI object (a memory DC and an icon too) and frees it with the right call.
 template <class Handle>
 class ScopedGdi {
  public:
@@ -34,8 +25,14 @@ class ScopedGdi {
 
   // Takes `handle` in place of the object held, which is freed.
   void Reset(Handle handle = nullptr) {
-    if (handle_ && handle_ != handle)
-      FreeGdi(handle_);
+    if (handle_ && handle_ != handle) {
+      if constexpr (std::is_same_v<Handle, HDC>)
+        DeleteDC(handle_);
+      else if constexpr (std::is_same_v<Handle, HICON>)
+        DestroyIcon(handle_);
+      else
+        DeleteObject(handle_);
+    }
     handle_ = handle;
   }
   Handle Get() const { return handle_; }

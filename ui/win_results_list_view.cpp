@@ -4,7 +4,6 @@
 #include <array>
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "ui/win_controls.h"
@@ -24,7 +23,7 @@ const std::string& Cell(const IssueRow& row, int column) {
 namespace {
 
 // The columns: header and designed width at 96 DPI.
-constexpr std::array<std::pair<const char*, int>, 3> kColumns{
+constexpr std::array<ReportList::Column, 3> kColumns{
     {{"Problem", 120}, {"Registry key", 300}, {"Value", 150}}};
 
 }  // namespace
@@ -33,16 +32,10 @@ HWND ResultsListView::Create(HWND parent, int id, HFONT font, int x, int y, int 
   hwnd_ = CreateChild(parent, WC_LISTVIEWA, "",
                       LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP,
                       x, y, width, height, id, font, WS_EX_CLIENTEDGE);
-  ListView_SetExtendedListViewStyle(hwnd_,
-                                    LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+  // Styles and columns as any report list takes them; the rows come from the model.
+  ReportList(hwnd_, dpi_, LVS_EX_CHECKBOXES | LVS_EX_DOUBLEBUFFER,
+             {kColumns[0], kColumns[1], kColumns[2]});
   ListView_SetCallbackMask(hwnd_, LVIS_STATEIMAGEMASK);
-  for (int i = 0; i < 3; ++i) {
-    LVCOLUMNA column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = const_cast<char*>(kColumns[static_cast<size_t>(i)].first);
-    column.cx = Scale(kColumns[static_cast<size_t>(i)].second);
-    ListView_InsertColumn(hwnd_, i, &column);
-  }
   return hwnd_;
 }
 
@@ -138,7 +131,7 @@ void ResultsListView::FitColumns() {
         texts.begin(), texts.begin() + static_cast<std::ptrdiff_t>(keep), texts.end(),
         [](const std::string* a, const std::string* b) { return a->size() > b->size(); });
     // A column is never narrower than its header's text.
-    const char* header = kColumns[static_cast<size_t>(column)].first;
+    const char* header = kColumns[static_cast<size_t>(column)].caption;
     SIZE headerSize{};
     GetTextExtentPoint32A(dc, header, static_cast<int>(std::strlen(header)), &headerSize);
     int widest = static_cast<int>(headerSize.cx);
