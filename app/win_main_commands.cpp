@@ -69,8 +69,7 @@ void TfrmKelvane::bRepairRegistryClick() {
   if (!unattended_) {
     scanAgain = [this](std::vector<IssueRow>& rows) {
       ResultsModel again;
-      const ModalResult result =
-          ShowScanProgress(hwnd_, platform_, again, lastScan_, ScanOptionsNow());
+      const auto result = ShowScanProgress(hwnd_, platform_, again, lastScan_, ScanOptionsNow());
       rows = again.Rows();
       return result == ModalResult::kAbort ? RepairPrompts::Recheck::kStopped
                                            : RepairPrompts::Recheck::kDone;

@@ -104,15 +104,13 @@ class TfrmRestore : public ModalForm {
     aRestoreUpdate();
   }
 
-  std::string Folder() const { return eFolder_.Text(); }
-
   // From the rows as listed, not from the cell: the cell's ANSI text of a name the code
   // page cannot carry would be a look-alike, another file or none.
   std::string SelectedPath() const {
     const int selected = ListView1_.Selected();
     if (selected < 0 || static_cast<size_t>(selected) >= rows_.size())
       return {};
-    return BackupFilePath(Folder(), rows_[static_cast<size_t>(selected)].name);
+    return BackupFilePath(eFolder_.Text(), rows_[static_cast<size_t>(selected)].name);
   }
 
   void Tell(const std::string& text) { AppMessageBox(hwnd_, text, MB_OK | MB_ICONINFORMATION); }
@@ -120,7 +118,7 @@ class TfrmRestore : public ModalForm {
   // Rows go in already in list order (descending by name), so the list needs no sort.
   // Names go in wide: one the ANSI code page cannot carry shows as it is.
   void ListBackupFiles() {
-    auto rows = kelvane::ListBackupFiles(platform_.files, Folder(), kLocaleTexts);
+    auto rows = kelvane::ListBackupFiles(platform_.files, eFolder_.Text(), kLocaleTexts);
     rows_ = rows ? std::move(*rows) : std::vector<BackupFileRow>{};
     ListView1_.SetRows(rows_, [](const BackupFileRow& row) {
       return ReportList::Cells{row.name, row.date, row.size};
@@ -143,7 +141,7 @@ class TfrmRestore : public ModalForm {
   }
 
   void bOpenDirectoryClick() {
-    const std::string folder = Folder();
+    const std::string folder = eFolder_.Text();
     if (!platform_.files.FolderExists(folder)) {
       Tell(LoadResString(IDS_RESTORE_FOLDER_MISSING));
       return;

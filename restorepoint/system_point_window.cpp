@@ -93,9 +93,6 @@ class TfrmSystemPoint : public ModalForm {
     EndModal(modalResult_);
   }
 
-  // Once, as the window goes.
-  void FormClose() override { progressBar1_.Stop(); }
-
   std::shared_ptr<RestorePointService> service_;
   std::shared_ptr<TCreateSystemPointThread> Worker;
   bool ResultReceived = false;

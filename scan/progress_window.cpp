@@ -187,7 +187,6 @@ void TfrmRegProgressHint::FormClose() {
   if (task_)
     task_->Stop();
   events_.Abort();
-  progressBar1_.Stop();
   if (textsPaused_)
     KillTimer(hwnd_, kTimerTexts);
   if (task_) {

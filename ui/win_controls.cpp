@@ -101,21 +101,6 @@ std::vector<bool> ReportList::Ticks() const {
   return ticks;
 }
 
-void ReportList::TickAll(bool ticked) const {
-  for (int row = 0, count = Count(); row < count; ++row)
-    ListView_SetCheckState(hwnd_, row, ticked ? TRUE : FALSE);
-}
-
-void ReportList::Select(int row) const {
-  ListView_SetItemState(hwnd_, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-}
-
-void ProgressBar::Attach(HWND bar, int max, int position) {
-  hwnd_ = bar;
-  SendMessageA(bar, PBM_SETRANGE32, 0, max);
-  SetPosition(position);
-}
-
 // The timer is the bar's own, named by the address of this object.
 void ProgressBar::Run(UINT interval, NextPosition next, std::function<void()> onTick) {
   next_ = next;
@@ -123,20 +108,12 @@ void ProgressBar::Run(UINT interval, NextPosition next, std::function<void()> on
   running_ = SetTimer(hwnd_, reinterpret_cast<UINT_PTR>(this), interval, &Tick) != 0;
 }
 
-void ProgressBar::Stop() {
-  if (running_)
-    KillTimer(hwnd_, reinterpret_cast<UINT_PTR>(this));
-  running_ = false;
-}
-
 void CALLBACK ProgressBar::Tick(HWND, UINT, UINT_PTR self, DWORD) {
   auto* bar = reinterpret_cast<ProgressBar*>(self);
   if (bar->onTick_)
     bar->onTick_();
-  if (!bar->running_)
-    return;
-  const auto position = static_cast<int>(SendMessageA(bar->hwnd_, PBM_GETPOS, 0, 0));
-  bar->SetPosition(bar->next_(position));
+  if (bar->running_)
+    bar->SetPosition(bar->next_(static_cast<int>(SendMessageA(bar->hwnd_, PBM_GETPOS, 0, 0))));
 }
 
 HBRUSH TabBodyBrush::ForControl(HWND tabs, HWND control, HDC dc) {

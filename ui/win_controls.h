@@ -109,10 +109,15 @@ class ReportList : public Control {
   void FitColumns() const;
 
   std::vector<bool> Ticks() const;  // of every row, in order
-  void TickAll(bool ticked) const;
+  void TickAll(bool ticked) const {
+    for (int row = 0, count = Count(); row < count; ++row)
+      ListView_SetCheckState(hwnd_, row, ticked);
+  }
   // The selected row, or -1; Select also gives the row the focus.
   int Selected() const { return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED); }
-  void Select(int row) const;
+  void Select(int row) const {
+    ListView_SetItemState(hwnd_, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  }
 };
 
 // A progress bar. Run, a timer of its own moves it on by itself, the steps shrinking
@@ -126,12 +131,20 @@ class ProgressBar : public Control {
   ProgressBar& operator=(const ProgressBar&) = delete;
 
   // Takes a progress bar control: its range from 0 to `max`, at `position`.
-  void Attach(HWND bar, int max, int position);
+  void Attach(HWND bar, int max, int position) {
+    hwnd_ = bar;
+    SendMessageA(bar, PBM_SETRANGE32, 0, max);
+    SetPosition(position);
+  }
   void SetPosition(int position) const { SendMessageA(hwnd_, PBM_SETPOS, position, 0); }
   // A step every `interval` milliseconds from the position it has; `onTick` runs first
   // at each tick and may stop the bar, which then takes no step. It must not throw.
   void Run(UINT interval, NextPosition next, std::function<void()> onTick = {});
-  void Stop();
+  void Stop() {
+    if (running_)
+      KillTimer(hwnd_, reinterpret_cast<UINT_PTR>(this));
+    running_ = false;
+  }
 
  private:
   static void CALLBACK Tick(HWND bar, UINT msg, UINT_PTR self, DWORD time);

@@ -13,7 +13,6 @@
 #include <initializer_list>
 
 #include "ui/win_controls.h"
-#include "ui/win_gdi.h"
 
 namespace kelvane {
 
