@@ -184,17 +184,15 @@ void PaintMainWindow(HDC dc, int clientWidth, const MainFonts& fonts, UINT dpi, 
   PaintBanner(dc, clientWidth, at(kBannerHeight));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(255, 255, 255));
-  {
-    const SelectedObject font(dc, fonts.title);
-    TextOutA(dc, at(59), at(7), "Kelvane", 7);
-    font.Select(fonts.normal);
-    const char* hint = "Scan and repair your registry to improve PC performance";
-    TextOutA(dc, at(59), at(29), hint, static_cast<int>(strlen(hint)));
-    SetTextColor(dc, RGB(0, 0, 0));
-    font.Select(fonts.boldVerdana);
-    TextOutA(dc, at(9), at(56), "Tasks", 5);
-    TextOutA(dc, at(8), at(165), "Select the sections to scan", 27);
-  }
+  const SelectedObject font(dc, fonts.title);
+  TextOutA(dc, at(59), at(7), "Kelvane", 7);
+  font.Select(fonts.normal);
+  const char* hint = "Scan and repair your registry to improve PC performance";
+  TextOutA(dc, at(59), at(29), hint, static_cast<int>(strlen(hint)));
+  SetTextColor(dc, RGB(0, 0, 0));
+  font.Select(fonts.boldVerdana);
+  TextOutA(dc, at(9), at(56), "Tasks", 5);
+  TextOutA(dc, at(8), at(165), "Select the sections to scan", 27);
   HBRUSH caption = GetSysColorBrush(COLOR_ACTIVECAPTION);
   // The rules run under the captions across the pane, 179 design pixels or more.
   const int lineEnd = std::max(at(7 + 179), paneRight - at(8));

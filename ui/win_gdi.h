@@ -46,10 +46,7 @@ class ScopedGdi {
 class WindowDc {
  public:
   explicit WindowDc(HWND window = nullptr) : window_(window), dc_(GetDC(window)) {}
-  ~WindowDc() {
-    if (dc_)
-      ReleaseDC(window_, dc_);
-  }
+  ~WindowDc() { ReleaseDC(window_, dc_); }
   WindowDc(const WindowDc&) = delete;
   WindowDc& operator=(const WindowDc&) = delete;
   operator HDC() const { return dc_; }
