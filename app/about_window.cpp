@@ -28,9 +28,10 @@ class TfrmAbout : public ModalForm {
     linkFont_ = DesignFont(8, false, "MS Sans Serif", true);
     HWND image1 = AddControl("STATIC", "", SS_ICON, 20, 66, 32, 32, -1);
     // The icon drawn at the form's DPI.
-    icon_ = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_KELVANE),
-                                          IMAGE_ICON, Scale(32), Scale(32), 0));
-    SendMessageA(image1, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
+    icon_.Reset(
+        static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_KELVANE),
+                                      IMAGE_ICON, Scale(32), Scale(32), 0)));
+    SendMessageA(image1, STM_SETICON, reinterpret_cast<WPARAM>(icon_.Get()), 0);
     label1_ = AddControl("STATIC", "", SS_LEFT, 68, 66, 270, 18, -1, bold_);
     AddControl("STATIC", "Version: 1.25   Build 20061224", SS_LEFT, 68, 90, 270, 16, -1);
     AddControl("STATIC", "Copyright (C) 2006 Varnok Software. All rights reserved.", SS_LEFT, 68,
@@ -50,7 +51,7 @@ class TfrmAbout : public ModalForm {
         if (LOWORD(wParam) == kIdAddress && HIWORD(wParam) == STN_CLICKED) {
           lbEAddressClick();
         } else if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-          EndModal(IDOK);
+          EndModal(ModalResult::kOk);
         } else {
           return false;
         }
@@ -94,15 +95,13 @@ class TfrmAbout : public ModalForm {
     constexpr int kBands = 32;
     for (int i = 0; i < kBands; ++i) {
       RECT band{width * i / kBands, 0, width * (i + 1) / kBands, Scale(kBannerHeight)};
-      HBRUSH brush = CreateSolidBrush(RGB(0, 40 + i * 3, 120 + i * 4));
-      FillRect(dc, &band, brush);
-      DeleteObject(brush);
+      FillRect(dc, &band, ScopedGdi<HBRUSH>(CreateSolidBrush(RGB(0, 40 + i * 3, 120 + i * 4))));
     }
     EndPaint(hwnd_, &ps);
   }
 
   Platform& platform_;
-  HICON icon_ = nullptr;
+  ScopedGdi<HICON> icon_;  // destroyed after the window, which shows it
   HFONT bold_ = nullptr;
   HFONT linkFont_ = nullptr;
   HWND label1_ = nullptr;
@@ -114,8 +113,7 @@ class TfrmAbout : public ModalForm {
 
 void ShowAbout(HWND owner, Platform& platform) {
   TfrmAbout form(platform);
-  form.ShowModal(owner, kAboutCaption, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 360,
-                 249);
+  form.ShowModal(owner, kAboutCaption, kDialogStyle, 360, 249);
 }
 
 }  // namespace kelvane

@@ -168,10 +168,6 @@ TfrmKelvane::TfrmKelvane(Platform platform, std::vector<std::string> arguments)
     : platform_(platform), arguments_(std::move(arguments)) {}
 
 TfrmKelvane::~TfrmKelvane() {
-  if (bannerBrush_)
-    DeleteObject(bannerBrush_);
-  if (bannerIcon_)
-    DestroyIcon(bannerIcon_);
   if (popupMenu1_)
     DestroyMenu(popupMenu1_);
   if (accelerators_)

@@ -90,8 +90,8 @@ class TfrmKelvane : public TopWindow {
   HACCEL accelerators_ = nullptr;
   std::unique_ptr<MainFonts> fonts_;
   HICON icon_ = nullptr;
-  HBRUSH bannerBrush_ = nullptr;
-  HICON bannerIcon_ = nullptr;  // the program's icon at the window's DPI
+  ScopedGdi<HBRUSH> bannerBrush_;
+  ScopedGdi<HICON> bannerIcon_;  // the program's icon at the window's DPI
   UINT dpi_ = 96;
   int treeWidth_ = 0;  // at least the design width, wide enough for every label
   int listLeft_ = 0;   // the results list's left edge, right of the tree

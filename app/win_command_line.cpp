@@ -70,8 +70,9 @@ int RunScanSwitch(Platform platform, const std::string& file) {
     options.unattended = true;
     options.includeRemoveMedia = OptionsSetting.IncludeRemoveMedia;
     options.includeCdDrive = OptionsSetting.IncludeCDdrive;
-    const int result = ShowScanProgress(nullptr, platform, results, categories, options, &failure);
-    FinishScan(results, result == kModalAbort, IgnoreListsOf(OptionsSetting));
+    const ModalResult result =
+        ShowScanProgress(nullptr, platform, results, categories, options, &failure);
+    FinishScan(results, result == ModalResult::kAbort, IgnoreListsOf(OptionsSetting));
   }
   const bool written =
       !SaveScanReport(platform.files, report, results, ReportForm::kCsv, Utf8FromAnsi);

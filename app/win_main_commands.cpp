@@ -49,10 +49,10 @@ void TfrmKelvane::bScanRegistryClick() {
     lvRegistryData_.Refresh(false);
     lastScan_ = categories;
     std::string failure;
-    const int result =
+    const ModalResult result =
         ShowScanProgress(hwnd_, platform_, results_, categories, ScanOptionsNow(), &failure);
     // The columns fit every row found, before the ignore lists act.
-    FinishScan(results_, result == kModalAbort, IgnoreListsOf(OptionsSetting),
+    FinishScan(results_, result == ModalResult::kAbort, IgnoreListsOf(OptionsSetting),
                [this] { lvRegistryData_.Refresh(true); });
     lvRegistryData_.Refresh(false);
     UpdateStatusCounts();
@@ -76,15 +76,15 @@ RepairOutcome TfrmKelvane::RepairTicked() {
   if (!unattended_) {
     scanAgain = [this](std::vector<IssueRow>& rows) {
       ResultsModel again;
-      const int result = ShowScanProgress(hwnd_, platform_, again, lastScan_, ScanOptionsNow());
+      const auto result = ShowScanProgress(hwnd_, platform_, again, lastScan_, ScanOptionsNow());
       rows = again.Rows();
-      return result == kModalAbort ? RepairPrompts::Recheck::kStopped
-                                   : RepairPrompts::Recheck::kDone;
+      return result == ModalResult::kAbort ? RepairPrompts::Recheck::kStopped
+                                           : RepairPrompts::Recheck::kDone;
     };
   }
   const RepairOutcome outcome = RepairRegistryCommand(
       hwnd_, platform_, results_, refresh,
-      [this] { return ShowSystemPoint(hwnd_) != kModalCancel; }, scanAgain, unattended_);
+      [this] { return ShowSystemPoint(hwnd_) != ModalResult::kCancel; }, scanAgain, unattended_);
   refresh();
   exitCode_ = unattended_ ? CleanOnceExitCode(outcome) : 0;
   return outcome;

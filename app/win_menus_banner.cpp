@@ -20,10 +20,9 @@ constexpr const char* kLinkText = "Check for update now...";
 void PaintBanner(HDC dc, int width, int height) {
   for (int y = 0; y < height; ++y) {
     const int design = y * kBannerHeight / height;
-    HBRUSH brush = CreateSolidBrush(RGB(30, 70 - design / 3, 150 - design));
     RECT line{0, y, width, y + 1};
-    FillRect(dc, &line, brush);
-    DeleteObject(brush);
+    FillRect(dc, &line,
+             ScopedGdi<HBRUSH>(CreateSolidBrush(RGB(30, 70 - design / 3, 150 - design))));
   }
 }
 
@@ -118,13 +117,6 @@ MainFonts::MainFonts(UINT dpi)
       title(CreateDesignFontAt(dpi, 14, true, "Verdana")),
       link(CreateDesignFontAt(dpi, 8, false, "MS Sans Serif")) {}
 
-MainFonts::~MainFonts() {
-  for (HFONT font : {normal, boldVerdana, title, link}) {
-    if (font)
-      DeleteObject(font);
-  }
-}
-
 BannerControls CreateBannerControls(HWND parent, int iconId, int linkId, int linkImageId) {
   BannerControls banner;
   banner.icon =
@@ -143,7 +135,7 @@ void SizeBannerControls(const BannerControls& banner, HICON icon, const MainFont
   SendMessageA(banner.icon, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
   MoveWindow(banner.icon, ScaleToDpi(18, dpi), ScaleToDpi(10, dpi), ScaleToDpi(32, dpi),
              ScaleToDpi(32, dpi), TRUE);
-  SendMessageA(banner.link, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.link), TRUE);
+  SendMessageA(banner.link, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.link.Get()), TRUE);
   const SIZE link = MeasureText(fonts.link, kLinkText, false);
   MoveWindow(banner.link, 0, ScaleToDpi(18, dpi), link.cx,
              std::max(ScaleToDpi(14, dpi), static_cast<int>(link.cy)), TRUE);
@@ -194,18 +186,8 @@ void SizeTaskButtons(HWND parent, std::span<const Command> commands, HFONT font,
   }
 }
 
-HBRUSH BuildBannerBrush(int height) {
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, height);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  PaintBanner(dc, 8, height);
-  SelectObject(dc, old);
-  HBRUSH brush = CreatePatternBrush(bitmap);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-  return brush;
+ScopedGdi<HBRUSH> BuildBannerBrush(int height) {
+  return PaintedBrush(nullptr, 8, height, [height](HDC dc) { PaintBanner(dc, 8, height); });
 }
 
 void PaintMainWindow(HDC dc, int clientWidth, const MainFonts& fonts, UINT dpi, int paneRight) {
@@ -213,16 +195,15 @@ void PaintMainWindow(HDC dc, int clientWidth, const MainFonts& fonts, UINT dpi, 
   PaintBanner(dc, clientWidth, at(kBannerHeight));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(255, 255, 255));
-  HGDIOBJ old = SelectObject(dc, fonts.title);
+  const SelectedObject font(dc, fonts.title);
   TextOutA(dc, at(59), at(7), "Kelvane", 7);
-  SelectObject(dc, fonts.normal);
+  font.Select(fonts.normal);
   const char* hint = "Scan and repair your registry to improve PC performance";
   TextOutA(dc, at(59), at(29), hint, static_cast<int>(strlen(hint)));
   SetTextColor(dc, RGB(0, 0, 0));
-  SelectObject(dc, fonts.boldVerdana);
+  font.Select(fonts.boldVerdana);
   TextOutA(dc, at(9), at(56), "Tasks", 5);
   TextOutA(dc, at(8), at(165), "Select the sections to scan", 27);
-  SelectObject(dc, old);
   HBRUSH caption = GetSysColorBrush(COLOR_ACTIVECAPTION);
   // The rules run under the captions across the pane, 179 design pixels or more.
   const int lineEnd = std::max(at(7 + 179), paneRight - at(8));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "ui/win_gdi.h"
 
 namespace kelvane {
 
@@ -30,13 +31,10 @@ void ShowListMenu(HWND owner, HMENU popup, HWND list, int x, int y);
 // The fonts the main window paints and labels with, at a DPI.
 struct MainFonts {
   explicit MainFonts(UINT dpi);
-  ~MainFonts();
-  MainFonts(const MainFonts&) = delete;
-  MainFonts& operator=(const MainFonts&) = delete;
-  HFONT normal = nullptr;
-  HFONT boldVerdana = nullptr;
-  HFONT title = nullptr;
-  HFONT link = nullptr;
+  ScopedGdi<HFONT> normal;
+  ScopedGdi<HFONT> boldVerdana;
+  ScopedGdi<HFONT> title;
+  ScopedGdi<HFONT> link;
 };
 
 // The controls on the banner: the program's icon, the update link and its image.
@@ -65,7 +63,7 @@ void SizeTaskButtons(HWND parent, std::span<const Command> commands, HFONT font,
 
 // A brush of the banner's band, `height` pixels high, so the controls on it show the
 // band behind them.
-HBRUSH BuildBannerBrush(int height);
+ScopedGdi<HBRUSH> BuildBannerBrush(int height);
 // The banner with its title and hint, the section captions and their rules (which run
 // to `paneRight`), at `dpi`.
 void PaintMainWindow(HDC dc, int clientWidth, const MainFonts& fonts, UINT dpi, int paneRight);

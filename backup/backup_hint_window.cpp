@@ -13,9 +13,6 @@ namespace kelvane {
 
 namespace {
 
-constexpr int kModalOk = 1;
-constexpr int kModalCancel = 2;
-constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kTimerInterval = 500;
 
 class TfrmBackupHint : public ModalForm {
@@ -32,32 +29,30 @@ class TfrmBackupHint : public ModalForm {
     lHint_ =
         AddControl("STATIC", "Backup registry...", SS_LEFT, 24, 24, 300, 16, kIdBackupHintText);
     SetWindowTextA(lHint_, hint_.c_str());
-    progressBar1_ = AddControl(PROGRESS_CLASSA, "", 0, 24, 48, 311, 18, kIdBackupHintBar);
-    SendMessageA(progressBar1_, PBM_SETRANGE32, 0, kBackupHintBarMax);
-    SendMessageA(progressBar1_, PBM_SETPOS, 0, 0);
-    AddControl("BUTTON", "Stop", BS_PUSHBUTTON | WS_TABSTOP, 272, 96, 80, 27, kIdBackupHintStop);
-    SetTimer(hwnd_, kTimer1, kTimerInterval, nullptr);
+    progressBar1_.Attach(AddControl(PROGRESS_CLASSA, "", 0, 24, 48, 311, 18, kIdBackupHintBar),
+                         kBackupHintBarMax, 0);
+    AddButton("Stop", 272, 96, 80, 27, kIdBackupHintStop);
+    // At each tick: the editor's end closes the window, else the bar takes a step.
+    progressBar1_.Run(kTimerInterval, NextBackupHintBarPosition, [this] {
+      if (run_.HasEnded())
+        Finish(ModalResult::kOk);
+    });
   }
 
   bool HandleMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR* result) override {
     switch (msg) {
-      case WM_TIMER:
-        if (wParam != kTimer1)
-          return false;
-        Timer1Timer();
-        break;
       case WM_COMMAND:
         if (LOWORD(wParam) == kIdBackupHintStop) {
           bStopClick();
         } else if (LOWORD(wParam) == IDCANCEL) {
           // The close box (and Escape) leave the editor running.
-          Finish(kModalCancel);
+          Finish(ModalResult::kCancel);
         } else {
           return false;
         }
         break;
       case WM_CLOSE:
-        Finish(kModalCancel);
+        Finish(ModalResult::kCancel);
         break;
       default:
         return false;
@@ -67,30 +62,21 @@ class TfrmBackupHint : public ModalForm {
   }
 
  private:
-  void Timer1Timer() {
-    if (run_.HasEnded()) {
-      Finish(kModalOk);
-      return;
-    }
-    const int position = static_cast<int>(SendMessageA(progressBar1_, PBM_GETPOS, 0, 0));
-    SendMessageA(progressBar1_, PBM_SETPOS, NextBackupHintBarPosition(position), 0);
-  }
-
   void bStopClick() {
     run_.Stop();
     stopped_ = true;
-    Finish(kModalCancel);
+    Finish(ModalResult::kCancel);
   }
 
-  void Finish(int result) {
-    KillTimer(hwnd_, kTimer1);
+  void Finish(ModalResult result) {
+    progressBar1_.Stop();
     EndModal(result);
   }
 
   EditorRun& run_;
   std::string hint_;
   HWND lHint_ = nullptr;
-  HWND progressBar1_ = nullptr;
+  ProgressBar progressBar1_;
   bool stopped_ = false;
 };
 
@@ -103,13 +89,9 @@ EditorOutcome RunRegeditWithHint(HWND owner, Processes& processes, const std::st
     AppMessageBox(owner, LoadResString(IDS_REGEDIT_MISSING), MB_OK | MB_ICONINFORMATION);
     return EditorOutcome::kNotStarted;
   }
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&controls);
   TfrmBackupHint form(*run, hint);
-  const INT_PTR result =
-      form.ShowModal(owner, LoadResString(IDS_BACKUP_CAPTION).c_str(),
-                     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 362, 132);
-  if (result == kModalOk)
+  if (form.ShowModal(owner, LoadResString(IDS_BACKUP_CAPTION).c_str(), kDialogStyle, 362, 132) ==
+      ModalResult::kOk)
     return EditorOutcome::kEnded;
   return form.Stopped() ? EditorOutcome::kStopped : EditorOutcome::kClosed;
 }

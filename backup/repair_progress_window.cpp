@@ -34,8 +34,7 @@ class TfrmRepairProgress : public ModalForm {
  protected:
   void FormCreate() override {
     text_ = AddControl("STATIC", "", SS_LEFT | SS_NOPREFIX, 16, 12, 329, 14, kIdText);
-    bar_ = AddControl(PROGRESS_CLASSA, "", 0, 16, 36, 329, 18, kIdBar);
-    SendMessageA(bar_, PBM_SETRANGE32, 0, 1000);
+    bar_.Attach(AddControl(PROGRESS_CLASSA, "", 0, 16, 36, 329, 18, kIdBar), 1000, 0);
     ShowProgress();
     SetTimer(hwnd_, kTimerBatch, USER_TIMER_MINIMUM, nullptr);
   }
@@ -71,7 +70,7 @@ class TfrmRepairProgress : public ModalForm {
     ShowProgress();
     if (!more || failure_) {
       done_ = !failure_;
-      EndModal(IDOK);
+      EndModal(ModalResult::kOk);
     }
   }
 
@@ -81,13 +80,12 @@ class TfrmRepairProgress : public ModalForm {
     const std::string text =
         std::to_string(done) + " of " + std::to_string(total) + " entries repaired";
     SetWindowTextA(text_, text.c_str());
-    const auto permille = total == 0 ? 1000 : static_cast<WPARAM>(done * 1000 / total);
-    SendMessageA(bar_, PBM_SETPOS, permille, 0);
+    bar_.SetPosition(total == 0 ? 1000 : static_cast<int>(done * 1000 / total));
   }
 
   RepairBatches& batches_;
   HWND text_ = nullptr;
-  HWND bar_ = nullptr;
+  ProgressBar bar_;
   bool done_ = false;
   std::exception_ptr failure_;
 };

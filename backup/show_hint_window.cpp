@@ -14,7 +14,6 @@ namespace {
 
 constexpr int kIdNotShowHint = 101;
 constexpr int kIdClose = 102;
-constexpr INT_PTR kModalNo = 7;
 
 class TfrmShowHint : public ModalForm {
  public:
@@ -34,9 +33,9 @@ class TfrmShowHint : public ModalForm {
                SS_LEFTNOWORDWRAP, 10, 66, 355, 16, -1);
     AddControl("STATIC", "you can not get 0 problems in next scan.", SS_LEFTNOWORDWRAP, 10, 84, 355,
                16, -1);
-    cbNotShowHint_ = AddControl("BUTTON", "Don't show this hint dialog next time",
-                                BS_AUTOCHECKBOX | WS_TABSTOP, 10, 140, 260, 20, kIdNotShowHint);
-    AddControl("BUTTON", "&Close", BS_DEFPUSHBUTTON | WS_TABSTOP, 282, 136, 75, 25, kIdClose);
+    cbNotShowHint_ =
+        AddCheckBox("Don't show this hint dialog next time", 10, 140, 260, 20, kIdNotShowHint);
+    AddButton("&Close", 282, 136, 75, 25, kIdClose, BS_DEFPUSHBUTTON);
     FormShow();
   }
 
@@ -50,7 +49,7 @@ class TfrmShowHint : public ModalForm {
         case kIdClose:
         case IDOK:  // Enter, with Close as the default button
         case IDCANCEL:
-          EndModal(kModalNo);
+          EndModal(ModalResult::kNo);
           break;
         default:
           return false;
@@ -69,12 +68,10 @@ class TfrmShowHint : public ModalForm {
     SetWindowTextA(label1_, sentence.c_str());
   }
 
-  void cbNotShowHintClick() {
-    OptionsSetting.ShowHint = SendMessageA(cbNotShowHint_, BM_GETCHECK, 0, 0) != BST_CHECKED;
-  }
+  void cbNotShowHintClick() { OptionsSetting.ShowHint = !cbNotShowHint_.Checked(); }
 
   HWND label1_ = nullptr;
-  HWND cbNotShowHint_ = nullptr;
+  CheckBox cbNotShowHint_;
   HFONT bold_ = nullptr;
 };
 
@@ -82,8 +79,7 @@ class TfrmShowHint : public ModalForm {
 
 void ShowRepairHint(HWND owner, int32_t repairedCount) {
   TfrmShowHint form(repairedCount);
-  form.ShowModal(owner, kApplicationTitle, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 367,
-                 175);
+  form.ShowModal(owner, kApplicationTitle, kDialogStyle, 367, 175);
 }
 
 }  // namespace kelvane

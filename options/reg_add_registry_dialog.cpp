@@ -9,11 +9,6 @@ namespace kelvane {
 
 namespace {
 
-constexpr int kIdLaunchRegedit = 201;
-constexpr int kIdRegistryKey = 202;
-constexpr INT_PTR kModalOk = 1;
-constexpr INT_PTR kModalCancel = 2;
-
 class TfrmRegAddRegistry : public ModalForm {
  public:
   TfrmRegAddRegistry(Platform& platform, std::string text)
@@ -24,15 +19,13 @@ class TfrmRegAddRegistry : public ModalForm {
  protected:
   void FormCreate() override {
     AddControl("STATIC", "Registry Key", SS_LEFT, 12, 18, 150, 16, -1);
-    AddControl("BUTTON", "&Launch Registry Editor", BS_PUSHBUTTON | WS_TABSTOP, 232, 12, 148, 25,
-               kIdLaunchRegedit);
-    eRegistryKey_ = AddWideEdit(text_.c_str(), ES_AUTOHSCROLL | WS_TABSTOP, 12, 44, 368, 21,
-                                kIdRegistryKey, WS_EX_CLIENTEDGE);
+    AddButton("&Launch Registry Editor", 232, 12, 148, 25, kIdLaunchRegedit);
+    eRegistryKey_ = AddEdit(text_.c_str(), 12, 44, 368, 21, kIdRegistryKey);
     AddControl("STATIC", "Enter the value or key like: HKEY_CURRENT_USER\\Software\\Microsoft",
                SS_LEFT, 12, 76, 368, 32, -1);
-    bOK_ = AddControl("BUTTON", "&OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 224, 156, 75, 25, IDOK);
-    AddControl("BUTTON", "&Cancel", BS_PUSHBUTTON | WS_TABSTOP, 305, 156, 75, 25, IDCANCEL);
-    PostMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eRegistryKey_), TRUE);
+    bOK_ = AddButton("&OK", 224, 156, 75, 25, IDOK, BS_DEFPUSHBUTTON);
+    AddButton("&Cancel", 305, 156, 75, 25, IDCANCEL);
+    PostMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eRegistryKey_.Handle()), TRUE);
     aOKUpdate();
   }
 
@@ -52,7 +45,7 @@ class TfrmRegAddRegistry : public ModalForm {
         aOKExecute();
         break;
       case IDCANCEL:
-        EndModal(kModalCancel);
+        EndModal(ModalResult::kCancel);
         break;
       default:
         return false;
@@ -63,23 +56,21 @@ class TfrmRegAddRegistry : public ModalForm {
 
  private:
   // OK is offered exactly while the text holds "HKEY_".
-  void aOKUpdate() {
-    EnableWindow(bOK_, IsIgnoreEntryAcceptable(ListedControlText(eRegistryKey_)));
-  }
+  void aOKUpdate() { bOK_.Enable(IsIgnoreEntryAcceptable(eRegistryKey_.Text())); }
 
   void aOKExecute() {
     // Enter reaches here even while the button is disabled. The text is read wide: an
     // entry the ANSI code page cannot carry is refused, not saved with "?" in it.
-    const std::string text = ListedControlText(eRegistryKey_);
+    const std::string text = eRegistryKey_.Text();
     if (!IsIgnoreEntryAcceptable(text))
       return;
     if (HoldsNul(text)) {
       AppMessageBox(hwnd_, InexactIgnoreEntryText(text), MB_OK | MB_ICONERROR);
-      SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eRegistryKey_), TRUE);
+      SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eRegistryKey_.Handle()), TRUE);
       return;
     }
     text_ = text;
-    EndModal(kModalOk);
+    EndModal(ModalResult::kOk);
   }
 
   void bLaunchRegeditClick() {
@@ -89,17 +80,15 @@ class TfrmRegAddRegistry : public ModalForm {
 
   Platform& platform_;
   std::string text_;
-  HWND eRegistryKey_ = nullptr;
-  HWND bOK_ = nullptr;
+  Edit eRegistryKey_;
+  Button bOK_;
 };
 
 }  // namespace
 
 bool ShowRegAddRegistry(HWND owner, Platform& platform, std::string& text) {
   TfrmRegAddRegistry form(platform, text);
-  const INT_PTR result = form.ShowModal(
-      owner, "Add to Ignore List", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 392, 193);
-  if (result != kModalOk)
+  if (form.ShowModal(owner, "Add to Ignore List", kDialogStyle, 392, 193) != ModalResult::kOk)
     return false;
   text = form.Text();
   return true;

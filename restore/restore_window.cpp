@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include "options/settings.h"
-#include "platform/win32/ansi_text.h"
 #include "restore/restore_list.h"
 #include "restore/restore_resource.h"
 #include "ui/win_browse_folder.h"
@@ -13,8 +12,6 @@
 namespace kelvane {
 
 namespace {
-
-constexpr int kModalCancel = 2;
 
 std::string FormatWith(const LocalTime& t, bool date) {
   SYSTEMTIME st{};
@@ -44,30 +41,14 @@ class TfrmRestore : public ModalForm {
  protected:
   void FormCreate() override {
     AddControl("BUTTON", "Backup files are stored in the folder", BS_GROUPBOX, 8, 4, 396, 52, -1);
-    eFolder_ = AddControl("EDIT", "", ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP, 18, 24, 340, 21,
-                          kIdRestoreFolder, nullptr, WS_EX_CLIENTEDGE);
-    AddControl("BUTTON", "...", BS_PUSHBUTTON | WS_TABSTOP, 364, 23, 30, 23, kIdRestoreBrowse);
-    ListView1_ =
-        AddControl(WC_LISTVIEWA, "",
-                   LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP,
-                   8, 64, 396, 284, kIdRestoreList, nullptr, WS_EX_CLIENTEDGE);
-    ListView_SetExtendedListViewStyle(ListView1_, LVS_EX_FULLROWSELECT);
-    const std::pair<const char*, int> columns[] = {
-        {"Backup file", 190}, {"Date", 110}, {"Size", 92}};
-    for (int i = 0; i < 3; ++i) {
-      LVCOLUMNA column{};
-      column.mask = LVCF_TEXT | LVCF_WIDTH;
-      column.pszText = const_cast<char*>(columns[i].first);
-      column.cx = columns[i].second;
-      ListView_InsertColumn(ListView1_, i, &column);
-    }
-    bRestore_ = AddControl("BUTTON", "&Restore", BS_PUSHBUTTON | WS_TABSTOP, 8, 360, 80, 27,
-                           kIdRestoreRestore);
-    AddControl("BUTTON", "&Open Directory", BS_PUSHBUTTON | WS_TABSTOP, 96, 360, 100, 27,
-               kIdRestoreOpenDirectory);
-    bDelete_ = AddControl("BUTTON", "&Delete", BS_PUSHBUTTON | WS_TABSTOP, 204, 360, 80, 27,
-                          kIdRestoreDelete);
-    AddControl("BUTTON", "&Close", BS_PUSHBUTTON | WS_TABSTOP, 324, 360, 80, 27, kIdRestoreClose);
+    eFolder_ = AddEdit("", 18, 24, 340, 21, kIdRestoreFolder, ES_READONLY);
+    AddButton("...", 364, 23, 30, 23, kIdRestoreBrowse);
+    ListView1_ = AddReportList(LVS_SINGLESEL | LVS_NOSORTHEADER, 8, 64, 396, 284, kIdRestoreList, 0,
+                               {{"Backup file", 190}, {"Date", 110}, {"Size", 92}});
+    bRestore_ = AddButton("&Restore", 8, 360, 80, 27, kIdRestoreRestore);
+    AddButton("&Open Directory", 96, 360, 100, 27, kIdRestoreOpenDirectory);
+    bDelete_ = AddButton("&Delete", 204, 360, 80, 27, kIdRestoreDelete);
+    AddButton("&Close", 324, 360, 80, 27, kIdRestoreClose);
     FormShow();
   }
 
@@ -89,7 +70,7 @@ class TfrmRestore : public ModalForm {
             break;
           case kIdRestoreClose:
           case IDCANCEL:
-            EndModal(kModalCancel);
+            EndModal(ModalResult::kCancel);
             break;
           default:
             return false;
@@ -118,26 +99,18 @@ class TfrmRestore : public ModalForm {
   void FormShow() {
     const std::string folder =
         ResolveFolder(OptionsSetting.OutputDirectory, platform_.shell.ExecutableFolder());
-    SetWindowTextA(eFolder_, folder.c_str());
+    eFolder_.SetText(folder);
     ListBackupFiles();
     aRestoreUpdate();
   }
 
-  std::string Folder() const {
-    char buffer[MAX_PATH * 2] = {};
-    GetWindowTextA(eFolder_, buffer, sizeof buffer);
-    return buffer;
-  }
-
-  int Selected() const { return ListView_GetNextItem(ListView1_, -1, LVNI_SELECTED); }
-
   // From the rows as listed, not from the cell: the cell's ANSI text of a name the code
   // page cannot carry would be a look-alike, another file or none.
   std::string SelectedPath() const {
-    const int selected = Selected();
+    const int selected = ListView1_.Selected();
     if (selected < 0 || static_cast<size_t>(selected) >= rows_.size())
       return {};
-    return BackupFilePath(Folder(), rows_[static_cast<size_t>(selected)].name);
+    return BackupFilePath(eFolder_.Text(), rows_[static_cast<size_t>(selected)].name);
   }
 
   void Tell(const std::string& text) { AppMessageBox(hwnd_, text, MB_OK | MB_ICONINFORMATION); }
@@ -145,25 +118,13 @@ class TfrmRestore : public ModalForm {
   // Rows go in already in list order (descending by name), so the list needs no sort.
   // Names go in wide: one the ANSI code page cannot carry shows as it is.
   void ListBackupFiles() {
-    rows_.clear();
-    auto rows = kelvane::ListBackupFiles(platform_.files, Folder(), kLocaleTexts);
-    if (!rows) {
+    auto rows = kelvane::ListBackupFiles(platform_.files, eFolder_.Text(), kLocaleTexts);
+    rows_ = rows ? std::move(*rows) : std::vector<BackupFileRow>{};
+    ListView1_.SetRows(rows_, [](const BackupFileRow& row) {
+      return ReportList::Cells{row.name, row.date, row.size};
+    });
+    if (!rows)
       Tell(LoadResString(IDS_RESTORE_FOLDER_MISSING));
-      return;
-    }
-    rows_ = std::move(*rows);
-    int index = 0;
-    for (const BackupFileRow& row : rows_) {
-      std::wstring name = WideFromListed(row.name);
-      LVITEMW item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = index++;
-      item.pszText = name.data();
-      const int at = static_cast<int>(
-          SendMessageW(ListView1_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-      ListView_SetItemText(ListView1_, at, 1, const_cast<char*>(row.date.c_str()));
-      ListView_SetItemText(ListView1_, at, 2, const_cast<char*>(row.size.c_str()));
-    }
   }
 
   void bBrowseFolderClick() {
@@ -174,14 +135,13 @@ class TfrmRestore : public ModalForm {
       Tell(InexactFolderText(folder));
       return;
     }
-    SetWindowTextA(eFolder_, folder.c_str());
-    ListView_DeleteAllItems(ListView1_);
+    eFolder_.SetText(folder);
     ListBackupFiles();
     aRestoreUpdate();
   }
 
   void bOpenDirectoryClick() {
-    const std::string folder = Folder();
+    const std::string folder = eFolder_.Text();
     if (!platform_.files.FolderExists(folder)) {
       Tell(LoadResString(IDS_RESTORE_FOLDER_MISSING));
       return;
@@ -190,13 +150,12 @@ class TfrmRestore : public ModalForm {
   }
 
   void aRestoreUpdate() {
-    const BOOL any = Selected() >= 0;
-    EnableWindow(bRestore_, any);
-    EnableWindow(bDelete_, any);
+    bRestore_.Enable(ListView1_.Selected() >= 0);
+    bDelete_.Enable(ListView1_.Selected() >= 0);
   }
 
   void aRestoreExecute() {
-    if (Selected() < 0)
+    if (ListView1_.Selected() < 0)
       return;
     const std::string path = SelectedPath();
     RegFile file;
@@ -216,7 +175,7 @@ class TfrmRestore : public ModalForm {
   }
 
   void aDeleteExecute() {
-    const int selected = Selected();
+    const int selected = ListView1_.Selected();
     if (selected < 0 || static_cast<size_t>(selected) >= rows_.size())
       return;
     const std::string path = SelectedPath();
@@ -224,33 +183,28 @@ class TfrmRestore : public ModalForm {
       Tell(DeleteFailedText(path));
       return;
     }
-    ListView_DeleteItem(ListView1_, selected);
+    ListView1_.RemoveRow(selected);
     rows_.erase(rows_.begin() + selected);
-    const int next = SelectionAfterRemoval(selected, ListView_GetItemCount(ListView1_));
-    if (next >= 0) {
-      ListView_SetItemState(ListView1_, next, LVIS_SELECTED | LVIS_FOCUSED,
-                            LVIS_SELECTED | LVIS_FOCUSED);
-    }
+    const int next = SelectionAfterRemoval(selected, ListView1_.Count());
+    if (next >= 0)
+      ListView1_.Select(next);
     aRestoreUpdate();
   }
 
   Platform& platform_;
   const RunEditorWithHint& runEditor_;
-  HWND eFolder_ = nullptr;
-  HWND ListView1_ = nullptr;
-  HWND bRestore_ = nullptr;
-  HWND bDelete_ = nullptr;
+  Edit eFolder_;
+  ReportList ListView1_;
+  Button bRestore_;
+  Button bDelete_;
   std::vector<BackupFileRow> rows_;  // the list's rows, in its order
 };
 
 }  // namespace
 
 void ShowRestore(HWND owner, Platform& platform, const RunEditorWithHint& runEditor) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
-  InitCommonControlsEx(&controls);
   TfrmRestore form(platform, runEditor);
-  form.ShowModal(owner, LoadResString(IDS_RESTORE_CAPTION).c_str(),
-                 WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 412, 396);
+  form.ShowModal(owner, LoadResString(IDS_RESTORE_CAPTION).c_str(), kDialogStyle, 412, 396);
 }
 
 }  // namespace kelvane

@@ -4,13 +4,6 @@
 
 namespace kelvane {
 
-namespace {
-
-constexpr int kModalOk = 1;
-constexpr int kModalCancel = 2;
-
-}  // namespace
-
 std::shared_ptr<TCreateSystemPointThread> TCreateSystemPointThread::Create(
     std::shared_ptr<RestorePointService> service, PostAnswer post) {
   return std::shared_ptr<TCreateSystemPointThread>(
@@ -61,10 +54,8 @@ void TCreateSystemPointThread::Deliver(RestorePointAnswer answer) {
   }
 }
 
-int RestorePointModalResult(RestorePointAnswer answer, const std::function<bool()>& askContinue) {
-  if (answer == RestorePointAnswer::kFailed && !askContinue())
-    return kModalCancel;
-  return kModalOk;
+bool RestorePointGoesOn(RestorePointAnswer answer, const std::function<bool()>& askContinue) {
+  return answer == RestorePointAnswer::kCreated || askContinue();
 }
 
 int NextRestorePointBarPosition(int position) {

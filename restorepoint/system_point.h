@@ -47,10 +47,10 @@ class TCreateSystemPointThread : public std::enable_shared_from_this<TCreateSyst
   bool started_ = false;
 };
 
-// The modal result of the restore point window once the answer arrived: OK (1) when
-// the point was made or the user chose to go on after a failure, Cancel (2) otherwise.
+// What the restore point window ends with once the answer arrived: true (OK) when the
+// point was made or the user chose to go on after a failure, false (Cancel) otherwise.
 // `askContinue` is asked only after a failure.
-int RestorePointModalResult(RestorePointAnswer answer, const std::function<bool()>& askContinue);
+bool RestorePointGoesOn(RestorePointAnswer answer, const std::function<bool()>& askContinue);
 
 // The progress bar's position after one timer tick: the step shrinks as it fills.
 int NextRestorePointBarPosition(int position);

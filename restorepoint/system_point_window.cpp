@@ -14,35 +14,25 @@ namespace kelvane {
 
 namespace {
 
-constexpr int kModalOk = 1;
-constexpr int kModalCancel = 2;
-constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kTimerInterval = 1000;
 constexpr UINT kFailedQuestionStyle = MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2;
 
 class TfrmSystemPoint : public ModalForm {
  public:
   explicit TfrmSystemPoint(std::shared_ptr<RestorePointService> service)
-      : service_(std::move(service)), bold_(CreateDesignFont(8, true)) {}
-  ~TfrmSystemPoint() override {
-    if (bold_)
-      DeleteObject(bold_);
-  }
-  TfrmSystemPoint(const TfrmSystemPoint&) = delete;
-  TfrmSystemPoint& operator=(const TfrmSystemPoint&) = delete;
+      : service_(std::move(service)) {}
 
  protected:
   void FormCreate() override {
-    AddControl("STATIC", "Creating Restore Point", SS_LEFT, 16, 14, 320, 16, -1, bold_);
+    AddControl("STATIC", "Creating Restore Point", SS_LEFT, 16, 14, 320, 16, -1,
+               DesignFont(8, true));
     AddControl("STATIC", KELVANE_TITLE " is creating a restore point which will", SS_LEFT, 16, 44,
                330, 16, -1);
     AddControl("STATIC", "enable you to safely return your system back to its former state.",
                SS_LEFT, 16, 62, 330, 16, -1);
     AddControl("STATIC", "Please wait...", SS_LEFT, 16, 92, 320, 16, -1);
-    progressBar1_ = AddControl(PROGRESS_CLASSA, "", 0, 16, 124, 321, 18, -1);
-    SendMessageA(progressBar1_, PBM_SETRANGE32, 0, 100);
-    SendMessageA(progressBar1_, PBM_SETPOS, 0, 0);
-    SetTimer(hwnd_, kTimer1, kTimerInterval, nullptr);
+    progressBar1_.Attach(AddControl(PROGRESS_CLASSA, "", 0, 16, 124, 321, 18, -1), 100, 0);
+    progressBar1_.Run(kTimerInterval, NextRestorePointBarPosition);
     FormShow();
   }
 
@@ -50,11 +40,6 @@ class TfrmSystemPoint : public ModalForm {
     switch (msg) {
       case WM_RESTORE_POINT_DONE:
         RestorePointDone(lParam);
-        break;
-      case WM_TIMER:
-        if (wParam != kTimer1)
-          return false;
-        Timer1Timer();
         break;
       case WM_CLOSE:
         Close();
@@ -85,12 +70,13 @@ class TfrmSystemPoint : public ModalForm {
   void RestorePointDone(LPARAM answer) {
     if (ResultReceived)
       return;
-    modalResult_ = RestorePointModalResult(
+    const bool goOn = RestorePointGoesOn(
         answer == 0 ? RestorePointAnswer::kCreated : RestorePointAnswer::kFailed, [this] {
           return MessageBoxA(hwnd_, LoadResString(IDS_RESTORE_POINT_FAILED).c_str(),
                              LoadResString(IDS_RESTORE_POINT_CAPTION).c_str(),
                              kFailedQuestionStyle) == IDYES;
         });
+    modalResult_ = goOn ? ModalResult::kOk : ModalResult::kCancel;
     ResultReceived = true;
     PostMessageA(hwnd_, WM_CLOSE, 0, 0);
   }
@@ -102,40 +88,27 @@ class TfrmSystemPoint : public ModalForm {
       // on its own and its answer is dropped.
       if (Worker)
         Worker->Abandon();
-      modalResult_ = kModalCancel;
+      modalResult_ = ModalResult::kCancel;
       ResultReceived = true;
     }
     EndModal(modalResult_);
   }
 
-  // Once, as the window goes.
-  void FormClose() override { KillTimer(hwnd_, kTimer1); }
-
-  void Timer1Timer() {
-    const int position = static_cast<int>(SendMessageA(progressBar1_, PBM_GETPOS, 0, 0));
-    SendMessageA(progressBar1_, PBM_SETPOS, NextRestorePointBarPosition(position), 0);
-  }
-
   std::shared_ptr<RestorePointService> service_;
   std::shared_ptr<TCreateSystemPointThread> Worker;
   bool ResultReceived = false;
-  int modalResult_ = kModalOk;
-  HFONT bold_ = nullptr;
-  HWND progressBar1_ = nullptr;
+  ModalResult modalResult_ = ModalResult::kOk;
+  ProgressBar progressBar1_;
 };
 
 }  // namespace
 
-int ShowSystemPoint(HWND owner, std::shared_ptr<RestorePointService> service) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&controls);
+ModalResult ShowSystemPoint(HWND owner, std::shared_ptr<RestorePointService> service) {
   TfrmSystemPoint form(std::move(service));
-  const INT_PTR result =
-      form.ShowModal(owner, kApplicationTitle, WS_POPUP | WS_CAPTION | DS_MODALFRAME, 353, 180);
-  return result == kModalOk ? kModalOk : kModalCancel;
+  return form.ShowModal(owner, kApplicationTitle, WS_POPUP | WS_CAPTION | DS_MODALFRAME, 353, 180);
 }
 
-int ShowSystemPoint(HWND owner) {
+ModalResult ShowSystemPoint(HWND owner) {
   return ShowSystemPoint(owner, std::make_shared<Win32RestorePointService>());
 }
 

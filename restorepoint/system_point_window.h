@@ -6,14 +6,15 @@
 #include <memory>
 
 #include "platform/restore_point.h"
+#include "ui/win_form.h"
 
 namespace kelvane {
 
 // Shows the window modally over `owner` while the service makes a restore point.
-// Returns 1 (OK) when the point was made or the user chose to go on after a failure,
-// 2 (Cancel) when the user declined or the window was closed before the answer.
-int ShowSystemPoint(HWND owner, std::shared_ptr<RestorePointService> service);
+// Returns kOk when the point was made or the user chose to go on after a failure,
+// kCancel when the user declined or the window was closed before the answer.
+ModalResult ShowSystemPoint(HWND owner, std::shared_ptr<RestorePointService> service);
 // The same with the System Restore service of the system folder.
-int ShowSystemPoint(HWND owner);
+ModalResult ShowSystemPoint(HWND owner);
 
 }  // namespace kelvane

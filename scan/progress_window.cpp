@@ -14,11 +14,6 @@ namespace kelvane {
 
 namespace {
 
-constexpr int kIdStop = 100;
-constexpr int kIdStatus = 101;
-constexpr int kIdBar = 102;
-constexpr int kIdKey = 103;
-constexpr UINT_PTR kTimer1 = 1;
 // The labels follow the scan at most about this often: each label change is a round
 // trip to the window system, which under Wine costs the worker as much as a registry
 // call. Texts that arrive meanwhile wait (the worker posts no further notice until
@@ -37,13 +32,12 @@ class TfrmRegProgressHint : public ModalForm {
         options_(options),
         events_([this](ScanHandoff::Notice notice) { Notify(notice); }) {}
 
-  int Show(HWND owner) {
+  ModalResult Show(HWND owner) {
     owner_ = owner;
     UseClassName(kClassName);
     // The unattended run keeps the window hidden from the start.
     KeepHidden(options_.unattended);
-    return static_cast<int>(
-        ShowModal(owner, "Scanning", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 361, 166));
+    return ShowModal(owner, "Scanning", kDialogStyle, 361, 166);
   }
 
  protected:
@@ -57,8 +51,7 @@ class TfrmRegProgressHint : public ModalForm {
   bool Handle(UINT msg, WPARAM wParam);
   void ScanStart();
   void bStopClick();
-  void Stop(int result);
-  void Timer1Timer();
+  void Stop(ModalResult result);
   void BeginCategory();
   void EndCategory();
   void ShowTexts();
@@ -68,11 +61,9 @@ class TfrmRegProgressHint : public ModalForm {
   ResultsModel& results_;
   std::vector<Category> categories_;
   ScanOptions options_;
-  HWND bStop_ = nullptr;
   HWND lScanTask_ = nullptr;
-  HWND progressBar1_ = nullptr;
+  ProgressBar progressBar1_;  // a time-driven step while a category runs
   HWND label1_ = nullptr;
-  bool timerOn_ = false;
   bool textsPaused_ = false;
   ScanHandoff events_;
   std::unique_ptr<ScanTask> task_;
@@ -107,7 +98,7 @@ bool TfrmRegProgressHint::HandleMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR
     return Handle(msg, wParam);
   } catch (...) {
     // No error may cross the message loop: the scan ends as closed, its rows kept.
-    Stop(kModalCancel);
+    Stop(ModalResult::kCancel);
     return true;
   }
 }
@@ -135,8 +126,6 @@ bool TfrmRegProgressHint::Handle(UINT msg, WPARAM wParam) {
         SendMessageA(owner_, WM_SCAN_ROWS, 0, 0);
       return true;
     case WM_TIMER:
-      if (wParam == kTimer1)
-        Timer1Timer();
       if (wParam == kTimerTexts) {
         KillTimer(hwnd_, kTimerTexts);
         textsPaused_ = false;
@@ -145,12 +134,12 @@ bool TfrmRegProgressHint::Handle(UINT msg, WPARAM wParam) {
       return true;
     case WM_COMMAND:
       // Only Stop: Escape does not end the scan.
-      if (LOWORD(wParam) == kIdStop)
+      if (LOWORD(wParam) == kIdProgressStop)
         bStopClick();
       return true;
     case WM_CLOSE:
       // The worker's close request, or the window's own close button.
-      Stop(kModalCancel);
+      Stop(ModalResult::kCancel);
       return true;
     default:
       return false;
@@ -158,17 +147,15 @@ bool TfrmRegProgressHint::Handle(UINT msg, WPARAM wParam) {
 }
 
 void TfrmRegProgressHint::FormCreate() {
-  auto make = [&](const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
-                  int id) { return AddControl(cls, text, style, x, y, w, h, id); };
-  make("BUTTON", "", BS_GROUPBOX, 8, 8, 345, 113, -1);
-  lScanTask_ = make("STATIC", "Scanning ", SS_LEFT | SS_NOPREFIX, 16, 16, 320, 14, kIdStatus);
-  progressBar1_ = make(PROGRESS_CLASSA, "", 0, 16, 40, 311, 18, kIdBar);
-  SendMessageA(progressBar1_, PBM_SETRANGE32, 0, 1000);
-  SendMessageA(progressBar1_, PBM_SETPOS, 50, 0);
+  AddControl("BUTTON", "", BS_GROUPBOX, 8, 8, 345, 113, -1);
+  lScanTask_ =
+      AddControl("STATIC", "Scanning ", SS_LEFT | SS_NOPREFIX, 16, 16, 320, 14, kIdProgressStatus);
+  progressBar1_.Attach(AddControl(PROGRESS_CLASSA, "", 0, 16, 40, 311, 18, kIdProgressBar), 1000,
+                       50);
   // A key path longer than the line is shortened in its middle, with an ellipsis.
-  label1_ = make("STATIC", "Registry Key", SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_PATHELLIPSIS, 16,
-                 74, 321, 31, kIdKey);
-  bStop_ = make("BUTTON", "Stop", BS_DEFPUSHBUTTON | WS_TABSTOP, 272, 130, 80, 27, kIdStop);
+  label1_ = AddControl("STATIC", "Registry Key", SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_PATHELLIPSIS,
+                       16, 74, 321, 31, kIdProgressKey);
+  AddButton("Stop", 272, 130, 80, 27, kIdProgressStop, BS_DEFPUSHBUTTON);
   PostMessageA(hwnd_, WM_SCAN_START, 0, 0);
 }
 
@@ -182,10 +169,10 @@ void TfrmRegProgressHint::ScanStart() {
 }
 
 void TfrmRegProgressHint::bStopClick() {
-  Stop(kModalAbort);
+  Stop(ModalResult::kAbort);
 }
 
-void TfrmRegProgressHint::Stop(int result) {
+void TfrmRegProgressHint::Stop(ModalResult result) {
   if (Ending())
     return;
   // Stop first: from here on no row is added and no label is touched.
@@ -200,8 +187,6 @@ void TfrmRegProgressHint::FormClose() {
   if (task_)
     task_->Stop();
   events_.Abort();
-  if (timerOn_)
-    KillTimer(hwnd_, kTimer1);
   if (textsPaused_)
     KillTimer(hwnd_, kTimerTexts);
   if (task_) {
@@ -212,22 +197,16 @@ void TfrmRegProgressHint::FormClose() {
   categories_.clear();
 }
 
-void TfrmRegProgressHint::Timer1Timer() {
-  const int position = static_cast<int>(SendMessageA(progressBar1_, PBM_GETPOS, 0, 0));
-  SendMessageA(progressBar1_, PBM_SETPOS, NextBarPosition(position), 0);
-}
-
 void TfrmRegProgressHint::BeginCategory() {
-  SendMessageA(progressBar1_, PBM_SETPOS, 0, 0);
-  timerOn_ = SetTimer(hwnd_, kTimer1, 500, nullptr) != 0;
+  progressBar1_.SetPosition(0);
+  progressBar1_.Run(500, NextBarPosition);
   events_.StepDone();
 }
 
 void TfrmRegProgressHint::EndCategory() {
   if (task_ && !task_->StopRequested()) {
-    KillTimer(hwnd_, kTimer1);
-    timerOn_ = false;
-    SendMessageA(progressBar1_, PBM_SETPOS, 1000, 0);
+    progressBar1_.Stop();
+    progressBar1_.SetPosition(1000);
     if (owner_)
       PostMessageA(owner_, WM_SCAN_STEP_DONE, 0, 0);
   }
@@ -243,11 +222,11 @@ void TfrmRegProgressHint::ShowTexts() {
     SetWindowTextA(label1_, key->c_str());
 }
 
-int ShowScanProgress(HWND owner, Platform platform, ResultsModel& results,
-                     const std::vector<Category>& categories, const ScanOptions& options,
-                     std::string* failure) {
+ModalResult ShowScanProgress(HWND owner, Platform platform, ResultsModel& results,
+                             const std::vector<Category>& categories, const ScanOptions& options,
+                             std::string* failure) {
   TfrmRegProgressHint window(platform, results, categories, options);
-  const int result = window.Show(owner);
+  const ModalResult result = window.Show(owner);
   if (failure)
     *failure = window.Failure();
   return result;

@@ -10,6 +10,7 @@
 #include "results/results_model.h"
 #include "platform/platform.h"
 #include "scan/categories.h"
+#include "ui/win_form.h"
 
 namespace kelvane {
 
@@ -19,15 +20,17 @@ struct ScanOptions {
   bool includeCdDrive = false;
 };
 
-// Modal results, as the main window reads them.
-inline constexpr int kModalCancel = 2;
-inline constexpr int kModalAbort = 3;
+// Control ids of the progress window.
+inline constexpr int kIdProgressStop = 100;
+inline constexpr int kIdProgressStatus = 101;
+inline constexpr int kIdProgressBar = 102;
+inline constexpr int kIdProgressKey = 103;
 
 // Shows the window modally over `owner`, runs the scan of `categories` into
-// `results`, and returns kModalAbort when the user pressed Stop, else kModalCancel.
+// `results`, and returns kAbort when the user pressed Stop, else kCancel.
 // `failure`, when given, receives why a scanner ended the scan (empty when none did).
-int ShowScanProgress(HWND owner, Platform platform, ResultsModel& results,
-                     const std::vector<Category>& categories, const ScanOptions& options,
-                     std::string* failure = nullptr);
+ModalResult ShowScanProgress(HWND owner, Platform platform, ResultsModel& results,
+                             const std::vector<Category>& categories, const ScanOptions& options,
+                             std::string* failure = nullptr);
 
 }  // namespace kelvane

@@ -10,6 +10,14 @@
 
 namespace kelvane {
 
+// Control ids of the startup manager.
+enum : int {
+  kIdStartup = 101,
+  kIdSelectAll,
+  kIdSelectNone,
+  kIdDeleteEntry,
+};
+
 // Shows the window modally over `owner`; deleted registry entries are backed up into
 // a backup file in `backupFolder`.
 void ShowStartupManager(HWND owner, Platform& platform, const std::string& backupFolder);

@@ -6,6 +6,7 @@
 
 #include "ui/win_controls.h"
 #include "ui/win_dpi.h"
+#include "ui/win_gdi.h"
 
 namespace kelvane {
 
@@ -15,22 +16,20 @@ namespace {
 // box, 2 ticked box.
 HIMAGELIST BuildStateImages(int size) {
   HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 3, 0);
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
+  const WindowDc screen;
+  const ScopedGdi<HDC> dc(CreateCompatibleDC(screen));
   for (int i = 0; i < 3; ++i) {
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT all{0, 0, size, size};
-    FillRect(dc, &all, reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    RECT box{size / 16, size / 16, size - size / 8, size - size / 8};
-    DrawFrameControl(dc, &box, DFC_BUTTON,
-                     DFCS_BUTTONCHECK | DFCS_FLAT | (i == 1 ? 0 : DFCS_CHECKED));
-    SelectObject(dc, old);
+    const ScopedGdi<HBITMAP> bitmap(CreateCompatibleBitmap(screen, size, size));
+    {
+      const SelectedObject selected(dc, bitmap);
+      RECT all{0, 0, size, size};
+      FillRect(dc, &all, reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+      RECT box{size / 16, size / 16, size - size / 8, size - size / 8};
+      DrawFrameControl(dc, &box, DFC_BUTTON,
+                       DFCS_BUTTONCHECK | DFCS_FLAT | (i == 1 ? 0 : DFCS_CHECKED));
+    }
     ImageList_AddMasked(list, bitmap, RGB(255, 255, 255));
-    DeleteObject(bitmap);
   }
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
   return list;
 }
 

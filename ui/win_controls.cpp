@@ -4,17 +4,9 @@
 
 #include "platform/program_texts.h"
 #include "platform/win32/ansi_text.h"
+#include "ui/win_dpi.h"
 
 namespace kelvane {
-
-HFONT CreateDesignFont(int points, bool bold, const char* face) {
-  HDC screen = GetDC(nullptr);
-  const int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
-  return CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, face);
-}
 
 std::string LoadResString(UINT id) {
   char buffer[1024] = {};
@@ -46,56 +38,96 @@ HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, in
   return control;
 }
 
-std::string ListedControlText(HWND control) {
-  const int length = GetWindowTextLengthW(control);
+std::string Edit::Text() const {
+  const int length = GetWindowTextLengthW(hwnd_);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const int n = GetWindowTextW(control, text.data(), length + 1);
+  const int n = GetWindowTextW(hwnd_, text.data(), length + 1);
   text.resize(n > 0 ? static_cast<size_t>(n) : 0);
   return ListedName(text);
 }
 
-void SetListedText(HWND control, const std::string& text) {
-  SetWindowTextW(control, WideFromListed(text).c_str());
+void Edit::SetText(const std::string& text) const {
+  SetWindowTextW(hwnd_, WideFromListed(text).c_str());
 }
 
-std::string ControlText(HWND control) {
-  const int length = GetWindowTextLengthA(control);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  const int n = GetWindowTextA(control, text.data(), length + 1);
-  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
-  return text;
+void TabControl::AddPage(const char* caption) const {
+  TCITEMA item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = const_cast<char*>(caption);
+  SendMessageA(hwnd_, TCM_INSERTITEMA, Count(), reinterpret_cast<LPARAM>(&item));
 }
 
-TabBodyBrush::~TabBodyBrush() {
-  if (brush_)
-    DeleteObject(brush_);
+ReportList::ReportList(HWND list, UINT dpi, DWORD extendedStyles,
+                       std::initializer_list<Column> columns)
+    : Control(list) {
+  ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | extendedStyles);
+  int index = 0;
+  for (const Column& column : columns) {
+    LVCOLUMNA header{};
+    header.mask = LVCF_TEXT | LVCF_WIDTH;
+    header.pszText = const_cast<char*>(column.caption);
+    header.cx = ScaleToDpi(column.width, dpi);
+    SendMessageA(list, LVM_INSERTCOLUMNA, index++, reinterpret_cast<LPARAM>(&header));
+  }
+}
+
+void ReportList::AddRow(const Cells& cells) const {
+  LVITEMW item{};
+  item.iItem = Count();
+  const auto row =
+      static_cast<int>(SendMessageW(hwnd_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+  for (size_t column = 0; column < cells.size(); ++column)
+    SetCell(row, static_cast<int>(column), cells[column]);
+}
+
+void ReportList::SetCell(int row, int column, const std::string& text) const {
+  std::wstring wide = WideFromListed(text);
+  LVITEMW cell{};
+  cell.iSubItem = column;
+  cell.pszText = wide.data();
+  SendMessageW(hwnd_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&cell));
+}
+
+void ReportList::FitColumns() const {
+  const auto header = reinterpret_cast<HWND>(SendMessageA(hwnd_, LVM_GETHEADER, 0, 0));
+  const auto columns = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+  for (int column = 0; column < columns; ++column)
+    SendMessageA(hwnd_, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE);
+}
+
+std::vector<bool> ReportList::Ticks() const {
+  std::vector<bool> ticks(static_cast<size_t>(Count()));
+  for (size_t row = 0; row < ticks.size(); ++row)
+    ticks[row] = ListView_GetCheckState(hwnd_, static_cast<UINT>(row)) != 0;
+  return ticks;
+}
+
+// The timer is the bar's own, named by the address of this object.
+void ProgressBar::Run(UINT interval, NextPosition next, std::function<void()> onTick) {
+  next_ = next;
+  onTick_ = std::move(onTick);
+  running_ = SetTimer(hwnd_, reinterpret_cast<UINT_PTR>(this), interval, &Tick) != 0;
+}
+
+void CALLBACK ProgressBar::Tick(HWND, UINT, UINT_PTR self, DWORD) {
+  auto* bar = reinterpret_cast<ProgressBar*>(self);
+  if (bar->onTick_)
+    bar->onTick_();
+  if (bar->running_)
+    bar->SetPosition(bar->next_(static_cast<int>(SendMessageA(bar->hwnd_, PBM_GETPOS, 0, 0))));
 }
 
 HBRUSH TabBodyBrush::ForControl(HWND tabs, HWND control, HDC dc) {
   RECT body;
   GetClientRect(tabs, &body);
   if (!brush_ || body.right != size_.cx || body.bottom != size_.cy) {
-    if (brush_)
-      DeleteObject(brush_);
-    brush_ = nullptr;
     size_ = SIZE{body.right, body.bottom};
-    HDC screen = GetDC(tabs);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, std::max<LONG>(body.right, 1),
-                                            std::max<LONG>(body.bottom, 1));
-    ReleaseDC(tabs, screen);
-    if (memory && bitmap) {
-      HGDIOBJ old = SelectObject(memory, bitmap);
-      FillRect(memory, &body, GetSysColorBrush(COLOR_BTNFACE));
-      SendMessageA(tabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
-                   PRF_CLIENT | PRF_ERASEBKGND);
-      SelectObject(memory, old);
-      brush_ = CreatePatternBrush(bitmap);
-    }
-    if (bitmap)
-      DeleteObject(bitmap);  // the brush keeps its own copy
-    if (memory)
-      DeleteDC(memory);
+    brush_ = PaintedBrush(tabs, std::max<LONG>(body.right, 1), std::max<LONG>(body.bottom, 1),
+                          [&](HDC memory) {
+                            FillRect(memory, &body, GetSysColorBrush(COLOR_BTNFACE));
+                            SendMessageA(tabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
+                                         PRF_CLIENT | PRF_ERASEBKGND);
+                          });
   }
   if (!brush_)
     return nullptr;

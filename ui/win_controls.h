@@ -1,15 +1,19 @@
-// Small helpers shared by the program's windows: fonts, string-table texts, the
-// program's message boxes and its error box.
+// Small helpers shared by the program's windows: string-table texts, the program's
+// message boxes and its error box, and the controls the forms use, each a thin holder of
+// its window that sends the control's messages, so that no form sends them itself.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
+#include <functional>
+#include <initializer_list>
 #include <string>
+#include <vector>
+
+#include "ui/win_gdi.h"
 
 namespace kelvane {
-
-// The windows' design font ("MS Sans Serif" 8 point unless told otherwise).
-HFONT CreateDesignFont(int points = 8, bool bold = false, const char* face = "MS Sans Serif");
 
 // A text of the program's string table.
 std::string LoadResString(UINT id);
@@ -23,33 +27,144 @@ int AppMessageBox(HWND owner, const std::string& text, UINT flags);
 void ShowApplicationError(HWND owner, const std::string& text);
 std::string ErrorBoxText(const std::string& text);
 
-// The whole text of a control, however long.
-std::string ControlText(HWND control);
-// The same, read wide: a text the ANSI code page cannot carry comes marked
-// (IsInexactName) instead of with "?" or look-alike letters in its place.
-std::string ListedControlText(HWND control);
-// Sets a control's text from a listed one (an inexact one shows as it is).
-void SetListedText(HWND control, const std::string& text);
-
 // Creates a child control with the given font.
 HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w,
                  int h, int id, HFONT font, DWORD exStyle = 0);
+
+// Any control: its window, shown or hidden, enabled or not.
+class Control {
+ public:
+  Control() = default;
+  explicit Control(HWND control) : hwnd_(control) {}
+  HWND Handle() const { return hwnd_; }
+  void Show(bool shown) const { ShowWindow(hwnd_, shown ? SW_SHOW : SW_HIDE); }
+  void Enable(bool enabled) const { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
+
+ protected:
+  HWND hwnd_ = nullptr;
+};
+
+using Button = Control;  // a push button needs no more
+
+class CheckBox : public Control {
+ public:
+  using Control::Control;
+  bool Checked() const { return SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  void SetChecked(bool on) const { SendMessageA(hwnd_, BM_SETCHECK, on ? BST_CHECKED : 0, 0); }
+};
+
+// A one-line edit, a Unicode window, whose text is a listed one: a text the ANSI code
+// page cannot carry is read marked (IsInexactName), never as "?" or look-alike letters,
+// and shows as it is.
+class Edit : public Control {
+ public:
+  using Control::Control;
+  std::string Text() const;
+  void SetText(const std::string& text) const;
+};
+
+// A tab control: its pages are captions only; the form shows what lies on each.
+class TabControl : public Control {
+ public:
+  using Control::Control;
+  void AddPage(const char* caption) const;  // after the last
+  int Count() const { return static_cast<int>(SendMessageA(hwnd_, TCM_GETITEMCOUNT, 0, 0)); }
+  int Current() const { return static_cast<int>(SendMessageA(hwnd_, TCM_GETCURSEL, 0, 0)); }
+  void Select(int page) const { SendMessageA(hwnd_, TCM_SETCURSEL, page, 0); }
+};
+
+// A report-style list view whose rows are selected whole.
+class ReportList : public Control {
+ public:
+  struct Column {
+    const char* caption;
+    int width;  // in design pixels
+  };
+  using Cells = std::vector<std::string>;
+
+  ReportList() = default;
+  // Takes a report list view: its extended styles (full-row selection and
+  // `extendedStyles`) and its columns, their widths scaled to `dpi`.
+  ReportList(HWND list, UINT dpi, DWORD extendedStyles, std::initializer_list<Column> columns);
+
+  int Count() const { return static_cast<int>(SendMessageA(hwnd_, LVM_GETITEMCOUNT, 0, 0)); }
+  // Appends a row. Cells are listed texts, set wide: one the ANSI code page cannot
+  // carry (IsInexactName) shows as it is.
+  void AddRow(const Cells& cells) const;
+  void SetCell(int row, int column, const std::string& text) const;
+  void RemoveRow(int row) const { SendMessageA(hwnd_, LVM_DELETEITEM, row, 0); }
+  void Clear() const { SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0); }
+  // The rows anew, one per item (`cellsOf` gives its cells), drawn once at the end;
+  // `fitColumns` fits each column to its widest text when there are rows.
+  template <class Item, class CellsOf>
+  void SetRows(const std::vector<Item>& items, CellsOf cellsOf, bool fitColumns = false) const {
+    SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+    Clear();
+    for (const Item& item : items)
+      AddRow(cellsOf(item));
+    if (fitColumns && !items.empty())
+      FitColumns();
+    SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+  }
+  void FitColumns() const;
+
+  std::vector<bool> Ticks() const;  // of every row, in order
+  void TickAll(bool ticked) const {
+    for (int row = 0, count = Count(); row < count; ++row)
+      ListView_SetCheckState(hwnd_, row, ticked);
+  }
+  // The selected row, or -1; Select also gives the row the focus.
+  int Selected() const { return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED); }
+  void Select(int row) const {
+    ListView_SetItemState(hwnd_, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  }
+};
+
+// A progress bar. Run, a timer of its own moves it on by itself, the steps shrinking
+// as it fills (`next` gives the position after a step), until it is stopped.
+class ProgressBar : public Control {
+ public:
+  using NextPosition = int (*)(int position);
+  ProgressBar() = default;
+  ~ProgressBar() { Stop(); }
+  ProgressBar(const ProgressBar&) = delete;
+  ProgressBar& operator=(const ProgressBar&) = delete;
+
+  // Takes a progress bar control: its range from 0 to `max`, at `position`.
+  void Attach(HWND bar, int max, int position) {
+    hwnd_ = bar;
+    SendMessageA(bar, PBM_SETRANGE32, 0, max);
+    SetPosition(position);
+  }
+  void SetPosition(int position) const { SendMessageA(hwnd_, PBM_SETPOS, position, 0); }
+  // A step every `interval` milliseconds from the position it has; `onTick` runs first
+  // at each tick and may stop the bar, which then takes no step. It must not throw.
+  void Run(UINT interval, NextPosition next, std::function<void()> onTick = {});
+  void Stop() {
+    if (running_)
+      KillTimer(hwnd_, reinterpret_cast<UINT_PTR>(this));
+    running_ = false;
+  }
+
+ private:
+  static void CALLBACK Tick(HWND bar, UINT msg, UINT_PTR self, DWORD time);
+
+  NextPosition next_ = nullptr;
+  std::function<void()> onTick_;
+  bool running_ = false;
+};
 
 // The body of a tab control as a brush, for the labels and boxes of a page, which are
 // the form's children drawn over it: with visual styles the body is not the form's
 // colour. The tab control paints it once into a bitmap (again when its size changes).
 class TabBodyBrush {
  public:
-  TabBodyBrush() = default;
-  ~TabBodyBrush();
-  TabBodyBrush(const TabBodyBrush&) = delete;
-  TabBodyBrush& operator=(const TabBodyBrush&) = delete;
   // The answer to WM_CTLCOLORSTATIC or WM_CTLCOLORBTN of `control`, which lies over
   // `tabs`: the brush, aligned to the control, with a transparent text background.
   HBRUSH ForControl(HWND tabs, HWND control, HDC dc);
 
  private:
-  HBRUSH brush_ = nullptr;
+  ScopedGdi<HBRUSH> brush_;
   SIZE size_{};
 };
 

@@ -1,5 +1,7 @@
 #include "ui/win_dpi.h"
 
+#include "ui/win_gdi.h"
+
 namespace kelvane {
 
 UINT WindowDpi(HWND window) {
@@ -11,9 +13,7 @@ UINT WindowDpi(HWND window) {
     if (const UINT dpi = getDpiForWindow(window))
       return dpi;
   }
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  const int dpi = GetDeviceCaps(WindowDc(), LOGPIXELSY);
   return dpi > 0 ? static_cast<UINT>(dpi) : kDesignDpi;
 }
 
@@ -25,13 +25,11 @@ HFONT CreateDesignFontAt(UINT dpi, int points, bool bold, const char* face, bool
 }
 
 SIZE MeasureText(HFONT font, const std::string& text, bool prefix) {
-  HDC screen = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(screen, font);
+  const WindowDc screen;
+  const SelectedObject selected(screen, font);
   RECT rect{0, 0, 0, 0};
   DrawTextA(screen, text.c_str(), static_cast<int>(text.size()), &rect,
             DT_CALCRECT | DT_SINGLELINE | (prefix ? 0 : DT_NOPREFIX));
-  SelectObject(screen, old);
-  ReleaseDC(nullptr, screen);
   return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 

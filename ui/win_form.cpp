@@ -33,14 +33,18 @@ bool RegisterDialogClass(HINSTANCE instance, const char* name) {
 
 }  // namespace
 
-INT_PTR ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, int clientWidth,
-                             int clientHeight) {
+ModalResult ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, int clientWidth,
+                                 int clientHeight) {
+  // The classes of the controls the forms make.
+  INITCOMMONCONTROLSEX controls{sizeof controls,
+                                ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
   owner_ = owner;
   caption_ = caption;
   clientWidth_ = clientWidth;
   clientHeight_ = clientHeight;
   ended_ = false;
-  result_ = IDCANCEL;
+  result_ = ModalResult::kCancel;
   HINSTANCE instance = GetModuleHandleA(nullptr);
   // An empty template: no menu, the standard dialog class or the form's own, no title
   // (set on creation). The template must start on a DWORD boundary.
@@ -60,7 +64,7 @@ INT_PTR ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, int c
                                      &DialogProc, reinterpret_cast<LPARAM>(this));
   if (!hwnd_) {
     ReleaseFonts();
-    return -1;
+    return ModalResult::kCancel;
   }
   const bool ownerEnabled = owner && IsWindowEnabled(owner);
   if (ownerEnabled)
@@ -70,7 +74,7 @@ INT_PTR ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, int c
   while (!ended_) {
     if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
       quit = true;
-      EndModal(IDCANCEL);
+      EndModal(ModalResult::kCancel);
       break;
     }
     if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && PreTranslateKey(msg))
@@ -94,7 +98,7 @@ INT_PTR ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, int c
   return result_;
 }
 
-void ModalForm::EndModal(INT_PTR result) {
+void ModalForm::EndModal(ModalResult result) {
   if (ended_)
     return;
   ended_ = true;
@@ -102,11 +106,8 @@ void ModalForm::EndModal(INT_PTR result) {
 }
 
 void ModalForm::ReleaseFonts() {
-  for (HFONT& font : fonts_) {
-    if (font)
-      DeleteObject(font);
-    font = nullptr;
-  }
+  for (ScopedGdi<HFONT>& font : fonts_)
+    font.Reset();
   font_ = nullptr;
 }
 
@@ -117,7 +118,7 @@ int ModalForm::Scale(int designPixels) const {
 HFONT ModalForm::DesignFont(int points, bool bold, const char* face, bool underline) {
   for (size_t i = 0; i < std::size(fonts_); ++i) {
     if (!fonts_[i]) {
-      fonts_[i] = CreateDesignFontAt(dpi_, points, bold, face, underline);
+      fonts_[i].Reset(CreateDesignFontAt(dpi_, points, bold, face, underline));
       fontRequests_[i] = FontRequest{points, bold, face, underline};
       return fonts_[i];
     }
@@ -133,18 +134,18 @@ void ModalForm::ChangeDpi(UINT dpi, const RECT& suggested) {
   if (dpi == 0 || dpi == old)
     return;
   dpi_ = dpi;
-  HFONT made[std::size(fonts_)] = {};
+  ScopedGdi<HFONT> made[std::size(fonts_)];
   for (size_t i = 0; i < std::size(fonts_); ++i) {
     if (fonts_[i]) {
       const FontRequest& request = fontRequests_[i];
-      made[i] =
-          CreateDesignFontAt(dpi, request.points, request.bold, request.face, request.underline);
+      made[i].Reset(
+          CreateDesignFontAt(dpi, request.points, request.bold, request.face, request.underline));
     }
   }
   const auto remade = [&](HFONT font) {
     for (size_t i = 0; i < std::size(fonts_); ++i) {
       if (font && font == fonts_[i])
-        return made[i];
+        return made[i].Get();
     }
     return font;
   };
@@ -174,11 +175,8 @@ void ModalForm::ChangeDpi(UINT dpi, const RECT& suggested) {
     }
   }
   font_ = remade(font_);
-  for (size_t i = 0; i < std::size(fonts_); ++i) {
-    if (fonts_[i])
-      DeleteObject(fonts_[i]);
-    fonts_[i] = made[i];
-  }
+  for (size_t i = 0; i < std::size(fonts_); ++i)
+    fonts_[i] = std::move(made[i]);
   SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   FitTexts(false);  // text widths need not follow the DPI exactly
@@ -205,15 +203,40 @@ HWND ModalForm::AddControl(const char* cls, const char* text, DWORD style, int x
                      font ? font : font_, exStyle);
 }
 
-HWND ModalForm::AddWideEdit(const char* text, DWORD style, int x, int y, int w, int h, int id,
-                            DWORD exStyle) {
-  HWND edit = CreateWindowExW(exStyle, L"EDIT", WideFromAnsi(text).c_str(),
-                              WS_CHILD | WS_VISIBLE | style, Scale(x), Scale(y), Scale(w), Scale(h),
-                              hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+Button ModalForm::AddButton(const char* text, int x, int y, int w, int h, int id, DWORD style) {
+  return Button(AddControl("BUTTON", text, style | WS_TABSTOP, x, y, w, h, id));
+}
+
+CheckBox ModalForm::AddCheckBox(const char* text, int x, int y, int w, int h, int id) {
+  return CheckBox(AddControl("BUTTON", text, BS_AUTOCHECKBOX | WS_TABSTOP, x, y, w, h, id));
+}
+
+Edit ModalForm::AddEdit(const char* text, int x, int y, int w, int h, int id, DWORD style) {
+  HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", WideFromAnsi(text).c_str(),
+                              WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | WS_TABSTOP | style, Scale(x),
+                              Scale(y), Scale(w), Scale(h), hwnd_,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                               GetModuleHandleA(nullptr), nullptr);
   if (edit && font_)
     SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
-  return edit;
+  return Edit(edit);
+}
+
+TabControl ModalForm::AddTabs(int x, int y, int w, int h, int id,
+                              std::initializer_list<const char*> pages) {
+  const TabControl tabs(
+      AddControl(WC_TABCONTROLA, "", WS_CLIPSIBLINGS | WS_TABSTOP, x, y, w, h, id));
+  for (const char* page : pages)
+    tabs.AddPage(page);
+  return tabs;
+}
+
+ReportList ModalForm::AddReportList(DWORD style, int x, int y, int w, int h, int id,
+                                    DWORD extendedStyles,
+                                    std::initializer_list<ReportList::Column> columns) {
+  HWND list = AddControl(WC_LISTVIEWA, "", LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP | style, x,
+                         y, w, h, id, nullptr, WS_EX_CLIENTEDGE);
+  return ReportList(list, dpi_, extendedStyles, columns);
 }
 
 // Widens every label and button whose text (as set by then) needs more room than its

@@ -10,15 +10,26 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
+#include "ui/win_controls.h"
+
 namespace kelvane {
+
+// A form with a caption and a close box.
+inline constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+
+// How a modal form ended, by the button that ended it.
+enum class ModalResult : INT_PTR { kOk = IDOK, kCancel = IDCANCEL, kAbort = IDABORT, kNo = IDNO };
 
 class ModalForm {
  public:
   virtual ~ModalForm() = default;
-  // Shows the form modally over `owner` and returns its modal result (IDCANCEL when
-  // the program is asked to quit while it runs; the quit is passed on afterwards).
-  INT_PTR ShowModal(HWND owner, const char* caption, DWORD style, int clientWidth,
-                    int clientHeight);
+  // Shows the form modally over `owner` and returns its modal result (kCancel when the
+  // window cannot be made, and when the program is asked to quit while it runs; the
+  // quit is passed on afterwards).
+  ModalResult ShowModal(HWND owner, const char* caption, DWORD style, int clientWidth,
+                        int clientHeight);
 
  protected:
   // Creates the controls; the window exists, is sized and centred, not yet shown.
@@ -31,7 +42,7 @@ class ModalForm {
   // form took it (Ctrl+Tab between pages, which the dialog manager would take as Tab).
   virtual bool PreTranslateKey(const MSG&) { return false; }
   // Ends the modal loop with `result`; later calls change nothing.
-  void EndModal(INT_PTR result);
+  void EndModal(ModalResult result);
   bool Ending() const { return ended_; }
   // Before ShowModal: the window's own class name (a dialog class of that name is
   // registered once), and whether the form stays hidden.
@@ -40,11 +51,16 @@ class ModalForm {
   // A child control in the design font, at a position and size in design pixels.
   HWND AddControl(const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
                   int id, HFONT font = nullptr, DWORD exStyle = 0);
-  // An edit as AddControl makes it, but a Unicode window: one made through the ANSI
-  // functions keeps its text in the ANSI code page, and what it cannot carry becomes "?"
-  // before the program could read it wide (ListedControlText).
-  HWND AddWideEdit(const char* text, DWORD style, int x, int y, int w, int h, int id,
-                   DWORD exStyle = 0);
+  // The same for the controls the forms use, each a tab stop; `style` adds to the kind's
+  // own. The edit is a Unicode window: one made through the ANSI functions keeps its text
+  // in the ANSI code page, where what that cannot carry is "?" before it is read wide.
+  Button AddButton(const char* text, int x, int y, int w, int h, int id,
+                   DWORD style = BS_PUSHBUTTON);
+  CheckBox AddCheckBox(const char* text, int x, int y, int w, int h, int id);
+  Edit AddEdit(const char* text, int x, int y, int w, int h, int id, DWORD style = 0);
+  TabControl AddTabs(int x, int y, int w, int h, int id, std::initializer_list<const char*> pages);
+  ReportList AddReportList(DWORD style, int x, int y, int w, int h, int id, DWORD extendedStyles,
+                           std::initializer_list<ReportList::Column> columns);
   // Design pixels at the form's DPI.
   int Scale(int designPixels) const;
   // A font of the form at its DPI, released with the form.
@@ -69,7 +85,7 @@ class ModalForm {
   const char* className_ = nullptr;
   bool hidden_ = false;
   bool ended_ = false;
-  INT_PTR result_ = 0;
+  ModalResult result_ = ModalResult::kCancel;
   int clientWidth_ = 0;
   int clientHeight_ = 0;
   // The form's fonts and what they were made from, to make them again at another DPI.
@@ -79,7 +95,7 @@ class ModalForm {
     const char* face = "";
     bool underline = false;
   };
-  HFONT fonts_[4] = {};
+  ScopedGdi<HFONT> fonts_[4];
   FontRequest fontRequests_[4] = {};
 };
 

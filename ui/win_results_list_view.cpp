@@ -4,18 +4,18 @@
 #include <array>
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "ui/win_controls.h"
 #include "ui/win_dpi.h"
+#include "ui/win_gdi.h"
 
 namespace kelvane {
 
 namespace {
 
 // The columns: header and designed width at 96 DPI.
-constexpr std::array<std::pair<const char*, int>, 4> kColumns{
+constexpr std::array<ReportList::Column, 4> kColumns{
     {{"Problem", 120}, {"Registry key", 300}, {"Value", 150}, {"Reason", 260}}};
 constexpr int kColumnCount = static_cast<int>(kColumns.size());
 
@@ -38,16 +38,10 @@ HWND ResultsListView::Create(HWND parent, int id, HFONT font, int x, int y, int 
   hwnd_ = CreateChild(parent, WC_LISTVIEWA, "",
                       LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_TABSTOP, x, y, width,
                       height, id, font, WS_EX_CLIENTEDGE);
-  ListView_SetExtendedListViewStyle(hwnd_,
-                                    LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+  // Styles and columns as any report list takes them; the rows come from the model.
+  ReportList(hwnd_, dpi_, LVS_EX_CHECKBOXES | LVS_EX_DOUBLEBUFFER,
+             {kColumns[0], kColumns[1], kColumns[2], kColumns[3]});
   ListView_SetCallbackMask(hwnd_, LVIS_STATEIMAGEMASK);
-  for (int i = 0; i < kColumnCount; ++i) {
-    LVCOLUMNA column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = const_cast<char*>(kColumns[static_cast<size_t>(i)].first);
-    column.cx = Scale(kColumns[static_cast<size_t>(i)].second);
-    ListView_InsertColumn(hwnd_, i, &column);
-  }
   return hwnd_;
 }
 
@@ -133,7 +127,7 @@ void ResultsListView::Redraw() {
 
 void ResultsListView::ResetColumnWidths() {
   for (int column = 1; column < kColumnCount; ++column)
-    ListView_SetColumnWidth(hwnd_, column, Scale(kColumns[static_cast<size_t>(column)].second));
+    ListView_SetColumnWidth(hwnd_, column, Scale(kColumns[static_cast<size_t>(column)].width));
 }
 
 // Fits each column to its widest cell or its header. The list view's own automatic width asks for
@@ -142,8 +136,8 @@ void ResultsListView::ResetColumnWidths() {
 void ResultsListView::FitColumns() {
   constexpr size_t kCandidates = 32;
   const std::vector<IssueRow> rows = model_.Rows();
-  HDC dc = GetDC(hwnd_);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0)));
+  const WindowDc dc(hwnd_);
+  const SelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0)));
   for (int column = 0; column < kColumnCount; ++column) {
     std::vector<const std::string*> texts;
     texts.reserve(rows.size());
@@ -154,7 +148,7 @@ void ResultsListView::FitColumns() {
         texts.begin(), texts.begin() + static_cast<std::ptrdiff_t>(keep), texts.end(),
         [](const std::string* a, const std::string* b) { return a->size() > b->size(); });
     // A column is never narrower than its header's text.
-    const char* header = kColumns[static_cast<size_t>(column)].first;
+    const char* header = kColumns[static_cast<size_t>(column)].caption;
     SIZE headerSize{};
     GetTextExtentPoint32A(dc, header, static_cast<int>(std::strlen(header)), &headerSize);
     int widest = static_cast<int>(headerSize.cx);
@@ -168,8 +162,6 @@ void ResultsListView::FitColumns() {
         column == 0 ? Scale(12) + GetSystemMetrics(SM_CXSMICON) + Scale(4) : Scale(12);
     ListView_SetColumnWidth(hwnd_, column, widest + margin);
   }
-  SelectObject(dc, old);
-  ReleaseDC(hwnd_, dc);
 }
 
 int ResultsListView::Scale(int designPixels) const {

@@ -10,6 +10,9 @@
 
 #include <cstring>
 
+#include "backup/backup_hint_window.h"
+#include "restore/restore_window.h"
+
 namespace kelvane::e2e {
 namespace {
 
@@ -29,13 +32,6 @@ const bool kRanAsPlantedEditor = [] {
     std::fclose(mark);
   ExitProcess(0);
 }();
-
-// Control ids of kelvane's windows.
-constexpr int kIdHintStop = 3101;
-constexpr int kIdHintText = 3103;
-constexpr int kIdRestoreList = 3203;
-constexpr int kIdRestoreRestore = 3204;
-constexpr int kIdRestoreDelete = 3206;
 
 const std::string kBackupFolder = std::string(kFolder) + "Backup";
 
@@ -202,7 +198,7 @@ TEST(Restore, ARepairIsUndoneFromTheRestoreWindowAndTheBackupGoesOnlyAfterThat) 
   Click(restore, kIdRestoreRestore);
   // While the editor imports, the backup is still there; it goes once the registry
   // holds all of it.
-  HWND hint = FindDialog("TfrmBackupHint", kelvane.Id(), kIdHintStop, 20000);
+  HWND hint = FindDialog("TfrmBackupHint", kelvane.Id(), kIdBackupHintStop, 20000);
   ASSERT_NE(hint, nullptr);
   EXPECT_TRUE(FileExists(backup));
   ASSERT_TRUE(WaitUntil([&] { return !FileExists(backup); }, 60000));
@@ -322,10 +318,10 @@ TEST(Restore, StopSaysTheRestoreWasInterruptedAndKeepsTheFile) {
   ASSERT_NE(restore, nullptr);
   SelectRow(GetDlgItem(restore, kIdRestoreList), 0);
   Click(restore, kIdRestoreRestore);
-  HWND hint = FindDialog("TfrmBackupHint", kelvane.Id(), kIdHintStop, 20000);
+  HWND hint = FindDialog("TfrmBackupHint", kelvane.Id(), kIdBackupHintStop, 20000);
   ASSERT_NE(hint, nullptr);
-  EXPECT_EQ(WindowText(GetDlgItem(hint, kIdHintText)), "Restore registry...");
-  Click(hint, kIdHintStop);
+  EXPECT_EQ(WindowText(GetDlgItem(hint, kIdBackupHintText)), "Restore registry...");
+  Click(hint, kIdBackupHintStop);
   const std::string message = TakeMessageBox(kelvane.Id(), 20000);
   EXPECT_NE(message.find("interrupted"), std::string::npos) << message;
   EXPECT_EQ(ReadTextFile(backup), text);
@@ -378,9 +374,9 @@ TEST(FullBackup, StopLeavesNoFileAndAnExportThatEndsLandsWhole) {
 
   PostMessageA(main, WM_COMMAND, kMiBackupFullRegistry, 0);
   SaveAs(kelvane.Id(), folder + "\\stopped");
-  HWND hint = FindDialog("TfrmBackupHint", kelvane.Id(), kIdHintStop, 20000);
+  HWND hint = FindDialog("TfrmBackupHint", kelvane.Id(), kIdBackupHintStop, 20000);
   ASSERT_NE(hint, nullptr);
-  Click(hint, kIdHintStop);
+  Click(hint, kIdBackupHintStop);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(hint); }, 20000));
   // The hint window closes before the program deals with the temporary file: the
   // verdict on the folder waits for the temporary file to be gone.
@@ -389,7 +385,7 @@ TEST(FullBackup, StopLeavesNoFileAndAnExportThatEndsLandsWhole) {
 
   PostMessageA(main, WM_COMMAND, kMiBackupFullRegistry, 0);
   SaveAs(kelvane.Id(), folder + "\\whole");
-  hint = FindDialog("TfrmBackupHint", kelvane.Id(), kIdHintStop, 20000);
+  hint = FindDialog("TfrmBackupHint", kelvane.Id(), kIdBackupHintStop, 20000);
   ASSERT_NE(hint, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(hint); }, 300000));
   // The export is moved into place only after the hint window has closed.
@@ -423,7 +419,7 @@ TEST(FullBackup, APlantedRegeditBesideTheProgramNeverRuns) {
   ASSERT_NE(main, nullptr);
   PostMessageA(main, WM_COMMAND, kMiBackupFullRegistry, 0);
   SaveAs(kelvane.Id(), std::string(kFolder) + "full.reg");
-  HWND hint = FindDialog("TfrmBackupHint", kelvane.Id(), kIdHintStop, 20000);
+  HWND hint = FindDialog("TfrmBackupHint", kelvane.Id(), kIdBackupHintStop, 20000);
   ASSERT_NE(hint, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(hint); }, 300000));
   // The export is moved into place only after the hint window has closed.

@@ -17,7 +17,6 @@ inline constexpr const char* kExe = "C:\\Kelvane\\kelvane.exe";
 inline constexpr const char* kFolder = "C:\\Kelvane\\";
 inline constexpr const char* kMainClass = kMainWindowClass;
 inline constexpr const char* kProgressClass = "TfrmRegProgressHint";
-inline constexpr int kIdStop = 100;
 
 // A started program; terminated by the destructor if it still runs.
 class Process {

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "options/options_dialog.h"
+
 namespace kelvane::e2e {
 namespace {
 
@@ -135,7 +137,6 @@ TEST(Keyboard, ScanTickRepairAndOptionsWithoutAMouse) {
   HWND optionsWindow = VisibleDialog(kelvane.Id(), 20000);
   ASSERT_NE(optionsWindow, nullptr);
   // Ctrl+Tab and Ctrl+Shift+Tab switch the pages.
-  constexpr int kIdPages = 101;
   HWND pages = GetDlgItem(optionsWindow, kIdPages);
   ASSERT_NE(pages, nullptr);
   EXPECT_EQ(SendMessageA(pages, TCM_GETCURSEL, 0, 0), 0);

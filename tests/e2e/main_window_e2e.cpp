@@ -10,6 +10,8 @@
 #include <cstring>
 #include <map>
 
+#include "scan/progress_window.h"
+
 namespace kelvane::e2e {
 namespace {
 
@@ -112,10 +114,10 @@ TEST(MainWindow, StopEndsTheScanAtOnce) {
   ASSERT_NE(progress, nullptr);
   // The window exists from the start of its creation; its controls a moment later.
   HWND stop = nullptr;
-  WaitUntil([&] { return (stop = GetDlgItem(progress, kIdStop)) != nullptr; }, 10000);
+  WaitUntil([&] { return (stop = GetDlgItem(progress, kIdProgressStop)) != nullptr; }, 10000);
   ASSERT_NE(stop, nullptr);
   EXPECT_EQ(WindowText(stop), "Stop");
-  PostMessageA(progress, WM_COMMAND, MAKEWPARAM(kIdStop, BN_CLICKED),
+  PostMessageA(progress, WM_COMMAND, MAKEWPARAM(kIdProgressStop, BN_CLICKED),
                reinterpret_cast<LPARAM>(stop));
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(progress); }, 10000));
   // The main window answers again at once.
@@ -137,8 +139,8 @@ TEST(MainWindow, ADoubleClickOnATaskButtonRunsItsCommandOnce) {
   PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiScan, BN_CLICKED), reinterpret_cast<LPARAM>(button));
   HWND progress = WaitForWindow(kProgressClass, 20000, kelvane.Id());
   ASSERT_NE(progress, nullptr);
-  PostMessageA(progress, WM_COMMAND, MAKEWPARAM(kIdStop, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(progress, kIdStop)));
+  PostMessageA(progress, WM_COMMAND, MAKEWPARAM(kIdProgressStop, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(progress, kIdProgressStop)));
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(progress); }, 10000));
   CloseMain(main, kelvane);
 }

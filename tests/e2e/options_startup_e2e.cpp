@@ -13,28 +13,14 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "options/options_dialog.h"
+#include "options/reg_add_registry_dialog.h"
+#include "startup/startup_manager_window.h"
+
 namespace kelvane::e2e {
 namespace {
 
 // Main window commands.
-// Options dialog.
-constexpr int kIdPages = 101;
-constexpr int kIdOutputFolder = 102;
-constexpr int kIdIncludeCDdrive = 107;
-constexpr int kIdShowHint = 108;
-constexpr int kIdListPages = 109;
-constexpr int kIdValues = 110;
-constexpr int kIdKeys = 111;
-constexpr int kIdAdd = 112;
-constexpr int kIdEdit = 113;
-constexpr int kIdRemove = 114;
-// Entry dialog.
-constexpr int kIdLaunchRegedit = 201;
-constexpr int kIdRegistryKey = 202;
-// Startup manager.
-constexpr int kIdStartup = 101;
-constexpr int kIdSelectAll = 102;
-constexpr int kIdDeleteEntry = 104;
 
 constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kWowRun = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";

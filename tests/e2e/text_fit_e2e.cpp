@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "restore/restore_window.h"
+
 namespace kelvane::e2e {
 namespace {
 
@@ -227,7 +229,7 @@ TEST(TextFit, EveryLabelAndButtonShowsItsWholeText) {
   ASSERT_TRUE(WaitUntil(
       [&] {
         for (HWND window : TopWindows("TfrmRestore", kelvane.Id())) {
-          if (IsWindowVisible(window) && GetDlgItem(window, 3203))
+          if (IsWindowVisible(window) && GetDlgItem(window, kIdRestoreList))
             restore = window;
         }
         return restore != nullptr;

@@ -98,17 +98,17 @@ TEST(RestorePointWindow, ModalResultFromTheAnswerAndTheQuestion) {
   struct Case {
     RestorePointAnswer answer;
     bool userContinues;
-    int expected;
+    bool expected;
     bool expectAsked;
   };
   const Case cases[] = {
-      {RestorePointAnswer::kCreated, false, 1, false},
-      {RestorePointAnswer::kFailed, true, 1, true},
-      {RestorePointAnswer::kFailed, false, 2, true},
+      {RestorePointAnswer::kCreated, false, true, false},
+      {RestorePointAnswer::kFailed, true, true, true},
+      {RestorePointAnswer::kFailed, false, false, true},
   };
   for (const Case& c : cases) {
     bool asked = false;
-    const int result = RestorePointModalResult(c.answer, [&] {
+    const bool result = RestorePointGoesOn(c.answer, [&] {
       asked = true;
       return c.userContinues;
     });
