@@ -62,20 +62,44 @@ struct TaskButton {
 
 // A row of the table. A row without an id is a separator in its menus.
 struct Command {
+  using Handler = void (TfrmKelvane::*)();
   int id = 0;
   MenuTitle menu = MenuTitle::kNone;
   const char* text = nullptr;  // the menu text, with its mnemonic
-  bool inListMenu = false;     // also in the list's context menu
-  char ctrlKey = 0;            // Ctrl+key runs it
-  TaskButton task;             // no text: no task button
+  Handler run = nullptr;
+  bool inListMenu = false;  // also in the list's context menu
+  char ctrlKey = 0;         // Ctrl+key runs it
+  TaskButton task;          // no text: no task button
   CommandState state = CommandState::kAlways;
-  void (TfrmKelvane::*run)() = nullptr;
+
+  // The table's rows are written as an item and what it has beyond a menu entry.
+  constexpr Command InListMenu() const { return With(&Command::inListMenu, true); }
+  constexpr Command Ctrl(char key) const { return With(&Command::ctrlKey, key); }
+  constexpr Command Task(TaskButton button) const { return With(&Command::task, button); }
+  constexpr Command When(CommandState when) const { return With(&Command::state, when); }
+
+ private:
+  template <typename T>
+  constexpr Command With(T Command::*field, T value) const {
+    Command row = *this;
+    row.*field = value;
+    return row;
+  }
 };
+
+// A command of `menu` (of no menu: MenuTitle::kNone) run by `run`.
+constexpr Command Item(int id, MenuTitle menu, const char* text, Command::Handler run) {
+  Command row;
+  row.id = id;
+  row.menu = menu;
+  row.text = text;
+  row.run = run;
+  return row;
+}
 
 // A separator of `menu`, and of the list's context menu when `inListMenu`.
 constexpr Command Separator(MenuTitle menu, bool inListMenu = false) {
-  Command row;
-  row.menu = menu;
+  Command row = Item(0, menu, nullptr, nullptr);
   row.inListMenu = inListMenu;
   return row;
 }

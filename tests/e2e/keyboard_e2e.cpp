@@ -42,6 +42,19 @@ void Type(std::vector<WORD> keys, std::vector<WORD> held = {}) {
   Sleep(300);  // the window takes the keys from its queue
 }
 
+// The clipboard's text, in the ANSI code page.
+std::string ClipboardText() {
+  std::string text;
+  if (!OpenClipboard(nullptr))
+    return text;
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    text = static_cast<const char*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
 bool Ticked(HWND tree, HTREEITEM item) {
   const auto state = static_cast<UINT>(
       SendMessageA(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK));
@@ -120,6 +133,34 @@ TEST(Keyboard, ScanTickRepairAndOptionsWithoutAMouse) {
   const std::string before = StatusPartText(GetDlgItem(main, kIdStatus), 1);
   Type({VK_SPACE});
   EXPECT_NE(StatusPartText(GetDlgItem(main, kIdStatus), 1), before) << "the selected count";
+
+  // Shift+End selects down to the last row, Ctrl+C copies the rows: four cells a line,
+  // the reason last. File > Save Scan Results... (Alt+F, R) writes every row as CSV.
+  Type({VK_END}, {VK_SHIFT});
+  Type({'C'}, {VK_CONTROL});
+  const std::string aLine =
+      "HKEY_CURRENT_USER\\Software\\KvKeys\\a\tC:\\KvKeys\\a.exe\tFile or folder not "
+      "found: C:\\KvKeys\\a.exe\r\n";
+  const std::string copied = ClipboardText();
+  EXPECT_NE(copied.find(aLine), std::string::npos) << copied;
+  EXPECT_NE(copied.find("KvKeys\\b\t"), std::string::npos) << copied;
+  const std::string report = std::string(kFolder) + "results";
+  Type({'F'}, {VK_MENU});
+  Type({'R'});
+  HWND save = VisibleDialog(kelvane.Id(), 20000);
+  ASSERT_NE(save, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(save) != nullptr; }, 5000));
+  SetWindowTextA(FocusOf(save), report.c_str());
+  Type({VK_RETURN});
+  ASSERT_TRUE(WaitUntil([&] { return FileExists(report + ".csv"); }, 10000));
+  const std::string csv = ReadTextFile(report + ".csv");
+  EXPECT_EQ(csv.rfind("\xEF\xBB\xBFTicked,Problem,Registry key,Value,Reason\r\n", 0), 0u) << csv;
+  EXPECT_NE(csv.find(",HKEY_CURRENT_USER\\Software\\KvKeys\\a,C:\\KvKeys\\a.exe,File or "
+                     "folder not found: C:\\KvKeys\\a.exe\r\n"),
+            std::string::npos)
+      << csv;
+  SetForegroundWindow(main);
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == list; }, 5000));
 
   // "Repair registry issue": Tab, Tab, Space.
   Type({VK_TAB});
