@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots under Xvfb with the end-to-end driver: the main
-# window after a scan of the demo entries (scripts/demo.reg), the progress window, the
+# window after a scan of the demo entries (scripts/demo.reg), also wide with each row's
+# reason, the progress window, the
 # repair hint, the About window and the report of a repair that kept an entry at 96 DPI,
 # and the main window at 192 DPI, all as
 # PNG files in docs/screenshots/ (or the folder given). Needs python3 for the PNG files.
@@ -19,7 +20,7 @@ run() {
   scripts/e2e-run.sh build/win64/kelvane.exe build/win64/tests/kelvane_e2e.exe \
     --gtest_also_run_disabled_tests --gtest_filter='DISABLED_Screenshots.*' --gtest_color=no
 }
-KELVANE_SHOTS=main-window,progress,repair-hint,about KELVANE_SHOT_SUFFIX= run
+KELVANE_SHOTS=main-window,progress,repair-hint,about,main-window-reasons KELVANE_SHOT_SUFFIX= run
 KELVANE_DPI=192 KELVANE_SHOTS=main-window KELVANE_SHOT_SUFFIX=-192dpi run
 # The message of a repair that kept an entry it could not back up exactly, and the
 # main window driven by the keyboard with the focus on the category tree.

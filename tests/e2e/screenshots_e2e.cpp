@@ -51,6 +51,15 @@ TEST(DISABLED_Screenshots, EveryWindow) {
   if (want("main-window")) {
     EXPECT_TRUE(SaveWindow(main, "main-window"));
   }
+  if (want("main-window-reasons")) {
+    // Wide enough, with narrower key and value columns, that each row's reason shows.
+    SetWindowPos(main, nullptr, 0, 0, 1270, 560, SWP_NOZORDER);
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, 1, 330);
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, 2, 230);
+    UpdateWindow(main);
+    Sleep(1500);
+    EXPECT_TRUE(SaveWindow(main, "main-window-reasons"));
+  }
   if (want("about")) {
     PostMessageA(main, WM_COMMAND, kMiAbout, 0);
     HWND about = VisibleDialog(kelvane.Id(), 20000);
