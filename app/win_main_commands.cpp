@@ -20,6 +20,7 @@
 #include "results/scan_report.h"
 #include "ui/win_clipboard.h"
 #include "ui/win_controls.h"
+#include "ui/win_save_file.h"
 
 namespace kelvane {
 
@@ -114,22 +115,15 @@ void TfrmKelvane::aCopyExecute() {
 
 // Every row of the list with its tick and reason, as CSV or as tab-separated text.
 void TfrmKelvane::miSaveScanResultsClick() {
-  char file[MAX_PATH] = {};
   static const char kFilter[] =
       "CSV, comma separated (*.csv)\0*.csv\0Text, tab separated (*.txt)\0*.txt\0";
-  OPENFILENAMEA dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = hwnd_;
-  dialog.lpstrFilter = kFilter;
-  dialog.lpstrFile = file;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
-  if (!GetSaveFileNameA(&dialog))
+  const auto file = AskSaveFile(hwnd_, kFilter, nullptr, OFN_OVERWRITEPROMPT);
+  if (!file)
     return;
-  const ReportForm form = dialog.nFilterIndex == 2 ? ReportForm::kText : ReportForm::kCsv;
-  std::string path = file;
-  if (dialog.nFileExtension == 0 || file[dialog.nFileExtension] == '\0')
-    path += form == ReportForm::kText ? ".txt" : ".csv";
+  const ReportForm form = file->filter == 2 ? ReportForm::kText : ReportForm::kCsv;
+  const std::string path = file->path + (file->hasExtension          ? ""
+                                         : form == ReportForm::kText ? ".txt"
+                                                                     : ".csv");
   if (const auto problem = SaveScanResults(platform_.files, results_, form, path))
     AppMessageBox(hwnd_, *problem, MB_OK | MB_ICONINFORMATION);
 }

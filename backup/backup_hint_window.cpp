@@ -1,13 +1,13 @@
 #include "backup/backup_hint_window.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <optional>
 
 #include "backup/backup_resource.h"
 #include "ui/win_controls.h"
 #include "ui/win_form.h"
+#include "ui/win_save_file.h"
 
 namespace kelvane {
 
@@ -97,20 +97,11 @@ EditorOutcome RunRegeditWithHint(HWND owner, Processes& processes, const std::st
 }
 
 void miBackupFullRegistryClick(HWND owner, Platform& platform) {
-  char file[MAX_PATH] = {};
-  const std::string title = LoadResString(IDS_SAVE_FULL_REGISTRY);
   static const char kFilter[] = "Registry backup files (*.reg)\0*.REG\0";
-  OPENFILENAMEA dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = owner;
-  dialog.lpstrFilter = kFilter;
-  dialog.lpstrFile = file;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.lpstrTitle = title.c_str();
-  dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-  if (!GetSaveFileNameA(&dialog))
+  const auto file = AskSaveFile(owner, kFilter, LoadResString(IDS_SAVE_FULL_REGISTRY).c_str());
+  if (!file)
     return;
-  const std::string target = WithRegExtension(file);
+  const std::string target = WithRegExtension(file->path);
   if (platform.files.FileExists(target)) {
     const std::string question = target + LoadResString(IDS_OVERWRITE_QUESTION);
     if (AppMessageBox(owner, question, MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2) != IDYES)

@@ -24,17 +24,6 @@ std::string OneLine(std::string text) {
   return text;
 }
 
-std::string ReadAll(FileSystem& files, const std::string& path) {
-  std::string text;
-  if (FilePtr file = files.OpenFile(path, "rb")) {
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-      text.append(buffer, n);
-  }
-  return text;
-}
-
 // The log without the older half of its lines (a line ends with LF); of an odd count
 // the middle line goes too, so that a single long line goes at last.
 std::string NewerHalf(const std::string& text) {
@@ -79,7 +68,7 @@ std::string RunLogPath(Shell& shell) {
 bool AppendRunLog(FileSystem& files, const std::string& path, const std::string& line,
                   uint64_t limit) {
   const std::string added = line + "\r\n";
-  std::string text = ReadAll(files, path);
+  std::string text = ReadFileText(files, path).value_or("");
   if (text.size() + added.size() <= limit)
     return WriteAll(files, path, added, "ab");
   while (!text.empty() && text.size() + added.size() > limit)

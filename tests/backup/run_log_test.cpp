@@ -8,17 +8,6 @@
 namespace kelvane {
 namespace {
 
-std::string ReadLog(FileSystem& files, const std::string& path) {
-  std::string text;
-  if (FilePtr file = files.OpenFile(path, "rb")) {
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-      text.append(buffer, n);
-  }
-  return text;
-}
-
 TEST(RunLog, OneLineWithEveryField) {
   RunLogEntry entry{{2026, 12, 8, 3, 0, 5},
                     "-cleanonce",
@@ -60,7 +49,7 @@ TEST(RunLog, LinesAreAppendedAndTheOlderHalfGoesAtTheLimit) {
   };
   for (const Step& step : steps) {
     ASSERT_TRUE(AppendRunLog(env.Files(), path, step.line, 45));
-    EXPECT_EQ(ReadLog(env.Files(), path), step.expected) << step.line;
+    EXPECT_EQ(ReadFileText(env.Files(), path).value_or(""), step.expected) << step.line;
   }
   EXPECT_FALSE(env.Files().FileExists(path + ".tmp"));
   EXPECT_FALSE(AppendRunLog(env.Files(), env.TempDir() + "\\none\\kelvane.log", "x"));
