@@ -62,7 +62,7 @@ struct TaskButton {
 
 // A row of the table. A row without an id is a separator in its menus.
 struct Command {
-  using Handler = void (TfrmKelvane::*)();
+  using Handler = void (*)(TfrmKelvane&);
   int id = 0;
   MenuTitle menu = MenuTitle::kNone;
   const char* text = nullptr;  // the menu text, with its mnemonic

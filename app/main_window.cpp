@@ -40,47 +40,64 @@ std::span<const Command> MainCommands() {
   using F = TfrmKelvane;
   static const Command kCommands[] = {
       Item(kMiBackupFullRegistry, M::kFile, "&Backup Full Registry...",
-           &F::miBackupFullRegistryClick),
-      Item(kMiWindowsBackup, M::kFile, "&Windows Backup...", &F::miWindowsBackupClick),
+           [](F& f) { miBackupFullRegistryClick(f.hwnd_, f.platform_); }),
+      Item(kMiWindowsBackup, M::kFile, "&Windows Backup...",
+           [](F& f) { miWindowsBackupClick(f.hwnd_, f.platform_); }),
       Separator(M::kFile),
-      Item(kMiSaveScanResults, M::kFile, "Save Scan &Results...", &F::miSaveScanResultsClick),
+      Item(kMiSaveScanResults, M::kFile, "Save Scan &Results...",
+           [](F& f) { f.miSaveScanResultsClick(); }),
       Separator(M::kFile),
-      Item(kMiStartupManager, M::kFile, "Startup &Manager...", &F::miStartupManagerClick).Ctrl('M'),
+      Item(kMiStartupManager, M::kFile, "Startup &Manager...",
+           [](F& f) {
+             ShowStartupManager(f.hwnd_, f.platform_,
+                                ResolveFolder(OptionsSetting.OutputDirectory,
+                                              f.platform_.shell.ExecutableFolder()));
+           })
+          .Ctrl('M'),
       Separator(M::kFile),
-      Item(kMiExit, M::kFile, "&Exit", &F::miExitClick),
-      Item(kMiScan, M::kAction, "&Scan registry issue", &F::bScanRegistryClick)
+      Item(kMiExit, M::kFile, "&Exit", [](F& f) { PostMessageA(f.hwnd_, WM_CLOSE, 0, 0); }),
+      Item(kMiScan, M::kAction, "&Scan registry issue", [](F& f) { f.bScanRegistryClick(); })
           .Task({"Scan registry issue", 8, 76, 105}),
-      Item(kMiRepair, M::kAction, "&Repair registry issue", &F::bRepairRegistryClick)
+      Item(kMiRepair, M::kAction, "&Repair registry issue", [](F& f) { f.RepairTicked(); })
           .Task({"Repair registry issue", 10, 104, 106}),
       Separator(M::kAction),
-      Item(kMiRestore, M::kAction, "R&estore previous registry...", &F::miRestoreClick)
+      Item(kMiRestore, M::kAction, "R&estore previous registry...",
+           [](F& f) { f.miRestoreClick(); })
           .Task({"Restore previous registry ", 9, 132, 130}),
-      Item(kASelectAll, M::kEdit, "Select &All", &F::aSelectAll).InListMenu(),
-      Item(kASelectAllType, M::kEdit, "&Select All of Type", &F::aSelectAllType)
+      Item(kASelectAll, M::kEdit, "Select &All", [](F& f) { f.SelectRows(false, true); })
+          .InListMenu(),
+      Item(kASelectAllType, M::kEdit, "&Select All of Type", [](F& f) { f.SelectRows(true, true); })
           .InListMenu()
           .When(CommandState::kRowSelected),
       Separator(M::kEdit, true),
-      Item(kASelectNone, M::kEdit, "Select &None", &F::aSelectNone).InListMenu(),
-      Item(kASelectNoneType, M::kEdit, "Select None of Type", &F::aSelectNoneType)
+      Item(kASelectNone, M::kEdit, "Select &None", [](F& f) { f.SelectRows(false, false); })
+          .InListMenu(),
+      Item(kASelectNoneType, M::kEdit, "Select None of Type",
+           [](F& f) { f.SelectRows(true, false); })
           .InListMenu()
           .When(CommandState::kRowSelected),
       Separator(M::kEdit, true),
-      Item(kACopy, M::kEdit, "&Copy", &F::aCopyExecute)
+      Item(kACopy, M::kEdit, "&Copy", [](F& f) { f.aCopyExecute(); })
           .InListMenu()
           .Ctrl('C')
           .When(CommandState::kRowSelected),
-      Item(kAOpenRegedit, M::kEdit, "&Open in RegEdit...", &F::aOpenRegeditExecute)
+      Item(kAOpenRegedit, M::kEdit, "&Open in RegEdit...", [](F& f) { f.aOpenRegeditExecute(); })
           .InListMenu()
           .When(CommandState::kRowOpens),
       Separator(M::kEdit),
-      Item(kMiOptions, M::kEdit, "&Options...", &F::miOptionsClick).Ctrl('O'),
-      Item(kMiHelp, M::kHelp, "&Help", &F::miHelpClick),
+      // The settings change in memory, saved on close.
+      Item(kMiOptions, M::kEdit, "&Options...",
+           [](F& f) { ShowOptions(f.hwnd_, f.platform_, OptionsSetting); })
+          .Ctrl('O'),
+      Item(kMiHelp, M::kHelp, "&Help", [](F& f) { f.miHelpClick(); }),
       Separator(M::kHelp),
-      Item(kMiHomePage, M::kHelp, "&Home Page", &F::miHomePageClick),
+      Item(kMiHomePage, M::kHelp, "&Home Page",
+           [](F& f) { f.platform_.shell.Open(kHomePage, "", ShellOpen{f.hwnd_}); }),
       Separator(M::kHelp),
-      Item(kMiAbout, M::kHelp, "&About...", &F::miAboutClick),
+      Item(kMiAbout, M::kHelp, "&About...", [](F& f) { ShowAbout(f.hwnd_, f.platform_); }),
       // The banner's link.
-      Item(kLinkUpdate, M::kNone, nullptr, &F::linkUpdateClick),
+      Item(kLinkUpdate, M::kNone, nullptr,
+           [](F& f) { f.platform_.shell.Open(kUpdatePage, "", ShellOpen{f.hwnd_}); }),
   };
   return kCommands;
 }
@@ -173,7 +190,7 @@ LRESULT TfrmKelvane::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       // counts (the owner-drawn buttons and the link also report double clicks).
       if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) {
         if (const Command* command = FindCommand(MainCommands(), LOWORD(wParam)))
-          (this->*command->run)();
+          command->run(*this);
       }
       return 0;
     case WM_NOTIFY:
@@ -321,18 +338,6 @@ void TfrmKelvane::miRestoreClick() {
               });
 }
 
-void TfrmKelvane::miBackupFullRegistryClick() {
-  kelvane::miBackupFullRegistryClick(hwnd_, platform_);
-}
-
-void TfrmKelvane::miWindowsBackupClick() {
-  kelvane::miWindowsBackupClick(hwnd_, platform_);
-}
-
-void TfrmKelvane::miExitClick() {
-  PostMessageA(hwnd_, WM_CLOSE, 0, 0);
-}
-
 void TfrmKelvane::miHelpClick() {
   // The help page ships beside the program (the release package holds it).
   const std::string help = platform_.shell.ExecutableFolder() + kHelpFile;
@@ -345,29 +350,6 @@ void TfrmKelvane::miHelpClick() {
     MessageBoxA(hwnd_, problem.c_str(), LoadResString(IDS_APP_TITLE).c_str(),
                 MB_OK | MB_ICONINFORMATION);
   }
-}
-
-void TfrmKelvane::miHomePageClick() {
-  platform_.shell.Open(kHomePage, "", ShellOpen{hwnd_});
-}
-
-void TfrmKelvane::linkUpdateClick() {
-  platform_.shell.Open(kUpdatePage, "", ShellOpen{hwnd_});
-}
-
-void TfrmKelvane::miAboutClick() {
-  ShowAbout(hwnd_, platform_);
-}
-
-void TfrmKelvane::miStartupManagerClick() {
-  ShowStartupManager(
-      hwnd_, platform_,
-      ResolveFolder(OptionsSetting.OutputDirectory, platform_.shell.ExecutableFolder()));
-}
-
-// The settings change in memory, saved on close.
-void TfrmKelvane::miOptionsClick() {
-  ShowOptions(hwnd_, platform_, OptionsSetting);
 }
 
 LRESULT TfrmKelvane::HandleNotify(NMHDR* header) {

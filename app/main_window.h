@@ -50,25 +50,12 @@ class TfrmKelvane : public TopWindow {
   ScanOptions ScanOptionsNow() const;  // the scan's options from the settings
   // The repair of the ticked rows; the unattended run reads its outcome.
   RepairOutcome RepairTicked();
-  void bRepairRegistryClick() { RepairTicked(); }
   void SelectRows(bool ofType, bool tick);
-  void aSelectAll() { SelectRows(false, true); }
-  void aSelectAllType() { SelectRows(true, true); }
-  void aSelectNone() { SelectRows(false, false); }
-  void aSelectNoneType() { SelectRows(true, false); }
   void aOpenRegeditExecute();
   void aCopyExecute();
   void miSaveScanResultsClick();
   void miRestoreClick();
-  void miBackupFullRegistryClick();
-  void miWindowsBackupClick();
-  void miStartupManagerClick();
-  void miOptionsClick();
-  void miExitClick();
   void miHelpClick();
-  void miHomePageClick();
-  void miAboutClick();
-  void linkUpdateClick();
   void CleanOnce();
   void ActivateInstance();
   void UpdateStatusCounts();
