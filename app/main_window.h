@@ -47,7 +47,6 @@ class TfrmKelvane : public TopWindow {
   void FormPaint();
   // Commands.
   void bScanRegistryClick();
-  ScanOptions ScanOptionsNow() const;  // the scan's options from the settings
   // The repair of the ticked rows; the unattended run reads its outcome.
   RepairOutcome RepairTicked();
   void SelectRows(bool ofType, bool tick);

@@ -4,12 +4,12 @@
 
 #include "app/resource.h"
 #include "backup/clean_once.h"
+#include "backup/command_line.h"
 #include "options/settings.h"
 #include "platform/win32/ansi_text.h"
 #include "restore/unattended_restore.h"
 #include "results/results_list.h"
 #include "scan/progress_window.h"
-#include "backup/command_line.h"
 #include "ui/win_controls.h"
 
 namespace kelvane {
@@ -48,6 +48,10 @@ std::optional<std::string> SaveScanResults(FileSystem& files, const ResultsModel
   return SaveScanReport(files, path, model, form, Utf8FromAnsi);
 }
 
+ScanOptions ScanOptionsFromSettings(bool unattended) {
+  return ScanOptions{unattended, OptionsSetting.IncludeRemoveMedia, OptionsSetting.IncludeCDdrive};
+}
+
 void LogUnattendedRun(Platform platform, RunLogEntry entry) {
   entry.time = platform.system.Now();
   // The run's exit code tells the outcome already; a log that cannot be written
@@ -66,12 +70,8 @@ int RunScanSwitch(Platform platform, const std::string& file) {
   ResultsModel results;
   std::string failure;
   if (!categories.empty()) {
-    ScanOptions options;
-    options.unattended = true;
-    options.includeRemoveMedia = OptionsSetting.IncludeRemoveMedia;
-    options.includeCdDrive = OptionsSetting.IncludeCDdrive;
-    const ModalResult result =
-        ShowScanProgress(nullptr, platform, results, categories, options, &failure);
+    const ModalResult result = ShowScanProgress(nullptr, platform, results, categories,
+                                                ScanOptionsFromSettings(true), &failure);
     FinishScan(results, result == ModalResult::kAbort, IgnoreListsOf(OptionsSetting));
   }
   const bool written =

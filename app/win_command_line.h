@@ -12,6 +12,7 @@
 #include "results/results_model.h"
 #include "results/scan_report.h"
 #include "scan/categories.h"
+#include "scan/progress_window.h"
 
 namespace kelvane {
 
@@ -21,6 +22,9 @@ int RunScanSwitch(Platform platform, const std::string& file);
 
 // "-restore FILE": the verified restore of one backup file. Returns the exit code.
 int RunRestoreSwitch(Platform platform, const std::string& file);
+
+// The scan's options from the settings; an unattended scan keeps its window hidden.
+ScanOptions ScanOptionsFromSettings(bool unattended);
 
 // The usage in a message box; returns `exitCode`.
 int ShowUsage(int exitCode);

@@ -31,14 +31,6 @@ void TfrmKelvane::UpdateStatusCounts() {
   SendMessageA(statusBar1_, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(selected.c_str()));
 }
 
-ScanOptions TfrmKelvane::ScanOptionsNow() const {
-  ScanOptions options;
-  options.unattended = unattended_;
-  options.includeRemoveMedia = OptionsSetting.IncludeRemoveMedia;
-  options.includeCdDrive = OptionsSetting.IncludeCDdrive;
-  return options;
-}
-
 void TfrmKelvane::bScanRegistryClick() {
   try {
     const std::vector<Category> categories = SelectedCategories(categories_);
@@ -50,8 +42,8 @@ void TfrmKelvane::bScanRegistryClick() {
     lvRegistryData_.Refresh(false);
     lastScan_ = categories;
     std::string failure;
-    const ModalResult result =
-        ShowScanProgress(hwnd_, platform_, results_, categories, ScanOptionsNow(), &failure);
+    const ModalResult result = ShowScanProgress(hwnd_, platform_, results_, categories,
+                                                ScanOptionsFromSettings(unattended_), &failure);
     // The columns fit every row found, before the ignore lists act.
     FinishScan(results_, result == ModalResult::kAbort, IgnoreListsOf(OptionsSetting),
                [this] { lvRegistryData_.Refresh(true); });
@@ -77,7 +69,8 @@ RepairOutcome TfrmKelvane::RepairTicked() {
   if (!unattended_) {
     scanAgain = [this](std::vector<IssueRow>& rows) {
       ResultsModel again;
-      const auto result = ShowScanProgress(hwnd_, platform_, again, lastScan_, ScanOptionsNow());
+      const auto result = ShowScanProgress(hwnd_, platform_, again, lastScan_,
+                                           ScanOptionsFromSettings(unattended_));
       rows = again.Rows();
       return result == ModalResult::kAbort ? RepairPrompts::Recheck::kStopped
                                            : RepairPrompts::Recheck::kDone;
