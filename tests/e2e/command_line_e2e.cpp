@@ -9,11 +9,11 @@
 #include <string>
 
 #include "e2e_support.h"
+#include "platform/registry_locations.h"
 
 namespace kelvane::e2e {
 namespace {
 
-constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 // A startup entry whose name and command hold a comma, quotes, a line break and a
 // character beyond ASCII, pointing at a file that does not exist. check_report.py
 // expects the same texts.
