@@ -59,8 +59,7 @@ void WalkClassKey(ScanContext& context, RootKey root, const std::string& rootTex
   context.ShowScanKey(path);
   if (const auto text = ReadText(registry, "")) {
     const std::string& server = *text;
-    const PathVerdict verdict =
-        CheckPath(context.Files(), server, "", false, context.AllowedDrives());
+    const PathVerdict verdict = context.CheckPath(root, path, server, "", false);
     if (verdict.missing) {
       context.AddIssueRow("Custom Controls Issue", rootText + "\\" + path, server,
                           MissingPathReason(verdict), RowKind::kKey);

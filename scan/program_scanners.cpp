@@ -49,6 +49,17 @@ void FindNextCommandBelow(ScanContext& context, RootKey root, const std::string&
   }
 }
 
+// Keys below Software that Windows itself keeps, empty until a policy, a program or
+// the other view fills them: never a vendor's leftovers.
+bool IsWindowsOwnSoftwareKey(const std::string& name) {
+  for (const char* own : {"Policies", "Registered Applications", "RegisteredApplications",
+                          "Classes", "Clients", "Microsoft", "Wow6432Node"}) {
+    if (EqualsNoCase(name, own))
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void ScanSoftwareKey(ScanContext& context, const std::string& rootName,
@@ -63,7 +74,7 @@ void ScanSoftwareKey(ScanContext& context, const std::string& rootName,
   const bool viewsApart = Wow64Twin(*root, keyPath) && context.System().Is64BitWindows();
   std::optional<std::string> identity;
   for (const std::string& name : registry.GetKeyNames()) {
-    if (viewsApart && EqualsNoCase(name, "Wow6432Node"))
+    if ((viewsApart && EqualsNoCase(name, "Wow6432Node")) || IsWindowsOwnSoftwareKey(name))
       continue;
     const std::string vendorPath = keyPath + "\\" + name;
     context.ShowScanKey(vendorPath);
@@ -90,7 +101,29 @@ void ScanObsoleteSoftware(ScanContext& context) {
     ScanSoftwareKey(context, "HKEY_LOCAL_MACHINE", software);
 }
 
+std::string ServiceImagePath(const std::string& imagePath, const std::string& windowsFolder) {
+  std::string path(Trim(imagePath, " \t"));
+  const auto startsWith = [&path](std::string_view prefix) {
+    return path.size() >= prefix.size() &&
+           EqualsNoCase(std::string_view(path).substr(0, prefix.size()), prefix);
+  };
+  // "\??\C:\..." is the kernel's name of a drive path.
+  if (startsWith("\\??\\"))
+    return path.substr(4);
+  // "\SystemRoot\" is the kernel's name of the Windows folder.
+  if (startsWith("\\SystemRoot\\"))
+    return windowsFolder + path.substr(11);
+  // A name without drive or leading separator ("system32\drivers\x.sys",
+  // "System32\svchost.exe -k group") is taken from the Windows folder.
+  if (path.empty() || path[0] == '"' || path[0] == '%' || path[0] == '\\' ||
+      path.find(":\\") == 1 || path.find('\\') == std::string::npos) {
+    return path;
+  }
+  return windowsFolder + "\\" + path;
+}
+
 void ScanServices(ScanContext& context) {
+  const std::string windows = context.GetShell().WindowsFolder();
   Registry registry = context.NewRegistry(RootKey::kLocalMachine, KeyAccess::kFull);
   if (!registry.OpenKey(kServicesKey, false))
     return;
@@ -104,8 +137,9 @@ void ScanServices(ScanContext& context) {
     const auto imagePath = ReadText(registry, "ImagePath");
     if (!imagePath)
       continue;
+    // The service manager, a 64-bit program on 64-bit Windows, starts every service.
     const PathVerdict verdict =
-        CheckPath(context.Files(), *imagePath, "", true, context.AllowedDrives());
+        context.CheckPath(Readers::kNative, ServiceImagePath(*imagePath, windows), "", true);
     if (verdict.missing) {
       context.AddIssueRow("Windows Service Issue", "HKEY_LOCAL_MACHINE\\" + path + "\\ImagePath",
                           *imagePath, MissingPathReason(verdict), RowKind::kValueInPath);
@@ -146,7 +180,7 @@ void ScanApplicationsKey(ScanContext& context, const std::string& applicationsKe
     FindNextCommand(context, RootKey::kLocalMachine, path, holder, command);
     while (!command.empty()) {
       const PathVerdict verdict =
-          CheckPath(context.Files(), command, "", false, context.AllowedDrives());
+          context.CheckPath(RootKey::kLocalMachine, holder, command, "", false);
       if (verdict.missing) {
         context.AddIssueRow("Open with Application Issue",
                             "HKEY_LOCAL_MACHINE\\" + holder + "\\command", command,

@@ -105,6 +105,8 @@ ScanContext::ScanContext(Platform platform, ResultsModel& results, ScanEvents& e
     : platform_(platform),
       answers_(platform.files),
       files_(answers_, stop),
+      paths_(files_, ReadFileViews(platform.files, platform.shell.WindowsFolder(),
+                                   platform.system.Is64BitWindows())),
       results_(&results),
       events_(events),
       allowedDrives_(std::move(allowedDrives)),
@@ -115,6 +117,8 @@ ScanContext::ScanContext(Platform platform, ScanEvents& events, std::string allo
     : platform_(platform),
       answers_(platform.files),
       files_(answers_, stop),
+      paths_(files_, ReadFileViews(platform.files, platform.shell.WindowsFolder(),
+                                   platform.system.Is64BitWindows())),
       results_(nullptr),
       events_(events),
       allowedDrives_(std::move(allowedDrives)),
@@ -124,6 +128,16 @@ Registry ScanContext::NewRegistry(RootKey root, KeyAccess access) {
   Registry registry(platform_.registry, access, &stop_);
   registry.SetRoot(root);
   return registry;
+}
+
+PathVerdict ScanContext::CheckPath(RootKey root, std::string_view keyPath, const std::string& text,
+                                   const std::string& endMarker, bool acceptFolder) {
+  return paths_.Check(ReadersOfKey(root, keyPath), text, endMarker, acceptFolder, allowedDrives_);
+}
+
+PathVerdict ScanContext::CheckPath(Readers readers, const std::string& text,
+                                   const std::string& endMarker, bool acceptFolder) {
+  return paths_.Check(readers, text, endMarker, acceptFolder, allowedDrives_);
 }
 
 bool ScanContext::BatchDue() const {

@@ -13,6 +13,7 @@
 #include "scan/categories.h"
 #include "platform/platform.h"
 #include "scan/file_answer_cache.h"
+#include "scan/file_views.h"
 
 namespace kelvane {
 
@@ -83,6 +84,12 @@ class ScanContext {
   Shell& GetShell() { return platform_.shell; }
   SystemInfo& System() { return platform_.system; }
   const std::string& AllowedDrives() const { return allowedDrives_; }
+  // The path check on the allowed drives, in the file system of the programs that read
+  // the entry: those of the key (ReadersOfKey), or the ones given.
+  PathVerdict CheckPath(RootKey root, std::string_view keyPath, const std::string& text,
+                        const std::string& endMarker, bool acceptFolder);
+  PathVerdict CheckPath(Readers readers, const std::string& text, const std::string& endMarker,
+                        bool acceptFolder);
 
   void SetStatusText(const std::string& text) { events_.SetStatusText(text); }
   void ShowScanKey(const std::string& path);
@@ -104,6 +111,7 @@ class ScanContext {
   Platform platform_;
   FileAnswerCache answers_;
   StoppableFileSystem files_;
+  ViewedPathCheck paths_;
   std::vector<IssueRow> pending_;
   std::chrono::steady_clock::time_point firstPending_;
   ResultsModel* results_;

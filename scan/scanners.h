@@ -77,8 +77,13 @@ void ScanUninstallCache(ScanContext& context, const std::string& arpCache,
 void ScanObsoleteSoftware(ScanContext& context);
 // Reports the direct subkeys of `keyPath` that CountKeyEntries finds empty.
 void ScanSoftwareKey(ScanContext& context, const std::string& rootName, const std::string& keyPath);
-// Services whose ImagePath names a missing program.
+// Services whose ImagePath names a missing program, read as the service manager reads
+// it (ServiceImagePath).
 void ScanServices(ScanContext& context);
+// An ImagePath as a drive path: "\??\C:\x.sys" is "C:\x.sys", "\SystemRoot\..." and a
+// name without drive ("system32\drivers\x.sys", "System32\svchost.exe -k group") lie
+// in `windowsFolder`. Other texts come back as they are.
+std::string ServiceImagePath(const std::string& imagePath, const std::string& windowsFolder);
 // Open commands registered for applications that name a missing program, in both
 // registry views.
 void ScanApplications(ScanContext& context);

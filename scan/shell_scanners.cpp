@@ -68,8 +68,7 @@ void ScanSoundKeyBelow(ScanContext& context, const std::string& rootName,
   if (lower == ".current" || lower == ".default" || lower == "utopia0") {
     if (const auto sound = ReadText(registry, "")) {
       context.ShowScanKey(path);
-      const PathVerdict verdict =
-          CheckPath(context.Files(), *sound, "", false, context.AllowedDrives());
+      const PathVerdict verdict = context.CheckPath(*root, path, *sound, "", false);
       if (verdict.missing) {
         context.AddIssueRow("Missing Sound File", upperRoot + "\\" + path, *sound,
                             MissingPathReason(verdict), RowKind::kDefaultValue);
@@ -123,6 +122,11 @@ std::string ResolveShortcut(ScanContext& context, const std::string& path) {
   const size_t nul = target.find('\0');
   if (nul != std::string::npos)
     target.resize(nul);
+  // A character no path can hold means the shell gave the target back inexactly (a
+  // shell that keeps only an ANSI copy of it answers "?" for what the code page lacks):
+  // such a text names no file of its own and cannot be judged.
+  if (target.find_first_of("?*\"<>|") != std::string::npos)
+    return std::string();
   return target;
 }
 

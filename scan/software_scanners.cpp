@@ -52,7 +52,7 @@ void ScanAppPaths(ScanContext& context, const std::string& appPaths) {
       continue;
     // The registered path counts only up to the end of the program's own name.
     const PathVerdict verdict =
-        CheckPath(context.Files(), program, name, true, context.AllowedDrives());
+        context.CheckPath(RootKey::kLocalMachine, path, program, name, true);
     if (verdict.missing) {
       context.AddIssueRow("Software Locations Issue", "HKEY_LOCAL_MACHINE\\" + path, program,
                           MissingPathReason(verdict), RowKind::kKey);

@@ -28,7 +28,7 @@ void ScanDisabledStartup(ScanContext& context, const std::string& startupKey) {
     if (const auto text = ReadText(registry, "command")) {
       const std::string& command = *text;
       const PathVerdict verdict =
-          CheckPath(context.Files(), command, "", false, context.AllowedDrives());
+          context.CheckPath(RootKey::kLocalMachine, base + name, command, "", false);
       if (verdict.missing) {
         context.AddIssueRow(kStartupProblem, "HKEY_LOCAL_MACHINE\\" + base + name, command,
                             MissingPathReason(verdict), RowKind::kKey);
@@ -70,8 +70,7 @@ void ScanRunKey(ScanContext& context, const std::string& rootName, const std::st
     if (!text)
       continue;
     const std::string& command = *text;
-    const PathVerdict verdict =
-        CheckPath(context.Files(), command, "", false, context.AllowedDrives());
+    const PathVerdict verdict = context.CheckPath(*root, keyPath, command, "", false);
     if (verdict.missing) {
       context.AddIssueRow(kStartupProblem, keyText + name, command, MissingPathReason(verdict),
                           RowKind::kValueInPath);

@@ -158,8 +158,7 @@ class Walker {
       const auto text = TextOf(entry.value);
       if (!text)
         continue;
-      const PathVerdict verdict =
-          CheckPath(context_.Files(), *text, endMarker_, true, context_.AllowedDrives());
+      const PathVerdict verdict = context_.CheckPath(root_, keyPath, *text, endMarker_, true);
       if (verdict.missing) {
         context_.AddIssueRow(problem_, ValuePathText(rootName_, keyPath, entry.name), *text,
                              MissingPathReason(verdict), RowKind::kValueInPath);
@@ -307,7 +306,7 @@ void ScanInstaller(ScanContext& context) {
     context.ShowScanKey(foldersKey);
     for (const std::string& name : folders.GetValueNames()) {
       const PathVerdict verdict =
-          CheckPath(context.Files(), name, "", true, context.AllowedDrives());
+          context.CheckPath(RootKey::kLocalMachine, foldersKey, name, "", true);
       if (verdict.missing) {
         context.AddIssueRow(kInstallerProblem, "HKEY_LOCAL_MACHINE\\" + foldersKey, name,
                             MissingPathReason(verdict), RowKind::kValueNamed);

@@ -64,6 +64,28 @@ std::string StripTrailingSeparator(std::string path) {
   return path;
 }
 
+// The wide name the system is asked about. Past MAX_PATH the "\\?\" form, which the
+// system reads name by name as it stands, so the path is made whole first (the same
+// reading of "/", "." and ".." as for a short path).
+std::wstring ProbeName(const std::string& path) {
+  std::wstring wide = Widen(path);
+  if (wide.size() < MAX_PATH || wide.size() < 3 || wide[1] != L':' || wide[2] != L'\\')
+    return wide;
+  DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (n == 0)
+    return wide;
+  std::wstring full(n, L'\0');
+  n = GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
+  if (n == 0 || n >= full.size())
+    return wide;
+  full.resize(n);
+  return L"\\\\?\\" + full;
+}
+
+DWORD AttributesOf(const std::string& path) {
+  return GetFileAttributesW(ProbeName(path).c_str());
+}
+
 }  // namespace
 
 // A path that holds a NUL was built from a name the ANSI code page cannot carry
@@ -73,21 +95,21 @@ std::string StripTrailingSeparator(std::string path) {
 bool Win32FileSystem::FileExists(const std::string& path) {
   if (HoldsNul(path))
     return false;
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = AttributesOf(path);
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool Win32FileSystem::FolderExists(const std::string& path) {
   if (HoldsNul(path))
     return false;
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = AttributesOf(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 PathState Win32FileSystem::Probe(const std::string& path) {
   if (HoldsNul(path))
     return PathState::kUnknown;
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = AttributesOf(path);
   if (attributes != INVALID_FILE_ATTRIBUTES)
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathState::kFolder : PathState::kFile;
   const DWORD error = GetLastError();
@@ -106,7 +128,7 @@ std::vector<FileEntry> Win32FileSystem::ListFolder(const std::string& folder) {
   // The wide search, so that a name the code page cannot carry comes marked
   // (ListedName) instead of as the "?" or look-alike letters of the ANSI search.
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW(Widen(pattern).c_str(), &data);
+  HANDLE find = FindFirstFileW(ProbeName(pattern).c_str(), &data);
   if (find == INVALID_HANDLE_VALUE)
     return entries;
   do {
@@ -176,7 +198,7 @@ bool Win32FileSystem::CreateFolders(const std::string& path) {
       return false;
   }
   // A file of that name also answers "already exists"; only a folder will do.
-  CreateDirectoryA(folder.c_str(), nullptr);
+  CreateDirectoryW(ProbeName(folder).c_str(), nullptr);
   return FolderExists(folder);
 }
 
@@ -195,7 +217,9 @@ bool Win32FileSystem::DeleteFileSilently(const std::string& path) {
 FilePtr Win32FileSystem::OpenFile(const std::string& path, const char* mode) {
   if (HoldsNul(path))
     return nullptr;
-  return FilePtr(std::fopen(path.c_str(), mode));
+  const std::string wideMode(mode);
+  return FilePtr(
+      _wfopen(ProbeName(path).c_str(), std::wstring(wideMode.begin(), wideMode.end()).c_str()));
 }
 
 namespace {
@@ -269,6 +293,20 @@ std::optional<std::string> Win32Shell::ResolveShortcut(const std::string& path) 
   WIN32_FIND_DATAW data;
   if (FAILED(link->GetPath(target, MAX_PATH + 1, &data, SLGP_UNCPRIORITY)))
     return std::nullopt;
+  // A shell that kept only the ANSI copy of the target answers "?" for each character
+  // the code page lacks; the item list names the target's folders one by one and may
+  // still hold the exact name.
+  if (std::wcschr(target, L'?') != nullptr) {
+    LPITEMIDLIST list = nullptr;
+    wchar_t exact[MAX_PATH + 1] = {};
+    if (SUCCEEDED(link->GetIDList(&list)) && list != nullptr) {
+      if (SHGetPathFromIDListW(list, exact) && exact[0] != L'\0' &&
+          std::wcschr(exact, L'?') == nullptr) {
+        std::wcscpy(target, exact);
+      }
+      CoTaskMemFree(list);
+    }
+  }
   return ListedName(target);
 }
 
@@ -337,6 +375,13 @@ bool Win32SystemInfo::Is64BitWindows() {
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
   BOOL wow64 = FALSE;
   return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
+#endif
+}
+
+Win32Platform::Win32Platform() {
+#ifndef _WIN64
+  if (system.Is64BitWindows())
+    wow64Files_ = std::make_unique<NativeFilesFromWow64>(files, shell.WindowsFolder());
 #endif
 }
 

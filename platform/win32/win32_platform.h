@@ -1,7 +1,10 @@
 // The system services as Windows provides them (advapi32, kernel32, shell32).
 #pragma once
 
+#include <memory>
+
 #include "platform/platform.h"
+#include "platform/wow64_files.h"
 
 namespace kelvane {
 
@@ -66,7 +69,9 @@ class Win32Processes : public Processes {
 
 class Win32Platform {
  public:
-  Win32Platform() = default;
+  // The 32-bit build on 64-bit Windows probes the files of 64-bit programs through
+  // "Sysnative" (NativeFilesFromWow64), so both builds judge every entry alike.
+  Win32Platform();
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -76,7 +81,13 @@ class Win32Platform {
   Win32SystemInfo system;
   Win32ProfileStore profile;
   Win32Processes processes;
-  Platform Get() { return Platform{registry, files, shell, system, profile, processes}; }
+  Platform Get() {
+    FileSystem& probed = wow64Files_ ? static_cast<FileSystem&>(*wow64Files_) : files;
+    return Platform{registry, probed, shell, system, profile, processes};
+  }
+
+ private:
+  std::unique_ptr<NativeFilesFromWow64> wow64Files_;
 };
 
 }  // namespace kelvane

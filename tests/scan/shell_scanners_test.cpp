@@ -192,6 +192,11 @@ TEST_F(ShortcutsTest, AShortcutNamedOutsideTheCodePageIsNeverReported) {
   const std::string desktop = Folder(csidl::kDesktopDirectory, "sc");
   const std::u16string gone = std::u16string(dir.begin(), dir.end()) + u"\\gone.exe";
   ASSERT_TRUE(test::CreateWideShortcut(env, desktop, u"Ωμέγα.lnk", gone));
+  // A live target named outside the code page, which a shell may give back with "?"
+  // for the letters the code page lacks: not a path of its own, never judged.
+  test::WriteWideFile(env, dir, u"Δοκιμή.exe", "x");
+  ASSERT_TRUE(test::CreateWideShortcut(env, desktop, u"live.lnk",
+                                       std::u16string(dir.begin(), dir.end()) + u"\\Δοκιμή.exe"));
   Shortcut(desktop + "\\plain.lnk", dir + "\\gone.exe");
   const auto rows = Run(&ScanShortcuts);
   ASSERT_EQ(rows.size(), 1u);
