@@ -116,7 +116,8 @@ Readers ReadersOfKey(RootKey root, std::string_view keyPath) {
       (root == RootKey::kLocalMachine && StartsWithPath(keyPath, "Software"));
   if (!machineSoftware)
     return Readers::kEither;
-  if (HasComponent(keyPath, "App Paths") || HasComponent(keyPath, "TypeLib"))
+  if (HasComponent(keyPath, "App Paths") || HasComponent(keyPath, "SharedDlls") ||
+      HasComponent(keyPath, "TypeLib"))
     return Readers::kEither;
   return Readers::kNative;
 }
@@ -152,6 +153,13 @@ PathVerdict ViewedPathCheck::Check(Readers readers, const std::string& text,
   if (!EqualsNoCase(verdict.path, thirtyTwo.path))
     verdict.path += " or " + thirtyTwo.path;
   return verdict;
+}
+
+bool ViewedPathCheck::FileExists(Readers readers, const std::string& path) {
+  if (!views_.twoViews || !MayDifferBetweenViews(path))
+    return files_.FileExists(path);
+  return (readers != Readers::k32Bit && native_->FileExists(path)) ||
+         (readers != Readers::kNative && wow32_->FileExists(path));
 }
 
 }  // namespace kelvane

@@ -38,7 +38,8 @@ FileViews ReadFileViews(FileSystem& files, const std::string& windowsFolder, boo
 // Who reads the entries of a key. Below a Wow6432Node key, 32-bit programs (but the Run
 // keys, whose programs 64-bit Explorer starts); a type library's "win32" file, 32-bit
 // programs, its "win64" one, 64-bit programs; the machine's Software and class keys,
-// 64-bit programs, but App Paths and the type libraries, which both views share; every
+// 64-bit programs, but App Paths, the shared libraries' counts and the type libraries,
+// which both views share (and 32-bit installers fill with their own paths); every
 // other key (the user's, the machine's System) both kinds.
 Readers ReadersOfKey(RootKey root, std::string_view keyPath);
 
@@ -50,6 +51,8 @@ class ViewedPathCheck {
   ~ViewedPathCheck();
   PathVerdict Check(Readers readers, const std::string& text, const std::string& endMarker,
                     bool acceptFolder, const std::string& allowedDrives);
+  // Whether `path` names a file for any of the readers.
+  bool FileExists(Readers readers, const std::string& path);
 
  private:
   class View;

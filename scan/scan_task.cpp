@@ -140,6 +140,10 @@ PathVerdict ScanContext::CheckPath(Readers readers, const std::string& text,
   return paths_.Check(readers, text, endMarker, acceptFolder, allowedDrives_);
 }
 
+bool ScanContext::FileExists(RootKey root, std::string_view keyPath, const std::string& path) {
+  return paths_.FileExists(ReadersOfKey(root, keyPath), path);
+}
+
 bool ScanContext::BatchDue() const {
   return pending_.size() >= kRowBatch ||
          std::chrono::steady_clock::now() - firstPending_ >= kRowWait;

@@ -90,6 +90,8 @@ class ScanContext {
                         const std::string& endMarker, bool acceptFolder);
   PathVerdict CheckPath(Readers readers, const std::string& text, const std::string& endMarker,
                         bool acceptFolder);
+  // Whether `path`, named by an entry of the key, is a file for the key's readers.
+  bool FileExists(RootKey root, std::string_view keyPath, const std::string& path);
 
   void SetStatusText(const std::string& text) { events_.SetStatusText(text); }
   void ShowScanKey(const std::string& path);

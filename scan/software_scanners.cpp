@@ -96,7 +96,7 @@ void ScanWindowsFonts(ScanContext& context) {
     const bool fullPath = IsFullPath(file);
     bool found = false;
     if (fullPath) {
-      found = context.Files().FileExists(file);
+      found = context.FileExists(RootKey::kLocalMachine, fontsKey, file);
     } else {
       for (const std::string& fontFile : fontFiles) {
         if (fontFile == upper) {
@@ -133,7 +133,7 @@ void ScanHelpFiles(ScanContext& context) {
       if (!file.empty() && file.back() != '\\')
         file += '\\';
       file += name;
-      if (context.Files().FileExists(file))
+      if (context.FileExists(RootKey::kLocalMachine, helpKey, file))
         continue;
       context.AddIssueRow("Invalid Help Files", "HKEY_LOCAL_MACHINE\\" + helpKey + "\\" + name,
                           file, "Help file not found: " + file, RowKind::kValueInPath);
@@ -155,7 +155,7 @@ void ScanSharedDllsKey(ScanContext& context, const std::string& sharedDlls) {
     // The value's name is the library's path, its data the reference count.
     if (registry.GetDataType(name) != DataType::kInteger)
       continue;
-    const bool exists = context.Files().FileExists(name);
+    const bool exists = context.FileExists(RootKey::kLocalMachine, sharedDlls, name);
     if (exists) {
       const auto raw = registry.ReadRaw(name);
       // A count too short to read cannot be judged.

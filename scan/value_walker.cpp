@@ -274,7 +274,7 @@ void ScanMruLists(ScanContext& context) {
     for (const std::string& extension : extensions) {
       if (extension == "*")
         continue;
-      if (context.Files().FileExists(*data + "." + extension)) {
+      if (context.FileExists(RootKey::kCurrentUser, kMruKey, *data + "." + extension)) {
         found = true;
         break;
       }

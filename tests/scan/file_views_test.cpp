@@ -100,6 +100,8 @@ TEST(FileViews, BothBuildsJudgeEachEntryInItsReadersFileSystem) {
       {__LINE__, RootKey::kCurrentUser, "Software\\K", "%ProgramFiles%\\App\\a32.dll", false},
       {__LINE__, RootKey::kClassesRoot, "TypeLib\\{K}\\1.0\\0\\win32", w + "\\System32\\only32.dll",
        false},
+      {__LINE__, hklm, "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDlls",
+       w + "\\System32\\only32.dll", false},
       {__LINE__, RootKey::kCurrentUser, "Software\\K", w + "\\System32\\gone.dll", true},
       // A path past 260 characters.
       {__LINE__, RootKey::kCurrentUser, "Software\\K", longApp, false},
@@ -125,6 +127,8 @@ TEST(FileViews, BothBuildsJudgeEachEntryInItsReadersFileSystem) {
       const PathVerdict verdict = check.Check(readers, c.text, "", true, "c");
       EXPECT_EQ(verdict.missing, c.missing) << c.text;
     }
+    EXPECT_TRUE(check.FileExists(Readers::kEither, w + "\\System32\\only32.dll"));
+    EXPECT_FALSE(check.FileExists(Readers::kNative, w + "\\System32\\only32.dll"));
     // The reason names the path probed: both readings for an entry both kinds read.
     EXPECT_EQ(check.Check(Readers::k32Bit, w + "\\System32\\gone.dll", "", false, "c").path,
               w + "\\SysWOW64\\gone.dll");
