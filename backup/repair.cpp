@@ -159,12 +159,11 @@ bool RegistryRepairer::StageTarget(const RowTarget& target) {
   switch (target.kind) {
     case TargetKind::kKey:
     case TargetKind::kValue: {
-      const auto root = RootFromName(target.rootName);
       const bool key = target.kind == TargetKind::kKey;
-      if (!root || (key && NamesRoot(target.keyPath)))
+      if (key && NamesRoot(target.keyPath))
         break;  // nothing to delete
       item->kind = key ? Item::Kind::kKey : Item::Kind::kValue;
-      item->root = *root;
+      item->root = target.root;
       item->path = target.keyPath;
       item->upperPath = MatchPath(target.keyPath);
       item->name = target.valueName;
@@ -180,7 +179,7 @@ bool RegistryRepairer::StageTarget(const RowTarget& target) {
     case TargetKind::kNoSubkey:
       break;  // the path would name the parent key itself: nothing is deleted
     case TargetKind::kNone:
-      item->result = ItemResult::kCannotBackUp;  // no root to resolve: the row stays
+      item->result = ItemResult::kCannotBackUp;  // nothing to act on: the row stays
       break;
   }
   for (const auto& staged : batch_) {
@@ -292,14 +291,13 @@ ItemResult RegistryRepairer::CommitOne(const RowTarget& target) {
   return Commit().front().result;
 }
 
-ItemResult RegistryRepairer::DeleteRegistryKey(const std::string& rootName,
-                                               const std::string& path) {
-  return CommitOne(RowTarget{TargetKind::kKey, rootName, path, "", ""});
+ItemResult RegistryRepairer::DeleteRegistryKey(RootKey root, const std::string& path) {
+  return CommitOne(KeyTarget(root, path));
 }
 
-ItemResult RegistryRepairer::DeleteRegistryValue(const std::string& rootName,
-                                                 const std::string& path, const std::string& name) {
-  return CommitOne(RowTarget{TargetKind::kValue, rootName, path, name, ""});
+ItemResult RegistryRepairer::DeleteRegistryValue(RootKey root, const std::string& path,
+                                                 const std::string& name) {
+  return CommitOne(ValueTarget(root, path, name));
 }
 
 ItemResult RegistryRepairer::RepairRow(const IssueRow& row) {

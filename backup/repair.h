@@ -84,10 +84,9 @@ class RegistryRepairer {
 
   // The key with its whole subtree, as a batch of its own. BackupError when the backup
   // cannot be written; the key is then not deleted.
-  ItemResult DeleteRegistryKey(const std::string& rootName, const std::string& path);
+  ItemResult DeleteRegistryKey(RootKey root, const std::string& path);
   // One value (empty name: the default value), as a batch of its own.
-  ItemResult DeleteRegistryValue(const std::string& rootName, const std::string& path,
-                                 const std::string& name);
+  ItemResult DeleteRegistryValue(RootKey root, const std::string& path, const std::string& name);
   // Removes what the row denotes, as a batch of its own. The row leaves the list
   // unless the result is kCannotBackUp.
   ItemResult RepairRow(const IssueRow& row);

@@ -22,10 +22,10 @@ struct FilterTarget {
 };
 
 std::optional<FilterTarget> FilterTargetOf(const IssueRow& row) {
-  const RowTarget target = ResolveRow(row);
+  const RowTarget& target = ResolveRow(row);
   if (target.kind == TargetKind::kNone || target.kind == TargetKind::kFile)
     return std::nullopt;
-  FilterTarget filter{UpperAscii(target.rootName + "\\" + target.keyPath), ""};
+  FilterTarget filter{UpperAscii(std::string(RootName(target.root)) + "\\" + target.keyPath), ""};
   if (row.kind == RowKind::kDefaultValue)
     filter.value.assign(1, '@');  // the default value's name in the lists
   else if (target.kind == TargetKind::kValue)

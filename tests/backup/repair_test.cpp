@@ -130,7 +130,7 @@ class RepairTest : public ::testing::Test {
     test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path() + "\\" + sub, name, value);
   }
   void AddRow(const std::string& key, const std::string& value, RowKind kind, bool ticked = true) {
-    results.Append(IssueRow{"problem", key, value, "", kind, ticked});
+    results.Append(test::RowFromCells("problem", key, value, "", kind, ticked));
   }
   bool KeyExists(const std::string& sub) {
     Registry r(env.Registry());
@@ -182,23 +182,30 @@ TEST_F(RepairTest, TickedRowsAreBackedUpAndRemovedLastFirstByKind) {
   Put("Dflt", "", Sz("d"));
   Put("Dflt", "other", Sz("stays"));
   Put("Keep", "k", Sz("5"));
+  // A value named by a path, beside a key of the name a cut at its last backslash gives.
+  Put("Slash", "C:\\kvt\\old\\tool.exe", Sz("9"));
+  Put("Slash\\C:\\kvt\\old", "tool.exe", Sz("decoy"));
   const std::string shortcut = env.TempDir() + "\\Stale.lnk";
   env.WriteFile(shortcut, "link");
 
-  AddRow(Key("KeyA"), "", RowKind::kKey);                           // 0
-  AddRow(Key("Vals\\InPath"), "", RowKind::kValueInPath);           // 1
-  AddRow(Key("Vals"), "Named", RowKind::kValueNamed);               // 2
-  AddRow(Key("Parent"), "Child", RowKind::kSubkeyNamed);            // 3
-  AddRow(shortcut, "", RowKind::kShortcutFile);                     // 4
-  AddRow(Key("Vals"), "", RowKind::kDefaultValue);                  // 5
-  AddRow(Key("Dflt\\"), "", RowKind::kValueInPath);                 // 6
-  AddRow(Key("Keep"), "", RowKind::kKey, false);                    // 7: not ticked
-  AddRow("NoBackslash", "", RowKind::kKey);                         // 8: stays
-  AddRow("HKCU\\" + scratch.Path() + "\\Keep", "", RowKind::kKey);  // 9: unknown root
-  AddRow(Key("Missing"), "", RowKind::kKey);                        // 10: gone meanwhile
-  AddRow("HKEY_CURRENT_USER\\", "", RowKind::kKey);                 // 11: a whole root
-  AddRow(Key("Vals"), "bad\nname", RowKind::kValueNamed);           // 12: cannot be backed up
-  AddRow(Key("Parent"), "", RowKind::kSubkeyNamed);                 // 13: no subkey name
+  AddRow(Key("KeyA"), "", RowKind::kKey);                  // 0
+  AddRow(Key("Vals\\InPath"), "", RowKind::kValueInPath);  // 1
+  AddRow(Key("Vals"), "Named", RowKind::kValueNamed);      // 2
+  AddRow(Key("Parent"), "Child", RowKind::kSubkeyNamed);   // 3
+  AddRow(shortcut, "", RowKind::kShortcutFile);            // 4
+  AddRow(Key("Vals"), "", RowKind::kDefaultValue);         // 5
+  AddRow(Key("Dflt\\"), "", RowKind::kValueInPath);        // 6
+  AddRow(Key("Keep"), "", RowKind::kKey, false);           // 7: not ticked
+  AddRow("NoBackslash", "", RowKind::kKey);                // 8: stays
+  results.Append(MakeIssueRow(
+      "problem",
+      ValueTarget(RootKey::kCurrentUser, scratch.Path() + "\\Slash", "C:\\kvt\\old\\tool.exe"),
+      RowKind::kValueInPath, "9", ""));  // 9: a name with backslashes
+  results.SetTicked(9, true);
+  AddRow(Key("Missing"), "", RowKind::kKey);               // 10: gone meanwhile
+  AddRow("HKEY_CURRENT_USER\\", "", RowKind::kKey);        // 11: a whole root
+  AddRow(Key("Vals"), "bad\nname", RowKind::kValueNamed);  // 12: cannot be backed up
+  AddRow(Key("Parent"), "", RowKind::kSubkeyNamed);        // 13: no subkey name
 
   const RepairOutcome outcome = Run();
   EXPECT_TRUE(outcome.finished);
@@ -220,6 +227,8 @@ TEST_F(RepairTest, TickedRowsAreBackedUpAndRemovedLastFirstByKind) {
   EXPECT_TRUE(ValueExists("Dflt", "other"));
   EXPECT_TRUE(KeyExists("Keep"));
   EXPECT_TRUE(KeyExists(""));
+  EXPECT_FALSE(ValueExists("Slash", "C:\\kvt\\old\\tool.exe"));
+  EXPECT_TRUE(ValueExists("Slash\\C:\\kvt\\old", "tool.exe"));
   // The shortcut's way back is the recycle bin.
   EXPECT_FALSE(env.Files().FileExists(shortcut));
 #ifndef _WIN32
@@ -229,14 +238,16 @@ TEST_F(RepairTest, TickedRowsAreBackedUpAndRemovedLastFirstByKind) {
   const std::string k = "[" + scratch.FullPath();
   EXPECT_EQ(
       CrLfLines(ReadWholeFile(env.Files(), backupFile)),
-      (std::vector<std::string>{"REGEDIT4",                                              //
-                                "",         k + "\\Dflt]",          "@=\"d\"",           // row 6
-                                "",         k + "\\Vals]",          "@=\"default\"",     // row 5
-                                "",         k + "\\Parent\\Child]", "\"c\"=\"4\"",       // row 3
-                                "",         k + "\\Vals]",          "\"Named\"=\"2\"",   // row 2
-                                "",         k + "\\Vals]",          "\"InPath\"=\"1\"",  // row 1
-                                "",         k + "\\KeyA]",          "\"v\"=\"a\"",       // row 0
-                                "",         k + "\\KeyA\\Inner]",   "\"w\"=dword:00000001"}));
+      (std::vector<std::string>{
+          "REGEDIT4",                                                                    //
+          "",         k + "\\Slash]",         "\"C:\\\\kvt\\\\old\\\\tool.exe\"=\"9\"",  // row 9
+          "",         k + "\\Dflt]",          "@=\"d\"",                                 // row 6
+          "",         k + "\\Vals]",          "@=\"default\"",                           // row 5
+          "",         k + "\\Parent\\Child]", "\"c\"=\"4\"",                             // row 3
+          "",         k + "\\Vals]",          "\"Named\"=\"2\"",                         // row 2
+          "",         k + "\\Vals]",          "\"InPath\"=\"1\"",                        // row 1
+          "",         k + "\\KeyA]",          "\"v\"=\"a\"",                             // row 0
+          "",         k + "\\KeyA\\Inner]",   "\"w\"=dword:00000001"}));
 }
 
 TEST_F(RepairTest, NothingTickedWritesNoFileAndTheHintShowsZero) {
