@@ -143,7 +143,7 @@ TEST(IgnoreLists, RemainingRowsKeepTheirOrderAndTicks) {
   EXPECT_EQ(model.Rows(), expected);
 }
 
-TEST(FinishScan, DropsTheLastRowAfterStopTicksAllThenFilters) {
+TEST(FinishScan, DropsTheLastRowAfterStopAndRepeatedEntriesTicksAllThenFilters) {
   struct Case {
     int line;
     bool stopped;
@@ -155,7 +155,14 @@ TEST(FinishScan, DropsTheLastRowAfterStopTicksAllThenFilters) {
   const IssueRow a = Row(RowKind::kKey, "HKEY_USERS\\A");
   const IssueRow b = Row(RowKind::kKey, "HKEY_USERS\\B");
   const IssueRow c = Row(RowKind::kKey, "HKEY_USERS\\C");
+  // One entry reached twice: a shortcut by two walks (letter case apart), a value by two
+  // categories with other problem texts.
+  const IssueRow link = Row(RowKind::kShortcutFile, "C:\\AppData\\Start Menu\\x.lnk", "t");
+  const IssueRow linkAgain = Row(RowKind::kShortcutFile, "C:\\APPDATA\\Start Menu\\X.lnk", "t");
+  const IssueRow run = Row(RowKind::kValueInPath, "HKEY_USERS\\Run\\v", "C:\\x.exe", "Startup");
+  const IssueRow runAgain = Row(RowKind::kValueInPath, "HKEY_USERS\\RUN\\V", "C:\\x.exe", "Files");
   const Case cases[] = {
+      {__LINE__, false, {link, a, linkAgain, run, runAgain}, {}, 3, {3, 3}},
       {__LINE__, false, {a, b, c}, {}, 3, {3, 3}},
       {__LINE__, true, {a, b, c}, {}, 2, {2, 2}},
       {__LINE__, true, {}, {}, 0, {0, 0}},  // Stop before any row: nothing to drop
