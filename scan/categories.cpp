@@ -1,5 +1,7 @@
 #include "scan/categories.h"
 
+#include <algorithm>
+
 #include <array>
 
 #include "scan/scanners.h"
@@ -119,6 +121,18 @@ std::vector<Category> SelectedCategories(const CategorySelection& selection) {
       selected.push_back(category);
   }
   return selected;
+}
+
+std::vector<Category> CategoriesJudgingEmptyKeys(const std::vector<Category>& scanned) {
+  // Add/Remove Programs, File Extensions, Obsolete Software, Installer.
+  constexpr int kJudgeEmptyKeys[] = {11, 12, 14, 21};
+  std::vector<Category> judging;
+  for (const Category& category : scanned) {
+    if (std::find(std::begin(kJudgeEmptyKeys), std::end(kJudgeEmptyKeys), category.id) !=
+        std::end(kJudgeEmptyKeys))
+      judging.push_back(category);
+  }
+  return judging;
 }
 
 }  // namespace kelvane

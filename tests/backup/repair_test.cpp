@@ -102,6 +102,14 @@ class ScriptedPrompts : public RepairPrompts {
   Recheck ScanAgain(std::vector<IssueRow>& rows) override {
     return scanAgain ? scanAgain(rows) : Recheck::kSkipped;
   }
+  // The look at the emptied keys after the deletions; none unless a test sets one.
+  std::vector<IssueRow> lookAgain;
+  bool repairLeftBroken = false;
+  bool LookAgain(std::vector<IssueRow>& rows) override {
+    rows = lookAgain;
+    return !lookAgain.empty();
+  }
+  bool RepairLeftBroken() const override { return repairLeftBroken; }
 };
 
 class RepairTest : public ::testing::Test {
@@ -354,9 +362,10 @@ TEST_F(RepairTest, FailingBackupWriteStopsBeforeThatItemsDeletion) {
   // What the window says: where it stopped, what was removed and where, what was kept.
   EXPECT_EQ(RepairReportText(outcome),
             "The repair stopped at " + Key("B") + ":\r\n" + outcome.error +
-                ".\r\n\r\n1 entry was removed; the "
-                "backup is " +
-                backupFile + ".\r\nThe 2 other ticked entries were kept.");
+                ".\r\n\r\nOf the 3 ticked entries:\r\n1 entry was removed; the backup is " +
+                backupFile +
+                ".\r\n1 entry was kept where the repair stopped.\r\n1 entry was kept: the "
+                "repair did not reach it.");
 }
 
 TEST_F(RepairTest, UnwritableBackupFileStopsAfterTheRowsThatNeedNoBackup) {
@@ -443,6 +452,50 @@ TEST_F(RepairTest, TheOutcomeSaysWhatStoppedTheRepair) {
          AddRow(Key("A"), "bad\nname", RowKind::kValueNamed);
        },
        RepairStop::kNone, 1, "The repair did not remove every ticked entry."},
+      // Every ticked entry is accounted for: removed, changed since the scan, gone.
+      {"changed and gone",
+       [this] {
+         Put("A", "changed", Sz("2"));
+         AddRow(Key("A"), "changed", RowKind::kValueNamed);
+         AddRow(Key("A"), "gone", RowKind::kValueNamed);
+         prompts.scanAgain = [this](std::vector<IssueRow>& rows) {
+           rows = {results.Row(0), results.Row(2)};
+           return RepairPrompts::Recheck::kDone;
+         };
+       },
+       RepairStop::kNone, 0,
+       "The repair is done.\r\n\r\nOf the 3 ticked entries:\r\n1 entry was removed; the backup "
+       "is " +
+           backupFile +
+           ".\r\n1 entry was kept because it changed since the scan; a new scan shows it as it is "
+           "now.\r\n1 entry was already gone."},
+      // The key the repair emptied is broken now; an entry elsewhere is not the repair's.
+      {"left broken",
+       [this] {
+         prompts.lookAgain = {
+             MakeIssueRow("p", SubkeyTarget(RootKey::kCurrentUser, scratch.Path(), "A"),
+                          RowKind::kSubkeyNamed, "A", ""),
+             MakeIssueRow("p", KeyTarget(RootKey::kCurrentUser, scratch.Path() + "\\Other"),
+                          RowKind::kKey, "", "")};
+       },
+       RepairStop::kNone, 0,
+       "The repair is done.\r\n\r\nOf the 1 ticked entry:\r\n1 entry was removed; the backup is " +
+           backupFile +
+           ".\r\n\r\nThe repair left 1 entry that is now broken (keys it emptied); it is listed "
+           "and ticked and can be repaired in turn."},
+      {"left broken, taken in a further pass",
+       [this] {
+         prompts.lookAgain = {MakeIssueRow("p",
+                                           SubkeyTarget(RootKey::kCurrentUser, scratch.Path(), "A"),
+                                           RowKind::kSubkeyNamed, "A", "")};
+         prompts.repairLeftBroken = true;
+       },
+       RepairStop::kNone, 0,
+       "The repair is done.\r\n\r\nOf the 2 ticked entries:\r\n2 entries were removed; the "
+       "backup is " +
+           backupFile +
+           ".\r\n\r\nThe repair left 1 entry that is now broken (keys it emptied); a further "
+           "pass took it in turn, counted above."},
   };
   for (const Case& c : cases) {
     SetUp();
@@ -451,6 +504,11 @@ TEST_F(RepairTest, TheOutcomeSaysWhatStoppedTheRepair) {
     files.appendsLeft = 1000;
     settings.RestorePoint = false;
     system.version = VersionRecord{2, 5, 0};
+    {
+      Registry registry(env.Registry());
+      registry.SetRoot(RootKey::kCurrentUser);
+      registry.DeleteKey("\\" + scratch.Path() + "\\A");  // as the case before left it
+    }
     Put("A", "v", Sz("1"));
     AddRow(Key("A"), "v", RowKind::kValueNamed);
     c.arrange();
@@ -461,7 +519,13 @@ TEST_F(RepairTest, TheOutcomeSaysWhatStoppedTheRepair) {
     const std::string report = RepairReportText(outcome);
     EXPECT_EQ(report.substr(0, c.report.size()), c.report) << c.what;
     EXPECT_EQ(report.empty(), c.report.empty()) << c.what;
+    // The log says what the user's answer stopped, too.
+    if (c.stop == RepairStop::kNoBackupFolder && c.report.empty()) {
+      EXPECT_EQ(RepairLogNote(outcome),
+                "No backup folder (" + settings.OutputDirectory + "): nothing was removed.");
+    }
   }
+  EXPECT_FALSE(KeyExists("A"));  // the further pass of the last case
 }
 
 #ifdef _WIN32

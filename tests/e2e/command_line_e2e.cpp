@@ -112,9 +112,13 @@ TEST(CommandLine, EverySwitchEndsWithItsExitCode) {
     const char* logLine;  // what the log's last line holds then
   };
   const Case cases[] = {
-      {"-scan C:\\Kelvane\\none\\r.csv", 9, false, "\t-scan\t"},
-      {"-Scan C:\\Kelvane\\empty.csv", 0, false, "\tfound=0\trepaired=0\t"},
-      {"-cleanonce", 0, false, "\t-cleanonce\tcategories=\tfound=0\trepaired=0\tfile=\texit=0"},
+      {"-scan C:\\Kelvane\\none\\r.csv", 9, false,
+       "\tfile=\texit=9\tnote=The report could not be written: C:\\Kelvane\\none\\r.csv"},
+      // Nothing ticked: nothing scanned, and a code of its own.
+      {"-Scan C:\\Kelvane\\empty.csv", 14, false,
+       "\tfound=0\trepaired=0\tfile=C:\\Kelvane\\empty.csv\texit=14\tnote=No category is ticked"},
+      {"-cleanonce", 14, false,
+       "\t-cleanonce\tcategories=\tfound=0\trepaired=0\tfile=\texit=14\tnote=No category"},
       {"-restore C:\\Kelvane\\Missing.reg", 12, false, "file=C:\\Kelvane\\Missing.reg\texit=12"},
       {"-restore C:\\Kelvane\\Damaged.reg", 11, false, "\texit=11\tnote=The backup file cannot"},
       {"-RESTORE Good.reg", 0, false,
@@ -150,12 +154,12 @@ TEST(CommandLine, EverySwitchEndsWithItsExitCode) {
     ASSERT_TRUE(kelvane.WaitExit(30000, &code));
     EXPECT_EQ(code, c.expected);
     // A wrong command line says so in the log; the help asked for leaves it alone.
-    if (c.expected == 13)
+    if (c.expected == 13) {
       EXPECT_NE(LastLogLine().find("\t(unknown)\t"), std::string::npos) << LastLogLine();
-    if (c.expected == 13)
       EXPECT_NE(LastLogLine().find("\texit=13\tnote=Unknown switch"), std::string::npos);
-    else
+    } else {
       EXPECT_EQ(ReadTextFile(folder + "kelvane.log"), before);
+    }
     EXPECT_TRUE(TopWindows(kMainClass, kelvane.Id()).empty());
   }
   EXPECT_EQ(ReadTextFile(folder + "empty.csv"),
