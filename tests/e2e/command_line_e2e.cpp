@@ -5,6 +5,9 @@
 // which reads it back with Python's csv module (tests/e2e/check_report.py).
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -168,6 +171,79 @@ TEST(CommandLine, EverySwitchEndsWithItsExitCode) {
   EXPECT_TRUE(FileExists(damaged));
   EXPECT_FALSE(FileExists(good));
   EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, "Software\\KvRestored", "Back"));
+}
+
+// One flow through what the unattended clean promises: a value named by a path is
+// repaired and given back by regedit /s; a broken Start menu shortcut, inside
+// Application Data too, is one row; of two runs started together one ends with 6; the
+// vendor key the repair empties is taken in a further pass, so -scan then finds nothing.
+TEST(CommandLine, TheCleanRunsAloneAndFinishesWhatItStarts) {
+  const char* kApp = "Software\\KvSlash\\App";
+  HKEY app;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kApp, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &app,
+                            nullptr),
+            ERROR_SUCCESS);
+  const auto put = [app](const char* name, const std::string& data) {
+    RegSetValueExA(app, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                   static_cast<DWORD>(data.size() + 1));
+  };
+  put("C:\\kvt\\old\\tool.exe", "C:\\kvt\\missing\\tool.exe");
+  put("plain", "C:\\kvt\\missing\\plain.exe");
+  RegCloseKey(app);
+  char programs[MAX_PATH] = {};
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, programs, CSIDL_PROGRAMS, TRUE));
+  ASSERT_TRUE(CreateShortcut(std::string(programs) + "\\KvGone.lnk", "C:\\kvt\\missing\\gone.exe"));
+  // Files and Folders of the current user, Obsolete Software, Shortcuts.
+  WriteSettings("ShowHint=0\r\n", {1, 2, 4, 14, 17});
+  CreateDirectoryA((std::string(kFolder) + "Backup").c_str(), nullptr);
+
+  EXPECT_EQ(RunUnattended("-scan C:\\Kelvane\\before.csv"), 8u);
+  const std::string before = ReadTextFile(std::string(kFolder) + "before.csv");
+  size_t links = 0;
+  for (size_t at = before.find("KvGone.lnk"); at != std::string::npos;
+       at = before.find("KvGone.lnk", at + 1))
+    ++links;
+  EXPECT_EQ(links, 1u) << before;
+  EXPECT_NE(before.find("App\\C:\\kvt\\old\\tool.exe,"), std::string::npos) << before;
+
+  Process first(std::string(kExe) + " -cleanonce");
+  Process second(std::string(kExe) + " -cleanonce");
+  DWORD codes[2] = {99, 99};
+  ASSERT_TRUE(first.WaitExit(300000, &codes[0]));
+  ASSERT_TRUE(second.WaitExit(300000, &codes[1]));
+  EXPECT_EQ(std::min(codes[0], codes[1]), 0u);
+  EXPECT_EQ(std::max(codes[0], codes[1]), 6u);
+  const auto backups = ListFiles(std::string(kFolder) + "Backup\\Backup*.reg");
+  ASSERT_EQ(backups.size(), 1u);
+  // The clean's line: every entry found was removed, the emptied vendor key with them.
+  const std::string log = ReadTextFile(std::string(kFolder) + "kelvane.log");
+  const size_t done = log.find("\texit=0");
+  ASSERT_NE(done, std::string::npos) << log;
+  const std::string line =
+      log.substr(log.rfind('\n', done) + 1, log.find('\r', done) - log.rfind('\n', done) - 1);
+  std::printf("%s\n", line.c_str());
+  const size_t found = line.find("found="), repaired = line.find("\trepaired=");
+  EXPECT_EQ(line.substr(found + 6, line.find('\t', found) - found - 6),
+            line.substr(repaired + 10, line.find('\t', repaired + 1) - repaired - 10));
+  EXPECT_NE(line.find("\tfile=C:\\Kelvane\\Backup\\" + backups[0]), std::string::npos);
+  EXPECT_NE(line.find("a further pass took"), std::string::npos);
+  EXPECT_NE(log.find("\texit=6\tnote=Kelvane was already running."), std::string::npos);
+  EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kApp, "C:\\kvt\\old\\tool.exe"));
+  HKEY vendor;
+  EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\KvSlash", 0, KEY_READ, &vendor),
+            ERROR_SUCCESS);
+
+  EXPECT_EQ(RunUnattended("-scan C:\\Kelvane\\after.csv"), 0u)
+      << ReadTextFile(std::string(kFolder) + "after.csv");
+
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  ASSERT_EQ(RunAndWait(std::string(windows) + "\\regedit.exe /s \"" + kFolder + "Backup\\" +
+                           backups[0] + "\"",
+                       60000),
+            0);
+  EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, kApp, "C:\\kvt\\old\\tool.exe"));
+  EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, kApp, "plain"));
 }
 
 }  // namespace
