@@ -180,14 +180,19 @@ void TfrmKelvane::CleanOnce() {
   entry.note = RepairLogNote(outcome);
   LogUnattendedRun(platform_, entry);
   // The benchmarks ask where the time of an unattended run goes: the file named by
-  // KELVANE_PHASE_TIMES gets a line "scan S repair R" (seconds).
+  // KELVANE_PHASE_TIMES gets a line "scan S repair R (...)" (seconds), the repair's
+  // parts in the brackets.
   char file[MAX_PATH] = {};
   const DWORD length = GetEnvironmentVariableA("KELVANE_PHASE_TIMES", file, MAX_PATH);
   if (length > 0 && length < MAX_PATH) {
     if (FilePtr times = platform_.files.OpenFile(file, "ab")) {
-      std::fprintf(times.get(), "scan %.3f repair %.3f\r\n",
+      const RepairTimes& t = outcome.times;
+      std::fprintf(times.get(),
+                   "scan %.3f repair %.3f (%zu items: read %.3f, write %.3f, proof %.3f, "
+                   "flush %.3f, deletes %.3f, look %.3f)\r\n",
                    std::chrono::duration<double>(scanned - start).count(),
-                   std::chrono::duration<double>(repaired - scanned).count());
+                   std::chrono::duration<double>(repaired - scanned).count(), t.items, t.read,
+                   t.backup.write, t.backup.proof, t.backup.flush, t.deletes, t.look);
     }
   }
   PostMessageA(hwnd_, WM_CLOSE, 0, 0);

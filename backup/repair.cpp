@@ -1,6 +1,7 @@
 #include "backup/repair.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <stdexcept>
 #include <unordered_set>
@@ -279,8 +280,15 @@ std::vector<RegistryRepairer::Result> RegistryRepairer::Commit() {
   // Taken out first: whatever happens, the next batch starts empty.
   std::vector<std::unique_ptr<Item>> batch = std::move(batch_);
   batch_.clear();
+  using Clock = std::chrono::steady_clock;
+  const auto seconds = [](Clock::time_point from) {
+    return std::chrono::duration<double>(Clock::now() - from).count();
+  };
+  auto start = Clock::now();
   for (const auto& item : batch)
     ReadItem(*item);
+  times_.read += seconds(start);
+  times_.items += batch.size();
   std::vector<const FormattedItem*> texts;
   for (const auto& item : batch) {
     if (item->text)
@@ -288,7 +296,7 @@ std::vector<RegistryRepairer::Result> RegistryRepairer::Commit() {
   }
   // No deletion before every item it covers is in the file on the disk.
   const std::vector<std::optional<std::string>> left =
-      AppendItemsToDisk(platform_.files, backupFile_, texts, verify_);
+      AppendItemsToDisk(platform_.files, backupFile_, texts, verify_, &times_.backup);
   size_t next = 0;
   for (const auto& item : batch) {
     if (!item->text)
@@ -300,6 +308,7 @@ std::vector<RegistryRepairer::Result> RegistryRepairer::Commit() {
       item->key.reset();
     }
   }
+  start = Clock::now();
   for (const auto& item : batch) {
     if (item->kind == Item::Kind::kKey || item->kind == Item::Kind::kValue) {
       item->result = DeleteItem(*item);
@@ -314,6 +323,7 @@ std::vector<RegistryRepairer::Result> RegistryRepairer::Commit() {
       }
     }
   }
+  times_.deletes += seconds(start);
   std::vector<Result> results;
   for (const auto& item : batch) {
     if (item->kind == Item::Kind::kFile && platform_.files.FileExists(item->path)) {
@@ -510,7 +520,11 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
     // A key the repair emptied may now be broken by another category's rule: one look,
     // and at most one further pass.
     std::vector<IssueRow> again;
-    if (!repairer.Emptied().empty() && prompts.LookAgain(again)) {
+    const auto lookStart = std::chrono::steady_clock::now();
+    const bool looked = !repairer.Emptied().empty() && prompts.LookAgain(again);
+    outcome.times.look =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - lookStart).count();
+    if (looked) {
       std::vector<IssueRow> broken =
           RowsLeftBroken(repairer.Emptied(), std::move(again), results.Rows());
       outcome.followUpFound = broken.size();
@@ -531,6 +545,9 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
       }
     }
     outcome.finished = true;
+    const double look = outcome.times.look;
+    outcome.times = repairer.Times();
+    outcome.times.look = look;
   } catch (const BackupError& e) {
     outcome.error = e.what();
     outcome.stop = RepairStop::kBackupFailed;

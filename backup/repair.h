@@ -78,6 +78,16 @@ enum class ItemResult {
   kRefused,       // backed up, but the registry (or the file system) refused the deletion
 };
 
+// Where a repair's time went, in seconds: the registry read and formatted, the backup
+// written, read back and compared, written through to the disk, the deletions.
+struct RepairTimes {
+  double read = 0;
+  AppendTimes backup;
+  double deletes = 0;
+  double look = 0;  // the look at the emptied keys afterwards
+  size_t items = 0;
+};
+
 // How a repair goes through its rows: batches of up to `items` rows, each written
 // through to the disk once.
 struct RepairBatching {
@@ -126,6 +136,7 @@ class RegistryRepairer {
   const std::string& LastDifference() const { return lastDifference_; }
   // The keys that lost a value or a subkey to this repairer, as targets.
   const std::vector<RowTarget>& Emptied() const { return emptied_; }
+  const RepairTimes& Times() const { return times_; }
 
   struct Item;  // one row of a batch
 
@@ -141,6 +152,7 @@ class RegistryRepairer {
   std::string lastDifference_;
   std::vector<std::unique_ptr<Item>> batch_;
   std::vector<RowTarget> emptied_;
+  RepairTimes times_;
 };
 
 // The rows of `again` (a scan made after a repair) that stand for a key at or above
@@ -178,8 +190,9 @@ struct RepairOutcome {
   size_t keptCount = 0;           // ticked rows still in the list when the repair ended
   size_t followUpFound = 0;       // entries the repair left broken, found by its look afterwards
   bool followUpRepaired = false;  // and repaired in a further pass (counted above)
-  std::string stoppedAt;          // the entry the repair stopped at (a stop with an error)
-  std::string firstKept;          // the first entry left alone or refused, and why
+  RepairTimes times;
+  std::string stoppedAt;  // the entry the repair stopped at (a stop with an error)
+  std::string firstKept;  // the first entry left alone or refused, and why
 };
 
 // What the window tells the user when a repair did not remove every ticked entry:
