@@ -80,8 +80,9 @@ RepairOutcome TfrmKelvane::RepairTicked() {
     };
   }
   // The keys the repair emptied, looked at by the rules that judge what is left in a key.
-  const auto lookAgain = [this](std::vector<IssueRow>& rows) {
-    const std::vector<Category> judging = CategoriesJudgingEmptyKeys(lastScan_);
+  const auto lookAgain = [this](const std::vector<RowTarget>& emptied,
+                                std::vector<IssueRow>& rows) {
+    const std::vector<Category> judging = CategoriesJudgingEmptyKeys(lastScan_, emptied);
     if (judging.empty())
       return false;
     ResultsModel again;

@@ -521,7 +521,7 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
     // and at most one further pass.
     std::vector<IssueRow> again;
     const auto lookStart = std::chrono::steady_clock::now();
-    const bool looked = !repairer.Emptied().empty() && prompts.LookAgain(again);
+    const bool looked = !repairer.Emptied().empty() && prompts.LookAgain(repairer.Emptied(), again);
     outcome.times.look =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - lookStart).count();
     if (looked) {

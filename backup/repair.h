@@ -51,9 +51,11 @@ class RepairPrompts {
     }
   }
   // After the deletions: scans the categories of the last scan whose rules judge a key
-  // by what is left in it (CategoriesJudgingEmptyKeys) again into `rows`. False when
-  // there is none, or the look was stopped.
-  virtual bool LookAgain(std::vector<IssueRow>& rows) {
+  // by what is left in it, where they hold one of the `emptied` keys
+  // (CategoriesJudgingEmptyKeys), again into `rows`. False when there is none, or the
+  // look was stopped.
+  virtual bool LookAgain(const std::vector<RowTarget>& emptied, std::vector<IssueRow>& rows) {
+    (void)emptied;
     (void)rows;
     return false;
   }

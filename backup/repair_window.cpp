@@ -16,7 +16,7 @@ namespace {
 class WindowPrompts : public RepairPrompts {
  public:
   using ScanAgainFn = std::function<Recheck(std::vector<IssueRow>&)>;
-  using LookAgainFn = std::function<bool(std::vector<IssueRow>&)>;
+  using LookAgainFn = std::function<bool(const std::vector<RowTarget>&, std::vector<IssueRow>&)>;
   WindowPrompts(HWND owner, std::function<void()> refresh, std::function<bool()> restorePoint,
                 ScanAgainFn scanAgain, LookAgainFn lookAgain, bool quiet)
       : owner_(owner),
@@ -66,7 +66,8 @@ RepairOutcome RepairRegistryCommand(
     HWND owner, Platform& platform, ResultsModel& results, const std::function<void()>& refresh,
     const std::function<bool()>& makeRestorePoint,
     const std::function<RepairPrompts::Recheck(std::vector<IssueRow>&)>& scanAgain,
-    const std::function<bool(std::vector<IssueRow>&)>& lookAgain, bool quiet) {
+    const std::function<bool(const std::vector<RowTarget>&, std::vector<IssueRow>&)>& lookAgain,
+    bool quiet) {
   WindowPrompts prompts(owner, refresh, makeRestorePoint, scanAgain, lookAgain, quiet);
   const RepairOutcome outcome = RepairTickedRows(platform, results, OptionsSetting, prompts);
   const std::string report = RepairReportText(outcome);

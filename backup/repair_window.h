@@ -31,6 +31,7 @@ RepairOutcome RepairRegistryCommand(
     HWND owner, Platform& platform, ResultsModel& results, const std::function<void()>& refresh,
     const std::function<bool()>& makeRestorePoint,
     const std::function<RepairPrompts::Recheck(std::vector<IssueRow>&)>& scanAgain,
-    const std::function<bool(std::vector<IssueRow>&)>& lookAgain, bool quiet);
+    const std::function<bool(const std::vector<RowTarget>&, std::vector<IssueRow>&)>& lookAgain,
+    bool quiet);
 
 }  // namespace kelvane

@@ -105,7 +105,7 @@ class ScriptedPrompts : public RepairPrompts {
   // The look at the emptied keys after the deletions; none unless a test sets one.
   std::vector<IssueRow> lookAgain;
   bool repairLeftBroken = false;
-  bool LookAgain(std::vector<IssueRow>& rows) override {
+  bool LookAgain(const std::vector<RowTarget>&, std::vector<IssueRow>& rows) override {
     rows = lookAgain;
     return !lookAgain.empty();
   }
