@@ -39,7 +39,9 @@ class WindowPrompts : public RepairPrompts {
     return scanAgain_ ? scanAgain_(rows) : Recheck::kSkipped;
   }
 
-  bool LookAgain(std::vector<IssueRow>& rows) override { return lookAgain_ && lookAgain_(rows); }
+  bool LookAgain(const std::vector<RowTarget>& emptied, std::vector<IssueRow>& rows) override {
+    return lookAgain_ && lookAgain_(emptied, rows);
+  }
 
   bool RepairLeftBroken() const override { return quiet_; }
 
