@@ -74,16 +74,22 @@ int RunScanSwitch(Platform platform, const std::string& file) {
                                                 ScanOptionsFromSettings(true), &failure);
     FinishScan(results, result == ModalResult::kAbort, IgnoreListsOf(OptionsSetting));
   }
-  const bool written =
-      !SaveScanReport(platform.files, report, results, ReportForm::kCsv, Utf8FromAnsi);
+  // With nothing ticked the report is still written, empty, so that no older report
+  // stands in its place.
+  const auto notWritten =
+      SaveScanReport(platform.files, report, results, ReportForm::kCsv, Utf8FromAnsi);
   RunLogEntry entry;
   entry.switchName = SwitchName(RunSwitch::kScan);
   entry.categories = CategoryCaptions(categories);
   entry.found = results.Count();
   entry.repaired = 0;
-  entry.file = report;
-  entry.note = failure;
-  entry.exitCode = ScanExitCode(failure, written, results.Count());
+  entry.file = notWritten ? "" : report;
+  entry.note = !failure.empty() ? failure : notWritten ? *notWritten : "";
+  entry.exitCode = ScanExitCode(failure, !notWritten, results.Count());
+  if (categories.empty() && !notWritten) {
+    entry.exitCode = kNothingTicked;
+    entry.note = kNothingTickedText;
+  }
   LogUnattendedRun(platform, entry);
   return entry.exitCode;
 }

@@ -1,5 +1,6 @@
-// Program entry: one instance per desktop. A second start hands over to the running
-// window and ends; the first creates the main window and runs the message loop.
+// Program entry: one run at a time. A second start, with or without a switch, hands
+// over to the running window and ends with 6; the first creates the main window and
+// runs the message loop, or runs its switch.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -38,28 +39,46 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   const CommandLine command = ParseCommandLine(arguments);
   if (command.run == RunSwitch::kHelp)
     return ShowUsage(0);
-  if (command.run == RunSwitch::kUnknown)
-    return ShowUsage(kUsageShown);
-  Win32Platform platform;
-  if (HWND running = FindWindowA(kMainWindowClass, nullptr)) {
-    // Only the window and the clean bring the running window forward; a report or a
-    // restore asked for by a tool leaves the desktop as it is.
-    if (command.run == RunSwitch::kWindow || command.run == RunSwitch::kCleanOnce) {
-      PostMessageA(running, WM_ACTIVATE_INSTANCE, 0, 0);
-      SetForegroundWindow(running);
-    }
-    // An unattended run that met the running window did nothing: a scheduled task must
-    // not read that as a clean registry.
-    if (!IsUnattended(command.run))
-      return 0;
+  if (command.run == RunSwitch::kUnknown) {
+    // A tool that started a wrong command line learns from the log why nothing ran.
+    Win32Platform platform;
     LogUnattendedRun(platform.Get(), RunLogEntry{{},
                                                  SwitchName(command.run),
                                                  {},
                                                  {},
                                                  {},
-                                                 FullPath(command.file),
-                                                 kCleanOnceAlreadyRunning,
-                                                 "Kelvane was already running."});
+                                                 {},
+                                                 kUsageShown,
+                                                 "Unknown switch or missing file name: nothing "
+                                                 "was done."});
+    return ShowUsage(kUsageShown);
+  }
+  // Decided before anything else is looked at or written, and in one step: the mutex
+  // is created, or found made by a run that still holds it. The system lets go of it
+  // when the process ends, however it ends, so it is never closed here.
+  HANDLE runs = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+  const bool alone = runs != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
+  Win32Platform platform;
+  if (!alone) {
+    // Only the window and the clean bring the running window forward; a report or a
+    // restore asked for by a tool leaves the desktop as it is.
+    HWND running = FindWindowA(kMainWindowClass, nullptr);
+    if (running && (command.run == RunSwitch::kWindow || command.run == RunSwitch::kCleanOnce)) {
+      PostMessageA(running, WM_ACTIVATE_INSTANCE, 0, 0);
+      SetForegroundWindow(running);
+    }
+    // A run that met another did nothing: a scheduled task must not read that as a
+    // clean registry, nor may two runs share a backup file.
+    if (IsUnattended(command.run)) {
+      LogUnattendedRun(platform.Get(), RunLogEntry{{},
+                                                   SwitchName(command.run),
+                                                   {},
+                                                   {},
+                                                   {},
+                                                   {},
+                                                   kCleanOnceAlreadyRunning,
+                                                   "Kelvane was already running."});
+    }
     return kCleanOnceAlreadyRunning;
   }
   if (command.run == RunSwitch::kScan)

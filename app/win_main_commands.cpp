@@ -36,8 +36,11 @@ void TfrmKelvane::bScanRegistryClick() {
     const std::vector<Category> categories = SelectedCategories(categories_);
     if (results_.Count() == 0)
       lvRegistryData_.ResetColumnWidths();
-    if (categories.empty())
+    if (categories.empty()) {
+      if (!unattended_)
+        AppMessageBox(hwnd_, kNothingTickedText, MB_OK | MB_ICONINFORMATION);
       return;
+    }
     results_.Clear();
     lvRegistryData_.Refresh(false);
     lastScan_ = categories;
@@ -76,9 +79,23 @@ RepairOutcome TfrmKelvane::RepairTicked() {
                                            : RepairPrompts::Recheck::kDone;
     };
   }
+  // The keys the repair emptied, looked at by the rules that judge what is left in a key.
+  const auto lookAgain = [this](const std::vector<RowTarget>& emptied,
+                                std::vector<IssueRow>& rows) {
+    const std::vector<Category> judging = CategoriesJudgingEmptyKeys(lastScan_, emptied);
+    if (judging.empty())
+      return false;
+    ResultsModel again;
+    const auto result =
+        ShowScanProgress(hwnd_, platform_, again, judging, ScanOptionsFromSettings(unattended_));
+    ApplyIgnoreLists(again, IgnoreListsOf(OptionsSetting));
+    rows = again.Rows();
+    return result != ModalResult::kAbort;
+  };
   const RepairOutcome outcome = RepairRegistryCommand(
       hwnd_, platform_, results_, refresh,
-      [this] { return ShowSystemPoint(hwnd_) != ModalResult::kCancel; }, scanAgain, unattended_);
+      [this] { return ShowSystemPoint(hwnd_) != ModalResult::kCancel; }, scanAgain, lookAgain,
+      unattended_);
   refresh();
   exitCode_ = unattended_ ? CleanOnceExitCode(outcome) : 0;
   return outcome;
@@ -137,6 +154,17 @@ void TfrmKelvane::CleanOnce() {
   ShowWindow(hwnd_, SW_HIDE);
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
+  if (SelectedCategories(categories_).empty()) {
+    RunLogEntry entry;
+    entry.switchName = SwitchName(RunSwitch::kCleanOnce);
+    entry.found = 0;
+    entry.repaired = 0;
+    entry.exitCode = exitCode_ = kNothingTicked;
+    entry.note = kNothingTickedText;
+    LogUnattendedRun(platform_, entry);
+    PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+    return;
+  }
   bScanRegistryClick();
   const size_t found = results_.Count();
   const auto scanned = Clock::now();
@@ -145,21 +173,27 @@ void TfrmKelvane::CleanOnce() {
   RunLogEntry entry;
   entry.switchName = SwitchName(RunSwitch::kCleanOnce);
   entry.categories = CategoryCaptions(lastScan_);
-  entry.found = found;
+  // The entries the repair left broken and took in a further pass were found too.
+  entry.found = found + (outcome.followUpRepaired ? outcome.followUpFound : 0);
   entry.repaired = outcome.removedCount;
-  entry.file = outcome.backupFile;
+  entry.file = outcome.backupWritten ? outcome.backupFile : "";
   entry.exitCode = exitCode_;
-  entry.note = RepairReportText(outcome);
+  entry.note = RepairLogNote(outcome);
   LogUnattendedRun(platform_, entry);
   // The benchmarks ask where the time of an unattended run goes: the file named by
-  // KELVANE_PHASE_TIMES gets a line "scan S repair R" (seconds).
+  // KELVANE_PHASE_TIMES gets a line "scan S repair R (...)" (seconds), the repair's
+  // parts in the brackets.
   char file[MAX_PATH] = {};
   const DWORD length = GetEnvironmentVariableA("KELVANE_PHASE_TIMES", file, MAX_PATH);
   if (length > 0 && length < MAX_PATH) {
     if (FilePtr times = platform_.files.OpenFile(file, "ab")) {
-      std::fprintf(times.get(), "scan %.3f repair %.3f\r\n",
+      const RepairTimes& t = outcome.times;
+      std::fprintf(times.get(),
+                   "scan %.3f repair %.3f (%zu items: read %.3f, write %.3f, proof %.3f, "
+                   "flush %.3f, deletes %.3f, look %.3f)\r\n",
                    std::chrono::duration<double>(scanned - start).count(),
-                   std::chrono::duration<double>(repaired - scanned).count());
+                   std::chrono::duration<double>(repaired - scanned).count(), t.items, t.read,
+                   t.backup.write, t.backup.proof, t.backup.flush, t.deletes, t.look);
     }
   }
   PostMessageA(hwnd_, WM_CLOSE, 0, 0);

@@ -26,7 +26,12 @@ enum CleanOnceExit : int {
   kRestoreRefused = 11,           // -restore: damaged or not verified; the file is kept
   kRestoreFailed = 12,            // -restore: no such file, or the editor did not run
   kUsageShown = 13,               // an unknown switch or a missing file name: nothing ran
+  kNothingTicked = 14,            // -scan, -cleanonce: no category is ticked; nothing scanned
 };
+
+// The note of a run that found no category ticked, and what the window says then.
+inline constexpr const char* kNothingTickedText =
+    "No category is ticked: nothing was scanned. Tick the categories to scan in the tree.";
 
 // Nothing found by -scan, a verified -restore, and the usage asked for end with 0.
 inline constexpr int kScanNothingFound = 0;

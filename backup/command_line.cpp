@@ -77,7 +77,8 @@ std::string UsageText() {
          "11\t-restore: the file is damaged or the restore could not be\r\n"
          "\tverified; the file is kept.\r\n"
          "12\t-restore: the file does not exist or the registry editor did not run.\r\n"
-         "13\tUnknown switch or missing file name: nothing was done.";
+         "13\tUnknown switch or missing file name: nothing was done.\r\n"
+         "14\t-scan, -cleanonce: no category is ticked; nothing was scanned.";
 }
 
 }  // namespace kelvane

@@ -1,6 +1,7 @@
 #include "backup/export_writer.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <optional>
 
@@ -248,7 +249,7 @@ std::optional<FormattedItem> FormatValueItem(RootKey root, std::string keyPath,
 
 std::vector<std::optional<std::string>> AppendItemsToDisk(
     FileSystem& files, const std::string& filePath, const std::vector<const FormattedItem*>& items,
-    bool verify) {
+    bool verify, AppendTimes* times) {
   std::vector<std::optional<std::string>> left(items.size());
   std::vector<size_t> pending(items.size());
   for (size_t i = 0; i < items.size(); ++i)
@@ -272,12 +273,21 @@ std::vector<std::optional<std::string>> AppendItemsToDisk(
       starts.push_back(text.size());
       text += items[i]->text;
     }
+    auto mark = std::chrono::steady_clock::now();
+    const auto lap = [&](double AppendTimes::*part) {
+      const auto now = std::chrono::steady_clock::now();
+      if (times)
+        times->*part += std::chrono::duration<double>(now - mark).count();
+      mark = now;
+    };
     if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size() ||
         std::fflush(file.get()) != 0) {
       throw BackupError("Cannot write " + filePath);
     }
+    lap(&AppendTimes::write);
     if (!verify)
       break;
+
     std::optional<std::string> back;
     if (std::fseek(file.get(), static_cast<long>(offset), SEEK_SET) == 0)
       back = ReadToEnd(file.get());
@@ -307,6 +317,7 @@ std::vector<std::optional<std::string>> AppendItemsToDisk(
       else
         kept.push_back(pending[k]);
     }
+    lap(&AppendTimes::proof);
     if (kept.size() == pending.size())
       break;
     // A restore of the file would write the unproven text over the items that stay.
@@ -320,8 +331,13 @@ std::vector<std::optional<std::string>> AppendItemsToDisk(
     if (!files.TruncateFile(file.get(), offset))
       throw BackupError("Cannot take an unverified item out of " + filePath);
   }
+  const auto flushStart = std::chrono::steady_clock::now();
   if (!files.FlushToDisk(file.get()) || std::fclose(file.release()) != 0)
     throw BackupError("Cannot write " + filePath);
+  if (times) {
+    times->flush +=
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - flushStart).count();
+  }
   return left;
 }
 

@@ -76,9 +76,16 @@ std::optional<FormattedItem> FormatValueItem(RootKey root, std::string keyPath,
 // when it is in the file on the disk, or why it was left out. A file that cannot be
 // opened, written, flushed to the disk or cut back raises BackupError; the items are
 // then not proven to be on the disk.
+// Where an append's time went, in seconds, added up over the calls given it.
+struct AppendTimes {
+  double write = 0;  // the text written and handed to the system
+  double proof = 0;  // read back and compared with the registry's items
+  double flush = 0;  // written through to the disk
+};
+
 std::vector<std::optional<std::string>> AppendItemsToDisk(
     FileSystem& files, const std::string& filePath, const std::vector<const FormattedItem*>& items,
-    bool verify);
+    bool verify, AppendTimes* times = nullptr);
 
 // Reads the appended text (the text read back, or else the file from the item's
 // offset) and compares it with the keys and values it was written from. Nothing when they agree;

@@ -1,8 +1,10 @@
 #include "backup/repair.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <stdexcept>
+#include <unordered_set>
 
 #include "backup/backup_file.h"
 #include "backup/export_writer.h"
@@ -32,9 +34,12 @@ std::string RepairReportText(const RepairOutcome& outcome) {
   std::string text;
   switch (outcome.stop) {
     case RepairStop::kNone:
-      if (outcome.notBackedUp == 0 && outcome.refused == 0)
+      if (outcome.notBackedUp == 0 && outcome.refused == 0 && outcome.noLongerBroken == 0 &&
+          outcome.alreadyGone == 0 && outcome.followUpFound == 0)
         return {};
-      text = "The repair did not remove every ticked entry.";
+      text = outcome.notBackedUp + outcome.refused > 0
+                 ? "The repair did not remove every ticked entry."
+                 : "The repair is done.";
       break;
     case RepairStop::kNoBackupFolder:
       if (outcome.error.empty())
@@ -55,7 +60,25 @@ std::string RepairReportText(const RepairOutcome& outcome) {
         text += '.';
       break;
   }
-  text += "\r\n\r\n";
+  // Every ticked entry is counted once below: removed, changed, gone, kept or refused
+  // (each with its cause), stopped at, or not reached.
+  const size_t stoppedAt = outcome.stoppedAt.empty() ? 0 : 1;
+  const size_t left = outcome.keptCount - std::min(outcome.keptCount, outcome.notBackedUp);
+  const size_t notReached = left - std::min(left, stoppedAt);
+  text += "\r\n\r\nOf the " + std::to_string(outcome.tickedCount) + " ticked " +
+          (outcome.tickedCount == 1 ? "entry" : "entries") + ":\r\n";
+  text += EntriesWere(outcome.removedCount) + " removed";
+  if (outcome.backupWritten)
+    text += "; the backup is " + outcome.backupFile;
+  text += ".\r\n";
+  if (outcome.noLongerBroken > 0) {
+    const bool one = outcome.noLongerBroken == 1;
+    text += EntriesWere(outcome.noLongerBroken) + " kept because " + (one ? "it" : "they") +
+            " changed since the scan; a new scan shows " +
+            (one ? "it as it is" : "them as they are") + " now.\r\n";
+  }
+  if (outcome.alreadyGone > 0)
+    text += EntriesWere(outcome.alreadyGone) + " already gone.\r\n";
   if (outcome.notBackedUp > 0) {
     text += EntriesWere(outcome.notBackedUp) + " kept: the backup file could not hold " +
             (outcome.notBackedUp == 1 ? "it" : "them") + " exactly.\r\n";
@@ -66,17 +89,30 @@ std::string RepairReportText(const RepairOutcome& outcome) {
   }
   if (!outcome.firstKept.empty())
     text += "First: " + outcome.firstKept + "\r\n";
-  text += EntriesWere(outcome.removedCount) + " removed";
-  if (!outcome.backupFile.empty() && outcome.removedCount + outcome.refused > 0)
-    text += "; the backup is " + outcome.backupFile;
-  text += ".";
-  // The rows left alone are counted above; the others were never reached.
-  const size_t others = outcome.keptCount - std::min(outcome.keptCount, outcome.notBackedUp);
-  if (others > 0) {
-    text += "\r\nThe " + std::to_string(others) + " other ticked " +
-            (others == 1 ? "entry was" : "entries were") + " kept.";
+  if (stoppedAt > 0)
+    text += "1 entry was kept where the repair stopped.\r\n";
+  if (notReached > 0)
+    text += EntriesWere(notReached) + " kept: the repair did not reach " +
+            (notReached == 1 ? "it" : "them") + ".\r\n";
+  if (outcome.followUpFound > 0) {
+    const bool one = outcome.followUpFound == 1;
+    text += "\r\nThe repair left " + std::to_string(outcome.followUpFound) +
+            (one ? " entry that is" : " entries that are") + " now broken (keys it emptied); ";
+    text += outcome.followUpRepaired ? std::string("a further pass took ") + (one ? "it" : "them") +
+                                           " in turn, counted above.\r\n"
+                                     : std::string(one ? "it is" : "they are") +
+                                           " listed and ticked and can be repaired in turn.\r\n";
   }
+  text.resize(text.size() - 2);  // the last line break
   return text;
+}
+
+std::string RepairLogNote(const RepairOutcome& outcome) {
+  if (outcome.stop == RepairStop::kNoBackupFolder && outcome.error.empty())
+    return "No backup folder (" + outcome.backupFolder + "): nothing was removed.";
+  if (outcome.stop == RepairStop::kRestorePointCancelled)
+    return "The restore point was cancelled: nothing was removed.";
+  return RepairReportText(outcome);
 }
 
 std::string MakeBackupFileName(const std::string& folder, SystemInfo& system) {
@@ -159,12 +195,11 @@ bool RegistryRepairer::StageTarget(const RowTarget& target) {
   switch (target.kind) {
     case TargetKind::kKey:
     case TargetKind::kValue: {
-      const auto root = RootFromName(target.rootName);
       const bool key = target.kind == TargetKind::kKey;
-      if (!root || (key && NamesRoot(target.keyPath)))
+      if (key && NamesRoot(target.keyPath))
         break;  // nothing to delete
       item->kind = key ? Item::Kind::kKey : Item::Kind::kValue;
-      item->root = *root;
+      item->root = target.root;
       item->path = target.keyPath;
       item->upperPath = MatchPath(target.keyPath);
       item->name = target.valueName;
@@ -180,7 +215,7 @@ bool RegistryRepairer::StageTarget(const RowTarget& target) {
     case TargetKind::kNoSubkey:
       break;  // the path would name the parent key itself: nothing is deleted
     case TargetKind::kNone:
-      item->result = ItemResult::kCannotBackUp;  // no root to resolve: the row stays
+      item->result = ItemResult::kCannotBackUp;  // nothing to act on: the row stays
       break;
   }
   for (const auto& staged : batch_) {
@@ -245,8 +280,15 @@ std::vector<RegistryRepairer::Result> RegistryRepairer::Commit() {
   // Taken out first: whatever happens, the next batch starts empty.
   std::vector<std::unique_ptr<Item>> batch = std::move(batch_);
   batch_.clear();
+  using Clock = std::chrono::steady_clock;
+  const auto seconds = [](Clock::time_point from) {
+    return std::chrono::duration<double>(Clock::now() - from).count();
+  };
+  auto start = Clock::now();
   for (const auto& item : batch)
     ReadItem(*item);
+  times_.read += seconds(start);
+  times_.items += batch.size();
   std::vector<const FormattedItem*> texts;
   for (const auto& item : batch) {
     if (item->text)
@@ -254,7 +296,7 @@ std::vector<RegistryRepairer::Result> RegistryRepairer::Commit() {
   }
   // No deletion before every item it covers is in the file on the disk.
   const std::vector<std::optional<std::string>> left =
-      AppendItemsToDisk(platform_.files, backupFile_, texts, verify_);
+      AppendItemsToDisk(platform_.files, backupFile_, texts, verify_, &times_.backup);
   size_t next = 0;
   for (const auto& item : batch) {
     if (!item->text)
@@ -266,12 +308,22 @@ std::vector<RegistryRepairer::Result> RegistryRepairer::Commit() {
       item->key.reset();
     }
   }
+  start = Clock::now();
   for (const auto& item : batch) {
     if (item->kind == Item::Kind::kKey || item->kind == Item::Kind::kValue) {
       item->result = DeleteItem(*item);
       item->key.reset();
+      if (item->result == ItemResult::kDeleted) {
+        // The key that held the item: the value's own key, the key's parent.
+        const bool value = item->kind == Item::Kind::kValue;
+        const size_t cut = item->path.find_last_of('\\');
+        emptied_.push_back(KeyTarget(
+            item->root,
+            value ? item->path : item->path.substr(0, cut == std::string::npos ? 0 : cut)));
+      }
     }
   }
+  times_.deletes += seconds(start);
   std::vector<Result> results;
   for (const auto& item : batch) {
     if (item->kind == Item::Kind::kFile && platform_.files.FileExists(item->path)) {
@@ -292,18 +344,46 @@ ItemResult RegistryRepairer::CommitOne(const RowTarget& target) {
   return Commit().front().result;
 }
 
-ItemResult RegistryRepairer::DeleteRegistryKey(const std::string& rootName,
-                                               const std::string& path) {
-  return CommitOne(RowTarget{TargetKind::kKey, rootName, path, "", ""});
+ItemResult RegistryRepairer::DeleteRegistryKey(RootKey root, const std::string& path) {
+  return CommitOne(KeyTarget(root, path));
 }
 
-ItemResult RegistryRepairer::DeleteRegistryValue(const std::string& rootName,
-                                                 const std::string& path, const std::string& name) {
-  return CommitOne(RowTarget{TargetKind::kValue, rootName, path, name, ""});
+ItemResult RegistryRepairer::DeleteRegistryValue(RootKey root, const std::string& path,
+                                                 const std::string& name) {
+  return CommitOne(ValueTarget(root, path, name));
 }
 
 ItemResult RegistryRepairer::RepairRow(const IssueRow& row) {
   return CommitOne(ResolveRow(row));
+}
+
+std::vector<IssueRow> RowsLeftBroken(const std::vector<RowTarget>& emptied,
+                                     std::vector<IssueRow> again,
+                                     const std::vector<IssueRow>& listed) {
+  std::unordered_set<std::string> keys;
+  for (const RowTarget& key : emptied)
+    keys.insert(std::to_string(static_cast<int>(key.root)) + '\n' + MatchPath(key.keyPath));
+  std::unordered_set<std::string> known;
+  for (const IssueRow& row : listed)
+    known.insert(TargetIdentity(row.target));
+  std::vector<IssueRow> broken;
+  for (IssueRow& row : again) {
+    const RowTarget& target = row.target;
+    if (target.kind != TargetKind::kKey && target.kind != TargetKind::kValue)
+      continue;
+    if (!known.insert(TargetIdentity(target)).second)
+      continue;
+    const std::string root = std::to_string(static_cast<int>(target.root)) + '\n';
+    const std::string path = MatchPath(target.keyPath);
+    const bool above = std::any_of(keys.begin(), keys.end(), [&](const std::string& key) {
+      return key.starts_with(root) && AtOrBelow(key.substr(root.size()), path);
+    });
+    if (above) {
+      row.ticked = true;
+      broken.push_back(std::move(row));
+    }
+  }
+  return broken;
 }
 
 namespace {
@@ -374,6 +454,8 @@ class TickedRowBatches : public RepairBatches {
         ++outcome_.refused;
       else if (result == ItemResult::kDeleted)
         ++outcome_.removedCount;
+      else
+        ++outcome_.alreadyGone;
       results_.Remove(rows[k].index);
     }
   }
@@ -393,9 +475,12 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
                                const TOptionsSetting& settings, RepairPrompts& prompts,
                                const RepairBatching& batching) {
   RepairOutcome outcome;
+  size_t listedLeftBroken = 0;
   try {
+    outcome.tickedCount = results.TickedCount();
     const std::string folder =
         ResolveFolder(settings.OutputDirectory, platform.shell.ExecutableFolder());
+    outcome.backupFolder = folder;
     if (!platform.files.FolderExists(folder)) {
       if (!prompts.ConfirmCreateBackupFolder(folder)) {
         outcome.stop = RepairStop::kNoBackupFolder;
@@ -432,7 +517,37 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
     prompts.RunBatches(batches);
     if (!batches.Finished())
       throw std::runtime_error("The repair was interrupted.");
+    // A key the repair emptied may now be broken by another category's rule: one look,
+    // and at most one further pass.
+    std::vector<IssueRow> again;
+    const auto lookStart = std::chrono::steady_clock::now();
+    const bool looked = !repairer.Emptied().empty() && prompts.LookAgain(repairer.Emptied(), again);
+    outcome.times.look =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - lookStart).count();
+    if (looked) {
+      std::vector<IssueRow> broken =
+          RowsLeftBroken(repairer.Emptied(), std::move(again), results.Rows());
+      outcome.followUpFound = broken.size();
+      if (!broken.empty() && prompts.RepairLeftBroken()) {
+        ResultsModel further;
+        further.AppendBatch(std::move(broken));
+        outcome.tickedCount += further.Count();
+        outcome.followUpRepaired = true;
+        TickedRowBatches pass(further, repairer, outcome, batching);
+        prompts.RunBatches(pass);
+        // What it could not take stays listed with the rest.
+        results.AppendBatch(further.Rows());
+        if (!pass.Finished())
+          throw std::runtime_error("The repair was interrupted.");
+      } else {
+        listedLeftBroken = broken.size();
+        results.AppendBatch(std::move(broken));
+      }
+    }
     outcome.finished = true;
+    const double look = outcome.times.look;
+    outcome.times = repairer.Times();
+    outcome.times.look = look;
   } catch (const BackupError& e) {
     outcome.error = e.what();
     outcome.stop = RepairStop::kBackupFailed;
@@ -443,7 +558,10 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
     outcome.error = "unknown error";
     outcome.stop = RepairStop::kError;
   }
-  outcome.keptCount = results.TickedCount();
+  // The entries listed as left broken are new rows, not ticked rows the repair kept.
+  outcome.keptCount = results.TickedCount() - listedLeftBroken;
+  outcome.backupWritten =
+      !outcome.backupFile.empty() && platform.files.FileExists(outcome.backupFile);
   if (!outcome.finished)
     return outcome;
   prompts.RowsProcessed();

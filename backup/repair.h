@@ -50,6 +50,19 @@ class RepairPrompts {
     while (batches.Next()) {
     }
   }
+  // After the deletions: scans the categories of the last scan whose rules judge a key
+  // by what is left in it, where they hold one of the `emptied` keys
+  // (CategoriesJudgingEmptyKeys), again into `rows`. False when there is none, or the
+  // look was stopped.
+  virtual bool LookAgain(const std::vector<RowTarget>& emptied, std::vector<IssueRow>& rows) {
+    (void)emptied;
+    (void)rows;
+    return false;
+  }
+  // Whether the entries that look finds broken are repaired at once, in one further
+  // pass into the same backup file (the unattended run), instead of being listed
+  // ticked for the user.
+  virtual bool RepairLeftBroken() const { return false; }
   // The ticked rows were processed: the list and its counts show the rows that remain
   // before the hint appears over them.
   virtual void RowsProcessed() = 0;
@@ -65,6 +78,16 @@ enum class ItemResult {
   kCannotBackUp,  // the item cannot be written to the backup, or its text does not read
                   // back as the registry holds it: left alone
   kRefused,       // backed up, but the registry (or the file system) refused the deletion
+};
+
+// Where a repair's time went, in seconds: the registry read and formatted, the backup
+// written, read back and compared, written through to the disk, the deletions.
+struct RepairTimes {
+  double read = 0;
+  AppendTimes backup;
+  double deletes = 0;
+  double look = 0;  // the look at the emptied keys afterwards
+  size_t items = 0;
 };
 
 // How a repair goes through its rows: batches of up to `items` rows, each written
@@ -84,10 +107,9 @@ class RegistryRepairer {
 
   // The key with its whole subtree, as a batch of its own. BackupError when the backup
   // cannot be written; the key is then not deleted.
-  ItemResult DeleteRegistryKey(const std::string& rootName, const std::string& path);
+  ItemResult DeleteRegistryKey(RootKey root, const std::string& path);
   // One value (empty name: the default value), as a batch of its own.
-  ItemResult DeleteRegistryValue(const std::string& rootName, const std::string& path,
-                                 const std::string& name);
+  ItemResult DeleteRegistryValue(RootKey root, const std::string& path, const std::string& name);
   // Removes what the row denotes, as a batch of its own. The row leaves the list
   // unless the result is kCannotBackUp.
   ItemResult RepairRow(const IssueRow& row);
@@ -114,6 +136,9 @@ class RegistryRepairer {
   void SetVerification(bool on) { verify_ = on; }
   // Why the last item left alone was left alone; empty when none was.
   const std::string& LastDifference() const { return lastDifference_; }
+  // The keys that lost a value or a subkey to this repairer, as targets.
+  const std::vector<RowTarget>& Emptied() const { return emptied_; }
+  const RepairTimes& Times() const { return times_; }
 
   struct Item;  // one row of a batch
 
@@ -128,7 +153,16 @@ class RegistryRepairer {
   bool verify_ = true;
   std::string lastDifference_;
   std::vector<std::unique_ptr<Item>> batch_;
+  std::vector<RowTarget> emptied_;
+  RepairTimes times_;
 };
+
+// The rows of `again` (a scan made after a repair) that stand for a key at or above
+// one the repair emptied, and that `listed` does not hold already: the entries the
+// repair left broken. Ticked.
+std::vector<IssueRow> RowsLeftBroken(const std::vector<RowTarget>& emptied,
+                                     std::vector<IssueRow> again,
+                                     const std::vector<IssueRow>& listed);
 
 // Why a repair ended before it reached the rows, or left them unfinished.
 enum class RepairStop {
@@ -141,26 +175,39 @@ enum class RepairStop {
 };
 
 struct RepairOutcome {
-  size_t repairedCount = 0;  // ticked rows visited
-  std::string backupFile;    // set once the repair reached the rows
-  bool finished = false;     // every ticked row was visited
-  std::string error;         // what ended the repair early, empty otherwise
+  size_t repairedCount = 0;    // ticked rows visited
+  size_t tickedCount = 0;      // ticked rows when the repair began
+  std::string backupFolder;    // where the backup was to go
+  std::string backupFile;      // set once the repair reached the rows
+  bool backupWritten = false;  // the backup file exists: something was written to it
+  bool finished = false;       // every ticked row was visited
+  std::string error;           // what ended the repair early, empty otherwise
   RepairStop stop = RepairStop::kNone;
-  size_t notBackedUp = 0;     // items left alone because a name cannot be written to the backup
-  size_t refused = 0;         // items backed up whose deletion was refused
-  size_t removedCount = 0;    // items backed up and deleted (or shortcuts recycled)
-  size_t noLongerBroken = 0;  // rows dropped because the scan before the deletions no
-                              // longer reported them: neither backed up nor deleted
-  size_t keptCount = 0;       // ticked rows still in the list when the repair ended
-  std::string stoppedAt;      // the entry the repair stopped at (a stop with an error)
-  std::string firstKept;      // the first entry left alone or refused, and why
+  size_t notBackedUp = 0;         // items left alone because a name cannot be written to the backup
+  size_t refused = 0;             // items backed up whose deletion was refused
+  size_t removedCount = 0;        // items backed up and deleted (or shortcuts recycled)
+  size_t noLongerBroken = 0;      // rows dropped because the scan before the deletions no
+                                  // longer reported them: neither backed up nor deleted
+  size_t alreadyGone = 0;         // rows whose key, value or file was no longer there
+  size_t keptCount = 0;           // ticked rows still in the list when the repair ended
+  size_t followUpFound = 0;       // entries the repair left broken, found by its look afterwards
+  bool followUpRepaired = false;  // and repaired in a further pass (counted above)
+  RepairTimes times;
+  std::string stoppedAt;  // the entry the repair stopped at (a stop with an error)
+  std::string firstKept;  // the first entry left alone or refused, and why
 };
 
-// What the window tells the user when a repair did not do all it was asked: what
-// stopped it and at which entry, what was kept and why, how many entries were
-// removed and where their backup is. Empty for a repair that did everything, and for
-// the user's own answers (no backup folder, a cancelled restore point).
+// What the window tells the user when a repair did not remove every ticked entry:
+// what stopped it and at which entry, then how the ticked entries went (removed and
+// where their backup is, kept because they changed since the scan, already gone, kept
+// and why, not reached), the counts adding up to the ticked entries, and the entries
+// the repair left broken. Empty for a repair that removed every ticked entry and left
+// nothing, and for the user's own answers (no backup folder, a cancelled restore point).
 std::string RepairReportText(const RepairOutcome& outcome);
+
+// The note of an unattended run's log line: the report, or for the user's own
+// answers what they stopped; empty when the repair removed every ticked entry.
+std::string RepairLogNote(const RepairOutcome& outcome);
 
 // The whole repair command over the rows of `results`: the backup folder check, the
 // restore point, the rows from last to first, the hint. Any error ends it at once

@@ -16,12 +16,14 @@ namespace {
 class WindowPrompts : public RepairPrompts {
  public:
   using ScanAgainFn = std::function<Recheck(std::vector<IssueRow>&)>;
+  using LookAgainFn = std::function<bool(const std::vector<RowTarget>&, std::vector<IssueRow>&)>;
   WindowPrompts(HWND owner, std::function<void()> refresh, std::function<bool()> restorePoint,
-                ScanAgainFn scanAgain, bool quiet)
+                ScanAgainFn scanAgain, LookAgainFn lookAgain, bool quiet)
       : owner_(owner),
         refresh_(std::move(refresh)),
         restorePoint_(std::move(restorePoint)),
         scanAgain_(std::move(scanAgain)),
+        lookAgain_(std::move(lookAgain)),
         quiet_(quiet) {}
 
   bool ConfirmCreateBackupFolder(const std::string& folder) override {
@@ -37,6 +39,12 @@ class WindowPrompts : public RepairPrompts {
     return scanAgain_ ? scanAgain_(rows) : Recheck::kSkipped;
   }
 
+  bool LookAgain(const std::vector<RowTarget>& emptied, std::vector<IssueRow>& rows) override {
+    return lookAgain_ && lookAgain_(emptied, rows);
+  }
+
+  bool RepairLeftBroken() const override { return quiet_; }
+
   void RunBatches(RepairBatches& batches) override { RunRepairBatches(owner_, batches, quiet_); }
 
   void RowsProcessed() override { refresh_(); }
@@ -50,6 +58,7 @@ class WindowPrompts : public RepairPrompts {
   std::function<void()> refresh_;
   std::function<bool()> restorePoint_;
   ScanAgainFn scanAgain_;
+  LookAgainFn lookAgain_;
   bool quiet_;
 };
 
@@ -58,8 +67,10 @@ class WindowPrompts : public RepairPrompts {
 RepairOutcome RepairRegistryCommand(
     HWND owner, Platform& platform, ResultsModel& results, const std::function<void()>& refresh,
     const std::function<bool()>& makeRestorePoint,
-    const std::function<RepairPrompts::Recheck(std::vector<IssueRow>&)>& scanAgain, bool quiet) {
-  WindowPrompts prompts(owner, refresh, makeRestorePoint, scanAgain, quiet);
+    const std::function<RepairPrompts::Recheck(std::vector<IssueRow>&)>& scanAgain,
+    const std::function<bool(const std::vector<RowTarget>&, std::vector<IssueRow>&)>& lookAgain,
+    bool quiet) {
+  WindowPrompts prompts(owner, refresh, makeRestorePoint, scanAgain, lookAgain, quiet);
   const RepairOutcome outcome = RepairTickedRows(platform, results, OptionsSetting, prompts);
   const std::string report = RepairReportText(outcome);
   if (!quiet && !report.empty()) {

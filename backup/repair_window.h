@@ -23,11 +23,15 @@ namespace kelvane {
 // refreshes the list and the counts afterwards.
 // `makeRestorePoint` shows the restore-point window and answers false when the user
 // cancelled the repair there; `scanAgain` scans the last scan's categories again just
-// before the deletions (RepairPrompts::ScanAgain). A repair that takes longer than about
+// before the deletions (RepairPrompts::ScanAgain); `lookAgain` looks at the keys the
+// repair emptied afterwards (RepairPrompts::LookAgain), whose finds the unattended run
+// repairs in a further pass and the window lists ticked. A repair that takes longer than about
 // a second shows its progress in a window of its own (never in the unattended run).
 RepairOutcome RepairRegistryCommand(
     HWND owner, Platform& platform, ResultsModel& results, const std::function<void()>& refresh,
     const std::function<bool()>& makeRestorePoint,
-    const std::function<RepairPrompts::Recheck(std::vector<IssueRow>&)>& scanAgain, bool quiet);
+    const std::function<RepairPrompts::Recheck(std::vector<IssueRow>&)>& scanAgain,
+    const std::function<bool(const std::vector<RowTarget>&, std::vector<IssueRow>&)>& lookAgain,
+    bool quiet);
 
 }  // namespace kelvane

@@ -35,13 +35,14 @@ std::vector<IssueRow> Populate(RegistryBackend& backend, int rows) {
   Registry registry(backend);
   registry.SetRoot(RootKey::kCurrentUser);
   std::vector<IssueRow> issues;
-  const std::string base = std::string("HKEY_CURRENT_USER\\") + kBenchKey;
   registry.OpenKey("\\" + std::string(kBenchKey) + "\\Values", true);
   for (int i = 0; i < rows / 2; ++i) {
     const std::string name = "C:\\Gone\\lib" + std::to_string(i) + ".dll";
     registry.WriteRaw(name, RegValue{kRegDword, std::string("\x01\0\0\0", 4)});
-    issues.push_back(
-        IssueRow{"Shared DLL", base + "\\Values", name, "", RowKind::kValueNamed, true});
+    issues.push_back(MakeIssueRow(
+        "Shared DLL", ValueTarget(RootKey::kCurrentUser, std::string(kBenchKey) + "\\Values", name),
+        RowKind::kValueNamed, name, ""));
+    issues.back().ticked = true;
   }
   registry.CloseKey();
   for (int i = rows / 2; i < rows; ++i) {
@@ -55,7 +56,8 @@ std::vector<IssueRow> Populate(RegistryBackend& backend, int rows) {
     registry.WriteRaw("x", RegValue{kRegSz, std::string("y\0", 2)});
     registry.CloseKey();
     issues.push_back(
-        IssueRow{"App Path", "HKEY_CURRENT_USER\\" + key, "", "", RowKind::kKey, true});
+        MakeIssueRow("App Path", KeyTarget(RootKey::kCurrentUser, key), RowKind::kKey, "", ""));
+    issues.back().ticked = true;
   }
   return issues;
 }

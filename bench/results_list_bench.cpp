@@ -26,13 +26,39 @@ kelvane::IssueRow MakeRow(size_t i) {
                            RowKind::kSubkeyNamed, RowKind::kShortcutFile, RowKind::kDefaultValue};
   const RowKind kind = kinds[i % 6];
   const std::string n = std::to_string(i);
-  std::string key =
-      (i % 2 ? "HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor" : "HKEY_CURRENT_USER\\Software\\Vendor") +
-      std::to_string(i % 97) + "\\Product\\Setting" + n;
-  if (kind == RowKind::kShortcutFile)
-    key = "C:\\Documents and Settings\\All Users\\Start Menu\\Link" + n + ".lnk";
+  using kelvane::RootKey;
+  const RootKey root = i % 2 ? RootKey::kLocalMachine : RootKey::kCurrentUser;
+  const std::string path = std::string(i % 2 ? "SOFTWARE\\Vendor" : "Software\\Vendor") +
+                           std::to_string(i % 97) + "\\Product";
   const std::string file = "C:\\Program Files\\Vendor\\file" + n + ".dll";
-  return kelvane::IssueRow{kProblems[i % 5], key, file, "File not found: " + file, kind, true};
+  kelvane::RowTarget target;
+  std::string value = file;
+  switch (kind) {
+    case RowKind::kShortcutFile:
+      target = kelvane::FileTarget("C:\\Documents and Settings\\All Users\\Start Menu\\Link" + n +
+                                   ".lnk");
+      break;
+    case RowKind::kValueInPath:
+    case RowKind::kValueNamed:
+      target = kelvane::ValueTarget(root, path, "Setting" + n);
+      if (kind == RowKind::kValueNamed)
+        value = "Setting" + n;
+      break;
+    case RowKind::kSubkeyNamed:
+      target = kelvane::SubkeyTarget(root, path, "Setting" + n);
+      value = "Setting" + n;
+      break;
+    case RowKind::kDefaultValue:
+      target = kelvane::ValueTarget(root, path + "\\Setting" + n, "");
+      break;
+    default:
+      target = kelvane::KeyTarget(root, path + "\\Setting" + n);
+      break;
+  }
+  kelvane::IssueRow row =
+      kelvane::MakeIssueRow(kProblems[i % 5], target, kind, value, "File not found: " + file);
+  row.ticked = true;
+  return row;
 }
 
 void Fill(kelvane::ResultsModel& model) {

@@ -14,6 +14,9 @@ inline constexpr const char* kApplicationTitle = KELVANE_TITLE;
 inline constexpr const wchar_t* kApplicationTitleWide = L"" KELVANE_TITLE;
 // The main window's class, by which a second start finds the first.
 inline constexpr const char* kMainWindowClass = KELVANE_TITLE " Made by " KELVANE_COMPANY;
+// The named mutex that every run of the program holds for its whole life: one run at
+// a time in a session, whatever its switch.
+inline constexpr const char* kInstanceMutexName = "Local\\" KELVANE_TITLE " Runs";
 inline constexpr const char* kAboutCaption = "About " KELVANE_TITLE;
 inline constexpr const char* kRestorePointDescription = "Made by " KELVANE_TITLE;
 

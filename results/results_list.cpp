@@ -22,10 +22,10 @@ struct FilterTarget {
 };
 
 std::optional<FilterTarget> FilterTargetOf(const IssueRow& row) {
-  const RowTarget target = ResolveRow(row);
+  const RowTarget& target = ResolveRow(row);
   if (target.kind == TargetKind::kNone || target.kind == TargetKind::kFile)
     return std::nullopt;
-  FilterTarget filter{UpperAscii(target.rootName + "\\" + target.keyPath), ""};
+  FilterTarget filter{UpperAscii(std::string(RootName(target.root)) + "\\" + target.keyPath), ""};
   if (row.kind == RowKind::kDefaultValue)
     filter.value.assign(1, '@');  // the default value's name in the lists
   else if (target.kind == TargetKind::kValue)
@@ -99,10 +99,26 @@ void ApplyIgnoreLists(ResultsModel& model, const IgnoreLists& lists) {
   });
 }
 
+size_t RemoveRepeatedEntries(ResultsModel& model) {
+  size_t removed = 0;
+  model.Edit([&](std::vector<IssueRow>& rows) {
+    std::unordered_set<std::string> seen;
+    seen.reserve(rows.size());
+    std::erase_if(rows, [&](const IssueRow& row) {
+      if (row.target.kind == TargetKind::kNone || seen.insert(TargetIdentity(row.target)).second)
+        return false;
+      ++removed;
+      return true;
+    });
+  });
+  return removed;
+}
+
 ResultCounts FinishScan(ResultsModel& model, bool stopped, const IgnoreLists& lists,
                         const std::function<void()>& everyRowFound) {
   if (stopped && model.Count() > 0)
     model.RemoveLast();
+  RemoveRepeatedEntries(model);
   model.SetAllTicked(true);
   if (everyRowFound)
     everyRowFound();

@@ -30,8 +30,15 @@ struct ResultCounts {
   bool operator==(const ResultCounts&) const = default;
 };
 
+// One entry, one row: a row whose target (key, value or file, letter case aside) an
+// earlier row names already leaves the list, wherever it came from (a shortcut of the
+// Start menu inside Application Data is reached by two walks; a Run value by two
+// categories). Row order is kept. Returns how many left.
+size_t RemoveRepeatedEntries(ResultsModel& model);
+
 // The rules that run once the progress window has closed: after Stop the last row
-// goes (the category it came from was cut short), every row is ticked,
+// goes (the category it came from was cut short), rows that repeat an entry go
+// (RemoveRepeatedEntries), every row is ticked,
 // `everyRowFound` sees the list before the ignore lists act (the columns are fitted
 // to every row found), then the ignore lists remove what they cover.
 ResultCounts FinishScan(ResultsModel& model, bool stopped, const IgnoreLists& lists,

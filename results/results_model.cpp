@@ -4,6 +4,50 @@
 
 namespace kelvane {
 
+RowTarget KeyTarget(RootKey root, std::string keyPath) {
+  return RowTarget{TargetKind::kKey, root, std::move(keyPath), {}, {}};
+}
+
+RowTarget ValueTarget(RootKey root, std::string keyPath, std::string valueName) {
+  return RowTarget{TargetKind::kValue, root, std::move(keyPath), std::move(valueName), {}};
+}
+
+RowTarget SubkeyTarget(RootKey root, const std::string& parent, const std::string& name) {
+  return RowTarget{
+      name.empty() ? TargetKind::kNoSubkey : TargetKind::kKey, root, parent + "\\" + name, {}, {}};
+}
+
+RowTarget FileTarget(std::string file) {
+  return RowTarget{TargetKind::kFile, RootKey::kCurrentUser, {}, {}, std::move(file)};
+}
+
+IssueRow MakeIssueRow(std::string problem, RowTarget target, RowKind kind, std::string value,
+                      std::string reason) {
+  std::string key;
+  if (target.kind == TargetKind::kFile) {
+    key = target.file;
+  } else if (target.kind != TargetKind::kNone) {
+    key = RootName(target.root);
+    std::string_view path = target.keyPath;
+    // A subkey row shows its parent; the subkey's name stands in "Value".
+    if (kind == RowKind::kSubkeyNamed && path.size() > value.size())
+      path.remove_suffix(value.size() + 1);
+    key.reserve(key.size() + path.size() + target.valueName.size() + 2);
+    if (!path.empty() || kind != RowKind::kValueInPath)
+      key.append("\\").append(path);
+    if (kind == RowKind::kValueInPath)
+      key.append("\\").append(target.valueName);
+  }
+  return IssueRow{std::move(problem),
+                  std::move(key),
+                  std::move(value),
+                  std::move(reason),
+                  kind,
+                  false,
+                  std::move(target),
+                  0};
+}
+
 bool ResultsModel::Append(IssueRow row, const std::atomic<bool>* stop) {
   std::lock_guard lock(mutex_);
   if (stop && stop->load())

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/registry.h"
+
 namespace kelvane {
 
 // What a row denotes, and so what a repair removes.
@@ -21,6 +23,27 @@ enum class RowKind : int {
   kDefaultValue = 5,  // the default value of the key in "Registry key"
 };
 
+enum class TargetKind {
+  kNone,      // nothing to act on
+  kKey,       // the key `keyPath` below `root`, with everything below it
+  kValue,     // the value `valueName` of that key (empty: the default value)
+  kFile,      // the file `file` (a shortcut)
+  kNoSubkey,  // a subkey row without a subkey name: `keyPath` ends in "\" and names
+              // the parent, which a repair must never take
+};
+
+// What a row points at, as the scanner found it: the ignore filter matches it, the
+// registry editor opens it and the repair removes it. The cells are made from it for
+// showing and are never read back, since a value's name may hold backslashes.
+struct RowTarget {
+  TargetKind kind = TargetKind::kNone;
+  RootKey root = RootKey::kCurrentUser;
+  std::string keyPath;    // below the root, without a leading "\"
+  std::string valueName;  // kValue only
+  std::string file;       // kFile only
+  bool operator==(const RowTarget&) const = default;
+};
+
 struct IssueRow {
   std::string problem;  // column "Problem"
   std::string key;      // column "Registry key"
@@ -28,8 +51,27 @@ struct IssueRow {
   std::string reason;   // column "Reason": why the row was reported
   RowKind kind = RowKind::kKey;
   bool ticked = false;
-  bool operator==(const IssueRow&) const = default;
+  RowTarget target;  // what the row stands for
+  int category = 0;  // the id of the category that reported it
+  // Two rows are equal when they show the same: texts, kind and tick.
+  bool operator==(const IssueRow& other) const {
+    return problem == other.problem && key == other.key && value == other.value &&
+           reason == other.reason && kind == other.kind && ticked == other.ticked;
+  }
 };
+
+// Targets as the scanners name them.
+RowTarget KeyTarget(RootKey root, std::string keyPath);
+RowTarget ValueTarget(RootKey root, std::string keyPath, std::string valueName);
+// The subkey `name` of `parent`; kNoSubkey for an empty name.
+RowTarget SubkeyTarget(RootKey root, const std::string& parent, const std::string& name);
+RowTarget FileTarget(std::string file);
+
+// A row from its target: the "Registry key" cell is made from the target as the row
+// kind shows it (a value row's cell ends with its name; a subkey row's names the parent
+// and `value` the subkey); `value` is the "Value" cell.
+IssueRow MakeIssueRow(std::string problem, RowTarget target, RowKind kind, std::string value,
+                      std::string reason);
 
 class ResultsModel {
  public:

@@ -1,5 +1,7 @@
 #include "scan/categories.h"
 
+#include <algorithm>
+
 #include <array>
 
 #include "scan/scanners.h"
@@ -119,6 +121,49 @@ std::vector<Category> SelectedCategories(const CategorySelection& selection) {
       selected.push_back(category);
   }
   return selected;
+}
+
+std::vector<Category> CategoriesJudgingEmptyKeys(const std::vector<Category>& scanned,
+                                                 const std::vector<RowTarget>& emptied) {
+  struct Part {
+    int id;
+    RootKey root;
+    const char* key;  // upper case; empty for the whole root
+  };
+  constexpr const char* kUninstall = "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL";
+  constexpr const char* kUninstall32 =
+      "SOFTWARE\\WOW6432NODE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL";
+  static const Part kParts[] = {
+      {11, RootKey::kLocalMachine, kUninstall},  // Add/Remove Programs
+      {11, RootKey::kLocalMachine, kUninstall32},
+      {12, RootKey::kLocalMachine, "SOFTWARE\\CLASSES"},  // File Extensions
+      {12, RootKey::kLocalMachine, "SOFTWARE\\WOW6432NODE\\CLASSES"},
+      {12, RootKey::kClassesRoot, ""},
+      {12, RootKey::kCurrentUser, "SOFTWARE\\CLASSES"},
+      {12, RootKey::kCurrentUser,
+       "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\EXPLORER\\FILEEXTS"},
+      {14, RootKey::kLocalMachine, "SOFTWARE"},  // Obsolete Software
+      {14, RootKey::kCurrentUser, "SOFTWARE"},
+      {21, RootKey::kLocalMachine, kUninstall},  // Installer: its cache entries
+      {21, RootKey::kLocalMachine, kUninstall32},
+  };
+  const auto holds = [&](const Part& part) {
+    const std::string key = part.key;
+    return std::any_of(emptied.begin(), emptied.end(), [&](const RowTarget& target) {
+      if (target.root != part.root)
+        return false;
+      const std::string path = UpperAscii(target.keyPath);
+      return key.empty() ||
+             (path.starts_with(key) && (path.size() == key.size() || path[key.size()] == '\\'));
+    });
+  };
+  std::vector<Category> judging;
+  for (const Category& category : scanned) {
+    if (std::any_of(std::begin(kParts), std::end(kParts),
+                    [&](const Part& part) { return part.id == category.id && holds(part); }))
+      judging.push_back(category);
+  }
+  return judging;
 }
 
 }  // namespace kelvane

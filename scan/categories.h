@@ -8,6 +8,8 @@
 #include <span>
 #include <vector>
 
+#include "results/results_model.h"
+
 namespace kelvane {
 
 class ScanContext;
@@ -51,5 +53,12 @@ void ClickCategory(CategorySelection& selection, int id);
 
 // The table rows of the ticked categories, in tree order: what a scan runs.
 std::vector<Category> SelectedCategories(const CategorySelection& selection);
+
+// Of `scanned`, the categories whose rules judge a key by what is left in it (a vendor
+// key, an uninstall entry, a class key with nothing in them; a cache entry without its
+// uninstall entry) and whose part of the registry holds one of the `emptied` keys:
+// what a repair looks at again once it has emptied keys.
+std::vector<Category> CategoriesJudgingEmptyKeys(const std::vector<Category>& scanned,
+                                                 const std::vector<RowTarget>& emptied);
 
 }  // namespace kelvane

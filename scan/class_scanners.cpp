@@ -28,8 +28,8 @@ void ScanEmptyClasses(ScanContext& context, const std::string& classesKey) {
     const bool empty = info->subkeyCount == 0 &&
                        (info->valueCount == 0 || (info->valueCount == 1 && text->empty()));
     if (empty) {
-      context.AddIssueRow(kExtensionProblem, "HKEY_LOCAL_MACHINE\\" + classesKey, name,
-                          "Key holds only an empty default value", RowKind::kSubkeyNamed);
+      context.AddIssueRow(kExtensionProblem, SubkeyTarget(RootKey::kLocalMachine, classesKey, name),
+                          name, "Key holds only an empty default value", RowKind::kSubkeyNamed);
     }
   }
 }
@@ -43,13 +43,14 @@ void ScanUserExtensions(ScanContext& context) {
     context.ShowScanKey(std::string(kFileExtsKey) + "\\" + name);
     if (ClassKeyExists(context, RootKey::kClassesRoot, name))
       continue;
-    context.AddIssueRow(kExtensionProblem, std::string("HKEY_CURRENT_USER\\") + kFileExtsKey, name,
-                        "Class not registered: HKEY_CLASSES_ROOT\\" + name, RowKind::kSubkeyNamed);
+    context.AddIssueRow(kExtensionProblem, SubkeyTarget(RootKey::kCurrentUser, kFileExtsKey, name),
+                        name, "Class not registered: HKEY_CLASSES_ROOT\\" + name,
+                        RowKind::kSubkeyNamed);
   }
 }
 
-void WalkClassKey(ScanContext& context, RootKey root, const std::string& rootText,
-                  const std::string& base, const std::string& subName, int depth) {
+void WalkClassKey(ScanContext& context, RootKey root, const std::string& base,
+                  const std::string& subName, int depth) {
   if (depth > kMaxKeyDepth)
     return;
   const std::string path = base + subName;
@@ -61,13 +62,13 @@ void WalkClassKey(ScanContext& context, RootKey root, const std::string& rootTex
     const std::string& server = *text;
     const PathVerdict verdict = context.CheckPath(root, path, server, "", false);
     if (verdict.missing) {
-      context.AddIssueRow("Custom Controls Issue", rootText + "\\" + path, server,
+      context.AddIssueRow("Custom Controls Issue", KeyTarget(root, path), server,
                           MissingPathReason(verdict), RowKind::kKey);
     }
   }
   // This key stays open while its subkeys are walked: one open key per level.
   for (const std::string& name : registry.GetKeyNames()) {
-    WalkClassKey(context, root, rootText, path + "\\", name, depth + 1);
+    WalkClassKey(context, root, path + "\\", name, depth + 1);
   }
 }
 
@@ -94,7 +95,7 @@ void ScanClassKey(ScanContext& context, const std::string& rootName, const std::
   const auto root = RootFromName(rootName);
   if (!root)
     return;
-  WalkClassKey(context, *root, UpperAscii(rootName), base, subName, 0);
+  WalkClassKey(context, *root, base, subName, 0);
 }
 
 }  // namespace kelvane

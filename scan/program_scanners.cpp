@@ -89,7 +89,7 @@ void ScanSoftwareKey(ScanContext& context, const std::string& rootName,
       continue;
     vendor.CloseKey();
     if (CountKeyEntries(context, *root, vendorPath, 1, true, true) < 1) {
-      context.AddIssueRow("Obsolete Software Key", rootName + "\\" + keyPath, name,
+      context.AddIssueRow("Obsolete Software Key", SubkeyTarget(*root, keyPath, name), name,
                           "Key and its subkeys hold no values", RowKind::kSubkeyNamed);
     }
   }
@@ -141,8 +141,9 @@ void ScanServices(ScanContext& context) {
     const PathVerdict verdict =
         context.CheckPath(Readers::kNative, ServiceImagePath(*imagePath, windows), "", true);
     if (verdict.missing) {
-      context.AddIssueRow("Windows Service Issue", "HKEY_LOCAL_MACHINE\\" + path + "\\ImagePath",
-                          *imagePath, MissingPathReason(verdict), RowKind::kValueInPath);
+      context.AddIssueRow("Windows Service Issue",
+                          ValueTarget(RootKey::kLocalMachine, path, "ImagePath"), *imagePath,
+                          MissingPathReason(verdict), RowKind::kValueInPath);
     }
   }
 }
@@ -183,7 +184,7 @@ void ScanApplicationsKey(ScanContext& context, const std::string& applicationsKe
           context.CheckPath(RootKey::kLocalMachine, holder, command, "", false);
       if (verdict.missing) {
         context.AddIssueRow("Open with Application Issue",
-                            "HKEY_LOCAL_MACHINE\\" + holder + "\\command", command,
+                            ValueTarget(RootKey::kLocalMachine, holder + "\\command", ""), command,
                             MissingPathReason(verdict), RowKind::kDefaultValue);
       }
       FindNextCommand(context, RootKey::kLocalMachine, path, holder, command);

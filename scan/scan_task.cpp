@@ -155,16 +155,18 @@ void ScanContext::ShowScanKey(const std::string& path) {
     FlushRows();
 }
 
-void ScanContext::AddIssueRow(const std::string& problem, const std::string& key,
+void ScanContext::AddIssueRow(const std::string& problem, RowTarget target,
                               const std::string& value, std::string reason, RowKind kind) {
   CheckStop();
+  IssueRow row = MakeIssueRow(problem, std::move(target), kind, value, std::move(reason));
   // A key path, value text or reason built from a name the ANSI code page cannot carry
   // holds its mark: that entry is not known exactly, so no category reports it.
-  if (HoldsNul(key) || HoldsNul(value) || HoldsNul(reason))
+  if (HoldsNul(row.key) || HoldsNul(row.value) || HoldsNul(row.reason))
     return;
+  row.category = category_;
   if (pending_.empty())
     firstPending_ = std::chrono::steady_clock::now();
-  pending_.push_back(IssueRow{problem, key, value, std::move(reason), kind, false});
+  pending_.push_back(std::move(row));
   if (BatchDue())
     FlushRows();
 }
@@ -190,6 +192,8 @@ void ScanContext::AddRows(std::vector<IssueRow> rows) {
   CheckStop();
   if (pending_.empty())
     firstPending_ = std::chrono::steady_clock::now();
+  for (IssueRow& row : rows)
+    row.category = category_;
   pending_.insert(pending_.end(), std::make_move_iterator(rows.begin()),
                   std::make_move_iterator(rows.end()));
 }
@@ -256,6 +260,7 @@ void ScanTask::Execute() {
         return;
       if (category.scanner && *category.status)
         events_.SetStatusText(category.status);
+      context.SetCategory(category.id);
       ahead.Report(i, context);
       context.FlushRows();
       events_.EndCategory();

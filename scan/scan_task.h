@@ -99,8 +99,12 @@ class ScanContext {
   void ReplayKeyText(const std::string& text) { events_.SetKeyText(text); }
   // Gathers a row with `reason`, the few words that say why it is reported: built by
   // the scanner from what its check found, only for the rows it reports.
-  void AddIssueRow(const std::string& problem, const std::string& key, const std::string& value,
+  // `target` is what the row stands for; the "Registry key" cell is made from it
+  // (MakeIssueRow).
+  void AddIssueRow(const std::string& problem, RowTarget target, const std::string& value,
                    std::string reason, RowKind kind);
+  // The category whose rows are gathered now: each row carries its id.
+  void SetCategory(int id) { category_ = id; }
   // Hands the waiting rows to the results model; throws OperationCancelled after Stop.
   void FlushRows();
   // Rows found by another context, to go out with the next batch.
@@ -121,6 +125,7 @@ class ScanContext {
   ScanEvents& events_;
   std::string allowedDrives_;
   const std::atomic<bool>& stop_;
+  int category_ = 0;
 };
 
 // One scan: the worker thread and its body. Stop raises the flag under the results

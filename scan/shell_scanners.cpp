@@ -70,7 +70,7 @@ void ScanSoundKeyBelow(ScanContext& context, const std::string& rootName,
       context.ShowScanKey(path);
       const PathVerdict verdict = context.CheckPath(*root, path, *sound, "", false);
       if (verdict.missing) {
-        context.AddIssueRow("Missing Sound File", upperRoot + "\\" + path, *sound,
+        context.AddIssueRow("Missing Sound File", ValueTarget(*root, path, ""), *sound,
                             MissingPathReason(verdict), RowKind::kDefaultValue);
       }
     }
@@ -110,8 +110,8 @@ void ScanStartMenu(ScanContext& context) {
     context.ShowScanKey(menuKey + "\\" + name);
     const std::string upper = UpperAscii(name);
     if (std::find(folders.begin(), folders.end(), upper) == folders.end()) {
-      context.AddIssueRow("Old Start Menu Key", "HKEY_CURRENT_USER\\" + menuKey, name,
-                          "No such folder in the Start menu's Programs: " + name,
+      context.AddIssueRow("Old Start Menu Key", SubkeyTarget(RootKey::kCurrentUser, menuKey, name),
+                          name, "No such folder in the Start menu's Programs: " + name,
                           RowKind::kSubkeyNamed);
     }
   }
@@ -149,7 +149,7 @@ void ScanShortcutFolder(ScanContext& context, const std::string& folder) {
       continue;
     }
     if (!context.Files().FileExists(target) && !context.Files().FolderExists(target)) {
-      context.AddIssueRow("Missing ShortCut reference", path, target,
+      context.AddIssueRow("Missing ShortCut reference", FileTarget(path), target,
                           "Shortcut target not found: " + target, RowKind::kShortcutFile);
     }
   }

@@ -54,8 +54,8 @@ void ScanAppPaths(ScanContext& context, const std::string& appPaths) {
     const PathVerdict verdict =
         context.CheckPath(RootKey::kLocalMachine, path, program, name, true);
     if (verdict.missing) {
-      context.AddIssueRow("Software Locations Issue", "HKEY_LOCAL_MACHINE\\" + path, program,
-                          MissingPathReason(verdict), RowKind::kKey);
+      context.AddIssueRow("Software Locations Issue", KeyTarget(RootKey::kLocalMachine, path),
+                          program, MissingPathReason(verdict), RowKind::kKey);
     }
   }
 }
@@ -107,7 +107,7 @@ void ScanWindowsFonts(ScanContext& context) {
     }
     if (!found) {
       context.AddIssueRow(
-          "Fonts Issue", "HKEY_LOCAL_MACHINE\\" + fontsKey + "\\" + name, file,
+          "Fonts Issue", ValueTarget(RootKey::kLocalMachine, fontsKey, name), file,
           (fullPath ? "File not found: " : "Font file not in the Fonts folder: ") + file,
           RowKind::kValueInPath);
     }
@@ -135,7 +135,7 @@ void ScanHelpFiles(ScanContext& context) {
       file += name;
       if (context.FileExists(RootKey::kLocalMachine, helpKey, file))
         continue;
-      context.AddIssueRow("Invalid Help Files", "HKEY_LOCAL_MACHINE\\" + helpKey + "\\" + name,
+      context.AddIssueRow("Invalid Help Files", ValueTarget(RootKey::kLocalMachine, helpKey, name),
                           file, "Help file not found: " + file, RowKind::kValueInPath);
     }
   }
@@ -164,7 +164,8 @@ void ScanSharedDllsKey(ScanContext& context, const std::string& sharedDlls) {
       if (registry.ReadInteger(name) != 0)
         continue;
     }
-    context.AddIssueRow("Missing Shared Dlls", "HKEY_LOCAL_MACHINE\\" + sharedDlls, name,
+    context.AddIssueRow("Missing Shared Dlls",
+                        ValueTarget(RootKey::kLocalMachine, sharedDlls, name), name,
                         exists ? std::string("Reference count is 0") : "File not found: " + name,
                         RowKind::kValueNamed);
   }

@@ -30,8 +30,8 @@ void ScanDisabledStartup(ScanContext& context, const std::string& startupKey) {
       const PathVerdict verdict =
           context.CheckPath(RootKey::kLocalMachine, base + name, command, "", false);
       if (verdict.missing) {
-        context.AddIssueRow(kStartupProblem, "HKEY_LOCAL_MACHINE\\" + base + name, command,
-                            MissingPathReason(verdict), RowKind::kKey);
+        context.AddIssueRow(kStartupProblem, KeyTarget(RootKey::kLocalMachine, base + name),
+                            command, MissingPathReason(verdict), RowKind::kKey);
       }
     }
   }
@@ -64,7 +64,6 @@ void ScanRunKey(ScanContext& context, const std::string& rootName, const std::st
   if (!registry.OpenKey(keyPath, false))
     return;
   context.ShowScanKey(keyPath);
-  const std::string keyText = UpperAscii(rootName) + "\\" + keyPath + "\\";
   for (const std::string& name : registry.GetValueNames()) {
     const auto text = ReadText(registry, name);
     if (!text)
@@ -72,8 +71,8 @@ void ScanRunKey(ScanContext& context, const std::string& rootName, const std::st
     const std::string& command = *text;
     const PathVerdict verdict = context.CheckPath(*root, keyPath, command, "", false);
     if (verdict.missing) {
-      context.AddIssueRow(kStartupProblem, keyText + name, command, MissingPathReason(verdict),
-                          RowKind::kValueInPath);
+      context.AddIssueRow(kStartupProblem, ValueTarget(*root, keyPath, name), command,
+                          MissingPathReason(verdict), RowKind::kValueInPath);
     }
   }
 }
@@ -90,7 +89,8 @@ void ScanAddRemovePrograms(ScanContext& context) {
       const std::string path = uninstall + "\\" + name;
       context.ShowScanKey(path);
       if (CountKeyEntries(context, RootKey::kLocalMachine, path, 1, true, false) < 1) {
-        context.AddIssueRow("Add/Remove Programs Issue", "HKEY_LOCAL_MACHINE\\" + uninstall, name,
+        context.AddIssueRow("Add/Remove Programs Issue",
+                            SubkeyTarget(RootKey::kLocalMachine, uninstall, name), name,
                             kNoValuesButEmptyDefaultReason, RowKind::kSubkeyNamed);
       }
     }

@@ -160,7 +160,7 @@ class Walker {
         continue;
       const PathVerdict verdict = context_.CheckPath(root_, keyPath, *text, endMarker_, true);
       if (verdict.missing) {
-        context_.AddIssueRow(problem_, ValuePathText(rootName_, keyPath, entry.name), *text,
+        context_.AddIssueRow(problem_, ValueTarget(root_, keyPath, entry.name), *text,
                              MissingPathReason(verdict), RowKind::kValueInPath);
       }
     }
@@ -280,9 +280,8 @@ void ScanMruLists(ScanContext& context) {
       }
     }
     if (!found) {
-      context.AddIssueRow(kMruProblem, std::string("HKEY_CURRENT_USER\\") + kMruKey + "\\" + name,
-                          *data, "No file with a listed extension: " + *data,
-                          RowKind::kValueInPath);
+      context.AddIssueRow(kMruProblem, ValueTarget(RootKey::kCurrentUser, kMruKey, name), *data,
+                          "No file with a listed extension: " + *data, RowKind::kValueInPath);
     }
   }
   for (const std::string& extension : extensions) {
@@ -308,7 +307,8 @@ void ScanInstaller(ScanContext& context) {
       const PathVerdict verdict =
           context.CheckPath(RootKey::kLocalMachine, foldersKey, name, "", true);
       if (verdict.missing) {
-        context.AddIssueRow(kInstallerProblem, "HKEY_LOCAL_MACHINE\\" + foldersKey, name,
+        context.AddIssueRow(kInstallerProblem,
+                            ValueTarget(RootKey::kLocalMachine, foldersKey, name), name,
                             MissingPathReason(verdict), RowKind::kValueNamed);
       }
     }
@@ -338,7 +338,8 @@ void ScanUninstallCache(ScanContext& context, const std::string& arpCache,
   context.ShowScanKey(arpCache);
   for (const std::string& name : registry.GetKeyNames()) {
     if (!entries.contains(UpperAscii(name))) {
-      context.AddIssueRow(kInstallerProblem, "HKEY_LOCAL_MACHINE\\" + arpCache, name,
+      context.AddIssueRow(kInstallerProblem, SubkeyTarget(RootKey::kLocalMachine, arpCache, name),
+                          name,
                           "No uninstall entry: HKEY_LOCAL_MACHINE\\" + uninstall + "\\" + name,
                           RowKind::kSubkeyNamed);
     }

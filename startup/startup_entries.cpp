@@ -145,7 +145,7 @@ bool StartupRemover::RemoveRunValue(const StartupEntry& entry) {
     // registry, and deleted only then.
     if (!repairer_)
       repairer_.emplace(platform_, MakeBackupFileName(backupFolder_, platform_.system));
-    result = repairer_->DeleteRegistryValue(RootName(entry.root), entry.subkey, entry.program);
+    result = repairer_->DeleteRegistryValue(entry.root, entry.subkey, entry.program);
   } catch (const BackupError&) {
     result = ItemResult::kCannotBackUp;
   }

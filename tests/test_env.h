@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "results/results_model.h"
 #ifdef _WIN32
 #include "platform/win32/win32_platform.h"
 #else
@@ -18,6 +19,44 @@
 #endif
 
 namespace kelvane::test {
+
+// A row as a test writes it, by its cells; its target is read from the "Registry key"
+// cell the way the cells are made (the last backslash of a value row's cell starts
+// the value's name), so such a row never names a value holding a backslash.
+inline IssueRow RowFromCells(std::string problem, std::string key, std::string value,
+                             std::string reason, RowKind kind, bool ticked) {
+  IssueRow row{std::move(problem), key, std::move(value), std::move(reason), kind, ticked, {}, 0};
+  if (kind == RowKind::kShortcutFile) {
+    row.target = FileTarget(key);
+    return row;
+  }
+  const size_t first = key.find('\\');
+  const auto root = RootFromName(key.substr(0, first));
+  if (first == std::string::npos || !root)
+    return row;
+  const std::string rest = key.substr(first + 1);
+  const size_t last = rest.rfind('\\');
+  switch (kind) {
+    case RowKind::kValueInPath:
+      row.target = last == std::string::npos
+                       ? ValueTarget(*root, "", rest)
+                       : ValueTarget(*root, rest.substr(0, last), rest.substr(last + 1));
+      break;
+    case RowKind::kValueNamed:
+      row.target = ValueTarget(*root, rest, row.value);
+      break;
+    case RowKind::kSubkeyNamed:
+      row.target = SubkeyTarget(*root, rest, row.value);
+      break;
+    case RowKind::kDefaultValue:
+      row.target = ValueTarget(*root, rest, "");
+      break;
+    default:
+      row.target = KeyTarget(*root, rest);
+      break;
+  }
+  return row;
+}
 
 class TestEnv {
  public:

@@ -45,7 +45,7 @@ TEST(CommandLine, TheUsageNamesEverySwitchAndEveryExitCode) {
   const std::string usage = UsageText();
   for (const char* text : {"-cleanonce", "-scan FILE", "-restore FILE", "/?", "kelvane.log"})
     EXPECT_NE(usage.find(text), std::string::npos) << text;
-  for (int code = 0; code <= kUsageShown; ++code)
+  for (int code = 0; code <= kNothingTicked; ++code)
     EXPECT_NE(usage.find("\r\n" + std::to_string(code) + "\t"), std::string::npos) << code;
 }
 

@@ -102,6 +102,14 @@ class ScriptedPrompts : public RepairPrompts {
   Recheck ScanAgain(std::vector<IssueRow>& rows) override {
     return scanAgain ? scanAgain(rows) : Recheck::kSkipped;
   }
+  // The look at the emptied keys after the deletions; none unless a test sets one.
+  std::vector<IssueRow> lookAgain;
+  bool repairLeftBroken = false;
+  bool LookAgain(const std::vector<RowTarget>&, std::vector<IssueRow>& rows) override {
+    rows = lookAgain;
+    return !lookAgain.empty();
+  }
+  bool RepairLeftBroken() const override { return repairLeftBroken; }
 };
 
 class RepairTest : public ::testing::Test {
@@ -130,7 +138,7 @@ class RepairTest : public ::testing::Test {
     test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path() + "\\" + sub, name, value);
   }
   void AddRow(const std::string& key, const std::string& value, RowKind kind, bool ticked = true) {
-    results.Append(IssueRow{"problem", key, value, "", kind, ticked});
+    results.Append(test::RowFromCells("problem", key, value, "", kind, ticked));
   }
   bool KeyExists(const std::string& sub) {
     Registry r(env.Registry());
@@ -182,23 +190,30 @@ TEST_F(RepairTest, TickedRowsAreBackedUpAndRemovedLastFirstByKind) {
   Put("Dflt", "", Sz("d"));
   Put("Dflt", "other", Sz("stays"));
   Put("Keep", "k", Sz("5"));
+  // A value named by a path, beside a key of the name a cut at its last backslash gives.
+  Put("Slash", "C:\\kvt\\old\\tool.exe", Sz("9"));
+  Put("Slash\\C:\\kvt\\old", "tool.exe", Sz("decoy"));
   const std::string shortcut = env.TempDir() + "\\Stale.lnk";
   env.WriteFile(shortcut, "link");
 
-  AddRow(Key("KeyA"), "", RowKind::kKey);                           // 0
-  AddRow(Key("Vals\\InPath"), "", RowKind::kValueInPath);           // 1
-  AddRow(Key("Vals"), "Named", RowKind::kValueNamed);               // 2
-  AddRow(Key("Parent"), "Child", RowKind::kSubkeyNamed);            // 3
-  AddRow(shortcut, "", RowKind::kShortcutFile);                     // 4
-  AddRow(Key("Vals"), "", RowKind::kDefaultValue);                  // 5
-  AddRow(Key("Dflt\\"), "", RowKind::kValueInPath);                 // 6
-  AddRow(Key("Keep"), "", RowKind::kKey, false);                    // 7: not ticked
-  AddRow("NoBackslash", "", RowKind::kKey);                         // 8: stays
-  AddRow("HKCU\\" + scratch.Path() + "\\Keep", "", RowKind::kKey);  // 9: unknown root
-  AddRow(Key("Missing"), "", RowKind::kKey);                        // 10: gone meanwhile
-  AddRow("HKEY_CURRENT_USER\\", "", RowKind::kKey);                 // 11: a whole root
-  AddRow(Key("Vals"), "bad\nname", RowKind::kValueNamed);           // 12: cannot be backed up
-  AddRow(Key("Parent"), "", RowKind::kSubkeyNamed);                 // 13: no subkey name
+  AddRow(Key("KeyA"), "", RowKind::kKey);                  // 0
+  AddRow(Key("Vals\\InPath"), "", RowKind::kValueInPath);  // 1
+  AddRow(Key("Vals"), "Named", RowKind::kValueNamed);      // 2
+  AddRow(Key("Parent"), "Child", RowKind::kSubkeyNamed);   // 3
+  AddRow(shortcut, "", RowKind::kShortcutFile);            // 4
+  AddRow(Key("Vals"), "", RowKind::kDefaultValue);         // 5
+  AddRow(Key("Dflt\\"), "", RowKind::kValueInPath);        // 6
+  AddRow(Key("Keep"), "", RowKind::kKey, false);           // 7: not ticked
+  AddRow("NoBackslash", "", RowKind::kKey);                // 8: stays
+  results.Append(MakeIssueRow(
+      "problem",
+      ValueTarget(RootKey::kCurrentUser, scratch.Path() + "\\Slash", "C:\\kvt\\old\\tool.exe"),
+      RowKind::kValueInPath, "9", ""));  // 9: a name with backslashes
+  results.SetTicked(9, true);
+  AddRow(Key("Missing"), "", RowKind::kKey);               // 10: gone meanwhile
+  AddRow("HKEY_CURRENT_USER\\", "", RowKind::kKey);        // 11: a whole root
+  AddRow(Key("Vals"), "bad\nname", RowKind::kValueNamed);  // 12: cannot be backed up
+  AddRow(Key("Parent"), "", RowKind::kSubkeyNamed);        // 13: no subkey name
 
   const RepairOutcome outcome = Run();
   EXPECT_TRUE(outcome.finished);
@@ -220,6 +235,8 @@ TEST_F(RepairTest, TickedRowsAreBackedUpAndRemovedLastFirstByKind) {
   EXPECT_TRUE(ValueExists("Dflt", "other"));
   EXPECT_TRUE(KeyExists("Keep"));
   EXPECT_TRUE(KeyExists(""));
+  EXPECT_FALSE(ValueExists("Slash", "C:\\kvt\\old\\tool.exe"));
+  EXPECT_TRUE(ValueExists("Slash\\C:\\kvt\\old", "tool.exe"));
   // The shortcut's way back is the recycle bin.
   EXPECT_FALSE(env.Files().FileExists(shortcut));
 #ifndef _WIN32
@@ -229,14 +246,16 @@ TEST_F(RepairTest, TickedRowsAreBackedUpAndRemovedLastFirstByKind) {
   const std::string k = "[" + scratch.FullPath();
   EXPECT_EQ(
       CrLfLines(ReadWholeFile(env.Files(), backupFile)),
-      (std::vector<std::string>{"REGEDIT4",                                              //
-                                "",         k + "\\Dflt]",          "@=\"d\"",           // row 6
-                                "",         k + "\\Vals]",          "@=\"default\"",     // row 5
-                                "",         k + "\\Parent\\Child]", "\"c\"=\"4\"",       // row 3
-                                "",         k + "\\Vals]",          "\"Named\"=\"2\"",   // row 2
-                                "",         k + "\\Vals]",          "\"InPath\"=\"1\"",  // row 1
-                                "",         k + "\\KeyA]",          "\"v\"=\"a\"",       // row 0
-                                "",         k + "\\KeyA\\Inner]",   "\"w\"=dword:00000001"}));
+      (std::vector<std::string>{
+          "REGEDIT4",                                                                    //
+          "",         k + "\\Slash]",         "\"C:\\\\kvt\\\\old\\\\tool.exe\"=\"9\"",  // row 9
+          "",         k + "\\Dflt]",          "@=\"d\"",                                 // row 6
+          "",         k + "\\Vals]",          "@=\"default\"",                           // row 5
+          "",         k + "\\Parent\\Child]", "\"c\"=\"4\"",                             // row 3
+          "",         k + "\\Vals]",          "\"Named\"=\"2\"",                         // row 2
+          "",         k + "\\Vals]",          "\"InPath\"=\"1\"",                        // row 1
+          "",         k + "\\KeyA]",          "\"v\"=\"a\"",                             // row 0
+          "",         k + "\\KeyA\\Inner]",   "\"w\"=dword:00000001"}));
 }
 
 TEST_F(RepairTest, NothingTickedWritesNoFileAndTheHintShowsZero) {
@@ -343,9 +362,10 @@ TEST_F(RepairTest, FailingBackupWriteStopsBeforeThatItemsDeletion) {
   // What the window says: where it stopped, what was removed and where, what was kept.
   EXPECT_EQ(RepairReportText(outcome),
             "The repair stopped at " + Key("B") + ":\r\n" + outcome.error +
-                ".\r\n\r\n1 entry was removed; the "
-                "backup is " +
-                backupFile + ".\r\nThe 2 other ticked entries were kept.");
+                ".\r\n\r\nOf the 3 ticked entries:\r\n1 entry was removed; the backup is " +
+                backupFile +
+                ".\r\n1 entry was kept where the repair stopped.\r\n1 entry was kept: the "
+                "repair did not reach it.");
 }
 
 TEST_F(RepairTest, UnwritableBackupFileStopsAfterTheRowsThatNeedNoBackup) {
@@ -432,6 +452,50 @@ TEST_F(RepairTest, TheOutcomeSaysWhatStoppedTheRepair) {
          AddRow(Key("A"), "bad\nname", RowKind::kValueNamed);
        },
        RepairStop::kNone, 1, "The repair did not remove every ticked entry."},
+      // Every ticked entry is accounted for: removed, changed since the scan, gone.
+      {"changed and gone",
+       [this] {
+         Put("A", "changed", Sz("2"));
+         AddRow(Key("A"), "changed", RowKind::kValueNamed);
+         AddRow(Key("A"), "gone", RowKind::kValueNamed);
+         prompts.scanAgain = [this](std::vector<IssueRow>& rows) {
+           rows = {results.Row(0), results.Row(2)};
+           return RepairPrompts::Recheck::kDone;
+         };
+       },
+       RepairStop::kNone, 0,
+       "The repair is done.\r\n\r\nOf the 3 ticked entries:\r\n1 entry was removed; the backup "
+       "is " +
+           backupFile +
+           ".\r\n1 entry was kept because it changed since the scan; a new scan shows it as it is "
+           "now.\r\n1 entry was already gone."},
+      // The key the repair emptied is broken now; an entry elsewhere is not the repair's.
+      {"left broken",
+       [this] {
+         prompts.lookAgain = {
+             MakeIssueRow("p", SubkeyTarget(RootKey::kCurrentUser, scratch.Path(), "A"),
+                          RowKind::kSubkeyNamed, "A", ""),
+             MakeIssueRow("p", KeyTarget(RootKey::kCurrentUser, scratch.Path() + "\\Other"),
+                          RowKind::kKey, "", "")};
+       },
+       RepairStop::kNone, 0,
+       "The repair is done.\r\n\r\nOf the 1 ticked entry:\r\n1 entry was removed; the backup is " +
+           backupFile +
+           ".\r\n\r\nThe repair left 1 entry that is now broken (keys it emptied); it is listed "
+           "and ticked and can be repaired in turn."},
+      {"left broken, taken in a further pass",
+       [this] {
+         prompts.lookAgain = {MakeIssueRow("p",
+                                           SubkeyTarget(RootKey::kCurrentUser, scratch.Path(), "A"),
+                                           RowKind::kSubkeyNamed, "A", "")};
+         prompts.repairLeftBroken = true;
+       },
+       RepairStop::kNone, 0,
+       "The repair is done.\r\n\r\nOf the 2 ticked entries:\r\n2 entries were removed; the "
+       "backup is " +
+           backupFile +
+           ".\r\n\r\nThe repair left 1 entry that is now broken (keys it emptied); a further "
+           "pass took it in turn, counted above."},
   };
   for (const Case& c : cases) {
     SetUp();
@@ -440,6 +504,11 @@ TEST_F(RepairTest, TheOutcomeSaysWhatStoppedTheRepair) {
     files.appendsLeft = 1000;
     settings.RestorePoint = false;
     system.version = VersionRecord{2, 5, 0};
+    {
+      Registry registry(env.Registry());
+      registry.SetRoot(RootKey::kCurrentUser);
+      registry.DeleteKey("\\" + scratch.Path() + "\\A");  // as the case before left it
+    }
     Put("A", "v", Sz("1"));
     AddRow(Key("A"), "v", RowKind::kValueNamed);
     c.arrange();
@@ -450,7 +519,13 @@ TEST_F(RepairTest, TheOutcomeSaysWhatStoppedTheRepair) {
     const std::string report = RepairReportText(outcome);
     EXPECT_EQ(report.substr(0, c.report.size()), c.report) << c.what;
     EXPECT_EQ(report.empty(), c.report.empty()) << c.what;
+    // The log says what the user's answer stopped, too.
+    if (c.stop == RepairStop::kNoBackupFolder && c.report.empty()) {
+      EXPECT_EQ(RepairLogNote(outcome),
+                "No backup folder (" + settings.OutputDirectory + "): nothing was removed.");
+    }
   }
+  EXPECT_FALSE(KeyExists("A"));  // the further pass of the last case
 }
 
 #ifdef _WIN32

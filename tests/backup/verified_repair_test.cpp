@@ -99,16 +99,16 @@ TEST(VerifiedRepair, AnItemWhoseTextDoesNotReadBackStaysWithItsRow) {
     // meets the unreliable file.
     test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path(), "First", Sz("1"));
     RegistryRepairer repairer(platform, folder + "\\Backup.reg");
-    ASSERT_EQ(repairer.RepairRow(
-                  IssueRow{"p", scratch.FullPath(), "First", "", RowKind::kValueNamed, true}),
+    ASSERT_EQ(repairer.RepairRow(test::RowFromCells("p", scratch.FullPath(), "First", "",
+                                                    RowKind::kValueNamed, true)),
               ItemResult::kDeleted);
     const std::string afterFirst = ReadWholeFile(env.Files(), repairer.BackupFile());
 
     files.loseAppends = c.loseAppends;
     files.damage = c.damage;
     const bool rowLeaves =
-        repairer.RepairRow(IssueRow{"p", "HKEY_CURRENT_USER\\" + key, "", "", RowKind::kKey,
-                                    true}) != ItemResult::kCannotBackUp;
+        repairer.RepairRow(test::RowFromCells("p", "HKEY_CURRENT_USER\\" + key, "", "",
+                                              RowKind::kKey, true)) != ItemResult::kCannotBackUp;
     files.loseAppends = false;
     files.damage = nullptr;
     const bool faulty = c.loseAppends || c.damage != nullptr;
@@ -133,7 +133,7 @@ TEST(VerifiedRepair, TheFirstItemOfAFileLeavesNoFileWhenItDoesNotReadBack) {
   Platform platform{base.registry, files, base.shell, base.system, base.profile, base.processes};
   test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path(), "v", Sz("x"));
   RegistryRepairer repairer(platform, env.TempDir() + "\\Backup.reg");
-  EXPECT_EQ(repairer.DeleteRegistryValue("HKEY_CURRENT_USER", scratch.Path(), "v"),
+  EXPECT_EQ(repairer.DeleteRegistryValue(RootKey::kCurrentUser, scratch.Path(), "v"),
             ItemResult::kCannotBackUp);
   EXPECT_FALSE(env.Files().FileExists(repairer.BackupFile()));
   EXPECT_NE(repairer.LastDifference().find("Line 1"), std::string::npos)

@@ -1,6 +1,8 @@
 #include "e2e/e2e_support.h"
 
 #include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -443,6 +445,25 @@ bool ScanAndWait(HWND main, DWORD pid) {
   PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiScan, BN_CLICKED), 0);
   HWND progress = WaitForWindow(kProgressClass, 20000, pid);
   return progress && WaitUntil([&] { return !IsWindow(progress); }, 300000);
+}
+
+bool CreateShortcut(const std::string& path, const std::string& target) {
+  CoInitialize(nullptr);
+  IShellLinkA* link = nullptr;
+  IPersistFile* file = nullptr;
+  bool saved = false;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 reinterpret_cast<void**>(&link)))) {
+    if (SUCCEEDED(link->SetPath(target.c_str())) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      const std::wstring wide(path.begin(), path.end());
+      saved = SUCCEEDED(file->Save(wide.c_str(), TRUE));
+      file->Release();
+    }
+    link->Release();
+  }
+  CoUninitialize();
+  return saved;
 }
 
 }  // namespace kelvane::e2e

@@ -57,6 +57,8 @@ int RunAndWait(const std::string& commandLine, DWORD milliseconds);
 std::string ReadTextFile(const std::string& path);
 bool FileExists(const std::string& path);
 std::vector<std::string> ListFiles(const std::string& pattern);
+// Creates a real shortcut to `target` with the shell link object.
+bool CreateShortcut(const std::string& path, const std::string& target);
 // Imports a .reg text through the system registry editor.
 bool ImportReg(const std::string& text);
 

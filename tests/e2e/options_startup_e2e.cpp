@@ -296,26 +296,6 @@ TEST(Options, AnIgnoredKeyLeavesTheNextScan) {
   CloseMain(main, kelvane);
 }
 
-// Creates a real shortcut with the shell link object.
-bool CreateShortcut(const std::string& path, const std::string& target) {
-  CoInitialize(nullptr);
-  IShellLinkA* link = nullptr;
-  IPersistFile* file = nullptr;
-  bool saved = false;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                 reinterpret_cast<void**>(&link)))) {
-    if (SUCCEEDED(link->SetPath(target.c_str())) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-      const std::wstring wide(path.begin(), path.end());
-      saved = SUCCEEDED(file->Save(wide.c_str(), TRUE));
-      file->Release();
-    }
-    link->Release();
-  }
-  CoUninitialize();
-  return saved;
-}
-
 // The lines of an export, sorted: the comparison does not hang on value order.
 std::vector<std::string> SortedLines(const std::string& text) {
   std::vector<std::string> lines;

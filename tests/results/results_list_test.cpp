@@ -18,7 +18,7 @@ using Keys = std::vector<std::string>;
 
 IssueRow Row(RowKind kind, const std::string& key, const std::string& value = "",
              const std::string& problem = "P") {
-  return IssueRow{problem, key, value, "", kind, true};
+  return test::RowFromCells(problem, key, value, "", kind, true);
 }
 
 void Fill(ResultsModel& model, const std::vector<IssueRow>& rows) {
@@ -143,7 +143,7 @@ TEST(IgnoreLists, RemainingRowsKeepTheirOrderAndTicks) {
   EXPECT_EQ(model.Rows(), expected);
 }
 
-TEST(FinishScan, DropsTheLastRowAfterStopTicksAllThenFilters) {
+TEST(FinishScan, DropsTheLastRowAfterStopAndRepeatedEntriesTicksAllThenFilters) {
   struct Case {
     int line;
     bool stopped;
@@ -155,7 +155,14 @@ TEST(FinishScan, DropsTheLastRowAfterStopTicksAllThenFilters) {
   const IssueRow a = Row(RowKind::kKey, "HKEY_USERS\\A");
   const IssueRow b = Row(RowKind::kKey, "HKEY_USERS\\B");
   const IssueRow c = Row(RowKind::kKey, "HKEY_USERS\\C");
+  // One entry reached twice: a shortcut by two walks (letter case apart), a value by two
+  // categories with other problem texts.
+  const IssueRow link = Row(RowKind::kShortcutFile, "C:\\AppData\\Start Menu\\x.lnk", "t");
+  const IssueRow linkAgain = Row(RowKind::kShortcutFile, "C:\\APPDATA\\Start Menu\\X.lnk", "t");
+  const IssueRow run = Row(RowKind::kValueInPath, "HKEY_USERS\\Run\\v", "C:\\x.exe", "Startup");
+  const IssueRow runAgain = Row(RowKind::kValueInPath, "HKEY_USERS\\RUN\\V", "C:\\x.exe", "Files");
   const Case cases[] = {
+      {__LINE__, false, {link, a, linkAgain, run, runAgain}, {}, 3, {3, 3}},
       {__LINE__, false, {a, b, c}, {}, 3, {3, 3}},
       {__LINE__, true, {a, b, c}, {}, 2, {2, 2}},
       {__LINE__, true, {}, {}, 0, {0, 0}},  // Stop before any row: nothing to drop
@@ -180,41 +187,37 @@ TEST(FinishScan, DropsTheLastRowAfterStopTicksAllThenFilters) {
   }
 }
 
-TEST(ResolveRow, EachKindPointsAtItsKeyValueOrFile) {
+// The "Registry key" cell is made from the row's target and never read back: a value
+// whose name holds backslashes keeps its key and its name.
+TEST(MakeIssueRow, EachKindShowsItsTargetAndKeepsIt) {
   struct Case {
     int line;
-    IssueRow row;
     RowTarget target;
+    RowKind kind;
+    const char* value;
+    const char* keyCell;
   };
-  using K = TargetKind;
+  const RootKey u = RootKey::kUsers;
   const Case cases[] = {
-      {__LINE__, Row(RowKind::kKey, "HKEY_USERS\\A\\B"), {K::kKey, "HKEY_USERS", "A\\B", "", ""}},
-      {__LINE__,
-       Row(RowKind::kValueInPath, "HKEY_USERS\\A\\v"),
-       {K::kValue, "HKEY_USERS", "A", "v", ""}},
-      {__LINE__,
-       Row(RowKind::kValueInPath, "HKEY_USERS\\v"),
-       {K::kValue, "HKEY_USERS", "", "v", ""}},
-      {__LINE__,
-       Row(RowKind::kValueNamed, "HKEY_USERS\\A", "v"),
-       {K::kValue, "HKEY_USERS", "A", "v", ""}},
-      {__LINE__,
-       Row(RowKind::kDefaultValue, "HKEY_USERS\\A", "x"),
-       {K::kValue, "HKEY_USERS", "A", "", ""}},
-      {__LINE__,
-       Row(RowKind::kSubkeyNamed, "HKEY_USERS\\A", "S"),
-       {K::kKey, "HKEY_USERS", "A\\S", "", ""}},
-      {__LINE__,
-       Row(RowKind::kSubkeyNamed, "HKEY_USERS\\A", ""),
-       {K::kNoSubkey, "HKEY_USERS", "A\\", "", ""}},
-      {__LINE__,
-       Row(RowKind::kShortcutFile, "C:\\x.lnk", "C:\\x.exe"),
-       {K::kFile, "", "", "", "C:\\x.lnk"}},
-      {__LINE__, Row(RowKind::kKey, "NoBackslash"), {K::kNone, "NoBackslash", "", "", ""}},
-      {__LINE__, Row(RowKind::kValueInPath, "NoBackslash"), {K::kNone, "", "", "", ""}},
+      {__LINE__, KeyTarget(u, "A\\B"), RowKind::kKey, "x", "HKEY_USERS\\A\\B"},
+      {__LINE__, ValueTarget(u, "A", "v"), RowKind::kValueInPath, "x", "HKEY_USERS\\A\\v"},
+      {__LINE__, ValueTarget(u, "", "v"), RowKind::kValueInPath, "x", "HKEY_USERS\\v"},
+      {__LINE__, ValueTarget(u, "A", ""), RowKind::kValueInPath, "x", "HKEY_USERS\\A\\"},
+      {__LINE__, ValueTarget(u, "App", "C:\\kvt\\old\\tool.exe"), RowKind::kValueInPath, "x",
+       "HKEY_USERS\\App\\C:\\kvt\\old\\tool.exe"},
+      {__LINE__, ValueTarget(u, "A", "v"), RowKind::kValueNamed, "v", "HKEY_USERS\\A"},
+      {__LINE__, ValueTarget(u, "A", ""), RowKind::kDefaultValue, "x", "HKEY_USERS\\A"},
+      {__LINE__, SubkeyTarget(u, "A", "S"), RowKind::kSubkeyNamed, "S", "HKEY_USERS\\A"},
+      {__LINE__, SubkeyTarget(u, "A", ""), RowKind::kSubkeyNamed, "", "HKEY_USERS\\A"},
+      {__LINE__, FileTarget("C:\\x.lnk"), RowKind::kShortcutFile, "C:\\x.exe", "C:\\x.lnk"},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(ResolveRow(c.row), c.target) << "case at line " << c.line;
+  for (const Case& c : cases) {
+    const IssueRow row = MakeIssueRow("P", c.target, c.kind, c.value, "");
+    EXPECT_EQ(row.key, c.keyCell) << "case at line " << c.line;
+    EXPECT_EQ(row.value, c.value) << "case at line " << c.line;
+    EXPECT_EQ(ResolveRow(row), c.target) << "case at line " << c.line;
+  }
+  EXPECT_EQ(SubkeyTarget(u, "A", "").kind, TargetKind::kNoSubkey);
 }
 
 TEST(StatusCounts, BlankNumberAndTableText) {
@@ -286,6 +289,10 @@ TEST(OpenInRegedit, KeyTextByRowKind) {
       {__LINE__, Row(RowKind::kValueInPath, "HKEY_USERS\\A\\B\\v", "x"), true, "HKEY_USERS\\A\\B"},
       {__LINE__, Row(RowKind::kValueInPath, "HKEY_USERS\\A\\", "x"), true, "HKEY_USERS\\A"},
       {__LINE__, Row(RowKind::kValueInPath, "NoBackslash", "x"), true, ""},
+      {__LINE__,
+       MakeIssueRow("P", ValueTarget(RootKey::kUsers, "A", "C:\\B\\v"), RowKind::kValueInPath, "x",
+                    ""),
+       true, "HKEY_USERS\\A"},
       {__LINE__, Row(RowKind::kValueNamed, "HKEY_USERS\\A", "v"), true, "HKEY_USERS\\A"},
       {__LINE__, Row(RowKind::kSubkeyNamed, "HKEY_USERS\\A", "Sub"), true, "HKEY_USERS\\A\\Sub"},
       {__LINE__, Row(RowKind::kDefaultValue, "HKEY_USERS\\A", "x"), true, "HKEY_USERS\\A"},

@@ -18,9 +18,22 @@ std::string ToUtf8(std::string_view text) {
 
 TEST(ScanReport, BothFormsHoldTheHeaderAndEveryRowInUtf8) {
   const std::vector<IssueRow> rows = {
-      {"Missing Startup Programs", "HKEY_CURRENT_USER\\Run\\Caf\xE9, \"x\"",
-       "C:\\a,b.exe \"q\"\r\nnext", "file missing", RowKind::kValueInPath, true},
-      {"Shared DLL", "HKEY_LOCAL_MACHINE\\S", "C:\\tab\there.dll", "", RowKind::kValueNamed, false},
+      {"Missing Startup Programs",
+       "HKEY_CURRENT_USER\\Run\\Caf\xE9, \"x\"",
+       "C:\\a,b.exe \"q\"\r\nnext",
+       "file missing",
+       RowKind::kValueInPath,
+       true,
+       {},
+       0},
+      {"Shared DLL",
+       "HKEY_LOCAL_MACHINE\\S",
+       "C:\\tab\there.dll",
+       "",
+       RowKind::kValueNamed,
+       false,
+       {},
+       0},
   };
   EXPECT_EQ(ScanReportText(rows, ReportForm::kCsv, ToUtf8),
             "\xEF\xBB\xBF"
@@ -39,7 +52,7 @@ TEST(ScanReport, BothFormsHoldTheHeaderAndEveryRowInUtf8) {
 TEST(ScanReport, SaveWritesTheFileOrSaysWhyNot) {
   test::TestEnv env;
   ResultsModel model;
-  model.Append(IssueRow{"p", "HKEY_CURRENT_USER\\k", "v", "r", RowKind::kKey, true});
+  model.Append(IssueRow{"p", "HKEY_CURRENT_USER\\k", "v", "r", RowKind::kKey, true, {}, 0});
   const std::string path = env.TempDir() + "\\report.csv";
   ASSERT_EQ(SaveScanReport(env.Files(), path, model, ReportForm::kCsv, ToUtf8), std::nullopt);
   EXPECT_EQ(ReadFileText(env.Files(), path),

@@ -91,5 +91,24 @@ TEST(CategorySelection, KeepsTicksAsSetAndOnlyForKnownIds) {
   EXPECT_EQ(selected, all.Ids());
 }
 
+// A repair looks again only with the rules whose part of the registry it emptied a
+// key in: a vendor key below Software, a class key, an uninstall entry.
+TEST(CategoryTable, TheLookAfterARepairTakesTheCategoriesOfTheKeysItEmptied) {
+  const std::vector<Category> all = SelectedCategories(CategorySelection::All());
+  const auto ids = [&](const std::vector<RowTarget>& emptied) {
+    std::vector<int> found;
+    for (const Category& category : CategoriesJudgingEmptyKeys(all, emptied))
+      found.push_back(category.id);
+    return found;
+  };
+  EXPECT_EQ(ids({KeyTarget(RootKey::kCurrentUser, "Software\\KvSlash\\App")}),
+            (std::vector<int>{14}));
+  EXPECT_EQ(ids({KeyTarget(RootKey::kClassesRoot, "CLSID\\{x}")}), (std::vector<int>{12}));
+  EXPECT_EQ(ids({KeyTarget(RootKey::kLocalMachine,
+                           "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall")}),
+            (std::vector<int>{11, 14, 21}));
+  EXPECT_TRUE(ids({KeyTarget(RootKey::kCurrentUser, "AppEvents\\Schemes")}).empty());
+}
+
 }  // namespace
 }  // namespace kelvane

@@ -203,10 +203,11 @@ TEST_F(InexactTextTest, OnlyEntriesTheCodePageCarriesAreReportedBackedUpOrDelete
   // The two values go; the key holding a name without ANSI form cannot be backed up
   // and stays whole.
   results.Clear();
-  results.Append(IssueRow{"p", Key("\\Emoji"), "", "", RowKind::kKey, true});
-  results.Append(IssueRow{"p", Key("\\Vals\\plain"), "", "", RowKind::kValueInPath, true});
-  results.Append(IssueRow{"p", Key("\\Emoji\\q"), "", "", RowKind::kValueInPath, true});
-  results.Append(IssueRow{"p", Key(""), "", "", RowKind::kKey, true});
+  results.Append(test::RowFromCells("p", Key("\\Emoji"), "", "", RowKind::kKey, true));
+  results.Append(
+      test::RowFromCells("p", Key("\\Vals\\plain"), "", "", RowKind::kValueInPath, true));
+  results.Append(test::RowFromCells("p", Key("\\Emoji\\q"), "", "", RowKind::kValueInPath, true));
+  results.Append(test::RowFromCells("p", Key(""), "", "", RowKind::kKey, true));
   NoQuestions prompts;
   const RepairOutcome outcome = Repair(prompts);
   EXPECT_TRUE(outcome.finished);
@@ -308,8 +309,8 @@ TEST_F(InexactTextTest, ARepairDeletesOnlyWhatAScanJustBeforeItStillReports) {
 
   // A scan before the deletions that the user stops deletes nothing.
   PutText("V", "again", missing + "d.exe");
-  results.Append(
-      IssueRow{"p", Key("\\V\\again"), missing + "d.exe", "", RowKind::kValueInPath, true});
+  results.Append(test::RowFromCells("p", Key("\\V\\again"), missing + "d.exe", "",
+                                    RowKind::kValueInPath, true));
   prompts.scanAgain = [](std::vector<IssueRow>&) { return RepairPrompts::Recheck::kStopped; };
   EXPECT_EQ(Repair(prompts).stop, RepairStop::kRecheckStopped);
   EXPECT_TRUE(HasValue("V", "again"));

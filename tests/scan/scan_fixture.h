@@ -54,7 +54,7 @@ inline std::string UniqueToken() {
 
 inline IssueRow Row(const std::string& problem, const std::string& key, const std::string& value,
                     RowKind kind) {
-  return IssueRow{problem, key, value, "", kind, false};
+  return IssueRow{problem, key, value, "", kind, false, {}, 0};
 }
 
 class ScannerTest : public ::testing::Test {

@@ -38,8 +38,8 @@ class NoticeQueue {
 void FindRows(ScanContext& context) {
   for (int i = 0; i < 20; ++i) {
     context.ShowScanKey("HKEY_CURRENT_USER\\Key" + std::to_string(i));
-    context.AddIssueRow("Row", "HKEY_CURRENT_USER\\Key" + std::to_string(i), "", "why",
-                        RowKind::kKey);
+    context.AddIssueRow("Row", KeyTarget(RootKey::kCurrentUser, "Key" + std::to_string(i)), "",
+                        "why", RowKind::kKey);
   }
 }
 

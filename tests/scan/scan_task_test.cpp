@@ -48,12 +48,13 @@ class RecordingEvents : public ScanEvents {
 
 void FindTwo(ScanContext& context) {
   context.ShowScanKey("HKEY_CURRENT_USER\\Two");
-  context.AddIssueRow("Two", "HKEY_CURRENT_USER\\Two", "a", "why a", RowKind::kKey);
-  context.AddIssueRow("Two", "HKEY_CURRENT_USER\\Two", "b", "why b", RowKind::kValueNamed);
+  context.AddIssueRow("Two", KeyTarget(RootKey::kCurrentUser, "Two"), "a", "why a", RowKind::kKey);
+  context.AddIssueRow("Two", ValueTarget(RootKey::kCurrentUser, "Two", "b"), "b", "why b",
+                      RowKind::kValueNamed);
 }
 
 void Throws(ScanContext& context) {
-  context.AddIssueRow("Bad", "HKEY_CURRENT_USER\\Bad", "", "why", RowKind::kKey);
+  context.AddIssueRow("Bad", KeyTarget(RootKey::kCurrentUser, "Bad"), "", "why", RowKind::kKey);
   throw RegistryError("Invalid data type");
 }
 
@@ -93,7 +94,7 @@ TEST(ScanBody, ScannerRowsAppearUntickedInOrder) {
                                       "key:HKEY_CURRENT_USER\\Two", "end", "close"}));
   ASSERT_EQ(run.results.Count(), 2u);
   EXPECT_EQ(run.results.Row(0),
-            (IssueRow{"Two", "HKEY_CURRENT_USER\\Two", "a", "why a", RowKind::kKey, false}));
+            (IssueRow{"Two", "HKEY_CURRENT_USER\\Two", "a", "why a", RowKind::kKey, false, {}, 0}));
   EXPECT_EQ(run.results.Row(1).kind, RowKind::kValueNamed);
 }
 
@@ -202,7 +203,8 @@ void Endless(ScanContext& context) {
   for (int i = 0;; ++i) {
     registry.KeyExists("\\Software");
     context.Files().FileExists("C:\\x");
-    context.AddIssueRow("Loop", "HKEY_CURRENT_USER\\Loop", std::to_string(i), "why", RowKind::kKey);
+    context.AddIssueRow("Loop", KeyTarget(RootKey::kCurrentUser, "Loop"), std::to_string(i), "why",
+                        RowKind::kKey);
   }
 }
 
@@ -244,7 +246,9 @@ void Numbered(ScanContext& context, int id) {
   const std::string key = "HKEY_CURRENT_USER\\C" + std::to_string(id);
   for (int i = 0; i < id; ++i) {
     context.ShowScanKey(key + "\\" + std::to_string(i));
-    context.AddIssueRow("C" + std::to_string(id), key, std::to_string(i), "why", RowKind::kKey);
+    context.AddIssueRow("C" + std::to_string(id),
+                        KeyTarget(RootKey::kCurrentUser, "C" + std::to_string(id)),
+                        std::to_string(i), "why", RowKind::kKey);
   }
 }
 template <int Id>
@@ -271,8 +275,14 @@ TEST(ScanAhead, RowsStepsAndLastKeysComeInListOrder) {
       const std::string key = "HKEY_CURRENT_USER\\C" + std::to_string(category.id);
       expected.insert(expected.end(), {"begin", "status:Scanning..."});
       for (int i = 0; i < category.id; ++i)
-        rows.push_back(
-            {"C" + std::to_string(category.id), key, std::to_string(i), "why", RowKind::kKey});
+        rows.push_back({"C" + std::to_string(category.id),
+                        key,
+                        std::to_string(i),
+                        "why",
+                        RowKind::kKey,
+                        false,
+                        {},
+                        0});
       expected.push_back("end");
     }
     expected.push_back("close");
@@ -300,12 +310,12 @@ void WaitsForTheLast(ScanContext& context) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (!lastBegun.load() && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  context.AddIssueRow(lastBegun.load() ? "together" : "alone", "HKEY_CURRENT_USER\\A", "", "why",
-                      RowKind::kKey);
+  context.AddIssueRow(lastBegun.load() ? "together" : "alone",
+                      KeyTarget(RootKey::kCurrentUser, "A"), "", "why", RowKind::kKey);
 }
 void TheLast(ScanContext& context) {
   lastBegun.store(true);
-  context.AddIssueRow("last", "HKEY_CURRENT_USER\\B", "", "why", RowKind::kKey);
+  context.AddIssueRow("last", KeyTarget(RootKey::kCurrentUser, "B"), "", "why", RowKind::kKey);
 }
 
 TEST(ScanAhead, TheLastCategoryIsScannedWhileTheFirstRuns) {
