@@ -86,6 +86,7 @@ class TfrmKelvane : public TopWindow {
   CategorySelection categories_ = CategorySelection::All();
   ResultsModel results_;
   std::vector<Category> lastScan_;  // the categories the rows come from
+  std::string restorePointLog_;     // what the last repair's restore point came to
   HWND lastFocus_ = nullptr;        // the control with the focus when the window was left
   CategoryTreeView tvRegistry_{categories_};
   ResultsListView lvRegistryData_{results_};

@@ -52,11 +52,12 @@ ScanOptions ScanOptionsFromSettings(bool unattended) {
   return ScanOptions{unattended, OptionsSetting.IncludeRemoveMedia, OptionsSetting.IncludeCDdrive};
 }
 
-void LogUnattendedRun(Platform platform, RunLogEntry entry) {
+void LogUnattendedRun(Platform platform, RunLogEntry entry, const std::string& restorePoint) {
   entry.time = platform.system.Now();
   // The run's exit code tells the outcome already; a log that cannot be written
   // (a read-only program folder) does not change it.
-  AppendRunLog(platform.files, RunLogPath(platform.shell), RunLogLine(entry));
+  AppendRunLog(platform.files, RunLogPath(platform.shell),
+               RunLogLine(entry) + (restorePoint.empty() ? "" : "\trestorepoint=" + restorePoint));
 }
 
 int RunScanSwitch(Platform platform, const std::string& file) {

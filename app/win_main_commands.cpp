@@ -76,9 +76,22 @@ RepairOutcome TfrmKelvane::RepairTicked() {
                                            : RepairPrompts::Recheck::kDone;
     };
   }
+  // The restore point lives from before the first deletion to after the last.
+  std::shared_ptr<RestorePointSession> point;
+  restorePointLog_.clear();
+  const auto makeRestorePoint = [this, &point] {
+    point = SystemRestorePointSession(platform_.system);
+    const bool goOn = ShowSystemPoint(hwnd_, point, unattended_) != ModalResult::kCancel;
+    if (const auto outcome = point->Outcome())
+      restorePointLog_ = RestorePointLogText(*outcome);
+    return goOn;
+  };
   const RepairOutcome outcome = RepairRegistryCommand(
-      hwnd_, platform_, results_, refresh,
-      [this] { return ShowSystemPoint(hwnd_) != ModalResult::kCancel; }, scanAgain, unattended_);
+      hwnd_, platform_, results_, refresh, makeRestorePoint, scanAgain, unattended_,
+      [&point](bool changed) {
+        if (point)
+          point->Finish(changed);
+      });
   refresh();
   exitCode_ = unattended_ ? CleanOnceExitCode(outcome) : 0;
   return outcome;
@@ -150,7 +163,7 @@ void TfrmKelvane::CleanOnce() {
   entry.file = outcome.backupFile;
   entry.exitCode = exitCode_;
   entry.note = RepairReportText(outcome);
-  LogUnattendedRun(platform_, entry);
+  LogUnattendedRun(platform_, entry, restorePointLog_);
   // The benchmarks ask where the time of an unattended run goes: the file named by
   // KELVANE_PHASE_TIMES gets a line "scan S repair R" (seconds).
   char file[MAX_PATH] = {};

@@ -14,8 +14,6 @@ namespace kelvane {
 
 namespace {
 
-constexpr uint32_t kWindowsXp = 9;
-
 // A path of separators only names the root itself, which a repair never removes.
 bool NamesRoot(const std::string& path) {
   return path.find_first_not_of('\\') == std::string::npos;
@@ -393,6 +391,7 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
                                const TOptionsSetting& settings, RepairPrompts& prompts,
                                const RepairBatching& batching) {
   RepairOutcome outcome;
+  bool restorePointBegun = false;
   try {
     const std::string folder =
         ResolveFolder(settings.OutputDirectory, platform.shell.ExecutableFolder());
@@ -410,15 +409,19 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
     }
     if (results.Count() == 0)
       return outcome;
-    if (settings.RestorePoint && GetWindowsVersionCode(platform.system) == kWindowsXp &&
-        !prompts.MakeRestorePoint()) {
-      outcome.stop = RepairStop::kRestorePointCancelled;
-      return outcome;
+    if (settings.RestorePoint && HasSystemRestore(platform.system)) {
+      if (!prompts.MakeRestorePoint()) {
+        outcome.stop = RepairStop::kRestorePointCancelled;
+        return outcome;
+      }
+      restorePointBegun = true;
     }
     std::vector<IssueRow> current;
     switch (prompts.ScanAgain(current)) {
       case RepairPrompts::Recheck::kStopped:
         outcome.stop = RepairStop::kRecheckStopped;
+        if (restorePointBegun)
+          prompts.EndRestorePoint(false);
         return outcome;
       case RepairPrompts::Recheck::kDone:
         outcome.noLongerBroken = DropRowsNoLongerReported(results, current);
@@ -443,6 +446,8 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
     outcome.error = "unknown error";
     outcome.stop = RepairStop::kError;
   }
+  if (restorePointBegun)
+    prompts.EndRestorePoint(outcome.removedCount > 0);
   outcome.keptCount = results.TickedCount();
   if (!outcome.finished)
     return outcome;

@@ -17,12 +17,13 @@ class WindowPrompts : public RepairPrompts {
  public:
   using ScanAgainFn = std::function<Recheck(std::vector<IssueRow>&)>;
   WindowPrompts(HWND owner, std::function<void()> refresh, std::function<bool()> restorePoint,
-                ScanAgainFn scanAgain, bool quiet)
+                ScanAgainFn scanAgain, bool quiet, std::function<void(bool)> endRestorePoint)
       : owner_(owner),
         refresh_(std::move(refresh)),
         restorePoint_(std::move(restorePoint)),
         scanAgain_(std::move(scanAgain)),
-        quiet_(quiet) {}
+        quiet_(quiet),
+        endRestorePoint_(std::move(endRestorePoint)) {}
 
   bool ConfirmCreateBackupFolder(const std::string& folder) override {
     const std::string text = folder + "," + LoadResString(IDS_BACKUP_FOLDER_MISSING) + "\r\n" +
@@ -32,6 +33,10 @@ class WindowPrompts : public RepairPrompts {
   }
 
   bool MakeRestorePoint() override { return restorePoint_(); }
+  void EndRestorePoint(bool changed) override {
+    if (endRestorePoint_)
+      endRestorePoint_(changed);
+  }
 
   Recheck ScanAgain(std::vector<IssueRow>& rows) override {
     return scanAgain_ ? scanAgain_(rows) : Recheck::kSkipped;
@@ -51,6 +56,7 @@ class WindowPrompts : public RepairPrompts {
   std::function<bool()> restorePoint_;
   ScanAgainFn scanAgain_;
   bool quiet_;
+  std::function<void(bool)> endRestorePoint_;
 };
 
 }  // namespace
@@ -58,8 +64,9 @@ class WindowPrompts : public RepairPrompts {
 RepairOutcome RepairRegistryCommand(
     HWND owner, Platform& platform, ResultsModel& results, const std::function<void()>& refresh,
     const std::function<bool()>& makeRestorePoint,
-    const std::function<RepairPrompts::Recheck(std::vector<IssueRow>&)>& scanAgain, bool quiet) {
-  WindowPrompts prompts(owner, refresh, makeRestorePoint, scanAgain, quiet);
+    const std::function<RepairPrompts::Recheck(std::vector<IssueRow>&)>& scanAgain, bool quiet,
+    const std::function<void(bool)>& endRestorePoint) {
+  WindowPrompts prompts(owner, refresh, makeRestorePoint, scanAgain, quiet, endRestorePoint);
   const RepairOutcome outcome = RepairTickedRows(platform, results, OptionsSetting, prompts);
   const std::string report = RepairReportText(outcome);
   if (!quiet && !report.empty()) {

@@ -40,7 +40,7 @@ class TfrmOptions : public ModalForm {
       int id;
       CheckBox* box;
     } boxes[] = {
-        {"Create a system restore point before repair (XP)", kIdCreateRestore, &cbCreateRestore_},
+        {"Create a system restore point before repair", kIdCreateRestore, &cbCreateRestore_},
         {"Delete backup file after restoring the registry on restore dialog", kIdDeleteBackupFile,
          &cbDeleteBackupFile_},
         {"Include all references to removeable media", kIdIncludeRemoveMedia,

@@ -115,7 +115,7 @@ TEST(Options, WhatOkStoresReachesOptionsIniWhenTheMainWindowCloses) {
   const std::string texts = ControlTexts(options);
   for (const char* text :
        {"Select a destination folder to backup deleted entries by repairing",
-        "Create a system restore point before repair (XP)",
+        "Create a system restore point before repair",
         "Delete backup file after restoring the registry on restore dialog",
         "Include all references to removeable media", "Include all references to CD drive",
         "Show hint dialog after repairing registry issue",

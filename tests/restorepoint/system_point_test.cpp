@@ -1,5 +1,6 @@
-// The restore-point worker, its answer and an early close of its window, with a
-// stand-in service; under Wine also the real System Restore client library.
+// The restore point: every answer Windows gives read through the service seam, the
+// worker, its answer and an early close of its window; under Wine also the real
+// System Restore client library.
 #include <gtest/gtest.h>
 
 #include <condition_variable>
@@ -17,19 +18,28 @@
 namespace kelvane {
 namespace {
 
-// Answers as told once its gate opens; reports its own destruction.
+// Answers as told once its gate opens; reports its own destruction and the ends asked.
 class StandInService : public RestorePointService {
  public:
-  explicit StandInService(RestorePointResult result, bool throws = false)
-      : result_(result), throws_(throws) {}
-  ~StandInService() override { destroyed.set_value(); }
-  RestorePointResult Create(const std::string& description) override {
+  explicit StandInService(RestorePointCall call, bool throws = false)
+      : call_(call), throws_(throws) {}
+  ~StandInService() override {
+    if (endsOut)
+      *endsOut = ends;
+    destroyed.set_value();
+  }
+  RestorePointCall Begin(const std::string& description) override {
     std::unique_lock lock(mutex_);
     this->description = description;
     gate_.wait(lock, [this] { return open_; });
     if (throws_)
       throw std::runtime_error("service error");
-    return result_;
+    return call_;
+  }
+  RestorePointCall End(int64_t sequence, bool cancelled) override {
+    std::lock_guard lock(mutex_);
+    ends.push_back((cancelled ? "cancel " : "end ") + std::to_string(sequence));
+    return RestorePointCall{true, true, 0, sequence};
   }
   void Open() {
     std::lock_guard lock(mutex_);
@@ -37,35 +47,40 @@ class StandInService : public RestorePointService {
     gate_.notify_all();
   }
   std::string description;
+  std::vector<std::string> ends;
+  std::vector<std::string>* endsOut = nullptr;  // the ends, handed over on destruction
   std::promise<void> destroyed;
 
  private:
-  RestorePointResult result_;
+  RestorePointCall call_;
   bool throws_;
   std::mutex mutex_;
   std::condition_variable gate_;
   bool open_ = false;
 };
 
+constexpr RestorePointCall kMade{true, true, 0, 42};
+
 TEST(RestorePointWorker, PostsOneAnswerAndAnythingButSuccessIsAFailure) {
   struct Case {
-    RestorePointResult result;
+    RestorePointCall call;
     bool throws;
     RestorePointAnswer expected;
   };
   const Case cases[] = {
-      {RestorePointResult::kCreated, false, RestorePointAnswer::kCreated},
-      {RestorePointResult::kFailed, false, RestorePointAnswer::kFailed},
-      {RestorePointResult::kUnavailable, false, RestorePointAnswer::kFailed},
-      {RestorePointResult::kCreated, true, RestorePointAnswer::kFailed},
+      {kMade, false, RestorePointAnswer::kCreated},
+      {{true, false, 1058, 0}, false, RestorePointAnswer::kFailed},
+      {{false, false, 0, 0}, false, RestorePointAnswer::kFailed},
+      {kMade, true, RestorePointAnswer::kFailed},
   };
   for (const Case& c : cases) {
-    auto service = std::make_shared<StandInService>(c.result, c.throws);
+    auto service = std::make_shared<StandInService>(c.call, c.throws);
     auto destroyed = service->destroyed.get_future();
     std::promise<RestorePointAnswer> posted;
     auto answer = posted.get_future();
     auto worker = TCreateSystemPointThread::Create(
-        service, [&posted](RestorePointAnswer a) { posted.set_value(a); });
+        std::make_shared<RestorePointSession>(service, false),
+        [&posted](RestorePointAnswer a) { posted.set_value(a); });
     StandInService* raw = service.get();
     service.reset();
     worker->Start();
@@ -78,13 +93,16 @@ TEST(RestorePointWorker, PostsOneAnswerAndAnythingButSuccessIsAFailure) {
   }
 }
 
-TEST(RestorePointWorker, AnswerAfterTheWindowClosedIsDropped) {
-  auto service = std::make_shared<StandInService>(RestorePointResult::kCreated);
+TEST(RestorePointWorker, AnswerAfterTheWindowClosedIsDroppedAndItsPointCancelled) {
+  auto service = std::make_shared<StandInService>(kMade);
   auto destroyed = service->destroyed.get_future();
   bool posted = false;
-  auto worker =
-      TCreateSystemPointThread::Create(service, [&posted](RestorePointAnswer) { posted = true; });
+  auto worker = TCreateSystemPointThread::Create(
+      std::make_shared<RestorePointSession>(service, false),
+      [&posted](RestorePointAnswer) { posted = true; });
   StandInService* raw = service.get();
+  std::vector<std::string> ends;
+  raw->endsOut = &ends;
   service.reset();
   worker->Start();
   worker->Abandon();  // the window closes while the service works
@@ -92,6 +110,78 @@ TEST(RestorePointWorker, AnswerAfterTheWindowClosedIsDropped) {
   raw->Open();
   destroyed.wait();
   EXPECT_FALSE(posted);
+  EXPECT_EQ(ends, std::vector<std::string>{"cancel 42"});  // no repair follows
+}
+
+// A service that answers as Windows does; the restore points it holds.
+class WindowsAnswers : public RestorePointService {
+ public:
+  RestorePointCall begin;
+  std::vector<RestorePointRecord> points;
+  std::vector<std::string> ends;
+  RestorePointCall Begin(const std::string&) override { return begin; }
+  RestorePointCall End(int64_t sequence, bool cancelled) override {
+    ends.push_back((cancelled ? "cancel " : "end ") + std::to_string(sequence));
+    return RestorePointCall{true, true, 0, sequence};
+  }
+  std::vector<RestorePointRecord> List() override { return points; }
+};
+
+TEST(RestorePointSession, EveryAnswerOfWindowsIsToldAsItIsAndOnlyAPointMadeIsEnded) {
+  const RestorePointRecord older{41, "2026-12-07 09:12", "Made by Varnok Kelvane"};
+  struct Case {
+    int line;
+    bool windows8;
+    RestorePointCall begin;
+    RestorePointKind kind;
+    std::string text;  // the window's words: the reason of a failure, the note of a reuse
+    std::string log;
+    bool changed;
+    std::vector<std::string> ends;
+  };
+  const Case cases[] = {
+      // Windows 7 makes a point at each request; the end follows the last deletion.
+      {__LINE__, false, kMade, RestorePointKind::kCreated, "", "made (number 42)", true,
+       {"end 42"}},
+      // A repair that removed nothing cancels its point.
+      {__LINE__, true, kMade, RestorePointKind::kCreated, "", "made (number 42)", false,
+       {"cancel 42"}},
+      // Windows 8 and later: success, with the number of the point of the last 24 hours.
+      {__LINE__, true, {true, true, 0, 41}, RestorePointKind::kReused,
+       "The restore point of 2026-12-07 09:12, \"Made by Varnok Kelvane\", covers this repair.",
+       "reused (number 41 of 2026-12-07 09:12)", true, {}},
+      {__LINE__, true, {true, false, 1058, 0}, RestorePointKind::kDisabled,
+       "System Restore is turned off on this computer", "failed (System Restore is turned off)",
+       true, {}},
+      {__LINE__, true, {true, false, 10, 0}, RestorePointKind::kSafeMode,
+       "Windows is running in safe mode", "failed (safe mode)", true, {}},
+      {__LINE__, true, {true, false, 112, 0}, RestorePointKind::kDiskFull,
+       "the disk is low on free space", "failed (disk low on space)", true, {}},
+      {__LINE__, true, {true, false, 1460, 0}, RestorePointKind::kTimedOut,
+       "did not answer in time", "failed (timed out)", true, {}},
+      {__LINE__, true, {false, false, 0, 0}, RestorePointKind::kNoLibrary,
+       "no SrClient.dll with SRSetRestorePointW", "failed (no System Restore)", true, {}},
+      // Wine: false, and no reason.
+      {__LINE__, true, {true, false, 0, 0}, RestorePointKind::kFailed, "gave no reason",
+       "failed (error 0)", true, {}},
+  };
+  for (const Case& c : cases) {
+    auto windows = std::make_shared<WindowsAnswers>();
+    windows->begin = c.begin;
+    windows->points = {older};
+    RestorePointSession session(windows, c.windows8);
+    const RestorePointOutcome outcome = session.Begin();
+    EXPECT_EQ(outcome.kind, c.kind) << c.line;
+    const std::string text = outcome.kind == RestorePointKind::kReused
+                                 ? RestorePointReusedText(outcome)
+                                 : RestorePointFailureText(outcome);
+    EXPECT_EQ(c.text.empty(), text.empty()) << c.line << " " << text;
+    EXPECT_NE(text.find(c.text), std::string::npos) << c.line << " " << text;
+    EXPECT_EQ(RestorePointLogText(outcome), c.log) << c.line;
+    session.Finish(c.changed);
+    session.Finish(!c.changed);  // one end only
+    EXPECT_EQ(windows->ends, c.ends) << c.line;
+  }
 }
 
 TEST(RestorePointWindow, ModalResultFromTheAnswerAndTheQuestion) {
@@ -103,6 +193,7 @@ TEST(RestorePointWindow, ModalResultFromTheAnswerAndTheQuestion) {
   };
   const Case cases[] = {
       {RestorePointAnswer::kCreated, false, true, false},
+      {RestorePointAnswer::kReused, false, true, false},
       {RestorePointAnswer::kFailed, true, true, true},
       {RestorePointAnswer::kFailed, false, false, true},
   };
@@ -138,14 +229,15 @@ TEST(RestorePointWindow, BarStepsShrinkAndStopAtFull) {
 #ifdef _WIN32
 TEST(RestorePointService, LibraryFromTheSystemFolderAndMissingPiecesAreUnavailable) {
   // Wine's System Restore client answers every request with false.
-  EXPECT_EQ(Win32RestorePointService().Create(kRestorePointDescription),
-            RestorePointResult::kFailed);
+  auto wine = std::make_shared<Win32RestorePointService>();
+  RestorePointSession session(wine, true);
+  EXPECT_EQ(session.Begin().kind, RestorePointKind::kFailed);
   char system[MAX_PATH] = {};
   GetSystemDirectoryA(system, MAX_PATH);
-  EXPECT_EQ(Win32RestorePointService(std::string(system) + "\\NoSuchLibrary.dll").Create("x"),
-            RestorePointResult::kUnavailable);
-  EXPECT_EQ(Win32RestorePointService(std::string(system) + "\\kernel32.dll").Create("x"),
-            RestorePointResult::kUnavailable);
+  for (const char* library : {"\\NoSuchLibrary.dll", "\\kernel32.dll"}) {
+    EXPECT_FALSE(Win32RestorePointService(std::string(system) + library).Begin("x").available)
+        << library;
+  }
 }
 #endif
 
