@@ -16,17 +16,19 @@
 namespace kelvane::e2e {
 namespace {
 
-// When this driver runs under the name "regedit.exe" it is the planted program of the
-// test below: it leaves a mark beside itself and ends before any test runs.
-const bool kRanAsPlantedEditor = [] {
+// When this driver runs under the name "regedit.exe" or "sdclt.exe" it is the planted
+// program of the tests below: it leaves a mark beside itself and ends before any test
+// runs.
+const bool kRanAsPlantedProgram = [] {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   const std::string self = path;
-  const std::string tail = "\\regedit.exe";
-  if (self.size() < tail.size() ||
-      lstrcmpiA(self.substr(self.size() - tail.size()).c_str(), tail.c_str()) != 0) {
+  const auto endsWith = [&self](const std::string& tail) {
+    return self.size() >= tail.size() &&
+           lstrcmpiA(self.substr(self.size() - tail.size()).c_str(), tail.c_str()) == 0;
+  };
+  if (!endsWith("\\regedit.exe") && !endsWith("\\sdclt.exe"))
     return false;
-  }
   FILE* mark = std::fopen((self + ".ran").c_str(), "wb");
   if (mark)
     std::fclose(mark);
@@ -428,15 +430,30 @@ TEST(FullBackup, APlantedRegeditBesideTheProgramNeverRuns) {
   CloseMain(main, kelvane);
 }
 
-TEST(WindowsBackup, AMissingToolIsReported) {
+TEST(WindowsBackup, TheSystemsToolStartsFromTheSystemFolderAndItsAbsenceIsReported) {
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  const std::string sdclt = std::string(system) + "\\sdclt.exe";
+  const std::string mark = sdclt + ".ran";
+  DeleteFileA(sdclt.c_str());
   Process kelvane(kExe);
   HWND main = StartMain(kelvane);
   ASSERT_NE(main, nullptr);
+  // Wine has neither tool.
   PostMessageA(main, WM_COMMAND, kMiWindowsBackup, 0);
   const std::string message = TakeMessageBox(kelvane.Id(), 20000);
   EXPECT_NE(message.find("The Windows backup tool was not found: "), std::string::npos) << message;
+  EXPECT_NE(message.find("sdclt.exe"), std::string::npos) << message;
   EXPECT_NE(message.find("ntbackup.exe"), std::string::npos) << message;
+  // "Backup and Restore (Windows 7)" planted in the system folder is started from there.
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  ASSERT_TRUE(CopyFileA(self, sdclt.c_str(), FALSE));
+  PostMessageA(main, WM_COMMAND, kMiWindowsBackup, 0);
+  EXPECT_TRUE(WaitUntil([&] { return FileExists(mark); }, 30000));
   CloseMain(main, kelvane);
+  DeleteFileA(mark.c_str());
+  DeleteFileA(sdclt.c_str());
 }
 
 }  // namespace
