@@ -225,6 +225,12 @@ LRESULT TfrmKelvane::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                    GET_Y_LPARAM(lParam));
       return 0;
     case WM_SCAN_ROWS:
+      // Rows of the scan show their ticks, and the ignore lists act on them, as they
+      // come in (the repair's second scan fills a list of its own).
+      if (scanRunning_) {
+        results_.SetAllTicked(true);
+        ApplyIgnoreLists(results_, IgnoreListsOf(OptionsSetting));
+      }
       lvRegistryData_.Refresh(false);
       return 0;
     case WM_SCAN_STEP_DONE:
@@ -271,6 +277,8 @@ void TfrmKelvane::FormCreate() {
   tvRegistry_.Create(hwnd_, kIdTree, nullptr, 0, 0, 0, 0);
   lvRegistryData_.Create(hwnd_, kIdList, nullptr, 0, 0, 0, 0);
   lvRegistryData_.onTicksChanged = [this] { UpdateStatusCounts(); };
+  // A double click opens the row in the registry editor, as "Open in RegEdit" does.
+  lvRegistryData_.onRowActivated = [this] { aOpenRegeditExecute(); };
   popupMenu1_ = BuildPopupMenu(MainCommands());
   statusBar1_ = CreateChild(hwnd_, STATUSCLASSNAMEA, "", 0, 0, 0, 0, 0, kIdStatus, nullptr);
   ApplyDpi();

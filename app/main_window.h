@@ -87,6 +87,8 @@ class TfrmKelvane : public TopWindow {
   ResultsModel results_;
   std::vector<Category> lastScan_;  // the categories the rows come from
   std::string restorePointLog_;     // what the last repair's restore point came to
+  bool scanStopped_ = false;        // the rows come from a scan stopped with Stop
+  bool scanRunning_ = false;        // the scan command's progress window is open
   HWND lastFocus_ = nullptr;        // the control with the focus when the window was left
   CategoryTreeView tvRegistry_{categories_};
   ResultsListView lvRegistryData_{results_};

@@ -73,7 +73,7 @@ int RunScanSwitch(Platform platform, const std::string& file) {
   if (!categories.empty()) {
     const ModalResult result = ShowScanProgress(nullptr, platform, results, categories,
                                                 ScanOptionsFromSettings(true), &failure);
-    FinishScan(results, result == ModalResult::kAbort, IgnoreListsOf(OptionsSetting));
+    FinishScan(results, IgnoreListsOf(OptionsSetting));
   }
   const bool written =
       !SaveScanReport(platform.files, report, results, ReportForm::kCsv, Utf8FromAnsi);

@@ -25,7 +25,9 @@
 namespace kelvane {
 
 void TfrmKelvane::UpdateStatusCounts() {
-  const std::string found = StatusFoundText(results_, LoadResString(IDS_PROBLEMS_FOUND));
+  std::string found = StatusFoundText(results_, LoadResString(IDS_PROBLEMS_FOUND));
+  if (scanStopped_)
+    found = "Scan stopped: " + found;
   const std::string selected = StatusSelectedText(results_, LoadResString(IDS_PROBLEMS_SELECTED));
   SendMessageA(statusBar1_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(found.c_str()));
   SendMessageA(statusBar1_, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(selected.c_str()));
@@ -41,12 +43,16 @@ void TfrmKelvane::bScanRegistryClick() {
     results_.Clear();
     lvRegistryData_.Refresh(false);
     lastScan_ = categories;
+    scanStopped_ = false;
     std::string failure;
+    scanRunning_ = true;
     const ModalResult result = ShowScanProgress(hwnd_, platform_, results_, categories,
                                                 ScanOptionsFromSettings(unattended_), &failure);
+    scanRunning_ = false;
+    // After Stop the rows found stay; the category that was running may lack some.
+    scanStopped_ = result == ModalResult::kAbort;
     // The columns fit every row found, before the ignore lists act.
-    FinishScan(results_, result == ModalResult::kAbort, IgnoreListsOf(OptionsSetting),
-               [this] { lvRegistryData_.Refresh(true); });
+    FinishScan(results_, IgnoreListsOf(OptionsSetting), [this] { lvRegistryData_.Refresh(true); });
     lvRegistryData_.Refresh(false);
     UpdateStatusCounts();
     if (!failure.empty() && !unattended_) {
@@ -55,6 +61,7 @@ void TfrmKelvane::bScanRegistryClick() {
     }
   } catch (...) {
     // The scan ends silently; the rows found so far stay.
+    scanRunning_ = false;
     lvRegistryData_.Refresh(false);
   }
 }

@@ -99,10 +99,8 @@ void ApplyIgnoreLists(ResultsModel& model, const IgnoreLists& lists) {
   });
 }
 
-ResultCounts FinishScan(ResultsModel& model, bool stopped, const IgnoreLists& lists,
+ResultCounts FinishScan(ResultsModel& model, const IgnoreLists& lists,
                         const std::function<void()>& everyRowFound) {
-  if (stopped && model.Count() > 0)
-    model.RemoveLast();
   model.SetAllTicked(true);
   if (everyRowFound)
     everyRowFound();

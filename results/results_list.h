@@ -30,11 +30,11 @@ struct ResultCounts {
   bool operator==(const ResultCounts&) const = default;
 };
 
-// The rules that run once the progress window has closed: after Stop the last row
-// goes (the category it came from was cut short), every row is ticked,
+// The rules that run once the progress window has closed: every row is ticked,
 // `everyRowFound` sees the list before the ignore lists act (the columns are fitted
-// to every row found), then the ignore lists remove what they cover.
-ResultCounts FinishScan(ResultsModel& model, bool stopped, const IgnoreLists& lists,
+// to every row found), then the ignore lists remove what they cover. After Stop every
+// row found stays: rows go into the list whole, in batches, so none is half-built.
+ResultCounts FinishScan(ResultsModel& model, const IgnoreLists& lists,
                         const std::function<void()>& everyRowFound = {});
 
 // Before a repair: the ticked rows that a scan made just now (`current`) no longer

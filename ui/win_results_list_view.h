@@ -40,9 +40,13 @@ class ResultsListView {
 
   // A click, a right click or Space on the list: the counts are to be shown again.
   std::function<void()> onTicksChanged;
+  // A double click on a row (not on its check box), which is then the selected one.
+  std::function<void()> onRowActivated;
 
  private:
-  void Click(int x, int y);
+  // Toggles the tick under a click on a check box; true when the click hit a row
+  // elsewhere.
+  bool Click(int x, int y);
   void FitColumns();
   void TicksChanged() {
     if (onTicksChanged)

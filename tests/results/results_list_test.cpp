@@ -143,10 +143,9 @@ TEST(IgnoreLists, RemainingRowsKeepTheirOrderAndTicks) {
   EXPECT_EQ(model.Rows(), expected);
 }
 
-TEST(FinishScan, DropsTheLastRowAfterStopTicksAllThenFilters) {
+TEST(FinishScan, TicksAllThenFilters) {
   struct Case {
     int line;
-    bool stopped;
     std::vector<IssueRow> rows;
     Keys ignoredKeys;
     size_t seenBeforeFilter;
@@ -156,12 +155,10 @@ TEST(FinishScan, DropsTheLastRowAfterStopTicksAllThenFilters) {
   const IssueRow b = Row(RowKind::kKey, "HKEY_USERS\\B");
   const IssueRow c = Row(RowKind::kKey, "HKEY_USERS\\C");
   const Case cases[] = {
-      {__LINE__, false, {a, b, c}, {}, 3, {3, 3}},
-      {__LINE__, true, {a, b, c}, {}, 2, {2, 2}},
-      {__LINE__, true, {}, {}, 0, {0, 0}},  // Stop before any row: nothing to drop
+      {__LINE__, {a, b, c}, {}, 3, {3, 3}},
+      {__LINE__, {}, {}, 0, {0, 0}},
       // The filter acts after the ticks and after the columns saw every row.
-      {__LINE__, false, {a, b, c}, {"HKEY_USERS\\B"}, 3, {2, 2}},
-      {__LINE__, true, {a, b, c}, {"HKEY_USERS\\A"}, 2, {1, 1}},
+      {__LINE__, {a, b, c}, {"HKEY_USERS\\B"}, 3, {2, 2}},
   };
   for (const Case& t : cases) {
     ResultsModel model;
@@ -171,7 +168,7 @@ TEST(FinishScan, DropsTheLastRowAfterStopTicksAllThenFilters) {
     }
     size_t seen = 0;
     const TOptionsSetting settings = Ignoring({}, t.ignoredKeys);
-    const ResultCounts counts = FinishScan(model, t.stopped, IgnoreListsOf(settings), [&] {
+    const ResultCounts counts = FinishScan(model, IgnoreListsOf(settings), [&] {
       seen = model.Count();
       EXPECT_EQ(model.TickedCount(), seen);
     });
