@@ -43,6 +43,7 @@ class TfrmKelvane : public TopWindow {
   void FormShow();
   void FormActivate();
   void FormResize();
+  void FitFirstStart();
   bool FormClose();
   void FormPaint();
   // Commands.

@@ -134,6 +134,13 @@ void ResultsListView::ResetColumnWidths() {
     ListView_SetColumnWidth(hwnd_, column, Scale(kColumns[static_cast<size_t>(column)].width));
 }
 
+int ResultsListView::DesignedWidth() const {
+  int width = GetSystemMetrics(SM_CXVSCROLL) + 2 * GetSystemMetrics(SM_CXEDGE);
+  for (const ReportList::Column& column : kColumns)
+    width += Scale(column.width);
+  return width;
+}
+
 // Fits each column to its widest cell or its header. The list view's own automatic width asks for
 // every row's text, which takes seconds with tens of thousands of rows; the widest
 // cell is among the longest texts, so only those are measured.

@@ -31,6 +31,9 @@ class ResultsListView {
   void Redraw();
   // The designed widths of every column but "Problem".
   void ResetColumnWidths();
+  // The list's width when every column has its designed width, borders and the
+  // vertical scroll bar included.
+  int DesignedWidth() const;
   // The first selected row, or -1.
   int SelectedRow() const;
   // Every selected row, in list order.

@@ -5,8 +5,8 @@
 #include <srrestoreptapi.h>
 #include <wbemidl.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <cwchar>
 
 #include "platform/win32/ansi_text.h"
 #include "platform/win32/win32_restore_point.h"
@@ -63,10 +63,24 @@ class Bstr {
 
 // A WMI date ("yyyymmddHHMMSS.mmmmmmsUUU", UTC) as local "yyyy-mm-dd hh:mm".
 std::string LocalTimeText(const wchar_t* dmtf) {
+  // Its first fourteen characters are digits: year, month, day, hours, minutes, seconds.
+  const auto number = [dmtf](int from, int count) {
+    WORD value = 0;
+    for (int i = from; i < from + count; ++i)
+      value = static_cast<WORD>(value * 10 + (dmtf[i] - L'0'));
+    return value;
+  };
+  for (int i = 0; i < 14; ++i) {
+    if (!dmtf || dmtf[i] < L'0' || dmtf[i] > L'9')
+      return {};
+  }
   SYSTEMTIME utc{};
-  if (!dmtf || std::swscanf(dmtf, L"%4hu%2hu%2hu%2hu%2hu%2hu", &utc.wYear, &utc.wMonth, &utc.wDay,
-                            &utc.wHour, &utc.wMinute, &utc.wSecond) != 6)
-    return {};
+  utc.wYear = number(0, 4);
+  utc.wMonth = number(4, 2);
+  utc.wDay = number(6, 2);
+  utc.wHour = number(8, 2);
+  utc.wMinute = number(10, 2);
+  utc.wSecond = number(12, 2);
   SYSTEMTIME local{};
   if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
     local = utc;
@@ -124,7 +138,7 @@ RestorePointCall Win32RestorePointService::Call(DWORD eventType, DWORD pointType
   info.dwRestorePtType = pointType;
   info.llSequenceNumber = sequence;
   const std::wstring wide = WideFromAnsi(description);
-  wcsncpy(info.szDescription, wide.c_str(), MAX_DESC - 1);
+  std::copy_n(wide.c_str(), std::min<size_t>(wide.size(), MAX_DESC - 1), info.szDescription);
   STATEMGRSTATUS status{};
   call.succeeded = entry(&info, &status) != FALSE;
   call.status = status.nStatus;
