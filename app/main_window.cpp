@@ -315,7 +315,8 @@ void TfrmKelvane::FitFirstStart() {
   const RECT& work = monitor.rcWork;
   const int workWidth = work.right - work.left, workHeight = work.bottom - work.top;
   const int width = std::min(std::max<int>(frame.right - frame.left, S(kDesignWidth)), workWidth);
-  const int height = std::min(std::max<int>(frame.bottom - frame.top, S(kDesignHeight)), workHeight);
+  const int height =
+      std::min(std::max<int>(frame.bottom - frame.top, S(kDesignHeight)), workHeight);
   MoveWindow(hwnd_, work.left + (workWidth - width) / 2, work.top + (workHeight - height) / 2,
              width, height, TRUE);
 }

@@ -155,8 +155,8 @@ class UsageForm : public ModalForm {
     const auto place = [this, lineHeight](const std::string& text, int x, int y, int w) {
       if (text.empty())
         return;
-      const HWND label = AddControl("STATIC", text.c_str(), SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 0,
-                                    1, 1, -1);
+      const HWND label =
+          AddControl("STATIC", text.c_str(), SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 0, 1, 1, -1);
       SetWindowPos(label, nullptr, x, y, w, lineHeight, SWP_NOZORDER);
     };
     for (const Line& line : lines_) {

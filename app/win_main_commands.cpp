@@ -93,12 +93,12 @@ RepairOutcome TfrmKelvane::RepairTicked() {
       restorePointLog_ = RestorePointLogText(*outcome);
     return goOn;
   };
-  const RepairOutcome outcome = RepairRegistryCommand(
-      hwnd_, platform_, results_, refresh, makeRestorePoint, scanAgain, unattended_,
-      [&point](bool changed) {
-        if (point)
-          point->Finish(changed);
-      });
+  const RepairOutcome outcome =
+      RepairRegistryCommand(hwnd_, platform_, results_, refresh, makeRestorePoint, scanAgain,
+                            unattended_, [&point](bool changed) {
+                              if (point)
+                                point->Finish(changed);
+                            });
   refresh();
   exitCode_ = unattended_ ? CleanOnceExitCode(outcome) : 0;
   return outcome;

@@ -193,8 +193,7 @@ class TfrmOptions : public ModalForm {
       const std::string missing = LoadResString(IDS_OPTIONS_FOLDER_MISSING);
       check = CheckBackupFolder(
           platform_.files, form_.OutputDirectory,
-          ResolveFolder(form_.OutputDirectory, platform_.shell.ExecutableFolder()), missing,
-          [&] {
+          ResolveFolder(form_.OutputDirectory, platform_.shell.ExecutableFolder()), missing, [&] {
             const std::string question = MissingBackupFolderText(form_.OutputDirectory, missing) +
                                          "\r\n" + LoadResString(IDS_OPTIONS_CREATE_FOLDER);
             return AppMessageBox(hwnd_, question, MB_YESNO | MB_ICONINFORMATION) == IDYES;

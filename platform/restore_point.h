@@ -12,8 +12,8 @@ namespace kelvane {
 struct RestorePointCall {
   bool available = true;  // false: no System Restore client library, or no entry point
   bool succeeded = false;
-  uint32_t status = 0;    // the status record's error code (0: ERROR_SUCCESS)
-  int64_t sequence = 0;   // the restore point's sequence number
+  uint32_t status = 0;   // the status record's error code (0: ERROR_SUCCESS)
+  int64_t sequence = 0;  // the restore point's sequence number
 };
 
 // One restore point the system holds.

@@ -112,8 +112,7 @@ class TfrmSystemPoint : public ModalForm {
 
 }  // namespace
 
-ModalResult ShowSystemPoint(HWND owner, std::shared_ptr<RestorePointSession> session,
-                            bool quiet) {
+ModalResult ShowSystemPoint(HWND owner, std::shared_ptr<RestorePointSession> session, bool quiet) {
   TfrmSystemPoint form(std::move(session), quiet);
   return form.ShowModal(owner, kApplicationTitle, WS_POPUP | WS_CAPTION | DS_MODALFRAME, 353, 180);
 }

@@ -15,8 +15,7 @@ namespace kelvane {
 // Returns kOk when a point covers the repair or the user chose to go on after a
 // failure (asked with the reason), kCancel when the user declined or the window was
 // closed before the answer. A reused point is told in a message unless `quiet`.
-ModalResult ShowSystemPoint(HWND owner, std::shared_ptr<RestorePointSession> session,
-                            bool quiet);
+ModalResult ShowSystemPoint(HWND owner, std::shared_ptr<RestorePointSession> session, bool quiet);
 // A session with the System Restore service of the system folder.
 std::shared_ptr<RestorePointSession> SystemRestorePointSession(SystemInfo& system);
 

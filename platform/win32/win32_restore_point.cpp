@@ -119,8 +119,7 @@ Win32RestorePointService::~Win32RestorePointService() {
     FreeLibrary(library_);
 }
 
-RestorePointCall Win32RestorePointService::Call(DWORD eventType, DWORD pointType,
-                                                int64_t sequence,
+RestorePointCall Win32RestorePointService::Call(DWORD eventType, DWORD pointType, int64_t sequence,
                                                 const std::string& description) {
   RestorePointCall call;
   if (!library_ && !libraryPath_.empty())
@@ -163,8 +162,8 @@ std::vector<RestorePointRecord> Win32RestorePointService::List() {
                               reinterpret_cast<void**>(locator.Out()))))
     return points;
   ComPtr<IWbemServices> services;
-  if (FAILED(locator->ConnectServer(Bstr(L"ROOT\\DEFAULT"), nullptr, nullptr, nullptr, 0,
-                                    nullptr, nullptr, services.Out())))
+  if (FAILED(locator->ConnectServer(Bstr(L"ROOT\\DEFAULT"), nullptr, nullptr, nullptr, 0, nullptr,
+                                    nullptr, services.Out())))
     return points;
   CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
                     RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
@@ -210,11 +209,11 @@ void InitializeComSecurityForSystemRestore() {
   DWORD sdSize = 0, daclSize = 0, saclSize = 0, ownerSize = 0, groupSize = 0;
   MakeAbsoluteSD(relative, nullptr, &sdSize, nullptr, &daclSize, nullptr, &saclSize, nullptr,
                  &ownerSize, nullptr, &groupSize);
-  std::string sd(sdSize, '\0'), dacl(daclSize, '\0'), sacl(saclSize, '\0'),
-      owner(ownerSize, '\0'), group(groupSize, '\0');
-  if (MakeAbsoluteSD(relative, sd.data(), &sdSize, reinterpret_cast<PACL>(dacl.data()),
-                     &daclSize, reinterpret_cast<PACL>(sacl.data()), &saclSize, owner.data(),
-                     &ownerSize, group.data(), &groupSize)) {
+  std::string sd(sdSize, '\0'), dacl(daclSize, '\0'), sacl(saclSize, '\0'), owner(ownerSize, '\0'),
+      group(groupSize, '\0');
+  if (MakeAbsoluteSD(relative, sd.data(), &sdSize, reinterpret_cast<PACL>(dacl.data()), &daclSize,
+                     reinterpret_cast<PACL>(sacl.data()), &saclSize, owner.data(), &ownerSize,
+                     group.data(), &groupSize)) {
     CoInitializeSecurity(sd.data(), -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT_PRIVACY,
                          RPC_C_IMP_LEVEL_IDENTIFY, nullptr,
                          EOAC_DISABLE_AAA | EOAC_NO_CUSTOM_MARSHAL, nullptr);

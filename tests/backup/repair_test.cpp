@@ -295,9 +295,9 @@ TEST_F(RepairTest, RestorePointAroundTheDeletionsWhereWindowsHasSystemRestore) {
   const std::vector<std::string> ended = {"restore point", "end restore point", "refresh",
                                           "hint 1"};
   const Case cases[] = {
-      {true, {2, 6, 1}, true, ended, true},    // Windows 7
-      {true, {2, 10, 0}, true, ended, true},   // Windows 10 and 11
-      {true, {2, 5, 1}, true, ended, true},    // Windows XP
+      {true, {2, 6, 1}, true, ended, true},   // Windows 7
+      {true, {2, 10, 0}, true, ended, true},  // Windows 10 and 11
+      {true, {2, 5, 1}, true, ended, true},   // Windows XP
       {true, {2, 6, 1}, false, {"restore point"}, false},
       {false, {2, 6, 1}, true, {"refresh", "hint 1"}, true},
       {true, {2, 5, 2}, true, {"refresh", "hint 1"}, true},   // Server 2003

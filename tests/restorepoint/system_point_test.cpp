@@ -78,9 +78,9 @@ TEST(RestorePointWorker, PostsOneAnswerAndAnythingButSuccessIsAFailure) {
     auto destroyed = service->destroyed.get_future();
     std::promise<RestorePointAnswer> posted;
     auto answer = posted.get_future();
-    auto worker = TCreateSystemPointThread::Create(
-        std::make_shared<RestorePointSession>(service, false),
-        [&posted](RestorePointAnswer a) { posted.set_value(a); });
+    auto worker =
+        TCreateSystemPointThread::Create(std::make_shared<RestorePointSession>(service, false),
+                                         [&posted](RestorePointAnswer a) { posted.set_value(a); });
     StandInService* raw = service.get();
     service.reset();
     worker->Start();
@@ -97,9 +97,9 @@ TEST(RestorePointWorker, AnswerAfterTheWindowClosedIsDroppedAndItsPointCancelled
   auto service = std::make_shared<StandInService>(kMade);
   auto destroyed = service->destroyed.get_future();
   bool posted = false;
-  auto worker = TCreateSystemPointThread::Create(
-      std::make_shared<RestorePointSession>(service, false),
-      [&posted](RestorePointAnswer) { posted = true; });
+  auto worker =
+      TCreateSystemPointThread::Create(std::make_shared<RestorePointSession>(service, false),
+                                       [&posted](RestorePointAnswer) { posted = true; });
   StandInService* raw = service.get();
   std::vector<std::string> ends;
   raw->endsOut = &ends;
@@ -141,29 +141,81 @@ TEST(RestorePointSession, EveryAnswerOfWindowsIsToldAsItIsAndOnlyAPointMadeIsEnd
   };
   const Case cases[] = {
       // Windows 7 makes a point at each request; the end follows the last deletion.
-      {__LINE__, false, kMade, RestorePointKind::kCreated, "", "made (number 42)", true,
+      {__LINE__,
+       false,
+       kMade,
+       RestorePointKind::kCreated,
+       "",
+       "made (number 42)",
+       true,
        {"end 42"}},
       // A repair that removed nothing cancels its point.
-      {__LINE__, true, kMade, RestorePointKind::kCreated, "", "made (number 42)", false,
+      {__LINE__,
+       true,
+       kMade,
+       RestorePointKind::kCreated,
+       "",
+       "made (number 42)",
+       false,
        {"cancel 42"}},
       // Windows 8 and later: success, with the number of the point of the last 24 hours.
-      {__LINE__, true, {true, true, 0, 41}, RestorePointKind::kReused,
+      {__LINE__,
+       true,
+       {true, true, 0, 41},
+       RestorePointKind::kReused,
        "The restore point of 2026-12-07 09:12, \"Made by Varnok Kelvane\", covers this repair.",
-       "reused (number 41 of 2026-12-07 09:12)", true, {}},
-      {__LINE__, true, {true, false, 1058, 0}, RestorePointKind::kDisabled,
-       "System Restore is turned off on this computer", "failed (System Restore is turned off)",
-       true, {}},
-      {__LINE__, true, {true, false, 10, 0}, RestorePointKind::kSafeMode,
-       "Windows is running in safe mode", "failed (safe mode)", true, {}},
-      {__LINE__, true, {true, false, 112, 0}, RestorePointKind::kDiskFull,
-       "the disk is low on free space", "failed (disk low on space)", true, {}},
-      {__LINE__, true, {true, false, 1460, 0}, RestorePointKind::kTimedOut,
-       "did not answer in time", "failed (timed out)", true, {}},
-      {__LINE__, true, {false, false, 0, 0}, RestorePointKind::kNoLibrary,
-       "no SrClient.dll with SRSetRestorePointW", "failed (no System Restore)", true, {}},
+       "reused (number 41 of 2026-12-07 09:12)",
+       true,
+       {}},
+      {__LINE__,
+       true,
+       {true, false, 1058, 0},
+       RestorePointKind::kDisabled,
+       "System Restore is turned off on this computer",
+       "failed (System Restore is turned off)",
+       true,
+       {}},
+      {__LINE__,
+       true,
+       {true, false, 10, 0},
+       RestorePointKind::kSafeMode,
+       "Windows is running in safe mode",
+       "failed (safe mode)",
+       true,
+       {}},
+      {__LINE__,
+       true,
+       {true, false, 112, 0},
+       RestorePointKind::kDiskFull,
+       "the disk is low on free space",
+       "failed (disk low on space)",
+       true,
+       {}},
+      {__LINE__,
+       true,
+       {true, false, 1460, 0},
+       RestorePointKind::kTimedOut,
+       "did not answer in time",
+       "failed (timed out)",
+       true,
+       {}},
+      {__LINE__,
+       true,
+       {false, false, 0, 0},
+       RestorePointKind::kNoLibrary,
+       "no SrClient.dll with SRSetRestorePointW",
+       "failed (no System Restore)",
+       true,
+       {}},
       // Wine: false, and no reason.
-      {__LINE__, true, {true, false, 0, 0}, RestorePointKind::kFailed, "gave no reason",
-       "failed (error 0)", true, {}},
+      {__LINE__,
+       true,
+       {true, false, 0, 0},
+       RestorePointKind::kFailed,
+       "gave no reason",
+       "failed (error 0)",
+       true,
+       {}},
   };
   for (const Case& c : cases) {
     auto windows = std::make_shared<WindowsAnswers>();
