@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "backup/backup_hint_window.h"
@@ -441,6 +442,11 @@ TEST(WindowsBackup, TheSystemsToolStartsFromTheSystemFolderAndItsAbsenceIsReport
   ASSERT_NE(main, nullptr);
   // Wine has neither tool.
   PostMessageA(main, WM_COMMAND, kMiWindowsBackup, 0);
+  if (std::getenv("KELVANE_SHOT_DIR")) {
+    HWND box = WaitForDialog("Varnok Kelvane", kelvane.Id(), 20000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(SaveWindow(box, "windows-backup-missing"));
+  }
   const std::string message = TakeMessageBox(kelvane.Id(), 20000);
   EXPECT_NE(message.find("The Windows backup tool was not found: "), std::string::npos) << message;
   EXPECT_NE(message.find("sdclt.exe"), std::string::npos) << message;
