@@ -185,7 +185,7 @@ TEST(Restore, ARepairIsUndoneFromTheRestoreWindowAndTheBackupGoesOnlyAfterThat) 
 
   HWND restore = OpenRestoreWindow(main, kelvane.Id());
   ASSERT_NE(restore, nullptr);
-  EXPECT_EQ(WindowText(restore), "Varnok Kelvane");
+  EXPECT_EQ(WindowText(restore), "Restore previous registry - Varnok Kelvane");
   HWND files = GetDlgItem(restore, kIdRestoreList);
   const auto rows = ListRows(files);
   ASSERT_EQ(rows.size(), 1u);
@@ -206,6 +206,13 @@ TEST(Restore, ARepairIsUndoneFromTheRestoreWindowAndTheBackupGoesOnlyAfterThat) 
   EXPECT_TRUE(FileExists(backup));
   ASSERT_TRUE(WaitUntil([&] { return !FileExists(backup); }, 60000));
   EXPECT_EQ(ExportAll("restored"), before);
+  // The restore says what it did.
+  const std::string told = TakeMessageBox(kelvane.Id(), 20000);
+  EXPECT_NE(told.find("Restored " + backup +
+                      ": the registry holds every key and value of it again.\r\nThe backup file "
+                      "was deleted, as the options ask."),
+            std::string::npos)
+      << told;
   EXPECT_TRUE(WaitUntil([&] { return SendMessageA(files, LVM_GETITEMCOUNT, 0, 0) == 0; }, 5000));
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(restore, kIdRestoreRestore)));
   PostMessageA(restore, WM_COMMAND, IDCANCEL, 0);
@@ -281,6 +288,15 @@ TEST(Restore, ABackupNamedOutsideTheCodePageIsShownRefusedAndKept) {
                  {kIdRestoreDelete, "The backup file cannot be deleted here"}};
   for (const auto& press : presses) {
     Click(restore, press.button);
+    if (press.button == kIdRestoreDelete) {
+      // "Delete" asks first.
+      HWND question = FindDialog("#32770", kelvane.Id(), 0xFFFF, 20000);
+      ASSERT_NE(question, nullptr);
+      EXPECT_EQ(WindowTextUtf8(GetDlgItem(question, 0xFFFF)).rfind("Delete the backup file ", 0),
+                0u);
+      PostMessageA(question, WM_COMMAND, IDYES, 0);
+      WaitUntil([&] { return !IsWindow(question); }, 5000);
+    }
     const std::string message = TakeMessageBox(kelvane.Id(), 20000);
     EXPECT_EQ(message.rfind(press.refusal, 0), 0u) << message;
     EXPECT_NE(message.find("ANSI code page: " + kBackupFolder + "\\" + name + "\r\n"),
