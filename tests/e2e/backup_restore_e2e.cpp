@@ -165,6 +165,18 @@ TEST(Restore, ARepairIsUndoneFromTheRestoreWindowAndTheBackupGoesOnlyAfterThat) 
   for (const auto& row : found)
     std::printf("  found %s | %s | %s\n", row.problem.c_str(), row.key.c_str(), row.value.c_str());
   ASSERT_GE(found.size(), 3u);
+  // A double click on a row, away from its check box, opens it in the registry editor.
+  RECT header;
+  GetWindowRect(FindWindowExA(list, nullptr, "SysHeader32", nullptr), &header);
+  const LPARAM at = MAKELPARAM(120, header.bottom - header.top + 6);
+  PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(list, WM_LBUTTONUP, 0, at);
+  PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  PostMessageA(list, WM_LBUTTONUP, 0, at);
+  HWND editor = WaitForWindow("RegEdit_RegEdit", 30000);
+  EXPECT_NE(editor, nullptr) << "a double click did not open the registry editor";
+  if (editor)
+    PostMessageA(editor, WM_CLOSE, 0, 0);
   PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiRepair, BN_CLICKED), 0);
   ASSERT_TRUE(WaitUntil([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 0; }, 60000));
   const auto backups = ListFiles(kBackupFolder + "\\Backup*.reg");
