@@ -34,32 +34,17 @@ TEST(OptionsForm, TheBackupFolderMustExistAsTyped) {
             "D:\\Bak,The backup directory does not exist.");
   EXPECT_EQ(MissingBackupFolderText("", "The backup directory does not exist."),
             ",The backup directory does not exist.");
-  // OK offers to create a missing folder (a fresh unpack's "Backup"); a file or an empty
-  // text is refused without the offer.
-  struct Offer {
-    int line;
-    std::string folder;
-    bool answer, asked, accepted;
-    std::string message;
-  };
-  const Offer offers[] = {
-      {__LINE__, dir + "\\Backup", false, true, false, ""},
-      {__LINE__, dir + "\\Backup", true, true, true, ""},
-      {__LINE__, dir + "\\Backup", true, false, true, ""},  // made by the answer before
-      {__LINE__, dir + "\\file.txt", true, false, false, dir + "\\file.txt,missing"},
-      {__LINE__, "", true, false, false, ",missing"},
-  };
-  for (const Offer& c : offers) {
-    bool asked = false;
-    const BackupFolderCheck check =
-        CheckBackupFolder(env.Files(), c.folder, c.folder, "missing", [&] {
-          asked = true;
-          return c.answer;
-        });
-    EXPECT_EQ(asked, c.asked) << c.line;
-    EXPECT_EQ(check.accepted, c.accepted) << c.line;
-    EXPECT_EQ(check.message, c.message) << c.line;
+  // OK offers to create a missing folder (a fresh unpack's "Backup"); a file is refused
+  // without the offer.
+  for (const bool answer : {false, true}) {
+    const BackupFolderCheck check = CheckBackupFolder(env.Files(), "Backup", dir + "\\Backup",
+                                                      "missing", [&] { return answer; });
+    EXPECT_EQ(check.accepted, answer);
+    EXPECT_EQ(check.message, "");
   }
+  EXPECT_EQ(CheckBackupFolder(env.Files(), "f", dir + "\\file.txt", "missing", [] { return true; })
+                .message,
+            "f,missing");
   EXPECT_TRUE(env.Files().FolderExists(dir + "\\Backup"));
 }
 

@@ -18,7 +18,8 @@
 namespace kelvane {
 namespace {
 
-// Answers as told once its gate opens; reports its own destruction and the ends asked.
+// Answers as Windows would once its gate opens, holding one older point; reports its
+// own destruction, and hands over the ends it was asked for then.
 class StandInService : public RestorePointService {
  public:
   explicit StandInService(RestorePointCall call, bool throws = false)
@@ -41,6 +42,9 @@ class StandInService : public RestorePointService {
     ends.push_back((cancelled ? "cancel " : "end ") + std::to_string(sequence));
     return RestorePointCall{true, true, 0, sequence};
   }
+  std::vector<RestorePointRecord> List() override {
+    return {{41, "2026-12-07 09:12", "Made by Varnok Kelvane"}};
+  }
   void Open() {
     std::lock_guard lock(mutex_);
     open_ = true;
@@ -48,7 +52,7 @@ class StandInService : public RestorePointService {
   }
   std::string description;
   std::vector<std::string> ends;
-  std::vector<std::string>* endsOut = nullptr;  // the ends, handed over on destruction
+  std::vector<std::string>* endsOut = nullptr;
   std::promise<void> destroyed;
 
  private:
@@ -61,35 +65,142 @@ class StandInService : public RestorePointService {
 
 constexpr RestorePointCall kMade{true, true, 0, 42};
 
-TEST(RestorePointWorker, PostsOneAnswerAndAnythingButSuccessIsAFailure) {
+// Every answer of Windows through the seam and the worker: what the window is told,
+// the words it shows, the log's words, and the end only a point made gets.
+TEST(RestorePointWorker, EveryAnswerOfWindowsIsToldAsItIsAndOnlyAPointMadeIsEnded) {
+  using K = RestorePointKind;
+  using A = RestorePointAnswer;
   struct Case {
+    int line;
+    bool windows8;
     RestorePointCall call;
-    bool throws;
-    RestorePointAnswer expected;
+    A answer;
+    K kind;
+    std::string text;  // the reason of a failure, or the note of a reuse
+    std::string log;
+    bool changed;  // what the repair then did
+    std::vector<std::string> ends;
+    bool throws = false;
   };
   const Case cases[] = {
-      {kMade, false, RestorePointAnswer::kCreated},
-      {{true, false, 1058, 0}, false, RestorePointAnswer::kFailed},
-      {{false, false, 0, 0}, false, RestorePointAnswer::kFailed},
-      {kMade, true, RestorePointAnswer::kFailed},
+      // Windows 7 makes a point at each request; a repair that removed nothing cancels it.
+      {__LINE__, false, kMade, A::kCreated, K::kCreated, "", "made (number 42)", true, {"end 42"}},
+      {__LINE__,
+       true,
+       kMade,
+       A::kCreated,
+       K::kCreated,
+       "",
+       "made (number 42)",
+       false,
+       {"cancel 42"}},
+      // Windows 8 and later: success, with the number of the point of the last 24 hours.
+      {__LINE__,
+       true,
+       {true, true, 0, 41},
+       A::kReused,
+       K::kReused,
+       "The restore point of 2026-12-07 09:12, \"Made by Varnok Kelvane\", covers this repair.",
+       "reused (number 41 of 2026-12-07 09:12)",
+       true,
+       {}},
+      {__LINE__,
+       true,
+       {true, false, 1058, 0},
+       A::kFailed,
+       K::kDisabled,
+       "System Restore is turned off on this computer",
+       "failed (System Restore is turned off)",
+       true,
+       {}},
+      {__LINE__,
+       true,
+       {true, false, 10, 0},
+       A::kFailed,
+       K::kSafeMode,
+       "Windows is running in safe mode",
+       "failed (safe mode)",
+       true,
+       {}},
+      {__LINE__,
+       true,
+       {true, false, 112, 0},
+       A::kFailed,
+       K::kDiskFull,
+       "the disk is low on free space",
+       "failed (disk low on space)",
+       true,
+       {}},
+      {__LINE__,
+       true,
+       {true, false, 1460, 0},
+       A::kFailed,
+       K::kTimedOut,
+       "did not answer in time",
+       "failed (timed out)",
+       true,
+       {}},
+      {__LINE__,
+       true,
+       {false, false, 0, 0},
+       A::kFailed,
+       K::kNoLibrary,
+       "no SrClient.dll with SRSetRestorePointW",
+       "failed (no System Restore)",
+       true,
+       {}},
+      // Wine: false, and no reason.
+      {__LINE__,
+       true,
+       {true, false, 0, 0},
+       A::kFailed,
+       K::kFailed,
+       "gave no reason",
+       "failed (error 0)",
+       true,
+       {}},
+      {__LINE__,
+       true,
+       kMade,
+       A::kFailed,
+       K::kFailed,
+       "gave no reason",
+       "failed (error 0)",
+       true,
+       {},
+       true},  // an error inside the service
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
     auto service = std::make_shared<StandInService>(c.call, c.throws);
     auto destroyed = service->destroyed.get_future();
+    std::vector<std::string> ends;
+    service->endsOut = &ends;
+    auto session = std::make_shared<RestorePointSession>(service, c.windows8);
     std::promise<RestorePointAnswer> posted;
     auto answer = posted.get_future();
-    auto worker =
-        TCreateSystemPointThread::Create(std::make_shared<RestorePointSession>(service, false),
-                                         [&posted](RestorePointAnswer a) { posted.set_value(a); });
+    auto worker = TCreateSystemPointThread::Create(
+        session, [&posted](RestorePointAnswer a) { posted.set_value(a); });
     StandInService* raw = service.get();
     service.reset();
     worker->Start();
     worker->Start();  // a second start runs nothing more
     raw->Open();
-    EXPECT_EQ(answer.get(), c.expected);
+    EXPECT_EQ(answer.get(), c.answer);
     EXPECT_EQ(raw->description, "Made by Varnok Kelvane");
+    const RestorePointOutcome outcome = session->Outcome().value_or(RestorePointOutcome{});
+    EXPECT_EQ(outcome.kind, c.kind);
+    const std::string text = outcome.kind == K::kReused ? RestorePointReusedText(outcome)
+                                                        : RestorePointFailureText(outcome);
+    EXPECT_EQ(c.text.empty(), text.empty()) << text;
+    EXPECT_NE(text.find(c.text), std::string::npos) << text;
+    EXPECT_EQ(RestorePointLogText(outcome), c.log);
+    session->Finish(c.changed);
+    session->Finish(!c.changed);  // one end only
     worker.reset();
+    session.reset();
     destroyed.wait();  // the worker freed itself, and its service, when its thread ended
+    EXPECT_EQ(ends, c.ends);
   }
 }
 
@@ -111,129 +222,6 @@ TEST(RestorePointWorker, AnswerAfterTheWindowClosedIsDroppedAndItsPointCancelled
   destroyed.wait();
   EXPECT_FALSE(posted);
   EXPECT_EQ(ends, std::vector<std::string>{"cancel 42"});  // no repair follows
-}
-
-// A service that answers as Windows does; the restore points it holds.
-class WindowsAnswers : public RestorePointService {
- public:
-  RestorePointCall begin;
-  std::vector<RestorePointRecord> points;
-  std::vector<std::string> ends;
-  RestorePointCall Begin(const std::string&) override { return begin; }
-  RestorePointCall End(int64_t sequence, bool cancelled) override {
-    ends.push_back((cancelled ? "cancel " : "end ") + std::to_string(sequence));
-    return RestorePointCall{true, true, 0, sequence};
-  }
-  std::vector<RestorePointRecord> List() override { return points; }
-};
-
-TEST(RestorePointSession, EveryAnswerOfWindowsIsToldAsItIsAndOnlyAPointMadeIsEnded) {
-  const RestorePointRecord older{41, "2026-12-07 09:12", "Made by Varnok Kelvane"};
-  struct Case {
-    int line;
-    bool windows8;
-    RestorePointCall begin;
-    RestorePointKind kind;
-    std::string text;  // the window's words: the reason of a failure, the note of a reuse
-    std::string log;
-    bool changed;
-    std::vector<std::string> ends;
-  };
-  const Case cases[] = {
-      // Windows 7 makes a point at each request; the end follows the last deletion.
-      {__LINE__,
-       false,
-       kMade,
-       RestorePointKind::kCreated,
-       "",
-       "made (number 42)",
-       true,
-       {"end 42"}},
-      // A repair that removed nothing cancels its point.
-      {__LINE__,
-       true,
-       kMade,
-       RestorePointKind::kCreated,
-       "",
-       "made (number 42)",
-       false,
-       {"cancel 42"}},
-      // Windows 8 and later: success, with the number of the point of the last 24 hours.
-      {__LINE__,
-       true,
-       {true, true, 0, 41},
-       RestorePointKind::kReused,
-       "The restore point of 2026-12-07 09:12, \"Made by Varnok Kelvane\", covers this repair.",
-       "reused (number 41 of 2026-12-07 09:12)",
-       true,
-       {}},
-      {__LINE__,
-       true,
-       {true, false, 1058, 0},
-       RestorePointKind::kDisabled,
-       "System Restore is turned off on this computer",
-       "failed (System Restore is turned off)",
-       true,
-       {}},
-      {__LINE__,
-       true,
-       {true, false, 10, 0},
-       RestorePointKind::kSafeMode,
-       "Windows is running in safe mode",
-       "failed (safe mode)",
-       true,
-       {}},
-      {__LINE__,
-       true,
-       {true, false, 112, 0},
-       RestorePointKind::kDiskFull,
-       "the disk is low on free space",
-       "failed (disk low on space)",
-       true,
-       {}},
-      {__LINE__,
-       true,
-       {true, false, 1460, 0},
-       RestorePointKind::kTimedOut,
-       "did not answer in time",
-       "failed (timed out)",
-       true,
-       {}},
-      {__LINE__,
-       true,
-       {false, false, 0, 0},
-       RestorePointKind::kNoLibrary,
-       "no SrClient.dll with SRSetRestorePointW",
-       "failed (no System Restore)",
-       true,
-       {}},
-      // Wine: false, and no reason.
-      {__LINE__,
-       true,
-       {true, false, 0, 0},
-       RestorePointKind::kFailed,
-       "gave no reason",
-       "failed (error 0)",
-       true,
-       {}},
-  };
-  for (const Case& c : cases) {
-    auto windows = std::make_shared<WindowsAnswers>();
-    windows->begin = c.begin;
-    windows->points = {older};
-    RestorePointSession session(windows, c.windows8);
-    const RestorePointOutcome outcome = session.Begin();
-    EXPECT_EQ(outcome.kind, c.kind) << c.line;
-    const std::string text = outcome.kind == RestorePointKind::kReused
-                                 ? RestorePointReusedText(outcome)
-                                 : RestorePointFailureText(outcome);
-    EXPECT_EQ(c.text.empty(), text.empty()) << c.line << " " << text;
-    EXPECT_NE(text.find(c.text), std::string::npos) << c.line << " " << text;
-    EXPECT_EQ(RestorePointLogText(outcome), c.log) << c.line;
-    session.Finish(c.changed);
-    session.Finish(!c.changed);  // one end only
-    EXPECT_EQ(windows->ends, c.ends) << c.line;
-  }
 }
 
 TEST(RestorePointWindow, ModalResultFromTheAnswerAndTheQuestion) {
