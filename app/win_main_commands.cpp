@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -27,7 +28,7 @@ namespace kelvane {
 void TfrmKelvane::UpdateStatusCounts() {
   std::string found = StatusFoundText(results_, LoadResString(IDS_PROBLEMS_FOUND));
   if (scanStopped_)
-    found = "Scan stopped: " + found;
+    found = "Scan stopped: " + found.substr(std::min(found.find_first_not_of(' '), found.size()));
   const std::string selected = StatusSelectedText(results_, LoadResString(IDS_PROBLEMS_SELECTED));
   SendMessageA(statusBar1_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(found.c_str()));
   SendMessageA(statusBar1_, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(selected.c_str()));

@@ -115,8 +115,8 @@ std::optional<std::string> WindowsBackupToolPath(Shell& shell, FileSystem& files
 }
 
 std::string WindowsBackupMissingText(const std::string& systemFolder) {
-  return "The Windows backup tool was not found: neither " + systemFolder + "\\sdclt.exe nor " +
-         systemFolder + "\\ntbackup.exe exists.";
+  return "The Windows backup tool was not found. Neither of these exists:\r\n" + systemFolder +
+         "\\sdclt.exe\r\n" + systemFolder + "\\ntbackup.exe";
 }
 
 }  // namespace kelvane

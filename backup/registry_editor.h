@@ -77,7 +77,7 @@ std::string ExportResultText(ExportResult result, const std::string& temporary,
 // and Restore, Windows 7 to 11), else "ntbackup.exe" where the system has that;
 // nothing when neither is there.
 std::optional<std::string> WindowsBackupToolPath(Shell& shell, FileSystem& files);
-// "The Windows backup tool was not found: neither <folder>\sdclt.exe nor ...".
+// That neither tool is there, with both paths.
 std::string WindowsBackupMissingText(const std::string& systemFolder);
 
 }  // namespace kelvane

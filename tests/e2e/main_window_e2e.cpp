@@ -31,8 +31,9 @@ TEST(MainWindow, ShowsItsClassAndCaption) {
   EXPECT_LE(ListView_GetColumnWidth(list, 0) + ListView_GetColumnWidth(list, 1) +
                 ListView_GetColumnWidth(list, 2) + ListView_GetColumnWidth(list, 3),
             listRect.right);
-  if (std::getenv("KELVANE_SHOT_DIR"))
+  if (std::getenv("KELVANE_SHOT_DIR")) {
     EXPECT_TRUE(SaveWindow(main, "first-start"));
+  }
   HWND status = GetDlgItem(main, kIdStatus);
   // Nothing is counted before the first scan; the selection panel runs to the right edge.
   EXPECT_EQ(StatusPartText(status, 0), "");
