@@ -115,7 +115,7 @@ std::optional<std::string> WindowsBackupToolPath(Shell& shell, FileSystem& files
 }
 
 std::string WindowsBackupMissingText(const std::string& systemFolder) {
-  return "The Windows backup tool was not found. Neither of these exists:\r\n" + systemFolder +
+  return "The Windows backup tool was not found.\r\nNeither of these exists:\r\n" + systemFolder +
          "\\sdclt.exe\r\n" + systemFolder + "\\ntbackup.exe";
 }
 

@@ -44,7 +44,7 @@ class TfrmRestore : public ModalForm {
     eFolder_ = AddEdit("", 18, 24, 340, 21, kIdRestoreFolder, ES_READONLY);
     AddButton("...", 364, 23, 30, 23, kIdRestoreBrowse);
     ListView1_ = AddReportList(LVS_SINGLESEL | LVS_NOSORTHEADER, 8, 64, 396, 284, kIdRestoreList, 0,
-                               {{"Backup file", 170}, {"Date", 150}, {"Size", 72}});
+                               {{"Backup file", 185}, {"Date", 140}, {"Size", 67}});
     bRestore_ = AddButton("&Restore", 8, 360, 80, 27, kIdRestoreRestore);
     AddButton("&Open Directory", 96, 360, 100, 27, kIdRestoreOpenDirectory);
     bDelete_ = AddButton("&Delete", 204, 360, 80, 27, kIdRestoreDelete);
@@ -123,6 +123,12 @@ class TfrmRestore : public ModalForm {
     ListView1_.SetRows(rows_, [](const BackupFileRow& row) {
       return ReportList::Cells{row.name, row.date, row.size};
     });
+    // The locale's date and time may need more than the design gave the column.
+    const HWND list = ListView1_.Handle();
+    const int designed = ListView_GetColumnWidth(list, 1);
+    ListView_SetColumnWidth(list, 1, LVSCW_AUTOSIZE_USEHEADER);
+    if (ListView_GetColumnWidth(list, 1) < designed)
+      ListView_SetColumnWidth(list, 1, designed);
     if (!rows)
       Tell(LoadResString(IDS_RESTORE_FOLDER_MISSING));
   }

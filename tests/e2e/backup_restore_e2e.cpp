@@ -476,7 +476,7 @@ TEST(WindowsBackup, TheSystemsToolStartsFromTheSystemFolderAndItsAbsenceIsReport
     EXPECT_TRUE(SaveWindow(box, "windows-backup-missing"));
   }
   const std::string message = TakeMessageBox(kelvane.Id(), 20000);
-  EXPECT_EQ(message, "The Windows backup tool was not found. Neither of these exists:\r\n" +
+  EXPECT_EQ(message, "The Windows backup tool was not found.\r\nNeither of these exists:\r\n" +
                          std::string(system) + "\\sdclt.exe\r\n" + system + "\\ntbackup.exe");
   // "Backup and Restore (Windows 7)" planted in the system folder is started from there.
   char self[MAX_PATH] = {};
