@@ -459,6 +459,26 @@ TEST(FullBackup, APlantedRegeditBesideTheProgramNeverRuns) {
   CloseMain(main, kelvane);
 }
 
+// The message of a window that is starting is modal to the main window too, and the
+// main window is usable again once both have gone.
+TEST(Restore, AMissingFolderIsToldWhileTheMainWindowWaits) {
+  RemoveDirectoryA(kBackupFolder.c_str());
+  Process kelvane(kExe);
+  HWND main = StartMain(kelvane);
+  ASSERT_NE(main, nullptr);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiRestore, BN_CLICKED), 0);
+  HWND box = FindDialog("#32770", kelvane.Id(), 0xFFFF, 20000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), "The backup directory does not exist.");
+  EXPECT_FALSE(IsWindowEnabled(main));
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  HWND restore = FindDialog("TfrmRestore", kelvane.Id(), kIdRestoreList, 20000);
+  ASSERT_NE(restore, nullptr);
+  PostMessageA(restore, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 10000));
+  CloseMain(main, kelvane);
+}
+
 TEST(WindowsBackup, TheSystemsToolStartsFromTheSystemFolderAndItsAbsenceIsReported) {
   char system[MAX_PATH] = {};
   GetSystemDirectoryA(system, MAX_PATH);
