@@ -22,7 +22,7 @@ run() {
   scripts/e2e-run.sh build/win64/kelvane.exe build/win64/tests/kelvane_e2e.exe \
     --gtest_also_run_disabled_tests --gtest_filter='DISABLED_Screenshots.*' --gtest_color=no
 }
-KELVANE_SHOTS=main-window,progress,repair-hint,about,main-window-reasons KELVANE_SHOT_SUFFIX= run
+KELVANE_SHOTS=main-window,progress,repair-hint,about,main-window-reasons,main-window-narrow KELVANE_SHOT_SUFFIX= run
 KELVANE_DPI=192 KELVANE_SHOTS=main-window KELVANE_SHOT_SUFFIX=-192dpi run
 # The message of a repair that kept an entry it could not back up exactly, and the
 # main window driven by the keyboard with the focus on the category tree.
