@@ -22,8 +22,8 @@ namespace {
 // own destruction, and hands over the ends it was asked for then.
 class StandInService : public RestorePointService {
  public:
-  explicit StandInService(RestorePointCall call, bool throws = false)
-      : call_(call), throws_(throws) {}
+  // A call with the sequence number -1 stands for an error inside the service.
+  explicit StandInService(RestorePointCall call) : call_(call) {}
   ~StandInService() override {
     if (endsOut)
       *endsOut = ends;
@@ -33,7 +33,7 @@ class StandInService : public RestorePointService {
     std::unique_lock lock(mutex_);
     this->description = description;
     gate_.wait(lock, [this] { return open_; });
-    if (throws_)
+    if (call_.sequence < 0)
       throw std::runtime_error("service error");
     return call_;
   }
@@ -57,13 +57,18 @@ class StandInService : public RestorePointService {
 
  private:
   RestorePointCall call_;
-  bool throws_;
   std::mutex mutex_;
   std::condition_variable gate_;
   bool open_ = false;
 };
 
 constexpr RestorePointCall kMade{true, true, 0, 42};
+constexpr RestorePointCall kOlder{true, true, 0, 41};
+constexpr RestorePointCall kNoLibrary{false, false, 0, 0};
+constexpr RestorePointCall kThrows{true, true, 0, -1};
+constexpr RestorePointCall Refused(uint32_t status) {
+  return {true, false, status, 0};
+}
 
 // Every answer of Windows through the seam and the worker: what the window is told,
 // the words it shows, the log's words, and the end only a point made gets.
@@ -78,101 +83,37 @@ TEST(RestorePointWorker, EveryAnswerOfWindowsIsToldAsItIsAndOnlyAPointMadeIsEnde
     K kind;
     std::string text;  // the reason of a failure, or the note of a reuse
     std::string log;
-    bool changed;  // what the repair then did
-    std::vector<std::string> ends;
-    bool throws = false;
+    bool changed;     // what the repair then did
+    std::string end;  // the one end asked of the service, if any
   };
   const Case cases[] = {
       // Windows 7 makes a point at each request; a repair that removed nothing cancels it.
-      {__LINE__, false, kMade, A::kCreated, K::kCreated, "", "made (number 42)", true, {"end 42"}},
-      {__LINE__,
-       true,
-       kMade,
-       A::kCreated,
-       K::kCreated,
-       "",
-       "made (number 42)",
-       false,
-       {"cancel 42"}},
+      {__LINE__, false, kMade, A::kCreated, K::kCreated, "", "made (number 42)", true, "end 42"},
+      {__LINE__, true, kMade, A::kCreated, K::kCreated, "", "made (number 42)", false, "cancel 42"},
       // Windows 8 and later: success, with the number of the point of the last 24 hours.
-      {__LINE__,
-       true,
-       {true, true, 0, 41},
-       A::kReused,
-       K::kReused,
+      {__LINE__, true, kOlder, A::kReused, K::kReused,
        "The restore point of 2026-12-07 09:12, \"Made by Varnok Kelvane\", covers this repair.",
-       "reused (number 41 of 2026-12-07 09:12)",
-       true,
-       {}},
-      {__LINE__,
-       true,
-       {true, false, 1058, 0},
-       A::kFailed,
-       K::kDisabled,
-       "System Restore is turned off on this computer",
-       "failed (System Restore is turned off)",
-       true,
-       {}},
-      {__LINE__,
-       true,
-       {true, false, 10, 0},
-       A::kFailed,
-       K::kSafeMode,
-       "Windows is running in safe mode",
-       "failed (safe mode)",
-       true,
-       {}},
-      {__LINE__,
-       true,
-       {true, false, 112, 0},
-       A::kFailed,
-       K::kDiskFull,
-       "the disk is low on free space",
-       "failed (disk low on space)",
-       true,
-       {}},
-      {__LINE__,
-       true,
-       {true, false, 1460, 0},
-       A::kFailed,
-       K::kTimedOut,
-       "did not answer in time",
-       "failed (timed out)",
-       true,
-       {}},
-      {__LINE__,
-       true,
-       {false, false, 0, 0},
-       A::kFailed,
-       K::kNoLibrary,
-       "no SrClient.dll with SRSetRestorePointW",
-       "failed (no System Restore)",
-       true,
-       {}},
-      // Wine: false, and no reason.
-      {__LINE__,
-       true,
-       {true, false, 0, 0},
-       A::kFailed,
-       K::kFailed,
-       "gave no reason",
-       "failed (error 0)",
-       true,
-       {}},
-      {__LINE__,
-       true,
-       kMade,
-       A::kFailed,
-       K::kFailed,
-       "gave no reason",
-       "failed (error 0)",
-       true,
-       {},
-       true},  // an error inside the service
+       "reused (number 41 of 2026-12-07 09:12)", true, ""},
+      {__LINE__, true, Refused(1058), A::kFailed, K::kDisabled,
+       "System Restore is turned off on this computer", "failed (System Restore is turned off)",
+       true, ""},
+      {__LINE__, true, Refused(10), A::kFailed, K::kSafeMode, "Windows is running in safe mode",
+       "failed (safe mode)", true, ""},
+      {__LINE__, true, Refused(112), A::kFailed, K::kDiskFull, "the disk is low on free space",
+       "failed (disk low on space)", true, ""},
+      {__LINE__, true, Refused(1460), A::kFailed, K::kTimedOut, "did not answer in time",
+       "failed (timed out)", true, ""},
+      {__LINE__, true, kNoLibrary, A::kFailed, K::kNoLibrary,
+       "no SrClient.dll with SRSetRestorePointW", "failed (no System Restore)", true, ""},
+      // Wine: false, and no reason; and an error inside the service.
+      {__LINE__, true, Refused(0), A::kFailed, K::kFailed, "gave no reason", "failed (error 0)",
+       true, ""},
+      {__LINE__, true, kThrows, A::kFailed, K::kFailed, "gave no reason", "failed (error 0)", true,
+       ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
-    auto service = std::make_shared<StandInService>(c.call, c.throws);
+    auto service = std::make_shared<StandInService>(c.call);
     auto destroyed = service->destroyed.get_future();
     std::vector<std::string> ends;
     service->endsOut = &ends;
@@ -200,7 +141,7 @@ TEST(RestorePointWorker, EveryAnswerOfWindowsIsToldAsItIsAndOnlyAPointMadeIsEnde
     worker.reset();
     session.reset();
     destroyed.wait();  // the worker freed itself, and its service, when its thread ended
-    EXPECT_EQ(ends, c.ends);
+    EXPECT_EQ(ends, c.end.empty() ? std::vector<std::string>{} : std::vector{c.end});
   }
 }
 
