@@ -225,6 +225,12 @@ LRESULT TfrmKelvane::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                    GET_Y_LPARAM(lParam));
       return 0;
     case WM_SCAN_ROWS:
+      // Rows of the scan show their ticks, and the ignore lists act on them, as they
+      // come in (the repair's second scan fills a list of its own).
+      if (scanRunning_) {
+        results_.SetAllTicked(true);
+        ApplyIgnoreLists(results_, IgnoreListsOf(OptionsSetting));
+      }
       lvRegistryData_.Refresh(false);
       return 0;
     case WM_SCAN_STEP_DONE:
@@ -271,6 +277,8 @@ void TfrmKelvane::FormCreate() {
   tvRegistry_.Create(hwnd_, kIdTree, nullptr, 0, 0, 0, 0);
   lvRegistryData_.Create(hwnd_, kIdList, nullptr, 0, 0, 0, 0);
   lvRegistryData_.onTicksChanged = [this] { UpdateStatusCounts(); };
+  // A double click opens the row in the registry editor, as "Open in RegEdit" does.
+  lvRegistryData_.onRowActivated = [this] { aOpenRegeditExecute(); };
   popupMenu1_ = BuildPopupMenu(MainCommands());
   statusBar1_ = CreateChild(hwnd_, STATUSCLASSNAMEA, "", 0, 0, 0, 0, 0, kIdStatus, nullptr);
   ApplyDpi();
@@ -278,12 +286,39 @@ void TfrmKelvane::FormCreate() {
   accelerators_ = BuildAccelerators(MainCommands());
 
   unattended_ = false;
+  FitFirstStart();  // a size saved in options.ini replaces it
   LoadSettings();
 
   const std::string caption = LoadResString(IDS_APP_TITLE) + " " + LoadResString(IDS_VERSION);
   SetWindowTextA(hwnd_, caption.c_str());
   if (IsWin9xFamily(GetWindowsVersionCode(platform_.system)))
     DeleteMenu(mainMenu1_, kMiWindowsBackup, MF_BYCOMMAND);
+}
+
+// At first start the window shows every column of the list at its designed width and
+// every category of the tree, as far as the work area of the screen it opens on
+// allows, and never less than the designed size that fits there.
+void TfrmKelvane::FitFirstStart() {
+  RECT status;
+  GetWindowRect(statusBar1_, &status);
+  const int treeRows = static_cast<int>(SendMessageA(tvRegistry_.Handle(), TVM_GETCOUNT, 0, 0));
+  const int treeHeight =
+      treeRows * TreeView_GetItemHeight(tvRegistry_.Handle()) + 4 * GetSystemMetrics(SM_CYEDGE);
+  RECT frame{0, 0, listLeft_ + lvRegistryData_.DesignedWidth(),
+             S(kTreeTop) + treeHeight + (status.bottom - status.top)};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), TRUE,
+                     static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoA(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor))
+    return;
+  const RECT& work = monitor.rcWork;
+  const int workWidth = work.right - work.left, workHeight = work.bottom - work.top;
+  const int width = std::min(std::max<int>(frame.right - frame.left, S(kDesignWidth)), workWidth);
+  const int height =
+      std::min(std::max<int>(frame.bottom - frame.top, S(kDesignHeight)), workHeight);
+  MoveWindow(hwnd_, work.left + (workWidth - width) / 2, work.top + (workHeight - height) / 2,
+             width, height, TRUE);
 }
 
 void TfrmKelvane::FormShow() {
@@ -326,7 +361,11 @@ void TfrmKelvane::FormPaint() {
   HDC dc = BeginPaint(hwnd_, &ps);
   RECT client;
   GetClientRect(hwnd_, &client);
-  PaintMainWindow(dc, client.right, *fonts_, dpi_, listLeft_);
+  // The banner's line ends short of the update link's image.
+  RECT link;
+  GetWindowRect(banner_.linkImage, &link);
+  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&link), 2);
+  PaintMainWindow(dc, client.right, *fonts_, dpi_, listLeft_, link.left - S(8));
   EndPaint(hwnd_, &ps);
 }
 

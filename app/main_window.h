@@ -43,6 +43,7 @@ class TfrmKelvane : public TopWindow {
   void FormShow();
   void FormActivate();
   void FormResize();
+  void FitFirstStart();
   bool FormClose();
   void FormPaint();
   // Commands.
@@ -86,6 +87,9 @@ class TfrmKelvane : public TopWindow {
   CategorySelection categories_ = CategorySelection::All();
   ResultsModel results_;
   std::vector<Category> lastScan_;  // the categories the rows come from
+  std::string restorePointLog_;     // what the last repair's restore point came to
+  bool scanStopped_ = false;        // the rows come from a scan stopped with Stop
+  bool scanRunning_ = false;        // the scan command's progress window is open
   HWND lastFocus_ = nullptr;        // the control with the focus when the window was left
   CategoryTreeView tvRegistry_{categories_};
   ResultsListView lvRegistryData_{results_};

@@ -6,11 +6,13 @@
 #include "backup/clean_once.h"
 #include "backup/command_line.h"
 #include "options/settings.h"
+#include "platform/program_texts.h"
 #include "platform/win32/ansi_text.h"
 #include "restore/unattended_restore.h"
 #include "results/results_list.h"
 #include "scan/progress_window.h"
 #include "ui/win_controls.h"
+#include "ui/win_form.h"
 
 namespace kelvane {
 
@@ -52,11 +54,12 @@ ScanOptions ScanOptionsFromSettings(bool unattended) {
   return ScanOptions{unattended, OptionsSetting.IncludeRemoveMedia, OptionsSetting.IncludeCDdrive};
 }
 
-void LogUnattendedRun(Platform platform, RunLogEntry entry) {
+void LogUnattendedRun(Platform platform, RunLogEntry entry, const std::string& restorePoint) {
   entry.time = platform.system.Now();
   // The run's exit code tells the outcome already; a log that cannot be written
   // (a read-only program folder) does not change it.
-  AppendRunLog(platform.files, RunLogPath(platform.shell), RunLogLine(entry));
+  AppendRunLog(platform.files, RunLogPath(platform.shell),
+               RunLogLine(entry) + (restorePoint.empty() ? "" : "\trestorepoint=" + restorePoint));
 }
 
 int RunScanSwitch(Platform platform, const std::string& file) {
@@ -70,9 +73,9 @@ int RunScanSwitch(Platform platform, const std::string& file) {
   ResultsModel results;
   std::string failure;
   if (!categories.empty()) {
-    const ModalResult result = ShowScanProgress(nullptr, platform, results, categories,
-                                                ScanOptionsFromSettings(true), &failure);
-    FinishScan(results, result == ModalResult::kAbort, IgnoreListsOf(OptionsSetting));
+    ShowScanProgress(nullptr, platform, results, categories, ScanOptionsFromSettings(true),
+                     &failure);
+    FinishScan(results, IgnoreListsOf(OptionsSetting));
   }
   // With nothing ticked the report is still written, empty, so that no older report
   // stands in its place.
@@ -110,10 +113,101 @@ int RunRestoreSwitch(Platform platform, const std::string& file) {
   return restore.exitCode;
 }
 
+namespace {
+
+// The usage, laid out once: each line as the text has it, the meanings of the switches
+// and exit codes in one column after the widest switch, the form as wide as the longest
+// line. A message box would wrap the lines again at its own width and set its tabs by
+// the length of each switch.
+class UsageForm : public ModalForm {
+ public:
+  explicit UsageForm(const std::string& text) {
+    for (size_t at = 0; at <= text.size();) {
+      const size_t end = std::min(text.find("\r\n", at), text.size());
+      const std::string line = text.substr(at, end - at);
+      const size_t tab = line.find('\t');
+      lines_.push_back(tab == std::string::npos
+                           ? Line{line, {}, false}
+                           : Line{line.substr(0, tab), line.substr(tab + 1), true});
+      at = end + 2;
+    }
+  }
+
+ protected:
+  void FormCreate() override {
+    HDC dc = GetDC(hwnd_);
+    const HGDIOBJ old = SelectObject(dc, font_);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    const int lineHeight = metrics.tmHeight + metrics.tmExternalLeading;
+    const auto widthOf = [dc](const std::string& text) {
+      SIZE size{};
+      GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+      return static_cast<int>(size.cx);
+    };
+    int column = 0;
+    for (const Line& line : lines_) {
+      if (line.tabbed)
+        column = std::max(column, widthOf(line.term));
+    }
+    column += Scale(12);
+    int width = Scale(200);
+    for (const Line& line : lines_)
+      width = std::max(width, line.tabbed ? column + widthOf(line.meaning) : widthOf(line.term));
+    SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+    const int margin = Scale(12);
+    int y = margin;
+    const auto place = [this, lineHeight](const std::string& text, int x, int y, int w) {
+      if (text.empty())
+        return;
+      const HWND label =
+          AddControl("STATIC", text.c_str(), SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 0, 1, 1, -1);
+      SetWindowPos(label, nullptr, x, y, w, lineHeight, SWP_NOZORDER);
+    };
+    for (const Line& line : lines_) {
+      place(line.term, margin, y, line.tabbed ? column : width);
+      if (line.tabbed)
+        place(line.meaning, margin + column, y, width - column);
+      y += lineHeight;
+    }
+    const int clientWidth = width + 2 * margin;
+    const HWND ok = AddControl("BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 0, 75, 25, IDOK);
+    SetWindowPos(ok, nullptr, clientWidth - margin - Scale(75), y + Scale(8), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
+    RECT frame{0, 0, clientWidth, y + Scale(8 + 25) + margin};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
+    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+    SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, SWP_NOZORDER);
+    SetFocus(ok);
+  }
+
+  bool HandleMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR* result) override {
+    if ((msg == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) ||
+        msg == WM_CLOSE) {
+      EndModal(ModalResult::kOk);
+      *result = TRUE;
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  struct Line {
+    std::string term;     // the whole line when it has no tab
+    std::string meaning;  // after the tab
+    bool tabbed;
+  };
+  std::vector<Line> lines_;
+};
+
+}  // namespace
+
 int ShowUsage(int exitCode) {
-  const std::string text = UsageText();
-  MessageBoxA(nullptr, text.c_str(), LoadResString(IDS_APP_TITLE).c_str(),
-              MB_OK | (exitCode == 0 ? MB_ICONINFORMATION : MB_ICONWARNING));
+  UsageForm form(UsageText());
+  form.ShowModal(nullptr, kApplicationTitle, kDialogStyle, 300, 200);
   return exitCode;
 }
 

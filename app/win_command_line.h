@@ -29,8 +29,10 @@ ScanOptions ScanOptionsFromSettings(bool unattended);
 // The usage in a message box; returns `exitCode`.
 int ShowUsage(int exitCode);
 
-// Adds the run's line to kelvane.log; the time is filled in here.
-void LogUnattendedRun(Platform platform, RunLogEntry entry);
+// Adds the run's line to kelvane.log; the time is filled in here. A clean that asked
+// for a restore point adds "<TAB>restorepoint=" and what came of it (made, reused or
+// failed, RestorePointLogText).
+void LogUnattendedRun(Platform platform, RunLogEntry entry, const std::string& restorePoint = {});
 
 // The captions of the categories, as the log lists them.
 std::vector<std::string> CategoryCaptions(const std::vector<Category>& categories);

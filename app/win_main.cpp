@@ -13,6 +13,7 @@
 #include "backup/command_line.h"
 #include "platform/win32/ansi_text.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_restore_point.h"
 #include "ui/messages.h"
 
 namespace {
@@ -85,6 +86,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     return RunScanSwitch(platform.Get(), command.file);
   if (command.run == RunSwitch::kRestore)
     return RunRestoreSwitch(platform.Get(), command.file);
+  InitializeComSecurityForSystemRestore();  // before any COM call leaves the process
   TfrmKelvane window(platform.Get(), arguments);
   if (!window.Create(instance, showCommand)) {
     if (command.run == RunSwitch::kCleanOnce) {

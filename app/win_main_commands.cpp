@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -25,7 +26,9 @@
 namespace kelvane {
 
 void TfrmKelvane::UpdateStatusCounts() {
-  const std::string found = StatusFoundText(results_, LoadResString(IDS_PROBLEMS_FOUND));
+  std::string found = StatusFoundText(results_, LoadResString(IDS_PROBLEMS_FOUND));
+  if (scanStopped_)
+    found = "Scan stopped: " + found.substr(std::min(found.find_first_not_of(' '), found.size()));
   const std::string selected = StatusSelectedText(results_, LoadResString(IDS_PROBLEMS_SELECTED));
   SendMessageA(statusBar1_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(found.c_str()));
   SendMessageA(statusBar1_, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(selected.c_str()));
@@ -44,12 +47,16 @@ void TfrmKelvane::bScanRegistryClick() {
     results_.Clear();
     lvRegistryData_.Refresh(false);
     lastScan_ = categories;
+    scanStopped_ = false;
     std::string failure;
+    scanRunning_ = true;
     const ModalResult result = ShowScanProgress(hwnd_, platform_, results_, categories,
                                                 ScanOptionsFromSettings(unattended_), &failure);
+    scanRunning_ = false;
+    // After Stop the rows found stay; the category that was running may lack some.
+    scanStopped_ = result == ModalResult::kAbort;
     // The columns fit every row found, before the ignore lists act.
-    FinishScan(results_, result == ModalResult::kAbort, IgnoreListsOf(OptionsSetting),
-               [this] { lvRegistryData_.Refresh(true); });
+    FinishScan(results_, IgnoreListsOf(OptionsSetting), [this] { lvRegistryData_.Refresh(true); });
     lvRegistryData_.Refresh(false);
     UpdateStatusCounts();
     if (!failure.empty() && !unattended_) {
@@ -58,6 +65,7 @@ void TfrmKelvane::bScanRegistryClick() {
     }
   } catch (...) {
     // The scan ends silently; the rows found so far stay.
+    scanRunning_ = false;
     lvRegistryData_.Refresh(false);
   }
 }
@@ -92,10 +100,22 @@ RepairOutcome TfrmKelvane::RepairTicked() {
     rows = again.Rows();
     return result != ModalResult::kAbort;
   };
-  const RepairOutcome outcome = RepairRegistryCommand(
-      hwnd_, platform_, results_, refresh,
-      [this] { return ShowSystemPoint(hwnd_) != ModalResult::kCancel; }, scanAgain, lookAgain,
-      unattended_);
+  // The restore point lives from before the first deletion to after the last.
+  std::shared_ptr<RestorePointSession> point;
+  restorePointLog_.clear();
+  const auto makeRestorePoint = [this, &point] {
+    point = SystemRestorePointSession(platform_.system);
+    const bool goOn = ShowSystemPoint(hwnd_, point, unattended_) != ModalResult::kCancel;
+    if (const auto outcome = point->Outcome())
+      restorePointLog_ = RestorePointLogText(*outcome);
+    return goOn;
+  };
+  const RepairOutcome outcome =
+      RepairRegistryCommand(hwnd_, platform_, results_, refresh, makeRestorePoint, scanAgain,
+                            lookAgain, unattended_, [&point](bool changed) {
+                              if (point)
+                                point->Finish(changed);
+                            });
   refresh();
   exitCode_ = unattended_ ? CleanOnceExitCode(outcome) : 0;
   return outcome;
@@ -179,7 +199,7 @@ void TfrmKelvane::CleanOnce() {
   entry.file = outcome.backupWritten ? outcome.backupFile : "";
   entry.exitCode = exitCode_;
   entry.note = RepairLogNote(outcome);
-  LogUnattendedRun(platform_, entry);
+  LogUnattendedRun(platform_, entry, restorePointLog_);
   // The benchmarks ask where the time of an unattended run goes: the file named by
   // KELVANE_PHASE_TIMES gets a line "scan S repair R (...)" (seconds), the repair's
   // parts in the brackets.

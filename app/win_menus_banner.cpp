@@ -190,7 +190,8 @@ ScopedGdi<HBRUSH> BuildBannerBrush(int height) {
   return PaintedBrush(nullptr, 8, height, [height](HDC dc) { PaintBanner(dc, 8, height); });
 }
 
-void PaintMainWindow(HDC dc, int clientWidth, const MainFonts& fonts, UINT dpi, int paneRight) {
+void PaintMainWindow(HDC dc, int clientWidth, const MainFonts& fonts, UINT dpi, int paneRight,
+                     int bannerTextRight) {
   const auto at = [dpi](int designPixels) { return ScaleToDpi(designPixels, dpi); };
   PaintBanner(dc, clientWidth, at(kBannerHeight));
   SetBkMode(dc, TRANSPARENT);
@@ -198,8 +199,10 @@ void PaintMainWindow(HDC dc, int clientWidth, const MainFonts& fonts, UINT dpi, 
   const SelectedObject font(dc, fonts.title);
   TextOutA(dc, at(59), at(7), "Kelvane", 7);
   font.Select(fonts.normal);
-  const char* hint = "Scan and repair your registry to improve PC performance";
-  TextOutA(dc, at(59), at(29), hint, static_cast<int>(strlen(hint)));
+  // The line ends before "Check for update"; in a narrow window it ends in "...".
+  RECT hint{at(59), at(29), std::max(at(59), bannerTextRight), at(kBannerHeight)};
+  DrawTextA(dc, "Scan and repair your registry to improve PC performance", -1, &hint,
+            DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
   SetTextColor(dc, RGB(0, 0, 0));
   font.Select(fonts.boldVerdana);
   TextOutA(dc, at(9), at(56), "Tasks", 5);

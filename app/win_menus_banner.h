@@ -64,9 +64,10 @@ void SizeTaskButtons(HWND parent, std::span<const Command> commands, HFONT font,
 // A brush of the banner's band, `height` pixels high, so the controls on it show the
 // band behind them.
 ScopedGdi<HBRUSH> BuildBannerBrush(int height);
-// The banner with its title and hint, the section captions and their rules (which run
-// to `paneRight`), at `dpi`.
-void PaintMainWindow(HDC dc, int clientWidth, const MainFonts& fonts, UINT dpi, int paneRight);
+// The banner with its title and hint (which ends before `bannerTextRight`), the section
+// captions and their rules (which run to `paneRight`), at `dpi`.
+void PaintMainWindow(HDC dc, int clientWidth, const MainFonts& fonts, UINT dpi, int paneRight,
+                     int bannerTextRight);
 // A task button: blue text on the window colour, grey when disabled.
 void DrawFlatButton(const DRAWITEMSTRUCT& item, UINT dpi);
 

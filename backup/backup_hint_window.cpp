@@ -119,12 +119,13 @@ void miBackupFullRegistryClick(HWND owner, Platform& platform) {
 }
 
 void miWindowsBackupClick(HWND owner, Platform& platform) {
-  const std::string tool = WindowsBackupToolPath(platform.shell);
-  if (!platform.files.FileExists(tool)) {
-    AppMessageBox(owner, WindowsBackupMissingText(tool), MB_OK | MB_ICONINFORMATION);
+  const auto tool = WindowsBackupToolPath(platform.shell, platform.files);
+  if (!tool) {
+    AppMessageBox(owner, WindowsBackupMissingText(platform.shell.SystemFolder()),
+                  MB_OK | MB_ICONINFORMATION);
     return;
   }
-  platform.shell.Open(tool, "", ShellOpen{owner, ShellOpen::kShowNormal});
+  platform.shell.Open(*tool, "", ShellOpen{owner, ShellOpen::kShowNormal});
 }
 
 }  // namespace kelvane

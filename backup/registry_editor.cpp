@@ -105,12 +105,18 @@ std::string ExportResultText(ExportResult result, const std::string& temporary,
   }
 }
 
-std::string WindowsBackupToolPath(Shell& shell) {
-  return shell.SystemFolder() + "\\ntbackup.exe";
+std::optional<std::string> WindowsBackupToolPath(Shell& shell, FileSystem& files) {
+  const std::string folder = shell.SystemFolder();
+  for (const char* tool : {"\\sdclt.exe", "\\ntbackup.exe"}) {
+    if (files.FileExists(folder + tool))
+      return folder + tool;
+  }
+  return std::nullopt;
 }
 
-std::string WindowsBackupMissingText(const std::string& path) {
-  return "The Windows backup tool was not found: " + path;
+std::string WindowsBackupMissingText(const std::string& systemFolder) {
+  return "The Windows backup tool was not found.\r\nNeither of these exists:\r\n" + systemFolder +
+         "\\sdclt.exe\r\n" + systemFolder + "\\ntbackup.exe";
 }
 
 }  // namespace kelvane

@@ -73,9 +73,11 @@ ExportResult FinishFullExport(FileSystem& files, EditorOutcome outcome,
 std::string ExportResultText(ExportResult result, const std::string& temporary,
                              const std::string& target);
 
-// The system backup tool "ntbackup.exe" in the system folder.
-std::string WindowsBackupToolPath(Shell& shell);
-// "The Windows backup tool was not found: <path>"
-std::string WindowsBackupMissingText(const std::string& path);
+// The backup tool of the running system, in the system folder: "sdclt.exe" (Backup
+// and Restore, Windows 7 to 11), else "ntbackup.exe" where the system has that;
+// nothing when neither is there.
+std::optional<std::string> WindowsBackupToolPath(Shell& shell, FileSystem& files);
+// That neither tool is there, with both paths.
+std::string WindowsBackupMissingText(const std::string& systemFolder);
 
 }  // namespace kelvane

@@ -16,8 +16,6 @@ namespace kelvane {
 
 namespace {
 
-constexpr uint32_t kWindowsXp = 9;
-
 // A path of separators only names the root itself, which a repair never removes.
 bool NamesRoot(const std::string& path) {
   return path.find_first_not_of('\\') == std::string::npos;
@@ -476,6 +474,7 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
                                const RepairBatching& batching) {
   RepairOutcome outcome;
   size_t listedLeftBroken = 0;
+  bool restorePointBegun = false;
   try {
     outcome.tickedCount = results.TickedCount();
     const std::string folder =
@@ -495,15 +494,19 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
     }
     if (results.Count() == 0)
       return outcome;
-    if (settings.RestorePoint && GetWindowsVersionCode(platform.system) == kWindowsXp &&
-        !prompts.MakeRestorePoint()) {
-      outcome.stop = RepairStop::kRestorePointCancelled;
-      return outcome;
+    if (settings.RestorePoint && HasSystemRestore(platform.system)) {
+      if (!prompts.MakeRestorePoint()) {
+        outcome.stop = RepairStop::kRestorePointCancelled;
+        return outcome;
+      }
+      restorePointBegun = true;
     }
     std::vector<IssueRow> current;
     switch (prompts.ScanAgain(current)) {
       case RepairPrompts::Recheck::kStopped:
         outcome.stop = RepairStop::kRecheckStopped;
+        if (restorePointBegun)
+          prompts.EndRestorePoint(false);
         return outcome;
       case RepairPrompts::Recheck::kDone:
         outcome.noLongerBroken = DropRowsNoLongerReported(results, current);
@@ -558,6 +561,8 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
     outcome.error = "unknown error";
     outcome.stop = RepairStop::kError;
   }
+  if (restorePointBegun)
+    prompts.EndRestorePoint(outcome.removedCount > 0);
   // The entries listed as left broken are new rows, not ticked rows the repair kept.
   outcome.keptCount = results.TickedCount() - listedLeftBroken;
   outcome.backupWritten =

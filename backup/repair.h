@@ -36,8 +36,11 @@ class RepairPrompts {
   virtual ~RepairPrompts() = default;
   // The backup folder does not exist: true to create it.
   virtual bool ConfirmCreateBackupFolder(const std::string& folder) = 0;
-  // Creates a system restore point; false when the user cancelled the repair.
+  // Begins a system restore point; false when the user cancelled the repair.
   virtual bool MakeRestorePoint() = 0;
+  // After the last deletion, or once the repair stopped: ends the point begun, or
+  // cancels it when the repair changed nothing (`changed` false).
+  virtual void EndRestorePoint(bool /*changed*/) {}
   // Between a scan and a repair the registry and the disks change. Scans the
   // categories of the last scan again into `rows`, just before the deletions: kDone
   // when it ran to its end, kStopped when the user stopped it. kSkipped when the

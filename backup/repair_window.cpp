@@ -18,13 +18,15 @@ class WindowPrompts : public RepairPrompts {
   using ScanAgainFn = std::function<Recheck(std::vector<IssueRow>&)>;
   using LookAgainFn = std::function<bool(const std::vector<RowTarget>&, std::vector<IssueRow>&)>;
   WindowPrompts(HWND owner, std::function<void()> refresh, std::function<bool()> restorePoint,
-                ScanAgainFn scanAgain, LookAgainFn lookAgain, bool quiet)
+                ScanAgainFn scanAgain, LookAgainFn lookAgain, bool quiet,
+                std::function<void(bool)> endRestorePoint)
       : owner_(owner),
         refresh_(std::move(refresh)),
         restorePoint_(std::move(restorePoint)),
         scanAgain_(std::move(scanAgain)),
         lookAgain_(std::move(lookAgain)),
-        quiet_(quiet) {}
+        quiet_(quiet),
+        endRestorePoint_(std::move(endRestorePoint)) {}
 
   bool ConfirmCreateBackupFolder(const std::string& folder) override {
     const std::string text = folder + "," + LoadResString(IDS_BACKUP_FOLDER_MISSING) + "\r\n" +
@@ -34,6 +36,10 @@ class WindowPrompts : public RepairPrompts {
   }
 
   bool MakeRestorePoint() override { return restorePoint_(); }
+  void EndRestorePoint(bool changed) override {
+    if (endRestorePoint_)
+      endRestorePoint_(changed);
+  }
 
   Recheck ScanAgain(std::vector<IssueRow>& rows) override {
     return scanAgain_ ? scanAgain_(rows) : Recheck::kSkipped;
@@ -60,6 +66,7 @@ class WindowPrompts : public RepairPrompts {
   ScanAgainFn scanAgain_;
   LookAgainFn lookAgain_;
   bool quiet_;
+  std::function<void(bool)> endRestorePoint_;
 };
 
 }  // namespace
@@ -69,8 +76,9 @@ RepairOutcome RepairRegistryCommand(
     const std::function<bool()>& makeRestorePoint,
     const std::function<RepairPrompts::Recheck(std::vector<IssueRow>&)>& scanAgain,
     const std::function<bool(const std::vector<RowTarget>&, std::vector<IssueRow>&)>& lookAgain,
-    bool quiet) {
-  WindowPrompts prompts(owner, refresh, makeRestorePoint, scanAgain, lookAgain, quiet);
+    bool quiet, const std::function<void(bool)>& endRestorePoint) {
+  WindowPrompts prompts(owner, refresh, makeRestorePoint, scanAgain, lookAgain, quiet,
+                        endRestorePoint);
   const RepairOutcome outcome = RepairTickedRows(platform, results, OptionsSetting, prompts);
   const std::string report = RepairReportText(outcome);
   if (!quiet && !report.empty()) {

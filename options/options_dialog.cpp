@@ -40,7 +40,7 @@ class TfrmOptions : public ModalForm {
       int id;
       CheckBox* box;
     } boxes[] = {
-        {"Create a system restore point before repair (XP)", kIdCreateRestore, &cbCreateRestore_},
+        {"Create a system restore point before repair", kIdCreateRestore, &cbCreateRestore_},
         {"Delete backup file after restoring the registry on restore dialog", kIdDeleteBackupFile,
          &cbDeleteBackupFile_},
         {"Include all references to removeable media", kIdIncludeRemoveMedia,
@@ -188,17 +188,20 @@ class TfrmOptions : public ModalForm {
     // Read wide: a folder the ANSI code page cannot carry is refused, never kept as
     // the look-alike path that the ANSI text would give.
     form_.OutputDirectory = eOutputFolder_.Text();
-    std::string refusal;
-    if (HoldsNul(form_.OutputDirectory)) {
-      refusal = InexactBackupFolderText(form_.OutputDirectory);
-    } else if (!BackupFolderExists(
-                   platform_.files,
-                   ResolveFolder(form_.OutputDirectory, platform_.shell.ExecutableFolder()))) {
-      refusal =
-          MissingBackupFolderText(form_.OutputDirectory, LoadResString(IDS_OPTIONS_FOLDER_MISSING));
+    BackupFolderCheck check{false, InexactBackupFolderText(form_.OutputDirectory)};
+    if (!HoldsNul(form_.OutputDirectory)) {
+      const std::string missing = LoadResString(IDS_OPTIONS_FOLDER_MISSING);
+      check = CheckBackupFolder(
+          platform_.files, form_.OutputDirectory,
+          ResolveFolder(form_.OutputDirectory, platform_.shell.ExecutableFolder()), missing, [&] {
+            const std::string question = MissingBackupFolderText(form_.OutputDirectory, missing) +
+                                         "\r\n" + LoadResString(IDS_OPTIONS_CREATE_FOLDER);
+            return AppMessageBox(hwnd_, question, MB_YESNO | MB_ICONINFORMATION) == IDYES;
+          });
     }
-    if (!refusal.empty()) {
-      AppMessageBox(hwnd_, refusal, MB_OK | MB_ICONERROR);
+    if (!check.accepted) {
+      if (!check.message.empty())
+        AppMessageBox(hwnd_, check.message, MB_OK | MB_ICONERROR);
       ShowPage(kPageGeneral);
       SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eOutputFolder_.Handle()), TRUE);
       return;

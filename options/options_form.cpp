@@ -12,6 +12,21 @@ std::string MissingBackupFolderText(const std::string& folder, const std::string
   return folder + "," + tableText;
 }
 
+BackupFolderCheck CheckBackupFolder(FileSystem& files, const std::string& typed,
+                                    const std::string& resolved, const std::string& missingText,
+                                    const std::function<bool()>& askCreate) {
+  if (BackupFolderExists(files, resolved))
+    return {true, {}};
+  // Nothing to create for an empty text, or where a file stands.
+  if (typed.empty() || resolved.empty() || files.FileExists(resolved))
+    return {false, MissingBackupFolderText(typed, missingText)};
+  if (!askCreate())
+    return {false, {}};
+  if (!files.CreateFolders(resolved) || !files.FolderExists(resolved))
+    return {false, "Cannot create " + resolved + "."};
+  return {true, {}};
+}
+
 std::string InexactBackupFolderText(const std::string& folder) {
   return ShownText(folder) +
          ",The backup directory cannot be used: its name has characters outside the system's "

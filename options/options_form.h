@@ -3,6 +3,7 @@
 // and hands it back whole on OK.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,18 @@ bool BackupFolderExists(FileSystem& files, const std::string& folder);
 // The refusal of a missing backup folder: the folder text as typed, ",", and the
 // string-table text ("D:\Bak,The backup directory does not exist.").
 std::string MissingBackupFolderText(const std::string& folder, const std::string& tableText);
+
+// OK's check of the backup folder, `resolved` from the text `typed`: an existing folder
+// passes; a missing one (a fresh unpack has no "Backup" beside the program yet) passes
+// once created, when `askCreate` says so, as the repair asks. Otherwise OK is refused,
+// with `message` to show (empty when the user declined: the question said it all).
+struct BackupFolderCheck {
+  bool accepted = false;
+  std::string message;
+};
+BackupFolderCheck CheckBackupFolder(FileSystem& files, const std::string& typed,
+                                    const std::string& resolved, const std::string& missingText,
+                                    const std::function<bool()>& askCreate);
 
 // The refusal of a backup folder whose name has no exact ANSI form (a listed text, see
 // IsInexactName): the folder as typed, ",", and why it cannot be used.

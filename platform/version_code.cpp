@@ -32,4 +32,17 @@ uint32_t GetWindowsVersionCode(SystemInfo& system) {
   return 10;
 }
 
+bool HasSystemRestore(SystemInfo& system) {
+  const auto version = system.Version();
+  // An unknown version is a newer one, as for the version code.
+  return !version || GetWindowsVersionCode(system) == 9 ||
+         (version->platformId == 2 && version->major >= 6);
+}
+
+bool IsWindows8OrLater(SystemInfo& system) {
+  const auto version = system.Version();
+  return !version || (version->platformId == 2 &&
+                      (version->major > 6 || (version->major == 6 && version->minor >= 2)));
+}
+
 }  // namespace kelvane

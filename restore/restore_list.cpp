@@ -78,12 +78,25 @@ bool DeleteBackupFile(FileSystem& files, const std::string& path) {
   return !files.FileExists(path);
 }
 
-std::string DeleteFailedText(const std::string& path) {
+std::string DeleteFailedText(const std::string& path, const std::string& reason) {
   if (HoldsNul(path)) {
     return "The backup file cannot be deleted here, its name " + std::string(kOutsideCodePage) +
            ": " + ShownText(path) + "\r\nThe file is kept.";
   }
-  return "The backup file could not be deleted: " + path;
+  std::string text = "The backup file could not be deleted: " + path;
+  if (!reason.empty())
+    text += "\r\n" + reason;
+  return text + "\r\nThe file is kept.";
+}
+
+std::string DeleteQuestionText(const std::string& path) {
+  return "Delete the backup file " + ShownText(path) +
+         "?\r\nThe entries it holds can then no longer be restored.";
+}
+
+std::string RestoredText(const std::string& path, bool deleted) {
+  return "Restored " + path + ": the registry holds every key and value of it again." +
+         (deleted ? "\r\nThe backup file was deleted, as the options ask." : "");
 }
 
 std::string InexactFolderText(const std::string& folder) {

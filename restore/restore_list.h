@@ -55,8 +55,13 @@ int SelectionAfterRemoval(int removed, int count);
 // and for a path whose name has no exact ANSI form, which is never touched: its ANSI
 // form would name another file, or none.
 bool DeleteBackupFile(FileSystem& files, const std::string& path);
-// Why the file stays: it could not be deleted, or its name has no exact ANSI form.
-std::string DeleteFailedText(const std::string& path);
+// Why the file stays: it could not be deleted (`reason`, the system's words, when
+// known), or its name has no exact ANSI form.
+std::string DeleteFailedText(const std::string& path, const std::string& reason = {});
+// The question before "Delete" removes a backup file.
+std::string DeleteQuestionText(const std::string& path);
+// What a restore that worked did: the file restored and proven, and whether it went.
+std::string RestoredText(const std::string& path, bool deleted);
 
 // The refusal of a folder chosen for the list whose name has no exact ANSI form.
 std::string InexactFolderText(const std::string& folder);

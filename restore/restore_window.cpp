@@ -44,7 +44,7 @@ class TfrmRestore : public ModalForm {
     eFolder_ = AddEdit("", 18, 24, 340, 21, kIdRestoreFolder, ES_READONLY);
     AddButton("...", 364, 23, 30, 23, kIdRestoreBrowse);
     ListView1_ = AddReportList(LVS_SINGLESEL | LVS_NOSORTHEADER, 8, 64, 396, 284, kIdRestoreList, 0,
-                               {{"Backup file", 190}, {"Date", 110}, {"Size", 92}});
+                               {{"Backup file", 185}, {"Date", 140}, {"Size", 67}});
     bRestore_ = AddButton("&Restore", 8, 360, 80, 27, kIdRestoreRestore);
     AddButton("&Open Directory", 96, 360, 100, 27, kIdRestoreOpenDirectory);
     bDelete_ = AddButton("&Delete", 204, 360, 80, 27, kIdRestoreDelete);
@@ -123,6 +123,12 @@ class TfrmRestore : public ModalForm {
     ListView1_.SetRows(rows_, [](const BackupFileRow& row) {
       return ReportList::Cells{row.name, row.date, row.size};
     });
+    // The locale's date and time may need more than the design gave the column.
+    const HWND list = ListView1_.Handle();
+    const int designed = ListView_GetColumnWidth(list, 1);
+    ListView_SetColumnWidth(list, 1, LVSCW_AUTOSIZE_USEHEADER);
+    if (ListView_GetColumnWidth(list, 1) < designed)
+      ListView_SetColumnWidth(list, 1, designed);
     if (!rows)
       Tell(LoadResString(IDS_RESTORE_FOLDER_MISSING));
   }
@@ -170,18 +176,44 @@ class TfrmRestore : public ModalForm {
         FinishRestore(platform_.registry, file, outcome, OptionsSetting.DeleteBackupFile);
     if (!result.message.empty())
       Tell(result.message);
-    if (result.deleteFile)
-      aDeleteExecute();
+    if (!result.imported)
+      return;
+    const bool deleted = result.deleteFile && DeleteSelected();
+    Tell(RestoredText(path, deleted));
   }
 
+  // "Delete" asks first; the delete after a restore was asked for in the options.
   void aDeleteExecute() {
+    if (ListView1_.Selected() < 0)
+      return;
+    if (AppMessageBox(hwnd_, DeleteQuestionText(SelectedPath()),
+                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES)
+      DeleteSelected();
+  }
+
+  // The system's words for why the file could not go.
+  static std::string DeleteRefusal(const std::string& path) {
+    if (HoldsNul(path) || DeleteFileA(path.c_str()))
+      return {};
+    char* text = nullptr;
+    const DWORD n = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, GetLastError(), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string reason = n > 0 && text ? std::string(text, n) : std::string();
+    LocalFree(text);
+    while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n'))
+      reason.pop_back();
+    return reason;
+  }
+
+  bool DeleteSelected() {
     const int selected = ListView1_.Selected();
     if (selected < 0 || static_cast<size_t>(selected) >= rows_.size())
-      return;
+      return false;
     const std::string path = SelectedPath();
     if (!DeleteBackupFile(platform_.files, path)) {
-      Tell(DeleteFailedText(path));
-      return;
+      Tell(DeleteFailedText(path, DeleteRefusal(path)));
+      return false;
     }
     ListView1_.RemoveRow(selected);
     rows_.erase(rows_.begin() + selected);
@@ -189,6 +221,7 @@ class TfrmRestore : public ModalForm {
     if (next >= 0)
       ListView1_.Select(next);
     aRestoreUpdate();
+    return true;
   }
 
   Platform& platform_;

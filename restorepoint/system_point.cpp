@@ -4,10 +4,168 @@
 
 namespace kelvane {
 
+namespace {
+
+// The status codes of the System Restore status record.
+constexpr uint32_t kErrorBadEnvironment = 10;
+constexpr uint32_t kErrorDiskFull = 112;
+constexpr uint32_t kErrorServiceDisabled = 1058;
+constexpr uint32_t kErrorTimeout = 1460;
+
+}  // namespace
+
+RestorePointOutcome JudgeRestorePoint(const RestorePointCall& call,
+                                      const std::vector<RestorePointRecord>& before) {
+  RestorePointOutcome outcome;
+  outcome.status = call.status;
+  outcome.sequence = call.sequence;
+  if (!call.available) {
+    outcome.kind = RestorePointKind::kNoLibrary;
+    return outcome;
+  }
+  if (call.succeeded && call.status == 0) {
+    outcome.kind = RestorePointKind::kCreated;
+    for (const RestorePointRecord& point : before) {
+      if (point.sequence == call.sequence) {
+        outcome.kind = RestorePointKind::kReused;
+        outcome.time = point.time;
+        outcome.description = point.description;
+      }
+    }
+    return outcome;
+  }
+  switch (call.status) {
+    case kErrorServiceDisabled:
+      outcome.kind = RestorePointKind::kDisabled;
+      break;
+    case kErrorBadEnvironment:
+      outcome.kind = RestorePointKind::kSafeMode;
+      break;
+    case kErrorDiskFull:
+      outcome.kind = RestorePointKind::kDiskFull;
+      break;
+    case kErrorTimeout:
+      outcome.kind = RestorePointKind::kTimedOut;
+      break;
+    default:
+      outcome.kind = RestorePointKind::kFailed;
+  }
+  return outcome;
+}
+
+RestorePointOutcome RestorePointSession::Begin(const std::string& description) {
+  RestorePointOutcome outcome;
+  try {
+    const std::vector<RestorePointRecord> before =
+        listsPoints_ ? service_->List() : std::vector<RestorePointRecord>{};
+    outcome = JudgeRestorePoint(service_->Begin(description), before);
+  } catch (...) {
+    outcome = RestorePointOutcome{};
+  }
+  std::lock_guard lock(mutex_);
+  outcome_ = outcome;
+  return outcome;
+}
+
+void RestorePointSession::Finish(bool changed) {
+  int64_t sequence = 0;
+  {
+    std::lock_guard lock(mutex_);
+    if (finished_ || !outcome_ || outcome_->kind != RestorePointKind::kCreated)
+      return;
+    finished_ = true;
+    sequence = outcome_->sequence;
+  }
+  try {
+    service_->End(sequence, !changed);
+  } catch (...) {
+    // The service closes a change left open by itself; nothing here depends on it.
+  }
+}
+
+std::optional<RestorePointOutcome> RestorePointSession::Outcome() const {
+  std::lock_guard lock(mutex_);
+  return outcome_;
+}
+
+std::string RestorePointFailureText(const RestorePointOutcome& outcome) {
+  switch (outcome.kind) {
+    case RestorePointKind::kCreated:
+    case RestorePointKind::kReused:
+      return {};
+    case RestorePointKind::kDisabled:
+      return "System Restore is turned off on this computer, so Windows made no restore point.";
+    case RestorePointKind::kSafeMode:
+      return "Windows is running in safe mode, where it makes no restore points.";
+    case RestorePointKind::kDiskFull:
+      return "System Restore is paused because the disk is low on free space, so Windows made no "
+             "restore point.";
+    case RestorePointKind::kTimedOut:
+      return "System Restore did not answer in time: another program is making a restore point "
+             "just now.";
+    case RestorePointKind::kNoLibrary:
+      return "This Windows has no System Restore: the system folder holds no SrClient.dll with "
+             "SRSetRestorePointW.";
+    case RestorePointKind::kFailed:
+      break;
+  }
+  if (outcome.status == 0)
+    return "System Restore made no restore point and gave no reason.";
+  return "System Restore made no restore point (error " + std::to_string(outcome.status) + ").";
+}
+
+std::string RestorePointReusedText(const RestorePointOutcome& outcome) {
+  std::string text =
+      "Windows made no new restore point: it makes at most one in 24 hours (or in the interval "
+      "that SystemRestorePointCreationFrequency sets).\r\n\r\n";
+  if (outcome.time.empty()) {
+    text += "Restore point number " + std::to_string(outcome.sequence);
+  } else {
+    text += "The restore point of " + outcome.time;
+    if (!outcome.description.empty())
+      text += ", \"" + outcome.description + "\",";
+  }
+  return text + " covers this repair.";
+}
+
+std::string RestorePointLogText(const RestorePointOutcome& outcome) {
+  const std::string number = "number " + std::to_string(outcome.sequence);
+  switch (outcome.kind) {
+    case RestorePointKind::kCreated:
+      return "made (" + number + ")";
+    case RestorePointKind::kReused:
+      return "reused (" + number + (outcome.time.empty() ? "" : " of " + outcome.time) + ")";
+    case RestorePointKind::kDisabled:
+      return "failed (System Restore is turned off)";
+    case RestorePointKind::kSafeMode:
+      return "failed (safe mode)";
+    case RestorePointKind::kDiskFull:
+      return "failed (disk low on space)";
+    case RestorePointKind::kTimedOut:
+      return "failed (timed out)";
+    case RestorePointKind::kNoLibrary:
+      return "failed (no System Restore)";
+    case RestorePointKind::kFailed:
+      break;
+  }
+  return "failed (error " + std::to_string(outcome.status) + ")";
+}
+
+RestorePointAnswer AnswerOf(RestorePointKind kind) {
+  switch (kind) {
+    case RestorePointKind::kCreated:
+      return RestorePointAnswer::kCreated;
+    case RestorePointKind::kReused:
+      return RestorePointAnswer::kReused;
+    default:
+      return RestorePointAnswer::kFailed;
+  }
+}
+
 std::shared_ptr<TCreateSystemPointThread> TCreateSystemPointThread::Create(
-    std::shared_ptr<RestorePointService> service, PostAnswer post) {
+    std::shared_ptr<RestorePointSession> session, PostAnswer post) {
   return std::shared_ptr<TCreateSystemPointThread>(
-      new TCreateSystemPointThread(std::move(service), std::move(post)));
+      new TCreateSystemPointThread(std::move(session), std::move(post)));
 }
 
 void TCreateSystemPointThread::Start() {
@@ -34,28 +192,28 @@ void TCreateSystemPointThread::Abandon() {
 void TCreateSystemPointThread::Execute() {
   RestorePointAnswer answer = RestorePointAnswer::kFailed;
   try {
-    if (service_->Create(kRestorePointDescription) == RestorePointResult::kCreated) {
-      answer = RestorePointAnswer::kCreated;
-    }
+    answer = AnswerOf(session_->Begin().kind);
   } catch (...) {
     answer = RestorePointAnswer::kFailed;
   }
-  Deliver(answer);
+  if (!Deliver(answer))
+    session_->Finish(false);  // the window closed first: no repair follows
 }
 
-void TCreateSystemPointThread::Deliver(RestorePointAnswer answer) {
+bool TCreateSystemPointThread::Deliver(RestorePointAnswer answer) {
   std::lock_guard lock(mutex_);
   if (abandoned_)
-    return;
+    return false;
   abandoned_ = true;  // one answer only
   try {
     post_(answer);
   } catch (...) {
   }
+  return true;
 }
 
 bool RestorePointGoesOn(RestorePointAnswer answer, const std::function<bool()>& askContinue) {
-  return answer == RestorePointAnswer::kCreated || askContinue();
+  return answer != RestorePointAnswer::kFailed || askContinue();
 }
 
 int NextRestorePointBarPosition(int position) {

@@ -4,6 +4,7 @@
 
 #include "ui/messages.h"
 #include "platform/program_texts.h"
+#include "platform/version_code.h"
 #include "platform/win32/win32_restore_point.h"
 #include "restorepoint/restorepoint_resource.h"
 #include "restorepoint/system_point.h"
@@ -19,8 +20,8 @@ constexpr UINT kFailedQuestionStyle = MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTT
 
 class TfrmSystemPoint : public ModalForm {
  public:
-  explicit TfrmSystemPoint(std::shared_ptr<RestorePointService> service)
-      : service_(std::move(service)) {}
+  TfrmSystemPoint(std::shared_ptr<RestorePointSession> session, bool quiet)
+      : session_(std::move(session)), quiet_(quiet) {}
 
  protected:
   void FormCreate() override {
@@ -61,7 +62,7 @@ class TfrmSystemPoint : public ModalForm {
   void FormShow() {
     ResultReceived = false;
     HWND windowHandle = hwnd_;
-    Worker = TCreateSystemPointThread::Create(service_, [windowHandle](RestorePointAnswer answer) {
+    Worker = TCreateSystemPointThread::Create(session_, [windowHandle](RestorePointAnswer answer) {
       PostMessageA(windowHandle, WM_RESTORE_POINT_DONE, 0, static_cast<LPARAM>(answer));
     });
     Worker->Start();
@@ -70,12 +71,19 @@ class TfrmSystemPoint : public ModalForm {
   void RestorePointDone(LPARAM answer) {
     if (ResultReceived)
       return;
-    const bool goOn = RestorePointGoesOn(
-        answer == 0 ? RestorePointAnswer::kCreated : RestorePointAnswer::kFailed, [this] {
-          return MessageBoxA(hwnd_, LoadResString(IDS_RESTORE_POINT_FAILED).c_str(),
-                             LoadResString(IDS_RESTORE_POINT_CAPTION).c_str(),
-                             kFailedQuestionStyle) == IDYES;
-        });
+    const auto kind = static_cast<RestorePointAnswer>(answer);
+    const RestorePointOutcome outcome = session_->Outcome().value_or(RestorePointOutcome{});
+    if (kind == RestorePointAnswer::kReused && !quiet_) {
+      MessageBoxA(hwnd_, RestorePointReusedText(outcome).c_str(),
+                  LoadResString(IDS_RESTORE_POINT_CAPTION).c_str(), MB_OK | MB_ICONINFORMATION);
+    }
+    const bool goOn = RestorePointGoesOn(kind, [&] {
+      // The reason first, then the question whether to repair without a point.
+      const std::string text =
+          RestorePointFailureText(outcome) + "\r\n\r\n" + LoadResString(IDS_RESTORE_POINT_FAILED);
+      return MessageBoxA(hwnd_, text.c_str(), LoadResString(IDS_RESTORE_POINT_CAPTION).c_str(),
+                         kFailedQuestionStyle) == IDYES;
+    });
     modalResult_ = goOn ? ModalResult::kOk : ModalResult::kCancel;
     ResultReceived = true;
     PostMessageA(hwnd_, WM_CLOSE, 0, 0);
@@ -94,7 +102,8 @@ class TfrmSystemPoint : public ModalForm {
     EndModal(modalResult_);
   }
 
-  std::shared_ptr<RestorePointService> service_;
+  std::shared_ptr<RestorePointSession> session_;
+  bool quiet_;
   std::shared_ptr<TCreateSystemPointThread> Worker;
   bool ResultReceived = false;
   ModalResult modalResult_ = ModalResult::kOk;
@@ -103,13 +112,14 @@ class TfrmSystemPoint : public ModalForm {
 
 }  // namespace
 
-ModalResult ShowSystemPoint(HWND owner, std::shared_ptr<RestorePointService> service) {
-  TfrmSystemPoint form(std::move(service));
+ModalResult ShowSystemPoint(HWND owner, std::shared_ptr<RestorePointSession> session, bool quiet) {
+  TfrmSystemPoint form(std::move(session), quiet);
   return form.ShowModal(owner, kApplicationTitle, WS_POPUP | WS_CAPTION | DS_MODALFRAME, 353, 180);
 }
 
-ModalResult ShowSystemPoint(HWND owner) {
-  return ShowSystemPoint(owner, std::make_shared<Win32RestorePointService>());
+std::shared_ptr<RestorePointSession> SystemRestorePointSession(SystemInfo& system) {
+  return std::make_shared<RestorePointSession>(std::make_shared<Win32RestorePointService>(),
+                                               IsWindows8OrLater(system));
 }
 
 }  // namespace kelvane

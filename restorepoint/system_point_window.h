@@ -5,16 +5,18 @@
 
 #include <memory>
 
-#include "platform/restore_point.h"
+#include "platform/platform.h"
+#include "restorepoint/system_point.h"
 #include "ui/win_form.h"
 
 namespace kelvane {
 
-// Shows the window modally over `owner` while the service makes a restore point.
-// Returns kOk when the point was made or the user chose to go on after a failure,
-// kCancel when the user declined or the window was closed before the answer.
-ModalResult ShowSystemPoint(HWND owner, std::shared_ptr<RestorePointService> service);
-// The same with the System Restore service of the system folder.
-ModalResult ShowSystemPoint(HWND owner);
+// Shows the window modally over `owner` while the session begins its restore point.
+// Returns kOk when a point covers the repair or the user chose to go on after a
+// failure (asked with the reason), kCancel when the user declined or the window was
+// closed before the answer. A reused point is told in a message unless `quiet`.
+ModalResult ShowSystemPoint(HWND owner, std::shared_ptr<RestorePointSession> session, bool quiet);
+// A session with the System Restore service of the system folder.
+std::shared_ptr<RestorePointSession> SystemRestorePointSession(SystemInfo& system);
 
 }  // namespace kelvane

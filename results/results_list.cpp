@@ -114,10 +114,8 @@ size_t RemoveRepeatedEntries(ResultsModel& model) {
   return removed;
 }
 
-ResultCounts FinishScan(ResultsModel& model, bool stopped, const IgnoreLists& lists,
+ResultCounts FinishScan(ResultsModel& model, const IgnoreLists& lists,
                         const std::function<void()>& everyRowFound) {
-  if (stopped && model.Count() > 0)
-    model.RemoveLast();
   RemoveRepeatedEntries(model);
   model.SetAllTicked(true);
   if (everyRowFound)

@@ -36,12 +36,12 @@ struct ResultCounts {
 // categories). Row order is kept. Returns how many left.
 size_t RemoveRepeatedEntries(ResultsModel& model);
 
-// The rules that run once the progress window has closed: after Stop the last row
-// goes (the category it came from was cut short), rows that repeat an entry go
+// The rules that run once the progress window has closed: rows that repeat an entry go
 // (RemoveRepeatedEntries), every row is ticked,
 // `everyRowFound` sees the list before the ignore lists act (the columns are fitted
-// to every row found), then the ignore lists remove what they cover.
-ResultCounts FinishScan(ResultsModel& model, bool stopped, const IgnoreLists& lists,
+// to every row found), then the ignore lists remove what they cover. After Stop every
+// row found stays: rows go into the list whole, in batches, so none is half-built.
+ResultCounts FinishScan(ResultsModel& model, const IgnoreLists& lists,
                         const std::function<void()>& everyRowFound = {});
 
 // Before a repair: the ticked rows that a scan made just now (`current`) no longer

@@ -36,7 +36,7 @@ main=$(find_window "Varnok Kelvane 1.25")
 sleep 1
 # The third task button, "Restore previous registry ".
 xdotool mousemove --window "$main" 40 170 click 1 || true
-restore=$(find_window "Varnok Kelvane")
+restore=$(find_window "Restore previous registry - Varnok Kelvane")
 [ -n "$restore" ] || { echo "restore window not found" >&2; exit 1; }
 sleep 1
 # Select the newest backup.

@@ -2,7 +2,9 @@
 # Takes the README's screenshots under Xvfb with the end-to-end driver: the main
 # window after a scan of the demo entries (scripts/demo.reg), also wide with each row's
 # reason, the progress window, the
-# repair hint, the About window and the report of a repair that kept an entry at 96 DPI,
+# repair hint, the About window and the report of a repair that kept an entry, the
+# first-start window, a stopped scan, a refused restore point, the options' offer to
+# create the backup folder, the usage and Windows Backup's message at 96 DPI,
 # and the main window at 192 DPI, all as
 # PNG files in docs/screenshots/ (or the folder given). Needs python3 for the PNG files.
 set -euo pipefail
@@ -20,12 +22,17 @@ run() {
   scripts/e2e-run.sh build/win64/kelvane.exe build/win64/tests/kelvane_e2e.exe \
     --gtest_also_run_disabled_tests --gtest_filter='DISABLED_Screenshots.*' --gtest_color=no
 }
-KELVANE_SHOTS=main-window,progress,repair-hint,about,main-window-reasons KELVANE_SHOT_SUFFIX= run
+KELVANE_SHOTS=main-window,progress,repair-hint,about,main-window-reasons,main-window-narrow KELVANE_SHOT_SUFFIX= run
 KELVANE_DPI=192 KELVANE_SHOTS=main-window KELVANE_SHOT_SUFFIX=-192dpi run
 # The message of a repair that kept an entry it could not back up exactly, and the
 # main window driven by the keyboard with the focus on the category tree.
 KELVANE_SHOT_SUFFIX= scripts/e2e-run.sh build/win64/kelvane.exe build/win64/tests/kelvane_e2e.exe \
   --gtest_filter='Repair.KeepsWhatChangedSinceTheScanAndSaysWhatItKept:Keyboard.*' --gtest_color=no
+# The first-start window, a scan stopped with Stop, a refused restore point, OK in the
+# options without the backup folder, the usage of /? and Windows Backup without a tool.
+KELVANE_SHOT_SUFFIX= scripts/e2e-run.sh build/win64/kelvane.exe build/win64/tests/kelvane_e2e.exe \
+  --gtest_filter='MainWindow.ShowsItsClassAndCaption:MainWindow.StopEndsTheScanAtOnce:CleanOnce.ARefusedRestorePointIsToldAndTheAnswerDecides:Options.AMissingFolderIsRefusedAndCancelStoresNothing:CommandLine.EverySwitchEndsWithItsExitCode:WindowsBackup.*' \
+  --gtest_color=no
 # The driver writes bitmaps; they become PNG files here.
 rm -f "$shots/frames.reg"
 for bmp in "$shots"/*.bmp; do

@@ -60,15 +60,19 @@ ModalResult ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, i
   }
   *words++ = 0;  // end of the class name (or the standard class)
   *words = 0;    // no title
-  hwnd_ = CreateDialogIndirectParamA(instance, reinterpret_cast<DLGTEMPLATE*>(buffer), owner,
-                                     &DialogProc, reinterpret_cast<LPARAM>(this));
-  if (!hwnd_) {
-    ReleaseFonts();
-    return ModalResult::kCancel;
-  }
+  // The owner is disabled before the form is made: a message the form shows while it
+  // starts (a missing folder) must not leave the owner usable behind it.
   const bool ownerEnabled = owner && IsWindowEnabled(owner);
   if (ownerEnabled)
     EnableWindow(owner, FALSE);
+  hwnd_ = CreateDialogIndirectParamA(instance, reinterpret_cast<DLGTEMPLATE*>(buffer), owner,
+                                     &DialogProc, reinterpret_cast<LPARAM>(this));
+  if (!hwnd_) {
+    if (ownerEnabled)
+      EnableWindow(owner, TRUE);
+    ReleaseFonts();
+    return ModalResult::kCancel;
+  }
   MSG msg{};
   bool quit = false;
   while (!ended_) {

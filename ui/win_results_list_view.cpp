@@ -65,7 +65,9 @@ bool ResultsListView::HandleNotify(const NMHDR* header, LRESULT* result) {
     case NM_CLICK:
     case NM_DBLCLK: {
       const auto* activate = reinterpret_cast<const NMITEMACTIVATE*>(header);
-      Click(activate->ptAction.x, activate->ptAction.y);
+      const bool onRow = Click(activate->ptAction.x, activate->ptAction.y);
+      if (header->code == NM_DBLCLK && onRow && onRowActivated)
+        onRowActivated();
       return true;
     }
     case NM_RCLICK:
@@ -90,15 +92,17 @@ bool ResultsListView::HandleNotify(const NMHDR* header, LRESULT* result) {
   }
 }
 
-void ResultsListView::Click(int x, int y) {
+bool ResultsListView::Click(int x, int y) {
   LVHITTESTINFO hit{};
   hit.pt = POINT{x, y};
   const int row = ListView_SubItemHitTest(hwnd_, &hit);
-  if (row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON)) {
+  const bool onStateIcon = row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON);
+  if (onStateIcon) {
     model_.SetTicked(static_cast<size_t>(row), !model_.Ticked(static_cast<size_t>(row)));
     ListView_RedrawItems(hwnd_, row, row);
   }
   TicksChanged();
+  return row >= 0 && !onStateIcon;
 }
 
 int ResultsListView::SelectedRow() const {
@@ -128,6 +132,13 @@ void ResultsListView::Redraw() {
 void ResultsListView::ResetColumnWidths() {
   for (int column = 1; column < kColumnCount; ++column)
     ListView_SetColumnWidth(hwnd_, column, Scale(kColumns[static_cast<size_t>(column)].width));
+}
+
+int ResultsListView::DesignedWidth() const {
+  int width = GetSystemMetrics(SM_CXVSCROLL) + 2 * GetSystemMetrics(SM_CXEDGE);
+  for (const ReportList::Column& column : kColumns)
+    width += Scale(column.width);
+  return width;
 }
 
 // Fits each column to its widest cell or its header. The list view's own automatic width asks for

@@ -31,6 +31,9 @@ class ResultsListView {
   void Redraw();
   // The designed widths of every column but "Problem".
   void ResetColumnWidths();
+  // The list's width when every column has its designed width, borders and the
+  // vertical scroll bar included.
+  int DesignedWidth() const;
   // The first selected row, or -1.
   int SelectedRow() const;
   // Every selected row, in list order.
@@ -40,9 +43,13 @@ class ResultsListView {
 
   // A click, a right click or Space on the list: the counts are to be shown again.
   std::function<void()> onTicksChanged;
+  // A double click on a row (not on its check box), which is then the selected one.
+  std::function<void()> onRowActivated;
 
  private:
-  void Click(int x, int y);
+  // Toggles the tick under a click on a check box; true when the click hit a row
+  // elsewhere.
+  bool Click(int x, int y);
   void FitColumns();
   void TicksChanged() {
     if (onTicksChanged)

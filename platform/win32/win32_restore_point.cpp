@@ -1,49 +1,24 @@
 #include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
+#include <sddl.h>
+#include <srrestoreptapi.h>
+#include <wbemidl.h>
 
-#include <cstring>
+#include <algorithm>
+#include <cstdio>
 
+#include "platform/win32/ansi_text.h"
 #include "platform/win32/win32_restore_point.h"
 
 namespace kelvane {
 
 namespace {
 
-constexpr DWORD kBeginSystemChange = 100;
-constexpr DWORD kApplicationInstall = 0;
-constexpr size_t kDescriptionSize = 64;
+static_assert(sizeof(RESTOREPOINTINFOW) == 528);
+static_assert(sizeof(STATEMGRSTATUS) == 12);
 
-// The System Restore records, packed as the service defines them.
-#pragma pack(push, 1)
-struct RestorePointInfoA {
-  DWORD eventType;
-  DWORD restorePointType;
-  INT64 sequenceNumber;
-  char description[kDescriptionSize];
-};
-struct StateManagerStatus {
-  DWORD status;
-  INT64 sequenceNumber;
-};
-#pragma pack(pop)
-static_assert(sizeof(RestorePointInfoA) == 80);
-static_assert(sizeof(StateManagerStatus) == 12);
-
-using SetRestorePointA = BOOL(WINAPI*)(RestorePointInfoA*, StateManagerStatus*);
-
-class Library {
- public:
-  explicit Library(const std::string& path) : module_(LoadLibraryA(path.c_str())) {}
-  ~Library() {
-    if (module_)
-      FreeLibrary(module_);
-  }
-  Library(const Library&) = delete;
-  Library& operator=(const Library&) = delete;
-  HMODULE Get() const { return module_; }
-
- private:
-  HMODULE module_;
-};
+using SetRestorePointW = BOOL(WINAPI*)(PRESTOREPOINTINFOW, PSTATEMGRSTATUS);
 
 std::string SystemLibraryPath() {
   char folder[MAX_PATH] = {};
@@ -56,29 +31,194 @@ std::string SystemLibraryPath() {
   return path + "SrClient.dll";
 }
 
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ~ComPtr() {
+    if (p_)
+      p_->Release();
+  }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  T** Out() { return &p_; }
+  T* operator->() const { return p_; }
+  T* Get() const { return p_; }
+
+ private:
+  T* p_ = nullptr;
+};
+
+class Bstr {
+ public:
+  explicit Bstr(const wchar_t* text) : b_(SysAllocString(text)) {}
+  ~Bstr() { SysFreeString(b_); }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  operator BSTR() const { return b_; }
+
+ private:
+  BSTR b_;
+};
+
+// A WMI date ("yyyymmddHHMMSS.mmmmmmsUUU", UTC) as local "yyyy-mm-dd hh:mm".
+std::string LocalTimeText(const wchar_t* dmtf) {
+  // Its first fourteen characters are digits: year, month, day, hours, minutes, seconds.
+  const auto number = [dmtf](int from, int count) {
+    WORD value = 0;
+    for (int i = from; i < from + count; ++i)
+      value = static_cast<WORD>(value * 10 + (dmtf[i] - L'0'));
+    return value;
+  };
+  for (int i = 0; i < 14; ++i) {
+    if (!dmtf || dmtf[i] < L'0' || dmtf[i] > L'9')
+      return {};
+  }
+  SYSTEMTIME utc{};
+  utc.wYear = number(0, 4);
+  utc.wMonth = number(4, 2);
+  utc.wDay = number(6, 2);
+  utc.wHour = number(8, 2);
+  utc.wMinute = number(10, 2);
+  utc.wSecond = number(12, 2);
+  SYSTEMTIME local{};
+  if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+    local = utc;
+  char text[32] = {};
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u", local.wYear, local.wMonth,
+                local.wDay, local.wHour, local.wMinute);
+  return text;
+}
+
+// COM for the calling thread, for as long as the object lives.
+class ComThread {
+ public:
+  ComThread() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
+  ~ComThread() {
+    if (ok_)
+      CoUninitialize();
+  }
+  ComThread(const ComThread&) = delete;
+  ComThread& operator=(const ComThread&) = delete;
+
+ private:
+  bool ok_;
+};
+
 }  // namespace
 
 // A planted SrClient.dll beside the program or in the current folder must never be
 // loaded, so the library is named by its full path in the system folder.
 Win32RestorePointService::Win32RestorePointService() : libraryPath_(SystemLibraryPath()) {}
 
-RestorePointResult Win32RestorePointService::Create(const std::string& description) {
-  if (libraryPath_.empty())
-    return RestorePointResult::kUnavailable;
-  Library library(libraryPath_);
-  if (!library.Get())
-    return RestorePointResult::kUnavailable;
-  const auto entry = reinterpret_cast<SetRestorePointA>(
-      reinterpret_cast<void*>(GetProcAddress(library.Get(), "SRSetRestorePointA")));
-  if (!entry)
-    return RestorePointResult::kUnavailable;
-  RestorePointInfoA info{};
-  info.eventType = kBeginSystemChange;
-  info.restorePointType = kApplicationInstall;
-  info.sequenceNumber = 0;
-  std::strncpy(info.description, description.c_str(), kDescriptionSize - 1);
-  StateManagerStatus status{};
-  return entry(&info, &status) ? RestorePointResult::kCreated : RestorePointResult::kFailed;
+Win32RestorePointService::Win32RestorePointService(std::string libraryPath)
+    : libraryPath_(std::move(libraryPath)) {}
+
+Win32RestorePointService::~Win32RestorePointService() {
+  if (library_)
+    FreeLibrary(library_);
+}
+
+RestorePointCall Win32RestorePointService::Call(DWORD eventType, DWORD pointType, int64_t sequence,
+                                                const std::string& description) {
+  RestorePointCall call;
+  if (!library_ && !libraryPath_.empty())
+    library_ = LoadLibraryExA(libraryPath_.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  const auto entry = library_ ? reinterpret_cast<SetRestorePointW>(reinterpret_cast<void*>(
+                                    GetProcAddress(library_, "SRSetRestorePointW")))
+                              : nullptr;
+  if (!entry) {
+    call.available = false;
+    return call;
+  }
+  ComThread com;
+  RESTOREPOINTINFOW info{};
+  info.dwEventType = eventType;
+  info.dwRestorePtType = pointType;
+  info.llSequenceNumber = sequence;
+  const std::wstring wide = WideFromAnsi(description);
+  std::copy_n(wide.c_str(), std::min<size_t>(wide.size(), MAX_DESC - 1), info.szDescription);
+  STATEMGRSTATUS status{};
+  call.succeeded = entry(&info, &status) != FALSE;
+  call.status = status.nStatus;
+  call.sequence = status.llSequenceNumber;
+  return call;
+}
+
+RestorePointCall Win32RestorePointService::Begin(const std::string& description) {
+  return Call(BEGIN_SYSTEM_CHANGE, APPLICATION_INSTALL, 0, description);
+}
+
+RestorePointCall Win32RestorePointService::End(int64_t sequence, bool cancelled) {
+  return Call(END_SYSTEM_CHANGE, cancelled ? CANCELLED_OPERATION : APPLICATION_INSTALL, sequence,
+              std::string());
+}
+
+std::vector<RestorePointRecord> Win32RestorePointService::List() {
+  std::vector<RestorePointRecord> points;
+  ComThread com;
+  ComPtr<IWbemLocator> locator;
+  if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
+                              reinterpret_cast<void**>(locator.Out()))))
+    return points;
+  ComPtr<IWbemServices> services;
+  if (FAILED(locator->ConnectServer(Bstr(L"ROOT\\DEFAULT"), nullptr, nullptr, nullptr, 0, nullptr,
+                                    nullptr, services.Out())))
+    return points;
+  CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
+                    RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+  ComPtr<IEnumWbemClassObject> rows;
+  if (FAILED(services->ExecQuery(Bstr(L"WQL"), Bstr(L"SELECT * FROM SystemRestore"),
+                                 WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
+                                 rows.Out())))
+    return points;
+  for (;;) {
+    IWbemClassObject* row = nullptr;
+    ULONG got = 0;
+    if (rows->Next(WBEM_INFINITE, 1, &row, &got) != WBEM_S_NO_ERROR || got == 0)
+      break;
+    RestorePointRecord record;
+    VARIANT value;
+    VariantInit(&value);
+    if (SUCCEEDED(row->Get(L"SequenceNumber", 0, &value, nullptr, nullptr)) &&
+        SUCCEEDED(VariantChangeType(&value, &value, 0, VT_I8)))
+      record.sequence = value.llVal;
+    VariantClear(&value);
+    if (SUCCEEDED(row->Get(L"CreationTime", 0, &value, nullptr, nullptr)) && value.vt == VT_BSTR)
+      record.time = LocalTimeText(value.bstrVal);
+    VariantClear(&value);
+    if (SUCCEEDED(row->Get(L"Description", 0, &value, nullptr, nullptr)) && value.vt == VT_BSTR)
+      record.description = ExactAnsi(value.bstrVal).value_or(std::string());
+    VariantClear(&value);
+    row->Release();
+    points.push_back(record);
+  }
+  return points;
+}
+
+void InitializeComSecurityForSystemRestore() {
+  if (FAILED(CoInitialize(nullptr)))  // the thread's COM, kept for the program's life
+    return;
+  // Access for the owner, the administrators and the three service accounts that
+  // System Restore runs under; COM takes it only in absolute form.
+  PSECURITY_DESCRIPTOR relative = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+          L"O:BAG:BAD:(A;;0x7;;;PS)(A;;0x7;;;SY)(A;;0x7;;;BA)(A;;0x7;;;NS)(A;;0x7;;;LS)",
+          SDDL_REVISION_1, &relative, nullptr))
+    return;
+  DWORD sdSize = 0, daclSize = 0, saclSize = 0, ownerSize = 0, groupSize = 0;
+  MakeAbsoluteSD(relative, nullptr, &sdSize, nullptr, &daclSize, nullptr, &saclSize, nullptr,
+                 &ownerSize, nullptr, &groupSize);
+  std::string sd(sdSize, '\0'), dacl(daclSize, '\0'), sacl(saclSize, '\0'), owner(ownerSize, '\0'),
+      group(groupSize, '\0');
+  if (MakeAbsoluteSD(relative, sd.data(), &sdSize, reinterpret_cast<PACL>(dacl.data()), &daclSize,
+                     reinterpret_cast<PACL>(sacl.data()), &saclSize, owner.data(), &ownerSize,
+                     group.data(), &groupSize)) {
+    CoInitializeSecurity(sd.data(), -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT_PRIVACY,
+                         RPC_C_IMP_LEVEL_IDENTIFY, nullptr,
+                         EOAC_DISABLE_AAA | EOAC_NO_CUSTOM_MARSHAL, nullptr);
+  }
+  LocalFree(relative);
 }
 
 }  // namespace kelvane

@@ -120,8 +120,15 @@ TEST_F(EditorTest, TheEditorAndTheBackupToolComeFromTheWindowsFolders) {
   Platform platform = env.Get();
   const std::string windows = platform.shell.WindowsFolder();
   EXPECT_TRUE(EqualsNoCase(RegistryEditorPath(platform.shell), windows + "\\regedit.exe"));
-  EXPECT_TRUE(EqualsNoCase(WindowsBackupToolPath(platform.shell),
-                           platform.shell.SystemFolder() + "\\ntbackup.exe"));
+  // The system's own backup tool, Windows 7's sdclt.exe before XP's ntbackup.exe.
+  const std::string system = platform.shell.SystemFolder();
+  EXPECT_EQ(WindowsBackupToolPath(platform.shell, platform.files), std::nullopt);
+  env.WriteFile(system + "\\ntbackup.exe", "MZ");
+  EXPECT_EQ(WindowsBackupToolPath(platform.shell, platform.files), system + "\\ntbackup.exe");
+  env.WriteFile(system + "\\sdclt.exe", "MZ");
+  EXPECT_EQ(WindowsBackupToolPath(platform.shell, platform.files), system + "\\sdclt.exe");
+  platform.files.DeleteFileSilently(system + "\\sdclt.exe");
+  platform.files.DeleteFileSilently(system + "\\ntbackup.exe");
   EXPECT_EQ(EditorCommandLine("C:\\W\\regedit.exe", "/s", "C:\\B\\a b.reg"),
             "\"C:\\W\\regedit.exe\" /s \"C:\\B\\a b.reg\"");
 }

@@ -95,6 +95,9 @@ class ScriptedPrompts : public RepairPrompts {
     log.push_back("restore point");
     return restorePoint;
   }
+  void EndRestorePoint(bool changed) override {
+    log.push_back(changed ? "end restore point" : "cancel restore point");
+  }
   void RowsProcessed() override { log.push_back("refresh"); }
   void ShowRepairHint(size_t count) override { log.push_back("hint " + std::to_string(count)); }
   // The scan before the deletions; none unless a test sets one.
@@ -300,7 +303,7 @@ TEST_F(RepairTest, MissingBackupFolderIsCreatedOnlyWhenTheUserAgrees) {
   }
 }
 
-TEST_F(RepairTest, RestorePointOnlyOnWindowsXpWithTheOptionAndCancelKeepsEverything) {
+TEST_F(RepairTest, RestorePointAroundTheDeletionsWhereWindowsHasSystemRestore) {
   struct Case {
     bool option;
     VersionRecord version;
@@ -308,11 +311,14 @@ TEST_F(RepairTest, RestorePointOnlyOnWindowsXpWithTheOptionAndCancelKeepsEveryth
     std::vector<std::string> expectLog;
     bool expectDeleted;
   };
+  const std::vector<std::string> ended = {"restore point", "end restore point", "refresh",
+                                          "hint 1"};
   const Case cases[] = {
-      {true, {2, 5, 1}, true, {"restore point", "refresh", "hint 1"}, true},
-      {true, {2, 5, 1}, false, {"restore point"}, false},
-      {false, {2, 5, 1}, true, {"refresh", "hint 1"}, true},
-      {true, {2, 5, 0}, true, {"refresh", "hint 1"}, true},   // Windows 2000
+      {true, {2, 6, 1}, true, ended, true},   // Windows 7
+      {true, {2, 10, 0}, true, ended, true},  // Windows 10 and 11
+      {true, {2, 5, 1}, true, ended, true},   // Windows XP
+      {true, {2, 6, 1}, false, {"restore point"}, false},
+      {false, {2, 6, 1}, true, {"refresh", "hint 1"}, true},
       {true, {2, 5, 2}, true, {"refresh", "hint 1"}, true},   // Server 2003
       {true, {1, 4, 10}, true, {"refresh", "hint 1"}, true},  // Windows 98
   };
@@ -329,6 +335,18 @@ TEST_F(RepairTest, RestorePointOnlyOnWindowsXpWithTheOptionAndCancelKeepsEveryth
     EXPECT_EQ(KeyExists("A"), !c.expectDeleted);
     EXPECT_EQ(results.Count(), c.expectDeleted ? 0u : 1u);
   }
+  // A repair that stops before its first deletion cancels the point.
+  Put("A", "v", Sz("1"));
+  results.Clear();
+  AddRow(Key("A"), "", RowKind::kKey);
+  prompts.log.clear();
+  prompts.restorePoint = true;
+  settings.RestorePoint = true;
+  system.version = VersionRecord{2, 6, 1};
+  prompts.scanAgain = [](std::vector<IssueRow>&) { return RepairPrompts::Recheck::kStopped; };
+  Run();
+  EXPECT_EQ(prompts.log, (std::vector<std::string>{"restore point", "cancel restore point"}));
+  EXPECT_TRUE(KeyExists("A"));
 }
 
 TEST_F(RepairTest, NoRowsMeansNoRestorePointAndNoHint) {

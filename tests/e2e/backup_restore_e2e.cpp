@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "backup/backup_hint_window.h"
@@ -16,17 +17,19 @@
 namespace kelvane::e2e {
 namespace {
 
-// When this driver runs under the name "regedit.exe" it is the planted program of the
-// test below: it leaves a mark beside itself and ends before any test runs.
-const bool kRanAsPlantedEditor = [] {
+// When this driver runs under the name "regedit.exe" or "sdclt.exe" it is the planted
+// program of the tests below: it leaves a mark beside itself and ends before any test
+// runs.
+const bool kRanAsPlantedProgram = [] {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   const std::string self = path;
-  const std::string tail = "\\regedit.exe";
-  if (self.size() < tail.size() ||
-      lstrcmpiA(self.substr(self.size() - tail.size()).c_str(), tail.c_str()) != 0) {
+  const auto endsWith = [&self](const std::string& tail) {
+    return self.size() >= tail.size() &&
+           lstrcmpiA(self.substr(self.size() - tail.size()).c_str(), tail.c_str()) == 0;
+  };
+  if (!endsWith("\\regedit.exe") && !endsWith("\\sdclt.exe"))
     return false;
-  }
   FILE* mark = std::fopen((self + ".ran").c_str(), "wb");
   if (mark)
     std::fclose(mark);
@@ -162,6 +165,18 @@ TEST(Restore, ARepairIsUndoneFromTheRestoreWindowAndTheBackupGoesOnlyAfterThat) 
   for (const auto& row : found)
     std::printf("  found %s | %s | %s\n", row.problem.c_str(), row.key.c_str(), row.value.c_str());
   ASSERT_GE(found.size(), 3u);
+  // A double click on a row, away from its check box, opens it in the registry editor.
+  RECT header;
+  GetWindowRect(FindWindowExA(list, nullptr, "SysHeader32", nullptr), &header);
+  const LPARAM at = MAKELPARAM(120, header.bottom - header.top + 6);
+  PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(list, WM_LBUTTONUP, 0, at);
+  PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  PostMessageA(list, WM_LBUTTONUP, 0, at);
+  HWND editor = WaitForWindow("RegEdit_RegEdit", 30000);
+  EXPECT_NE(editor, nullptr) << "a double click did not open the registry editor";
+  if (editor)
+    PostMessageA(editor, WM_CLOSE, 0, 0);
   PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiRepair, BN_CLICKED), 0);
   ASSERT_TRUE(WaitUntil([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 0; }, 60000));
   const auto backups = ListFiles(kBackupFolder + "\\Backup*.reg");
@@ -182,7 +197,7 @@ TEST(Restore, ARepairIsUndoneFromTheRestoreWindowAndTheBackupGoesOnlyAfterThat) 
 
   HWND restore = OpenRestoreWindow(main, kelvane.Id());
   ASSERT_NE(restore, nullptr);
-  EXPECT_EQ(WindowText(restore), "Varnok Kelvane");
+  EXPECT_EQ(WindowText(restore), "Restore previous registry - Varnok Kelvane");
   HWND files = GetDlgItem(restore, kIdRestoreList);
   const auto rows = ListRows(files);
   ASSERT_EQ(rows.size(), 1u);
@@ -203,6 +218,13 @@ TEST(Restore, ARepairIsUndoneFromTheRestoreWindowAndTheBackupGoesOnlyAfterThat) 
   EXPECT_TRUE(FileExists(backup));
   ASSERT_TRUE(WaitUntil([&] { return !FileExists(backup); }, 60000));
   EXPECT_EQ(ExportAll("restored"), before);
+  // The restore says what it did.
+  const std::string told = TakeMessageBox(kelvane.Id(), 20000);
+  EXPECT_NE(told.find("Restored " + backup +
+                      ": the registry holds every key and value of it again.\r\nThe backup file "
+                      "was deleted, as the options ask."),
+            std::string::npos)
+      << told;
   EXPECT_TRUE(WaitUntil([&] { return SendMessageA(files, LVM_GETITEMCOUNT, 0, 0) == 0; }, 5000));
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(restore, kIdRestoreRestore)));
   PostMessageA(restore, WM_COMMAND, IDCANCEL, 0);
@@ -278,6 +300,15 @@ TEST(Restore, ABackupNamedOutsideTheCodePageIsShownRefusedAndKept) {
                  {kIdRestoreDelete, "The backup file cannot be deleted here"}};
   for (const auto& press : presses) {
     Click(restore, press.button);
+    if (press.button == kIdRestoreDelete) {
+      // "Delete" asks first.
+      HWND question = FindDialog("#32770", kelvane.Id(), 0xFFFF, 20000);
+      ASSERT_NE(question, nullptr);
+      EXPECT_EQ(WindowTextUtf8(GetDlgItem(question, 0xFFFF)).rfind("Delete the backup file ", 0),
+                0u);
+      PostMessageA(question, WM_COMMAND, IDYES, 0);
+      WaitUntil([&] { return !IsWindow(question); }, 5000);
+    }
     const std::string message = TakeMessageBox(kelvane.Id(), 20000);
     EXPECT_EQ(message.rfind(press.refusal, 0), 0u) << message;
     EXPECT_NE(message.find("ANSI code page: " + kBackupFolder + "\\" + name + "\r\n"),
@@ -428,15 +459,54 @@ TEST(FullBackup, APlantedRegeditBesideTheProgramNeverRuns) {
   CloseMain(main, kelvane);
 }
 
-TEST(WindowsBackup, AMissingToolIsReported) {
+// The message of a window that is starting is modal to the main window too, and the
+// main window is usable again once both have gone.
+TEST(Restore, AMissingFolderIsToldWhileTheMainWindowWaits) {
+  RemoveDirectoryA(kBackupFolder.c_str());
   Process kelvane(kExe);
   HWND main = StartMain(kelvane);
   ASSERT_NE(main, nullptr);
-  PostMessageA(main, WM_COMMAND, kMiWindowsBackup, 0);
-  const std::string message = TakeMessageBox(kelvane.Id(), 20000);
-  EXPECT_NE(message.find("The Windows backup tool was not found: "), std::string::npos) << message;
-  EXPECT_NE(message.find("ntbackup.exe"), std::string::npos) << message;
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiRestore, BN_CLICKED), 0);
+  HWND box = FindDialog("#32770", kelvane.Id(), 0xFFFF, 20000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), "The backup directory does not exist.");
+  EXPECT_FALSE(IsWindowEnabled(main));
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  HWND restore = FindDialog("TfrmRestore", kelvane.Id(), kIdRestoreList, 20000);
+  ASSERT_NE(restore, nullptr);
+  PostMessageA(restore, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 10000));
   CloseMain(main, kelvane);
+}
+
+TEST(WindowsBackup, TheSystemsToolStartsFromTheSystemFolderAndItsAbsenceIsReported) {
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  const std::string sdclt = std::string(system) + "\\sdclt.exe";
+  const std::string mark = sdclt + ".ran";
+  DeleteFileA(sdclt.c_str());
+  Process kelvane(kExe);
+  HWND main = StartMain(kelvane);
+  ASSERT_NE(main, nullptr);
+  // Wine has neither tool.
+  PostMessageA(main, WM_COMMAND, kMiWindowsBackup, 0);
+  if (std::getenv("KELVANE_SHOT_DIR")) {
+    HWND box = WaitForDialog("Varnok Kelvane", kelvane.Id(), 20000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(SaveWindow(box, "windows-backup-missing"));
+  }
+  const std::string message = TakeMessageBox(kelvane.Id(), 20000);
+  EXPECT_EQ(message, "The Windows backup tool was not found.\r\nNeither of these exists:\r\n" +
+                         std::string(system) + "\\sdclt.exe\r\n" + system + "\\ntbackup.exe");
+  // "Backup and Restore (Windows 7)" planted in the system folder is started from there.
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  ASSERT_TRUE(CopyFileA(self, sdclt.c_str(), FALSE));
+  PostMessageA(main, WM_COMMAND, kMiWindowsBackup, 0);
+  EXPECT_TRUE(WaitUntil([&] { return FileExists(mark); }, 30000));
+  CloseMain(main, kelvane);
+  DeleteFileA(mark.c_str());
+  DeleteFileA(sdclt.c_str());
 }
 
 }  // namespace

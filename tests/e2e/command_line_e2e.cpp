@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "e2e_support.h"
@@ -150,6 +151,11 @@ TEST(CommandLine, EverySwitchEndsWithItsExitCode) {
     }
     const std::string before = ReadTextFile(folder + "kelvane.log");
     Process kelvane(std::string(kExe) + " " + c.arguments);
+    if (std::getenv("KELVANE_SHOT_DIR") && std::string(c.arguments) == "/?") {
+      HWND usage = WaitForDialog("Varnok Kelvane", kelvane.Id(), 30000);
+      ASSERT_NE(usage, nullptr);
+      EXPECT_TRUE(SaveWindow(usage, "usage"));
+    }
     const std::string texts = CloseMessageBox(kelvane);
     EXPECT_NE(texts.find("-restore FILE"), std::string::npos) << texts;
     EXPECT_NE(texts.find("Exit codes:"), std::string::npos) << texts;

@@ -21,10 +21,19 @@ TEST(MainWindow, ShowsItsClassAndCaption) {
   ASSERT_NE(main, nullptr);
   EXPECT_EQ(WindowText(main), "Varnok Kelvane 1.25");
   EXPECT_TRUE(IsWindowVisible(main));
-  RECT rect;
-  GetWindowRect(main, &rect);
-  EXPECT_EQ(rect.right - rect.left, 684);
-  EXPECT_EQ(rect.bottom - rect.top, 520);
+  // At first start the window shows every column of the list and every category of
+  // the tree on its screen (Xvfb's 1280 x 1024 here).
+  HWND tree = GetDlgItem(main, kIdTree), list = GetDlgItem(main, kIdList);
+  RECT treeRect, listRect;
+  GetClientRect(tree, &treeRect);
+  GetClientRect(list, &listRect);
+  EXPECT_LE(TreeView_GetCount(tree) * TreeView_GetItemHeight(tree), treeRect.bottom);
+  EXPECT_LE(ListView_GetColumnWidth(list, 0) + ListView_GetColumnWidth(list, 1) +
+                ListView_GetColumnWidth(list, 2) + ListView_GetColumnWidth(list, 3),
+            listRect.right);
+  if (std::getenv("KELVANE_SHOT_DIR")) {
+    EXPECT_TRUE(SaveWindow(main, "first-start"));
+  }
   HWND status = GetDlgItem(main, kIdStatus);
   // Nothing is counted before the first scan; the selection panel runs to the right edge.
   EXPECT_EQ(StatusPartText(status, 0), "");
@@ -123,6 +132,26 @@ TEST(MainWindow, StopEndsTheScanAtOnce) {
   // The main window answers again at once.
   DWORD_PTR result = 0;
   EXPECT_NE(SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result), 0);
+
+  // Stopped once rows are in, the scan keeps them, ticked, and the status bar says so.
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(kMiScan, BN_CLICKED), 0);
+  progress = WaitForWindow(kProgressClass, 20000, kelvane.Id());
+  ASSERT_NE(progress, nullptr);
+  HWND list = GetDlgItem(main, kIdList);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > 0; }, 300000));
+  // Rows show their ticks as they come in.
+  EXPECT_EQ(ListView_GetItemState(list, 0, LVIS_STATEIMAGEMASK), INDEXTOSTATEIMAGEMASK(2));
+  const LRESULT before = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+  ASSERT_TRUE(IsWindow(progress)) << "the scan ended before Stop";
+  PostMessageA(progress, WM_COMMAND, MAKEWPARAM(kIdProgressStop, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(progress, kIdProgressStop)));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(progress); }, 10000));
+  EXPECT_GE(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), before);
+  const std::string status = StatusPartText(GetDlgItem(main, kIdStatus), 0);
+  EXPECT_EQ(status.rfind("Scan stopped: ", 0), 0u) << status;
+  if (std::getenv("KELVANE_SHOT_DIR")) {
+    EXPECT_TRUE(SaveWindow(main, "scan-stopped"));
+  }
   CloseMain(main, kelvane);
 }
 
@@ -511,6 +540,53 @@ TEST(CleanOnce, ExitCodesTellWhyTheRepairStopped) {
     // Nothing was repaired.
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kAppPath));
     EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, kRunKey, "KvGone"));
+  }
+}
+
+// Wine's System Restore answers every request with false: the restore point window
+// asks, with the reason, whether to repair without one; the clean's exit code and log
+// line follow the answer.
+TEST(CleanOnce, ARefusedRestorePointIsToldAndTheAnswerDecides) {
+  struct Case {
+    int answer;
+    DWORD expected;
+    bool repaired;
+  };
+  const Case cases[] = {{IDNO, 5, false}, {IDYES, 0, true}};
+  CreateDirectoryA((std::string(kFolder) + "Backup").c_str(), nullptr);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.answer);
+    ASSERT_TRUE(ImportReg(kSeed));
+    WriteOptions("[Options]\r\nShowHint=0\r\nRestorePoint=1\r\n" + SeededCategoriesOnly());
+    Process kelvane(std::string(kExe) + " -cleanonce");
+    ASSERT_TRUE(kelvane.Started());
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          for (HWND window : TopWindows("#32770", kelvane.Id())) {
+            if (IsWindowVisible(window) && GetDlgItem(window, 0xFFFF))
+              box = window;
+          }
+          return box != nullptr;
+        },
+        300000));
+    const std::string text = WindowText(GetDlgItem(box, 0xFFFF));
+    EXPECT_NE(text.find("System Restore made no restore point"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\n\r\nRestore Point creation Failed! Contiue to repair?"),
+              std::string::npos)
+        << text;
+    if (std::getenv("KELVANE_SHOT_DIR") && c.answer == IDNO) {
+      EXPECT_TRUE(SaveWindow(box, "restore-point-failed"));
+    }
+    PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(c.answer), 0);
+    DWORD code = 99;
+    ASSERT_TRUE(kelvane.WaitExit(300000, &code));
+    EXPECT_EQ(code, c.expected);
+    EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, kAppPath), !c.repaired);
+    const std::string log = ReadTextFile(std::string(kFolder) + "kelvane.log");
+    const std::string last = log.substr(log.rfind("\r\n", log.size() - 3) + 2);
+    EXPECT_NE(last.find("\texit=" + std::to_string(c.expected)), std::string::npos) << last;
+    EXPECT_NE(last.find("\trestorepoint=failed (error "), std::string::npos) << last;
   }
 }
 

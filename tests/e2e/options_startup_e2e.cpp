@@ -115,7 +115,7 @@ TEST(Options, WhatOkStoresReachesOptionsIniWhenTheMainWindowCloses) {
   const std::string texts = ControlTexts(options);
   for (const char* text :
        {"Select a destination folder to backup deleted entries by repairing",
-        "Create a system restore point before repair (XP)",
+        "Create a system restore point before repair",
         "Delete backup file after restoring the registry on restore dialog",
         "Include all references to removeable media", "Include all references to CD drive",
         "Show hint dialog after repairing registry issue",
@@ -226,11 +226,17 @@ TEST(Options, AMissingFolderIsRefusedAndCancelStoresNothing) {
   Press(GetDlgItem(options, IDOK));
   HWND box = WaitForDialog("Varnok Kelvane", kelvane.Id(), 20000);
   ASSERT_NE(box, nullptr);
-  EXPECT_NE(ControlTexts(box).find("C:\\No Such Folder,The backup directory does not exist.\n"),
+  // OK offers to create the folder, as the repair does; No keeps the dialog open.
+  EXPECT_NE(ControlTexts(box).find("C:\\No Such Folder,The backup directory does not exist.\r\n"
+                                   "creates a new directory?\n"),
             std::string::npos)
       << ControlTexts(box);
-  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  if (std::getenv("KELVANE_SHOT_DIR")) {
+    EXPECT_TRUE(SaveWindow(box, "options-create-folder"));
+  }
+  PostMessageA(box, WM_COMMAND, IDNO, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 10000));
+  EXPECT_FALSE(FileExists("C:\\No Such Folder"));
   // The dialog stays, back on "General" with the focus in the folder's edit.
   EXPECT_TRUE(IsWindowVisible(options));
   EXPECT_TRUE(WaitUntil([&] { return FocusOf(options) == edit; }, 5000));

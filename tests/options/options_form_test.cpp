@@ -34,6 +34,18 @@ TEST(OptionsForm, TheBackupFolderMustExistAsTyped) {
             "D:\\Bak,The backup directory does not exist.");
   EXPECT_EQ(MissingBackupFolderText("", "The backup directory does not exist."),
             ",The backup directory does not exist.");
+  // OK offers to create a missing folder (a fresh unpack's "Backup"); a file is refused
+  // without the offer.
+  for (const bool answer : {false, true}) {
+    const BackupFolderCheck check = CheckBackupFolder(env.Files(), "Backup", dir + "\\Backup",
+                                                      "missing", [&] { return answer; });
+    EXPECT_EQ(check.accepted, answer);
+    EXPECT_EQ(check.message, "");
+  }
+  EXPECT_EQ(CheckBackupFolder(env.Files(), "f", dir + "\\file.txt", "missing", [] { return true; })
+                .message,
+            "f,missing");
+  EXPECT_TRUE(env.Files().FolderExists(dir + "\\Backup"));
 }
 
 // A folder or entry the ANSI code page cannot carry comes from the window marked; its

@@ -106,6 +106,9 @@ TEST_F(RestoreTest, ADeletedBackupIsGoneAndAKeptOneIsSaidToStay) {
   CloseHandle(open);
   EXPECT_TRUE(env.Files().FileExists(file));
 #endif
+  EXPECT_EQ(DeleteFailedText(file, "Access is denied."),
+            "The backup file could not be deleted: " + file +
+                "\r\nAccess is denied.\r\nThe file is kept.");
 }
 
 // A backup named "Backup_Ω.reg" in a code page without "Ω" is listed by its own name;

@@ -143,10 +143,9 @@ TEST(IgnoreLists, RemainingRowsKeepTheirOrderAndTicks) {
   EXPECT_EQ(model.Rows(), expected);
 }
 
-TEST(FinishScan, DropsTheLastRowAfterStopAndRepeatedEntriesTicksAllThenFilters) {
+TEST(FinishScan, DropsRepeatedEntriesTicksAllThenFilters) {
   struct Case {
     int line;
-    bool stopped;
     std::vector<IssueRow> rows;
     Keys ignoredKeys;
     size_t seenBeforeFilter;
@@ -162,13 +161,11 @@ TEST(FinishScan, DropsTheLastRowAfterStopAndRepeatedEntriesTicksAllThenFilters) 
   const IssueRow run = Row(RowKind::kValueInPath, "HKEY_USERS\\Run\\v", "C:\\x.exe", "Startup");
   const IssueRow runAgain = Row(RowKind::kValueInPath, "HKEY_USERS\\RUN\\V", "C:\\x.exe", "Files");
   const Case cases[] = {
-      {__LINE__, false, {link, a, linkAgain, run, runAgain}, {}, 3, {3, 3}},
-      {__LINE__, false, {a, b, c}, {}, 3, {3, 3}},
-      {__LINE__, true, {a, b, c}, {}, 2, {2, 2}},
-      {__LINE__, true, {}, {}, 0, {0, 0}},  // Stop before any row: nothing to drop
+      {__LINE__, {link, a, linkAgain, run, runAgain}, {}, 3, {3, 3}},
+      {__LINE__, {a, b, c}, {}, 3, {3, 3}},
+      {__LINE__, {}, {}, 0, {0, 0}},
       // The filter acts after the ticks and after the columns saw every row.
-      {__LINE__, false, {a, b, c}, {"HKEY_USERS\\B"}, 3, {2, 2}},
-      {__LINE__, true, {a, b, c}, {"HKEY_USERS\\A"}, 2, {1, 1}},
+      {__LINE__, {a, b, c}, {"HKEY_USERS\\B"}, 3, {2, 2}},
   };
   for (const Case& t : cases) {
     ResultsModel model;
@@ -178,7 +175,7 @@ TEST(FinishScan, DropsTheLastRowAfterStopAndRepeatedEntriesTicksAllThenFilters) 
     }
     size_t seen = 0;
     const TOptionsSetting settings = Ignoring({}, t.ignoredKeys);
-    const ResultCounts counts = FinishScan(model, t.stopped, IgnoreListsOf(settings), [&] {
+    const ResultCounts counts = FinishScan(model, IgnoreListsOf(settings), [&] {
       seen = model.Count();
       EXPECT_EQ(model.TickedCount(), seen);
     });
