@@ -11,6 +11,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/win32/com_ptr.h"
 #include "platform/win32/ansi_text.h"
 #include "platform/win32/win32_platform.h"
 
@@ -39,24 +40,6 @@ bool ComReadyOnThisThread() {
   thread_local const bool ready = SUCCEEDED(CoInitialize(nullptr));
   return ready;
 }
-
-template <typename T>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ~ComPtr() {
-    if (p_)
-      p_->Release();
-  }
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  T** Put() { return &p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-
- private:
-  T* p_ = nullptr;
-};
 
 std::string StripTrailingSeparator(std::string path) {
   while (path.size() > 3 && path.back() == '\\')

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/win32/com_ptr.h"
 #include "platform/win32/ansi_text.h"
 #include "platform/win32/win32_restore_point.h"
 
@@ -30,24 +31,6 @@ std::string SystemLibraryPath() {
     path += '\\';
   return path + "SrClient.dll";
 }
-
-template <typename T>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ~ComPtr() {
-    if (p_)
-      p_->Release();
-  }
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  T** Out() { return &p_; }
-  T* operator->() const { return p_; }
-  T* Get() const { return p_; }
-
- private:
-  T* p_ = nullptr;
-};
 
 class Bstr {
  public:
@@ -159,18 +142,18 @@ std::vector<RestorePointRecord> Win32RestorePointService::List() {
   ComThread com;
   ComPtr<IWbemLocator> locator;
   if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
-                              reinterpret_cast<void**>(locator.Out()))))
+                              reinterpret_cast<void**>(locator.Put()))))
     return points;
   ComPtr<IWbemServices> services;
   if (FAILED(locator->ConnectServer(Bstr(L"ROOT\\DEFAULT"), nullptr, nullptr, nullptr, 0, nullptr,
-                                    nullptr, services.Out())))
+                                    nullptr, services.Put())))
     return points;
   CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
                     RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
   ComPtr<IEnumWbemClassObject> rows;
   if (FAILED(services->ExecQuery(Bstr(L"WQL"), Bstr(L"SELECT * FROM SystemRestore"),
                                  WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
-                                 rows.Out())))
+                                 rows.Put())))
     return points;
   for (;;) {
     IWbemClassObject* row = nullptr;

@@ -247,12 +247,7 @@ TEST(CommandLine, TheCleanRunsAloneAndFinishesWhatItStarts) {
   EXPECT_EQ(RunUnattended("-scan C:\\Kelvane\\after.csv"), 0u)
       << ReadTextFile(std::string(kFolder) + "after.csv");
 
-  char windows[MAX_PATH] = {};
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  ASSERT_EQ(RunAndWait(std::string(windows) + "\\regedit.exe /s \"" + kFolder + "Backup\\" +
-                           backups[0] + "\"",
-                       60000),
-            0);
+  ASSERT_EQ(RegeditImport(std::string(kFolder) + "Backup\\" + backups[0]), 0);
   EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, kApp, "C:\\kvt\\old\\tool.exe"));
   EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, kApp, "plain"));
 }

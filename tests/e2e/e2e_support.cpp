@@ -375,6 +375,26 @@ HWND VisibleDialog(DWORD pid, DWORD milliseconds) {
   return box;
 }
 
+HWND VisibleMessageBox(DWORD pid, DWORD milliseconds) {
+  HWND box = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND window : TopWindows("#32770", pid)) {
+          if (IsWindowVisible(window) && GetDlgItem(window, 0xFFFF))
+            box = window;
+        }
+        return box != nullptr;
+      },
+      milliseconds);
+  return box;
+}
+
+int RegeditImport(const std::string& path) {
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  return RunAndWait(std::string(windows) + "\\regedit.exe /s \"" + path + "\"", 60000);
+}
+
 std::string ShotPath(const std::string& name) {
   const char* folder = std::getenv("KELVANE_SHOT_DIR");
   const char* suffix = std::getenv("KELVANE_SHOT_SUFFIX");

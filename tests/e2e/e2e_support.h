@@ -79,6 +79,10 @@ std::string ExportKey(const std::string& key);
 bool ValueExists(HKEY root, const char* path, const char* name);
 // The last visible dialog (class "#32770") of the process, waited for.
 HWND VisibleDialog(DWORD pid, DWORD milliseconds);
+// The first visible message box (a dialog with a static text) of the process, or null.
+HWND VisibleMessageBox(DWORD pid, DWORD milliseconds);
+// Imports a .reg file with the system registry editor, silently; its exit code.
+int RegeditImport(const std::string& path);
 
 // The main window of a started kelvane.exe, once it is shown (its controls exist then).
 HWND StartMain(Process& process);

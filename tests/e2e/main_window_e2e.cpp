@@ -450,12 +450,7 @@ TEST(CleanOnce, RepairsWhatItFindsBacksItUpAndExits) {
   std::printf("backup %s, %zu bytes\n", backups[0].c_str(), backup.size());
 
   // The backup puts every entry back.
-  char windows[MAX_PATH] = {};
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  ASSERT_EQ(RunAndWait(std::string(windows) + "\\regedit.exe /s \"" + kFolder + "Backup\\" +
-                           backups[0] + "\"",
-                       60000),
-            0);
+  ASSERT_EQ(RegeditImport(std::string(kFolder) + "Backup\\" + backups[0]), 0);
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kAppPath));
   EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, kRunKey, "KvGone"));
   EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kSharedDlls, "C:\\KvGone\\kvgone.dll"));
@@ -560,16 +555,8 @@ TEST(CleanOnce, ARefusedRestorePointIsToldAndTheAnswerDecides) {
     WriteOptions("[Options]\r\nShowHint=0\r\nRestorePoint=1\r\n" + SeededCategoriesOnly());
     Process kelvane(std::string(kExe) + " -cleanonce");
     ASSERT_TRUE(kelvane.Started());
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-          for (HWND window : TopWindows("#32770", kelvane.Id())) {
-            if (IsWindowVisible(window) && GetDlgItem(window, 0xFFFF))
-              box = window;
-          }
-          return box != nullptr;
-        },
-        300000));
+    const HWND box = VisibleMessageBox(kelvane.Id(), 300000);
+    ASSERT_TRUE(box);
     const std::string text = WindowText(GetDlgItem(box, 0xFFFF));
     EXPECT_NE(text.find("System Restore made no restore point"), std::string::npos) << text;
     EXPECT_NE(text.find("\r\n\r\nRestore Point creation Failed! Contiue to repair?"),
