@@ -77,6 +77,9 @@ std::string ExportKey(const std::string& key);
 
 // Whether the registry holds the value (read access only).
 bool ValueExists(HKEY root, const char* path, const char* name);
+bool KeyExists(HKEY root, const std::string& path);
+// Creates an empty file, and its folders, by a UTF-8 path; false when it cannot.
+bool MakeFile(const std::string& utf8Path);
 // The last visible dialog (class "#32770") of the process, waited for.
 HWND VisibleDialog(DWORD pid, DWORD milliseconds);
 // The first visible message box (a dialog with a static text) of the process, or null.

@@ -381,14 +381,6 @@ constexpr const char* kSeed =
     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs]\r\n"
     "\"C:\\\\KvGone\\\\kvgone.dll\"=dword:00000002\r\n\r\n";
 
-bool KeyExists(HKEY root, const char* path) {
-  HKEY key;
-  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(key);
-  return true;
-}
-
 constexpr const char* kAppPath =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\kvgone.exe";
 constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";

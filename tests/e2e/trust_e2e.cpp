@@ -24,17 +24,6 @@ std::wstring Wide(const std::string& utf8) {
   return out;
 }
 
-void MakeFile(const std::string& utf8Path) {
-  const std::wstring path = Wide(utf8Path);
-  for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos;
-       slash = path.find(L'\\', slash + 1)) {
-    CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
-  }
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << utf8Path;
-  CloseHandle(file);
-}
-
 // Imports a "Windows Registry Editor Version 5.00" text (UTF-16 with its byte order
 // mark), the form that carries any character.
 bool ImportUnicodeReg(const std::string& utf8) {
@@ -68,10 +57,10 @@ std::optional<std::wstring> ReadWide(const std::string& key, const std::string& 
 TEST(Unicode, TheUnattendedRunDeletesOnlyWhatItsBackupGivesBackExactly) {
   if (GetACP() == CP_UTF8)
     GTEST_SKIP() << "every text is exact in the UTF-8 code page";
-  MakeFile("C:\\kvt\\Ωlive\\app.exe");
-  MakeFile("C:\\kvt\\Жизнь\\app.exe");
-  MakeFile("C:\\kvt\\数据\\app.exe");
-  MakeFile("C:\\kvt\\real.txt");
+  ASSERT_TRUE(MakeFile("C:\\kvt\\Ωlive\\app.exe"));
+  ASSERT_TRUE(MakeFile("C:\\kvt\\Жизнь\\app.exe"));
+  ASSERT_TRUE(MakeFile("C:\\kvt\\数据\\app.exe"));
+  ASSERT_TRUE(MakeFile("C:\\kvt\\real.txt"));
   ASSERT_TRUE(
       ImportUnicodeReg("Windows Registry Editor Version 5.00\r\n\r\n"
                        "[HKEY_CURRENT_USER\\Software\\KvUni]\r\n"

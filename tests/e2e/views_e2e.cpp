@@ -11,44 +11,24 @@
 namespace kelvane::e2e {
 namespace {
 
-void MakeFile(const std::string& path) {
-  for (size_t slash = path.find('\\', 3); slash != std::string::npos;
-       slash = path.find('\\', slash + 1)) {
-    CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
-  }
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-  CloseHandle(file);
-}
-
-bool KeyExists(HKEY root, const std::string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(key);
-  return true;
-}
-
 TEST(FileViews, Live32BitServersStayAndAMissingOneGoes) {
   char windows[MAX_PATH] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
   const std::string win = windows;
-  MakeFile(win + "\\syswow64\\kv32only.dll");
-  MakeFile("C:\\Program Files (x86)\\KvApp32\\kv32com.dll");
+  ASSERT_TRUE(MakeFile(win + "\\syswow64\\kv32only.dll"));
+  ASSERT_TRUE(MakeFile("C:\\Program Files (x86)\\KvApp32\\kv32com.dll"));
   const std::string classes = "Software\\Wow6432Node\\Classes\\CLSID\\";
-  const auto server = [&](const char* id, const std::string& file) {
-    std::string escaped;
-    for (char c : file)
-      escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-    return "[HKEY_LOCAL_MACHINE\\" + classes + id + "\\InprocServer32]\r\n@=\"" + escaped +
-           "\"\r\n\r\n";
+  // The servers named as 32-bit programs name them: by the system folder, by a
+  // variable, by the program folder, and one whose file is gone.
+  const auto server = [&](char id, const std::string& file) {
+    return "[HKEY_LOCAL_MACHINE\\" + classes + "{4B560001-0000-0000-0000-00000000000" + id +
+           "}\\InprocServer32]\r\n@=\"" + file + "\"\r\n\r\n";
   };
-  ASSERT_TRUE(ImportReg(
-      "REGEDIT4\r\n\r\n" +
-      server("{4B560001-0000-0000-0000-000000000001}", win + "\\system32\\kv32only.dll") +
-      server("{4B560001-0000-0000-0000-000000000002}", "%SystemRoot%\\System32\\kv32only.dll") +
-      server("{4B560001-0000-0000-0000-000000000003}", "%ProgramFiles%\\KvApp32\\kv32com.dll") +
-      server("{4B560001-0000-0000-0000-000000000004}", win + "\\system32\\kv32gone.dll")));
+  ASSERT_TRUE(ImportReg("REGEDIT4\r\n\r\n" +
+                        server('1', "C:\\\\windows\\\\system32\\\\kv32only.dll") +
+                        server('2', "%SystemRoot%\\\\System32\\\\kv32only.dll") +
+                        server('3', "%ProgramFiles%\\\\KvApp32\\\\kv32com.dll") +
+                        server('4', "C:\\\\windows\\\\system32\\\\kv32gone.dll")));
   CreateDirectoryA((std::string(kFolder) + "Backup").c_str(), nullptr);
   WriteSettings("ShowHint=0\r\n", {1, 13});  // Custom Controls
 
