@@ -15,6 +15,7 @@
 #include "backup/clean_once.h"
 #include "backup/command_line.h"
 #include "backup/repair_window.h"
+#include "platform/counted_registry.h"
 #include "restorepoint/system_point_window.h"
 #include "results/results_list.h"
 #include "scan/progress_window.h"
@@ -185,11 +186,15 @@ void TfrmKelvane::CleanOnce() {
     PostMessageA(hwnd_, WM_CLOSE, 0, 0);
     return;
   }
+  const auto* counted = dynamic_cast<const CountedRegistry*>(&platform_.registry);
+  const uint64_t callsBefore = counted ? counted->Calls() : 0;
   bScanRegistryClick();
   const size_t found = results_.Count();
   const auto scanned = Clock::now();
+  const uint64_t callsScanned = counted ? counted->Calls() : 0;
   const RepairOutcome outcome = RepairTicked();
   const auto repaired = Clock::now();
+  const uint64_t callsRepaired = counted ? counted->Calls() : 0;
   RunLogEntry entry;
   entry.switchName = SwitchName(RunSwitch::kCleanOnce);
   entry.categories = CategoryCaptions(lastScan_);
@@ -208,12 +213,17 @@ void TfrmKelvane::CleanOnce() {
   if (length > 0 && length < MAX_PATH) {
     if (FilePtr times = platform_.files.OpenFile(file, "ab")) {
       const RepairTimes& t = outcome.times;
+      const uint64_t repairCalls = callsRepaired - callsScanned;
       std::fprintf(times.get(),
                    "scan %.3f repair %.3f (%zu items: read %.3f, write %.3f, proof %.3f, "
-                   "flush %.3f, deletes %.3f, look %.3f)\r\n",
+                   "flush %.3f, deletes %.3f, look %.3f; registry calls: scan %llu for %zu "
+                   "rows, repair %llu, %.2f per item)\r\n",
                    std::chrono::duration<double>(scanned - start).count(),
                    std::chrono::duration<double>(repaired - scanned).count(), t.items, t.read,
-                   t.backup.write, t.backup.proof, t.backup.flush, t.deletes, t.look);
+                   t.backup.write, t.backup.proof, t.backup.flush, t.deletes, t.look,
+                   static_cast<unsigned long long>(callsScanned - callsBefore), found,
+                   static_cast<unsigned long long>(repairCalls),
+                   t.items ? static_cast<double>(repairCalls) / t.items : 0.0);
     }
   }
   PostMessageA(hwnd_, WM_CLOSE, 0, 0);

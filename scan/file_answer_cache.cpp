@@ -87,12 +87,25 @@ void FileAnswerCache::Remember(std::string key, PathState state, bool plain) {
   answers_.emplace(std::move(key), state);
 }
 
+bool FileAnswerCache::IsInItsFolder(std::string_view path) {
+  if (IsPlainPath(path))
+    return true;
+  // The system reads a last name without its trailing dots and blanks ("gone." is
+  // "gone"), and so in the same folder, unless nothing else is left of it ("..").
+  size_t end = path.size();
+  while (end > 0 && (path[end - 1] == '.' || path[end - 1] == ' '))
+    --end;
+  return end < path.size() && end > 0 && path[end - 1] != '\\' && IsPlainPath(path.substr(0, end));
+}
+
 PathState FileAnswerCache::Probe(const std::string& path) {
   std::string key = CacheKey(path);
   if (const auto it = answers_.find(key); it != answers_.end())
     return it->second;
   const bool plain = IsPlainPath(path);
-  if (plain && AbsentAbove(key))
+  // Every prefix of a text is asked for where its folder is missing, "C:\Oldpp."
+  // among them.
+  if (IsInItsFolder(path) && AbsentAbove(key))
     return PathState::kAbsent;
   ++asked_;
   const PathState state = inner_.Probe(path);

@@ -38,6 +38,9 @@ class FileAnswerCache : public ForwardingFileSystem {
   // no "/" and no ":" (streams), and no byte outside ASCII (where a multi-byte code
   // page could hide a "\" inside a character).
   static bool IsPlainPath(std::string_view path);
+  // Whether a folder found absent answers for `path`: a plain path, or one whose last
+  // name only gains trailing dots or blanks.
+  static bool IsInItsFolder(std::string_view path);
 
  private:
   struct Hash {

@@ -181,28 +181,37 @@ TEST(FileAnswerCachePaths, OnlyPathsReadAsWrittenAnswerForTheNamesBelowThem) {
     int line;
     const char* path;
     bool plain;
+    bool inFolder;  // a folder found absent answers for it
   } cases[] = {
-      {__LINE__, "C:\\Program Files\\App\\app.exe", true},
-      {__LINE__, "c:\\gone\\", true},
-      {__LINE__, "C:\\gone\\x.exe -k", true},
-      {__LINE__, "C:\\", false},
-      {__LINE__, "C:gone\\x", false},
-      {__LINE__, "\\\\server\\share\\x", false},
-      {__LINE__, "C:\\gone\\..\\x", false},
-      {__LINE__, "C:\\gone\\.\\x", false},
-      {__LINE__, "C:\\gone.\\x", false},
-      {__LINE__, "C:\\gone \\x", false},
-      {__LINE__, "C:\\gone\\\\x", false},
-      {__LINE__, "C:\\PROGRA~1\\x", false},
-      {__LINE__, "C:\\gone/x", false},
-      {__LINE__, "C:\\gone\\x:stream", false},
-      {__LINE__, "C:\\gone\\nul", false},
-      {__LINE__, "C:\\gone\\Com1.txt", false},
-      {__LINE__, "C:\\gone\\console", true},
-      {__LINE__, "C:\\gone\\\xe9t\xe9", false},
+      {__LINE__, "C:\\Program Files\\App\\app.exe", true, true},
+      {__LINE__, "c:\\gone\\", true, true},
+      {__LINE__, "C:\\gone\\x.exe -k", true, true},
+      {__LINE__, "C:\\", false, false},
+      {__LINE__, "C:gone\\x", false, false},
+      {__LINE__, "\\\\server\\share\\x", false, false},
+      {__LINE__, "C:\\gone\\..\\x", false, false},
+      {__LINE__, "C:\\gone\\.\\x", false, false},
+      {__LINE__, "C:\\gone.\\x", false, false},
+      {__LINE__, "C:\\gone \\x", false, false},
+      {__LINE__, "C:\\gone\\\\x", false, false},
+      {__LINE__, "C:\\PROGRA~1\\x", false, false},
+      {__LINE__, "C:\\gone/x", false, false},
+      {__LINE__, "C:\\gone\\x:stream", false, false},
+      {__LINE__, "C:\\gone\\nul", false, false},
+      {__LINE__, "C:\\gone\\Com1.txt", false, false},
+      {__LINE__, "C:\\gone\\console", true, true},
+      {__LINE__, "C:\\gone\\\xe9t\xe9", false, false},
+      // The system reads the last name without trailing dots and blanks.
+      {__LINE__, "C:\\gone\\app.", false, true},
+      {__LINE__, "C:\\gone\\app. .", false, true},
+      {__LINE__, "C:\\gone\\..", false, false},
+      {__LINE__, "C:\\gone\\ .", false, false},
+      {__LINE__, "C:\\gone\\nul.", false, false},
   };
-  for (const auto& c : cases)
+  for (const auto& c : cases) {
     EXPECT_EQ(FileAnswerCache::IsPlainPath(c.path), c.plain) << "line " << c.line;
+    EXPECT_EQ(FileAnswerCache::IsInItsFolder(c.path), c.inFolder) << "line " << c.line;
+  }
 }
 
 class FreshAnswersTest : public test::ScannerTest {};
