@@ -24,6 +24,32 @@ run() {
 }
 KELVANE_SHOTS=main-window,progress,repair-hint,about,main-window-reasons,main-window-narrow KELVANE_SHOT_SUFFIX= run
 KELVANE_DPI=192 KELVANE_SHOTS=main-window KELVANE_SHOT_SUFFIX=-192dpi run
+# The main window listing entries named in Greek, Cyrillic, Japanese and with an emoji:
+# the demo and those entries as one Version 5.00 file (UTF-16LE with its byte order
+# mark, as the registry editor writes it).
+python3 - scripts/demo.reg "$shots/demo-unicode.reg" <<'PY'
+import sys
+demo = open(sys.argv[1], encoding="ascii").read().replace("\r\n", "\n")
+body = demo.split("\n", 1)[1]
+extra = """
+[HKEY_CURRENT_USER\\Software\\Kelvane Demo\\Ελληνικά]
+"Έγγραφο"="C:\\\\Users\\\\Public\\\\Documents\\\\Αναφορά 2026.txt"
+
+[HKEY_CURRENT_USER\\Software\\Kelvane Demo\\Русский]
+"Отчёт"="C:\\\\Program Files\\\\Программа\\\\отчёт.exe"
+
+[HKEY_CURRENT_USER\\Software\\Kelvane Demo\\日本語]
+"最近のファイル"="C:\\\\Users\\\\Public\\\\Documents\\\\報告書.txt"
+
+[HKEY_CURRENT_USER\\Software\\Kelvane Demo\\Party \U0001F389]
+"Invitation \U0001F389"="C:\\\\Users\\\\Public\\\\Documents\\\\\U0001F389 party.txt"
+"""
+text = "Windows Registry Editor Version 5.00\n" + body + extra
+open(sys.argv[2], "wb").write(b"\xff\xfe" + text.replace("\n", "\r\n").encode("utf-16-le"))
+PY
+KELVANE_DEMO_REG=$shots/demo-unicode.reg KELVANE_SHOTS=main-window-reasons \
+  KELVANE_SHOT_SUFFIX=-unicode run
+rm -f "$shots/demo-unicode.reg"
 # The message of a repair that kept an entry it could not back up exactly, and the
 # main window driven by the keyboard with the focus on the category tree.
 KELVANE_SHOT_SUFFIX= scripts/e2e-run.sh build/win64/kelvane.exe build/win64/tests/kelvane_e2e.exe \
