@@ -80,7 +80,7 @@ TEST(ExportFormat, ValueDataByTypeAndContent) {
   const Case cases[] = {
       {"missing value", std::nullopt, "\"\""},
       {"plain string", Sz("C:\\a \"b\""), "\"C:\\\\a \\\"b\\\"\""},
-      {"tab and high bytes stay", Sz("a\tb\xE9\xFF"), "\"a\tb\xE9\xFF\""},
+      {"tab and high bytes stay", Sz("a\tb\xC3\xA9\xC3\xBF"), "\"a\tb\xE9\xFF\""},
       {"string without zero", Typed(kRegSz, "abc"), "\"abc\""},
       {"empty string", Sz(""), "\"\""},
       {"string with line feed", Sz("a\nb"), "hex(1):61,0A,62,00"},
@@ -231,7 +231,7 @@ TEST_F(ExportWriterTest, RegeditImportGivesBackEveryValueExactly) {
   for (const auto& [name, value] : values)
     Put("", name, value);
   Put("Sub", "", Dword(7));
-  Put("Sub\\Deep \xE9", "x", ExpandSz("%TEMP%"));
+  Put("Sub\\Deep \xC3\xA9", "x", ExpandSz("%TEMP%"));
   Put("Br]ack[et", "", Sz("b"));
   test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path() + "\\Empty", "", Sz("gone"));
   {
