@@ -186,13 +186,11 @@ std::optional<std::string> FormatValueData(const std::optional<RegValue>& value,
     return "\"\"";
   const std::string& data = value->data;
   const bool text = IsTextType(value->type);
-  if (text && !value->exact) {
-    // Stored bytes that are no whole UTF-16 text: only a Version 5.00 file, whose hex
-    // data the registry editor stores as it stands, gives them back.
-    if (version == 4)
-      return std::nullopt;
-    return FormatHexData(HexTypePrefix(value->type), data);
-  }
+  // Stored bytes that are no whole UTF-16 text: no file gives them back, since the
+  // registry editor stores the hex data of text types as whole UTF-16 text (Wine's pads
+  // an odd byte with zeros).
+  if (text && !value->exact)
+    return std::nullopt;
   // The bytes the registry editor stores for text data: ANSI in a REGEDIT4 file (it
   // converts them), UTF-16 in a Version 5.00 file.
   const auto textBytes = [&]() -> std::optional<std::string> {

@@ -126,7 +126,7 @@ bool RemoveAppendedItem(FileSystem& files, const std::string& filePath, const Ap
 // The data part of a value line for a value as stored ("dword:0000001A", "hex:01,AB",
 // "\"text\"", "hex(7):61,00,00"); `""` for a missing value. Version 4 gives ANSI text
 // (nothing when the text has no exact ANSI form); version 5 UTF-8 text with the bytes
-// of text data as UTF-16.
+// of text data as UTF-16. Nothing for text data that is no whole UTF-16 text.
 std::optional<std::string> FormatValueData(const std::optional<RegValue>& value, int version = 4);
 
 // "hex:" or "hex(N):" and the bytes, 25 to a continued line after the first 26.

@@ -33,7 +33,7 @@ inline constexpr uint32_t kRegQword = 11;
 // A value exactly as stored: its type number and its bytes, text (types 1, 2 and 7)
 // in UTF-8 as the program carries all text. `exact` is false for text whose stored
 // bytes are no whole UTF-16 text (an odd count): its data is then those bytes, which
-// no reader may take for text, and which only a Version 5.00 backup can hold.
+// no reader may take for text and no backup file gives back.
 struct RegValue {
   uint32_t type = kRegNone;
   std::string data;
