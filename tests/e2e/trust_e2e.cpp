@@ -180,7 +180,17 @@ TEST(Unicode, EntriesInEveryScriptAreRepairedAndGivenBackExactlyThreeWays) {
         20000));
     HWND files = GetDlgItem(restore, kIdRestoreList);
     ASSERT_TRUE(WaitUntil([&] { return SendMessageA(files, LVM_GETITEMCOUNT, 0, 0) == 1; }, 5000));
-    ListView_SetItemState(files, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    // The row is selected through the list's own process, as a click selects it.
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, kelvane.Id());
+    ASSERT_NE(process, nullptr);
+    void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMA), MEM_COMMIT, PAGE_READWRITE);
+    LVITEMA item{};
+    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SIZE_T done = 0;
+    WriteProcessMemory(process, remote, &item, sizeof item, &done);
+    SendMessageA(files, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(remote));
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
     HWND button = GetDlgItem(restore, kIdRestoreRestore);
     ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(button) != FALSE; }, 5000));
     Press(button);
