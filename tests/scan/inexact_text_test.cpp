@@ -13,6 +13,7 @@
 #include "backup/reg_compare.h"
 #include "backup/reg_reader.h"
 #include "backup/repair.h"
+#include "platform/text_codec.h"
 #include "results/results_list.h"
 #include "scan/scan_fixture.h"
 #include "scan/scanners.h"
@@ -175,8 +176,16 @@ TEST_F(InexactTextTest, EveryScriptIsJudgedBackedUpInVersion5AndGivenBackExactly
                 test::Row("Obsolete Software Key", vendors, "Bare", RowKind::kSubkeyNamed),
                 test::Row("Obsolete Software Key", vendors, "Пусто", RowKind::kSubkeyNamed),
             }));
-  // One value a batch: the first batches hold only ANSI entries and start a REGEDIT4
-  // file, which becomes a Version 5.00 file when the first entry that is not arrives.
+  // One value a batch, from the last row up: the first batches hold only ANSI entries
+  // and start a REGEDIT4 file, which becomes a Version 5.00 file when the first entry
+  // that is not arrives.
+  std::vector<IssueRow> ordered = rows;
+  std::stable_partition(ordered.begin(), ordered.end(),
+                        [](const IssueRow& r) { return !(IsAscii(r.key) && IsAscii(r.value)); });
+  ASSERT_TRUE(IsAscii(ordered.back().key + ordered.back().value));
+  results.Clear();
+  for (IssueRow& r : ordered)
+    results.Append(std::move(r));
   results.SetAllTicked(true);
   NoQuestions prompts;
   const RepairOutcome outcome = Repair(prompts, RepairBatching{1});
