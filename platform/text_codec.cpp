@@ -31,9 +31,17 @@ bool IsLow(char32_t c) {
 
 template <typename Unit>
 std::string Utf8FromUnits(size_t count, Unit unit) {
-  std::string out;
-  out.reserve(count);
-  for (size_t i = 0; i < count; ++i) {
+  // Most registry names and texts are ASCII: one pass to tell, one to copy.
+  size_t ascii = 0;
+  while (ascii < count && unit(ascii) < 0x80)
+    ++ascii;
+  std::string out(ascii, '\0');
+  for (size_t i = 0; i < ascii; ++i)
+    out[i] = static_cast<char>(unit(i));
+  if (ascii == count)
+    return out;
+  out.reserve(count + (count - ascii) * 2);
+  for (size_t i = ascii; i < count; ++i) {
     char32_t c = unit(i);
     if (IsHigh(c) && i + 1 < count && IsLow(unit(i + 1)))
       c = 0x10000 + ((c - 0xD800) << 10) + (unit(++i) - 0xDC00);
@@ -110,6 +118,8 @@ std::string Utf8FromUtf16(std::u16string_view text) {
 }
 
 std::u16string Utf16FromUtf8(std::string_view text) {
+  if (IsAscii(text))
+    return std::u16string(text.begin(), text.end());
   std::u16string out;
   out.reserve(text.size());
   ForEachUnit(text, [&](char16_t unit) { out.push_back(unit); });

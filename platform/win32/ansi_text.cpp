@@ -53,6 +53,8 @@ std::wstring WideFromAnsi(std::string_view text) {
 }
 
 std::string Utf8FromWide(std::wstring_view text) {
+  if (IsAsciiWide(text))
+    return std::string(text.begin(), text.end());
   return Utf8FromUtf16(
       std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
 }
