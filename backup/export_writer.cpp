@@ -7,6 +7,7 @@
 
 #include "backup/reg_compare.h"
 #include "backup/reg_reader.h"
+#include "platform/text_codec.h"
 
 namespace kelvane {
 
@@ -14,6 +15,7 @@ namespace {
 
 constexpr const char* kLineEnd = "\r\n";
 constexpr const char* kHeader = "REGEDIT4";
+constexpr const char* kHeader5 = "Windows Registry Editor Version 5.00";
 // Registry keys nest at most 512 levels; a deeper walk means the tree changed under us.
 constexpr int kMaxDepth = 512;
 
@@ -23,10 +25,6 @@ bool HasLineBreak(std::string_view text) {
 
 std::string EscapeText(std::string_view text) {
   return EscapeQuotes(EscapeBackslashes(text));
-}
-
-std::string NamePart(const std::string& name) {
-  return name.empty() ? std::string("@") : "\"" + EscapeText(name) + "\"";
 }
 
 // Regedit reads a quoted string up to the line end and adds one terminating zero, so
@@ -46,7 +44,7 @@ std::string HexTypePrefix(uint32_t type) {
   return buffer;
 }
 
-// Builds the text of one item; WriteKeyBlock walks the key tree depth first.
+// Reads the keys and values of one item; WriteKeyBlock walks the key tree depth first.
 class ItemWriter {
  public:
   ItemWriter(RegistryBackend& backend, RootKey root, const std::string& valueName,
@@ -56,11 +54,9 @@ class ItemWriter {
   ItemWriter(RootKey root, const std::string& valueName)
       : root_(root), valueName_(valueName), scope_(ExportScope::kSingleValue) {}
 
-  // False when the item cannot be written whole: a name on the way holds a line break,
-  // a name or text below it has no exact form in the ANSI code page (a REGEDIT4 file is
-  // ANSI text, and the registry editor reads even its hex(1), hex(2) and hex(7) data as
-  // ANSI), or a value or subkey that the key lists cannot be read back. Such an item
-  // must not be deleted.
+  // False when the item cannot be written whole: a name on the way holds a line break
+  // or a NUL (no export line carries it, and no call names it), or a value or subkey
+  // that the key lists cannot be read back. Such an item must not be deleted.
   bool WriteKeyBlock(const std::string& path, int depth) {
     if (depth > kMaxDepth)
       throw BackupError("Key tree too deep to back up: " + path);
@@ -83,9 +79,9 @@ class ItemWriter {
       if (HasLineBreak(name) || HoldsNul(name))
         return false;
       const std::optional<RegValue> value = registry.ReadRaw(name);
-      if (!value || !value->exact)
+      if (!value)
         return false;
-      WriteValueLine(name, value);
+      keys_.back().values.push_back(RegFileValue{name, value, 0});
     }
     registry.CloseKey();
     for (const std::string& name : keyNames) {
@@ -100,20 +96,20 @@ class ItemWriter {
     return WriteKeyLine(path) && WriteValue(value);
   }
 
-  const std::string& Text() const { return text_; }
-  std::vector<RegFileKey>& Keys() { return keys_; }
+  std::optional<FormattedItem> Finish() {
+    FormattedItem item;
+    auto text = FormatKeysText(keys_, 4);
+    item.ansi = text.has_value();
+    if (text)
+      item.text = std::move(*text);
+    item.keys = std::move(keys_);
+    return item;
+  }
 
  private:
   bool WriteKeyLine(const std::string& path) {
-    if (HasLineBreak(path))
+    if (HasLineBreak(path) || HoldsNul(path))
       return false;
-    text_ += kLineEnd;
-    text_ += "[";
-    text_ += RootName(root_);
-    if (!path.empty())
-      text_ += "\\" + path;
-    text_ += "]";
-    text_ += kLineEnd;
     keys_.push_back(RegFileKey{root_, path, 0, {}});
     return true;
   }
@@ -121,25 +117,14 @@ class ItemWriter {
   bool WriteValue(const std::optional<RegValue>& value) {
     if (HasLineBreak(valueName_) || HoldsNul(valueName_))
       return false;
-    if (value && !value->exact)
-      return false;
-    WriteValueLine(valueName_, value);
+    keys_.back().values.push_back(RegFileValue{valueName_, value, 0});
     return true;
-  }
-
-  void WriteValueLine(const std::string& name, const std::optional<RegValue>& value) {
-    keys_.back().values.push_back(RegFileValue{name, value, 0});
-    text_ += NamePart(name);
-    text_ += "=";
-    text_ += FormatValueData(value);
-    text_ += kLineEnd;
   }
 
   RegistryBackend* backend_ = nullptr;
   RootKey root_;
   const std::string& valueName_;
   ExportScope scope_;
-  std::string text_;
   std::vector<RegFileKey> keys_;
 };
 
@@ -196,16 +181,35 @@ std::string FormatHexData(std::string_view prefix, std::string_view bytes) {
   return out;
 }
 
-std::string FormatValueData(const std::optional<RegValue>& value) {
+std::optional<std::string> FormatValueData(const std::optional<RegValue>& value, int version) {
   if (!value)
     return "\"\"";
   const std::string& data = value->data;
+  const bool text = IsTextType(value->type);
+  // Stored bytes that are no whole UTF-16 text: no file gives them back, since the
+  // registry editor stores the hex data of text types as whole UTF-16 text (Wine's pads
+  // an odd byte with zeros).
+  if (text && !value->exact)
+    return std::nullopt;
+  // The bytes the registry editor stores for text data: ANSI in a REGEDIT4 file (it
+  // converts them), UTF-16 in a Version 5.00 file.
+  const auto textBytes = [&]() -> std::optional<std::string> {
+    if (version == 4)
+      return AnsiFromUtf8(data);
+    return Utf16LeBytesFromUtf8(data);
+  };
   switch (value->type) {
     case kRegSz:
       if (QuotedFormKeepsString(data)) {
-        return "\"" + EscapeText(std::string_view(data).substr(0, data.find('\0'))) + "\"";
+        const std::string_view quoted = std::string_view(data).substr(0, data.find('\0'));
+        if (version != 4)
+          return "\"" + EscapeText(quoted) + "\"";
+        const auto ansi = AnsiFromUtf8(quoted);
+        if (!ansi)
+          return std::nullopt;
+        return "\"" + EscapeText(*ansi) + "\"";
       }
-      return FormatHexData(HexTypePrefix(kRegSz), data);
+      break;
     case kRegDword:
       if (data.size() == 4) {
         uint32_t number = 0;
@@ -221,7 +225,106 @@ std::string FormatValueData(const std::optional<RegValue>& value) {
     case kRegBinary:
       return FormatHexData("hex:", data);
     default:
-      return FormatHexData(HexTypePrefix(value->type), data);
+      break;
+  }
+  if (!text)
+    return FormatHexData(HexTypePrefix(value->type), data);
+  const auto bytes = textBytes();
+  if (!bytes)
+    return std::nullopt;
+  return FormatHexData(HexTypePrefix(value->type), *bytes);
+}
+
+std::optional<std::string> FormatKeysText(const std::vector<RegFileKey>& keys, int version) {
+  const bool ansi = version == 4;
+  // A REGEDIT4 line is built from the ANSI form of each part, escaped in that form.
+  const auto part = [&](std::string_view utf8) -> std::optional<std::string> {
+    if (!ansi)
+      return std::string(utf8);
+    return AnsiFromUtf8(utf8);
+  };
+  std::string text;
+  for (const RegFileKey& key : keys) {
+    const auto path = part(key.path);
+    if (!path)
+      return std::nullopt;
+    text += kLineEnd;
+    text += "[";
+    text += RootName(key.root);
+    if (!key.path.empty())
+      text += "\\" + *path;
+    text += "]";
+    text += kLineEnd;
+    for (const RegFileValue& value : key.values) {
+      const auto name = part(value.name);
+      const auto data = FormatValueData(value.value, version);
+      if (!name || !data)
+        return std::nullopt;
+      text += value.name.empty() ? std::string("@") : "\"" + EscapeText(*name) + "\"";
+      text += "=";
+      text += *data;
+      text += kLineEnd;
+    }
+  }
+  if (!ansi)
+    return Utf16LeBytesFromUtf8(text);
+  return text;
+}
+
+std::string ItemText(const FormattedItem& item, int version) {
+  if (version == 4)
+    return item.ansi ? item.text : std::string();
+  return FormatKeysText(item.keys, version).value_or(std::string());
+}
+
+std::string FileHeader(int version) {
+  if (version == 4)
+    return std::string(kHeader) + kLineEnd;
+  return std::string("\xFF\xFE") + Utf16LeBytesFromUtf8(std::string(kHeader5) + kLineEnd);
+}
+
+int BackupFileVersion(FileSystem& files, const std::string& filePath) {
+  FilePtr file = files.OpenFile(filePath, "rb");
+  if (!file)
+    return 0;
+  unsigned char head[2] = {};
+  const size_t got = std::fread(head, 1, 2, file.get());
+  if (got == 0)
+    return 0;
+  return got == 2 && head[0] == 0xFF && head[1] == 0xFE ? 5 : 4;
+}
+
+void ConvertToVersion5(FileSystem& files, const std::string& filePath) {
+  const std::optional<std::string> old = ReadFrom(files, filePath, 0);
+  if (!old)
+    throw BackupError("Cannot read " + filePath);
+  const RegReadResult read = ReadRegText(*old);
+  if (!read.file)
+    throw BackupError("Cannot read " + filePath + ": " + read.error);
+  if (read.file->version == 5)
+    return;
+  const auto body = FormatKeysText(read.file->keys, 5);
+  const std::string text = FileHeader(5) + body.value_or(std::string());
+  const std::string next = filePath + ".new";
+  {
+    FilePtr file = files.OpenFile(next, "wb");
+    if (!file)
+      throw BackupError("Cannot open " + next);
+    if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size() ||
+        !files.FlushToDisk(file.get()) || std::fclose(file.release()) != 0) {
+      files.DeleteFileSilently(next);
+      throw BackupError("Cannot write " + next);
+    }
+  }
+  const std::optional<std::string> back = ReadFrom(files, next, 0);
+  const RegReadResult again = back ? ReadRegText(*back) : RegReadResult{};
+  std::optional<std::string> difference = std::string("it cannot be read back");
+  if (again.file && again.file->version == 5)
+    difference = FirstItemDifference(read.file->keys, again.file->keys);
+  if (difference || !files.MoveFileReplacing(next, filePath)) {
+    files.DeleteFileSilently(next);
+    throw BackupError("Cannot make " + filePath + " a Unicode backup file" +
+                      (difference ? ": " + *difference : std::string()));
   }
 }
 
@@ -233,7 +336,7 @@ std::optional<FormattedItem> FormatRegistryItem(RegistryBackend& backend, RootKe
   ItemWriter writer(backend, root, valueName, scope);
   if (!writer.WriteKeyBlock(keyPath, 0))
     return std::nullopt;
-  return FormattedItem{writer.Text(), std::move(writer.Keys())};
+  return writer.Finish();
 }
 
 std::optional<FormattedItem> FormatValueItem(RootKey root, std::string keyPath,
@@ -244,7 +347,7 @@ std::optional<FormattedItem> FormatValueItem(RootKey root, std::string keyPath,
   ItemWriter writer(root, valueName);
   if (!writer.WriteValueBlock(keyPath, value))
     return std::nullopt;
-  return FormattedItem{writer.Text(), std::move(writer.Keys())};
+  return writer.Finish();
 }
 
 std::vector<std::optional<std::string>> AppendItemsToDisk(
@@ -256,6 +359,15 @@ std::vector<std::optional<std::string>> AppendItemsToDisk(
     pending[i] = i;
   if (items.empty())
     return left;
+  const bool wide = std::any_of(items.begin(), items.end(),
+                                [](const FormattedItem* item) { return !item->ansi; });
+  int version = BackupFileVersion(files, filePath);
+  if (version == 4 && wide) {
+    ConvertToVersion5(files, filePath);
+    version = 5;
+  }
+  if (version == 0)
+    version = wide ? 5 : 4;
   FilePtr file = files.OpenFile(filePath, verify ? "a+b" : "ab");
   if (!file)
     throw BackupError("Cannot open " + filePath);
@@ -267,11 +379,11 @@ std::vector<std::optional<std::string>> AppendItemsToDisk(
   const auto offset = static_cast<uint64_t>(end);
   // Each round drops at least one item, so the rounds end.
   while (!pending.empty()) {
-    std::string text = offset == 0 ? std::string(kHeader) + kLineEnd : std::string();
+    std::string text = offset == 0 ? FileHeader(version) : std::string();
     std::vector<size_t> starts;
     for (const size_t i : pending) {
       starts.push_back(text.size());
-      text += items[i]->text;
+      text += version == 4 ? items[i]->text : ItemText(*items[i], version);
     }
     auto mark = std::chrono::steady_clock::now();
     const auto lap = [&](double AppendTimes::*part) {
@@ -302,6 +414,7 @@ std::vector<std::optional<std::string>> AppendItemsToDisk(
       const size_t from = k == 0 ? 0 : starts[k];
       AppendedItem item;
       item.offset = offset + from;
+      item.version = version;
       item.keys = items[pending[k]]->keys;
       if (back && back->size() >= from) {
         const size_t to = k + 1 < pending.size() ? starts[k + 1] : back->size();
@@ -350,6 +463,13 @@ std::optional<AppendedItem> AppendRegistryItem(FileSystem& files, RegistryBacken
   auto item = FormatRegistryItem(backend, root, std::move(keyPath), valueName, scope);
   if (!item)
     return std::nullopt;
+  int version = BackupFileVersion(files, filePath);
+  if (version == 4 && !item->ansi) {
+    ConvertToVersion5(files, filePath);
+    version = 5;
+  }
+  if (version == 0)
+    version = item->ansi ? 4 : 5;
 
   FilePtr file = files.OpenFile(filePath, readBack ? "a+b" : "ab");
   if (!file)
@@ -361,8 +481,8 @@ std::optional<AppendedItem> AppendRegistryItem(FileSystem& files, RegistryBacken
   if (offset < 0)
     throw BackupError("Cannot write " + filePath);
   if (offset == 0)
-    text = std::string(kHeader) + kLineEnd;
-  text += item->text;
+    text = FileHeader(version);
+  text += ItemText(*item, version);
   const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() &&
                        std::fflush(file.get()) == 0;
   AppendedItem appended;
@@ -376,6 +496,7 @@ std::optional<AppendedItem> AppendRegistryItem(FileSystem& files, RegistryBacken
     throw BackupError("Cannot write " + filePath);
 
   appended.offset = static_cast<uint64_t>(offset);
+  appended.version = version;
   appended.keys = std::move(item->keys);
   return appended;
 }
@@ -395,7 +516,8 @@ std::optional<std::string> VerifyAppendedItem(FileSystem& files, const std::stri
       item.readBack ? item.readBack : ReadFrom(files, filePath, item.offset);
   if (!text)
     return "the backup file cannot be read back";
-  const RegReadResult read = item.offset == 0 ? ReadRegText(*text) : ReadRegItems(*text, 1);
+  const RegReadResult read =
+      item.offset == 0 ? ReadRegText(*text) : ReadRegItems(*text, 1, item.version);
   if (!read.file) {
     return "the item appended at byte " + std::to_string(item.offset) +
            " does not read back: " + read.error;

@@ -15,7 +15,7 @@ std::string ValueNameText(const std::string& name) {
 
 bool SameAfterImport(const RegValue& stored, const RegValue& imported) {
   if (!stored.exact || !imported.exact)
-    return false;  // text the ANSI form does not carry is never the same
+    return stored == imported;  // stored bytes that are no whole UTF-16 text come back as they are
   if (stored == imported)
     return true;
   const bool isString = stored.type == kRegSz || stored.type == kRegExpandSz;

@@ -1,8 +1,11 @@
 #include "backup/reg_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
+
+#include "platform/text_codec.h"
 
 namespace kelvane {
 
@@ -59,29 +62,21 @@ std::vector<Line> SplitLines(std::string_view text, int firstLine) {
   return lines;
 }
 
-// Version 5 files may be UTF-16 with a byte-order mark. The program reads the registry
-// in the ANSI code page, so only characters up to 255 can be carried over.
-std::string NarrowUtf16(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size() / 2);
-  int line = 1;
-  for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
-    const unsigned unit = static_cast<unsigned char>(bytes[i]) |
-                          (static_cast<unsigned>(static_cast<unsigned char>(bytes[i + 1])) << 8);
-    if (unit > 0xFF)
-      throw ReadFailure{line, "a character beyond the ANSI range"};
-    if (unit == '\n')
-      ++line;
-    out += static_cast<char>(unit);
-  }
-  if (bytes.size() % 2 != 0)
+// The text of a Version 5.00 file, UTF-16LE after its byte order mark, as UTF-8.
+std::string Utf8FromFileUtf16(std::string_view bytes) {
+  const auto text = Utf8FromUtf16LeBytes(bytes.substr(0, bytes.size() & ~size_t{1}));
+  if (bytes.size() % 2 != 0) {
+    const int line = 1 + static_cast<int>(std::count(text->begin(), text->end(), '\n'));
     throw ReadFailure{line, "the file ends inside a character; it is cut short"};
-  return out;
+  }
+  return *text;
 }
 
 class Reader {
  public:
-  explicit Reader(std::vector<Line> lines) : lines_(std::move(lines)) {}
+  Reader(std::vector<Line> lines, int version) : lines_(std::move(lines)) {
+    file_.version = version;
+  }
 
   RegFile Read(bool expectHeader) {
     if (expectHeader)
@@ -108,9 +103,13 @@ class Reader {
       throw ReadFailure{1, "the file is empty"};
     const std::string_view header = TrimRight(lines_[0].text, kBlanks);
     if (header == kHeader4) {
-      file_.version = 4;
+      if (file_.version == 5)
+        throw ReadFailure{lines_[0].number, "a \"REGEDIT4\" file is never UTF-16"};
     } else if (header == kHeader5) {
-      file_.version = 5;
+      // The registry editor imports nothing of such a file without the byte order mark.
+      if (file_.version == 4)
+        throw ReadFailure{lines_[0].number,
+                          "a Version 5.00 file must be UTF-16 with a byte order mark"};
     } else {
       throw ReadFailure{lines_[0].number, "not a registry export file header"};
     }
@@ -217,9 +216,22 @@ class Reader {
           throw ReadFailure{number, "bad \"hex(N):\" type"};
         type = type * 16 + static_cast<uint32_t>(digit);
       }
-      return RegValue{type, ReadHexBytes(text.substr(close + 2), number)};
+      return TextFromHex(type, ReadHexBytes(text.substr(close + 2), number));
     }
     throw ReadFailure{number, "unknown value data"};
+  }
+
+  // The registry editor stores the hex data of text types as it converts the file's
+  // text: from the ANSI code page in a REGEDIT4 file, as it stands (UTF-16) in a
+  // Version 5.00 file. Bytes that are no whole UTF-16 text stay bytes (`exact` false).
+  RegValue TextFromHex(uint32_t type, std::string bytes) const {
+    if (!IsTextType(type))
+      return RegValue{type, std::move(bytes)};
+    if (file_.version == 4)
+      return RegValue{type, Utf8FromAnsi(bytes)};
+    if (auto text = Utf8FromUtf16LeBytes(bytes))
+      return RegValue{type, std::move(*text)};
+    return RegValue{type, std::move(bytes), false};
   }
 
   static void ExpectLineEnd(std::string_view rest, int number) {
@@ -293,19 +305,22 @@ RegReadResult Failed(const ReadFailure& failure) {
   return result;
 }
 
-RegReadResult Read(std::string_view text, int firstLine, bool expectHeader) {
+// The text is made UTF-8 first (from the ANSI code page, or from UTF-16 after a byte
+// order mark), so that every name and text reads whatever its script.
+RegReadResult Read(std::string_view text, int firstLine, bool expectHeader, int version) {
   try {
-    std::string wide;
-    if (expectHeader && text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF &&
-        static_cast<unsigned char>(text[1]) == 0xFE) {
-      wide = NarrowUtf16(text);
-      text = wide;
+    std::string utf8;
+    if (expectHeader) {
+      const bool bom = text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF &&
+                       static_cast<unsigned char>(text[1]) == 0xFE;
+      version = bom ? 5 : 4;
+      utf8 = bom ? Utf8FromFileUtf16(text.substr(2)) : Utf8FromAnsi(text);
+    } else {
+      utf8 = version == 5 ? Utf8FromFileUtf16(text) : Utf8FromAnsi(text);
     }
-    Reader reader(SplitLines(text, firstLine));
+    Reader reader(SplitLines(utf8, firstLine), version);
     RegReadResult result;
     result.file = reader.Read(expectHeader);
-    if (expectHeader && result.file->version == 4 && !wide.empty())
-      throw ReadFailure{firstLine, "a \"REGEDIT4\" file is never UTF-16"};
     return result;
   } catch (const ReadFailure& failure) {
     return Failed(failure);
@@ -315,11 +330,11 @@ RegReadResult Read(std::string_view text, int firstLine, bool expectHeader) {
 }  // namespace
 
 RegReadResult ReadRegText(std::string_view text) {
-  return Read(text, 1, true);
+  return Read(text, 1, true, 4);
 }
 
-RegReadResult ReadRegItems(std::string_view text, int firstLine) {
-  return Read(text, firstLine, false);
+RegReadResult ReadRegItems(std::string_view text, int firstLine, int version) {
+  return Read(text, firstLine, false, version);
 }
 
 RegReadResult ReadRegFile(FileSystem& files, const std::string& path) {

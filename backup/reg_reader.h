@@ -1,6 +1,7 @@
 // The reader of registry export files: what the backup writer writes and what the
-// registry editor's "/e" writes (the "REGEDIT4" header or the version 5 header, in
-// ANSI or, for version 5, in UTF-16 with its byte-order mark). It reads keys, default
+// registry editor's "/e" writes: a "REGEDIT4" file in the ANSI code page, or a
+// "Windows Registry Editor Version 5.00" file in UTF-16LE after its byte order mark.
+// Every name and text comes out in UTF-8, whatever its script. It reads keys, default
 // and named values, quoted strings with their escapes, "dword:", "hex:" and "hex(N):"
 // with continued lines. Any line it cannot read ends the reading with an error that
 // names the line; a file is never taken in part.
@@ -23,9 +24,10 @@ struct RegReadResult {
 
 // A whole file: header line first.
 RegReadResult ReadRegText(std::string_view text);
-// Key blocks without a header, as one item appended to a backup file; `firstLine` is
-// the line number of the text's first line within its file.
-RegReadResult ReadRegItems(std::string_view text, int firstLine);
+// Key blocks without a header, as one item appended to a backup file of `version` (4:
+// ANSI text, 5: UTF-16LE without a byte order mark); `firstLine` is the line number of
+// the text's first line within its file.
+RegReadResult ReadRegItems(std::string_view text, int firstLine, int version = 4);
 // Reads the file and its text; an error when it cannot be opened or read.
 RegReadResult ReadRegFile(FileSystem& files, const std::string& path);
 

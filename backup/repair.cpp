@@ -252,9 +252,7 @@ void RegistryRepairer::ReadItem(Item& item) {
   if (!item.text) {
     item.kind = Item::Kind::kSettled;
     item.result = ItemResult::kCannotBackUp;
-    item.difference =
-        "a name or text in it has no exact form in a backup file (a line break, or a character "
-        "the ANSI code page lacks)";
+    item.difference = "a name in it holds a line break, which no backup file can carry";
     item.key.reset();
   }
 }

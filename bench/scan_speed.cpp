@@ -18,7 +18,7 @@
 //   scan_speed FOLDER [keys] [rounds] [OTHER] [missing keys]   FOLDER holds kelvane.exe
 //   and bare_walk.exe (defaults: 30000 keys, 3 rounds, 20000 missing keys; 0 keys leaves
 //   that tree out); OTHER, a folder with another kelvane.exe (an older version), adds it
-//   to the rounds of the every-category run and of the third tree. Each figure is the wall
+//   to the rounds of the every-category run and of both trees. Each figure is the wall
 //   time of the whole process, the fastest of the rounds (the build machine is shared);
 //   before each round of a tree the missing-file values are put back.
 #include <windows.h>
@@ -241,15 +241,25 @@ int main(int argc, char** argv) {
         "tree: %d keys below HKEY_CURRENT_USER\\%s, made in %.1f s\n", keys, kTreeKey,
         std::chrono::duration<double>(std::chrono::steady_clock::now() - generateStart).count());
     WriteOptions(folder, Ticks::kTree);
+    if (!other.empty())
+      WriteOptions(other, Ticks::kTree);
     const std::string bare = "\"" + folder + "\\bare_walk.exe\" HKCU";
-    double bareBest = 1e9, treeBest = 1e9;
+    double bareBest = 1e9, treeBest = 1e9, otherTreeBest = 1e9;
     int missing = 0;
     for (int round = 0; round < rounds; ++round) {
       missing = SeedMissing(keys);
       const double bareRound = RunTimed(bare);
       const double treeRound = RunTimed(kelvane);
-      std::printf("  round %d: kelvane -cleanonce %.2f s, bare walk %.2f s\n", round + 1, treeRound,
+      std::printf("  round %d: kelvane -cleanonce %.2f s, bare walk %.2f s", round + 1, treeRound,
                   bareRound);
+      if (!other.empty()) {
+        // The other version cleans the same tree, its missing-file values put back.
+        SeedMissing(keys);
+        const double otherRound = RunTimed(otherKelvane);
+        std::printf(", other kelvane %.2f s", otherRound);
+        otherTreeBest = std::min(otherTreeBest, otherRound);
+      }
+      std::printf("\n");
       bareBest = std::min(bareBest, bareRound);
       treeBest = std::min(treeBest, treeRound);
       missingLeft = presentLeft = 0;
@@ -263,6 +273,10 @@ int main(int argc, char** argv) {
         "tree: kelvane -cleanonce %.2f s (scan, backup and deletion of %d values), "
         "bare walk %.2f s, ratio %.2f\n",
         treeBest, missing, bareBest, treeBest / bareBest);
+    if (!other.empty()) {
+      std::printf("tree: other kelvane -cleanonce %.2f s, ratio %.2f; this one to the other %.3f\n",
+                  otherTreeBest, otherTreeBest / bareBest, treeBest / otherTreeBest);
+    }
     std::printf(
         "after each clean: %d of %d missing-file values left, %d of %d existing-file "
         "values\n",

@@ -1,10 +1,12 @@
-// The registry export file reader on any bytes: it must never crash, and whatever it
-// accepts must come out of the backup writer's formats and back in as it went out. With
-// KELVANE_FUZZ_SEEDS set to a folder, it first writes the writer's own output for
-// every kind of value into that folder, as the corpus to start from.
+// The registry export file reader on any bytes, REGEDIT4 and Version 5.00 (UTF-16) alike:
+// it must never crash, and whatever it accepts must come out of the backup writer's
+// formats (both of them, where the ANSI one can carry it) and back in as it went out.
+// With KELVANE_FUZZ_SEEDS set to a folder, it first writes the writer's own output for
+// every kind of value into that folder, in both formats, as the corpus to start from.
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +37,12 @@ void WriteSeeds(const std::string& folder) {
       {"Q\\\"uote", Value(kRegQword, std::string(8, '\x01'))},
       {"Empty", Value(kRegBinary, "")},
   };
+  // Names and text the ANSI code page cannot carry: a Version 5.00 file.
+  const std::pair<std::string, RegValue> wide[] = {
+      {"\xCE\xA9mega", Value(kRegSz, std::string("\xD0\x96 \xF0\x9F\x98\x80\0", 8))},
+      {"\xE6\x95\xB0", Value(kRegExpandSz, std::string("%\xCE\xA9%\0", 5))},
+      {"m", Value(kRegMultiSz, std::string("\xE5\xB7\xA5\0\0", 5))},
+  };
   Registry registry(platform.registry);
   registry.SetRoot(RootKey::kCurrentUser);
   registry.OpenKey("\\Software\\Demo\\Sub]x", true);
@@ -43,11 +51,17 @@ void WriteSeeds(const std::string& folder) {
   registry.CloseKey();
   ExportRegistryItem(platform.files, platform.registry, "C:\\whole.reg", RootKey::kCurrentUser,
                      "Software\\Demo", "", ExportScope::kWholeKey);
+  registry.OpenKey("\\Software\\Wide\\\xD0\x96", true);
+  for (const auto& [name, value] : wide)
+    registry.WriteRaw(name, value);
+  registry.CloseKey();
+  ExportRegistryItem(platform.files, platform.registry, "C:\\wide.reg", RootKey::kCurrentUser,
+                     "Software\\Wide", "", ExportScope::kWholeKey);
   for (const auto& [name, value] : values) {
     ExportRegistryItem(platform.files, platform.registry, "C:\\single.reg", RootKey::kCurrentUser,
                        "Software\\Demo\\Sub]x", name, ExportScope::kSingleValue);
   }
-  for (const char* name : {"whole.reg", "single.reg"})
+  for (const char* name : {"whole.reg", "single.reg", "wide.reg"})
     std::filesystem::rename(host + "/" + name, folder + "/seed-" + name);
   std::filesystem::remove_all(host);
 }
@@ -56,18 +70,23 @@ bool Writable(std::string_view text) {
   return text.find_first_of("\r\n") == std::string_view::npos;
 }
 
-// The accepted file written again in the writer's formats.
-std::string Rewrite(const RegFile& file) {
-  std::string text = "REGEDIT4\r\n";
+// The accepted file written again in the writer's format of `version`; nothing when
+// that format cannot carry it.
+std::optional<std::string> Rewrite(const RegFile& file, int version) {
+  const auto body = FormatKeysText(file.keys, version);
+  if (!body)
+    return std::nullopt;
+  return FileHeader(version) + *body;
+}
+
+bool HoldsBytesAsText(const RegFile& file) {
   for (const RegFileKey& key : file.keys) {
-    text += "\r\n[" + KeyText(key) + "]\r\n";
     for (const RegFileValue& value : key.values) {
-      text += value.name.empty() ? std::string("@")
-                                 : "\"" + EscapeQuotes(EscapeBackslashes(value.name)) + "\"";
-      text += "=" + FormatValueData(value.value) + "\r\n";
+      if (value.value && !value.value->exact)
+        return true;
     }
   }
-  return text;
+  return false;
 }
 
 bool AllWritable(const RegFile& file) {
@@ -95,23 +114,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const RegReadResult first = ReadRegText(text);
   if (first.file.has_value() == !first.error.empty())
     std::abort();  // exactly one of a file and an error
-  ReadRegItems(text, 1);
+  ReadRegItems(text, 1, 4);
+  ReadRegItems(text, 1, 5);
   if (!first.file || !AllWritable(*first.file))
     return 0;
-  const RegReadResult second = ReadRegText(Rewrite(*first.file));
-  if (!second.file || second.file->keys.size() != first.file->keys.size())
-    std::abort();
-  for (size_t k = 0; k < first.file->keys.size(); ++k) {
-    const RegFileKey& a = first.file->keys[k];
-    const RegFileKey& b = second.file->keys[k];
-    if (a.root != b.root || a.path != b.path || a.values.size() != b.values.size())
+  for (const int version : {4, 5}) {
+    const auto rewritten = Rewrite(*first.file, version);
+    if (!rewritten) {
+      if (version == 5 && !HoldsBytesAsText(*first.file))
+        std::abort();  // only text data that is no whole UTF-16 text has no form
+      continue;
+    }
+    const RegReadResult second = ReadRegText(*rewritten);
+    if (!second.file || second.file->version != version ||
+        second.file->keys.size() != first.file->keys.size())
       std::abort();
-    for (size_t v = 0; v < a.values.size(); ++v) {
-      // A string without its terminating zero is written in the quoted form, which
-      // comes back with one; nothing else may change.
-      if (a.values[v].name != b.values[v].name || !a.values[v].value || !b.values[v].value ||
-          !SameAfterImport(*a.values[v].value, *b.values[v].value)) {
+    for (size_t k = 0; k < first.file->keys.size(); ++k) {
+      const RegFileKey& a = first.file->keys[k];
+      const RegFileKey& b = second.file->keys[k];
+      if (a.root != b.root || a.path != b.path || a.values.size() != b.values.size())
         std::abort();
+      for (size_t v = 0; v < a.values.size(); ++v) {
+        // A string without its terminating zero is written in the quoted form, which
+        // comes back with one; nothing else may change.
+        if (a.values[v].name != b.values[v].name || !a.values[v].value || !b.values[v].value ||
+            !SameAfterImport(*a.values[v].value, *b.values[v].value)) {
+          std::abort();
+        }
       }
     }
   }

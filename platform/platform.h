@@ -57,7 +57,7 @@ enum class PathState {
   kUnknown,  // not found for another reason (a name the system refuses, access, ...)
 };
 
-// Paths are Windows paths in the ANSI code page ("C:\Tools\app.exe").
+// Paths are Windows paths in UTF-8 ("C:\Tools\app.exe"), in any script.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;

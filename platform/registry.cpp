@@ -95,44 +95,6 @@ std::optional<KeyPath> SplitKeyPath(std::string_view text) {
   return KeyPath{*root, std::string(text.substr(slash + 1))};
 }
 
-std::string ListedText(const RegValue& value) {
-  if (value.exact)
-    return value.data.substr(0, value.data.find('\0'));
-  std::string text(1, kInexactMark);
-  const auto unit = [&](size_t i) {
-    return static_cast<uint32_t>(static_cast<unsigned char>(value.data[2 * i])) |
-           static_cast<uint32_t>(static_cast<unsigned char>(value.data[2 * i + 1])) << 8;
-  };
-  const size_t units = value.data.size() / 2;
-  for (size_t i = 0; i < units; ++i) {
-    uint32_t c = unit(i);
-    if (c == 0)
-      break;
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < units && unit(i + 1) >= 0xDC00 &&
-        unit(i + 1) < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (unit(++i) - 0xDC00);
-    } else if (c >= 0xD800 && c < 0xE000) {
-      c = 0xFFFD;  // half a pair stands for nothing
-    }
-    if (c < 0x80) {
-      text.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      text.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      text.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      text.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      text.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      text.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      text.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return text;
-}
-
 std::vector<std::string> BackendKey::KeyNames() {
   std::vector<std::string> names;
   std::string name;
@@ -188,7 +150,7 @@ std::unique_ptr<BackendKey> Registry::OpenRelative(const std::string& path, KeyA
                                                    bool create, std::string* fullPath) {
   CheckCancel();
   if (HoldsNul(path))
-    return nullptr;  // through an inexact name: the ANSI form would name another key
+    return nullptr;  // the system would see another name
   const bool absolute = !path.empty() && path[0] == '\\';
   const std::string sub = TrimSeparators(path);
   std::string full;
@@ -247,15 +209,8 @@ std::vector<std::string> Registry::GetValueNames() {
 std::vector<NamedValue> Registry::GetValues() {
   CheckCancel();
   std::vector<NamedValue> values = Current().Values();
-  std::erase_if(values, [](const NamedValue& entry) {
-    return IsInexactName(entry.name) || !entry.value.exact;
-  });
+  std::erase_if(values, [](const NamedValue& entry) { return !entry.value.exact; });
   return values;
-}
-
-std::vector<NamedValue> Registry::GetListedValues() {
-  CheckCancel();
-  return Current().Values();
 }
 
 Registry Registry::OpenSubkey(const std::string& name) {
@@ -343,7 +298,7 @@ void Registry::WriteString(const std::string& name, const std::string& text) {
 
 void Registry::WriteRaw(const std::string& name, const RegValue& value) {
   CheckCancel();
-  if (HoldsNul(name) || !value.exact || !Current().Set(name, value))
+  if (HoldsNul(name) || !Current().Set(name, value))
     throw RegistryError("Failed to set data for '" + name + "'");
 }
 
@@ -351,9 +306,9 @@ namespace {
 
 // Whether the key `name` below `parent` (whose identity is `parentIdentity`), or any key
 // below it, is a link to a key elsewhere, as the 32-bit view links the keys both views
-// share, or has a name the ANSI code page cannot carry. Deleting through a link would
-// delete the key it leads to, in the other view; a name without its exact ANSI form
-// cannot be deleted by name, and the deletion would stop half done.
+// share, or has a name that holds a NUL. Deleting through a link would delete the key
+// it leads to, in the other view; a name holding a NUL cannot be deleted by name, and
+// the deletion would stop half done.
 bool HoldsLink(BackendKey& parent, const std::optional<std::string>& parentIdentity,
                const std::string& name, int depth) {
   if (depth > kMaxDepth)

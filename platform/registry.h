@@ -30,9 +30,10 @@ inline constexpr uint32_t kRegDword = 4;
 inline constexpr uint32_t kRegMultiSz = 7;
 inline constexpr uint32_t kRegQword = 11;
 
-// A value exactly as stored: its type number and its bytes, text in the ANSI code
-// page. `exact` is false for text (types 1, 2 and 7) that the code page cannot carry:
-// its data is then the system's UTF-16 bytes, which no ANSI reader may take for text.
+// A value exactly as stored: its type number and its bytes, text (types 1, 2 and 7)
+// in UTF-8 as the program carries all text. `exact` is false for text whose stored
+// bytes are no whole UTF-16 text (an odd count): its data is then those bytes, which
+// no reader may take for text and no backup file gives back.
 struct RegValue {
   uint32_t type = kRegNone;
   std::string data;
@@ -40,42 +41,21 @@ struct RegValue {
   bool operator==(const RegValue&) const = default;
 };
 
-// Whether a value's text is one of the types the ANSI functions convert.
+// Whether a value's text is one of the types the system stores as UTF-16.
 inline bool IsTextType(uint32_t type) {
   return type == 1 || type == 2 || type == 7;
 }
 
-// A key or value name that the ANSI code page cannot carry exactly comes out of a
-// listing as kInexactMark followed by its UTF-8 form. No registry name holds a NUL, so
-// such a name never equals a real one, opens nothing and names nothing to delete, while
-// the listing's counts stay true and a window can still show it as it is.
-inline constexpr char kInexactMark = '\0';
-inline bool IsInexactName(std::string_view name) {
-  return !name.empty() && name.front() == kInexactMark;
-}
-// Whether a path or name holds a NUL anywhere: built from an inexact name, or cut short
-// by any ANSI call. Nothing is opened, read, written or deleted through such a text.
+// Whether a path or name holds a NUL anywhere. No registry or file name holds one, and
+// the system's calls would see only the text before it, another name: nothing is
+// opened, read, written or deleted through such a text.
 inline bool HoldsNul(std::string_view text) {
   return text.find('\0') != std::string_view::npos;
 }
-// The UTF-8 form of an inexact name (without its mark); the name itself otherwise.
-inline std::string_view InexactNameText(std::string_view name) {
-  return IsInexactName(name) ? name.substr(1) : name;
-}
-// A listed name, or a path that ends in one, made ready for a message to the user: the
-// UTF-8 part after the mark is closed by a second mark, so that the window can tell it
-// from the ANSI text around it (WideFromShown).
+// A text for a message to the user: the same text (every text of the program is UTF-8).
 inline std::string ShownText(std::string_view text) {
-  std::string shown(text);
-  if (HoldsNul(text))
-    shown.push_back(kInexactMark);
-  return shown;
+  return std::string(text);
 }
-
-// A string value's text as a list shows it, up to its first NUL: the ANSI text, or for
-// text the code page cannot carry (`exact` false, UTF-16 bytes) kInexactMark and the
-// UTF-8 form, as names are listed.
-std::string ListedText(const RegValue& value);
 
 struct KeyInfo {
   uint32_t subkeyCount = 0;
@@ -137,7 +117,7 @@ class RegistryBackend {
 };
 
 // What GetDataType reports.
-// Text that the code page cannot carry exactly is kUnknown: no scanner judges it.
+// Text data that is no whole UTF-16 text is kUnknown: no scanner judges it.
 enum class DataType { kUnknown, kString, kExpandString, kInteger, kBinary };
 
 // The registry handle: one per operation (recursive walks hold one per level).
@@ -158,16 +138,12 @@ class Registry {
 
   bool KeyExists(const std::string& path);
   bool ValueExists(const std::string& name);
-  // Every name, in enumeration order; a name the ANSI code page cannot carry comes
-  // marked (IsInexactName), so that counts stay true but nothing opens through it.
+  // Every name, in enumeration order, whatever its script.
   std::vector<std::string> GetKeyNames();
   std::vector<std::string> GetValueNames();
   // The values of the open key with their type and data, in enumeration order, but
-  // only those whose name and text the ANSI code page carries exactly.
+  // for text data that is no whole UTF-16 text (`exact` false).
   std::vector<NamedValue> GetValues();
-  // Every value of the open key, names marked and text not carried exactly left with
-  // `exact` false, for a list that shows them but acts through none of them.
-  std::vector<NamedValue> GetListedValues();
   // A handle of its own on the subkey `name` of the open key (or of the root), opened
   // with one call relative to it; check HasOpenKey on the result.
   Registry OpenSubkey(const std::string& name);
@@ -175,7 +151,7 @@ class Registry {
   std::optional<std::string> KeyIdentity();
   DataType GetDataType(const std::string& name);
   // String or expandable data, unexpanded, cut at the first NUL; empty when missing.
-  // Any other type, and text the code page cannot carry, raise RegistryError.
+  // Any other type, and text that is no whole UTF-16 text, raise RegistryError.
   std::string ReadString(const std::string& name);
   int32_t ReadInteger(const std::string& name);
   // Size in bytes of the stored data; -1 when the value does not exist.

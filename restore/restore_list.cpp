@@ -79,10 +79,6 @@ bool DeleteBackupFile(FileSystem& files, const std::string& path) {
 }
 
 std::string DeleteFailedText(const std::string& path, const std::string& reason) {
-  if (HoldsNul(path)) {
-    return "The backup file cannot be deleted here, its name " + std::string(kOutsideCodePage) +
-           ": " + ShownText(path) + "\r\nThe file is kept.";
-  }
   std::string text = "The backup file could not be deleted: " + path;
   if (!reason.empty())
     text += "\r\n" + reason;
@@ -90,7 +86,7 @@ std::string DeleteFailedText(const std::string& path, const std::string& reason)
 }
 
 std::string DeleteQuestionText(const std::string& path) {
-  return "Delete the backup file " + ShownText(path) +
+  return "Delete the backup file " + path +
          "?\r\nThe entries it holds can then no longer be restored.";
 }
 
@@ -106,10 +102,6 @@ std::string InexactFolderText(const std::string& folder) {
 
 std::optional<std::string> RefuseDamagedBackup(FileSystem& files, const std::string& path,
                                                RegFile* file) {
-  if (HoldsNul(path)) {
-    return "The backup file cannot be restored, its name " + std::string(kOutsideCodePage) + ": " +
-           ShownText(path) + "\r\nRename the file and try again. The file is kept.";
-  }
   RegReadResult read = ReadRegFile(files, path);
   if (!read.file) {
     return "The backup file cannot be restored, it is damaged: " + path + "\r\n" + read.error +

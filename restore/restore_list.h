@@ -30,7 +30,7 @@ struct DateTimeTexts {
 std::string BackupDateText(LocalTime time, const DateTimeTexts& texts);
 
 struct BackupFileRow {
-  std::string name;  // with extension, without folder; marked when inexact (IsInexactName)
+  std::string name;  // with extension, without folder
   std::string date;
   std::string size;
 };
@@ -51,19 +51,19 @@ std::string BackupFilePath(const std::string& folder, const std::string& name);
 // the row now at that index, else the last one, else none (-1).
 int SelectionAfterRemoval(int removed, int count);
 
-// Deletes the backup file. False when it is still there afterwards (the row stays),
-// and for a path whose name has no exact ANSI form, which is never touched: its ANSI
-// form would name another file, or none.
+// Deletes the backup file, whatever the script of its name. False when it is still
+// there afterwards (the row stays).
 bool DeleteBackupFile(FileSystem& files, const std::string& path);
 // Why the file stays: it could not be deleted (`reason`, the system's words, when
-// known), or its name has no exact ANSI form.
+// known).
 std::string DeleteFailedText(const std::string& path, const std::string& reason = {});
 // The question before "Delete" removes a backup file.
 std::string DeleteQuestionText(const std::string& path);
 // What a restore that worked did: the file restored and proven, and whether it went.
 std::string RestoredText(const std::string& path, bool deleted);
 
-// The refusal of a folder chosen for the list whose name has no exact ANSI form.
+// The refusal of a folder chosen for the list whose name has no exact ANSI form. No
+// longer asked for: every folder name is used as it is.
 std::string InexactFolderText(const std::string& folder);
 
 // The registry editor's silent import of a backup file, proven afterwards.
@@ -74,8 +74,8 @@ struct RestoreResult {
 };
 
 // Before the import: reads the whole file; nothing when it can be restored, else the
-// message that refuses it. A file whose name has no exact ANSI form is refused unread:
-// the registry editor is given its path on an ANSI command line.
+// message that refuses it. Both formats (REGEDIT4 and Version 5.00) are read; a
+// damaged file is refused with the line the reader stopped at.
 std::optional<std::string> RefuseDamagedBackup(FileSystem& files, const std::string& path,
                                                RegFile* file);
 

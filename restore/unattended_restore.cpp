@@ -9,8 +9,7 @@ namespace kelvane {
 UnattendedRestore RestoreBackupUnattended(Platform& platform, const std::string& path,
                                           bool deleteBackupFile,
                                           const std::function<void()>& pause) {
-  // A name the code page cannot carry is refused by the check below, unread.
-  if (!HoldsNul(path) && !platform.files.FileExists(path))
+  if (!platform.files.FileExists(path))
     return {kRestoreFailed, "The backup file does not exist: " + path};
   RegFile file;
   if (auto refusal = RefuseDamagedBackup(platform.files, path, &file))

@@ -43,14 +43,11 @@ std::string CsvField(std::string_view text) {
 }
 
 std::string ScanReportText(const std::vector<IssueRow>& rows, ReportForm form,
-                           const AnsiToUtf8& toUtf8) {
+                           const AnsiToUtf8& /*unused*/) {
   std::string out = kByteOrderMark;
   AppendLine(out, {std::begin(kHeader), std::end(kHeader)}, form);
   for (const IssueRow& row : rows) {
-    AppendLine(out,
-               {row.ticked ? "1" : "0", toUtf8(row.problem), toUtf8(row.key), toUtf8(row.value),
-                toUtf8(row.reason)},
-               form);
+    AppendLine(out, {row.ticked ? "1" : "0", row.problem, row.key, row.value, row.reason}, form);
   }
   return out;
 }
@@ -64,11 +61,11 @@ std::string RowsAsText(const std::vector<IssueRow>& rows) {
 
 std::optional<std::string> SaveScanReport(FileSystem& files, const std::string& path,
                                           const ResultsModel& model, ReportForm form,
-                                          const AnsiToUtf8& toUtf8) {
-  const std::string failed = "The report could not be written: " + ShownText(path);
+                                          const AnsiToUtf8& /*unused*/) {
+  const std::string failed = "The report could not be written: " + path;
   if (path.empty() || HoldsNul(path))
     return failed;
-  const std::string text = ScanReportText(model.Rows(), form, toUtf8);
+  const std::string text = ScanReportText(model.Rows(), form);
   FilePtr file = files.OpenFile(path, "wb");
   if (!file)
     return failed;

@@ -17,8 +17,8 @@ namespace kelvane {
 
 enum class ReportForm { kCsv, kText };
 
-// The rows' texts are in the system's ANSI code page; only the platform knows which
-// one that is, so the caller hands in its conversion to UTF-8.
+// A conversion a caller may still hand in. The rows' texts are UTF-8 already, as every
+// text of the program, and the report writes them as they are: it is not called.
 using AnsiToUtf8 = std::function<std::string(std::string_view)>;
 
 // One CSV field: quoted (its quotes doubled) when it holds a comma, a quote, CR or LF.
@@ -28,7 +28,7 @@ std::string CsvField(std::string_view text);
 // "0"), problem, key, value and reason. In the text form a tab, CR or LF inside a
 // cell becomes a blank, since nothing can quote it there.
 std::string ScanReportText(const std::vector<IssueRow>& rows, ReportForm form,
-                           const AnsiToUtf8& toUtf8);
+                           const AnsiToUtf8& unused = {});
 
 // The rows as text to paste: one line each, its problem, key, value and reason
 // separated by tabs as in the text form, without the byte order mark, the header and
@@ -39,6 +39,6 @@ std::string RowsAsText(const std::vector<IssueRow>& rows);
 // it was written; otherwise the text that says it was not.
 std::optional<std::string> SaveScanReport(FileSystem& files, const std::string& path,
                                           const ResultsModel& model, ReportForm form,
-                                          const AnsiToUtf8& toUtf8);
+                                          const AnsiToUtf8& unused = {});
 
 }  // namespace kelvane

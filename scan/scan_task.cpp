@@ -159,8 +159,8 @@ void ScanContext::AddIssueRow(const std::string& problem, RowTarget target,
                               const std::string& value, std::string reason, RowKind kind) {
   CheckStop();
   IssueRow row = MakeIssueRow(problem, std::move(target), kind, value, std::move(reason));
-  // A key path, value text or reason built from a name the ANSI code page cannot carry
-  // holds its mark: that entry is not known exactly, so no category reports it.
+  // A key path, value text or reason that holds a NUL names what no call can reach
+  // exactly (the system would see the text before it), so no category reports it.
   if (HoldsNul(row.key) || HoldsNul(row.value) || HoldsNul(row.reason))
     return;
   row.category = category_;

@@ -124,8 +124,8 @@ int CountEntries(ScanContext& context, RootKey root, const std::string& keyPath,
   std::optional<std::string> identity;
   for (const std::string& name : subkeys) {
     const std::string childPath = keyPath + "\\" + name;
-    // A subkey whose name the code page cannot carry cannot be looked into: what it
-    // holds is not known, so it counts as an entry and the key is never called empty.
+    // A subkey whose name holds a NUL cannot be looked into: what it holds is not
+    // known, so it counts as an entry and the key is never called empty.
     const bool unknown = HoldsNul(name);
     if (unknown || BelowWow64Node(childPath)) {
       // A key the 32-bit view shares with the 64-bit one holds what its 64-bit self

@@ -35,10 +35,6 @@ bool IsBelowARoot(const std::string& path) {
 
 }  // namespace
 
-bool IsInexactEntry(const StartupEntry& entry) {
-  return IsInexactName(entry.program) || IsInexactName(entry.file);
-}
-
 void ListRunKey(RegistryBackend& backend, const std::string& rootName, const std::string& subkey,
                 std::vector<StartupEntry>& entries) {
   const std::string upperRoot = UpperAscii(rootName);
@@ -50,14 +46,14 @@ void ListRunKey(RegistryBackend& backend, const std::string& rootName, const std
   registry.SetRoot(*root);
   if (!registry.OpenKey("\\" + subkey, false))
     return;
-  // Every value, also one whose name or text the code page cannot carry: the list shows
-  // it as it is, and deleting it is refused.
-  for (const NamedValue& value : registry.GetListedValues()) {
+  // Every value, whatever the script of its name and text: the list shows it as it is,
+  // and a deletion backs it up exactly (a Version 5.00 file when it is not ANSI).
+  for (const NamedValue& value : registry.GetValues()) {
     if (value.value.type != kRegSz && value.value.type != kRegExpandSz)
       continue;
     StartupEntry entry;
     entry.program = value.name;
-    entry.file = ListedText(value.value);
+    entry.file = value.value.data.substr(0, value.value.data.find('\0'));
     entry.location = upperRoot + "\\" + subkey;
     entry.root = *root;
     entry.subkey = subkey;
@@ -119,8 +115,6 @@ void ListStartupEntries(Platform& platform, const StartupLabels& labels,
 }
 
 bool StartupRemover::Remove(const StartupEntry& entry) {
-  if (IsInexactEntry(entry))
-    return false;
   return entry.inFolder ? RemoveShortcut(entry) : RemoveRunValue(entry);
 }
 
@@ -176,10 +170,6 @@ StartupDeleteOutcome DeleteTickedEntries(Platform& platform, const std::string& 
   for (size_t i = entries.size(); i-- > 0;) {
     if (i >= ticked.size() || !ticked[i])
       continue;
-    if (IsInexactEntry(entries[i])) {
-      outcome.refused.insert(outcome.refused.begin(), entries[i]);
-      continue;
-    }
     bool removed = false;
     try {
       removed = remover.Remove(entries[i]);
@@ -201,7 +191,7 @@ std::string FailedEntriesText(const std::string& heading, const std::vector<Star
   std::string text = heading;
   for (const StartupEntry& entry : failed) {
     text += "\n";
-    text += entry.program.empty() ? "(Default)" : ShownText(entry.program);
+    text += entry.program.empty() ? "(Default)" : entry.program;
     text += " (" + entry.location + ")";
   }
   return text;

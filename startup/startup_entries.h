@@ -27,11 +27,6 @@ struct StartupEntry {
   bool operator==(const StartupEntry&) const = default;
 };
 
-// Whether the entry's name or its command line (shortcut target) has no exact ANSI form
-// (IsInexactName). Such an entry is listed, but never deleted: the REGEDIT4 backup
-// cannot hold it exactly, and no ANSI name reaches it.
-bool IsInexactEntry(const StartupEntry& entry);
-
 // The labels of the two startup folders' rows (string-table texts).
 struct StartupLabels {
   std::string startup = "Startup";
@@ -48,15 +43,14 @@ struct StartupLabels {
 void ListStartupEntries(Platform& platform, const StartupLabels& labels,
                         std::vector<StartupEntry>& entries);
 
-// Appends a row per string or expandable-string value of the key, data unexpanded;
-// names and data the ANSI code page cannot carry come marked (IsInexactEntry).
+// Appends a row per string or expandable-string value of the key, data unexpanded,
+// names and data in any script.
 // A root name that names no root, or a key that does not open, lists nothing.
 void ListRunKey(RegistryBackend& registry, const std::string& rootName, const std::string& subkey,
                 std::vector<StartupEntry>& entries);
 
 // Appends a row per shortcut (".lnk" in any letter case) of the folder whose target
 // resolves; subfolders are not searched. A folder that cannot be found lists nothing.
-// A file name or target the ANSI code page cannot carry comes marked.
 void ListStartupFolder(Platform& platform, int folderId, const std::string& label,
                        std::vector<StartupEntry>& entries);
 
@@ -74,7 +68,6 @@ class StartupRemover {
 
   // True when the entry is gone: removed now, or no longer there. False when it stays
   // (no access, the backup could not be written, the file could not be moved).
-  // An inexact entry (IsInexactEntry) is never touched and stays.
   bool Remove(const StartupEntry& entry);
   // The backup file written so far; empty while no value was backed up.
   const std::string& BackupFile() const { return backupFile_; }
@@ -90,26 +83,26 @@ class StartupRemover {
 };
 
 struct StartupDeleteOutcome {
-  std::vector<size_t> removedRows;    // indices as they were, highest first
-  std::vector<StartupEntry> failed;   // ticked entries that stay, first row first
-  std::vector<StartupEntry> refused;  // ticked inexact entries, not tried, first row first
-  std::string backupFile;             // empty when no registry entry was backed up
+  std::vector<size_t> removedRows;   // indices as they were, highest first
+  std::vector<StartupEntry> failed;  // ticked entries that stay, first row first
+  // Ticked entries refused untried. Every entry is tried now (any script is backed up
+  // exactly), so this stays empty.
+  std::vector<StartupEntry> refused;
+  std::string backupFile;  // empty when no registry entry was backed up
 };
 
 // Removes the ticked entries from the last row to the first. Removed entries leave
-// `entries`; ones that could not be removed stay, and are reported; inexact ones are
-// not tried and stay, reported apart.
+// `entries`; ones that could not be removed stay, and are reported.
 StartupDeleteOutcome DeleteTickedEntries(Platform& platform, const std::string& backupFolder,
                                          std::vector<StartupEntry>& entries,
                                          const std::vector<bool>& ticked);
 
 // The message for entries that could not be deleted: the heading, then a line per
-// entry with its name ("(Default)" for a default value) and location. An inexact name
-// is closed for the window (ShownText).
+// entry with its name ("(Default)" for a default value) and location.
 std::string FailedEntriesText(const std::string& heading, const std::vector<StartupEntry>& failed);
 
 // The message after a "Delete Entry" that kept entries: the entries that could not be
-// deleted under `failedHeading`, then the inexact ones under `refusedHeading`; empty
+// deleted under `failedHeading`, then any refused ones under `refusedHeading`; empty
 // when every ticked entry went.
 std::string KeptEntriesText(const StartupDeleteOutcome& outcome, const std::string& failedHeading,
                             const std::string& refusedHeading);

@@ -1,5 +1,7 @@
 #include "test_env.h"
 
+#include "platform/text_codec.h"
+
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -67,24 +69,6 @@ HKEY RootHandle(RootKey root) {
       break;
   }
   return HKEY_CURRENT_USER;
-}
-#else
-bool IsAscii(std::u16string_view text) {
-  for (const char16_t c : text) {
-    if (c >= 0x80)
-      return false;
-  }
-  return true;
-}
-
-// UTF-16 little-endian bytes, as the registry stores text.
-std::string Utf16Bytes(std::u16string_view text) {
-  std::string bytes;
-  for (const char16_t c : text) {
-    bytes.push_back(static_cast<char>(c & 0xFF));
-    bytes.push_back(static_cast<char>(c >> 8));
-  }
-  return bytes;
 }
 #endif
 
@@ -160,7 +144,7 @@ void PutString(RegistryBackend& backend, RootKey root, const std::string& path,
 
 #ifdef _WIN32
 std::string Listed(std::u16string_view text) {
-  return ListedName(Wide(text));
+  return Utf8FromWide(Wide(text));
 }
 
 void PutWideString(RegistryBackend&, RootKey root, const std::string& path,
@@ -193,17 +177,12 @@ bool WideFileExists(TestEnv&, const std::string& folder, std::u16string_view nam
 }
 #else
 std::string Listed(std::u16string_view text) {
-  if (IsAscii(text))
-    return std::string(text.begin(), text.end());
-  return ListedText(RegValue{kRegSz, Utf16Bytes(text), false});
+  return Utf8FromUtf16(text);
 }
 
 void PutWideString(RegistryBackend& backend, RootKey root, const std::string& path,
                    std::u16string_view name, std::u16string_view text, uint32_t type) {
-  const RegValue value = IsAscii(text)
-                             ? RegValue{type, std::string(text.begin(), text.end()) + '\0'}
-                             : RegValue{type, Utf16Bytes(text) + std::string(2, '\0'), false};
-  PutValue(backend, root, path, Listed(name), value);
+  PutValue(backend, root, path, Listed(name), RegValue{type, Listed(text) + '\0'});
 }
 
 void WriteWideFile(TestEnv& env, const std::string& folder, std::u16string_view name,
@@ -211,16 +190,14 @@ void WriteWideFile(TestEnv& env, const std::string& folder, std::u16string_view 
   const auto host = env.Native().files.HostPath(folder);
   if (!host)
     return;
-  std::ofstream((std::filesystem::path(*host) / InexactNameText(Listed(name))).string(),
-                std::ios::binary)
+  std::ofstream((std::filesystem::path(*host) / Listed(name)).string(), std::ios::binary)
       << content;
 }
 
 bool WideFileExists(TestEnv& env, const std::string& folder, std::u16string_view name) {
   const auto host = env.Native().files.HostPath(folder);
   std::error_code ec;
-  return host &&
-         std::filesystem::exists(std::filesystem::path(*host) / InexactNameText(Listed(name)), ec);
+  return host && std::filesystem::exists(std::filesystem::path(*host) / Listed(name), ec);
 }
 #endif
 

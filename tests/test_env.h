@@ -121,9 +121,8 @@ RegValue Dword(uint32_t value);
 
 // Names and texts the ANSI code page cannot carry (Greek, Chinese, an emoji), seeded as
 // the system holds them: under Wine through the wide functions, natively in the
-// portable layer's forms (a marked name, UTF-16 data with `exact` false, a host file
-// name in UTF-8).
-// What a listing gives for the text: the text itself when it is ASCII, else marked.
+// program's own form (UTF-8 names and text, a host file name in UTF-8).
+// What a listing gives for the text: its UTF-8 form.
 std::string Listed(std::u16string_view text);
 // A string value (or another text type) whose name or text may be such a one.
 void PutWideString(RegistryBackend& backend, RootKey root, const std::string& path,

@@ -39,34 +39,6 @@ bool NamesFolderOnly(const std::string& path) {
   return !trimmed.empty() && (trimmed.back() == '\\' || trimmed.back() == '/');
 }
 
-// The portable layer's ANSI code page has one byte per character. A host name or
-// text in UTF-8 that holds characters beyond ASCII stands for one that code page
-// cannot carry: it is listed marked, as the Windows layer lists such names.
-bool IsMultibyteUtf8(std::string_view text) {
-  bool multibyte = false;
-  for (size_t i = 0; i < text.size();) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    const size_t length = c < 0x80             ? 1
-                          : (c & 0xE0) == 0xC0 ? 2
-                          : (c & 0xF0) == 0xE0 ? 3
-                          : (c & 0xF8) == 0xF0 ? 4
-                                               : 0;
-    if (length == 0 || i + length > text.size())
-      return false;
-    for (size_t k = 1; k < length; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-        return false;
-    }
-    multibyte = multibyte || length > 1;
-    i += length;
-  }
-  return multibyte;
-}
-
-std::string ListedHostText(std::string text) {
-  return IsMultibyteUtf8(text) ? std::string(1, kInexactMark) + text : text;
-}
-
 LocalTime FromTimeT(std::time_t t) {
   std::tm tm{};
   localtime_r(&t, &tm);
@@ -187,7 +159,7 @@ std::vector<FileEntry> PortableFileSystem::ListFolder(const std::string& folder)
   std::error_code ec;
   for (fs::directory_iterator it(*host, ec), end; !ec && it != end; it.increment(ec)) {
     FileEntry entry;
-    entry.name = ListedHostText(it->path().filename().string());
+    entry.name = it->path().filename().string();
     struct stat st {};
     if (::stat(it->path().c_str(), &st) != 0)
       continue;
@@ -301,17 +273,7 @@ std::optional<std::string> PortableShell::SpecialFolder(int csidl) {
 }
 
 std::optional<std::string> PortableShell::ResolveShortcut(const std::string& path) {
-  // As on Windows, a shortcut whose listed name is marked is still read by that name.
-  const size_t mark = path.find(kInexactMark);
-  std::optional<std::string> host;
-  if (mark == std::string::npos) {
-    host = files_.HostPath(path);
-  } else if (mark > 0 && path[mark - 1] == '\\' &&
-             path.find_first_of(std::string_view("\\/\0", 3), mark + 1) == std::string::npos) {
-    host = files_.HostPath(path.substr(0, mark));
-    if (host)
-      *host = (fs::path(*host) / path.substr(mark + 1)).string();
-  }
+  const std::optional<std::string> host = HoldsNul(path) ? std::nullopt : files_.HostPath(path);
   if (!host)
     return std::nullopt;
   FilePtr file(std::fopen(host->c_str(), "rb"));
@@ -327,7 +289,7 @@ std::optional<std::string> PortableShell::ResolveShortcut(const std::string& pat
   std::string target(line);
   if (!target.empty() && target.back() == '\n')
     target.pop_back();
-  return ListedHostText(target);
+  return target;
 }
 
 bool PortableShell::Open(const std::string& file, const std::string& parameters, const ShellOpen&) {

@@ -24,13 +24,7 @@ LocalTime FromSystemTime(const SYSTEMTIME& st) {
 }
 
 std::wstring Widen(const std::string& text) {
-  if (text.empty())
-    return std::wstring();
-  const int n =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
+  return WideFromUtf8(text);
 }
 
 // COM (apartment model) for the calling thread: initialised by the first call on the
@@ -71,9 +65,9 @@ DWORD AttributesOf(const std::string& path) {
 
 }  // namespace
 
-// A path that holds a NUL was built from a name the ANSI code page cannot carry
-// (ListFolder marks such names): the ANSI call would see only the part before the NUL,
-// another path, so it is never asked about, opened or deleted.
+// Every path is asked about, opened and deleted through the wide functions, in any
+// script. A path that holds a NUL would reach the system cut at the NUL, another path,
+// so it is never asked about, opened or deleted.
 
 bool Win32FileSystem::FileExists(const std::string& path) {
   if (HoldsNul(path))
@@ -108,8 +102,8 @@ std::vector<FileEntry> Win32FileSystem::ListFolder(const std::string& folder) {
   if (!pattern.empty() && pattern.back() != '\\')
     pattern += '\\';
   pattern += "*.*";
-  // The wide search, so that a name the code page cannot carry comes marked
-  // (ListedName) instead of as the "?" or look-alike letters of the ANSI search.
+  // The wide search: every name as it is, never the "?" or look-alike letters of the
+  // ANSI search.
   WIN32_FIND_DATAW data;
   HANDLE find = FindFirstFileW(ProbeName(pattern).c_str(), &data);
   if (find == INVALID_HANDLE_VALUE)
@@ -119,7 +113,7 @@ std::vector<FileEntry> Win32FileSystem::ListFolder(const std::string& folder) {
     if (wide == L"." || wide == L"..")
       continue;
     FileEntry entry;
-    entry.name = ListedName(wide);
+    entry.name = Utf8FromWide(wide);
     entry.attributes = data.dwFileAttributes;
     entry.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     FILETIME local;
@@ -137,7 +131,7 @@ std::vector<FileEntry> Win32FileSystem::ListFolder(const std::string& folder) {
 DriveType Win32FileSystem::GetDriveType(const std::string& root) {
   // <windows.h> renames this method to GetDriveTypeA: call the system function by its
   // global name, or the call would resolve to this method again.
-  return static_cast<DriveType>(::GetDriveTypeA(root.c_str()));
+  return static_cast<DriveType>(::GetDriveTypeW(Widen(root).c_str()));
 }
 
 std::optional<uint32_t> Win32FileSystem::DrivesInUse() {
@@ -150,8 +144,8 @@ std::optional<uint32_t> Win32FileSystem::DrivesInUse() {
 std::optional<std::string> Win32FileSystem::ExpandEnvironment(const std::string& text) {
   if (HoldsNul(text))
     return std::nullopt;
-  // Expanded wide: a variable whose value the code page cannot carry (a profile folder
-  // named in Hebrew) gives no expansion rather than a look-alike path.
+  // Expanded wide: a variable whose value is in any script (a profile folder named in
+  // Hebrew) expands to that exact path.
   const std::wstring wide = Widen(text);
   std::wstring buffer(1024, L'\0');
   DWORD n = ExpandEnvironmentStringsW(wide.c_str(), buffer.data(), 1024);
@@ -164,7 +158,7 @@ std::optional<std::string> Win32FileSystem::ExpandEnvironment(const std::string&
       return std::nullopt;
   }
   buffer.resize(std::wcslen(buffer.c_str()));
-  return ExactAnsi(buffer);
+  return Utf8FromWide(buffer);
 }
 
 bool Win32FileSystem::CreateFolders(const std::string& path) {
@@ -188,13 +182,13 @@ bool Win32FileSystem::CreateFolders(const std::string& path) {
 bool Win32FileSystem::DeleteFileSilently(const std::string& path) {
   if (path.empty() || HoldsNul(path))
     return false;  // a NUL would end the list early, or name another file
-  std::string from = path;
-  from.push_back('\0');  // the list ends with a second NUL
-  SHFILEOPSTRUCTA op{};
+  std::wstring from = Widen(path);
+  from.push_back(L'\0');  // the list ends with a second NUL
+  SHFILEOPSTRUCTW op{};
   op.wFunc = FO_DELETE;
   op.pFrom = from.c_str();
   op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
-  return SHFileOperationA(&op) == 0;
+  return SHFileOperationW(&op) == 0;
 }
 
 FilePtr Win32FileSystem::OpenFile(const std::string& path, const char* mode) {
@@ -234,7 +228,9 @@ bool Win32FileSystem::TruncateFile(std::FILE* file, uint64_t size) {
 }
 
 bool Win32FileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(),
+  if (HoldsNul(from) || HoldsNul(to))
+    return false;
+  return MoveFileExW(ProbeName(from).c_str(), ProbeName(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
@@ -243,20 +239,18 @@ std::optional<std::string> Win32Shell::SpecialFolder(int csidl) {
   if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &list)) || list == nullptr) {
     return std::nullopt;
   }
-  char buffer[MAX_PATH] = {};
-  const BOOL found = SHGetPathFromIDListA(list, buffer);
+  wchar_t buffer[MAX_PATH] = {};
+  const BOOL found = SHGetPathFromIDListW(list, buffer);
   CoTaskMemFree(list);
-  if (!found || buffer[0] == '\0')
+  if (!found || buffer[0] == L'\0')
     return std::nullopt;
-  return StripTrailingSeparator(buffer);
+  return StripTrailingSeparator(Utf8FromWide(buffer));
 }
 
 std::optional<std::string> Win32Shell::ResolveShortcut(const std::string& path) {
-  // Read by its exact name, also when the folder listing marked it: reading names
-  // nothing else, and the startup manager shows what such a shortcut starts.
-  const auto widePath = WideFromListedPath(path);
-  if (!widePath || !ComReadyOnThisThread())
+  if (HoldsNul(path) || !ComReadyOnThisThread())
     return std::nullopt;
+  const std::wstring widePath = Widen(path);
   // Without the shell link object no shortcut can be judged: that ends the scan
   // rather than passing every shortcut over as if it were fine.
   ComPtr<IShellLinkW> link;
@@ -268,10 +262,9 @@ std::optional<std::string> Win32Shell::ResolveShortcut(const std::string& path) 
   if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Put())))) {
     throw std::runtime_error("The shell link object has no IPersistFile");
   }
-  if (FAILED(file->Load(widePath->c_str(), STGM_READ)))
+  if (FAILED(file->Load(widePath.c_str(), STGM_READ)))
     return std::nullopt;
-  // The wide target, so that a target the code page cannot carry is known as such (a
-  // marked name, which names no file) and not judged by a look-alike ANSI path.
+  // The wide target, in any script, never a look-alike ANSI path.
   wchar_t target[MAX_PATH + 1] = {};
   WIN32_FIND_DATAW data;
   if (FAILED(link->GetPath(target, MAX_PATH + 1, &data, SLGP_UNCPRIORITY)))
@@ -290,7 +283,7 @@ std::optional<std::string> Win32Shell::ResolveShortcut(const std::string& path) 
       CoTaskMemFree(list);
     }
   }
-  return ListedName(target);
+  return Utf8FromWide(target);
 }
 
 bool Win32Shell::Open(const std::string& file, const std::string& parameters,
@@ -304,36 +297,37 @@ bool Win32Shell::Open(const std::string& file, const std::string& parameters,
 bool Win32Shell::MoveToRecycleBin(const std::string& path) {
   if (HoldsNul(path))
     return false;
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const std::wstring wide = Widen(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
     return false;
-  std::string from = path;
-  from.push_back('\0');  // the list ends with a second NUL
-  SHFILEOPSTRUCTA op{};
+  std::wstring from = wide;
+  from.push_back(L'\0');  // the list ends with a second NUL
+  SHFILEOPSTRUCTW op{};
   op.wFunc = FO_DELETE;
   op.pFrom = from.c_str();
   op.fFlags = FOF_ALLOWUNDO | FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-  return SHFileOperationA(&op) == 0 && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+  return SHFileOperationW(&op) == 0 && GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 std::string Win32Shell::ExecutableFolder() {
-  char buffer[MAX_PATH] = {};
-  const DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  std::string path(buffer, n);
+  wchar_t buffer[MAX_PATH] = {};
+  const DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+  const std::string path = Utf8FromWide(std::wstring_view(buffer, n));
   const size_t slash = path.rfind('\\');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 std::string Win32Shell::WindowsFolder() {
-  char buffer[MAX_PATH] = {};
-  const UINT n = GetWindowsDirectoryA(buffer, MAX_PATH);
-  return StripTrailingSeparator(std::string(buffer, n));
+  wchar_t buffer[MAX_PATH] = {};
+  const UINT n = GetWindowsDirectoryW(buffer, MAX_PATH);
+  return StripTrailingSeparator(Utf8FromWide(std::wstring_view(buffer, n < MAX_PATH ? n : 0)));
 }
 
 std::string Win32Shell::SystemFolder() {
-  char buffer[MAX_PATH] = {};
-  const UINT n = GetSystemDirectoryA(buffer, MAX_PATH);
-  return StripTrailingSeparator(std::string(buffer, n));
+  wchar_t buffer[MAX_PATH] = {};
+  const UINT n = GetSystemDirectoryW(buffer, MAX_PATH);
+  return StripTrailingSeparator(Utf8FromWide(std::wstring_view(buffer, n < MAX_PATH ? n : 0)));
 }
 
 std::optional<VersionRecord> Win32SystemInfo::Version() {

@@ -59,17 +59,15 @@ LONG DeleteSubkey(HKEY key, const wchar_t* name) {
   return RegDeleteKeyW(key, name);
 }
 
-// The program's text of a value as the wide functions return it: text types are
-// converted to the ANSI code page and marked inexact when the code page cannot carry
-// them (or the data is not whole UTF-16), other types keep their bytes.
+// The program's form of a value as the wide functions return it: text types in UTF-8
+// (kept as stored, `exact` false, when the data is no whole UTF-16 text), other types
+// with their bytes.
 RegValue FromStored(DWORD type, const BYTE* data, DWORD size) {
-  if (!IsTextType(type))
-    return RegValue{type, std::string(reinterpret_cast<const char*>(data), size)};
-  const std::wstring_view text(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
-  auto ansi = size % sizeof(wchar_t) == 0 ? ExactAnsi(text) : std::nullopt;
-  if (!ansi)
-    return RegValue{type, std::string(reinterpret_cast<const char*>(data), size), false};
-  return RegValue{type, std::move(*ansi)};
+  if (!IsTextType(type) || size % sizeof(wchar_t) != 0)
+    return RegValue{type, std::string(reinterpret_cast<const char*>(data), size),
+                    !IsTextType(type)};
+  return RegValue{type, Utf8FromWide(std::wstring_view(reinterpret_cast<const wchar_t*>(data),
+                                                       size / sizeof(wchar_t)))};
 }
 
 // The key's name as the registry keeps it (NtQueryKey, KeyNameInformation), which
@@ -118,7 +116,7 @@ class Win32Key : public BackendKey {
                                    bool create) override {
     if (HoldsNul(subPath))
       return nullptr;  // the wide form would end at the NUL and name another key
-    const std::wstring path = WideFromAnsi(subPath);
+    const std::wstring path = WideFromUtf8(subPath);
     HKEY result = nullptr;
     LONG rc;
     if (create) {
@@ -139,7 +137,7 @@ class Win32Key : public BackendKey {
         ERROR_SUCCESS) {
       return false;
     }
-    *name = ListedName(std::wstring_view(buffer, size));
+    *name = Utf8FromWide(std::wstring_view(buffer, size));
     return true;
   }
 
@@ -153,14 +151,14 @@ class Win32Key : public BackendKey {
         ERROR_SUCCESS) {
       return false;
     }
-    *name = ListedName(std::wstring_view(valueName_.data(), size));
+    *name = Utf8FromWide(std::wstring_view(valueName_.data(), size));
     return true;
   }
 
   std::optional<RegValue> Query(const std::string& name) override {
     if (HoldsNul(name))
       return std::nullopt;
-    const std::wstring wideName = WideFromAnsi(name);
+    const std::wstring wideName = WideFromUtf8(name);
     // Most values are short: one call with a buffer of this size reads them; a longer
     // one (or one that grew meanwhile) is asked for again at the size the call named.
     DWORD type = 0;
@@ -179,15 +177,15 @@ class Win32Key : public BackendKey {
   }
 
   bool Set(const std::string& name, const RegValue& value) override {
-    if (HoldsNul(name) || !value.exact)
+    if (HoldsNul(name))
       return false;
     listSizes_.reset();
     std::string bytes = value.data;
-    if (IsTextType(value.type)) {
-      const std::wstring text = WideFromAnsi(value.data);
+    if (IsTextType(value.type) && value.exact) {
+      const std::wstring text = WideFromUtf8(value.data);
       bytes.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
     }
-    return RegSetValueExW(key_, WideFromAnsi(name).c_str(), 0, value.type,
+    return RegSetValueExW(key_, WideFromUtf8(name).c_str(), 0, value.type,
                           reinterpret_cast<const BYTE*>(bytes.data()),
                           static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
   }
@@ -196,7 +194,7 @@ class Win32Key : public BackendKey {
     if (HoldsNul(name))
       return false;
     listSizes_.reset();
-    return DeleteSubkey(key_, WideFromAnsi(name).c_str()) == ERROR_SUCCESS;
+    return DeleteSubkey(key_, WideFromUtf8(name).c_str()) == ERROR_SUCCESS;
   }
 
   std::optional<std::string> Identity() override {
@@ -209,7 +207,7 @@ class Win32Key : public BackendKey {
     if (HoldsNul(name))
       return false;
     listSizes_.reset();
-    return RegDeleteValueW(key_, WideFromAnsi(name).c_str()) == ERROR_SUCCESS;
+    return RegDeleteValueW(key_, WideFromUtf8(name).c_str()) == ERROR_SUCCESS;
   }
 
   std::optional<KeyInfo> Info() override {
@@ -223,9 +221,7 @@ class Win32Key : public BackendKey {
   // name and data, so that each name (with its data) costs one call; a buffer that
   // proves short (the key changed meanwhile) is grown and the call repeated. The
   // counts are asked once for a key's two lists (values, then subkeys, as a walk
-  // reads them). Names and text come through the wide functions, so that a name the
-  // ANSI code page cannot carry is known as such (ListedName) instead of being turned
-  // into another.
+  // reads them). Names and text come through the wide functions, in any script.
   std::vector<std::string> KeyNames() override {
     std::vector<std::string> names;
     const auto sizes = ListSizes();
@@ -243,7 +239,7 @@ class Win32Key : public BackendKey {
       }
       if (rc != ERROR_SUCCESS)
         break;
-      names.push_back(ListedName(std::wstring_view(buffer.data(), size)));
+      names.push_back(Utf8FromWide(std::wstring_view(buffer.data(), size)));
     }
     return names;
   }
@@ -265,7 +261,7 @@ class Win32Key : public BackendKey {
       }
       if (rc != ERROR_SUCCESS)
         break;
-      names.push_back(ListedName(std::wstring_view(buffer.data(), size)));
+      names.push_back(Utf8FromWide(std::wstring_view(buffer.data(), size)));
     }
     return names;
   }
@@ -297,7 +293,7 @@ class Win32Key : public BackendKey {
       if (rc != ERROR_SUCCESS)
         break;
       values.push_back(
-          NamedValue{ListedName(std::wstring_view(name.data(), nameSize)),
+          NamedValue{Utf8FromWide(std::wstring_view(name.data(), nameSize)),
                      FromStored(type, reinterpret_cast<const BYTE*>(data.data()), dataSize)});
     }
     return values;

@@ -119,7 +119,7 @@ RestorePointCall Win32RestorePointService::Call(DWORD eventType, DWORD pointType
   info.dwEventType = eventType;
   info.dwRestorePtType = pointType;
   info.llSequenceNumber = sequence;
-  const std::wstring wide = WideFromAnsi(description);
+  const std::wstring wide = WideFromUtf8(description);
   std::copy_n(wide.c_str(), std::min<size_t>(wide.size(), MAX_DESC - 1), info.szDescription);
   STATEMGRSTATUS status{};
   call.succeeded = entry(&info, &status) != FALSE;
@@ -171,7 +171,7 @@ std::vector<RestorePointRecord> Win32RestorePointService::List() {
       record.time = LocalTimeText(value.bstrVal);
     VariantClear(&value);
     if (SUCCEEDED(row->Get(L"Description", 0, &value, nullptr, nullptr)) && value.vt == VT_BSTR)
-      record.description = ExactAnsi(value.bstrVal).value_or(std::string());
+      record.description = Utf8FromWide(value.bstrVal);
     VariantClear(&value);
     row->Release();
     points.push_back(record);

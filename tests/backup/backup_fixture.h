@@ -47,7 +47,7 @@ inline std::string Describe(const std::optional<RegValue>& value) {
     std::snprintf(buffer, sizeof buffer, "%02X ", static_cast<unsigned char>(c));
     out += buffer;
   }
-  return out + "]";
+  return out + (value->exact ? "]" : "] bytes");
 }
 
 // Every key and value that differs between two dumps, one per line; empty when equal.
@@ -119,12 +119,12 @@ inline std::vector<std::pair<std::string, RegValue>> EveryKindOfValue() {
   return {
       {"", Sz("default")},
       {"Quotes", Sz("say \"hi\" \\\\server\\share\\")},
-      {"High", Sz("caf\xE9 \xFC\xA0~")},
+      {"High", Sz("caf\xC3\xA9 \xC3\xBC\xC2\xA0~")},
       {"Break", Sz("line1\r\nline2\nline3")},
       {"AfterZero", Typed(kRegSz, std::string("ab\0cd\0", 6))},
       {"Empty", Sz("")},
-      {"Expand", ExpandSz("%SystemRoot%\\x \xE9")},
-      {"Multi", Typed(kRegMultiSz, std::string("one\0tw\xE9\0\0", 10))},
+      {"Expand", ExpandSz("%SystemRoot%\\x \xC3\xA9")},
+      {"Multi", Typed(kRegMultiSz, std::string("one\0tw\xC3\xA9\0\0", 11))},
       {"Dword", Dword(26)},
       {"MinusOne", Dword(0xFFFFFFFFu)},
       {"ShortDword", Typed(kRegDword, "\x01\x02")},
@@ -137,7 +137,7 @@ inline std::vector<std::pair<std::string, RegValue>> EveryKindOfValue() {
       {"NoneEmpty", Typed(kRegNone, "")},
       {"BigEndian", Typed(5, std::string("\x00\x00\x00\x1A", 4))},
       {"Name \"with\" \\ marks", Sz("n")},
-      {"Tab\tand \xE9", Sz("t")},
+      {"Tab\tand \xC3\xA9", Sz("t")},
       {"@", Sz("at")},
   };
 }

@@ -74,13 +74,14 @@ TEST(ExportFormat, ValueDataByTypeAndContent) {
   struct Case {
     const char* what;
     std::optional<RegValue> value;
-    std::string expected;
+    std::optional<std::string> expected;  // nothing: the version cannot carry it
+    int version = 4;
   };
   const std::string eol = "\\\r\n";
   const Case cases[] = {
       {"missing value", std::nullopt, "\"\""},
       {"plain string", Sz("C:\\a \"b\""), "\"C:\\\\a \\\"b\\\"\""},
-      {"tab and high bytes stay", Sz("a\tb\xE9\xFF"), "\"a\tb\xE9\xFF\""},
+      {"tab and high bytes stay", Sz("a\tb\xC3\xA9\xC3\xBF"), "\"a\tb\xE9\xFF\""},
       {"string without zero", Typed(kRegSz, "abc"), "\"abc\""},
       {"empty string", Sz(""), "\"\""},
       {"string with line feed", Sz("a\nb"), "hex(1):61,0A,62,00"},
@@ -107,9 +108,24 @@ TEST(ExportFormat, ValueDataByTypeAndContent) {
        "hex:" + HexList(26) + "," + eol + HexList(25, 26) + "," + eol + "33"},
       {"other types wrap like binary", Typed(0x20, CountingBytes(27)),
        "hex(20):" + HexList(26) + "," + eol + "1A"},
+      {"no ANSI form", Sz("\xCE\xA9"), std::nullopt},
+      {"no ANSI form, expandable", ExpandSz("%\xD0\x96%"), std::nullopt},
+      {"stored bytes that are no UTF-16", RegValue{kRegSz, "A", false}, std::nullopt},
+      // Version 5.00: text as it is, the bytes of text data as UTF-16.
+      {"5: string in any script", Sz("\xCE\xA9\xF0\x9F\x98\x80 \"q\""),
+       "\"\xCE\xA9\xF0\x9F\x98\x80 \\\"q\\\"\"", 5},
+      {"5: string with line feed", Sz("a\nb"), "hex(1):61,00,0A,00,62,00,00,00", 5},
+      {"5: expandable string", ExpandSz("%\xCE\xA9%"), "hex(2):25,00,A9,03,25,00,00,00", 5},
+      {"5: multi-string", Typed(kRegMultiSz, std::string("a\0\xD0\x96\0\0", 6)),
+       "hex(7):61,00,00,00,16,04,00,00,00,00", 5},
+      {"5: a surrogate pair", ExpandSz("\xF0\x9F\x98\x80"), "hex(2):3D,D8,00,DE,00,00", 5},
+      {"5: stored bytes that are no UTF-16", RegValue{kRegSz, std::string("A\0B", 3), false},
+       std::nullopt, 5},
+      {"5: integer", Dword(26), "dword:0000001A", 5},
+      {"5: binary", Typed(kRegBinary, "\x01\xAB\xFF"), "hex:01,AB,FF", 5},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(FormatValueData(c.value), c.expected) << c.what;
+    EXPECT_EQ(FormatValueData(c.value, c.version), c.expected) << c.what;
   }
 }
 
@@ -225,46 +241,59 @@ TEST_F(ExportWriterTest, AFileThatCannotBeOpenedIsAnError) {
 }
 
 #ifdef _WIN32
-// Every kind of value the registry holds, exported and imported again by regedit /s.
+// Every kind of value the registry holds, exported and imported again by regedit /s: a
+// REGEDIT4 file, and with names and text in other scripts a Version 5.00 file.
 TEST_F(ExportWriterTest, RegeditImportGivesBackEveryValueExactly) {
-  const auto values = test::EveryKindOfValue();
-  for (const auto& [name, value] : values)
-    Put("", name, value);
-  Put("Sub", "", Dword(7));
-  Put("Sub\\Deep \xE9", "x", ExpandSz("%TEMP%"));
-  Put("Br]ack[et", "", Sz("b"));
-  test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path() + "\\Empty", "", Sz("gone"));
-  {
+  for (const bool wide : {false, true}) {
+    SCOPED_TRACE(wide ? "Version 5.00" : "REGEDIT4");
+    auto values = test::EveryKindOfValue();
+    if (wide) {
+      values.insert(values.end(), {{"Ωμέγα", Sz("Жизнь 工具 😀")},
+                                   {"😀", ExpandSz("%TEMP%\\Ω")},
+                                   {"数据", Typed(kRegMultiSz, std::string("Ω\0Ж\0\0", 7))},
+                                   {"Break Ж", Sz("a\r\nΩ")}});
+    }
     Registry r(env.Registry());
     r.SetRoot(RootKey::kCurrentUser);
+    r.DeleteKey("\\" + scratch.Path());
+    for (const auto& [name, value] : values)
+      Put("", name, value);
+    Put("Sub", "", Dword(7));
+    Put("Sub\\Deep \xC3\xA9", "x", ExpandSz("%TEMP%"));
+    if (wide)
+      Put("Sub\\Κλειδί 🚀", "", Sz("k"));
+    Put("Br]ack[et", "", Sz("b"));
+    test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path() + "\\Empty", "",
+                   Sz("gone"));
     ASSERT_TRUE(r.OpenKey("\\" + scratch.Path() + "\\Empty", false));
     r.DeleteValue("");
-  }
-  const auto before = test::Dump(env.Registry(), RootKey::kCurrentUser, scratch.Path());
-  ASSERT_EQ(before.at("").size(), values.size());
+    r.CloseKey();
+    const auto before = test::Dump(env.Registry(), RootKey::kCurrentUser, scratch.Path());
+    ASSERT_EQ(before.at("").size(), values.size());
 
-  ASSERT_TRUE(Export(scratch.Path(), "", ExportScope::kWholeKey));
-  Registry r(env.Registry());
-  r.SetRoot(RootKey::kCurrentUser);
-  ASSERT_TRUE(r.DeleteKey("\\" + scratch.Path()));
-  ASSERT_EQ(test::ImportWithRegedit(file), 0u);
-  EXPECT_EQ(test::DumpDifferences(
-                before, test::Dump(env.Registry(), RootKey::kCurrentUser, scratch.Path())),
-            "");
+    file = env.TempDir() + (wide ? "\\Wide.reg" : "\\Backup.reg");
+    ASSERT_TRUE(Export(scratch.Path(), "", ExportScope::kWholeKey));
+    EXPECT_EQ(ReadWholeFile(env.Files(), file).substr(0, 2), wide ? "\xFF\xFE" : "RE");
+    ASSERT_TRUE(r.DeleteKey("\\" + scratch.Path()));
+    ASSERT_EQ(test::ImportWithRegedit(file), 0u);
+    EXPECT_EQ(test::DumpDifferences(
+                  before, test::Dump(env.Registry(), RootKey::kCurrentUser, scratch.Path())),
+              "");
 
-  // The same values one by one, as a repair of value rows backs them up.
-  const std::string single = env.TempDir() + "\\Single.reg";
-  file = single;
-  ASSERT_TRUE(r.OpenKey("\\" + scratch.Path(), false));
-  for (const auto& [name, value] : values) {
-    ASSERT_TRUE(Export(scratch.Path(), name, ExportScope::kSingleValue)) << name;
-    ASSERT_TRUE(r.DeleteValue(name)) << name;
+    // The same values one by one, as a repair of value rows backs them up.
+    const std::string single = env.TempDir() + (wide ? "\\WideSingle.reg" : "\\Single.reg");
+    file = single;
+    ASSERT_TRUE(r.OpenKey("\\" + scratch.Path(), false));
+    for (const auto& [name, value] : values) {
+      ASSERT_TRUE(Export(scratch.Path(), name, ExportScope::kSingleValue)) << name;
+      ASSERT_TRUE(r.DeleteValue(name)) << name;
+    }
+    r.CloseKey();
+    ASSERT_EQ(test::ImportWithRegedit(single), 0u);
+    EXPECT_EQ(test::DumpDifferences(
+                  before, test::Dump(env.Registry(), RootKey::kCurrentUser, scratch.Path())),
+              "");
   }
-  r.CloseKey();
-  ASSERT_EQ(test::ImportWithRegedit(single), 0u);
-  EXPECT_EQ(test::DumpDifferences(
-                before, test::Dump(env.Registry(), RootKey::kCurrentUser, scratch.Path())),
-            "");
 }
 #endif
 

@@ -552,7 +552,7 @@ TEST_F(RepairTest, RegeditImportOfTheBackupUndoesTheRepair) {
   const auto values = test::EveryKindOfValue();
   for (const auto& [name, value] : values) {
     Put("Whole", name, value);
-    Put("Whole\\Sub \xE9", name, value);
+    Put("Whole\\Sub \xC3\xA9", name, value);
     Put("Single", name, value);
   }
   Put("Whole\\Empty\\Leaf", "", Sz("x"));

@@ -420,9 +420,9 @@ TEST(StartupManager, ListsDeletesAndTheBackupPutsTheEntriesBack) {
 }
 
 // Run values named in Greek and with an emoji are listed as they are; "Delete Entry"
-// deletes the ordinary one ticked with them, refuses them with a message naming them,
-// and they stay in the registry and in the list.
-TEST(StartupManager, EntriesNamedOutsideTheCodePageAreShownAndTheirDeletionRefused) {
+// deletes them with the ordinary one ticked with them, into one Version 5.00 backup that
+// the registry editor imports back exactly.
+TEST(StartupManager, EntriesNamedOutsideTheCodePageAreShownDeletedAndGivenBack) {
   HKEY run = nullptr;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kRun, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &run,
                             nullptr),
@@ -466,26 +466,27 @@ TEST(StartupManager, EntriesNamedOutsideTheCodePageAreShownAndTheirDeletionRefus
       },
       5000));
   Press(GetDlgItem(manager, kIdDeleteEntry));
-  HWND box = WaitForDialog("Varnok Kelvane", kelvane.Id(), 20000);
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(WindowTextUtf8(GetDlgItem(box, 0xFFFF)),
-            "These entries were not deleted and stay in the list: their names or command lines "
-            "have characters outside the system's ANSI code page, so no backup file can hold "
-            "them exactly:\n" +
-                rocket + " (" + userRun + ")\n" + omega + " (" + userRun + ")");
-  PostMessageA(box, WM_COMMAND, IDOK, 0);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 10000));
-  EXPECT_EQ(ItemCount(list), 2);
-  EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kRun, "KvPlain"));
-  for (const auto& [name, data] : values) {
-    if (name != L"KvPlain") {
-      EXPECT_EQ(RegQueryValueExW(run, name.c_str(), nullptr, nullptr, nullptr, nullptr), 0);
-    }
-  }
-  RegCloseKey(run);
+  ASSERT_TRUE(WaitUntil([&] { return ItemCount(list) == 0; }, 20000));
+  for (const auto& [name, data] : values)
+    EXPECT_NE(RegQueryValueExW(run, name.c_str(), nullptr, nullptr, nullptr, nullptr), 0);
   Press(GetDlgItem(manager, IDCANCEL));
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(manager); }, 10000));
   CloseMain(main, kelvane);
+
+  const auto backups = ListFiles(std::string(kFolder) + "Backup\\Backup*.reg");
+  ASSERT_EQ(backups.size(), 1u);
+  const std::string backup = std::string(kFolder) + "Backup\\" + backups[0];
+  EXPECT_EQ(ReadTextFile(backup).substr(0, 2), "\xFF\xFE");
+  ASSERT_EQ(RegeditImport(backup), 0);
+  for (const auto& [name, data] : values) {
+    wchar_t stored[64] = {};
+    DWORD size = sizeof stored - sizeof(wchar_t);
+    EXPECT_EQ(RegQueryValueExW(run, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(stored),
+                               &size),
+              0);
+    EXPECT_EQ(std::wstring(stored), data);
+  }
+  RegCloseKey(run);
 }
 
 TEST(Settings, ABadOptionsIniLoadsWithoutHarmAndShowsWhatItCan) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/text_codec.h"
 #include "test_env.h"
 
 namespace kelvane {
@@ -12,36 +13,46 @@ namespace {
 using test::ScratchKey;
 using test::Sz;
 
-// Text the code page cannot carry comes as UTF-16 bytes and is listed in UTF-8 after the
-// mark, up to its first NUL; exact text is cut at its first NUL too.
-TEST(ListedText, StringDataAsAListShowsIt) {
-  const auto utf16 = [](std::u16string_view text) {
-    std::string bytes;
-    for (const char16_t c : text) {
-      bytes.push_back(static_cast<char>(c & 0xFF));
-      bytes.push_back(static_cast<char>(c >> 8));
-    }
-    return RegValue{kRegSz, bytes, false};
-  };
-  const std::string mark(1, kInexactMark);
+// Every UTF-16 text converts to UTF-8 and back to itself, half a surrogate pair
+// included, so that no name reaches the system as another; only text with an exact
+// ANSI form has one (the portable layer's code page is Windows-1252, as Wine's).
+TEST(TextCodec, EveryUtf16TextComesBackAndOnlyExactTextIsAnsi) {
   struct Case {
     int line;
-    RegValue value;
-    std::string listed;
+    std::u16string wide;
+    std::string utf8;
+    std::optional<std::string> ansi;
   };
   const Case cases[] = {
-      {__LINE__, Sz("C:\\a.exe"), "C:\\a.exe"},
-      {__LINE__, RegValue{kRegSz, std::string("one\0two", 7)}, "one"},
-      {__LINE__, utf16(std::u16string(u"Ωx\0y", 4)), mark + "\xCE\xA9x"},
-      {__LINE__, utf16(u"工具"), mark + "\xE5\xB7\xA5\xE5\x85\xB7"},
-      {__LINE__, utf16(u"🚀"), mark + "\xF0\x9F\x9A\x80"},
-      {__LINE__, utf16(u"a\xD83D"), mark + "a\xEF\xBF\xBD"},                    // half a pair
-      {__LINE__, RegValue{kRegSz, std::string("a\0b", 3), false}, mark + "a"},  // odd byte left out
+      {__LINE__, u"C:\\a.exe", "C:\\a.exe", "C:\\a.exe"},
+      {__LINE__, std::u16string(u"one\0two", 7), std::string("one\0two", 7),
+       std::string("one\0two", 7)},
+      {__LINE__, u"caf\u00E9 \u20AC", "caf\xC3\xA9 \xE2\x82\xAC", "caf\xE9 \x80"},
+      {__LINE__, u"\u03A9mega", "\xCE\xA9mega", std::nullopt},  // not "Omega"
+      {__LINE__, u"\u0416", "\xD0\x96", std::nullopt},
+      {__LINE__, u"\u5DE5\u5177", "\xE5\xB7\xA5\xE5\x85\xB7", std::nullopt},
+      {__LINE__, u"\U0001F680", "\xF0\x9F\x9A\x80", std::nullopt},  // a surrogate pair
+      {__LINE__, u"a\xD83D", "a\xED\xA0\xBD", std::nullopt},        // half a pair
+      {__LINE__, u"\xDC00\xD800", "\xED\xB0\x80\xED\xA0\x80", std::nullopt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
-    EXPECT_EQ(ListedText(c.value), c.listed);
+    EXPECT_EQ(Utf8FromUtf16(c.wide), c.utf8);
+    EXPECT_EQ(Utf16FromUtf8(c.utf8), c.wide);
+    std::string bytes;
+    for (const char16_t unit : c.wide) {
+      bytes.push_back(static_cast<char>(unit & 0xFF));
+      bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    EXPECT_EQ(Utf16LeBytesFromUtf8(c.utf8), bytes);
+    EXPECT_EQ(Utf8FromUtf16LeBytes(bytes), c.utf8);
+    EXPECT_EQ(AnsiFromUtf8(c.utf8), c.ansi);
+    if (c.ansi) {
+      EXPECT_EQ(Utf8FromAnsi(*c.ansi), c.utf8);
+    }
   }
+  EXPECT_EQ(Utf8FromUtf16LeBytes("abc"), std::nullopt);  // an odd byte is no UTF-16
+  EXPECT_EQ(Utf16FromUtf8("\xC3"), u"\xFFFD");           // cut short
 }
 
 class RegistryTest : public ::testing::Test {

@@ -339,9 +339,9 @@ TEST_F(OpenInRegeditTest, WritesLastKeyThenStartsTheEditorOfTheWindowsFolder) {
 
   // An editor that does not start is reported to the caller.
   app.shell.openSucceeds = false;
-  EXPECT_FALSE(OpenInRegedit(platform,
-                             Row(RowKind::kValueInPath, "HKEY_CURRENT_USER\\Software\\B\\v", "d")));
-  EXPECT_EQ(LastKey(), "HKEY_CURRENT_USER\\Software\\B");
+  EXPECT_FALSE(OpenInRegedit(
+      platform, Row(RowKind::kValueInPath, "HKEY_CURRENT_USER\\Software\\Ωμέγα 😀\\v", "d")));
+  EXPECT_EQ(LastKey(), "HKEY_CURRENT_USER\\Software\\Ωμέγα 😀");  // any script, as it is
   EXPECT_EQ(app.shell.opened.size(), 2u);
 }
 

@@ -1,16 +1,19 @@
 // Entries whose names or text the ANSI code page cannot carry (Greek, Cyrillic, CJK,
-// an emoji): never reported, never deleted, never reached through a look-alike name.
-// Under Wine they are seeded through the wide registry functions and read back by the
-// real backend; natively the in-memory registry holds them as the backend hands them
-// out (marked names, text marked inexact). Also: the current user's hive listed once,
-// and a repair that deletes only what a scan just before it still reports.
+// an emoji): judged like any other, never reached through a look-alike name, backed up
+// in a Version 5.00 file and given back exactly. Under Wine they are seeded through the
+// wide registry functions and read back by the real backend; natively the in-memory
+// registry holds them in the program's UTF-8. Also: the current user's hive listed
+// once, and a repair that deletes only what a scan just before it still reports.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <functional>
 
+#include "backup/reg_compare.h"
+#include "backup/reg_reader.h"
 #include "backup/repair.h"
+#include "platform/text_codec.h"
 #include "results/results_list.h"
 #include "scan/scan_fixture.h"
 #include "scan/scanners.h"
@@ -31,30 +34,6 @@ std::wstring Wide(const std::string& utf8) {
       MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring out(static_cast<size_t>(n), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
-#else
-bool Ascii(const std::string& text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80)
-      return false;
-  }
-  return true;
-}
-// A name as the real backend lists one that the code page cannot carry.
-std::string Listed(const std::string& utf8) {
-  return Ascii(utf8) ? utf8 : std::string(1, kInexactMark) + utf8;
-}
-std::string ListedPath(const std::string& utf8) {
-  std::string out, part;
-  for (size_t i = 0; i <= utf8.size(); ++i) {
-    if (i == utf8.size() || utf8[i] == '\\') {
-      out += (out.empty() ? "" : "\\") + Listed(part);
-      part.clear();
-    } else {
-      part += utf8[i];
-    }
-  }
   return out;
 }
 #endif
@@ -99,9 +78,9 @@ class InexactTextTest : public test::ScannerTest {
 #else
     auto handle = env.Registry()
                       .OpenRoot(RootKey::kCurrentUser)
-                      ->Open(base + "\\" + ListedPath(key), KeyAccess::kFull, true);
+                      ->Open(base + "\\" + key, KeyAccess::kFull, true);
     ASSERT_TRUE(handle);
-    handle->Set(Listed(name), Ascii(data) ? Sz(data) : RegValue{kRegSz, data + '\0', false});
+    handle->Set(name, Sz(data));
 #endif
   }
 
@@ -119,8 +98,8 @@ class InexactTextTest : public test::ScannerTest {
 #else
     auto handle = env.Registry()
                       .OpenRoot(RootKey::kCurrentUser)
-                      ->Open(base + "\\" + ListedPath(key), KeyAccess::kRead, false);
-    return handle && handle->Query(Listed(name)).has_value();
+                      ->Open(base + "\\" + key, KeyAccess::kRead, false);
+    return handle && handle->Query(name).has_value();
 #endif
   }
 
@@ -133,8 +112,7 @@ class InexactTextTest : public test::ScannerTest {
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     CloseHandle(file);
 #else
-    if (Ascii(utf8Path))
-      env.WriteFile(utf8Path);
+    env.WriteFile(utf8Path);
 #endif
   }
 
@@ -142,9 +120,9 @@ class InexactTextTest : public test::ScannerTest {
     return "HKEY_CURRENT_USER\\" + base + sub;
   }
 
-  RepairOutcome Repair(NoQuestions& prompts) {
+  RepairOutcome Repair(NoQuestions& prompts, RepairBatching batching = {}) {
     Platform platform = env.Get();
-    return RepairTickedRows(platform, results, settings, prompts);
+    return RepairTickedRows(platform, results, settings, prompts, batching);
   }
 
   const std::string base = "Software\\KelvaneTests\\" + token;
@@ -158,74 +136,91 @@ std::vector<IssueRow> ByKey(std::vector<IssueRow> rows) {
   return rows;
 }
 
-TEST_F(InexactTextTest, OnlyEntriesTheCodePageCarriesAreReportedBackedUpOrDeleted) {
+TEST_F(InexactTextTest, EveryScriptIsJudgedBackedUpInVersion5AndGivenBackExactly) {
   const std::string missing = dir + "\\missing\\";
   PutText("Vals", "live", dir + "\\Ωlive\\app.exe");  // present
   MakeFile(dir + "\\Ωlive\\app.exe");
   PutText("Vals", "cyr", dir + "\\Жизнь\\app.exe");  // present
   MakeFile(dir + "\\Жизнь\\app.exe");
-  PutText("Vals", "gone", missing + "Ωgone.exe");  // missing, but not exactly known
-  PutText("Vals", "Ωmega", "C:\\Nowhere\\x.exe");  // stale, under a name without ANSI form
-  PutText("Vals", "Omega", dir + "\\real.txt");    // its look-alike, live
+  PutText("Vals", "gone", missing + "Ωgone.exe");
+  PutText("Vals", "Ωmega", dir + "\\Nowhere\\x.exe");  // stale, under a name without ANSI form
+  PutText("Vals", "Omega", dir + "\\real.txt");        // its look-alike, live
   env.WriteFile(dir + "\\real.txt");
-  PutText("Vals", "plain", missing + "plain.exe");  // the one stale entry to report
-  PutText("数据", "p", missing + "cjk.exe");
-  PutText("Emoji", "😀", missing + "e.exe");
+  PutText("Vals", "plain", missing + "plain.exe");
+  PutText("数据", "p", missing + "数据.exe");
+  PutText("Emoji", "😀", missing + "e😀.exe");
   PutText("Emoji", "q", missing + "q.exe");
   PutText("Vendors\\OnlyGreek", "Ωx", "1");
-  PutText("Vendors\\GreekBelow\\Ωsub", "v", "1");  // not known to be empty
+  PutText("Vendors\\GreekBelow\\Ωsub", "v", "1");
   MakeKey(RootKey::kCurrentUser, base + "\\Vendors\\Bare");
-#ifdef _WIN32
-  HKEY handle = nullptr;
-  RegCreateKeyExW(HKEY_CURRENT_USER, Wide(base + "\\Vendors\\Пусто").c_str(), 0, nullptr, 0,
-                  KEY_ALL_ACCESS, nullptr, &handle, nullptr);
-  RegCloseKey(handle);
-#else
-  env.Registry()
-      .OpenRoot(RootKey::kCurrentUser)
-      ->Open(base + "\\Vendors\\" + Listed("Пусто"), KeyAccess::kFull, true);
-#endif
+  MakeKey(RootKey::kCurrentUser, base + "\\Vendors\\Пусто");
 
   const std::string problem = "Invalid File or Folder";
-  const auto rows = Run([&](ScanContext& context) {
+  const auto scanners = [&](ScanContext& context) {
     WalkValues(context, "HKEY_CURRENT_USER", base, problem, "");
     ScanSoftwareKey(context, "HKEY_CURRENT_USER", base + "\\Vendors");
-  });
+  };
+  const auto rows = Run(scanners);
   const std::string vendors = Key("\\Vendors");
-  EXPECT_EQ(
-      ByKey(rows),
-      ByKey({
-          test::Row(problem, Key("\\Vals\\plain"), missing + "plain.exe", RowKind::kValueInPath),
-          test::Row(problem, Key("\\Emoji\\q"), missing + "q.exe", RowKind::kValueInPath),
-          test::Row("Obsolete Software Key", vendors, "Bare", RowKind::kSubkeyNamed),
-      }));
-
-  // The two values go; the key holding a name without ANSI form cannot be backed up
-  // and stays whole.
+  const auto row = [&](const std::string& key, const std::string& data) {
+    return test::Row(problem, Key(key), data, RowKind::kValueInPath);
+  };
+  EXPECT_EQ(ByKey(rows),
+            ByKey({
+                row("\\Vals\\gone", missing + "Ωgone.exe"),
+                row("\\Vals\\Ωmega", dir + "\\Nowhere\\x.exe"),
+                row("\\Vals\\plain", missing + "plain.exe"),
+                row("\\数据\\p", missing + "数据.exe"),
+                row("\\Emoji\\😀", missing + "e😀.exe"),
+                row("\\Emoji\\q", missing + "q.exe"),
+                test::Row("Obsolete Software Key", vendors, "Bare", RowKind::kSubkeyNamed),
+                test::Row("Obsolete Software Key", vendors, "Пусто", RowKind::kSubkeyNamed),
+            }));
+  // One value a batch, from the last row up: the first batches hold only ANSI entries
+  // and start a REGEDIT4 file, which becomes a Version 5.00 file when the first entry
+  // that is not arrives.
+  std::vector<IssueRow> ordered = rows;
+  std::stable_partition(ordered.begin(), ordered.end(),
+                        [](const IssueRow& r) { return !(IsAscii(r.key) && IsAscii(r.value)); });
+  ASSERT_TRUE(IsAscii(ordered.back().key + ordered.back().value));
   results.Clear();
-  results.Append(test::RowFromCells("p", Key("\\Emoji"), "", "", RowKind::kKey, true));
-  results.Append(
-      test::RowFromCells("p", Key("\\Vals\\plain"), "", "", RowKind::kValueInPath, true));
-  results.Append(test::RowFromCells("p", Key("\\Emoji\\q"), "", "", RowKind::kValueInPath, true));
-  results.Append(test::RowFromCells("p", Key(""), "", "", RowKind::kKey, true));
+  for (IssueRow& r : ordered)
+    results.Append(std::move(r));
+  results.SetAllTicked(true);
   NoQuestions prompts;
-  const RepairOutcome outcome = Repair(prompts);
+  const RepairOutcome outcome = Repair(prompts, RepairBatching{1});
   EXPECT_TRUE(outcome.finished);
-  EXPECT_EQ(outcome.removedCount, 2u);
-  EXPECT_EQ(outcome.notBackedUp, 2u);
-  EXPECT_FALSE(HasValue("Vals", "plain"));
-  EXPECT_FALSE(HasValue("Emoji", "q"));
-  for (const auto& [key, name] :
-       std::vector<std::pair<std::string, std::string>>{{"Vals", "live"},
-                                                        {"Vals", "cyr"},
-                                                        {"Vals", "gone"},
-                                                        {"Vals", "Ωmega"},
-                                                        {"Vals", "Omega"},
-                                                        {"数据", "p"},
-                                                        {"Emoji", "😀"},
-                                                        {"Vendors\\OnlyGreek", "Ωx"}}) {
+  EXPECT_EQ(outcome.removedCount, rows.size());
+  EXPECT_EQ(outcome.notBackedUp, 0u);
+  for (const auto& [key, name] : std::vector<std::pair<std::string, std::string>>{
+           {"Vals", "gone"}, {"Vals", "Ωmega"}, {"数据", "p"}, {"Emoji", "😀"}, {"Emoji", "q"}}) {
+    EXPECT_FALSE(HasValue(key, name)) << key << " " << name;
+  }
+  for (const auto& [key, name] : std::vector<std::pair<std::string, std::string>>{
+           {"Vals", "live"}, {"Vals", "cyr"}, {"Vals", "Omega"}, {"Vendors\\OnlyGreek", "Ωx"}}) {
     EXPECT_TRUE(HasValue(key, name)) << key << " " << name;
   }
+  const std::string backup = test::ReadWholeFile(env.Files(), outcome.backupFile);
+  ASSERT_GE(backup.size(), 2u);
+  EXPECT_EQ(backup.substr(0, 2), "\xFF\xFE");
+  const RegReadResult read = ReadRegText(backup);
+  ASSERT_TRUE(read.file) << read.error;
+  EXPECT_EQ(read.file->version, 5);
+  EXPECT_EQ(read.file->keys.size(), rows.size());
+
+  // What the registry editor's import does, key by key and value by value; then the
+  // check after an import finds every key and value of the file again.
+  for (const RegFileKey& key : read.file->keys) {
+    Registry registry(env.Registry());
+    registry.SetRoot(key.root);
+    ASSERT_TRUE(registry.OpenKey("\\" + key.path, true)) << key.path;
+    for (const RegFileValue& value : key.values)
+      registry.WriteRaw(value.name, *value.value);
+  }
+  EXPECT_EQ(FirstRestoreDifference(env.Registry(), *read.file), std::nullopt);
+  EXPECT_TRUE(HasValue("Emoji", "😀"));
+  EXPECT_TRUE(HasValue("数据", "p"));
+  EXPECT_EQ(Run(scanners).size(), rows.size());  // the same rows, found again
 }
 
 TEST_F(InexactTextTest, TheCurrentUsersHiveIsListedOnceAndAnUntickedRowKeepsItsEntry) {

@@ -83,8 +83,7 @@ bool CreateShortcutFile(TestEnv& env, const std::string& path, const std::string
 bool CreateWideShortcut(TestEnv& env, const std::string& folder, std::u16string_view name,
                         std::u16string_view target) {
   WriteWideFile(env, folder, name,
-                std::string(PortableShell::kShortcutMagic) + "\n" +
-                    std::string(InexactNameText(Listed(target))) + "\n");
+                std::string(PortableShell::kShortcutMagic) + "\n" + Listed(target) + "\n");
   return WideFileExists(env, folder, name);
 }
 

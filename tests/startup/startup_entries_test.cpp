@@ -472,7 +472,7 @@ TEST_F(StartupTest, AFailedDeleteKeepsItsRowAndIsReported) {
 // Names and command lines the ANSI code page cannot carry (Greek, Chinese, an emoji) are
 // listed as they are; "Delete Entry" touches none of them and names each, while an
 // ordinary entry ticked with them goes.
-TEST_F(StartupTest, InexactEntriesAreListedAsTheyAreButNeverDeleted) {
+TEST_F(StartupTest, EntriesInAnyScriptAreListedAndDeletedWithAnExactBackup) {
   const RootKey cu = RootKey::kCurrentUser;
   test::ScratchKey scratch(env.Registry());
   const std::string key = scratch.Path();
@@ -494,40 +494,47 @@ TEST_F(StartupTest, InexactEntriesAreListedAsTheyAreButNeverDeleted) {
     got.emplace_back(e.program, e.file);
   EXPECT_EQ(got, (std::vector<std::pair<std::string, std::string>>{
                      {"Plain", "C:\\plain.exe"},
-                     {test::Listed(u"Rocket 🚀"), "C:\\rocket.exe"},
-                     {"Tool", test::Listed(u"C:\\工具\\tool.exe")},
-                     {test::Listed(u"Ωμέγα"), "C:\\omega.exe /tray"},
-                     {test::Listed(u"Ж.lnk"), env.TempDir() + "\\tool.exe"},
+                     {"Rocket 🚀", "C:\\rocket.exe"},
+                     {"Tool", "C:\\工具\\tool.exe"},
+                     {"Ωμέγα", "C:\\omega.exe /tray"},
+                     {"Ж.lnk", env.TempDir() + "\\tool.exe"},
                  }));
   ASSERT_EQ(rows.size(), 5u);
 
   const std::string backupFolder = env.TempDir() + "\\Backup";
+  const std::vector<StartupEntry> listed = rows;
   const StartupDeleteOutcome outcome =
       DeleteTickedEntries(platform, backupFolder, rows, std::vector<bool>(rows.size(), true));
-  EXPECT_EQ(outcome.removedRows, (std::vector<size_t>{0}));
+  EXPECT_EQ(outcome.removedRows, (std::vector<size_t>{4, 3, 2, 1, 0}));
   EXPECT_TRUE(outcome.failed.empty());
-  ASSERT_EQ(outcome.refused.size(), 4u);
-  EXPECT_EQ(rows, outcome.refused);
-  EXPECT_TRUE(test::WideFileExists(env, startupFolder, u"Ж.lnk"));
+  EXPECT_TRUE(outcome.refused.empty());
+  EXPECT_FALSE(test::WideFileExists(env, startupFolder, u"Ж.lnk"));
   std::vector<StartupEntry> after;
   ListRunKey(env.Registry(), "HKEY_CURRENT_USER", key, after);
-  EXPECT_EQ(after, (std::vector<StartupEntry>(rows.begin(), rows.end() - 1)));
-  // The backup holds the one ordinary entry only.
-  const auto text = test::ReadWholeFile(env.Files(), outcome.backupFile);
-  EXPECT_NE(text.find("\"Plain\"=\"C:\\\\plain.exe\""), std::string::npos) << text;
-  EXPECT_EQ(std::count(text.begin(), text.end(), '='), 1) << text;
+  EXPECT_TRUE(after.empty());
+  // One Version 5.00 file holds the four values exactly; put back, they list as before.
+  const RegReadResult backup = ReadRegFile(env.Files(), outcome.backupFile);
+  ASSERT_TRUE(backup.file) << backup.error;
+  EXPECT_EQ(backup.file->version, 5);
+  EXPECT_EQ(backup.file->keys.size(), 4u);
+  for (const RegFileKey& k : backup.file->keys) {
+    for (const RegFileValue& v : k.values)
+      test::PutValue(env.Registry(), k.root, k.path, v.name, *v.value);
+  }
+  ListRunKey(env.Registry(), "HKEY_CURRENT_USER", key, after);
+  std::vector<StartupEntry> expected(listed.begin(), listed.end() - 1);
+  const auto byName = [](const StartupEntry& a, const StartupEntry& b) {
+    return a.program < b.program;
+  };
+  std::sort(after.begin(), after.end(), byName);
+  std::sort(expected.begin(), expected.end(), byName);
+  EXPECT_EQ(after, expected);
 
   const std::string location = " (HKEY_CURRENT_USER\\" + key + ")";
-  EXPECT_EQ(KeptEntriesText(outcome, "Not deleted:", "Refused:"),
-            "Refused:\n" + ShownText(test::Listed(u"Rocket 🚀")) + location + "\nTool" + location +
-                "\n" + ShownText(test::Listed(u"Ωμέγα")) + location + "\n" +
-                ShownText(test::Listed(u"Ж.lnk")) + " (Startup)");
-  // Both kinds of kept entries, each under its heading.
-  StartupDeleteOutcome both = outcome;
-  both.failed.push_back(rows[1]);
-  EXPECT_EQ(KeptEntriesText(both, "Not deleted:", "Refused:")
-                .rfind("Not deleted:\nTool" + location + "\n\nRefused:\n", 0),
-            0u);
+  StartupDeleteOutcome kept;
+  kept.failed = {listed[1], listed[4]};
+  EXPECT_EQ(KeptEntriesText(kept, "Not deleted:", "Refused:"),
+            "Not deleted:\nRocket 🚀" + location + "\nЖ.lnk (Startup)");
   EXPECT_EQ(KeptEntriesText(StartupDeleteOutcome{}, "Not deleted:", "Refused:"), "");
 
 #ifndef _WIN32
@@ -539,8 +546,9 @@ TEST_F(StartupTest, InexactEntriesAreListedAsTheyAreButNeverDeleted) {
   ListStartupFolder(platform, csidl::kCommonStartup, "Common Startup", common);
   ASSERT_EQ(common.size(), 1u);
   EXPECT_EQ(common[0].file, test::Listed(temp + u"\\Жtool.exe"));
-  EXPECT_EQ(DeleteTickedEntries(platform, backupFolder, common, {true}).refused, common);
-  EXPECT_TRUE(env.Files().FileExists(commonFolder + "\\Target.lnk"));
+  EXPECT_EQ(DeleteTickedEntries(platform, backupFolder, common, {true}).removedRows,
+            (std::vector<size_t>{0}));
+  EXPECT_FALSE(env.Files().FileExists(commonFolder + "\\Target.lnk"));
 #endif
 }
 
