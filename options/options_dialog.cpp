@@ -203,7 +203,7 @@ class TfrmOptions : public ModalForm {
       if (!check.message.empty())
         AppMessageBox(hwnd_, check.message, MB_OK | MB_ICONERROR);
       ShowPage(kPageGeneral);
-      SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eOutputFolder_.Handle()), TRUE);
+      SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eOutputFolder_.Handle()), TRUE);
       return;
     }
     form_.RestorePoint = cbCreateRestore_.Checked();

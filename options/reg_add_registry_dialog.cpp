@@ -25,7 +25,7 @@ class TfrmRegAddRegistry : public ModalForm {
                SS_LEFT, 12, 76, 368, 32, -1);
     bOK_ = AddButton("&OK", 224, 156, 75, 25, IDOK, BS_DEFPUSHBUTTON);
     AddButton("&Cancel", 305, 156, 75, 25, IDCANCEL);
-    PostMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eRegistryKey_.Handle()), TRUE);
+    PostMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eRegistryKey_.Handle()), TRUE);
     aOKUpdate();
   }
 
@@ -66,7 +66,7 @@ class TfrmRegAddRegistry : public ModalForm {
       return;
     if (HoldsNul(text)) {
       AppMessageBox(hwnd_, InexactIgnoreEntryText(text), MB_OK | MB_ICONERROR);
-      SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eRegistryKey_.Handle()), TRUE);
+      SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eRegistryKey_.Handle()), TRUE);
       return;
     }
     text_ = text;

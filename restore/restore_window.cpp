@@ -21,11 +21,11 @@ std::string FormatWith(const LocalTime& t, bool date) {
   st.wHour = static_cast<WORD>(t.hour);
   st.wMinute = static_cast<WORD>(t.minute);
   st.wSecond = static_cast<WORD>(t.second);
-  char buffer[128] = {};
-  const int n = date ? GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buffer,
-                                      sizeof buffer)
-                     : GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, sizeof buffer);
-  return n > 0 ? std::string(buffer) : std::string();
+  wchar_t buffer[128] = {};
+  const int n = date
+                    ? GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buffer, 128)
+                    : GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, 128);
+  return n > 0 ? Utf8(buffer) : std::string();
 }
 
 const DateTimeTexts kLocaleTexts{[](const LocalTime& t) { return FormatWith(t, true); },
@@ -193,13 +193,13 @@ class TfrmRestore : public ModalForm {
 
   // The system's words for why the file could not go.
   static std::string DeleteRefusal(const std::string& path) {
-    if (HoldsNul(path) || DeleteFileA(path.c_str()))
+    if (DeleteFileW(Wide(path).c_str()))
       return {};
-    char* text = nullptr;
-    const DWORD n = FormatMessageA(
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, GetLastError(), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string reason = n > 0 && text ? std::string(text, n) : std::string();
+        nullptr, GetLastError(), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string reason = n > 0 && text ? Utf8(std::wstring_view(text, n)) : std::string();
     LocalFree(text);
     while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n'))
       reason.pop_back();
