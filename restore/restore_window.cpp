@@ -193,7 +193,8 @@ class TfrmRestore : public ModalForm {
 
   // The system's words for why the file could not go.
   static std::string DeleteRefusal(const std::string& path) {
-    if (DeleteFileW(Wide(path).c_str()))
+    // Never through a text holding a NUL, which names no file.
+    if (path.find('\0') != std::string::npos || DeleteFileW(Wide(path).c_str()))
       return {};
     wchar_t* text = nullptr;
     const DWORD n = FormatMessageW(
