@@ -48,10 +48,17 @@ ScanOptions ScanOptionsFromSettings(bool unattended) {
 
 void LogUnattendedRun(Platform platform, RunLogEntry entry, const std::string& restorePoint) {
   entry.time = platform.system.Now();
+  // Every text in UTF-8, the one encoding of the log.
+  for (std::string* text : {&entry.file, &entry.note})
+    *text = Utf8Text(*text);
+  for (std::string& caption : entry.categories)
+    caption = Utf8Text(caption);
   // The run's exit code tells the outcome already; a log that cannot be written
   // (a read-only program folder) does not change it.
-  AppendRunLog(platform.files, RunLogPath(platform.shell),
-               RunLogLine(entry) + (restorePoint.empty() ? "" : "\trestorepoint=" + restorePoint));
+  AppendRunLog(
+      platform.files, RunLogPath(platform.shell),
+      RunLogLine(entry) + (restorePoint.empty() ? "" : "\trestorepoint=" + Utf8Text(restorePoint)),
+      Utf8FromAnsi);
 }
 
 int RunScanSwitch(Platform platform, const std::string& file) {

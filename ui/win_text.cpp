@@ -58,6 +58,11 @@ std::string Utf8Text(std::string_view text) {
   return Utf8(Wide(text));
 }
 
+std::string Utf8FromAnsi(std::string_view text) {
+  bool valid = false;
+  return Utf8(FromCodePage(CP_ACP, 0, text, &valid));
+}
+
 std::string WindowText(HWND window) {
   const int length = GetWindowTextLengthW(window);
   std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');

@@ -19,6 +19,8 @@ std::wstring Wide(std::string_view text);
 std::string Utf8(std::wstring_view text);
 // A program text in UTF-8 (as Wide reads it, so the same text goes in and comes out).
 std::string Utf8Text(std::string_view text);
+// Text in the ANSI code page (an older version's file) in UTF-8.
+std::string Utf8FromAnsi(std::string_view text);
 
 // A window's text, and setting it.
 std::string WindowText(HWND window);

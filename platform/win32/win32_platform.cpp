@@ -444,9 +444,9 @@ bool MakeUnicodeFile(const std::wstring& file) {
 std::string Win32ProfileStore::GetString(const std::string& section, const std::string& key,
                                          const std::string& fallback, const std::string& file) {
   wchar_t buffer[2048] = {};
-  const DWORD n = GetPrivateProfileStringW(WideFromUtf8(section).c_str(),
-                                           WideFromUtf8(key).c_str(), WideFromUtf8(fallback).c_str(),
-                                           buffer, 2048, WideFromUtf8(file).c_str());
+  const DWORD n = GetPrivateProfileStringW(WideFromUtf8(section).c_str(), WideFromUtf8(key).c_str(),
+                                           WideFromUtf8(fallback).c_str(), buffer, 2048,
+                                           WideFromUtf8(file).c_str());
   return Utf8FromWide(std::wstring_view(buffer, n));
 }
 
