@@ -60,15 +60,10 @@ class TfrmRegAddRegistry : public ModalForm {
 
   void aOKExecute() {
     // Enter reaches here even while the button is disabled. The text is read wide: an
-    // entry the ANSI code page cannot carry is refused, not saved with "?" in it.
+    // entry in any script is kept as typed, never with "?" in it.
     const std::string text = eRegistryKey_.Text();
     if (!IsIgnoreEntryAcceptable(text))
       return;
-    if (HoldsNul(text)) {
-      AppMessageBox(hwnd_, InexactIgnoreEntryText(text), MB_OK | MB_ICONERROR);
-      SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eRegistryKey_.Handle()), TRUE);
-      return;
-    }
     text_ = text;
     EndModal(ModalResult::kOk);
   }

@@ -104,8 +104,7 @@ class TfrmRestore : public ModalForm {
     aRestoreUpdate();
   }
 
-  // From the rows as listed, not from the cell: the cell's ANSI text of a name the code
-  // page cannot carry would be a look-alike, another file or none.
+  // From the rows as listed, not from the cell.
   std::string SelectedPath() const {
     const int selected = ListView1_.Selected();
     if (selected < 0 || static_cast<size_t>(selected) >= rows_.size())
@@ -116,7 +115,7 @@ class TfrmRestore : public ModalForm {
   void Tell(const std::string& text) { AppMessageBox(hwnd_, text, MB_OK | MB_ICONINFORMATION); }
 
   // Rows go in already in list order (descending by name), so the list needs no sort.
-  // Names go in wide: one the ANSI code page cannot carry shows as it is.
+  // Names go in wide: one in any script shows as it is.
   void ListBackupFiles() {
     auto rows = kelvane::ListBackupFiles(platform_.files, eFolder_.Text(), kLocaleTexts);
     rows_ = rows ? std::move(*rows) : std::vector<BackupFileRow>{};
@@ -137,10 +136,6 @@ class TfrmRestore : public ModalForm {
     std::string folder;
     if (!BrowseForFolder(hwnd_, LoadResString(IDS_RESTORE_BROWSE_PROMPT), L"", folder))
       return;
-    if (HoldsNul(folder)) {
-      Tell(InexactFolderText(folder));
-      return;
-    }
     eFolder_.SetText(folder);
     ListBackupFiles();
     aRestoreUpdate();
