@@ -29,9 +29,9 @@ class TfrmAbout : public ModalForm {
     HWND image1 = AddControl("STATIC", "", SS_ICON, 20, 66, 32, 32, -1);
     // The icon drawn at the form's DPI.
     icon_.Reset(
-        static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_KELVANE),
+        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KELVANE),
                                       IMAGE_ICON, Scale(32), Scale(32), 0)));
-    SendMessageA(image1, STM_SETICON, reinterpret_cast<WPARAM>(icon_.Get()), 0);
+    SendMessageW(image1, STM_SETICON, reinterpret_cast<WPARAM>(icon_.Get()), 0);
     label1_ = AddControl("STATIC", "", SS_LEFT, 68, 66, 270, 18, -1, bold_);
     AddControl("STATIC", "Version: 1.25   Build 20061224", SS_LEFT, 68, 90, 270, 16, -1);
     AddControl("STATIC", "Copyright (C) 2006 Varnok Software. All rights reserved.", SS_LEFT, 68,
@@ -61,7 +61,7 @@ class TfrmAbout : public ModalForm {
         if (reinterpret_cast<HWND>(wParam) != lbEAddress_)
           return false;
         SetCursor(LoadCursor(nullptr, IDC_HAND));
-        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, TRUE);
+        SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
         *result = TRUE;
         return true;
       case WM_CTLCOLORSTATIC:
@@ -81,7 +81,7 @@ class TfrmAbout : public ModalForm {
   }
 
  private:
-  void FormShow() { SetWindowTextA(label1_, LoadResString(IDS_ABOUT_TITLE).c_str()); }
+  void FormShow() { SetText(label1_, LoadResString(IDS_ABOUT_TITLE)); }
 
   void lbEAddressClick() { platform_.shell.Open(address_, "", ShellOpen{hwnd_, ShellOpen::kShow}); }
 

@@ -55,7 +55,7 @@ std::span<const Command> MainCommands() {
            })
           .Ctrl('M'),
       Separator(M::kFile),
-      Item(kMiExit, M::kFile, "&Exit", [](F& f) { PostMessageA(f.hwnd_, WM_CLOSE, 0, 0); }),
+      Item(kMiExit, M::kFile, "&Exit", [](F& f) { PostMessageW(f.hwnd_, WM_CLOSE, 0, 0); }),
       Item(kMiScan, M::kAction, "&Scan registry issue", [](F& f) { f.bScanRegistryClick(); })
           .Task({"Scan registry issue", 8, 76, 105}),
       Item(kMiRepair, M::kAction, "&Repair registry issue", [](F& f) { f.RepairTicked(); })
@@ -121,13 +121,14 @@ TfrmKelvane::~TfrmKelvane() {
 }
 
 bool TfrmKelvane::Create(HINSTANCE instance, int showCommand) {
-  icon_ = LoadIconA(instance, MAKEINTRESOURCEA(IDI_KELVANE));
-  WNDCLASSEXA wc{};
+  icon_ = LoadIconW(instance, MAKEINTRESOURCEW(IDI_KELVANE));
+  static const std::wstring className = Wide(kMainWindowClass);
+  WNDCLASSEXW wc{};
   wc.hInstance = instance;
   wc.hIcon = icon_;
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  wc.lpszClassName = kMainWindowClass;
+  wc.lpszClassName = className.c_str();
 
   // Sized for the system DPI; a window that opens on a monitor of another DPI is
   // resized when it learns so (WM_DPICHANGED).
@@ -193,6 +194,9 @@ LRESULT TfrmKelvane::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
           command->run(*this);
       }
       return 0;
+    case WM_NOTIFYFORMAT:
+      // The list and the tree are Unicode controls and tell in Unicode.
+      return NFR_UNICODE;
     case WM_NOTIFY:
       return HandleNotify(reinterpret_cast<NMHDR*>(lParam));
     case WM_DRAWITEM:
@@ -263,7 +267,7 @@ LRESULT TfrmKelvane::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return DefWindowProcA(hwnd_, msg, wParam, lParam);
+  return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
 void TfrmKelvane::FormCreate() {
@@ -280,7 +284,7 @@ void TfrmKelvane::FormCreate() {
   // A double click opens the row in the registry editor, as "Open in RegEdit" does.
   lvRegistryData_.onRowActivated = [this] { aOpenRegeditExecute(); };
   popupMenu1_ = BuildPopupMenu(MainCommands());
-  statusBar1_ = CreateChild(hwnd_, STATUSCLASSNAMEA, "", 0, 0, 0, 0, 0, kIdStatus, nullptr);
+  statusBar1_ = CreateChild(hwnd_, "msctls_statusbar32", "", 0, 0, 0, 0, 0, kIdStatus, nullptr);
   ApplyDpi();
 
   accelerators_ = BuildAccelerators(MainCommands());
@@ -290,7 +294,7 @@ void TfrmKelvane::FormCreate() {
   LoadSettings();
 
   const std::string caption = LoadResString(IDS_APP_TITLE) + " " + LoadResString(IDS_VERSION);
-  SetWindowTextA(hwnd_, caption.c_str());
+  SetText(hwnd_, caption);
   if (IsWin9xFamily(GetWindowsVersionCode(platform_.system)))
     DeleteMenu(mainMenu1_, kMiWindowsBackup, MF_BYCOMMAND);
 }
@@ -301,16 +305,16 @@ void TfrmKelvane::FormCreate() {
 void TfrmKelvane::FitFirstStart() {
   RECT status;
   GetWindowRect(statusBar1_, &status);
-  const int treeRows = static_cast<int>(SendMessageA(tvRegistry_.Handle(), TVM_GETCOUNT, 0, 0));
+  const int treeRows = static_cast<int>(SendMessageW(tvRegistry_.Handle(), TVM_GETCOUNT, 0, 0));
   const int treeHeight =
       treeRows * TreeView_GetItemHeight(tvRegistry_.Handle()) + 4 * GetSystemMetrics(SM_CYEDGE);
   RECT frame{0, 0, listLeft_ + lvRegistryData_.DesignedWidth(),
              S(kTreeTop) + treeHeight + (status.bottom - status.top)};
-  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), TRUE,
-                     static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), TRUE,
+                     static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
-  if (!GetMonitorInfoA(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor))
+  if (!GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor))
     return;
   const RECT& work = monitor.rcWork;
   const int workWidth = work.right - work.left, workHeight = work.bottom - work.top;
@@ -323,7 +327,7 @@ void TfrmKelvane::FitFirstStart() {
 
 void TfrmKelvane::FormShow() {
   if (OptionsSetting.WindowState == 2)
-    PostMessageA(hwnd_, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    PostMessageW(hwnd_, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
   tvRegistry_.ShowTicks();
   FormResize();
 }
@@ -332,7 +336,7 @@ void TfrmKelvane::FormActivate() {
   if (unattended_ || !IsCleanOnceRun(arguments_))
     return;
   unattended_ = true;
-  PostMessageA(hwnd_, WM_CLEAN_ONCE, 0, 0);
+  PostMessageW(hwnd_, WM_CLEAN_ONCE, 0, 0);
 }
 
 void TfrmKelvane::FormResize() {
@@ -342,7 +346,7 @@ void TfrmKelvane::FormResize() {
   GetClientRect(hwnd_, &client);
   const int w = client.right;
   const int h = client.bottom;
-  SendMessageA(statusBar1_, WM_SIZE, 0, 0);
+  SendMessageW(statusBar1_, WM_SIZE, 0, 0);
   RECT status;
   GetWindowRect(statusBar1_, &status);
   const int statusHeight = status.bottom - status.top;
@@ -386,8 +390,7 @@ void TfrmKelvane::miHelpClick() {
   else if (!platform_.shell.Open(help, "", ShellOpen{hwnd_}))
     problem = "The help file " + help + " could not be opened.";
   if (!problem.empty()) {
-    MessageBoxA(hwnd_, problem.c_str(), LoadResString(IDS_APP_TITLE).c_str(),
-                MB_OK | MB_ICONINFORMATION);
+    ShowMessageBox(hwnd_, problem, LoadResString(IDS_APP_TITLE), MB_OK | MB_ICONINFORMATION);
   }
 }
 

@@ -7,7 +7,6 @@
 #include "backup/command_line.h"
 #include "options/settings.h"
 #include "platform/program_texts.h"
-#include "platform/win32/ansi_text.h"
 #include "restore/unattended_restore.h"
 #include "results/results_list.h"
 #include "scan/progress_window.h"
@@ -15,14 +14,6 @@
 #include "ui/win_form.h"
 
 namespace kelvane {
-
-namespace {
-
-std::string Utf8FromAnsi(std::string_view text) {
-  return Utf8FromWide(WideFromAnsi(text));
-}
-
-}  // namespace
 
 std::vector<std::string> CategoryCaptions(const std::vector<Category>& categories) {
   std::vector<std::string> captions;
@@ -32,22 +23,23 @@ std::vector<std::string> CategoryCaptions(const std::vector<Category>& categorie
 }
 
 std::string FullPath(const std::string& path) {
-  if (path.empty() || HoldsNul(path))
+  if (path.empty() || path.find('\0') != std::string::npos)
     return path;
-  const DWORD length = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  const std::wstring wide = Wide(path);
+  const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   if (length == 0)
     return path;
-  std::string full(length, '\0');
-  const DWORD written = GetFullPathNameA(path.c_str(), length, full.data(), nullptr);
+  std::wstring full(length, L'\0');
+  const DWORD written = GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
   if (written == 0 || written >= length)
     return path;
   full.resize(written);
-  return full;
+  return Utf8(full);
 }
 
 std::optional<std::string> SaveScanResults(FileSystem& files, const ResultsModel& model,
                                            ReportForm form, const std::string& path) {
-  return SaveScanReport(files, path, model, form, Utf8FromAnsi);
+  return SaveScanReport(files, path, model, form, Utf8Text);
 }
 
 ScanOptions ScanOptionsFromSettings(bool unattended) {
@@ -56,10 +48,17 @@ ScanOptions ScanOptionsFromSettings(bool unattended) {
 
 void LogUnattendedRun(Platform platform, RunLogEntry entry, const std::string& restorePoint) {
   entry.time = platform.system.Now();
+  // Every text in UTF-8, the one encoding of the log.
+  for (std::string* text : {&entry.file, &entry.note})
+    *text = Utf8Text(*text);
+  for (std::string& caption : entry.categories)
+    caption = Utf8Text(caption);
   // The run's exit code tells the outcome already; a log that cannot be written
   // (a read-only program folder) does not change it.
-  AppendRunLog(platform.files, RunLogPath(platform.shell),
-               RunLogLine(entry) + (restorePoint.empty() ? "" : "\trestorepoint=" + restorePoint));
+  AppendRunLog(
+      platform.files, RunLogPath(platform.shell),
+      RunLogLine(entry) + (restorePoint.empty() ? "" : "\trestorepoint=" + Utf8Text(restorePoint)),
+      Utf8FromAnsi);
 }
 
 int RunScanSwitch(Platform platform, const std::string& file) {
@@ -80,7 +79,7 @@ int RunScanSwitch(Platform platform, const std::string& file) {
   // With nothing ticked the report is still written, empty, so that no older report
   // stands in its place.
   const auto notWritten =
-      SaveScanReport(platform.files, report, results, ReportForm::kCsv, Utf8FromAnsi);
+      SaveScanReport(platform.files, report, results, ReportForm::kCsv, Utf8Text);
   RunLogEntry entry;
   entry.switchName = SwitchName(RunSwitch::kScan);
   entry.categories = CategoryCaptions(categories);
@@ -137,12 +136,13 @@ class UsageForm : public ModalForm {
   void FormCreate() override {
     HDC dc = GetDC(hwnd_);
     const HGDIOBJ old = SelectObject(dc, font_);
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(dc, &metrics);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
     const int lineHeight = metrics.tmHeight + metrics.tmExternalLeading;
     const auto widthOf = [dc](const std::string& text) {
+      const std::wstring wide = Wide(text);
       SIZE size{};
-      GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+      GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
       return static_cast<int>(size.cx);
     };
     int column = 0;
@@ -176,8 +176,8 @@ class UsageForm : public ModalForm {
     SetWindowPos(ok, nullptr, clientWidth - margin - Scale(75), y + Scale(8), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER);
     RECT frame{0, 0, clientWidth, y + Scale(8 + 25) + margin};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
     const int w = frame.right - frame.left, h = frame.bottom - frame.top;
     SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
                  (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, SWP_NOZORDER);

@@ -12,10 +12,10 @@
 #include "backup/clean_once.h"
 #include "backup/command_line.h"
 #include "platform/counted_registry.h"
-#include "platform/win32/ansi_text.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_restore_point.h"
 #include "ui/messages.h"
+#include "ui/win_text.h"
 
 namespace {
 
@@ -25,10 +25,10 @@ std::vector<std::string> Arguments() {
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
   if (!argv)
     return arguments;
-  // A file name the ANSI code page cannot carry keeps its mark: its ANSI form would
-  // name another file, or none.
+  // Read wide and kept in UTF-8: a file name in any script names that file, never the
+  // look-alike its ANSI form would be.
   for (int i = 1; i < count; ++i)
-    arguments.push_back(kelvane::ListedName(argv[i]));
+    arguments.push_back(kelvane::Utf8(argv[i]));
   LocalFree(argv);
   return arguments;
 }
@@ -58,15 +58,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   // Decided before anything else is looked at or written, and in one step: the mutex
   // is created, or found made by a run that still holds it. The system lets go of it
   // when the process ends, however it ends, so it is never closed here.
-  HANDLE runs = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+  HANDLE runs = CreateMutexW(nullptr, FALSE, Wide(kInstanceMutexName).c_str());
   const bool alone = runs != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
   Win32Platform platform;
   if (!alone) {
     // Only the window and the clean bring the running window forward; a report or a
     // restore asked for by a tool leaves the desktop as it is.
-    HWND running = FindWindowA(kMainWindowClass, nullptr);
+    HWND running = FindWindowW(Wide(kMainWindowClass).c_str(), nullptr);
     if (running && (command.run == RunSwitch::kWindow || command.run == RunSwitch::kCleanOnce)) {
-      PostMessageA(running, WM_ACTIVATE_INSTANCE, 0, 0);
+      PostMessageW(running, WM_ACTIVATE_INSTANCE, 0, 0);
       SetForegroundWindow(running);
     }
     // A run that met another did nothing: a scheduled task must not read that as a
@@ -107,15 +107,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     return kCleanOnceNoWindow;
   }
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (TranslateAcceleratorA(window.Handle(), window.Accelerators(), &msg))
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (TranslateAcceleratorW(window.Handle(), window.Accelerators(), &msg))
       continue;
     // Tab and Shift+Tab move the focus between the tree, the list and the task
     // buttons, as in a dialog.
-    if (IsDialogMessageA(window.Handle(), &msg))
+    if (IsDialogMessageW(window.Handle(), &msg))
       continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return static_cast<int>(msg.wParam);
 }

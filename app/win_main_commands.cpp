@@ -31,8 +31,8 @@ void TfrmKelvane::UpdateStatusCounts() {
   if (scanStopped_)
     found = "Scan stopped: " + found.substr(std::min(found.find_first_not_of(' '), found.size()));
   const std::string selected = StatusSelectedText(results_, LoadResString(IDS_PROBLEMS_SELECTED));
-  SendMessageA(statusBar1_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(found.c_str()));
-  SendMessageA(statusBar1_, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(selected.c_str()));
+  SendMessageW(statusBar1_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Wide(found).c_str()));
+  SendMessageW(statusBar1_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(Wide(selected).c_str()));
 }
 
 void TfrmKelvane::bScanRegistryClick() {
@@ -61,8 +61,7 @@ void TfrmKelvane::bScanRegistryClick() {
     lvRegistryData_.Refresh(false);
     UpdateStatusCounts();
     if (!failure.empty() && !unattended_) {
-      MessageBoxA(hwnd_, failure.c_str(), LoadResString(IDS_APP_TITLE).c_str(),
-                  MB_OK | MB_ICONERROR);
+      ShowMessageBox(hwnd_, failure, LoadResString(IDS_APP_TITLE), MB_OK | MB_ICONERROR);
     }
   } catch (...) {
     // The scan ends silently; the rows found so far stay.
@@ -167,7 +166,7 @@ void TfrmKelvane::aOpenRegeditExecute() {
   if (CanOpenInRegedit(issue) && !OpenInRegedit(platform_, issue)) {
     const std::string text =
         "The registry editor " + RegistryEditorPath(platform_.shell) + " could not be started.";
-    MessageBoxA(hwnd_, text.c_str(), LoadResString(IDS_APP_TITLE).c_str(), MB_OK | MB_ICONERROR);
+    ShowMessageBox(hwnd_, text, LoadResString(IDS_APP_TITLE), MB_OK | MB_ICONERROR);
   }
 }
 
@@ -183,7 +182,7 @@ void TfrmKelvane::CleanOnce() {
     entry.exitCode = exitCode_ = kNothingTicked;
     entry.note = kNothingTickedText;
     LogUnattendedRun(platform_, entry);
-    PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
     return;
   }
   const auto* counted = dynamic_cast<const CountedRegistry*>(&platform_.registry);
@@ -208,10 +207,10 @@ void TfrmKelvane::CleanOnce() {
   // The benchmarks ask where the time of an unattended run goes: the file named by
   // KELVANE_PHASE_TIMES gets a line "scan S repair R (...)" (seconds), the repair's
   // parts in the brackets.
-  char file[MAX_PATH] = {};
-  const DWORD length = GetEnvironmentVariableA("KELVANE_PHASE_TIMES", file, MAX_PATH);
+  wchar_t file[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableW(L"KELVANE_PHASE_TIMES", file, MAX_PATH);
   if (length > 0 && length < MAX_PATH) {
-    if (FilePtr times = platform_.files.OpenFile(file, "ab")) {
+    if (FilePtr times = platform_.files.OpenFile(Utf8(file), "ab")) {
       const RepairTimes& t = outcome.times;
       const uint64_t repairCalls = callsRepaired - callsScanned;
       std::fprintf(times.get(),
@@ -226,7 +225,7 @@ void TfrmKelvane::CleanOnce() {
                    t.items ? static_cast<double>(repairCalls) / t.items : 0.0);
     }
   }
-  PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+  PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
 }  // namespace kelvane

@@ -27,11 +27,11 @@ int TfrmKelvane::S(int designPixels) const {
 void TfrmKelvane::ApplyDpi() {
   fonts_ = std::make_unique<MainFonts>(dpi_);
   const auto font = reinterpret_cast<WPARAM>(fonts_->normal.Get());
-  SendMessageA(hwnd_, WM_SETFONT, font, FALSE);
+  SendMessageW(hwnd_, WM_SETFONT, font, FALSE);
   bannerBrush_ = BuildBannerBrush(S(kBannerHeight));
   // The old icon goes once the banner shows the new one.
-  ScopedGdi<HICON> icon(static_cast<HICON>(LoadImageA(
-      GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_KELVANE), IMAGE_ICON, S(32), S(32), 0)));
+  ScopedGdi<HICON> icon(static_cast<HICON>(LoadImageW(
+      GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KELVANE), IMAGE_ICON, S(32), S(32), 0)));
   SizeBannerControls(banner_, icon, *fonts_, dpi_);
   bannerIcon_ = std::move(icon);
   SizeTaskButtons(hwnd_, MainCommands(), fonts_->normal, dpi_);
@@ -39,12 +39,12 @@ void TfrmKelvane::ApplyDpi() {
   treeWidth_ =
       std::max(S(kTreeWidth), tvRegistry_.WidestLabel() + GetSystemMetrics(SM_CXVSCROLL) + S(4));
   listLeft_ = std::max(S(kListLeft), S(6) + treeWidth_ + S(5));
-  SendMessageA(lvRegistryData_.Handle(), WM_SETFONT, font, TRUE);
+  SendMessageW(lvRegistryData_.Handle(), WM_SETFONT, font, TRUE);
   lvRegistryData_.SetDpi(dpi_);
-  SendMessageA(statusBar1_, WM_SETFONT, font, TRUE);
+  SendMessageW(statusBar1_, WM_SETFONT, font, TRUE);
   // The second panel runs to the right edge so the selection count is never cut.
   int parts[2] = {S(200), -1};
-  SendMessageA(statusBar1_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  SendMessageW(statusBar1_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
 }
 
 }  // namespace kelvane

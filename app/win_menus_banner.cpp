@@ -8,6 +8,7 @@
 
 #include "ui/win_controls.h"
 #include "ui/win_dpi.h"
+#include "ui/win_text.h"
 
 namespace kelvane {
 
@@ -51,8 +52,9 @@ HMENU BuildMenu(std::span<const Command> commands, const std::function<bool(cons
       continue;
     }
     if (separator)
-      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(command.id), MenuText(command).c_str());
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(command.id),
+                Wide(MenuText(command)).c_str());
     separator = false;
     items = true;
   }
@@ -69,7 +71,7 @@ HMENU BuildMainMenu(std::span<const Command> commands) {
   HMENU bar = CreateMenu();
   for (const auto& [title, text] : kTitles) {
     HMENU menu = BuildMenu(commands, [title](const Command& c) { return c.menu == title; });
-    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), text);
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), Wide(text).c_str());
   }
   return bar;
 }
@@ -86,7 +88,7 @@ HACCEL BuildAccelerators(std::span<const Command> commands) {
                            static_cast<WORD>(command.id)});
     }
   }
-  return CreateAcceleratorTableA(keys.data(), static_cast<int>(keys.size()));
+  return CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
 }
 
 void UpdateCommandStates(HMENU menu, std::span<const Command> commands, bool rowSelected,
@@ -101,7 +103,7 @@ void UpdateCommandStates(HMENU menu, std::span<const Command> commands, bool row
 }
 
 void ShowListMenu(HWND owner, HMENU popup, HWND list, int x, int y) {
-  SendMessageA(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+  SendMessageW(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
   if (x == -1 && y == -1) {
     RECT rect;
     GetWindowRect(list, &rect);
@@ -125,17 +127,17 @@ BannerControls CreateBannerControls(HWND parent, int iconId, int linkId, int lin
                             linkId, nullptr);
   banner.linkImage = CreateChild(parent, "STATIC", "", SS_ICON | SS_REALSIZECONTROL, 0, 0, 0, 0,
                                  linkImageId, nullptr);
-  SendMessageA(banner.linkImage, STM_SETICON,
+  SendMessageW(banner.linkImage, STM_SETICON,
                reinterpret_cast<WPARAM>(LoadIcon(nullptr, IDI_INFORMATION)), 0);
   return banner;
 }
 
 void SizeBannerControls(const BannerControls& banner, HICON icon, const MainFonts& fonts,
                         UINT dpi) {
-  SendMessageA(banner.icon, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+  SendMessageW(banner.icon, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
   MoveWindow(banner.icon, ScaleToDpi(18, dpi), ScaleToDpi(10, dpi), ScaleToDpi(32, dpi),
              ScaleToDpi(32, dpi), TRUE);
-  SendMessageA(banner.link, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.link.Get()), TRUE);
+  SendMessageW(banner.link, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.link.Get()), TRUE);
   const SIZE link = MeasureText(fonts.link, kLinkText, false);
   MoveWindow(banner.link, 0, ScaleToDpi(18, dpi), link.cx,
              std::max(ScaleToDpi(14, dpi), static_cast<int>(link.cy)), TRUE);
@@ -177,7 +179,7 @@ void SizeTaskButtons(HWND parent, std::span<const Command> commands, HFONT font,
     if (!command.task.text)
       continue;
     const HWND button = GetDlgItem(parent, command.id);
-    SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     const SIZE size = MeasureText(font, command.task.text, false);
     const int width = std::max(ScaleToDpi(command.task.width, dpi),
                                static_cast<int>(size.cx) + ScaleToDpi(2 * kButtonIndent, dpi));
@@ -197,16 +199,16 @@ void PaintMainWindow(HDC dc, int clientWidth, const MainFonts& fonts, UINT dpi, 
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(255, 255, 255));
   const SelectedObject font(dc, fonts.title);
-  TextOutA(dc, at(59), at(7), "Kelvane", 7);
+  TextOutW(dc, at(59), at(7), L"Kelvane", 7);
   font.Select(fonts.normal);
   // The line ends before "Check for update"; in a narrow window it ends in "...".
   RECT hint{at(59), at(29), std::max(at(59), bannerTextRight), at(kBannerHeight)};
-  DrawTextA(dc, "Scan and repair your registry to improve PC performance", -1, &hint,
+  DrawTextW(dc, L"Scan and repair your registry to improve PC performance", -1, &hint,
             DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
   SetTextColor(dc, RGB(0, 0, 0));
   font.Select(fonts.boldVerdana);
-  TextOutA(dc, at(9), at(56), "Tasks", 5);
-  TextOutA(dc, at(8), at(165), "Select the sections to scan", 27);
+  TextOutW(dc, at(9), at(56), L"Tasks", 5);
+  TextOutW(dc, at(8), at(165), L"Select the sections to scan", 27);
   HBRUSH caption = GetSysColorBrush(COLOR_ACTIVECAPTION);
   // The rules run under the captions across the pane, 179 design pixels or more.
   const int lineEnd = std::max(at(7 + 179), paneRight - at(8));
@@ -219,8 +221,7 @@ void PaintMainWindow(HDC dc, int clientWidth, const MainFonts& fonts, UINT dpi, 
 
 void DrawFlatButton(const DRAWITEMSTRUCT& item, UINT dpi) {
   FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_WINDOW));
-  char text[128] = {};
-  GetWindowTextA(item.hwndItem, text, sizeof text);
+  const std::wstring text = Wide(WindowText(item.hwndItem));
   SetBkMode(item.hDC, TRANSPARENT);
   const bool disabled = (item.itemState & ODS_DISABLED) != 0;
   SetTextColor(item.hDC, disabled ? GetSysColor(COLOR_GRAYTEXT) : RGB(0, 0, 255));
@@ -228,7 +229,7 @@ void DrawFlatButton(const DRAWITEMSTRUCT& item, UINT dpi) {
   rect.left += ScaleToDpi(kButtonIndent, dpi);
   if (item.itemState & ODS_SELECTED)
     OffsetRect(&rect, 1, 1);
-  DrawTextA(item.hDC, text, -1, &rect, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+  DrawTextW(item.hDC, text.c_str(), -1, &rect, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
   if (item.itemState & ODS_FOCUS)
     DrawFocusRect(item.hDC, &item.rcItem);
 }

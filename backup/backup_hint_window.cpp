@@ -28,8 +28,8 @@ class TfrmBackupHint : public ModalForm {
     AddControl("BUTTON", "", BS_GROUPBOX, 8, 8, 345, 79, -1);
     lHint_ =
         AddControl("STATIC", "Backup registry...", SS_LEFT, 24, 24, 300, 16, kIdBackupHintText);
-    SetWindowTextA(lHint_, hint_.c_str());
-    progressBar1_.Attach(AddControl(PROGRESS_CLASSA, "", 0, 24, 48, 311, 18, kIdBackupHintBar),
+    SetText(lHint_, hint_);
+    progressBar1_.Attach(AddControl("msctls_progress32", "", 0, 24, 48, 311, 18, kIdBackupHintBar),
                          kBackupHintBarMax, 0);
     AddButton("Stop", 272, 96, 80, 27, kIdBackupHintStop);
     // At each tick: the editor's end closes the window, else the bar takes a step.

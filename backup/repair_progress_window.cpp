@@ -34,7 +34,7 @@ class TfrmRepairProgress : public ModalForm {
  protected:
   void FormCreate() override {
     text_ = AddControl("STATIC", "", SS_LEFT | SS_NOPREFIX, 16, 12, 329, 14, kIdText);
-    bar_.Attach(AddControl(PROGRESS_CLASSA, "", 0, 16, 36, 329, 18, kIdBar), 1000, 0);
+    bar_.Attach(AddControl("msctls_progress32", "", 0, 16, 36, 329, 18, kIdBar), 1000, 0);
     ShowProgress();
     SetTimer(hwnd_, kTimerBatch, USER_TIMER_MINIMUM, nullptr);
   }
@@ -79,7 +79,7 @@ class TfrmRepairProgress : public ModalForm {
     const size_t done = batches_.Done();
     const std::string text =
         std::to_string(done) + " of " + std::to_string(total) + " entries repaired";
-    SetWindowTextA(text_, text.c_str());
+    SetText(text_, text);
     bar_.SetPosition(total == 0 ? 1000 : static_cast<int>(done * 1000 / total));
   }
 

@@ -31,8 +31,8 @@ class WindowPrompts : public RepairPrompts {
   bool ConfirmCreateBackupFolder(const std::string& folder) override {
     const std::string text = folder + "," + LoadResString(IDS_BACKUP_FOLDER_MISSING) + "\r\n" +
                              LoadResString(IDS_BACKUP_CREATE_FOLDER);
-    return MessageBoxA(owner_, text.c_str(), LoadResString(IDS_BACKUP_CAPTION).c_str(),
-                       MB_YESNO | MB_ICONINFORMATION) == IDYES;
+    return ShowMessageBox(owner_, text, LoadResString(IDS_BACKUP_CAPTION),
+                          MB_YESNO | MB_ICONINFORMATION) == IDYES;
   }
 
   bool MakeRestorePoint() override { return restorePoint_(); }
@@ -83,8 +83,8 @@ RepairOutcome RepairRegistryCommand(
   const std::string report = RepairReportText(outcome);
   if (!quiet && !report.empty()) {
     refresh();  // the message speaks of the list as it now stands
-    MessageBoxA(owner, report.c_str(), LoadResString(IDS_BACKUP_CAPTION).c_str(),
-                MB_OK | (outcome.stop == RepairStop::kNone ? MB_ICONWARNING : MB_ICONERROR));
+    ShowMessageBox(owner, report, LoadResString(IDS_BACKUP_CAPTION),
+                   MB_OK | (outcome.stop == RepairStop::kNone ? MB_ICONWARNING : MB_ICONERROR));
   }
   return outcome;
 }

@@ -1,6 +1,7 @@
 #include "backup/run_log.h"
 
 #include <cstdio>
+#include <string_view>
 
 #include "options/settings.h"
 
@@ -36,6 +37,41 @@ std::string NewerHalf(const std::string& text) {
   return dropped < starts.size() ? text.substr(starts[dropped]) : std::string();
 }
 
+constexpr std::string_view kUtf8Mark("\xEF\xBB\xBF");
+
+bool IsUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    const auto byte = [&](size_t at) { return static_cast<unsigned char>(text[at]); };
+    const unsigned char lead = byte(i);
+    const size_t length = lead < 0x80                   ? 1
+                          : lead >= 0xC2 && lead < 0xE0 ? 2
+                          : lead >= 0xE0 && lead < 0xF0 ? 3
+                          : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                        : 0;
+    if (length == 0 || i + length > text.size())
+      return false;
+    for (size_t k = 1; k < length; ++k) {
+      if ((byte(i + k) & 0xC0) != 0x80)
+        return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+// An older version's log in UTF-8: each line that is not UTF-8 already is ANSI.
+std::string Utf8Lines(const std::string& text, const AnsiToUtf8Text& fromAnsi) {
+  std::string out;
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find('\n', start);
+    end = end == std::string::npos ? text.size() : end + 1;
+    const std::string_view line = std::string_view(text).substr(start, end - start);
+    out += IsUtf8(line) ? std::string(line) : fromAnsi(line);
+    start = end;
+  }
+  return out;
+}
+
 bool WriteAll(FileSystem& files, const std::string& path, const std::string& text,
               const char* mode) {
   FilePtr file = files.OpenFile(path, mode);
@@ -66,13 +102,17 @@ std::string RunLogPath(Shell& shell) {
 }
 
 bool AppendRunLog(FileSystem& files, const std::string& path, const std::string& line,
-                  uint64_t limit) {
+                  const AnsiToUtf8Text& fromAnsi, uint64_t limit) {
   const std::string added = line + "\r\n";
   std::string text = ReadFileText(files, path).value_or("");
-  if (text.size() + added.size() <= limit)
-    return WriteAll(files, path, added, "ab");
-  while (!text.empty() && text.size() + added.size() > limit)
+  const bool marked = text.rfind(kUtf8Mark, 0) == 0;
+  const bool fits = (marked ? 0 : kUtf8Mark.size()) + text.size() + added.size() <= limit;
+  if (fits && (marked || text.empty()))
+    return WriteAll(files, path, (marked ? "" : std::string(kUtf8Mark)) + added, "ab");
+  text = marked ? text.substr(kUtf8Mark.size()) : Utf8Lines(text, fromAnsi);
+  while (!text.empty() && kUtf8Mark.size() + text.size() + added.size() > limit)
     text = NewerHalf(text);
+  text.insert(0, kUtf8Mark);
   // The shortened log goes in under another name first and then replaces the old
   // one, so that a failure half-way never leaves a cut-off log.
   const std::string temporary = path + ".tmp";

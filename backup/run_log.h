@@ -1,9 +1,12 @@
 // kelvane.log beside options.ini: one line for each unattended run, so that an
-// administrator can see afterwards what a scheduled run did. The file stays small: a
-// line that would take it past its limit first drops the older half of its lines.
+// administrator can see afterwards what a scheduled run did. The file is UTF-8 with a
+// byte order mark, so that names in any script stand in it as they are and Notepad and
+// PowerShell read it right. The file stays small: a line that would take it past its
+// limit first drops the older half of its lines.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,10 +37,15 @@ std::string RunLogLine(const RunLogEntry& entry);
 // kelvane.log in the folder of options.ini.
 std::string RunLogPath(Shell& shell);
 
-// Appends the line and CRLF. When the file would pass `limit` bytes, the older half of
-// its lines goes first (again, until the line fits). False when the line could not be
-// written.
+// Text in the ANSI code page converted to UTF-8.
+using AnsiToUtf8Text = std::function<std::string(std::string_view)>;
+
+// Appends the line (UTF-8) and CRLF. A new file starts with the byte order mark; a log
+// of an older version (ANSI, no mark) is made UTF-8 first, each of its lines that is
+// not UTF-8 already converted by `fromAnsi`, so that the whole file is in one encoding.
+// When the file would pass `limit` bytes, the older half of its lines goes first
+// (again, until the line fits). False when the line could not be written.
 bool AppendRunLog(FileSystem& files, const std::string& path, const std::string& line,
-                  uint64_t limit = kRunLogLimit);
+                  const AnsiToUtf8Text& fromAnsi, uint64_t limit = kRunLogLimit);
 
 }  // namespace kelvane

@@ -65,7 +65,7 @@ class TfrmShowHint : public ModalForm {
     const std::string sentence = LoadResString(IDS_HINT_TOTAL_PREFIX) +
                                  std::to_string(RepairedCount) +
                                  LoadResString(IDS_HINT_TOTAL_SUFFIX);
-    SetWindowTextA(label1_, sentence.c_str());
+    SetText(label1_, sentence);
   }
 
   void cbNotShowHintClick() { OptionsSetting.ShowHint = !cbNotShowHint_.Checked(); }

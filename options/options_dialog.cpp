@@ -185,25 +185,21 @@ class TfrmOptions : public ModalForm {
   }
 
   void bOKClick() {
-    // Read wide: a folder the ANSI code page cannot carry is refused, never kept as
-    // the look-alike path that the ANSI text would give.
+    // Read wide: a folder in any script is kept as typed, never as a look-alike path.
     form_.OutputDirectory = eOutputFolder_.Text();
-    BackupFolderCheck check{false, InexactBackupFolderText(form_.OutputDirectory)};
-    if (!HoldsNul(form_.OutputDirectory)) {
-      const std::string missing = LoadResString(IDS_OPTIONS_FOLDER_MISSING);
-      check = CheckBackupFolder(
-          platform_.files, form_.OutputDirectory,
-          ResolveFolder(form_.OutputDirectory, platform_.shell.ExecutableFolder()), missing, [&] {
-            const std::string question = MissingBackupFolderText(form_.OutputDirectory, missing) +
-                                         "\r\n" + LoadResString(IDS_OPTIONS_CREATE_FOLDER);
-            return AppMessageBox(hwnd_, question, MB_YESNO | MB_ICONINFORMATION) == IDYES;
-          });
-    }
+    const std::string missing = LoadResString(IDS_OPTIONS_FOLDER_MISSING);
+    const BackupFolderCheck check = CheckBackupFolder(
+        platform_.files, form_.OutputDirectory,
+        ResolveFolder(form_.OutputDirectory, platform_.shell.ExecutableFolder()), missing, [&] {
+          const std::string question = MissingBackupFolderText(form_.OutputDirectory, missing) +
+                                       "\r\n" + LoadResString(IDS_OPTIONS_CREATE_FOLDER);
+          return AppMessageBox(hwnd_, question, MB_YESNO | MB_ICONINFORMATION) == IDYES;
+        });
     if (!check.accepted) {
       if (!check.message.empty())
         AppMessageBox(hwnd_, check.message, MB_OK | MB_ICONERROR);
       ShowPage(kPageGeneral);
-      SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eOutputFolder_.Handle()), TRUE);
+      SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eOutputFolder_.Handle()), TRUE);
       return;
     }
     form_.RestorePoint = cbCreateRestore_.Checked();

@@ -27,18 +27,6 @@ BackupFolderCheck CheckBackupFolder(FileSystem& files, const std::string& typed,
   return {true, {}};
 }
 
-std::string InexactBackupFolderText(const std::string& folder) {
-  return ShownText(folder) +
-         ",The backup directory cannot be used: its name has characters outside the system's "
-         "ANSI code page.";
-}
-
-std::string InexactIgnoreEntryText(const std::string& entry) {
-  return "This entry cannot be used: it has characters outside the system's ANSI code "
-         "page.\r\n" +
-         ShownText(entry);
-}
-
 bool IsIgnoreEntryAcceptable(std::string_view text) {
   return UpperAscii(text).find("HKEY_") != std::string::npos;
 }

@@ -32,13 +32,6 @@ BackupFolderCheck CheckBackupFolder(FileSystem& files, const std::string& typed,
                                     const std::string& resolved, const std::string& missingText,
                                     const std::function<bool()>& askCreate);
 
-// The refusal of a backup folder whose name has no exact ANSI form (a listed text, see
-// IsInexactName): the folder as typed, ",", and why it cannot be used.
-std::string InexactBackupFolderText(const std::string& folder);
-
-// The refusal of an ignore-list entry that has no exact ANSI form: why, and the entry.
-std::string InexactIgnoreEntryText(const std::string& entry);
-
 // An ignore-list entry can be confirmed when it holds "HKEY_" anywhere, in any case.
 bool IsIgnoreEntryAcceptable(std::string_view text);
 

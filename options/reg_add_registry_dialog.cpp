@@ -25,7 +25,7 @@ class TfrmRegAddRegistry : public ModalForm {
                SS_LEFT, 12, 76, 368, 32, -1);
     bOK_ = AddButton("&OK", 224, 156, 75, 25, IDOK, BS_DEFPUSHBUTTON);
     AddButton("&Cancel", 305, 156, 75, 25, IDCANCEL);
-    PostMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eRegistryKey_.Handle()), TRUE);
+    PostMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eRegistryKey_.Handle()), TRUE);
     aOKUpdate();
   }
 
@@ -60,15 +60,10 @@ class TfrmRegAddRegistry : public ModalForm {
 
   void aOKExecute() {
     // Enter reaches here even while the button is disabled. The text is read wide: an
-    // entry the ANSI code page cannot carry is refused, not saved with "?" in it.
+    // entry in any script is kept as typed, never with "?" in it.
     const std::string text = eRegistryKey_.Text();
     if (!IsIgnoreEntryAcceptable(text))
       return;
-    if (HoldsNul(text)) {
-      AppMessageBox(hwnd_, InexactIgnoreEntryText(text), MB_OK | MB_ICONERROR);
-      SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eRegistryKey_.Handle()), TRUE);
-      return;
-    }
     text_ = text;
     EndModal(ModalResult::kOk);
   }

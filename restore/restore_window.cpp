@@ -21,11 +21,11 @@ std::string FormatWith(const LocalTime& t, bool date) {
   st.wHour = static_cast<WORD>(t.hour);
   st.wMinute = static_cast<WORD>(t.minute);
   st.wSecond = static_cast<WORD>(t.second);
-  char buffer[128] = {};
-  const int n = date ? GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buffer,
-                                      sizeof buffer)
-                     : GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, sizeof buffer);
-  return n > 0 ? std::string(buffer) : std::string();
+  wchar_t buffer[128] = {};
+  const int n = date
+                    ? GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buffer, 128)
+                    : GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, 128);
+  return n > 0 ? Utf8(buffer) : std::string();
 }
 
 const DateTimeTexts kLocaleTexts{[](const LocalTime& t) { return FormatWith(t, true); },
@@ -104,8 +104,7 @@ class TfrmRestore : public ModalForm {
     aRestoreUpdate();
   }
 
-  // From the rows as listed, not from the cell: the cell's ANSI text of a name the code
-  // page cannot carry would be a look-alike, another file or none.
+  // From the rows as listed, not from the cell.
   std::string SelectedPath() const {
     const int selected = ListView1_.Selected();
     if (selected < 0 || static_cast<size_t>(selected) >= rows_.size())
@@ -116,7 +115,7 @@ class TfrmRestore : public ModalForm {
   void Tell(const std::string& text) { AppMessageBox(hwnd_, text, MB_OK | MB_ICONINFORMATION); }
 
   // Rows go in already in list order (descending by name), so the list needs no sort.
-  // Names go in wide: one the ANSI code page cannot carry shows as it is.
+  // Names go in wide: one in any script shows as it is.
   void ListBackupFiles() {
     auto rows = kelvane::ListBackupFiles(platform_.files, eFolder_.Text(), kLocaleTexts);
     rows_ = rows ? std::move(*rows) : std::vector<BackupFileRow>{};
@@ -137,10 +136,6 @@ class TfrmRestore : public ModalForm {
     std::string folder;
     if (!BrowseForFolder(hwnd_, LoadResString(IDS_RESTORE_BROWSE_PROMPT), L"", folder))
       return;
-    if (HoldsNul(folder)) {
-      Tell(InexactFolderText(folder));
-      return;
-    }
     eFolder_.SetText(folder);
     ListBackupFiles();
     aRestoreUpdate();
@@ -193,13 +188,14 @@ class TfrmRestore : public ModalForm {
 
   // The system's words for why the file could not go.
   static std::string DeleteRefusal(const std::string& path) {
-    if (HoldsNul(path) || DeleteFileA(path.c_str()))
+    // Never through a text holding a NUL, which names no file.
+    if (path.find('\0') != std::string::npos || DeleteFileW(Wide(path).c_str()))
       return {};
-    char* text = nullptr;
-    const DWORD n = FormatMessageA(
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, GetLastError(), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string reason = n > 0 && text ? std::string(text, n) : std::string();
+        nullptr, GetLastError(), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string reason = n > 0 && text ? Utf8(std::wstring_view(text, n)) : std::string();
     LocalFree(text);
     while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n'))
       reason.pop_back();

@@ -32,7 +32,7 @@ class TfrmSystemPoint : public ModalForm {
     AddControl("STATIC", "enable you to safely return your system back to its former state.",
                SS_LEFT, 16, 62, 330, 16, -1);
     AddControl("STATIC", "Please wait...", SS_LEFT, 16, 92, 320, 16, -1);
-    progressBar1_.Attach(AddControl(PROGRESS_CLASSA, "", 0, 16, 124, 321, 18, -1), 100, 0);
+    progressBar1_.Attach(AddControl("msctls_progress32", "", 0, 16, 124, 321, 18, -1), 100, 0);
     progressBar1_.Run(kTimerInterval, NextRestorePointBarPosition);
     FormShow();
   }
@@ -63,7 +63,7 @@ class TfrmSystemPoint : public ModalForm {
     ResultReceived = false;
     HWND windowHandle = hwnd_;
     Worker = TCreateSystemPointThread::Create(session_, [windowHandle](RestorePointAnswer answer) {
-      PostMessageA(windowHandle, WM_RESTORE_POINT_DONE, 0, static_cast<LPARAM>(answer));
+      PostMessageW(windowHandle, WM_RESTORE_POINT_DONE, 0, static_cast<LPARAM>(answer));
     });
     Worker->Start();
   }
@@ -74,19 +74,19 @@ class TfrmSystemPoint : public ModalForm {
     const auto kind = static_cast<RestorePointAnswer>(answer);
     const RestorePointOutcome outcome = session_->Outcome().value_or(RestorePointOutcome{});
     if (kind == RestorePointAnswer::kReused && !quiet_) {
-      MessageBoxA(hwnd_, RestorePointReusedText(outcome).c_str(),
-                  LoadResString(IDS_RESTORE_POINT_CAPTION).c_str(), MB_OK | MB_ICONINFORMATION);
+      ShowMessageBox(hwnd_, RestorePointReusedText(outcome),
+                     LoadResString(IDS_RESTORE_POINT_CAPTION), MB_OK | MB_ICONINFORMATION);
     }
     const bool goOn = RestorePointGoesOn(kind, [&] {
       // The reason first, then the question whether to repair without a point.
       const std::string text =
           RestorePointFailureText(outcome) + "\r\n\r\n" + LoadResString(IDS_RESTORE_POINT_FAILED);
-      return MessageBoxA(hwnd_, text.c_str(), LoadResString(IDS_RESTORE_POINT_CAPTION).c_str(),
-                         kFailedQuestionStyle) == IDYES;
+      return ShowMessageBox(hwnd_, text, LoadResString(IDS_RESTORE_POINT_CAPTION),
+                            kFailedQuestionStyle) == IDYES;
     });
     modalResult_ = goOn ? ModalResult::kOk : ModalResult::kCancel;
     ResultReceived = true;
-    PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
   }
 
   // Ends the window with the answer, or with Cancel when it comes before the answer.

@@ -78,16 +78,16 @@ class TfrmRegProgressHint : public ModalForm {
 void TfrmRegProgressHint::Notify(ScanHandoff::Notice notice) {
   switch (notice) {
     case ScanHandoff::Notice::kStep:
-      PostMessageA(hwnd_, WM_SCAN_SYNC_STEP, 0, 0);
+      PostMessageW(hwnd_, WM_SCAN_SYNC_STEP, 0, 0);
       break;
     case ScanHandoff::Notice::kTexts:
-      PostMessageA(hwnd_, WM_SCAN_TEXTS, 0, 0);
+      PostMessageW(hwnd_, WM_SCAN_TEXTS, 0, 0);
       break;
     case ScanHandoff::Notice::kRows:
-      PostMessageA(hwnd_, WM_SCAN_ROWS, 0, 0);
+      PostMessageW(hwnd_, WM_SCAN_ROWS, 0, 0);
       break;
     case ScanHandoff::Notice::kClose:
-      PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+      PostMessageW(hwnd_, WM_CLOSE, 0, 0);
       break;
   }
 }
@@ -123,7 +123,7 @@ bool TfrmRegProgressHint::Handle(UINT msg, WPARAM wParam) {
     case WM_SCAN_ROWS:
       events_.RowsTaken();
       if (owner_)
-        SendMessageA(owner_, WM_SCAN_ROWS, 0, 0);
+        SendMessageW(owner_, WM_SCAN_ROWS, 0, 0);
       return true;
     case WM_TIMER:
       if (wParam == kTimerTexts) {
@@ -150,13 +150,13 @@ void TfrmRegProgressHint::FormCreate() {
   AddControl("BUTTON", "", BS_GROUPBOX, 8, 8, 345, 113, -1);
   lScanTask_ =
       AddControl("STATIC", "Scanning ", SS_LEFT | SS_NOPREFIX, 16, 16, 320, 14, kIdProgressStatus);
-  progressBar1_.Attach(AddControl(PROGRESS_CLASSA, "", 0, 16, 40, 311, 18, kIdProgressBar), 1000,
-                       50);
+  progressBar1_.Attach(AddControl("msctls_progress32", "", 0, 16, 40, 311, 18, kIdProgressBar),
+                       1000, 50);
   // A key path longer than the line is shortened in its middle, with an ellipsis.
   label1_ = AddControl("STATIC", "Registry Key", SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_PATHELLIPSIS,
                        16, 74, 321, 31, kIdProgressKey);
   AddButton("Stop", 272, 130, 80, 27, kIdProgressStop, BS_DEFPUSHBUTTON);
-  PostMessageA(hwnd_, WM_SCAN_START, 0, 0);
+  PostMessageW(hwnd_, WM_SCAN_START, 0, 0);
 }
 
 void TfrmRegProgressHint::ScanStart() {
@@ -208,7 +208,7 @@ void TfrmRegProgressHint::EndCategory() {
     progressBar1_.Stop();
     progressBar1_.SetPosition(1000);
     if (owner_)
-      PostMessageA(owner_, WM_SCAN_STEP_DONE, 0, 0);
+      PostMessageW(owner_, WM_SCAN_STEP_DONE, 0, 0);
   }
   events_.StepDone();
 }
@@ -217,9 +217,9 @@ void TfrmRegProgressHint::ShowTexts() {
   std::optional<std::string> status, key;
   events_.TakeTexts(&status, &key);
   if (status)
-    SetWindowTextA(lScanTask_, status->c_str());
+    SetText(lScanTask_, *status);
   if (key)
-    SetWindowTextA(label1_, key->c_str());
+    SetText(label1_, *key);
 }
 
 ModalResult ShowScanProgress(HWND owner, Platform platform, ResultsModel& results,

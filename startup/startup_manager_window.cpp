@@ -26,7 +26,7 @@ class TfrmStartupManager : public ModalForm {
     AddButton("&Delete Entry", 180, 366, 90, 25, kIdDeleteEntry);
     AddButton("&Close", 441, 366, 75, 25, IDCANCEL);
     // Filled once the window is on the screen, so an error box has a window to sit on.
-    PostMessageA(hwnd_, WM_APP, 0, 0);
+    PostMessageW(hwnd_, WM_APP, 0, 0);
   }
 
   bool HandleMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR* result) override {

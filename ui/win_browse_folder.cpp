@@ -4,8 +4,7 @@
 
 #include <vector>
 
-#include "platform/win32/ansi_text.h"
-#include "platform/registry.h"
+#include "ui/win_text.h"
 
 namespace kelvane {
 
@@ -102,8 +101,7 @@ LPITEMIDLIST ParseFolder(HWND owner, const std::wstring& name) {
 
 bool BrowseForFolder(HWND owner, const std::string& caption, const std::wstring& root,
                      std::string& directory) {
-  const DWORD attributes =
-      HoldsNul(directory) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(directory.c_str());
+  const DWORD attributes = GetFileAttributesW(Wide(directory).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     directory.clear();
   }
@@ -115,10 +113,10 @@ bool BrowseForFolder(HWND owner, const std::string& caption, const std::wstring&
   {
     ShellMemory name(malloc, malloc->Alloc(kNameBuffer * sizeof(wchar_t)));
     ShellMemory rootItem(malloc, root.empty() ? nullptr : ParseFolder(owner, root));
-    const std::wstring title = WideFromAnsi(caption);
+    const std::wstring title = Wide(caption);
     if (name.Get()) {
-      // The wide picker, so that a folder the ANSI code page cannot carry comes back
-      // marked instead of as a look-alike path.
+      // The wide picker: a folder in any script comes back as it is, never as a
+      // look-alike path.
       BROWSEINFOW info{};
       info.hwndOwner = owner;
       info.pidlRoot = static_cast<LPCITEMIDLIST>(rootItem.Get());
@@ -138,7 +136,7 @@ bool BrowseForFolder(HWND owner, const std::string& caption, const std::wstring&
         const BOOL converted = SHGetPathFromIDListW(picked, path);
         malloc->Free(picked);
         if (converted) {
-          directory = ListedName(path);
+          directory = Utf8(path);
           chosen = true;
         }
       }

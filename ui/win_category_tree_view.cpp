@@ -43,7 +43,7 @@ CategoryTreeView::~CategoryTreeView() {
 HWND CategoryTreeView::Create(HWND parent, int id, HFONT font, int x, int y, int width,
                               int height) {
   hwnd_ =
-      CreateChild(parent, WC_TREEVIEWA, "",
+      CreateChild(parent, "SysTreeView32", "",
                   TVS_HASLINES | TVS_LINESATROOT | TVS_HASBUTTONS | TVS_SHOWSELALWAYS | WS_TABSTOP,
                   x, y, width, height, id, font);
   TreeView_SetTextColor(hwnd_, RGB(0, 0, 255));
@@ -63,7 +63,7 @@ void CategoryTreeView::ApplyDpi(UINT dpi, HFONT font) {
   if (old)
     ImageList_Destroy(old);
   TreeView_SetIndent(hwnd_, ScaleToDpi(19, dpi));
-  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   TreeView_SetItemHeight(hwnd_, -1);
 }
 
@@ -73,7 +73,7 @@ int CategoryTreeView::WidestLabel() {
   GetWindowRect(hwnd_, &before);
   MapWindowPoints(nullptr, GetParent(hwnd_), reinterpret_cast<POINT*>(&before), 2);
   MoveWindow(hwnd_, before.left, before.top, 4000, 4000, FALSE);
-  SendMessageA(hwnd_, WM_HSCROLL, SB_LEFT, 0);
+  SendMessageW(hwnd_, WM_HSCROLL, SB_LEFT, 0);
   int widest = 0;
   for (HTREEITEM item : items_) {
     RECT rect{};
@@ -88,15 +88,17 @@ int CategoryTreeView::WidestLabel() {
 void CategoryTreeView::Build() {
   std::array<HTREEITEM, 3> parents{TVI_ROOT, TVI_ROOT, TVI_ROOT};
   for (const Category& node : Categories()) {
-    TVINSERTSTRUCTA insert{};
+    std::wstring caption = Wide(node.caption);
+    TVINSERTSTRUCTW insert{};
     insert.hParent = node.level == 0 ? TVI_ROOT : parents[static_cast<size_t>(node.level - 1)];
     insert.hInsertAfter = TVI_LAST;
     insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE;
-    insert.item.pszText = const_cast<char*>(node.caption);
+    insert.item.pszText = caption.data();
     insert.item.lParam = node.id;
     insert.item.state = INDEXTOSTATEIMAGEMASK(2);
     insert.item.stateMask = TVIS_STATEIMAGEMASK;
-    HTREEITEM item = TreeView_InsertItem(hwnd_, &insert);
+    const auto item = reinterpret_cast<HTREEITEM>(
+        SendMessageW(hwnd_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     items_[static_cast<size_t>(node.id)] = item;
     if (node.level < 2)
       parents[static_cast<size_t>(node.level)] = item;
@@ -157,10 +159,10 @@ void CategoryTreeView::MouseDown(int x, int y) {
 void CategoryTreeView::Toggle(HTREEITEM item) {
   if (!item)
     return;
-  TVITEMA data{};
+  TVITEMW data{};
   data.mask = TVIF_PARAM;
   data.hItem = item;
-  TreeView_GetItem(hwnd_, &data);
+  SendMessageW(hwnd_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data));
   ClickCategory(selection_, static_cast<int>(data.lParam));
   ShowTicks();
   if (onTicksChanged)

@@ -1,18 +1,17 @@
 #include "ui/win_clipboard.h"
 
+#include "ui/win_text.h"
+
 namespace kelvane {
 
 bool CopyToClipboard(HWND owner, const std::string& text) {
-  const int length =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (length < 0 || (length == 0 && !text.empty()))
-    return false;
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (static_cast<size_t>(length) + 1) * sizeof(wchar_t));
+  const std::wstring wide = Wide(text);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
   if (!memory)
     return false;
-  auto* wide = static_cast<wchar_t*>(GlobalLock(memory));
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide, length);
-  wide[length] = L'\0';
+  auto* copy = static_cast<wchar_t*>(GlobalLock(memory));
+  wide.copy(copy, wide.size());
+  copy[wide.size()] = L'\0';
   GlobalUnlock(memory);
   if (!OpenClipboard(owner)) {
     GlobalFree(memory);

@@ -7,9 +7,9 @@
 
 namespace kelvane {
 
-// Puts `text` (in the ANSI code page) on the clipboard as Unicode text, so that every
-// program pastes it with its characters right. False when the clipboard is not
-// available.
+// Puts `text` (a program text, UTF-8) on the clipboard as Unicode text, so that every
+// program pastes it with its characters right, in any script. False when the
+// clipboard is not available.
 bool CopyToClipboard(HWND owner, const std::string& text);
 
 }  // namespace kelvane

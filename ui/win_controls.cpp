@@ -3,19 +3,18 @@
 #include <algorithm>
 
 #include "platform/program_texts.h"
-#include "platform/win32/ansi_text.h"
 #include "ui/win_dpi.h"
 
 namespace kelvane {
 
 std::string LoadResString(UINT id) {
-  char buffer[1024] = {};
-  const int n = LoadStringA(GetModuleHandleA(nullptr), id, buffer, sizeof buffer);
-  return std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+  wchar_t buffer[1024] = {};
+  const int n = LoadStringW(GetModuleHandleW(nullptr), id, buffer, 1024);
+  return Utf8(std::wstring_view(buffer, n > 0 ? static_cast<size_t>(n) : 0));
 }
 
 int AppMessageBox(HWND owner, const std::string& text, UINT flags) {
-  return MessageBoxW(owner, WideFromShown(text).c_str(), kApplicationTitleWide, flags);
+  return ShowMessageBox(owner, text, kApplicationTitle, flags);
 }
 
 std::string ErrorBoxText(const std::string& text) {
@@ -25,36 +24,34 @@ std::string ErrorBoxText(const std::string& text) {
 }
 
 void ShowApplicationError(HWND owner, const std::string& text) {
-  MessageBoxA(owner, ErrorBoxText(text).c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+  ShowMessageBox(owner, ErrorBoxText(text), kApplicationTitle, MB_OK | MB_ICONERROR);
 }
 
 HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w,
                  int h, int id, HFONT font, DWORD exStyle) {
-  HWND control = CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
-                                 parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 GetModuleHandleA(nullptr), nullptr);
+  HWND control = CreateWindowExW(exStyle, Wide(cls).c_str(), Wide(text ? text : "").c_str(),
+                                 WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 GetModuleHandleW(nullptr), nullptr);
   if (control && font)
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   return control;
 }
 
 std::string Edit::Text() const {
-  const int length = GetWindowTextLengthW(hwnd_);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const int n = GetWindowTextW(hwnd_, text.data(), length + 1);
-  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
-  return ListedName(text);
+  return WindowText(hwnd_);
 }
 
 void Edit::SetText(const std::string& text) const {
-  SetWindowTextW(hwnd_, WideFromListed(text).c_str());
+  kelvane::SetText(hwnd_, text);
 }
 
 void TabControl::AddPage(const char* caption) const {
-  TCITEMA item{};
+  std::wstring text = Wide(caption);
+  TCITEMW item{};
   item.mask = TCIF_TEXT;
-  item.pszText = const_cast<char*>(caption);
-  SendMessageA(hwnd_, TCM_INSERTITEMA, Count(), reinterpret_cast<LPARAM>(&item));
+  item.pszText = text.data();
+  SendMessageW(hwnd_, TCM_INSERTITEMW, Count(), reinterpret_cast<LPARAM>(&item));
 }
 
 ReportList::ReportList(HWND list, UINT dpi, DWORD extendedStyles,
@@ -63,11 +60,12 @@ ReportList::ReportList(HWND list, UINT dpi, DWORD extendedStyles,
   ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | extendedStyles);
   int index = 0;
   for (const Column& column : columns) {
-    LVCOLUMNA header{};
+    std::wstring caption = Wide(column.caption);
+    LVCOLUMNW header{};
     header.mask = LVCF_TEXT | LVCF_WIDTH;
-    header.pszText = const_cast<char*>(column.caption);
+    header.pszText = caption.data();
     header.cx = ScaleToDpi(column.width, dpi);
-    SendMessageA(list, LVM_INSERTCOLUMNA, index++, reinterpret_cast<LPARAM>(&header));
+    SendMessageW(list, LVM_INSERTCOLUMNW, index++, reinterpret_cast<LPARAM>(&header));
   }
 }
 
@@ -81,7 +79,7 @@ void ReportList::AddRow(const Cells& cells) const {
 }
 
 void ReportList::SetCell(int row, int column, const std::string& text) const {
-  std::wstring wide = WideFromListed(text);
+  std::wstring wide = Wide(text);
   LVITEMW cell{};
   cell.iSubItem = column;
   cell.pszText = wide.data();
@@ -89,10 +87,10 @@ void ReportList::SetCell(int row, int column, const std::string& text) const {
 }
 
 void ReportList::FitColumns() const {
-  const auto header = reinterpret_cast<HWND>(SendMessageA(hwnd_, LVM_GETHEADER, 0, 0));
-  const auto columns = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+  const auto header = reinterpret_cast<HWND>(SendMessageW(hwnd_, LVM_GETHEADER, 0, 0));
+  const auto columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
   for (int column = 0; column < columns; ++column)
-    SendMessageA(hwnd_, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE);
+    SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE);
 }
 
 std::vector<bool> ReportList::Ticks() const {
@@ -114,7 +112,7 @@ void CALLBACK ProgressBar::Tick(HWND, UINT, UINT_PTR self, DWORD) {
   if (bar->onTick_)
     bar->onTick_();
   if (bar->running_)
-    bar->SetPosition(bar->next_(static_cast<int>(SendMessageA(bar->hwnd_, PBM_GETPOS, 0, 0))));
+    bar->SetPosition(bar->next_(static_cast<int>(SendMessageW(bar->hwnd_, PBM_GETPOS, 0, 0))));
 }
 
 HBRUSH TabBodyBrush::ForControl(HWND tabs, HWND control, HDC dc) {
@@ -125,7 +123,7 @@ HBRUSH TabBodyBrush::ForControl(HWND tabs, HWND control, HDC dc) {
     brush_ = PaintedBrush(tabs, std::max<LONG>(body.right, 1), std::max<LONG>(body.bottom, 1),
                           [&](HDC memory) {
                             FillRect(memory, &body, GetSysColorBrush(COLOR_BTNFACE));
-                            SendMessageA(tabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
+                            SendMessageW(tabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
                                          PRF_CLIENT | PRF_ERASEBKGND);
                           });
   }

@@ -12,14 +12,15 @@
 #include <vector>
 
 #include "ui/win_gdi.h"
+#include "ui/win_text.h"
 
 namespace kelvane {
 
 // A text of the program's string table.
 std::string LoadResString(UINT id);
 
-// A message box with the program's caption "Varnok Kelvane". The text may name
-// inexact names, each closed for the window (ShownText); they show as they are.
+// A message box with the program's caption "Varnok Kelvane"; the text shows in any
+// script as it is.
 int AppMessageBox(HWND owner, const std::string& text, UINT flags);
 
 // The application's error box: the error's text, with a full stop appended when its
@@ -27,7 +28,8 @@ int AppMessageBox(HWND owner, const std::string& text, UINT flags);
 void ShowApplicationError(HWND owner, const std::string& text);
 std::string ErrorBoxText(const std::string& text);
 
-// Creates a child control with the given font.
+// Creates a child control (a Unicode window) with the given font; `cls` and `text` are
+// program texts.
 HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w,
                  int h, int id, HFONT font, DWORD exStyle = 0);
 
@@ -49,13 +51,12 @@ using Button = Control;  // a push button needs no more
 class CheckBox : public Control {
  public:
   using Control::Control;
-  bool Checked() const { return SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-  void SetChecked(bool on) const { SendMessageA(hwnd_, BM_SETCHECK, on ? BST_CHECKED : 0, 0); }
+  bool Checked() const { return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  void SetChecked(bool on) const { SendMessageW(hwnd_, BM_SETCHECK, on ? BST_CHECKED : 0, 0); }
 };
 
-// A one-line edit, a Unicode window, whose text is a listed one: a text the ANSI code
-// page cannot carry is read marked (IsInexactName), never as "?" or look-alike letters,
-// and shows as it is.
+// A one-line edit, a Unicode window: its text is read and set as UTF-8, kept as typed
+// in any script, never as "?" or look-alike letters.
 class Edit : public Control {
  public:
   using Control::Control;
@@ -68,9 +69,9 @@ class TabControl : public Control {
  public:
   using Control::Control;
   void AddPage(const char* caption) const;  // after the last
-  int Count() const { return static_cast<int>(SendMessageA(hwnd_, TCM_GETITEMCOUNT, 0, 0)); }
-  int Current() const { return static_cast<int>(SendMessageA(hwnd_, TCM_GETCURSEL, 0, 0)); }
-  void Select(int page) const { SendMessageA(hwnd_, TCM_SETCURSEL, page, 0); }
+  int Count() const { return static_cast<int>(SendMessageW(hwnd_, TCM_GETITEMCOUNT, 0, 0)); }
+  int Current() const { return static_cast<int>(SendMessageW(hwnd_, TCM_GETCURSEL, 0, 0)); }
+  void Select(int page) const { SendMessageW(hwnd_, TCM_SETCURSEL, page, 0); }
 };
 
 // A report-style list view whose rows are selected whole.
@@ -87,24 +88,23 @@ class ReportList : public Control {
   // `extendedStyles`) and its columns, their widths scaled to `dpi`.
   ReportList(HWND list, UINT dpi, DWORD extendedStyles, std::initializer_list<Column> columns);
 
-  int Count() const { return static_cast<int>(SendMessageA(hwnd_, LVM_GETITEMCOUNT, 0, 0)); }
-  // Appends a row. Cells are listed texts, set wide: one the ANSI code page cannot
-  // carry (IsInexactName) shows as it is.
+  int Count() const { return static_cast<int>(SendMessageW(hwnd_, LVM_GETITEMCOUNT, 0, 0)); }
+  // Appends a row; its cells show in any script as they are.
   void AddRow(const Cells& cells) const;
   void SetCell(int row, int column, const std::string& text) const;
-  void RemoveRow(int row) const { SendMessageA(hwnd_, LVM_DELETEITEM, row, 0); }
-  void Clear() const { SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0); }
+  void RemoveRow(int row) const { SendMessageW(hwnd_, LVM_DELETEITEM, row, 0); }
+  void Clear() const { SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0); }
   // The rows anew, one per item (`cellsOf` gives its cells), drawn once at the end;
   // `fitColumns` fits each column to its widest text when there are rows.
   template <class Item, class CellsOf>
   void SetRows(const std::vector<Item>& items, CellsOf cellsOf, bool fitColumns = false) const {
-    SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
     Clear();
     for (const Item& item : items)
       AddRow(cellsOf(item));
     if (fitColumns && !items.empty())
       FitColumns();
-    SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
   }
   void FitColumns() const;
 
@@ -133,10 +133,10 @@ class ProgressBar : public Control {
   // Takes a progress bar control: its range from 0 to `max`, at `position`.
   void Attach(HWND bar, int max, int position) {
     hwnd_ = bar;
-    SendMessageA(bar, PBM_SETRANGE32, 0, max);
+    SendMessageW(bar, PBM_SETRANGE32, 0, max);
     SetPosition(position);
   }
-  void SetPosition(int position) const { SendMessageA(hwnd_, PBM_SETPOS, position, 0); }
+  void SetPosition(int position) const { SendMessageW(hwnd_, PBM_SETPOS, position, 0); }
   // A step every `interval` milliseconds from the position it has; `onTick` runs first
   // at each tick and may stop the bar, which then takes no step. It must not throw.
   void Run(UINT interval, NextPosition next, std::function<void()> onTick = {});

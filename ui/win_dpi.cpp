@@ -1,6 +1,7 @@
 #include "ui/win_dpi.h"
 
 #include "ui/win_gdi.h"
+#include "ui/win_text.h"
 
 namespace kelvane {
 
@@ -8,7 +9,7 @@ UINT WindowDpi(HWND window) {
   // GetDpiForWindow is newer than the oldest supported Windows: looked up, not imported.
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
   static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
   if (getDpiForWindow && window) {
     if (const UINT dpi = getDpiForWindow(window))
       return dpi;
@@ -19,16 +20,17 @@ UINT WindowDpi(HWND window) {
 
 HFONT CreateDesignFontAt(UINT dpi, int points, bool bold, const char* face, bool underline) {
   const int height = -MulDiv(points, static_cast<int>(dpi), 72);
-  return CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE,
+  return CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE,
                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, face);
+                     DEFAULT_PITCH | FF_DONTCARE, Wide(face).c_str());
 }
 
 SIZE MeasureText(HFONT font, const std::string& text, bool prefix) {
   const WindowDc screen;
   const SelectedObject selected(screen, font);
   RECT rect{0, 0, 0, 0};
-  DrawTextA(screen, text.c_str(), static_cast<int>(text.size()), &rect,
+  const std::wstring wide = Wide(text);
+  DrawTextW(screen, wide.c_str(), static_cast<int>(wide.size()), &rect,
             DT_CALCRECT | DT_SINGLELINE | (prefix ? 0 : DT_NOPREFIX));
   return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }

@@ -7,7 +7,6 @@
 #include <exception>
 #include <iterator>
 
-#include "platform/win32/ansi_text.h"
 #include "ui/win_controls.h"
 #include "ui/win_dpi.h"
 
@@ -18,17 +17,18 @@ namespace {
 // A dialog class of the given name: the system's dialog class under another name, so
 // that other programs (and the tests) can find the window by its class.
 bool RegisterDialogClass(HINSTANCE instance, const char* name) {
-  WNDCLASSEXA existing{};
+  const std::wstring wide = Wide(name);
+  WNDCLASSEXW existing{};
   existing.cbSize = sizeof existing;
-  if (GetClassInfoExA(instance, name, &existing))
+  if (GetClassInfoExW(instance, wide.c_str(), &existing))
     return true;
-  WNDCLASSEXA wc{};
+  WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  if (!GetClassInfoExA(nullptr, MAKEINTATOM(32770), &wc))
+  if (!GetClassInfoExW(nullptr, reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(32770)), &wc))
     return false;
   wc.hInstance = instance;
-  wc.lpszClassName = name;
-  return RegisterClassExA(&wc) != 0;
+  wc.lpszClassName = wide.c_str();
+  return RegisterClassExW(&wc) != 0;
 }
 
 }  // namespace
@@ -45,7 +45,7 @@ ModalResult ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, i
   clientHeight_ = clientHeight;
   ended_ = false;
   result_ = ModalResult::kCancel;
-  HINSTANCE instance = GetModuleHandleA(nullptr);
+  HINSTANCE instance = GetModuleHandleW(nullptr);
   // An empty template: no menu, the standard dialog class or the form's own, no title
   // (set on creation). The template must start on a DWORD boundary.
   DWORD buffer[64] = {};
@@ -55,8 +55,12 @@ ModalResult ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, i
   auto* words = reinterpret_cast<WORD*>(reinterpret_cast<char*>(buffer) + sizeof tmpl);
   *words++ = 0;  // no menu
   if (className_ && RegisterDialogClass(instance, className_)) {
-    for (const char* c = className_; *c && words < reinterpret_cast<WORD*>(buffer + 60); ++c)
-      *words++ = static_cast<WORD>(static_cast<unsigned char>(*c));
+    const std::wstring name = Wide(className_);
+    for (const wchar_t c : name) {
+      if (words >= reinterpret_cast<WORD*>(buffer + 60))
+        break;
+      *words++ = static_cast<WORD>(c);
+    }
   }
   *words++ = 0;  // end of the class name (or the standard class)
   *words = 0;    // no title
@@ -65,7 +69,7 @@ ModalResult ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, i
   const bool ownerEnabled = owner && IsWindowEnabled(owner);
   if (ownerEnabled)
     EnableWindow(owner, FALSE);
-  hwnd_ = CreateDialogIndirectParamA(instance, reinterpret_cast<DLGTEMPLATE*>(buffer), owner,
+  hwnd_ = CreateDialogIndirectParamW(instance, reinterpret_cast<DLGTEMPLATE*>(buffer), owner,
                                      &DialogProc, reinterpret_cast<LPARAM>(this));
   if (!hwnd_) {
     if (ownerEnabled)
@@ -76,16 +80,16 @@ ModalResult ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, i
   MSG msg{};
   bool quit = false;
   while (!ended_) {
-    if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
       quit = true;
       EndModal(ModalResult::kCancel);
       break;
     }
     if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && PreTranslateKey(msg))
       continue;
-    if (!IsDialogMessageA(hwnd_, &msg)) {
+    if (!IsDialogMessageW(hwnd_, &msg)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
   }
   FormClose();
@@ -163,18 +167,18 @@ void ModalForm::ChangeDpi(UINT dpi, const RECT& suggested) {
     SetWindowPos(child, nullptr, scale(place.left), scale(place.top),
                  scale(place.right) - scale(place.left), scale(place.bottom) - scale(place.top),
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    const auto font = reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0));
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
     if (remade(font) != font)
-      SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(remade(font)), TRUE);
-    char cls[32] = {};
-    GetClassNameA(child, cls, sizeof cls);
-    if (lstrcmpiA(cls, WC_LISTVIEWA) == 0) {
-      const auto header = reinterpret_cast<HWND>(SendMessageA(child, LVM_GETHEADER, 0, 0));
+      SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(remade(font)), TRUE);
+    wchar_t cls[32] = {};
+    GetClassNameW(child, cls, 32);
+    if (lstrcmpiW(cls, WC_LISTVIEWW) == 0) {
+      const auto header = reinterpret_cast<HWND>(SendMessageW(child, LVM_GETHEADER, 0, 0));
       const int columns =
-          header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+          header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
       for (int column = 0; column < columns; ++column) {
-        const auto width = static_cast<LONG>(SendMessageA(child, LVM_GETCOLUMNWIDTH, column, 0));
-        SendMessageA(child, LVM_SETCOLUMNWIDTH, column, scale(width));
+        const auto width = static_cast<LONG>(SendMessageW(child, LVM_GETCOLUMNWIDTH, column, 0));
+        SendMessageW(child, LVM_SETCOLUMNWIDTH, column, scale(width));
       }
     }
   }
@@ -188,8 +192,8 @@ void ModalForm::ChangeDpi(UINT dpi, const RECT& suggested) {
 
 void ModalForm::PlaceWindow(bool centre) {
   RECT rect{0, 0, Scale(clientWidth_), Scale(clientHeight_)};
-  AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
+  AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   RECT around{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -216,20 +220,14 @@ CheckBox ModalForm::AddCheckBox(const char* text, int x, int y, int w, int h, in
 }
 
 Edit ModalForm::AddEdit(const char* text, int x, int y, int w, int h, int id, DWORD style) {
-  HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", WideFromAnsi(text).c_str(),
-                              WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | WS_TABSTOP | style, Scale(x),
-                              Scale(y), Scale(w), Scale(h), hwnd_,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                              GetModuleHandleA(nullptr), nullptr);
-  if (edit && font_)
-    SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
-  return Edit(edit);
+  return Edit(AddControl("EDIT", text, ES_AUTOHSCROLL | WS_TABSTOP | style, x, y, w, h, id, nullptr,
+                         WS_EX_CLIENTEDGE));
 }
 
 TabControl ModalForm::AddTabs(int x, int y, int w, int h, int id,
                               std::initializer_list<const char*> pages) {
   const TabControl tabs(
-      AddControl(WC_TABCONTROLA, "", WS_CLIPSIBLINGS | WS_TABSTOP, x, y, w, h, id));
+      AddControl("SysTabControl32", "", WS_CLIPSIBLINGS | WS_TABSTOP, x, y, w, h, id));
   for (const char* page : pages)
     tabs.AddPage(page);
   return tabs;
@@ -238,8 +236,8 @@ TabControl ModalForm::AddTabs(int x, int y, int w, int h, int id,
 ReportList ModalForm::AddReportList(DWORD style, int x, int y, int w, int h, int id,
                                     DWORD extendedStyles,
                                     std::initializer_list<ReportList::Column> columns) {
-  HWND list = AddControl(WC_LISTVIEWA, "", LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP | style, x,
-                         y, w, h, id, nullptr, WS_EX_CLIENTEDGE);
+  HWND list = AddControl("SysListView32", "", LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP | style,
+                         x, y, w, h, id, nullptr, WS_EX_CLIENTEDGE);
   return ReportList(list, dpi_, extendedStyles, columns);
 }
 
@@ -253,16 +251,15 @@ void ModalForm::FitTexts(bool centre) {
   int right = client.right;
   for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     char cls[16] = {};
-    GetClassNameA(child, cls, sizeof cls);
-    const LONG_PTR style = GetWindowLongPtrA(child, GWL_STYLE);
+    GetClassNameA(child, cls, sizeof cls);  // the classes asked about are ASCII names
+    const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
     const int room = TextRoom(cls, style, dpi_);
     if (room < 0)
       continue;
-    char text[512] = {};
-    GetWindowTextA(child, text, sizeof text);
-    if (!text[0])
+    const std::string text = WindowText(child);
+    if (text.empty())
       continue;
-    const auto font = reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0));
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
     const bool prefix = lstrcmpiA(cls, "Static") != 0 || !(style & SS_NOPREFIX);
     const SIZE size = MeasureText(font, text, prefix);
     RECT place;
@@ -297,17 +294,17 @@ INT_PTR CALLBACK ModalForm::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
 INT_PTR ModalForm::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_INITDIALOG) {
     auto* form = reinterpret_cast<ModalForm*>(lParam);
-    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
     form->hwnd_ = hwnd;
     form->dpi_ = WindowDpi(hwnd);
     form->font_ = form->DesignFont(8);
-    SetWindowTextA(hwnd, form->caption_);
+    SetText(hwnd, form->caption_);
     form->PlaceWindow();
     form->FormCreate();
     form->FitTexts();
     return TRUE;
   }
-  auto* form = reinterpret_cast<ModalForm*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  auto* form = reinterpret_cast<ModalForm*>(GetWindowLongPtrW(hwnd, DWLP_USER));
   if (!form)
     return FALSE;
   if (msg == WM_DPICHANGED) {

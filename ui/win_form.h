@@ -52,8 +52,7 @@ class ModalForm {
   HWND AddControl(const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
                   int id, HFONT font = nullptr, DWORD exStyle = 0);
   // The same for the controls the forms use, each a tab stop; `style` adds to the kind's
-  // own. The edit is a Unicode window: one made through the ANSI functions keeps its text
-  // in the ANSI code page, where what that cannot carry is "?" before it is read wide.
+  // own. Every control is a Unicode window, its texts program texts (UTF-8).
   Button AddButton(const char* text, int x, int y, int w, int h, int id,
                    DWORD style = BS_PUSHBUTTON);
   CheckBox AddCheckBox(const char* text, int x, int y, int w, int h, int id);

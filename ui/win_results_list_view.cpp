@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -35,7 +34,7 @@ const std::string& Cell(const IssueRow& row, int column) {
 }  // namespace
 
 HWND ResultsListView::Create(HWND parent, int id, HFONT font, int x, int y, int width, int height) {
-  hwnd_ = CreateChild(parent, WC_LISTVIEWA, "",
+  hwnd_ = CreateChild(parent, "SysListView32", "",
                       LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_TABSTOP, x, y, width,
                       height, id, font, WS_EX_CLIENTEDGE);
   // Styles and columns as any report list takes them; the rows come from the model.
@@ -50,11 +49,12 @@ bool ResultsListView::HandleNotify(const NMHDR* header, LRESULT* result) {
     return false;
   *result = 0;
   switch (header->code) {
-    case LVN_GETDISPINFOA: {
-      auto* info = reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header));
+    case LVN_GETDISPINFOW: {
+      // A Unicode list: each cell in any script as it is.
+      auto* info = reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(header));
       const IssueRow row = model_.Row(static_cast<size_t>(info->item.iItem));
-      if (info->item.mask & LVIF_TEXT)
-        lstrcpynA(info->item.pszText, Cell(row, info->item.iSubItem).c_str(),
+      if ((info->item.mask & LVIF_TEXT) && info->item.cchTextMax > 0)
+        lstrcpynW(info->item.pszText, Wide(Cell(row, info->item.iSubItem)).c_str(),
                   info->item.cchTextMax);
       if (info->item.mask & LVIF_STATE) {
         info->item.state = INDEXTOSTATEIMAGEMASK(row.ticked ? 2 : 1);
@@ -148,7 +148,7 @@ void ResultsListView::FitColumns() {
   constexpr size_t kCandidates = 32;
   const std::vector<IssueRow> rows = model_.Rows();
   const WindowDc dc(hwnd_);
-  const SelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0)));
+  const SelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
   for (int column = 0; column < kColumnCount; ++column) {
     std::vector<const std::string*> texts;
     texts.reserve(rows.size());
@@ -159,13 +159,14 @@ void ResultsListView::FitColumns() {
         texts.begin(), texts.begin() + static_cast<std::ptrdiff_t>(keep), texts.end(),
         [](const std::string* a, const std::string* b) { return a->size() > b->size(); });
     // A column is never narrower than its header's text.
-    const char* header = kColumns[static_cast<size_t>(column)].caption;
+    const std::wstring header = Wide(kColumns[static_cast<size_t>(column)].caption);
     SIZE headerSize{};
-    GetTextExtentPoint32A(dc, header, static_cast<int>(std::strlen(header)), &headerSize);
+    GetTextExtentPoint32W(dc, header.c_str(), static_cast<int>(header.size()), &headerSize);
     int widest = static_cast<int>(headerSize.cx);
     for (size_t i = 0; i < keep; ++i) {
+      const std::wstring text = Wide(*texts[i]);
       SIZE size{};
-      GetTextExtentPoint32A(dc, texts[i]->c_str(), static_cast<int>(texts[i]->size()), &size);
+      GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
       widest = std::max(widest, static_cast<int>(size.cx));
     }
     // Room for the cell margins, and in the first column for the check box.

@@ -8,8 +8,8 @@
 
 namespace kelvane {
 
-// What the user chose: the file as typed, whether it was typed with an extension, and
-// the file type picked (1 for the filter's first pair).
+// What the user chose: the file as typed (UTF-8, in any script), whether it was typed with an
+// extension, and the file type picked (1 for the filter's first pair).
 struct SaveFileChoice {
   std::string path;
   bool hasExtension = false;

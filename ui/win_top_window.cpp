@@ -3,29 +3,30 @@
 #include <exception>
 
 #include "ui/win_controls.h"
+#include "ui/win_text.h"
 
 namespace kelvane {
 
-HWND TopWindow::CreateTopWindow(WNDCLASSEXA windowClass, const char* title, DWORD style, int x,
+HWND TopWindow::CreateTopWindow(WNDCLASSEXW windowClass, const char* title, DWORD style, int x,
                                 int y, int width, int height, HMENU menu) {
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = &WndProc;
-  if (!RegisterClassExA(&windowClass))
+  if (!RegisterClassExW(&windowClass))
     return nullptr;
-  return CreateWindowExA(0, windowClass.lpszClassName, title, style, x, y, width, height, nullptr,
-                         menu, windowClass.hInstance, this);
+  return CreateWindowExW(0, windowClass.lpszClassName, Wide(title).c_str(), style, x, y, width,
+                         height, nullptr, menu, windowClass.hInstance, this);
 }
 
 LRESULT CALLBACK TopWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
     auto* self = static_cast<TopWindow*>(create->lpCreateParams);
     self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
-  auto* self = reinterpret_cast<TopWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  auto* self = reinterpret_cast<TopWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self)
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
   try {
     return self->HandleMessage(msg, wParam, lParam);
   } catch (const std::exception& error) {

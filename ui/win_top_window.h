@@ -14,9 +14,10 @@ class TopWindow {
   HWND Handle() const { return hwnd_; }
 
  protected:
-  // Registers `windowClass` (its procedure is set here) and creates the window; the
-  // window's WM_CREATE already reaches HandleMessage. Null when either fails.
-  HWND CreateTopWindow(WNDCLASSEXA windowClass, const char* title, DWORD style, int x, int y,
+  // Registers `windowClass` (its procedure is set here) and creates the window, a
+  // Unicode one with the program text `title`; the window's WM_CREATE already reaches
+  // HandleMessage. Null when either fails.
+  HWND CreateTopWindow(WNDCLASSEXW windowClass, const char* title, DWORD style, int x, int y,
                        int width, int height, HMENU menu);
   virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
 

@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <map>
 #include <mutex>
+#include <optional>
+#include <string>
 
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/ansi_text.h"
@@ -288,9 +290,12 @@ std::optional<std::string> Win32Shell::ResolveShortcut(const std::string& path) 
 
 bool Win32Shell::Open(const std::string& file, const std::string& parameters,
                       const ShellOpen& how) {
-  const auto rc = reinterpret_cast<INT_PTR>(
-      ShellExecuteA(static_cast<HWND>(how.owner), "open", file.c_str(),
-                    parameters.empty() ? nullptr : parameters.c_str(), nullptr, how.showCommand));
+  // Wide, so that a file or folder in any script opens, never a look-alike.
+  const std::wstring wideFile = WideFromUtf8(file);
+  const std::wstring wideParameters = WideFromUtf8(parameters);
+  const auto rc = reinterpret_cast<INT_PTR>(ShellExecuteW(
+      static_cast<HWND>(how.owner), L"open", wideFile.c_str(),
+      parameters.empty() ? nullptr : wideParameters.c_str(), nullptr, how.showCommand));
   return rc > 32;
 }
 
@@ -368,18 +373,89 @@ LocalTime Win32SystemInfo::Now() {
   return FromSystemTime(st);
 }
 
+namespace {
+
+constexpr char kUtf16Mark[] = "\xFF\xFE";
+
+// The whole file, or nothing when it cannot be read; `exists` says whether it is there.
+std::optional<std::string> ReadWhole(const std::wstring& file, bool* exists) {
+  *exists = GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (!*exists)
+    return std::string();
+  HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+    return std::nullopt;
+  std::string content;
+  char buffer[16384];
+  DWORD n = 0;
+  while (ReadFile(handle, buffer, sizeof buffer, &n, nullptr) && n > 0)
+    content.append(buffer, n);
+  CloseHandle(handle);
+  return content;
+}
+
+// Makes an ANSI settings file a Unicode one (UTF-16LE after its byte order mark),
+// which the system's profile functions then keep in Unicode: its texts as they are,
+// converted from the ANSI code page. The new form goes in under another name first
+// and then replaces the file, so a failure leaves it as it was; a file that may not be
+// written is refused as any write to it is.
+bool MakeUnicodeFile(const std::wstring& file) {
+  // The system may hold the file's entries in a cache of its own: written out first.
+  WritePrivateProfileStringW(nullptr, nullptr, nullptr, file.c_str());
+  bool exists = false;
+  const auto content = ReadWhole(file, &exists);
+  if (!content)
+    return false;
+  if (content->rfind(kUtf16Mark, 0) == 0)
+    return true;
+  const std::wstring text = WideFromAnsi(*content);
+  std::string bytes(kUtf16Mark);
+  bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+  const std::wstring temporary = file + L".tmp";
+  HANDLE handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+    return false;
+  DWORD written = 0;
+  const bool ok = WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                            nullptr) != FALSE &&
+                  written == bytes.size();
+  CloseHandle(handle);
+  const DWORD flags = MOVEFILE_WRITE_THROUGH | (exists ? MOVEFILE_REPLACE_EXISTING : 0);
+  if (ok && MoveFileExW(temporary.c_str(), file.c_str(), flags))
+    return true;
+  DeleteFileW(temporary.c_str());
+  return false;
+}
+
+}  // namespace
+
+// Texts are UTF-8 here and UTF-16 at the system's profile functions, which read an ANSI
+// file and a Unicode one alike. The file stays ANSI, as older versions of the program
+// write and read it, while every text written has an exact ANSI form; the first text
+// without one makes it Unicode, so that nothing is lost.
 std::string Win32ProfileStore::GetString(const std::string& section, const std::string& key,
                                          const std::string& fallback, const std::string& file) {
-  char buffer[2048] = {};
-  const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buffer,
-                                           sizeof buffer, file.c_str());
-  return std::string(buffer, n);
+  wchar_t buffer[2048] = {};
+  const DWORD n = GetPrivateProfileStringW(WideFromUtf8(section).c_str(), WideFromUtf8(key).c_str(),
+                                           WideFromUtf8(fallback).c_str(), buffer, 2048,
+                                           WideFromUtf8(file).c_str());
+  return Utf8FromWide(std::wstring_view(buffer, n));
 }
 
 bool Win32ProfileStore::WriteString(const std::string& section, const std::string& key,
                                     const std::string& value, const std::string& file) {
-  return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) !=
-         FALSE;
+  const std::wstring wideSection = WideFromUtf8(section);
+  const std::wstring wideKey = WideFromUtf8(key);
+  const std::wstring wideValue = WideFromUtf8(value);
+  const std::wstring wideFile = WideFromUtf8(file);
+  if ((!ExactAnsi(wideSection) || !ExactAnsi(wideKey) || !ExactAnsi(wideValue)) &&
+      !MakeUnicodeFile(wideFile)) {
+    return false;
+  }
+  return WritePrivateProfileStringW(wideSection.c_str(), wideKey.c_str(), wideValue.c_str(),
+                                    wideFile.c_str()) != FALSE;
 }
 
 namespace {
@@ -407,18 +483,24 @@ Win32Processes::~Win32Processes() {
 
 namespace {
 
-std::optional<Processes::Id> StartProcess(const char* application, const std::string& commandLine,
-                                          const char* folder, bool hidden) {
-  STARTUPINFOA startup{};
+// Names and the command line in UTF-8, started wide: a path in any script is the
+// path, never a look-alike.
+std::optional<Processes::Id> StartProcess(const std::string* application,
+                                          const std::string& commandLine, const std::string* folder,
+                                          bool hidden) {
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   if (hidden) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
   }
   PROCESS_INFORMATION info{};
-  std::string line = commandLine;
-  if (!CreateProcessA(application, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                      nullptr, folder, &startup, &info)) {
+  std::wstring line = WideFromUtf8(commandLine);
+  const std::wstring wideApplication = application ? WideFromUtf8(*application) : L"";
+  const std::wstring wideFolder = folder ? WideFromUtf8(*folder) : L"";
+  if (!CreateProcessW(application ? wideApplication.c_str() : nullptr, line.data(), nullptr,
+                      nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+                      folder ? wideFolder.c_str() : nullptr, &startup, &info)) {
     return std::nullopt;
   }
   std::lock_guard lock(Table().mutex);
@@ -440,7 +522,7 @@ std::optional<Processes::Id> Win32Processes::StartProgram(const std::string& app
   if (slash == std::string::npos || application.size() < 3 || application[1] != ':')
     return std::nullopt;
   const std::string folder = application.substr(0, slash == 2 ? 3 : slash);
-  return StartProcess(application.c_str(), commandLine, folder.c_str(), hidden);
+  return StartProcess(&application, commandLine, &folder, hidden);
 }
 
 bool Win32Processes::IsRunning(Id id) {

@@ -219,6 +219,23 @@ TEST_F(SettingsTest, ListsSaveByTheirLengthsAndHigherNumbersStay) {
   OptionsSetting = TOptionsSetting{};
   Load(window);
   EXPECT_EQ(OptionsSetting.IgnoreValues, (std::vector<std::string>{"x", "y"}));
+
+  // Texts without an ANSI form make the file Unicode (UTF-16LE after its byte order
+  // mark); everything in it survives and reads back as written.
+  const std::string greek = "HKEY_CURRENT_USER\\Software\\\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1";
+  const std::string folder = "C:\\\xCE\xA9-\xD0\x96 \xF0\x9F\x9A\x80";  // with an emoji
+  OptionsSetting.IgnoreValues = {"x", greek};
+  OptionsSetting.IgnoreKeys = {greek + "\\Key"};
+  OptionsSetting.OutputDirectory = folder;
+  Save(window);
+  EXPECT_EQ(Content().substr(0, 4), std::string("\xFF\xFE[\0", 4));
+  OptionsSetting = TOptionsSetting{};
+  Load(window);
+  EXPECT_EQ(OptionsSetting.IgnoreValues, (std::vector<std::string>{"x", greek}));
+  EXPECT_EQ(OptionsSetting.IgnoreKeys, (std::vector<std::string>{greek + "\\Key"}));
+  EXPECT_EQ(OptionsSetting.OutputDirectory, folder);
+  Platform platform = app.Get();
+  EXPECT_EQ(platform.profile.GetString("IgnoreValue", "Value5", "", IniPath()), "e");
 }
 
 TEST_F(SettingsTest, TicksAndWindowPlacementSurviveARestart) {
