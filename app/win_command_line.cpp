@@ -7,6 +7,7 @@
 #include "backup/command_line.h"
 #include "options/settings.h"
 #include "platform/program_texts.h"
+#include "platform/text_codec.h"
 #include "restore/unattended_restore.h"
 #include "results/results_list.h"
 #include "scan/progress_window.h"
@@ -39,7 +40,7 @@ std::string FullPath(const std::string& path) {
 
 std::optional<std::string> SaveScanResults(FileSystem& files, const ResultsModel& model,
                                            ReportForm form, const std::string& path) {
-  return SaveScanReport(files, path, model, form, Utf8Text);
+  return SaveScanReport(files, path, model, form);
 }
 
 ScanOptions ScanOptionsFromSettings(bool unattended) {
@@ -48,17 +49,11 @@ ScanOptions ScanOptionsFromSettings(bool unattended) {
 
 void LogUnattendedRun(Platform platform, RunLogEntry entry, const std::string& restorePoint) {
   entry.time = platform.system.Now();
-  // Every text in UTF-8, the one encoding of the log.
-  for (std::string* text : {&entry.file, &entry.note})
-    *text = Utf8Text(*text);
-  for (std::string& caption : entry.categories)
-    caption = Utf8Text(caption);
   // The run's exit code tells the outcome already; a log that cannot be written
   // (a read-only program folder) does not change it.
-  AppendRunLog(
-      platform.files, RunLogPath(platform.shell),
-      RunLogLine(entry) + (restorePoint.empty() ? "" : "\trestorepoint=" + Utf8Text(restorePoint)),
-      Utf8FromAnsi);
+  AppendRunLog(platform.files, RunLogPath(platform.shell),
+               RunLogLine(entry) + (restorePoint.empty() ? "" : "\trestorepoint=" + restorePoint),
+               Utf8FromAnsi);
 }
 
 int RunScanSwitch(Platform platform, const std::string& file) {
@@ -78,8 +73,7 @@ int RunScanSwitch(Platform platform, const std::string& file) {
   }
   // With nothing ticked the report is still written, empty, so that no older report
   // stands in its place.
-  const auto notWritten =
-      SaveScanReport(platform.files, report, results, ReportForm::kCsv, Utf8Text);
+  const auto notWritten = SaveScanReport(platform.files, report, results, ReportForm::kCsv);
   RunLogEntry entry;
   entry.switchName = SwitchName(RunSwitch::kScan);
   entry.categories = CategoryCaptions(categories);

@@ -52,10 +52,6 @@ inline bool IsTextType(uint32_t type) {
 inline bool HoldsNul(std::string_view text) {
   return text.find('\0') != std::string_view::npos;
 }
-// A text for a message to the user: the same text (every text of the program is UTF-8).
-inline std::string ShownText(std::string_view text) {
-  return std::string(text);
-}
 
 struct KeyInfo {
   uint32_t subkeyCount = 0;

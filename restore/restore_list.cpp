@@ -64,12 +64,6 @@ int SelectionAfterRemoval(int removed, int count) {
   return std::min(removed, count - 1);
 }
 
-namespace {
-
-constexpr const char* kOutsideCodePage = "has characters outside the system's ANSI code page";
-
-}  // namespace
-
 bool DeleteBackupFile(FileSystem& files, const std::string& path) {
   if (HoldsNul(path))
     return false;  // no file system question could tell whether it is gone
@@ -93,11 +87,6 @@ std::string DeleteQuestionText(const std::string& path) {
 std::string RestoredText(const std::string& path, bool deleted) {
   return "Restored " + path + ": the registry holds every key and value of it again." +
          (deleted ? "\r\nThe backup file was deleted, as the options ask." : "");
-}
-
-std::string InexactFolderText(const std::string& folder) {
-  return "The folder cannot be used, its name " + std::string(kOutsideCodePage) + ": " +
-         ShownText(folder);
 }
 
 std::optional<std::string> RefuseDamagedBackup(FileSystem& files, const std::string& path,

@@ -62,10 +62,6 @@ std::string DeleteQuestionText(const std::string& path);
 // What a restore that worked did: the file restored and proven, and whether it went.
 std::string RestoredText(const std::string& path, bool deleted);
 
-// The refusal of a folder chosen for the list whose name has no exact ANSI form. No
-// longer asked for: every folder name is used as it is.
-std::string InexactFolderText(const std::string& folder);
-
 // The registry editor's silent import of a backup file, proven afterwards.
 struct RestoreResult {
   bool imported = false;    // the editor ended by itself and the registry holds the file

@@ -42,8 +42,7 @@ std::string CsvField(std::string_view text) {
   return quoted + '"';
 }
 
-std::string ScanReportText(const std::vector<IssueRow>& rows, ReportForm form,
-                           const AnsiToUtf8& /*unused*/) {
+std::string ScanReportText(const std::vector<IssueRow>& rows, ReportForm form) {
   std::string out = kByteOrderMark;
   AppendLine(out, {std::begin(kHeader), std::end(kHeader)}, form);
   for (const IssueRow& row : rows) {
@@ -60,8 +59,7 @@ std::string RowsAsText(const std::vector<IssueRow>& rows) {
 }
 
 std::optional<std::string> SaveScanReport(FileSystem& files, const std::string& path,
-                                          const ResultsModel& model, ReportForm form,
-                                          const AnsiToUtf8& /*unused*/) {
+                                          const ResultsModel& model, ReportForm form) {
   const std::string failed = "The report could not be written: " + path;
   if (path.empty() || HoldsNul(path))
     return failed;

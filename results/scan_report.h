@@ -4,7 +4,6 @@
 // read every character as the list showed it.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,18 +16,13 @@ namespace kelvane {
 
 enum class ReportForm { kCsv, kText };
 
-// A conversion a caller may still hand in. The rows' texts are UTF-8 already, as every
-// text of the program, and the report writes them as they are: it is not called.
-using AnsiToUtf8 = std::function<std::string(std::string_view)>;
-
 // One CSV field: quoted (its quotes doubled) when it holds a comma, a quote, CR or LF.
 std::string CsvField(std::string_view text);
 
 // The whole report: the byte order mark, a header line, then each row's tick ("1" or
 // "0"), problem, key, value and reason. In the text form a tab, CR or LF inside a
 // cell becomes a blank, since nothing can quote it there.
-std::string ScanReportText(const std::vector<IssueRow>& rows, ReportForm form,
-                           const AnsiToUtf8& unused = {});
+std::string ScanReportText(const std::vector<IssueRow>& rows, ReportForm form);
 
 // The rows as text to paste: one line each, its problem, key, value and reason
 // separated by tabs as in the text form, without the byte order mark, the header and
@@ -38,7 +32,6 @@ std::string RowsAsText(const std::vector<IssueRow>& rows);
 // Writes the report of the model's rows to `path`, replacing the file. Nothing when
 // it was written; otherwise the text that says it was not.
 std::optional<std::string> SaveScanReport(FileSystem& files, const std::string& path,
-                                          const ResultsModel& model, ReportForm form,
-                                          const AnsiToUtf8& unused = {});
+                                          const ResultsModel& model, ReportForm form);
 
 }  // namespace kelvane

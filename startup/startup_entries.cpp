@@ -197,14 +197,4 @@ std::string FailedEntriesText(const std::string& heading, const std::vector<Star
   return text;
 }
 
-std::string KeptEntriesText(const StartupDeleteOutcome& outcome, const std::string& failedHeading,
-                            const std::string& refusedHeading) {
-  std::string text;
-  if (!outcome.failed.empty())
-    text = FailedEntriesText(failedHeading, outcome.failed);
-  if (!outcome.refused.empty())
-    text += (text.empty() ? "" : "\n\n") + FailedEntriesText(refusedHeading, outcome.refused);
-  return text;
-}
-
 }  // namespace kelvane

@@ -85,10 +85,7 @@ class StartupRemover {
 struct StartupDeleteOutcome {
   std::vector<size_t> removedRows;   // indices as they were, highest first
   std::vector<StartupEntry> failed;  // ticked entries that stay, first row first
-  // Ticked entries refused untried. Every entry is tried now (any script is backed up
-  // exactly), so this stays empty.
-  std::vector<StartupEntry> refused;
-  std::string backupFile;  // empty when no registry entry was backed up
+  std::string backupFile;            // empty when no registry entry was backed up
 };
 
 // Removes the ticked entries from the last row to the first. Removed entries leave
@@ -100,11 +97,5 @@ StartupDeleteOutcome DeleteTickedEntries(Platform& platform, const std::string& 
 // The message for entries that could not be deleted: the heading, then a line per
 // entry with its name ("(Default)" for a default value) and location.
 std::string FailedEntriesText(const std::string& heading, const std::vector<StartupEntry>& failed);
-
-// The message after a "Delete Entry" that kept entries: the entries that could not be
-// deleted under `failedHeading`, then any refused ones under `refusedHeading`; empty
-// when every ticked entry went.
-std::string KeptEntriesText(const StartupDeleteOutcome& outcome, const std::string& failedHeading,
-                            const std::string& refusedHeading);
 
 }  // namespace kelvane

@@ -77,17 +77,17 @@ class TfrmStartupManager : public ModalForm {
   }
 
   // No question first: ticked entries go at once. Registry values are backed up, a
-  // shortcut goes to the recycle bin; what could not be deleted, or was not tried since
-  // the ANSI code page cannot carry it, stays and is named.
+  // shortcut goes to the recycle bin; what could not be deleted stays and is named.
   void bDeleteEntryClick() {
     const StartupDeleteOutcome outcome =
         DeleteTickedEntries(platform_, backupFolder_, entries_, lvStartup_.Ticks());
     for (const size_t row : outcome.removedRows)
       lvStartup_.RemoveRow(static_cast<int>(row));
-    const std::string kept = KeptEntriesText(outcome, LoadResString(IDS_STARTUP_NOT_DELETED),
-                                             LoadResString(IDS_STARTUP_INEXACT));
-    if (!kept.empty())
-      AppMessageBox(hwnd_, kept, MB_OK | MB_ICONWARNING);
+    if (!outcome.failed.empty()) {
+      AppMessageBox(hwnd_,
+                    FailedEntriesText(LoadResString(IDS_STARTUP_NOT_DELETED), outcome.failed),
+                    MB_OK | MB_ICONWARNING);
+    }
   }
 
   Platform& platform_;

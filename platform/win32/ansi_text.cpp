@@ -66,18 +66,6 @@ std::wstring WideFromUtf8(std::string_view text) {
   return std::wstring(reinterpret_cast<const wchar_t*>(wide.data()), wide.size());
 }
 
-std::string ListedName(std::wstring_view name) {
-  return Utf8FromWide(name);
-}
-
-std::wstring WideFromListed(std::string_view name) {
-  return WideFromUtf8(name);
-}
-
-std::wstring WideFromShown(std::string_view text) {
-  return WideFromUtf8(text);
-}
-
 // The ANSI code page of platform/text_codec.h: the system's own.
 std::optional<std::string> AnsiFromUtf8(std::string_view text) {
   if (IsAscii(text))

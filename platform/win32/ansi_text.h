@@ -21,10 +21,4 @@ std::wstring WideFromAnsi(std::string_view text);
 std::string Utf8FromWide(std::wstring_view text);
 std::wstring WideFromUtf8(std::string_view text);
 
-// The names a window used for the program's texts when they were ANSI: now the same
-// conversions as Utf8FromWide and WideFromUtf8.
-std::string ListedName(std::wstring_view name);
-std::wstring WideFromListed(std::string_view name);
-std::wstring WideFromShown(std::string_view text);
-
 }  // namespace kelvane
