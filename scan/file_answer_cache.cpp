@@ -2,17 +2,11 @@
 
 #include <array>
 
+#include "platform/text_codec.h"
+
 namespace kelvane {
 
 namespace {
-
-bool IsAscii(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80)
-      return false;
-  }
-  return true;
-}
 
 // Letter case does not matter to the file system. Outside ASCII the bytes are kept
 // as they are: in a multi-byte code page a second byte may look like a letter.

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "platform/portable/portable_platform.h"
+#include "platform/text_codec.h"
 
 namespace kelvane {
 
@@ -41,90 +42,6 @@ using IniFile = std::vector<IniSection>;
 
 constexpr std::string_view kUtf16Mark("\xFF\xFE");
 
-bool IsAscii(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80)
-      return false;
-  }
-  return true;
-}
-
-// UTF-16LE bytes (after the mark) to UTF-8; an unpaired surrogate becomes U+FFFD.
-std::string Utf8FromUtf16(std::string_view bytes) {
-  std::string out;
-  const auto unit = [&](size_t i) {
-    return static_cast<uint32_t>(static_cast<unsigned char>(bytes[2 * i])) |
-           static_cast<uint32_t>(static_cast<unsigned char>(bytes[2 * i + 1])) << 8;
-  };
-  const size_t units = bytes.size() / 2;
-  for (size_t i = 0; i < units; ++i) {
-    uint32_t c = unit(i);
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < units && unit(i + 1) >= 0xDC00 &&
-        unit(i + 1) < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c < 0xE000) {
-      c = 0xFFFD;
-    }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
-// UTF-8 to UTF-16LE bytes; a byte that starts no valid sequence becomes U+FFFD.
-std::string Utf16FromUtf8(std::string_view text) {
-  std::string out;
-  const auto put = [&out](uint32_t unit) {
-    out += static_cast<char>(unit & 0xFF);
-    out += static_cast<char>(unit >> 8);
-  };
-  for (size_t i = 0; i < text.size();) {
-    const auto byte = [&](size_t at) { return static_cast<unsigned char>(text[at]); };
-    const unsigned char lead = byte(i);
-    const size_t length = lead < 0x80    ? 1
-                          : lead >= 0xF0 ? 4
-                          : lead >= 0xE0 ? 3
-                          : lead >= 0xC0 ? 2
-                                         : 0;
-    uint32_t c = length == 1   ? lead
-                 : length == 2 ? lead & 0x1F
-                 : length == 3 ? lead & 0x0F
-                               : lead & 0x07;
-    bool valid = length > 0 && i + length <= text.size();
-    for (size_t k = 1; valid && k < length; ++k) {
-      valid = (byte(i + k) & 0xC0) == 0x80;
-      c = (c << 6) | (byte(i + k) & 0x3F);
-    }
-    if (!valid) {
-      put(0xFFFD);
-      ++i;
-      continue;
-    }
-    i += length;
-    if (c >= 0x10000) {
-      put(0xD800 + ((c - 0x10000) >> 10));
-      put(0xDC00 + ((c - 0x10000) & 0x3FF));
-    } else {
-      put(c);
-    }
-  }
-  return out;
-}
-
 // The file's text (UTF-8 for a Unicode file, as it stands for an ANSI one) and its kind.
 struct FileText {
   std::string text;
@@ -132,8 +49,12 @@ struct FileText {
 };
 
 FileText Decode(const std::string& content) {
-  if (content.rfind(kUtf16Mark, 0) == 0)
-    return {Utf8FromUtf16(std::string_view(content).substr(kUtf16Mark.size())), true};
+  if (content.rfind(kUtf16Mark, 0) == 0) {
+    // A file cut short in its last character loses that character only.
+    std::string_view units = std::string_view(content).substr(kUtf16Mark.size());
+    units.remove_suffix(units.size() % 2);
+    return {Utf8FromUtf16LeBytes(units).value_or(""), true};
+  }
   return {content, false};
 }
 
@@ -281,7 +202,7 @@ bool PortableProfileStore::WriteString(const std::string& section, const std::st
   }
 
   const std::string content =
-      unicode ? std::string(kUtf16Mark) + Utf16FromUtf8(Serialise(ini)) : Serialise(ini);
+      unicode ? std::string(kUtf16Mark) + Utf16LeBytesFromUtf8(Serialise(ini)) : Serialise(ini);
   FilePtr out = files_.OpenFile(file, "wb");
   if (!out)
     return false;
