@@ -99,9 +99,7 @@ void ScanAddRemovePrograms(ScanContext& context) {
 
 namespace {
 
-// Registry keys nest at most 512 levels; the count never goes deeper.
-constexpr int kMaxKeyDepth = 512;
-
+// The count never goes deeper than keys nest (kMaxKeyDepth).
 int CountEntries(ScanContext& context, RootKey root, const std::string& keyPath, int limit,
                  bool subkeyRule, bool emptyDefaultRule, int depth) {
   if (depth > kMaxKeyDepth)
