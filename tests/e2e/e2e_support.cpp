@@ -361,18 +361,28 @@ bool ValueExists(HKEY root, const char* path, const char* name) {
   return found;
 }
 
-HWND VisibleDialog(DWORD pid, DWORD milliseconds) {
+namespace {
+
+// The last visible dialog of the process (only a message box, by its text control
+// 0xFFFF, when `messageBox`), waited for.
+HWND WaitForVisibleDialog(DWORD pid, DWORD milliseconds, bool messageBox) {
   HWND box = nullptr;
   WaitUntil(
       [&] {
         for (HWND window : TopWindows("#32770", pid)) {
-          if (IsWindowVisible(window))
+          if (IsWindowVisible(window) && (!messageBox || GetDlgItem(window, 0xFFFF)))
             box = window;
         }
         return box != nullptr;
       },
       milliseconds);
   return box;
+}
+
+}  // namespace
+
+HWND VisibleDialog(DWORD pid, DWORD milliseconds) {
+  return WaitForVisibleDialog(pid, milliseconds, false);
 }
 
 bool KeyExists(HKEY root, const std::string& path) {
@@ -401,17 +411,7 @@ bool MakeFile(const std::string& utf8Path) {
 }
 
 HWND VisibleMessageBox(DWORD pid, DWORD milliseconds) {
-  HWND box = nullptr;
-  WaitUntil(
-      [&] {
-        for (HWND window : TopWindows("#32770", pid)) {
-          if (IsWindowVisible(window) && GetDlgItem(window, 0xFFFF))
-            box = window;
-        }
-        return box != nullptr;
-      },
-      milliseconds);
-  return box;
+  return WaitForVisibleDialog(pid, milliseconds, true);
 }
 
 int RegeditImport(const std::string& path) {
