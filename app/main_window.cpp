@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/about_window.h"
+#include "app/win_main_callbacks.h"
 #include "app/resource.h"
 #include "backup/backup_hint_window.h"
 #include "backup/command_line.h"
@@ -157,6 +158,9 @@ bool TfrmKelvane::Create(HINSTANCE instance, int showCommand) {
 }
 
 LRESULT TfrmKelvane::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (HandleControlMessage(msg, wParam, lParam, &result))
+    return result;
   switch (msg) {
     case WM_CREATE:
       FormCreate();
@@ -176,69 +180,7 @@ LRESULT TfrmKelvane::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       FormPaint();
       return 0;
     case WM_ACTIVATE:
-      // The control that had the focus gets it back when the window is active again.
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        const HWND focus = GetFocus();
-        if (focus && IsChild(hwnd_, focus))
-          lastFocus_ = focus;
-      } else {
-        SetFocus(lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : tvRegistry_.Handle());
-        FormActivate();
-      }
-      return 0;
-    case WM_COMMAND:
-      // Menus and accelerators come without a control; of the controls only a click
-      // counts (the owner-drawn buttons and the link also report double clicks).
-      if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) {
-        if (const Command* command = FindCommand(MainCommands(), LOWORD(wParam)))
-          command->run(*this);
-      }
-      return 0;
-    case WM_NOTIFYFORMAT:
-      // The list and the tree are Unicode controls and tell in Unicode.
-      return NFR_UNICODE;
-    case WM_NOTIFY:
-      return HandleNotify(reinterpret_cast<NMHDR*>(lParam));
-    case WM_DRAWITEM:
-      DrawFlatButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam), dpi_);
-      return TRUE;
-    case WM_CTLCOLORSTATIC: {
-      const HWND control = reinterpret_cast<HWND>(lParam);
-      if (control != banner_.link && control != banner_.icon && control != banner_.linkImage)
-        break;
-      return BannerControlColour(hwnd_, control, reinterpret_cast<HDC>(wParam), bannerBrush_);
-    }
-    case WM_SETCURSOR: {
-      const HWND over = reinterpret_cast<HWND>(wParam);
-      if (std::find(tasks_.begin(), tasks_.end(), over) != tasks_.end() || over == banner_.link) {
-        SetCursor(LoadCursor(nullptr, IDC_HAND));
-        return TRUE;
-      }
-      break;
-    }
-    case WM_INITMENUPOPUP: {
-      const int row = lvRegistryData_.SelectedRow();
-      UpdateCommandStates(reinterpret_cast<HMENU>(wParam), MainCommands(), row >= 0,
-                          row >= 0 && CanOpenInRegedit(results_.Row(static_cast<size_t>(row))));
-      return 0;
-    }
-    case WM_CONTEXTMENU:
-      if (reinterpret_cast<HWND>(wParam) != lvRegistryData_.Handle())
-        break;
-      ShowListMenu(hwnd_, popupMenu1_, lvRegistryData_.Handle(), GET_X_LPARAM(lParam),
-                   GET_Y_LPARAM(lParam));
-      return 0;
-    case WM_SCAN_ROWS:
-      // Rows of the scan show their ticks, and the ignore lists act on them, as they
-      // come in (the repair's second scan fills a list of its own).
-      if (scanRunning_) {
-        results_.SetAllTicked(true);
-        ApplyIgnoreLists(results_, IgnoreListsOf(OptionsSetting));
-      }
-      lvRegistryData_.Refresh(false);
-      return 0;
-    case WM_SCAN_STEP_DONE:
-      UpdateStatusCounts();
+      FormActivated(LOWORD(wParam) != WA_INACTIVE);
       return 0;
     case WM_ACTIVATE_INSTANCE:
       ActivateInstance();
@@ -253,21 +195,99 @@ LRESULT TfrmKelvane::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       PostQuitMessage(exitCode_);
       return 0;
-    case WM_DPICHANGED: {
-      dpi_ = HIWORD(wParam);
-      ApplyDpi();
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-      FormResize();
-      InvalidateRect(hwnd_, nullptr, TRUE);
+    case WM_DPICHANGED:
+      FormDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
-    }
     default:
       break;
   }
   return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+bool TfrmKelvane::HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  switch (msg) {
+    case WM_COMMAND:
+      // Menus and accelerators come without a control; of the controls only a click
+      // counts (the owner-drawn buttons and the link also report double clicks).
+      if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) {
+        if (const Command* command = FindCommand(MainCommands(), LOWORD(wParam)))
+          command->run(*this);
+      }
+      return true;
+    case WM_NOTIFYFORMAT:
+      // The list and the tree are Unicode controls and tell in Unicode.
+      *result = NFR_UNICODE;
+      return true;
+    case WM_NOTIFY:
+      *result = HandleNotify(reinterpret_cast<NMHDR*>(lParam));
+      return true;
+    case WM_DRAWITEM:
+      DrawFlatButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam), dpi_);
+      *result = TRUE;
+      return true;
+    case WM_CTLCOLORSTATIC: {
+      const HWND control = reinterpret_cast<HWND>(lParam);
+      if (control != banner_.link && control != banner_.icon && control != banner_.linkImage)
+        return false;
+      *result = BannerControlColour(hwnd_, control, reinterpret_cast<HDC>(wParam), bannerBrush_);
+      return true;
+    }
+    case WM_SETCURSOR: {
+      const HWND over = reinterpret_cast<HWND>(wParam);
+      if (std::find(tasks_.begin(), tasks_.end(), over) == tasks_.end() && over != banner_.link)
+        return false;
+      SetCursor(LoadCursor(nullptr, IDC_HAND));
+      *result = TRUE;
+      return true;
+    }
+    case WM_INITMENUPOPUP: {
+      const int row = lvRegistryData_.SelectedRow();
+      UpdateCommandStates(reinterpret_cast<HMENU>(wParam), MainCommands(), row >= 0,
+                          row >= 0 && CanOpenInRegedit(results_.Row(static_cast<size_t>(row))));
+      return true;
+    }
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wParam) != lvRegistryData_.Handle())
+        return false;
+      ShowListMenu(hwnd_, popupMenu1_, lvRegistryData_.Handle(), GET_X_LPARAM(lParam),
+                   GET_Y_LPARAM(lParam));
+      return true;
+    case WM_SCAN_ROWS:
+      // Rows of the scan show their ticks, and the ignore lists act on them, as they
+      // come in (the repair's second scan fills a list of its own).
+      if (scanRunning_) {
+        results_.SetAllTicked(true);
+        ApplyIgnoreLists(results_, IgnoreListsOf(OptionsSetting));
+      }
+      lvRegistryData_.Refresh(false);
+      return true;
+    case WM_SCAN_STEP_DONE:
+      UpdateStatusCounts();
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The control that had the focus gets it back when the window is active again.
+void TfrmKelvane::FormActivated(bool active) {
+  if (!active) {
+    const HWND focus = GetFocus();
+    if (focus && IsChild(hwnd_, focus))
+      lastFocus_ = focus;
+    return;
+  }
+  SetFocus(lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : tvRegistry_.Handle());
+  FormActivate();
+}
+
+void TfrmKelvane::FormDpiChanged(UINT dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  ApplyDpi();
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  FormResize();
+  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void TfrmKelvane::FormCreate() {
@@ -374,11 +394,8 @@ void TfrmKelvane::FormPaint() {
 }
 
 void TfrmKelvane::miRestoreClick() {
-  ShowRestore(hwnd_, platform_,
-              [this](HWND owner, const std::string& editor, const std::string& commandLine,
-                     const std::string& hint) {
-                return RunRegeditWithHint(owner, platform_.processes, editor, commandLine, hint);
-              });
+  MainRestoreCallbacks callbacks(platform_.processes);
+  ShowRestore(hwnd_, platform_, callbacks);
 }
 
 void TfrmKelvane::miHelpClick() {

@@ -35,13 +35,18 @@ class TfrmKelvane : public TopWindow {
 
  private:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  // The messages of the controls, the menus and the scan; false for the others.
+  bool HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
   LRESULT HandleNotify(NMHDR* header);
   friend std::span<const Command> MainCommands();
+  friend class MainRepairPrompts;
 
   // Form events.
   void FormCreate();
   void FormShow();
   void FormActivate();
+  void FormActivated(bool active);  // WM_ACTIVATE
+  void FormDpiChanged(UINT dpi, const RECT& suggested);
   void FormResize();
   void FitFirstStart();
   bool FormClose();
@@ -59,6 +64,8 @@ class TfrmKelvane : public TopWindow {
   void CleanOnce();
   void ActivateInstance();
   void UpdateStatusCounts();
+  // Shows the rows as they now stand and their counts.
+  void RefreshList();
   // Screens above 96 DPI.
   int S(int designPixels) const;
   void ApplyDpi();

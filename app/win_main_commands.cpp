@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/win_main_callbacks.h"
 #include "app/main_window.h"
 #include "app/resource.h"
 #include "app/win_command_line.h"
@@ -16,7 +17,6 @@
 #include "backup/command_line.h"
 #include "backup/repair_window.h"
 #include "platform/counted_registry.h"
-#include "restorepoint/system_point_window.h"
 #include "results/results_list.h"
 #include "scan/progress_window.h"
 #include "results/scan_report.h"
@@ -70,53 +70,20 @@ void TfrmKelvane::bScanRegistryClick() {
   }
 }
 
+void TfrmKelvane::RefreshList() {
+  lvRegistryData_.Refresh(false);
+  UpdateStatusCounts();
+}
+
 RepairOutcome TfrmKelvane::RepairTicked() {
-  const auto refresh = [this] {
-    lvRegistryData_.Refresh(false);
-    UpdateStatusCounts();
-  };
-  // The unattended run repairs right after its scan: nothing to check again.
-  std::function<RepairPrompts::Recheck(std::vector<IssueRow>&)> scanAgain;
-  if (!unattended_) {
-    scanAgain = [this](std::vector<IssueRow>& rows) {
-      ResultsModel again;
-      const auto result = ShowScanProgress(hwnd_, platform_, again, lastScan_,
-                                           ScanOptionsFromSettings(unattended_));
-      rows = again.Rows();
-      return result == ModalResult::kAbort ? RepairPrompts::Recheck::kStopped
-                                           : RepairPrompts::Recheck::kDone;
-    };
-  }
-  // The keys the repair emptied, looked at by the rules that judge what is left in a key.
-  const auto lookAgain = [this](const std::vector<RowTarget>& emptied,
-                                std::vector<IssueRow>& rows) {
-    const std::vector<Category> judging = CategoriesJudgingEmptyKeys(lastScan_, emptied);
-    if (judging.empty())
-      return false;
-    ResultsModel again;
-    const auto result =
-        ShowScanProgress(hwnd_, platform_, again, judging, ScanOptionsFromSettings(unattended_));
-    ApplyIgnoreLists(again, IgnoreListsOf(OptionsSetting));
-    rows = again.Rows();
-    return result != ModalResult::kAbort;
-  };
-  // The restore point lives from before the first deletion to after the last.
-  std::shared_ptr<RestorePointSession> point;
-  restorePointLog_.clear();
-  const auto makeRestorePoint = [this, &point] {
-    point = SystemRestorePointSession(platform_.system);
-    const bool goOn = ShowSystemPoint(hwnd_, point, unattended_) != ModalResult::kCancel;
-    if (const auto outcome = point->Outcome())
-      restorePointLog_ = RestorePointLogText(*outcome);
-    return goOn;
-  };
-  const RepairOutcome outcome =
-      RepairRegistryCommand(hwnd_, platform_, results_, refresh, makeRestorePoint, scanAgain,
-                            lookAgain, unattended_, [&point](bool changed) {
-                              if (point)
-                                point->Finish(changed);
-                            });
-  refresh();
+  MainRepairPrompts prompts(*this);
+  const RepairSettings settings{OptionsSetting.OutputDirectory, OptionsSetting.RestorePoint,
+                                OptionsSetting.ShowHint};
+  const RepairOutcome outcome = RepairTickedRows(platform_, results_, settings, prompts);
+  restorePointLog_ = prompts.RestorePointLog();
+  RefreshList();  // the report speaks of the list as it now stands
+  if (!unattended_)
+    ShowRepairReport(hwnd_, outcome);
   exitCode_ = unattended_ ? CleanOnceExitCode(outcome) : 0;
   return outcome;
 }

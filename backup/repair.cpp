@@ -8,6 +8,7 @@
 
 #include "backup/backup_file.h"
 #include "backup/export_writer.h"
+#include "options/settings.h"
 #include "platform/version_code.h"
 #include "results/results_list.h"
 #include "results/row_target.h"
@@ -28,43 +29,52 @@ std::string EntriesWere(size_t n) {
 
 }  // namespace
 
-std::string RepairReportText(const RepairOutcome& outcome) {
-  std::string text;
+namespace {
+
+// The report's first line: what ended the repair, or that it is done; `counts` false
+// when that line is the whole report. Nothing when there is nothing to report.
+std::optional<std::string> ReportHeadline(const RepairOutcome& outcome, bool& counts) {
+  counts = true;
   switch (outcome.stop) {
     case RepairStop::kNone:
       if (outcome.notBackedUp == 0 && outcome.refused == 0 && outcome.noLongerBroken == 0 &&
           outcome.alreadyGone == 0 && outcome.followUpFound == 0)
-        return {};
-      text = outcome.notBackedUp + outcome.refused > 0
+        return std::nullopt;
+      return outcome.notBackedUp + outcome.refused > 0
                  ? "The repair did not remove every ticked entry."
                  : "The repair is done.";
-      break;
     case RepairStop::kNoBackupFolder:
+      counts = false;
       if (outcome.error.empty())
-        return {};  // the user's own answer
+        return std::nullopt;  // the user's own answer
       return "The repair stopped:\r\n" + outcome.error + ".\r\n\r\nNothing was removed.";
     case RepairStop::kRestorePointCancelled:
-      return {};  // the user's own answer
+      return std::nullopt;  // the user's own answer
     case RepairStop::kRecheckStopped:
+      counts = false;
       return "The repair was stopped while the ticked entries were checked again. Nothing was "
              "removed.";
     case RepairStop::kBackupFailed:
     case RepairStop::kError:
-      text = "The repair stopped";
-      if (!outcome.stoppedAt.empty())
-        text += " at " + outcome.stoppedAt;
-      text += ":\r\n" + outcome.error;
-      if (!text.empty() && text.back() != '.')
-        text += '.';
       break;
   }
-  // Every ticked entry is counted once below: removed, changed, gone, kept or refused
-  // (each with its cause), stopped at, or not reached.
+  std::string text = "The repair stopped";
+  if (!outcome.stoppedAt.empty())
+    text += " at " + outcome.stoppedAt;
+  text += ":\r\n" + outcome.error;
+  if (text.back() != '.')
+    text += '.';
+  return text;
+}
+
+// How the ticked entries went, each counted once: removed, changed, gone, kept or
+// refused (each with its cause), stopped at, or not reached; a line each.
+std::string AccountLines(const RepairOutcome& outcome) {
   const size_t stoppedAt = outcome.stoppedAt.empty() ? 0 : 1;
   const size_t left = outcome.keptCount - std::min(outcome.keptCount, outcome.notBackedUp);
   const size_t notReached = left - std::min(left, stoppedAt);
-  text += "\r\n\r\nOf the " + std::to_string(outcome.tickedCount) + " ticked " +
-          (outcome.tickedCount == 1 ? "entry" : "entries") + ":\r\n";
+  std::string text = "Of the " + std::to_string(outcome.tickedCount) + " ticked " +
+                     (outcome.tickedCount == 1 ? "entry" : "entries") + ":\r\n";
   text += EntriesWere(outcome.removedCount) + " removed";
   if (outcome.backupWritten)
     text += "; the backup is " + outcome.backupFile;
@@ -92,15 +102,32 @@ std::string RepairReportText(const RepairOutcome& outcome) {
   if (notReached > 0)
     text += EntriesWere(notReached) + " kept: the repair did not reach " +
             (notReached == 1 ? "it" : "them") + ".\r\n";
-  if (outcome.followUpFound > 0) {
-    const bool one = outcome.followUpFound == 1;
-    text += "\r\nThe repair left " + std::to_string(outcome.followUpFound) +
-            (one ? " entry that is" : " entries that are") + " now broken (keys it emptied); ";
-    text += outcome.followUpRepaired ? std::string("a further pass took ") + (one ? "it" : "them") +
-                                           " in turn, counted above.\r\n"
-                                     : std::string(one ? "it is" : "they are") +
-                                           " listed and ticked and can be repaired in turn.\r\n";
-  }
+  return text;
+}
+
+// The entries the repair left broken by emptying their keys; nothing when none.
+std::string LeftBrokenLines(const RepairOutcome& outcome) {
+  if (outcome.followUpFound == 0)
+    return {};
+  const bool one = outcome.followUpFound == 1;
+  std::string text = "\r\nThe repair left " + std::to_string(outcome.followUpFound) +
+                     (one ? " entry that is" : " entries that are") +
+                     " now broken (keys it emptied); ";
+  text += outcome.followUpRepaired ? std::string("a further pass took ") + (one ? "it" : "them") +
+                                         " in turn, counted above.\r\n"
+                                   : std::string(one ? "it is" : "they are") +
+                                         " listed and ticked and can be repaired in turn.\r\n";
+  return text;
+}
+
+}  // namespace
+
+std::string RepairReportText(const RepairOutcome& outcome) {
+  bool counts = true;
+  const std::optional<std::string> headline = ReportHeadline(outcome, counts);
+  if (!headline || !counts)
+    return headline.value_or("");
+  std::string text = *headline + "\r\n\r\n" + AccountLines(outcome) + LeftBrokenLines(outcome);
   text.resize(text.size() - 2);  // the last line break
   return text;
 }
@@ -141,6 +168,26 @@ struct RegistryRepairer::Item {
 namespace {
 
 using Item = RegistryRepairer::Item;
+
+// Settles an item that is not to be deleted: it cannot be backed up, for `why`.
+void LeaveAlone(Item& item, std::string why) {
+  item.kind = Item::Kind::kSettled;
+  item.result = ItemResult::kCannotBackUp;
+  item.difference = std::move(why);
+  item.key.reset();
+}
+
+// The key that held a deleted item: the value's own key, the key's parent.
+RowTarget HoldingKey(const Item& item) {
+  if (item.kind == Item::Kind::kValue)
+    return KeyTarget(item.root, item.path);
+  const size_t cut = item.path.find_last_of('\\');
+  return KeyTarget(item.root, item.path.substr(0, cut == std::string::npos ? 0 : cut));
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point from) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
+}
 
 std::string MatchPath(const std::string& path) {
   const size_t begin = path.find_first_not_of('\\');
@@ -249,12 +296,8 @@ void RegistryRepairer::ReadItem(Item& item) {
   } else {
     return;
   }
-  if (!item.text) {
-    item.kind = Item::Kind::kSettled;
-    item.result = ItemResult::kCannotBackUp;
-    item.difference = "a name in it holds a line break, which no backup file can carry";
-    item.key.reset();
-  }
+  if (!item.text)
+    LeaveAlone(item, "a name in it holds a line break, which no backup file can carry");
 }
 
 ItemResult RegistryRepairer::DeleteItem(Item& item) {
@@ -272,19 +315,7 @@ ItemResult RegistryRepairer::DeleteItem(Item& item) {
   return registry.KeyExists("\\" + item.path) ? ItemResult::kRefused : ItemResult::kDeleted;
 }
 
-std::vector<RegistryRepairer::Result> RegistryRepairer::Commit() {
-  // Taken out first: whatever happens, the next batch starts empty.
-  std::vector<std::unique_ptr<Item>> batch = std::move(batch_);
-  batch_.clear();
-  using Clock = std::chrono::steady_clock;
-  const auto seconds = [](Clock::time_point from) {
-    return std::chrono::duration<double>(Clock::now() - from).count();
-  };
-  auto start = Clock::now();
-  for (const auto& item : batch)
-    ReadItem(*item);
-  times_.read += seconds(start);
-  times_.items += batch.size();
+void RegistryRepairer::BackUp(const std::vector<std::unique_ptr<Item>>& batch) {
   std::vector<const FormattedItem*> texts;
   for (const auto& item : batch) {
     if (item->text)
@@ -297,29 +328,31 @@ std::vector<RegistryRepairer::Result> RegistryRepairer::Commit() {
   for (const auto& item : batch) {
     if (!item->text)
       continue;
-    if (const auto& difference = left[next++]) {
-      item->kind = Item::Kind::kSettled;
-      item->result = ItemResult::kCannotBackUp;
-      item->difference = *difference;
-      item->key.reset();
-    }
+    if (const auto& difference = left[next++])
+      LeaveAlone(*item, *difference);
   }
-  start = Clock::now();
+}
+
+std::vector<RegistryRepairer::Result> RegistryRepairer::Commit() {
+  // Taken out first: whatever happens, the next batch starts empty.
+  std::vector<std::unique_ptr<Item>> batch = std::move(batch_);
+  batch_.clear();
+  auto start = std::chrono::steady_clock::now();
+  for (const auto& item : batch)
+    ReadItem(*item);
+  times_.read += SecondsSince(start);
+  times_.items += batch.size();
+  BackUp(batch);
+  start = std::chrono::steady_clock::now();
   for (const auto& item : batch) {
     if (item->kind == Item::Kind::kKey || item->kind == Item::Kind::kValue) {
       item->result = DeleteItem(*item);
       item->key.reset();
-      if (item->result == ItemResult::kDeleted) {
-        // The key that held the item: the value's own key, the key's parent.
-        const bool value = item->kind == Item::Kind::kValue;
-        const size_t cut = item->path.find_last_of('\\');
-        emptied_.push_back(KeyTarget(
-            item->root,
-            value ? item->path : item->path.substr(0, cut == std::string::npos ? 0 : cut)));
-      }
+      if (item->result == ItemResult::kDeleted)
+        emptied_.push_back(HoldingKey(*item));
     }
   }
-  times_.deletes += seconds(start);
+  times_.deletes += SecondsSince(start);
   std::vector<Result> results;
   for (const auto& item : batch) {
     if (item->kind == Item::Kind::kFile && platform_.files.FileExists(item->path)) {
@@ -467,88 +500,91 @@ class TickedRowBatches : public RepairBatches {
 
 }  // namespace
 
-RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
-                               const TOptionsSetting& settings, RepairPrompts& prompts,
-                               const RepairBatching& batching) {
-  RepairOutcome outcome;
-  size_t listedLeftBroken = 0;
-  bool restorePointBegun = false;
+namespace {
+
+// The backup folder of the settings, created when it is missing and the user agrees:
+// false, with the outcome's stop set, when the repair cannot go on.
+bool EnsureBackupFolder(Platform& platform, const RepairSettings& settings, RepairPrompts& prompts,
+                        RepairOutcome& outcome) {
+  const std::string folder =
+      ResolveFolder(settings.OutputDirectory, platform.shell.ExecutableFolder());
+  outcome.backupFolder = folder;
+  if (platform.files.FolderExists(folder))
+    return true;
+  if (prompts.ConfirmCreateBackupFolder(folder)) {
+    if (platform.files.CreateFolders(folder))
+      return true;
+    // Without the folder nothing is repaired, as when the user said no.
+    outcome.error = "Cannot create " + folder;
+  }
+  outcome.stop = RepairStop::kNoBackupFolder;
+  return false;
+}
+
+// Between a scan and a repair the registry and the disks change: the rows the scan
+// made just before the deletions no longer reports are dropped. False when the user
+// stopped that scan.
+bool RecheckRows(ResultsModel& results, RepairPrompts& prompts, RepairOutcome& outcome) {
+  std::vector<IssueRow> current;
+  switch (prompts.ScanAgain(current)) {
+    case RepairPrompts::Recheck::kStopped:
+      outcome.stop = RepairStop::kRecheckStopped;
+      return false;
+    case RepairPrompts::Recheck::kDone:
+      outcome.noLongerBroken = DropRowsNoLongerReported(results, current);
+      break;
+    case RepairPrompts::Recheck::kSkipped:
+      break;
+  }
+  return true;
+}
+
+// Every ticked row of `results`, batch by batch.
+void RepairPass(ResultsModel& results, RegistryRepairer& repairer, RepairOutcome& outcome,
+                const RepairBatching& batching, RepairPrompts& prompts) {
+  TickedRowBatches batches(results, repairer, outcome, batching);
+  prompts.RunBatches(batches);
+  if (!batches.Finished())
+    throw std::runtime_error("The repair was interrupted.");
+}
+
+// A key the repair emptied may now be broken by another category's rule: one look, and
+// at most one further pass. The number of rows the look added to the list instead.
+size_t RepairWhatItLeftBroken(ResultsModel& results, RegistryRepairer& repairer,
+                              RepairOutcome& outcome, const RepairBatching& batching,
+                              RepairPrompts& prompts) {
+  std::vector<IssueRow> again;
+  const auto lookStart = std::chrono::steady_clock::now();
+  const bool looked = !repairer.Emptied().empty() && prompts.LookAgain(repairer.Emptied(), again);
+  outcome.times.look =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - lookStart).count();
+  if (!looked)
+    return 0;
+  std::vector<IssueRow> broken =
+      RowsLeftBroken(repairer.Emptied(), std::move(again), results.Rows());
+  outcome.followUpFound = broken.size();
+  if (broken.empty() || !prompts.RepairLeftBroken()) {
+    results.AppendBatch(std::move(broken));
+    return outcome.followUpFound;
+  }
+  ResultsModel further;
+  further.AppendBatch(std::move(broken));
+  outcome.tickedCount += further.Count();
+  outcome.followUpRepaired = true;
+  TickedRowBatches pass(further, repairer, outcome, batching);
+  prompts.RunBatches(pass);
+  // What it could not take stays listed with the rest.
+  results.AppendBatch(further.Rows());
+  if (!pass.Finished())
+    throw std::runtime_error("The repair was interrupted.");
+  return 0;
+}
+
+// Runs `body`; an error it throws ends the repair, said in the outcome.
+template <class Body>
+void StopOnError(RepairOutcome& outcome, Body&& body) {
   try {
-    outcome.tickedCount = results.TickedCount();
-    const std::string folder =
-        ResolveFolder(settings.OutputDirectory, platform.shell.ExecutableFolder());
-    outcome.backupFolder = folder;
-    if (!platform.files.FolderExists(folder)) {
-      if (!prompts.ConfirmCreateBackupFolder(folder)) {
-        outcome.stop = RepairStop::kNoBackupFolder;
-        return outcome;
-      }
-      if (!platform.files.CreateFolders(folder)) {
-        // Without the folder nothing is repaired, as when the user said no.
-        outcome.error = "Cannot create " + folder;
-        outcome.stop = RepairStop::kNoBackupFolder;
-        return outcome;
-      }
-    }
-    if (results.Count() == 0)
-      return outcome;
-    if (settings.RestorePoint && HasSystemRestore(platform.system)) {
-      if (!prompts.MakeRestorePoint()) {
-        outcome.stop = RepairStop::kRestorePointCancelled;
-        return outcome;
-      }
-      restorePointBegun = true;
-    }
-    std::vector<IssueRow> current;
-    switch (prompts.ScanAgain(current)) {
-      case RepairPrompts::Recheck::kStopped:
-        outcome.stop = RepairStop::kRecheckStopped;
-        if (restorePointBegun)
-          prompts.EndRestorePoint(false);
-        return outcome;
-      case RepairPrompts::Recheck::kDone:
-        outcome.noLongerBroken = DropRowsNoLongerReported(results, current);
-        break;
-      case RepairPrompts::Recheck::kSkipped:
-        break;
-    }
-    RegistryRepairer repairer(platform, MakeBackupFileName(folder, platform.system));
-    outcome.backupFile = repairer.BackupFile();
-    TickedRowBatches batches(results, repairer, outcome, batching);
-    prompts.RunBatches(batches);
-    if (!batches.Finished())
-      throw std::runtime_error("The repair was interrupted.");
-    // A key the repair emptied may now be broken by another category's rule: one look,
-    // and at most one further pass.
-    std::vector<IssueRow> again;
-    const auto lookStart = std::chrono::steady_clock::now();
-    const bool looked = !repairer.Emptied().empty() && prompts.LookAgain(repairer.Emptied(), again);
-    outcome.times.look =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - lookStart).count();
-    if (looked) {
-      std::vector<IssueRow> broken =
-          RowsLeftBroken(repairer.Emptied(), std::move(again), results.Rows());
-      outcome.followUpFound = broken.size();
-      if (!broken.empty() && prompts.RepairLeftBroken()) {
-        ResultsModel further;
-        further.AppendBatch(std::move(broken));
-        outcome.tickedCount += further.Count();
-        outcome.followUpRepaired = true;
-        TickedRowBatches pass(further, repairer, outcome, batching);
-        prompts.RunBatches(pass);
-        // What it could not take stays listed with the rest.
-        results.AppendBatch(further.Rows());
-        if (!pass.Finished())
-          throw std::runtime_error("The repair was interrupted.");
-      } else {
-        listedLeftBroken = broken.size();
-        results.AppendBatch(std::move(broken));
-      }
-    }
-    outcome.finished = true;
-    const double look = outcome.times.look;
-    outcome.times = repairer.Times();
-    outcome.times.look = look;
+    body();
   } catch (const BackupError& e) {
     outcome.error = e.what();
     outcome.stop = RepairStop::kBackupFailed;
@@ -559,8 +595,42 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
     outcome.error = "unknown error";
     outcome.stop = RepairStop::kError;
   }
-  if (restorePointBegun)
+}
+
+}  // namespace
+
+RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
+                               const RepairSettings& settings, RepairPrompts& prompts,
+                               const RepairBatching& batching) {
+  RepairOutcome outcome;
+  bool restorePoint = false;  // begun
+  bool early = false;         // ended before the rows, by the user or for want of a folder
+  size_t listedLeftBroken = 0;
+  StopOnError(outcome, [&] {
+    outcome.tickedCount = results.TickedCount();
+    early = !EnsureBackupFolder(platform, settings, prompts, outcome) || results.Count() == 0;
+    if (!early && settings.RestorePoint && HasSystemRestore(platform.system)) {
+      early = !prompts.MakeRestorePoint();
+      if (early)
+        outcome.stop = RepairStop::kRestorePointCancelled;
+      restorePoint = !early;
+    }
+    early = early || !RecheckRows(results, prompts, outcome);
+    if (early)
+      return;
+    RegistryRepairer repairer(platform, MakeBackupFileName(outcome.backupFolder, platform.system));
+    outcome.backupFile = repairer.BackupFile();
+    RepairPass(results, repairer, outcome, batching, prompts);
+    listedLeftBroken = RepairWhatItLeftBroken(results, repairer, outcome, batching, prompts);
+    outcome.finished = true;
+    const double look = outcome.times.look;
+    outcome.times = repairer.Times();
+    outcome.times.look = look;
+  });
+  if (restorePoint)
     prompts.EndRestorePoint(outcome.removedCount > 0);
+  if (early)
+    return outcome;
   // The entries listed as left broken are new rows, not ticked rows the repair kept.
   outcome.keptCount = results.TickedCount() - listedLeftBroken;
   outcome.backupWritten =

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "backup/export_writer.h"
-#include "options/settings.h"
 #include "results/results_model.h"
 #include "results/row_target.h"
 #include "platform/platform.h"
@@ -93,6 +92,13 @@ struct RepairTimes {
   size_t items = 0;
 };
 
+// The settings a repair reads, named as in the settings record.
+struct RepairSettings {
+  std::string OutputDirectory;  // the backup folder; relative to the program's folder
+  bool RestorePoint = false;    // a system restore point before the deletions
+  bool ShowHint = false;        // the hint after a repair
+};
+
 // How a repair goes through its rows: batches of up to `items` rows, each written
 // through to the disk once.
 struct RepairBatching {
@@ -148,6 +154,7 @@ class RegistryRepairer {
  private:
   bool StageTarget(const RowTarget& target);
   void ReadItem(Item& item);
+  void BackUp(const std::vector<std::unique_ptr<Item>>& batch);
   ItemResult DeleteItem(Item& item);
   ItemResult CommitOne(const RowTarget& target);
 
@@ -216,7 +223,7 @@ std::string RepairLogNote(const RepairOutcome& outcome);
 // restore point, the rows from last to first, the hint. Any error ends it at once
 // (reported in the outcome); rows processed before stay removed, the rest stay.
 RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
-                               const TOptionsSetting& settings, RepairPrompts& prompts,
+                               const RepairSettings& settings, RepairPrompts& prompts,
                                const RepairBatching& batching = {});
 
 }  // namespace kelvane

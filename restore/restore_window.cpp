@@ -33,8 +33,8 @@ const DateTimeTexts kLocaleTexts{[](const LocalTime& t) { return FormatWith(t, t
 
 class TfrmRestore : public ModalForm {
  public:
-  TfrmRestore(Platform& platform, const RunEditorWithHint& runEditor)
-      : platform_(platform), runEditor_(runEditor) {
+  TfrmRestore(Platform& platform, RestoreCallbacks& callbacks)
+      : platform_(platform), callbacks_(callbacks) {
     UseClassName("TfrmRestore");
   }
 
@@ -165,8 +165,8 @@ class TfrmRestore : public ModalForm {
       return;
     }
     const std::string editor = RegistryEditorPath(platform_.shell);
-    const EditorOutcome outcome = runEditor_(hwnd_, editor, EditorCommandLine(editor, "/s", path),
-                                             LoadResString(IDS_RESTORE_HINT));
+    const EditorOutcome outcome = callbacks_.RunEditorWithHint(
+        hwnd_, editor, EditorCommandLine(editor, "/s", path), LoadResString(IDS_RESTORE_HINT));
     const RestoreResult result =
         FinishRestore(platform_.registry, file, outcome, OptionsSetting.DeleteBackupFile);
     if (!result.message.empty())
@@ -221,7 +221,7 @@ class TfrmRestore : public ModalForm {
   }
 
   Platform& platform_;
-  const RunEditorWithHint& runEditor_;
+  RestoreCallbacks& callbacks_;
   Edit eFolder_;
   ReportList ListView1_;
   Button bRestore_;
@@ -231,8 +231,8 @@ class TfrmRestore : public ModalForm {
 
 }  // namespace
 
-void ShowRestore(HWND owner, Platform& platform, const RunEditorWithHint& runEditor) {
-  TfrmRestore form(platform, runEditor);
+void ShowRestore(HWND owner, Platform& platform, RestoreCallbacks& callbacks) {
+  TfrmRestore form(platform, callbacks);
   form.ShowModal(owner, LoadResString(IDS_RESTORE_CAPTION).c_str(), kDialogStyle, 412, 396);
 }
 

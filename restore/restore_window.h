@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 #include "backup/registry_editor.h"
@@ -21,14 +20,18 @@ inline constexpr int kIdRestoreOpenDirectory = 3205;
 inline constexpr int kIdRestoreDelete = 3206;
 inline constexpr int kIdRestoreClose = 3207;
 
-// Runs a registry editor command line in the backup hint window over the given owner
-// (the main window's RunRegeditWithHint).
-using RunEditorWithHint =
-    std::function<EditorOutcome(HWND owner, const std::string& editorPath,
-                                const std::string& commandLine, const std::string& hint)>;
+// What the restore window asks of the rest of the program.
+class RestoreCallbacks {
+ public:
+  virtual ~RestoreCallbacks() = default;
+  // Runs a registry editor command line in the backup hint window over `owner`.
+  virtual EditorOutcome RunEditorWithHint(HWND owner, const std::string& editorPath,
+                                          const std::string& commandLine,
+                                          const std::string& hint) = 0;
+};
 
 // Shows the restore window modally over `owner`, listing the backup folder of the
 // settings.
-void ShowRestore(HWND owner, Platform& platform, const RunEditorWithHint& runEditor);
+void ShowRestore(HWND owner, Platform& platform, RestoreCallbacks& callbacks);
 
 }  // namespace kelvane

@@ -139,7 +139,7 @@ class BatchedRepair : public ::testing::Test {
   }
   RepairOutcome Run(size_t batchItems) {
     env.MakeFolder(folder);
-    TOptionsSetting settings;
+    RepairSettings settings;
     settings.OutputDirectory = folder;
     settings.ShowHint = false;
     files.path = file;

@@ -126,7 +126,7 @@ class RepairTest : public ::testing::Test {
   Platform platform{registry, files, base.shell, system, base.profile, base.processes};
   ScriptedPrompts prompts;
   ResultsModel results;
-  TOptionsSetting settings;
+  RepairSettings settings;
   RepairBatching batching;
   std::string backupFile;
 

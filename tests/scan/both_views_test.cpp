@@ -222,7 +222,7 @@ class BothViewsTest : public test::ScannerTest {
       row.ticked = true;
       results.Append(row);
     }
-    TOptionsSetting settings;
+    RepairSettings settings;
     settings.OutputDirectory = dir + "\\Backup";
     settings.ShowHint = false;
     env.MakeFolder(settings.OutputDirectory);

@@ -126,7 +126,7 @@ class InexactTextTest : public test::ScannerTest {
   }
 
   const std::string base = "Software\\KelvaneTests\\" + token;
-  TOptionsSetting settings;
+  RepairSettings settings;
 };
 
 // Rows in key order: the registries enumerate in different orders.

@@ -1,0 +1,79 @@
+#include "app/win_main_callbacks.h"
+
+#include "app/main_window.h"
+#include "app/win_command_line.h"
+#include "backup/backup_hint_window.h"
+#include "backup/repair_progress_window.h"
+#include "backup/repair_window.h"
+#include "backup/show_hint_window.h"
+#include "restorepoint/system_point_window.h"
+#include "results/results_list.h"
+
+namespace kelvane {
+
+bool MainRepairPrompts::ConfirmCreateBackupFolder(const std::string& folder) {
+  return AskCreateBackupFolder(window_.hwnd_, folder);
+}
+
+bool MainRepairPrompts::MakeRestorePoint() {
+  point_ = SystemRestorePointSession(window_.platform_.system);
+  const bool goOn =
+      ShowSystemPoint(window_.hwnd_, point_, window_.unattended_) != ModalResult::kCancel;
+  if (const auto outcome = point_->Outcome())
+    restorePointLog_ = RestorePointLogText(*outcome);
+  return goOn;
+}
+
+void MainRepairPrompts::EndRestorePoint(bool changed) {
+  if (point_)
+    point_->Finish(changed);
+}
+
+RepairPrompts::Recheck MainRepairPrompts::ScanAgain(std::vector<IssueRow>& rows) {
+  // The unattended run repairs right after its scan: nothing to check again.
+  if (window_.unattended_)
+    return Recheck::kSkipped;
+  ResultsModel again;
+  const auto result = ShowScanProgress(window_.hwnd_, window_.platform_, again, window_.lastScan_,
+                                       ScanOptionsFromSettings(false));
+  rows = again.Rows();
+  return result == ModalResult::kAbort ? Recheck::kStopped : Recheck::kDone;
+}
+
+void MainRepairPrompts::RunBatches(RepairBatches& batches) {
+  RunRepairBatches(window_.hwnd_, batches, window_.unattended_);
+}
+
+// The keys the repair emptied, looked at by the rules that judge what is left in a key.
+bool MainRepairPrompts::LookAgain(const std::vector<RowTarget>& emptied,
+                                  std::vector<IssueRow>& rows) {
+  const std::vector<Category> judging = CategoriesJudgingEmptyKeys(window_.lastScan_, emptied);
+  if (judging.empty())
+    return false;
+  ResultsModel again;
+  const auto result = ShowScanProgress(window_.hwnd_, window_.platform_, again, judging,
+                                       ScanOptionsFromSettings(window_.unattended_));
+  ApplyIgnoreLists(again, IgnoreListsOf(OptionsSetting));
+  rows = again.Rows();
+  return result != ModalResult::kAbort;
+}
+
+bool MainRepairPrompts::RepairLeftBroken() const {
+  return window_.unattended_;
+}
+
+void MainRepairPrompts::RowsProcessed() {
+  window_.RefreshList();
+}
+
+void MainRepairPrompts::ShowRepairHint(size_t repairedCount) {
+  kelvane::ShowRepairHint(window_.hwnd_, static_cast<int32_t>(repairedCount));
+}
+
+EditorOutcome MainRestoreCallbacks::RunEditorWithHint(HWND owner, const std::string& editorPath,
+                                                      const std::string& commandLine,
+                                                      const std::string& hint) {
+  return RunRegeditWithHint(owner, processes_, editorPath, commandLine, hint);
+}
+
+}  // namespace kelvane
