@@ -67,8 +67,9 @@ int RunScanSwitch(Platform platform, const std::string& file) {
   ResultsModel results;
   std::string failure;
   if (!categories.empty()) {
-    ShowScanProgress(nullptr, platform, results, categories, ScanOptionsFromSettings(true),
-                     &failure);
+    failure =
+        ShowScanProgress(nullptr, platform, results, categories, ScanOptionsFromSettings(true))
+            .failure;
     FinishScan(results, IgnoreListsOf(OptionsSetting));
   }
   // With nothing ticked the report is still written, empty, so that no older report

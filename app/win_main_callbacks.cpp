@@ -34,10 +34,10 @@ RepairPrompts::Recheck MainRepairPrompts::ScanAgain(std::vector<IssueRow>& rows)
   if (window_.unattended_)
     return Recheck::kSkipped;
   ResultsModel again;
-  const auto result = ShowScanProgress(window_.hwnd_, window_.platform_, again, window_.lastScan_,
+  const ScanEnd end = ShowScanProgress(window_.hwnd_, window_.platform_, again, window_.lastScan_,
                                        ScanOptionsFromSettings(false));
   rows = again.Rows();
-  return result == ModalResult::kAbort ? Recheck::kStopped : Recheck::kDone;
+  return end.stopped ? Recheck::kStopped : Recheck::kDone;
 }
 
 void MainRepairPrompts::RunBatches(RepairBatches& batches) {
@@ -51,11 +51,11 @@ bool MainRepairPrompts::LookAgain(const std::vector<RowTarget>& emptied,
   if (judging.empty())
     return false;
   ResultsModel again;
-  const auto result = ShowScanProgress(window_.hwnd_, window_.platform_, again, judging,
+  const ScanEnd end = ShowScanProgress(window_.hwnd_, window_.platform_, again, judging,
                                        ScanOptionsFromSettings(window_.unattended_));
   ApplyIgnoreLists(again, IgnoreListsOf(OptionsSetting));
   rows = again.Rows();
-  return result != ModalResult::kAbort;
+  return !end.stopped;
 }
 
 bool MainRepairPrompts::RepairLeftBroken() const {

@@ -49,20 +49,18 @@ void TfrmKelvane::bScanRegistryClick() {
     lvRegistryData_.Refresh(false);
     lastScan_ = categories;
     scanStopped_ = false;
-    std::string failure;
     scanRunning_ = true;
-    const ModalResult result = ShowScanProgress(hwnd_, platform_, results_, categories,
-                                                ScanOptionsFromSettings(unattended_), &failure);
+    const ScanEnd end = ShowScanProgress(hwnd_, platform_, results_, categories,
+                                         ScanOptionsFromSettings(unattended_));
     scanRunning_ = false;
     // After Stop the rows found stay; the category that was running may lack some.
-    scanStopped_ = result == ModalResult::kAbort;
+    scanStopped_ = end.stopped;
     // The columns fit every row found, before the ignore lists act.
     FinishScan(results_, IgnoreListsOf(OptionsSetting), [this] { lvRegistryData_.Refresh(true); });
     lvRegistryData_.Refresh(false);
     UpdateStatusCounts();
-    if (!failure.empty() && !unattended_) {
-      ShowMessageBox(hwnd_, failure, LoadResString(IDS_APP_TITLE), MB_OK | MB_ICONERROR);
-    }
+    if (!end.failure.empty() && !unattended_)
+      ShowMessageBox(hwnd_, end.failure, LoadResString(IDS_APP_TITLE), MB_OK | MB_ICONERROR);
   } catch (...) {
     // The scan ends silently; the rows found so far stay.
     scanRunning_ = false;

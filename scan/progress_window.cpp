@@ -222,14 +222,11 @@ void TfrmRegProgressHint::ShowTexts() {
     SetText(label1_, *key);
 }
 
-ModalResult ShowScanProgress(HWND owner, Platform platform, ResultsModel& results,
-                             const std::vector<Category>& categories, const ScanOptions& options,
-                             std::string* failure) {
+ScanEnd ShowScanProgress(HWND owner, Platform platform, ResultsModel& results,
+                         const std::vector<Category>& categories, const ScanOptions& options) {
   TfrmRegProgressHint window(platform, results, categories, options);
-  const ModalResult result = window.Show(owner);
-  if (failure)
-    *failure = window.Failure();
-  return result;
+  const bool stopped = window.Show(owner) == ModalResult::kAbort;
+  return ScanEnd{stopped, window.Failure()};
 }
 
 }  // namespace kelvane

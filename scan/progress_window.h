@@ -26,11 +26,15 @@ inline constexpr int kIdProgressStatus = 101;
 inline constexpr int kIdProgressBar = 102;
 inline constexpr int kIdProgressKey = 103;
 
-// Shows the window modally over `owner`, runs the scan of `categories` into
-// `results`, and returns kAbort when the user pressed Stop, else kCancel.
-// `failure`, when given, receives why a scanner ended the scan (empty when none did).
-ModalResult ShowScanProgress(HWND owner, Platform platform, ResultsModel& results,
-                             const std::vector<Category>& categories, const ScanOptions& options,
-                             std::string* failure = nullptr);
+// How a scan shown in the window ended.
+struct ScanEnd {
+  bool stopped = false;  // the user pressed Stop: the rows found so far stay
+  std::string failure;   // why a scanner ended the scan; empty when none did
+};
+
+// Shows the window modally over `owner` and runs the scan of `categories` into
+// `results`.
+ScanEnd ShowScanProgress(HWND owner, Platform platform, ResultsModel& results,
+                         const std::vector<Category>& categories, const ScanOptions& options);
 
 }  // namespace kelvane
