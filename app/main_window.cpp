@@ -36,71 +36,72 @@ constexpr const char* kUpdatePage = "https://www.varnok.example/kelvane/update/"
 
 }  // namespace
 
+using M = MenuTitle;
+using F = TfrmKelvane;
+
+// The table is a member, so that its handlers reach the window's commands.
+const Command TfrmKelvane::kCommands[] = {
+    Item(kMiBackupFullRegistry, M::kFile, "&Backup Full Registry...",
+         [](F& f) { miBackupFullRegistryClick(f.hwnd_, f.platform_); }),
+    Item(kMiWindowsBackup, M::kFile, "&Windows Backup...",
+         [](F& f) { miWindowsBackupClick(f.hwnd_, f.platform_); }),
+    Separator(M::kFile),
+    Item(kMiSaveScanResults, M::kFile, "Save Scan &Results...",
+         [](F& f) { f.miSaveScanResultsClick(); }),
+    Separator(M::kFile),
+    Item(kMiStartupManager, M::kFile, "Startup &Manager...",
+         [](F& f) {
+           ShowStartupManager(
+               f.hwnd_, f.platform_,
+               ResolveFolder(OptionsSetting.OutputDirectory, f.platform_.shell.ExecutableFolder()));
+         })
+        .Ctrl('M'),
+    Separator(M::kFile),
+    Item(kMiExit, M::kFile, "&Exit", [](F& f) { PostMessageW(f.hwnd_, WM_CLOSE, 0, 0); }),
+    Item(kMiScan, M::kAction, "&Scan registry issue", [](F& f) { f.bScanRegistryClick(); })
+        .Task({"Scan registry issue", 8, 76, 105}),
+    Item(kMiRepair, M::kAction, "&Repair registry issue", [](F& f) { f.RepairTicked(); })
+        .Task({"Repair registry issue", 10, 104, 106}),
+    Separator(M::kAction),
+    Item(kMiRestore, M::kAction, "R&estore previous registry...", [](F& f) { f.miRestoreClick(); })
+        .Task({"Restore previous registry ", 9, 132, 130}),
+    Item(kASelectAll, M::kEdit, "Select &All", [](F& f) { f.SelectRows(false, true); })
+        .InListMenu(),
+    Item(kASelectAllType, M::kEdit, "&Select All of Type", [](F& f) { f.SelectRows(true, true); })
+        .InListMenu()
+        .When(CommandState::kRowSelected),
+    Separator(M::kEdit, true),
+    Item(kASelectNone, M::kEdit, "Select &None", [](F& f) { f.SelectRows(false, false); })
+        .InListMenu(),
+    Item(kASelectNoneType, M::kEdit, "Select None of Type", [](F& f) { f.SelectRows(true, false); })
+        .InListMenu()
+        .When(CommandState::kRowSelected),
+    Separator(M::kEdit, true),
+    Item(kACopy, M::kEdit, "&Copy", [](F& f) { f.aCopyExecute(); })
+        .InListMenu()
+        .Ctrl('C')
+        .When(CommandState::kRowSelected),
+    Item(kAOpenRegedit, M::kEdit, "&Open in RegEdit...", [](F& f) { f.aOpenRegeditExecute(); })
+        .InListMenu()
+        .When(CommandState::kRowOpens),
+    Separator(M::kEdit),
+    // The settings change in memory, saved on close.
+    Item(kMiOptions, M::kEdit, "&Options...",
+         [](F& f) { ShowOptions(f.hwnd_, f.platform_, OptionsSetting); })
+        .Ctrl('O'),
+    Item(kMiHelp, M::kHelp, "&Help", [](F& f) { f.miHelpClick(); }),
+    Separator(M::kHelp),
+    Item(kMiHomePage, M::kHelp, "&Home Page",
+         [](F& f) { f.platform_.shell.Open(kHomePage, "", ShellOpen{f.hwnd_}); }),
+    Separator(M::kHelp),
+    Item(kMiAbout, M::kHelp, "&About...", [](F& f) { ShowAbout(f.hwnd_, f.platform_); }),
+    // The banner's link.
+    Item(kLinkUpdate, M::kNone, nullptr,
+         [](F& f) { f.platform_.shell.Open(kUpdatePage, "", ShellOpen{f.hwnd_}); }),
+};
+
 std::span<const Command> MainCommands() {
-  using M = MenuTitle;
-  using F = TfrmKelvane;
-  static const Command kCommands[] = {
-      Item(kMiBackupFullRegistry, M::kFile, "&Backup Full Registry...",
-           [](F& f) { miBackupFullRegistryClick(f.hwnd_, f.platform_); }),
-      Item(kMiWindowsBackup, M::kFile, "&Windows Backup...",
-           [](F& f) { miWindowsBackupClick(f.hwnd_, f.platform_); }),
-      Separator(M::kFile),
-      Item(kMiSaveScanResults, M::kFile, "Save Scan &Results...",
-           [](F& f) { f.miSaveScanResultsClick(); }),
-      Separator(M::kFile),
-      Item(kMiStartupManager, M::kFile, "Startup &Manager...",
-           [](F& f) {
-             ShowStartupManager(f.hwnd_, f.platform_,
-                                ResolveFolder(OptionsSetting.OutputDirectory,
-                                              f.platform_.shell.ExecutableFolder()));
-           })
-          .Ctrl('M'),
-      Separator(M::kFile),
-      Item(kMiExit, M::kFile, "&Exit", [](F& f) { PostMessageW(f.hwnd_, WM_CLOSE, 0, 0); }),
-      Item(kMiScan, M::kAction, "&Scan registry issue", [](F& f) { f.bScanRegistryClick(); })
-          .Task({"Scan registry issue", 8, 76, 105}),
-      Item(kMiRepair, M::kAction, "&Repair registry issue", [](F& f) { f.RepairTicked(); })
-          .Task({"Repair registry issue", 10, 104, 106}),
-      Separator(M::kAction),
-      Item(kMiRestore, M::kAction, "R&estore previous registry...",
-           [](F& f) { f.miRestoreClick(); })
-          .Task({"Restore previous registry ", 9, 132, 130}),
-      Item(kASelectAll, M::kEdit, "Select &All", [](F& f) { f.SelectRows(false, true); })
-          .InListMenu(),
-      Item(kASelectAllType, M::kEdit, "&Select All of Type", [](F& f) { f.SelectRows(true, true); })
-          .InListMenu()
-          .When(CommandState::kRowSelected),
-      Separator(M::kEdit, true),
-      Item(kASelectNone, M::kEdit, "Select &None", [](F& f) { f.SelectRows(false, false); })
-          .InListMenu(),
-      Item(kASelectNoneType, M::kEdit, "Select None of Type",
-           [](F& f) { f.SelectRows(true, false); })
-          .InListMenu()
-          .When(CommandState::kRowSelected),
-      Separator(M::kEdit, true),
-      Item(kACopy, M::kEdit, "&Copy", [](F& f) { f.aCopyExecute(); })
-          .InListMenu()
-          .Ctrl('C')
-          .When(CommandState::kRowSelected),
-      Item(kAOpenRegedit, M::kEdit, "&Open in RegEdit...", [](F& f) { f.aOpenRegeditExecute(); })
-          .InListMenu()
-          .When(CommandState::kRowOpens),
-      Separator(M::kEdit),
-      // The settings change in memory, saved on close.
-      Item(kMiOptions, M::kEdit, "&Options...",
-           [](F& f) { ShowOptions(f.hwnd_, f.platform_, OptionsSetting); })
-          .Ctrl('O'),
-      Item(kMiHelp, M::kHelp, "&Help", [](F& f) { f.miHelpClick(); }),
-      Separator(M::kHelp),
-      Item(kMiHomePage, M::kHelp, "&Home Page",
-           [](F& f) { f.platform_.shell.Open(kHomePage, "", ShellOpen{f.hwnd_}); }),
-      Separator(M::kHelp),
-      Item(kMiAbout, M::kHelp, "&About...", [](F& f) { ShowAbout(f.hwnd_, f.platform_); }),
-      // The banner's link.
-      Item(kLinkUpdate, M::kNone, nullptr,
-           [](F& f) { f.platform_.shell.Open(kUpdatePage, "", ShellOpen{f.hwnd_}); }),
-  };
-  return kCommands;
+  return TfrmKelvane::kCommands;
 }
 
 const Command* FindCommand(std::span<const Command> commands, int id) {
@@ -182,6 +183,18 @@ LRESULT TfrmKelvane::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       FormActivated(LOWORD(wParam) != WA_INACTIVE);
       return 0;
+    case WM_SCAN_ROWS:
+      // Rows of the scan show their ticks, and the ignore lists act on them, as they
+      // come in (the repair's second scan fills a list of its own).
+      if (scanRunning_) {
+        results_.SetAllTicked(true);
+        ApplyIgnoreLists(results_, IgnoreListsOf(OptionsSetting));
+      }
+      lvRegistryData_.Refresh(false);
+      return 0;
+    case WM_SCAN_STEP_DONE:
+      UpdateStatusCounts();
+      return 0;
     case WM_ACTIVATE_INSTANCE:
       ActivateInstance();
       return 0;
@@ -251,18 +264,6 @@ bool TfrmKelvane::HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, L
         return false;
       ShowListMenu(hwnd_, popupMenu1_, lvRegistryData_.Handle(), GET_X_LPARAM(lParam),
                    GET_Y_LPARAM(lParam));
-      return true;
-    case WM_SCAN_ROWS:
-      // Rows of the scan show their ticks, and the ignore lists act on them, as they
-      // come in (the repair's second scan fills a list of its own).
-      if (scanRunning_) {
-        results_.SetAllTicked(true);
-        ApplyIgnoreLists(results_, IgnoreListsOf(OptionsSetting));
-      }
-      lvRegistryData_.Refresh(false);
-      return true;
-    case WM_SCAN_STEP_DONE:
-      UpdateStatusCounts();
       return true;
     default:
       return false;

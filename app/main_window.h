@@ -35,10 +35,11 @@ class TfrmKelvane : public TopWindow {
 
  private:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-  // The messages of the controls, the menus and the scan; false for the others.
+  // The messages of the controls and the menus; false for the others.
   bool HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
   LRESULT HandleNotify(NMHDR* header);
   friend std::span<const Command> MainCommands();
+  static const Command kCommands[];  // MainCommands()
   friend class MainRepairPrompts;
 
   // Form events.
