@@ -75,7 +75,7 @@ ModalResult ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, i
   if (!hwnd_) {
     if (ownerEnabled)
       EnableWindow(owner, TRUE);
-    callbacks_.Detach();
+    controlCallbacks_.Detach();
     ReleaseFonts();
     return ModalResult::kCancel;
   }
@@ -98,7 +98,7 @@ ModalResult ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, i
   // The owner comes back before the form goes, so that it is the window activated.
   if (ownerEnabled)
     EnableWindow(owner, TRUE);
-  callbacks_.Detach();
+  controlCallbacks_.Detach();
   DestroyWindow(hwnd_);
   ReleaseFonts();
   hwnd_ = nullptr;
@@ -303,7 +303,7 @@ INT_PTR ModalForm::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     form->font_ = form->DesignFont(8);
     SetText(hwnd, form->caption_);
     form->PlaceWindow();
-    form->callbacks_.Attach(hwnd);
+    form->controlCallbacks_.Attach(hwnd);
     form->FormCreate();
     form->FitTexts();
     return TRUE;
@@ -325,7 +325,7 @@ INT_PTR ModalForm::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 INT_PTR ModalForm::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
   LRESULT answer = 0;
-  if (callbacks_.Route(msg, wParam, lParam, &answer)) {
+  if (controlCallbacks_.Route(msg, wParam, lParam, &answer)) {
     SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, answer);
     return TRUE;
   }

@@ -101,7 +101,7 @@ class ModalForm {
   ModalResult result_ = ModalResult::kCancel;
   int clientWidth_ = 0;
   int clientHeight_ = 0;
-  ControlCallbacks callbacks_;
+  ControlCallbacks controlCallbacks_;
   std::vector<std::pair<int, std::function<void()>>> commands_;
   // The form's fonts and what they were made from, to make them again at another DPI.
   struct FontRequest {
