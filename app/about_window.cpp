@@ -41,22 +41,15 @@ class TfrmAbout : public ModalForm {
     address_ = LoadResString(IDS_ABOUT_ADDRESS);
     lbEAddress_ = AddControl("STATIC", address_.c_str(), SS_LEFT | SS_NOTIFY, 68, 176, 262, 16,
                              kIdAddress, linkFont_);
-    AddControl("BUTTON", "&OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 143, 212, 75, 25, IDOK);
+    Link(lbEAddress_).OnClick([this] { lbEAddressClick(); });
+    const auto close = [this] { EndModal(ModalResult::kOk); };
+    AddButton("&OK", 143, 212, 75, 25, IDOK, BS_DEFPUSHBUTTON).OnClick(close);
+    OnCommand(IDCANCEL, close);  // Escape and the close box
     FormShow();
   }
 
   bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) override {
     switch (msg) {
-      case WM_COMMAND:
-        if (LOWORD(wParam) == kIdAddress && HIWORD(wParam) == STN_CLICKED) {
-          lbEAddressClick();
-        } else if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-          EndModal(ModalResult::kOk);
-        } else {
-          return false;
-        }
-        *result = TRUE;
-        return true;
       case WM_SETCURSOR:
         if (reinterpret_cast<HWND>(wParam) != lbEAddress_)
           return false;

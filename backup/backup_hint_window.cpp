@@ -31,7 +31,9 @@ class TfrmBackupHint : public ModalForm {
     SetText(lHint_, hint_);
     progressBar1_.Attach(AddControl("msctls_progress32", "", 0, 24, 48, 311, 18, kIdBackupHintBar),
                          kBackupHintBarMax, 0);
-    AddButton("Stop", 272, 96, 80, 27, kIdBackupHintStop);
+    AddButton("Stop", 272, 96, 80, 27, kIdBackupHintStop).OnClick([this] { bStopClick(); });
+    // Escape leaves the editor running, as the close box does.
+    OnCommand(IDCANCEL, [this] { Finish(ModalResult::kCancel); });
     // At each tick: the editor's end closes the window, else the bar takes a step.
     progressBar1_.Run(kTimerInterval, NextBackupHintBarPosition, [this] {
       if (run_.HasEnded())
@@ -39,24 +41,11 @@ class TfrmBackupHint : public ModalForm {
     });
   }
 
-  bool HandleMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR* result) override {
-    switch (msg) {
-      case WM_COMMAND:
-        if (LOWORD(wParam) == kIdBackupHintStop) {
-          bStopClick();
-        } else if (LOWORD(wParam) == IDCANCEL) {
-          // The close box (and Escape) leave the editor running.
-          Finish(ModalResult::kCancel);
-        } else {
-          return false;
-        }
-        break;
-      case WM_CLOSE:
-        Finish(ModalResult::kCancel);
-        break;
-      default:
-        return false;
-    }
+  bool HandleMessage(UINT msg, WPARAM, LPARAM, INT_PTR* result) override {
+    if (msg != WM_CLOSE)
+      return false;
+    // The close box leaves the editor running.
+    Finish(ModalResult::kCancel);
     *result = TRUE;
     return true;
   }

@@ -37,6 +37,7 @@ class TfrmRepairProgress : public ModalForm {
     bar_.Attach(AddControl("msctls_progress32", "", 0, 16, 36, 329, 18, kIdBar), 1000, 0);
     ShowProgress();
     SetTimer(hwnd_, kTimerBatch, USER_TIMER_MINIMUM, nullptr);
+    OnCommand(IDCANCEL, [] {});  // nor does Escape end the window (see WM_CLOSE)
   }
 
   bool HandleMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR* result) override {
@@ -47,7 +48,6 @@ class TfrmRepairProgress : public ModalForm {
           NextBatch();
         return true;
       case WM_CLOSE:
-      case WM_COMMAND:
         return true;  // the repair is not to be left half done: it ends by itself
       default:
         return false;

@@ -33,31 +33,13 @@ class TfrmShowHint : public ModalForm {
                SS_LEFTNOWORDWRAP, 10, 66, 355, 16, -1);
     AddControl("STATIC", "you can not get 0 problems in next scan.", SS_LEFTNOWORDWRAP, 10, 84, 355,
                16, -1);
-    cbNotShowHint_ =
-        AddCheckBox("Don't show this hint dialog next time", 10, 140, 260, 20, kIdNotShowHint);
-    AddButton("&Close", 282, 136, 75, 25, kIdClose, BS_DEFPUSHBUTTON);
+    AddCheckBox("Don't show this hint dialog next time", 10, 140, 260, 20, kIdNotShowHint)
+        .OnCheck(cbNotShowHintClick);
+    const auto close = [this] { EndModal(ModalResult::kNo); };
+    AddButton("&Close", 282, 136, 75, 25, kIdClose, BS_DEFPUSHBUTTON).OnClick(close);
+    OnCommand(IDOK, close);  // Enter, with Close as the default button
+    OnCommand(IDCANCEL, close);
     FormShow();
-  }
-
-  bool HandleMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR* result) override {
-    if (msg == WM_COMMAND) {
-      switch (LOWORD(wParam)) {
-        case kIdNotShowHint:
-          if (HIWORD(wParam) == BN_CLICKED)
-            cbNotShowHintClick();
-          break;
-        case kIdClose:
-        case IDOK:  // Enter, with Close as the default button
-        case IDCANCEL:
-          EndModal(ModalResult::kNo);
-          break;
-        default:
-          return false;
-      }
-      *result = TRUE;
-      return true;
-    }
-    return false;
   }
 
  private:
@@ -68,10 +50,9 @@ class TfrmShowHint : public ModalForm {
     SetText(label1_, sentence);
   }
 
-  void cbNotShowHintClick() { OptionsSetting.ShowHint = !cbNotShowHint_.Checked(); }
+  static void cbNotShowHintClick(bool checked) { OptionsSetting.ShowHint = !checked; }
 
   HWND label1_ = nullptr;
-  CheckBox cbNotShowHint_;
   HFONT bold_ = nullptr;
 };
 

@@ -26,15 +26,61 @@ class TfrmOptions : public ModalForm {
  protected:
   void FormCreate() override {
     pages_ = AddTabs(8, 8, 439, 306, kIdPages, {"General", "Ignore Lists"});
+    pages_.OnSelect([this](int page) { ShowPage(page); });
+    CreateGeneralPage();
+    CreateListsPage();
+    AddButton("&OK", 292, 324, 75, 25, IDOK, BS_DEFPUSHBUTTON).OnClick([this] { bOKClick(); });
+    AddButton("&Cancel", 372, 324, 75, 25, IDCANCEL);  // ends the form as Escape does
 
-    // "General"
+    // The page controls draw behind the controls on them.
+    const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    SetWindowPos(general_.front(), HWND_BOTTOM, 0, 0, 0, 0, keep);
+    SetWindowPos(listPages_.Handle(), HWND_BOTTOM, 0, 0, 0, 0, keep);
+    SetWindowPos(pages_.Handle(), HWND_BOTTOM, 0, 0, 0, 0, keep);
+    FormShow();
+  }
+
+  bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) override {
+    if (msg != WM_CTLCOLORSTATIC && msg != WM_CTLCOLORBTN)
+      return false;
+    // Labels and boxes of the pages take the page's look behind their texts.
+    const auto control = reinterpret_cast<HWND>(lParam);
+    const auto onPage = [&](const std::vector<HWND>& page) {
+      return std::find(page.begin(), page.end(), control) != page.end();
+    };
+    if (!onPage(general_) && !onPage(lists_))
+      return false;
+    HBRUSH brush = pageBody_.ForControl(pages_.Handle(), control, reinterpret_cast<HDC>(wParam));
+    if (!brush)
+      return false;
+    *result = reinterpret_cast<INT_PTR>(brush);
+    return true;
+  }
+
+  // Ctrl+Tab and Ctrl+Shift+Tab go to the next and the previous page, as in any
+  // window with pages.
+  bool PreTranslateKey(const MSG& msg) override {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || GetKeyState(VK_CONTROL) >= 0)
+      return false;
+    const int count = pages_.Count();
+    if (count < 2)
+      return true;
+    const int step = GetKeyState(VK_SHIFT) < 0 ? count - 1 : 1;
+    ShowPage((pages_.Current() + step) % count);
+    SetFocus(pages_.Handle());
+    return true;
+  }
+
+ private:
+  void CreateGeneralPage() {
     general_.push_back(AddControl("BUTTON",
                                   "Select a destination folder to backup deleted entries by "
                                   "repairing",
                                   BS_GROUPBOX | WS_CLIPSIBLINGS, 20, 40, 415, 60, kIdFolderFrame));
     eOutputFolder_ = AddEdit("", 32, 64, 340, 21, kIdOutputFolder);
     general_.push_back(eOutputFolder_.Handle());
-    general_.push_back(AddButton("...", 380, 63, 40, 23, kIdBrowse).Handle());
+    general_.push_back(
+        AddButton("...", 380, 63, 40, 23, kIdBrowse).OnClick([this] { bBrowseClick(); }).Handle());
     const struct {
       const char* caption;
       int id;
@@ -54,100 +100,28 @@ class TfrmOptions : public ModalForm {
       general_.push_back(box.box->Handle());
       y += 26;
     }
+  }
 
-    // "Ignore Lists"
+  void CreateListsPage() {
     lists_.push_back(AddControl("STATIC", "The following registry values and keys will be ignored:",
                                 SS_LEFT, 20, 42, 400, 16, kIdListsLabel));
     listPages_ = AddTabs(20, 62, 415, 206, kIdListPages, {"Values", "Keys"});
+    listPages_.OnSelect([this](int) { ShowLists(); });
     lists_.push_back(listPages_.Handle());
     lvValues_ = AddReportList(LVS_SINGLESEL, 28, 90, 399, 170, kIdValues, LVS_EX_CHECKBOXES,
                               {{"Items", 360}});
     lvKeys_ = AddReportList(LVS_SINGLESEL, 28, 90, 399, 170, kIdKeys, LVS_EX_CHECKBOXES,
                             {{"Items", 320}});
     lists_.insert(lists_.end(), {lvValues_.Handle(), lvKeys_.Handle()});
-    lists_.push_back(AddButton("&Add", 20, 278, 75, 25, kIdAdd).Handle());
-    lists_.push_back(AddButton("&Edit", 101, 278, 75, 25, kIdEdit).Handle());
-    lists_.push_back(AddButton("&Remove", 182, 278, 75, 25, kIdRemove).Handle());
-
-    AddButton("&OK", 292, 324, 75, 25, IDOK, BS_DEFPUSHBUTTON);
-    AddButton("&Cancel", 372, 324, 75, 25, IDCANCEL);
-
-    // The page controls draw behind the controls on them.
-    const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    SetWindowPos(general_.front(), HWND_BOTTOM, 0, 0, 0, 0, keep);
-    SetWindowPos(listPages_.Handle(), HWND_BOTTOM, 0, 0, 0, 0, keep);
-    SetWindowPos(pages_.Handle(), HWND_BOTTOM, 0, 0, 0, 0, keep);
-    FormShow();
+    lists_.push_back(
+        AddButton("&Add", 20, 278, 75, 25, kIdAdd).OnClick([this] { bAddClick(); }).Handle());
+    lists_.push_back(
+        AddButton("&Edit", 101, 278, 75, 25, kIdEdit).OnClick([this] { bEditClick(); }).Handle());
+    lists_.push_back(AddButton("&Remove", 182, 278, 75, 25, kIdRemove)
+                         .OnClick([this] { bRemoveClick(); })
+                         .Handle());
   }
 
-  bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) override {
-    if (msg == WM_CTLCOLORSTATIC || msg == WM_CTLCOLORBTN) {
-      // Labels and boxes of the pages take the page's look behind their texts.
-      const auto control = reinterpret_cast<HWND>(lParam);
-      const auto onPage = [&](const std::vector<HWND>& page) {
-        return std::find(page.begin(), page.end(), control) != page.end();
-      };
-      if (!onPage(general_) && !onPage(lists_))
-        return false;
-      HBRUSH brush = pageBody_.ForControl(pages_.Handle(), control, reinterpret_cast<HDC>(wParam));
-      if (!brush)
-        return false;
-      *result = reinterpret_cast<INT_PTR>(brush);
-      return true;
-    }
-    if (msg == WM_NOTIFY) {
-      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header->code != TCN_SELCHANGE)
-        return false;
-      if (header->hwndFrom == pages_.Handle())
-        ShowPage(pages_.Current());
-      else if (header->hwndFrom == listPages_.Handle())
-        ShowLists();
-      return false;
-    }
-    if (msg != WM_COMMAND)
-      return false;
-    switch (LOWORD(wParam)) {
-      case IDOK:
-        bOKClick();
-        break;
-      case IDCANCEL:
-        EndModal(ModalResult::kCancel);
-        break;
-      case kIdBrowse:
-        bBrowseClick();
-        break;
-      case kIdAdd:
-        bAddClick();
-        break;
-      case kIdEdit:
-        bEditClick();
-        break;
-      case kIdRemove:
-        bRemoveClick();
-        break;
-      default:
-        return false;
-    }
-    *result = TRUE;
-    return true;
-  }
-
-  // Ctrl+Tab and Ctrl+Shift+Tab go to the next and the previous page, as in any
-  // window with pages.
-  bool PreTranslateKey(const MSG& msg) override {
-    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || GetKeyState(VK_CONTROL) >= 0)
-      return false;
-    const int count = pages_.Count();
-    if (count < 2)
-      return true;
-    const int step = GetKeyState(VK_SHIFT) < 0 ? count - 1 : 1;
-    ShowPage((pages_.Current() + step) % count);
-    SetFocus(pages_.Handle());
-    return true;
-  }
-
- private:
   void FormShow() {
     form_ = settings_;
     eOutputFolder_.SetText(form_.OutputDirectory);

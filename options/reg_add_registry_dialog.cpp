@@ -19,39 +19,18 @@ class TfrmRegAddRegistry : public ModalForm {
  protected:
   void FormCreate() override {
     AddControl("STATIC", "Registry Key", SS_LEFT, 12, 18, 150, 16, -1);
-    AddButton("&Launch Registry Editor", 232, 12, 148, 25, kIdLaunchRegedit);
+    AddButton("&Launch Registry Editor", 232, 12, 148, 25, kIdLaunchRegedit).OnClick([this] {
+      bLaunchRegeditClick();
+    });
     eRegistryKey_ = AddEdit(text_.c_str(), 12, 44, 368, 21, kIdRegistryKey);
+    eRegistryKey_.OnChange([this](const std::string&) { aOKUpdate(); });
     AddControl("STATIC", "Enter the value or key like: HKEY_CURRENT_USER\\Software\\Microsoft",
                SS_LEFT, 12, 76, 368, 32, -1);
     bOK_ = AddButton("&OK", 224, 156, 75, 25, IDOK, BS_DEFPUSHBUTTON);
-    AddButton("&Cancel", 305, 156, 75, 25, IDCANCEL);
+    bOK_.OnClick([this] { aOKExecute(); });
+    AddButton("&Cancel", 305, 156, 75, 25, IDCANCEL);  // ends the form as Escape does
     PostMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eRegistryKey_.Handle()), TRUE);
     aOKUpdate();
-  }
-
-  bool HandleMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR* result) override {
-    if (msg != WM_COMMAND)
-      return false;
-    switch (LOWORD(wParam)) {
-      case kIdRegistryKey:
-        if (HIWORD(wParam) != EN_CHANGE)
-          return false;
-        aOKUpdate();
-        break;
-      case kIdLaunchRegedit:
-        bLaunchRegeditClick();
-        break;
-      case IDOK:
-        aOKExecute();
-        break;
-      case IDCANCEL:
-        EndModal(ModalResult::kCancel);
-        break;
-      default:
-        return false;
-    }
-    *result = TRUE;
-    return true;
   }
 
  private:

@@ -42,57 +42,23 @@ class TfrmRestore : public ModalForm {
   void FormCreate() override {
     AddControl("BUTTON", "Backup files are stored in the folder", BS_GROUPBOX, 8, 4, 396, 52, -1);
     eFolder_ = AddEdit("", 18, 24, 340, 21, kIdRestoreFolder, ES_READONLY);
-    AddButton("...", 364, 23, 30, 23, kIdRestoreBrowse);
+    AddButton("...", 364, 23, 30, 23, kIdRestoreBrowse).OnClick([this] { bBrowseFolderClick(); });
     ListView1_ = AddReportList(LVS_SINGLESEL | LVS_NOSORTHEADER, 8, 64, 396, 284, kIdRestoreList, 0,
                                {{"Backup file", 185}, {"Date", 140}, {"Size", 67}});
+    ListView1_.OnSelect([this](int) { aRestoreUpdate(); });
+    ListView1_.OnDoubleClick([this] { aRestoreExecute(); });
     bRestore_ = AddButton("&Restore", 8, 360, 80, 27, kIdRestoreRestore);
-    AddButton("&Open Directory", 96, 360, 100, 27, kIdRestoreOpenDirectory);
+    bRestore_.OnClick([this] { aRestoreExecute(); });
+    AddButton("&Open Directory", 96, 360, 100, 27, kIdRestoreOpenDirectory).OnClick([this] {
+      bOpenDirectoryClick();
+    });
     bDelete_ = AddButton("&Delete", 204, 360, 80, 27, kIdRestoreDelete);
-    AddButton("&Close", 324, 360, 80, 27, kIdRestoreClose);
+    bDelete_.OnClick([this] { aDeleteExecute(); });
+    // Escape and the close box end the form the same way.
+    AddButton("&Close", 324, 360, 80, 27, kIdRestoreClose).OnClick([this] {
+      EndModal(ModalResult::kCancel);
+    });
     FormShow();
-  }
-
-  bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) override {
-    switch (msg) {
-      case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-          case kIdRestoreBrowse:
-            bBrowseFolderClick();
-            break;
-          case kIdRestoreRestore:
-            aRestoreExecute();
-            break;
-          case kIdRestoreOpenDirectory:
-            bOpenDirectoryClick();
-            break;
-          case kIdRestoreDelete:
-            aDeleteExecute();
-            break;
-          case kIdRestoreClose:
-          case IDCANCEL:
-            EndModal(ModalResult::kCancel);
-            break;
-          default:
-            return false;
-        }
-        break;
-      case WM_NOTIFY: {
-        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->idFrom != static_cast<UINT_PTR>(kIdRestoreList))
-          return false;
-        if (header->code == LVN_ITEMCHANGED)
-          aRestoreUpdate();
-        else if (header->code == NM_DBLCLK)
-          aRestoreExecute();
-        else
-          return false;
-        break;
-      }
-      default:
-        return false;
-    }
-    *result = TRUE;
-    return true;
   }
 
  private:

@@ -34,21 +34,17 @@ class TfrmSystemPoint : public ModalForm {
     AddControl("STATIC", "Please wait...", SS_LEFT, 16, 92, 320, 16, -1);
     progressBar1_.Attach(AddControl("msctls_progress32", "", 0, 16, 124, 321, 18, -1), 100, 0);
     progressBar1_.Run(kTimerInterval, NextRestorePointBarPosition);
+    // Escape closes the window like any other early close.
+    OnCommand(IDCANCEL, [this] { Close(); });
     FormShow();
   }
 
-  bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) override {
+  bool HandleMessage(UINT msg, WPARAM, LPARAM lParam, INT_PTR* result) override {
     switch (msg) {
       case WM_RESTORE_POINT_DONE:
         RestorePointDone(lParam);
         break;
       case WM_CLOSE:
-        Close();
-        break;
-      case WM_COMMAND:
-        // Escape closes the window like any other early close.
-        if (LOWORD(wParam) != IDCANCEL)
-          return false;
         Close();
         break;
       default:

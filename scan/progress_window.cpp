@@ -132,11 +132,6 @@ bool TfrmRegProgressHint::Handle(UINT msg, WPARAM wParam) {
         ShowTexts();
       }
       return true;
-    case WM_COMMAND:
-      // Only Stop: Escape does not end the scan.
-      if (LOWORD(wParam) == kIdProgressStop)
-        bStopClick();
-      return true;
     case WM_CLOSE:
       // The worker's close request, or the window's own close button.
       Stop(ModalResult::kCancel);
@@ -155,7 +150,10 @@ void TfrmRegProgressHint::FormCreate() {
   // A key path longer than the line is shortened in its middle, with an ellipsis.
   label1_ = AddControl("STATIC", "Registry Key", SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_PATHELLIPSIS,
                        16, 74, 321, 31, kIdProgressKey);
-  AddButton("Stop", 272, 130, 80, 27, kIdProgressStop, BS_DEFPUSHBUTTON);
+  AddButton("Stop", 272, 130, 80, 27, kIdProgressStop, BS_DEFPUSHBUTTON).OnClick([this] {
+    bStopClick();
+  });
+  OnCommand(IDCANCEL, [] {});  // Escape does not end the scan
   PostMessageW(hwnd_, WM_SCAN_START, 0, 0);
 }
 

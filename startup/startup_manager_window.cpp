@@ -21,35 +21,24 @@ class TfrmStartupManager : public ModalForm {
   void FormCreate() override {
     lvStartup_ = AddReportList(0, 8, 8, 508, 350, kIdStartup, LVS_EX_CHECKBOXES,
                                {{"Startup Program", 90}, {"File", 160}, {"Location", 200}});
-    AddButton("Select &All", 8, 366, 80, 25, kIdSelectAll);
-    AddButton("Select &None", 94, 366, 80, 25, kIdSelectNone);
-    AddButton("&Delete Entry", 180, 366, 90, 25, kIdDeleteEntry);
-    AddButton("&Close", 441, 366, 75, 25, IDCANCEL);
+    AddButton("Select &All", 8, 366, 80, 25, kIdSelectAll).OnClick([this] {
+      lvStartup_.TickAll(true);  // bSelectAllClick
+    });
+    AddButton("Select &None", 94, 366, 80, 25, kIdSelectNone).OnClick([this] {
+      lvStartup_.TickAll(false);  // bSelectNoneClick
+    });
+    AddButton("&Delete Entry", 180, 366, 90, 25, kIdDeleteEntry).OnClick([this] {
+      bDeleteEntryClick();
+    });
+    AddButton("&Close", 441, 366, 75, 25, IDCANCEL);  // ends the form as Escape does
     // Filled once the window is on the screen, so an error box has a window to sit on.
     PostMessageW(hwnd_, WM_APP, 0, 0);
   }
 
-  bool HandleMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR* result) override {
-    if (msg == WM_APP) {
-      FormShow();
-    } else if (msg == WM_COMMAND) {
-      switch (LOWORD(wParam)) {
-        case kIdSelectAll:
-        case kIdSelectNone:  // bSelectAllClick, bSelectNoneClick
-          lvStartup_.TickAll(LOWORD(wParam) == kIdSelectAll);
-          break;
-        case kIdDeleteEntry:
-          bDeleteEntryClick();
-          break;
-        case IDCANCEL:  // "&Close", Escape and the close box
-          EndModal(ModalResult::kCancel);
-          break;
-        default:
-          return false;
-      }
-    } else {
+  bool HandleMessage(UINT msg, WPARAM, LPARAM, INT_PTR* result) override {
+    if (msg != WM_APP)
       return false;
-    }
+    FormShow();
     *result = TRUE;
     return true;
   }

@@ -38,6 +38,116 @@ HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, in
   return control;
 }
 
+namespace {
+
+// The window property by which a window's controls find its callbacks.
+constexpr wchar_t kCallbacksProperty[] = L"KelvaneControlCallbacks";
+
+}  // namespace
+
+void ControlCallbacks::Attach(HWND parent) {
+  Detach();
+  if (parent && SetPropW(parent, kCallbacksProperty, this))
+    parent_ = parent;
+}
+
+void ControlCallbacks::Detach() {
+  if (parent_ && IsWindow(parent_))
+    RemovePropW(parent_, kCallbacksProperty);
+  parent_ = nullptr;
+  handlers_.clear();
+}
+
+ControlCallbacks* ControlCallbacks::Of(HWND parent) {
+  return parent ? static_cast<ControlCallbacks*>(GetPropW(parent, kCallbacksProperty)) : nullptr;
+}
+
+bool ControlCallbacks::Route(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) const {
+  ControlNotice notice;
+  HWND control = nullptr;
+  if (msg == WM_COMMAND) {
+    // A key's command (Enter, Escape) may come without the control: it is the one of
+    // that id.
+    control = lParam ? reinterpret_cast<HWND>(lParam) : GetDlgItem(parent_, LOWORD(wParam));
+    notice.code = HIWORD(wParam);
+  } else if (msg == WM_NOTIFY) {
+    notice.header = reinterpret_cast<const NMHDR*>(lParam);
+    control = notice.header->hwndFrom;
+    notice.code = notice.header->code;
+  }
+  if (!control)
+    return false;
+  // A callback may set others: the control's are taken first.
+  std::vector<Handler> taking;
+  for (const Entry& entry : handlers_) {
+    if (entry.control == control)
+      taking.push_back(entry.handler);
+  }
+  for (const Handler& handler : taking) {
+    if (handler(notice, result))
+      return true;
+  }
+  return false;
+}
+
+void Control::Listen(ControlCallbacks::Handler handler) const {
+  if (ControlCallbacks* callbacks = ControlCallbacks::Of(GetParent(hwnd_)))
+    callbacks->Add(hwnd_, std::move(handler));
+}
+
+void Control::ListenFor(UINT code, std::function<void()> run) const {
+  Listen([code, run = std::move(run)](const ControlNotice& notice, LRESULT*) {
+    if (notice.code != code)
+      return false;
+    run();
+    return true;
+  });
+}
+
+const Button& Button::OnClick(std::function<void()> run) const {
+  ListenFor(BN_CLICKED, std::move(run));
+  return *this;
+}
+
+const Link& Link::OnClick(std::function<void()> run) const {
+  ListenFor(STN_CLICKED, std::move(run));
+  return *this;
+}
+
+const CheckBox& CheckBox::OnCheck(std::function<void(bool checked)> run) const {
+  ListenFor(BN_CLICKED, [box = *this, run = std::move(run)] { run(box.Checked()); });
+  return *this;
+}
+
+const Edit& Edit::OnChange(std::function<void(const std::string& text)> run) const {
+  ListenFor(EN_CHANGE, [edit = *this, run = std::move(run)] { run(edit.Text()); });
+  return *this;
+}
+
+const TabControl& TabControl::OnSelect(std::function<void(int page)> run) const {
+  ListenFor(TCN_SELCHANGE, [tabs = *this, run = std::move(run)] { run(tabs.Current()); });
+  return *this;
+}
+
+const ReportList& ReportList::OnSelect(std::function<void(int row)> run) const {
+  Listen([list = *this, run = std::move(run)](const ControlNotice& notice, LRESULT*) {
+    if (notice.code != LVN_ITEMCHANGED)
+      return false;
+    const auto* change = reinterpret_cast<const NMLISTVIEW*>(notice.header);
+    if (!(change->uChanged & LVIF_STATE) ||
+        !((change->uOldState ^ change->uNewState) & LVIS_SELECTED))
+      return false;
+    run(list.Selected());
+    return true;
+  });
+  return *this;
+}
+
+const ReportList& ReportList::OnDoubleClick(std::function<void()> run) const {
+  ListenFor(NM_DBLCLK, std::move(run));
+  return *this;
+}
+
 std::string Edit::Text() const {
   return WindowText(hwnd_);
 }

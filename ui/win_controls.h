@@ -1,6 +1,8 @@
 // Small helpers shared by the program's windows: string-table texts, the program's
 // message boxes and its error box, and the controls the forms use, each a thin holder of
-// its window that sends the control's messages, so that no form sends them itself.
+// its window that sends the control's messages, so that no form sends them itself, and
+// that raises the control's notifications as typed callbacks (a click, a new check
+// state, a selection), so that no form switches on control ids.
 #pragma once
 
 #include <windows.h>
@@ -33,6 +35,46 @@ std::string ErrorBoxText(const std::string& text);
 HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w,
                  int h, int id, HFONT font, DWORD exStyle = 0);
 
+// A notification a control sends its parent window: the code of a WM_COMMAND, with the
+// header of a WM_NOTIFY when it came so.
+struct ControlNotice {
+  UINT code = 0;
+  const NMHDR* header = nullptr;
+};
+
+// The callbacks of a window's controls, kept with the window. The window passes each
+// WM_COMMAND and WM_NOTIFY on to the callbacks of the control that sent it, found by its
+// window (ModalForm does); the control wrappers below set them.
+class ControlCallbacks {
+ public:
+  // Takes the notice; true when it was the callback's, with `result` the answer.
+  using Handler = std::function<bool(const ControlNotice& notice, LRESULT* result)>;
+
+  ControlCallbacks() = default;
+  ~ControlCallbacks() { Detach(); }
+  ControlCallbacks(const ControlCallbacks&) = delete;
+  ControlCallbacks& operator=(const ControlCallbacks&) = delete;
+
+  // Makes these the callbacks of `parent`'s controls; Detach forgets the window and
+  // every callback.
+  void Attach(HWND parent);
+  void Detach();
+  // The callbacks of `parent`'s controls, or null when it keeps none.
+  static ControlCallbacks* Of(HWND parent);
+  void Add(HWND control, Handler handler) { handlers_.push_back({control, std::move(handler)}); }
+  // A WM_COMMAND or WM_NOTIFY of the window: true when a callback of the control that
+  // sent it took it, `result` its answer.
+  bool Route(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) const;
+
+ private:
+  struct Entry {
+    HWND control;
+    Handler handler;
+  };
+  HWND parent_ = nullptr;
+  std::vector<Entry> handlers_;
+};
+
 // Any control: its window, shown or hidden, enabled or not.
 class Control {
  public:
@@ -43,16 +85,37 @@ class Control {
   void Enable(bool enabled) const { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
 
  protected:
+  // Gives the control's notifications to `handler`, among the callbacks of its parent
+  // window, which must keep some (a form's controls).
+  void Listen(ControlCallbacks::Handler handler) const;
+  // The same for one notification code, the handler then taking no arguments.
+  void ListenFor(UINT code, std::function<void()> run) const;
+
   HWND hwnd_ = nullptr;
 };
 
-using Button = Control;  // a push button needs no more
+// A push button. `run` is what a click does (also Enter or Space on the button, and
+// Enter or Escape in the form when the button has the id IDOK or IDCANCEL).
+class Button : public Control {
+ public:
+  using Control::Control;
+  const Button& OnClick(std::function<void()> run) const;
+};
+
+// A label with SS_NOTIFY, which tells of a click on it.
+class Link : public Control {
+ public:
+  using Control::Control;
+  const Link& OnClick(std::function<void()> run) const;
+};
 
 class CheckBox : public Control {
  public:
   using Control::Control;
   bool Checked() const { return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
   void SetChecked(bool on) const { SendMessageW(hwnd_, BM_SETCHECK, on ? BST_CHECKED : 0, 0); }
+  // A click on the box (or Space): `run` gets the state it gave the box.
+  const CheckBox& OnCheck(std::function<void(bool checked)> run) const;
 };
 
 // A one-line edit, a Unicode window: its text is read and set as UTF-8, kept as typed
@@ -62,6 +125,8 @@ class Edit : public Control {
   using Control::Control;
   std::string Text() const;
   void SetText(const std::string& text) const;
+  // The text changed, by typing or by SetText: `run` gets the new text.
+  const Edit& OnChange(std::function<void(const std::string& text)> run) const;
 };
 
 // A tab control: its pages are captions only; the form shows what lies on each.
@@ -72,6 +137,8 @@ class TabControl : public Control {
   int Count() const { return static_cast<int>(SendMessageW(hwnd_, TCM_GETITEMCOUNT, 0, 0)); }
   int Current() const { return static_cast<int>(SendMessageW(hwnd_, TCM_GETCURSEL, 0, 0)); }
   void Select(int page) const { SendMessageW(hwnd_, TCM_SETCURSEL, page, 0); }
+  // The user went to another page (Select tells nothing): `run` gets the page.
+  const TabControl& OnSelect(std::function<void(int page)> run) const;
 };
 
 // A report-style list view whose rows are selected whole.
@@ -118,6 +185,11 @@ class ReportList : public Control {
   void Select(int row) const {
     ListView_SetItemState(hwnd_, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   }
+  // A row was selected or left unselected, by the user or by Select: `run` gets the
+  // selected row, or -1.
+  const ReportList& OnSelect(std::function<void(int row)> run) const;
+  // A double click on the list.
+  const ReportList& OnDoubleClick(std::function<void()> run) const;
 };
 
 // A progress bar. Run, a timer of its own moves it on by itself, the steps shrinking

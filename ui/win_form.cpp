@@ -45,6 +45,7 @@ ModalResult ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, i
   clientHeight_ = clientHeight;
   ended_ = false;
   result_ = ModalResult::kCancel;
+  commands_.clear();
   HINSTANCE instance = GetModuleHandleW(nullptr);
   // An empty template: no menu, the standard dialog class or the form's own, no title
   // (set on creation). The template must start on a DWORD boundary.
@@ -74,6 +75,7 @@ ModalResult ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, i
   if (!hwnd_) {
     if (ownerEnabled)
       EnableWindow(owner, TRUE);
+    controlCallbacks_.Detach();
     ReleaseFonts();
     return ModalResult::kCancel;
   }
@@ -96,6 +98,7 @@ ModalResult ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, i
   // The owner comes back before the form goes, so that it is the window activated.
   if (ownerEnabled)
     EnableWindow(owner, TRUE);
+  controlCallbacks_.Detach();
   DestroyWindow(hwnd_);
   ReleaseFonts();
   hwnd_ = nullptr;
@@ -300,6 +303,7 @@ INT_PTR ModalForm::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     form->font_ = form->DesignFont(8);
     SetText(hwnd, form->caption_);
     form->PlaceWindow();
+    form->controlCallbacks_.Attach(hwnd);
     form->FormCreate();
     form->FitTexts();
     return TRUE;
@@ -312,9 +316,33 @@ INT_PTR ModalForm::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return TRUE;
   }
   INT_PTR result = FALSE;
-  if (!form->HandleMessage(msg, wParam, lParam, &result))
+  if (form->HandleMessage(msg, wParam, lParam, &result))
+    return result;
+  if (msg == WM_COMMAND || msg == WM_NOTIFY)
+    return form->Route(msg, wParam, lParam);
+  return FALSE;
+}
+
+INT_PTR ModalForm::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT answer = 0;
+  if (controlCallbacks_.Route(msg, wParam, lParam, &answer)) {
+    SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, answer);
+    return TRUE;
+  }
+  if (msg != WM_COMMAND)
     return FALSE;
-  return result;
+  const int id = LOWORD(wParam);
+  for (const auto& [command, run] : commands_) {
+    if (command == id) {
+      const std::function<void()> running = run;  // it may set other commands
+      running();
+      return TRUE;
+    }
+  }
+  if (id != IDCANCEL)
+    return FALSE;
+  EndModal(ModalResult::kCancel);
+  return TRUE;
 }
 
 }  // namespace kelvane

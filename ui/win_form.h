@@ -5,12 +5,17 @@
 // texts need more room than the design gave them. Moved to a monitor of another DPI, the
 // form scales its controls, their fonts and list columns to it. Its modal loop is the only one in
 // the program: the owner is disabled while it runs, and the form may stay hidden throughout (the
-// unattended run).
+// unattended run). The form passes its controls' notifications on to the callbacks the
+// form set where it made them, and the dialog commands (Enter, Escape, the close box) to
+// its own.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <initializer_list>
+#include <utility>
+#include <vector>
 
 #include "ui/win_controls.h"
 
@@ -35,7 +40,9 @@ class ModalForm {
   // Creates the controls; the window exists, is sized and centred, not yet shown.
   virtual void FormCreate() = 0;
   // A message for the form: true when handled, with `result` as the dialog's answer.
-  virtual bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) = 0;
+  // A WM_COMMAND or WM_NOTIFY the form leaves goes on to the callbacks of the control
+  // that sent it, then to the form's commands.
+  virtual bool HandleMessage(UINT, WPARAM, LPARAM, INT_PTR*) { return false; }
   // Runs once the modal loop has ended, before the window goes.
   virtual void FormClose() {}
   // A keystroke of the form's loop before the dialog manager sees it: true when the
@@ -43,6 +50,11 @@ class ModalForm {
   virtual bool PreTranslateKey(const MSG&) { return false; }
   // Ends the modal loop with `result`; later calls change nothing.
   void EndModal(ModalResult result);
+  // What the command `id` does when no control's callback takes it: Enter (IDOK, or the
+  // default button's id), Escape and the close box (IDCANCEL) come as commands to the
+  // button of that id, and without one to the form. Unless the form says otherwise,
+  // IDCANCEL ends the form with kCancel and any other command does nothing.
+  void OnCommand(int id, std::function<void()> run) { commands_.emplace_back(id, std::move(run)); }
   bool Ending() const { return ended_; }
   // Before ShowModal: the window's own class name (a dialog class of that name is
   // registered once), and whether the form stays hidden.
@@ -72,6 +84,8 @@ class ModalForm {
 
  private:
   static INT_PTR Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // A WM_COMMAND or WM_NOTIFY the form left: to its controls' callbacks, its commands.
+  INT_PTR Route(UINT msg, WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   // Sizes the window to the design client size; `centre` also centres it on the owner.
   void PlaceWindow(bool centre = true);
@@ -87,6 +101,8 @@ class ModalForm {
   ModalResult result_ = ModalResult::kCancel;
   int clientWidth_ = 0;
   int clientHeight_ = 0;
+  ControlCallbacks controlCallbacks_;
+  std::vector<std::pair<int, std::function<void()>>> commands_;
   // The form's fonts and what they were made from, to make them again at another DPI.
   struct FontRequest {
     int points = 8;
