@@ -10,6 +10,7 @@
 #include <cstring>
 #include <map>
 
+#include "platform/program_texts.h"
 #include "scan/categories.h"
 #include "scan/progress_window.h"
 
@@ -20,7 +21,7 @@ TEST(MainWindow, ShowsItsClassAndCaption) {
   Process kelvane(kExe);
   HWND main = StartMain(kelvane);
   ASSERT_NE(main, nullptr);
-  EXPECT_EQ(WindowText(main), "Varnok Kelvane 1.25");
+  EXPECT_EQ(WindowText(main), std::string(kApplicationTitle) + " " + kProgramVersion);
   EXPECT_TRUE(IsWindowVisible(main));
   // At first start the window shows every column of the list and every category of
   // the tree on its screen (Xvfb's 1280 x 1024 here).
