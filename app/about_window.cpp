@@ -33,7 +33,8 @@ class TfrmAbout : public ModalForm {
                                       IMAGE_ICON, Scale(32), Scale(32), 0)));
     SendMessageW(image1, STM_SETICON, reinterpret_cast<WPARAM>(icon_.Get()), 0);
     label1_ = AddControl("STATIC", "", SS_LEFT, 68, 66, 270, 18, -1, bold_);
-    AddControl("STATIC", "Version: 1.25   Build 20061224", SS_LEFT, 68, 90, 270, 16, -1);
+    AddControl("STATIC", "Version: " KELVANE_VERSION "   Build 20061224", SS_LEFT, 68, 90, 270, 16,
+               -1);
     AddControl("STATIC", "Copyright (C) 2006 Varnok Software. All rights reserved.", SS_LEFT, 68,
                120, 280, 16, -1);
     AddControl("STATIC", "Support: support@varnok.example", SS_LEFT, 68, 138, 280, 16, -1);

@@ -9,12 +9,4 @@ std::string FormatTwoDigits(int n) {
   return text;
 }
 
-bool ShellDeleteFile(FileSystem& files, const std::string& path) {
-  // The shell's delete takes a folder with everything in it, and wildcards, as
-  // readily as one file; this helper removes one existing file and nothing else.
-  if (!files.FileExists(path))
-    return false;
-  return files.DeleteFileSilently(path);
-}
-
 }  // namespace kelvane

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 #include "backup/reg_compare.h"
 #include "backup/reg_reader.h"
@@ -21,6 +24,30 @@ constexpr int kMaxDepth = 512;
 
 bool HasLineBreak(std::string_view text) {
   return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// Every "\" doubled.
+std::string EscapeBackslashes(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c == '\\')
+      out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+// Every double quote preceded by "\".
+std::string EscapeQuotes(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c == '"')
+      out += '\\';
+    out += c;
+  }
+  return out;
 }
 
 std::string EscapeText(std::string_view text) {
@@ -42,6 +69,84 @@ std::string HexTypePrefix(uint32_t type) {
   char buffer[24];
   std::snprintf(buffer, sizeof buffer, "hex(%x):", static_cast<unsigned>(type));
   return buffer;
+}
+
+// "hex:" or "hex(N):" and the bytes, 25 to a continued line after the first 26.
+std::string FormatHexData(std::string_view prefix, std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string out(prefix);
+  out.reserve(prefix.size() + bytes.size() * 3 + bytes.size() / 25 * 3);
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    out += kDigits[b >> 4];
+    out += kDigits[b & 0xF];
+    if (i + 1 == bytes.size())
+      break;
+    out += ',';
+    if (i > 0 && i % 25 == 0) {
+      out += '\\';
+      out += kLineEnd;
+    }
+  }
+  return out;
+}
+
+// The data part of a value line for a value as stored ("dword:0000001A", "hex:01,AB",
+// "\"text\"", "hex(7):61,00,00"); `""` for a missing value. Version 4 gives ANSI text
+// (nothing when the text has no exact ANSI form); version 5 UTF-8 text with the bytes
+// of text data as UTF-16. Nothing for text data that is no whole UTF-16 text.
+std::optional<std::string> FormatValueData(const std::optional<RegValue>& value, int version) {
+  if (!value)
+    return "\"\"";
+  const std::string& data = value->data;
+  const bool text = IsTextType(value->type);
+  // Stored bytes that are no whole UTF-16 text: no file gives them back, since the
+  // registry editor stores the hex data of text types as whole UTF-16 text (Wine's pads
+  // an odd byte with zeros).
+  if (text && !value->exact)
+    return std::nullopt;
+  // The bytes the registry editor stores for text data: ANSI in a REGEDIT4 file (it
+  // converts them), UTF-16 in a Version 5.00 file.
+  const auto textBytes = [&]() -> std::optional<std::string> {
+    if (version == 4)
+      return AnsiFromUtf8(data);
+    return Utf16LeBytesFromUtf8(data);
+  };
+  switch (value->type) {
+    case kRegSz:
+      if (QuotedFormKeepsString(data)) {
+        const std::string_view quoted = std::string_view(data).substr(0, data.find('\0'));
+        if (version != 4)
+          return "\"" + EscapeText(quoted) + "\"";
+        const auto ansi = AnsiFromUtf8(quoted);
+        if (!ansi)
+          return std::nullopt;
+        return "\"" + EscapeText(*ansi) + "\"";
+      }
+      break;
+    case kRegDword:
+      if (data.size() == 4) {
+        uint32_t number = 0;
+        for (int i = 3; i >= 0; --i) {
+          number = (number << 8) | static_cast<unsigned char>(data[static_cast<size_t>(i)]);
+        }
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, "dword:%08X", static_cast<unsigned>(number));
+        return buffer;
+      }
+      // An integer stored with another length keeps its bytes.
+      return FormatHexData(HexTypePrefix(kRegDword), data);
+    case kRegBinary:
+      return FormatHexData("hex:", data);
+    default:
+      break;
+  }
+  if (!text)
+    return FormatHexData(HexTypePrefix(value->type), data);
+  const auto bytes = textBytes();
+  if (!bytes)
+    return std::nullopt;
+  return FormatHexData(HexTypePrefix(value->type), *bytes);
 }
 
 // Reads the keys and values of one item; WriteKeyBlock walks the key tree depth first.
@@ -140,101 +245,6 @@ std::optional<std::string> ReadFrom(FileSystem& files, const std::string& path, 
 
 }  // namespace
 
-std::string EscapeBackslashes(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    if (c == '\\')
-      out += '\\';
-    out += c;
-  }
-  return out;
-}
-
-std::string EscapeQuotes(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    if (c == '"')
-      out += '\\';
-    out += c;
-  }
-  return out;
-}
-
-std::string FormatHexData(std::string_view prefix, std::string_view bytes) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string out(prefix);
-  out.reserve(prefix.size() + bytes.size() * 3 + bytes.size() / 25 * 3);
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    out += kDigits[b >> 4];
-    out += kDigits[b & 0xF];
-    if (i + 1 == bytes.size())
-      break;
-    out += ',';
-    if (i > 0 && i % 25 == 0) {
-      out += '\\';
-      out += kLineEnd;
-    }
-  }
-  return out;
-}
-
-std::optional<std::string> FormatValueData(const std::optional<RegValue>& value, int version) {
-  if (!value)
-    return "\"\"";
-  const std::string& data = value->data;
-  const bool text = IsTextType(value->type);
-  // Stored bytes that are no whole UTF-16 text: no file gives them back, since the
-  // registry editor stores the hex data of text types as whole UTF-16 text (Wine's pads
-  // an odd byte with zeros).
-  if (text && !value->exact)
-    return std::nullopt;
-  // The bytes the registry editor stores for text data: ANSI in a REGEDIT4 file (it
-  // converts them), UTF-16 in a Version 5.00 file.
-  const auto textBytes = [&]() -> std::optional<std::string> {
-    if (version == 4)
-      return AnsiFromUtf8(data);
-    return Utf16LeBytesFromUtf8(data);
-  };
-  switch (value->type) {
-    case kRegSz:
-      if (QuotedFormKeepsString(data)) {
-        const std::string_view quoted = std::string_view(data).substr(0, data.find('\0'));
-        if (version != 4)
-          return "\"" + EscapeText(quoted) + "\"";
-        const auto ansi = AnsiFromUtf8(quoted);
-        if (!ansi)
-          return std::nullopt;
-        return "\"" + EscapeText(*ansi) + "\"";
-      }
-      break;
-    case kRegDword:
-      if (data.size() == 4) {
-        uint32_t number = 0;
-        for (int i = 3; i >= 0; --i) {
-          number = (number << 8) | static_cast<unsigned char>(data[static_cast<size_t>(i)]);
-        }
-        char buffer[16];
-        std::snprintf(buffer, sizeof buffer, "dword:%08X", static_cast<unsigned>(number));
-        return buffer;
-      }
-      // An integer stored with another length keeps its bytes.
-      return FormatHexData(HexTypePrefix(kRegDword), data);
-    case kRegBinary:
-      return FormatHexData("hex:", data);
-    default:
-      break;
-  }
-  if (!text)
-    return FormatHexData(HexTypePrefix(value->type), data);
-  const auto bytes = textBytes();
-  if (!bytes)
-    return std::nullopt;
-  return FormatHexData(HexTypePrefix(value->type), *bytes);
-}
-
 std::optional<std::string> FormatKeysText(const std::vector<RegFileKey>& keys, int version) {
   const bool ansi = version == 4;
   // A REGEDIT4 line is built from the ANSI form of each part, escaped in that form.
@@ -271,18 +281,24 @@ std::optional<std::string> FormatKeysText(const std::vector<RegFileKey>& keys, i
   return text;
 }
 
-std::string ItemText(const FormattedItem& item, int version) {
-  if (version == 4)
-    return item.ansi ? item.text : std::string();
-  return FormatKeysText(item.keys, version).value_or(std::string());
-}
-
 std::string FileHeader(int version) {
   if (version == 4)
     return std::string(kHeader) + kLineEnd;
   return std::string("\xFF\xFE") + Utf16LeBytesFromUtf8(std::string(kHeader5) + kLineEnd);
 }
 
+namespace {
+
+// The item's text in a file of `version` (4: ANSI bytes; 5: UTF-16LE bytes). Empty
+// for version 4 when the item is not `ansi`.
+std::string ItemText(const FormattedItem& item, int version) {
+  if (version == 4)
+    return item.ansi ? item.text : std::string();
+  return FormatKeysText(item.keys, version).value_or(std::string());
+}
+
+// The version of the file as its first bytes say: 5 with the UTF-16 byte order mark,
+// 4 otherwise; 0 for a file that is missing or empty.
 int BackupFileVersion(FileSystem& files, const std::string& filePath) {
   FilePtr file = files.OpenFile(filePath, "rb");
   if (!file)
@@ -294,6 +310,11 @@ int BackupFileVersion(FileSystem& files, const std::string& filePath) {
   return got == 2 && head[0] == 0xFF && head[1] == 0xFE ? 5 : 4;
 }
 
+// Writes the REGEDIT4 file anew as a Version 5.00 file with the same keys and values:
+// the new text goes to a file beside it, is written through to the disk, read back
+// and compared with the old file's keys and values, and only then moved over it, so
+// that at any moment one of the two holds every item. Raises BackupError when any
+// step fails; the old file then stays as it was.
 void ConvertToVersion5(FileSystem& files, const std::string& filePath) {
   const std::optional<std::string> old = ReadFrom(files, filePath, 0);
   if (!old)
@@ -327,6 +348,38 @@ void ConvertToVersion5(FileSystem& files, const std::string& filePath) {
                       (difference ? ": " + *difference : std::string()));
   }
 }
+
+// One item as appended: where its text starts in the file, the text read back from
+// there after it was written (if it could be), and the keys and values read from the
+// registry for it, in the order the text holds them.
+struct AppendedItem {
+  uint64_t offset = 0;
+  int version = 4;  // of the file: 4 (REGEDIT4) or 5 (Version 5.00)
+  std::optional<std::string> readBack;
+  std::vector<RegFileKey> keys;
+};
+
+// Reads the appended text (the text read back, or else the file from the item's
+// offset) and compares it with the keys and values it was written from. Nothing when
+// they agree; otherwise the first difference (or why the text could not be read).
+std::optional<std::string> VerifyAppendedItem(FileSystem& files, const std::string& filePath,
+                                              const AppendedItem& item) {
+  // Only the appended text is read, so that a long repair does not read its growing
+  // file again and again. A new file is read with its header.
+  const std::optional<std::string> text =
+      item.readBack ? item.readBack : ReadFrom(files, filePath, item.offset);
+  if (!text)
+    return "the backup file cannot be read back";
+  const RegReadResult read =
+      item.offset == 0 ? ReadRegText(*text) : ReadRegItems(*text, 1, item.version);
+  if (!read.file) {
+    return "the item appended at byte " + std::to_string(item.offset) +
+           " does not read back: " + read.error;
+  }
+  return FirstItemDifference(item.keys, read.file->keys);
+}
+
+}  // namespace
 
 std::optional<FormattedItem> FormatRegistryItem(RegistryBackend& backend, RootKey root,
                                                 std::string keyPath, const std::string& valueName,
@@ -452,91 +505,6 @@ std::vector<std::optional<std::string>> AppendItemsToDisk(
         std::chrono::duration<double>(std::chrono::steady_clock::now() - flushStart).count();
   }
   return left;
-}
-
-std::optional<AppendedItem> AppendRegistryItem(FileSystem& files, RegistryBackend& backend,
-                                               const std::string& filePath, RootKey root,
-                                               std::string keyPath, const std::string& valueName,
-                                               ExportScope scope, bool readBack) {
-  // The item is read whole before the file is touched, so an item that cannot be
-  // written leaves the file as it was.
-  auto item = FormatRegistryItem(backend, root, std::move(keyPath), valueName, scope);
-  if (!item)
-    return std::nullopt;
-  int version = BackupFileVersion(files, filePath);
-  if (version == 4 && !item->ansi) {
-    ConvertToVersion5(files, filePath);
-    version = 5;
-  }
-  if (version == 0)
-    version = item->ansi ? 4 : 5;
-
-  FilePtr file = files.OpenFile(filePath, readBack ? "a+b" : "ab");
-  if (!file)
-    throw BackupError("Cannot open " + filePath);
-  std::string text;
-  if (std::fseek(file.get(), 0, SEEK_END) != 0)
-    throw BackupError("Cannot write " + filePath);
-  const long offset = std::ftell(file.get());
-  if (offset < 0)
-    throw BackupError("Cannot write " + filePath);
-  if (offset == 0)
-    text = FileHeader(version);
-  text += ItemText(*item, version);
-  const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() &&
-                       std::fflush(file.get()) == 0;
-  AppendedItem appended;
-  if (written && readBack && std::fseek(file.get(), offset, SEEK_SET) == 0) {
-    // One handle for both: a second open of the file per item would cost as much
-    // again as the append itself.
-    appended.readBack = ReadToEnd(file.get());
-  }
-  const bool closed = std::fclose(file.release()) == 0;
-  if (!written || !closed)
-    throw BackupError("Cannot write " + filePath);
-
-  appended.offset = static_cast<uint64_t>(offset);
-  appended.version = version;
-  appended.keys = std::move(item->keys);
-  return appended;
-}
-
-bool ExportRegistryItem(FileSystem& files, RegistryBackend& backend, const std::string& filePath,
-                        RootKey root, std::string keyPath, const std::string& valueName,
-                        ExportScope scope) {
-  return AppendRegistryItem(files, backend, filePath, root, std::move(keyPath), valueName, scope)
-      .has_value();
-}
-
-std::optional<std::string> VerifyAppendedItem(FileSystem& files, const std::string& filePath,
-                                              const AppendedItem& item) {
-  // Only the appended text is read, so that a long repair does not read its growing
-  // file again and again. A new file is read with its header.
-  const std::optional<std::string> text =
-      item.readBack ? item.readBack : ReadFrom(files, filePath, item.offset);
-  if (!text)
-    return "the backup file cannot be read back";
-  const RegReadResult read =
-      item.offset == 0 ? ReadRegText(*text) : ReadRegItems(*text, 1, item.version);
-  if (!read.file) {
-    return "the item appended at byte " + std::to_string(item.offset) +
-           " does not read back: " + read.error;
-  }
-  return FirstItemDifference(item.keys, read.file->keys);
-}
-
-bool RemoveAppendedItem(FileSystem& files, const std::string& filePath, const AppendedItem& item) {
-  if (item.offset == 0)
-    return !files.FileExists(filePath) || files.DeleteFileSilently(filePath);
-  std::optional<std::string> text = ReadFrom(files, filePath, 0);
-  if (!text || text->size() < item.offset)
-    return false;
-  text->resize(item.offset);
-  FilePtr file = files.OpenFile(filePath, "wb");
-  if (!file)
-    return false;
-  const bool written = std::fwrite(text->data(), 1, text->size(), file.get()) == text->size();
-  return std::fclose(file.release()) == 0 && written;
 }
 
 }  // namespace kelvane

@@ -373,17 +373,9 @@ ItemResult RegistryRepairer::CommitOne(const RowTarget& target) {
   return Commit().front().result;
 }
 
-ItemResult RegistryRepairer::DeleteRegistryKey(RootKey root, const std::string& path) {
-  return CommitOne(KeyTarget(root, path));
-}
-
 ItemResult RegistryRepairer::DeleteRegistryValue(RootKey root, const std::string& path,
                                                  const std::string& name) {
   return CommitOne(ValueTarget(root, path, name));
-}
-
-ItemResult RegistryRepairer::RepairRow(const IssueRow& row) {
-  return CommitOne(ResolveRow(row));
 }
 
 std::vector<IssueRow> RowsLeftBroken(const std::vector<RowTarget>& emptied,

@@ -114,14 +114,9 @@ class RegistryRepairer {
   RegistryRepairer(Platform& platform, std::string backupFile);
   ~RegistryRepairer();
 
-  // The key with its whole subtree, as a batch of its own. BackupError when the backup
-  // cannot be written; the key is then not deleted.
-  ItemResult DeleteRegistryKey(RootKey root, const std::string& path);
-  // One value (empty name: the default value), as a batch of its own.
+  // One value (empty name: the default value), as a batch of its own. BackupError when
+  // the backup cannot be written; the value is then not deleted.
   ItemResult DeleteRegistryValue(RootKey root, const std::string& path, const std::string& name);
-  // Removes what the row denotes, as a batch of its own. The row leaves the list
-  // unless the result is kCannotBackUp.
-  ItemResult RepairRow(const IssueRow& row);
 
   // Takes the row into the batch; nothing is read, written or deleted yet. False,
   // taking nothing, when the row's item meets one already in the batch (the same value,

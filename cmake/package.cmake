@@ -1,6 +1,7 @@
 # The release package: a ZIP with kelvane.exe, the README as a text file with
 # Windows line ends and the help page. `cmake --build build/win64 --target package` gives
-# kelvane-1.25-win64.zip, the win32 build kelvane-1.25-win32.zip.
+# kelvane-<version>-win64.zip (the version of project() in CMakeLists.txt), the win32
+# build kelvane-<version>-win32.zip.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(kelvane_package_arch win64)
 else()

@@ -22,6 +22,15 @@ RegValue Value(uint32_t type, std::string data) {
   return RegValue{type, std::move(data)};
 }
 
+// Appends the item to the file as a repair backs it up.
+void BackUp(PortablePlatform& platform, const std::string& file, const std::string& keyPath,
+            const std::string& valueName, ExportScope scope) {
+  const auto item =
+      FormatRegistryItem(platform.registry, RootKey::kCurrentUser, keyPath, valueName, scope);
+  if (item)
+    AppendItemsToDisk(platform.files, file, {&*item}, true);
+}
+
 void WriteSeeds(const std::string& folder) {
   const std::string host = folder + "/host";
   std::filesystem::create_directories(host);
@@ -49,17 +58,14 @@ void WriteSeeds(const std::string& folder) {
   for (const auto& [name, value] : values)
     registry.WriteRaw(name, value);
   registry.CloseKey();
-  ExportRegistryItem(platform.files, platform.registry, "C:\\whole.reg", RootKey::kCurrentUser,
-                     "Software\\Demo", "", ExportScope::kWholeKey);
+  BackUp(platform, "C:\\whole.reg", "Software\\Demo", "", ExportScope::kWholeKey);
   registry.OpenKey("\\Software\\Wide\\\xD0\x96", true);
   for (const auto& [name, value] : wide)
     registry.WriteRaw(name, value);
   registry.CloseKey();
-  ExportRegistryItem(platform.files, platform.registry, "C:\\wide.reg", RootKey::kCurrentUser,
-                     "Software\\Wide", "", ExportScope::kWholeKey);
+  BackUp(platform, "C:\\wide.reg", "Software\\Wide", "", ExportScope::kWholeKey);
   for (const auto& [name, value] : values) {
-    ExportRegistryItem(platform.files, platform.registry, "C:\\single.reg", RootKey::kCurrentUser,
-                       "Software\\Demo\\Sub]x", name, ExportScope::kSingleValue);
+    BackUp(platform, "C:\\single.reg", "Software\\Demo\\Sub]x", name, ExportScope::kSingleValue);
   }
   for (const char* name : {"whole.reg", "single.reg", "wide.reg"})
     std::filesystem::rename(host + "/" + name, folder + "/seed-" + name);

@@ -3,6 +3,8 @@
 // macros the resource compiler reads; the code uses the constants.
 #pragma once
 
+#include "platform/program_version.h"
+
 #define KELVANE_TITLE "Varnok Kelvane"
 #define KELVANE_COMPANY "Varnok Software"
 
@@ -12,6 +14,8 @@ namespace kelvane {
 // The caption of the main window and of the program's message boxes.
 inline constexpr const char* kApplicationTitle = KELVANE_TITLE;
 inline constexpr const wchar_t* kApplicationTitleWide = L"" KELVANE_TITLE;
+// The version as the title and the about window show it.
+inline constexpr const char* kProgramVersion = KELVANE_VERSION;
 // The main window's class, by which a second start finds the first.
 inline constexpr const char* kMainWindowClass = KELVANE_TITLE " Made by " KELVANE_COMPANY;
 // The named mutex that every run of the program holds for its whole life: one run at

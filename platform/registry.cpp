@@ -267,11 +267,6 @@ int32_t Registry::ReadInteger(const std::string& name) {
   return result;
 }
 
-int64_t Registry::GetDataSize(const std::string& name) {
-  const auto value = ReadRaw(name);
-  return value ? static_cast<int64_t>(value->data.size()) : -1;
-}
-
 std::string Registry::ReadBinaryData(const std::string& name) {
   const auto value = ReadRaw(name);
   if (!value)

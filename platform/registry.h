@@ -150,8 +150,6 @@ class Registry {
   // Any other type, and text that is no whole UTF-16 text, raise RegistryError.
   std::string ReadString(const std::string& name);
   int32_t ReadInteger(const std::string& name);
-  // Size in bytes of the stored data; -1 when the value does not exist.
-  int64_t GetDataSize(const std::string& name);
   // Binary and other types; strings and integers raise RegistryError.
   std::string ReadBinaryData(const std::string& name);
   // The value exactly as stored, for the backup writer.

@@ -9,6 +9,8 @@ out=${1:-docs/screenshots}
 cmake --build build/win64 --target kelvane >/dev/null
 # shellcheck source=wine-env.sh
 source scripts/wine-env.sh
+# The program's version, as project() in CMakeLists.txt gives it.
+version=$(sed -n 's/^project(Kelvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 export TZ=UTC LANG=C.UTF-8 LC_ALL=C.UTF-8
 root=$(pwd)/build/win64/wine
 ensure_pristine "$root"
@@ -31,7 +33,7 @@ sleep 2
 "$WINE64" 'C:\Kelvane\kelvane.exe' -cleanonce
 
 "$WINE64" 'C:\Kelvane\kelvane.exe' &
-main=$(find_window "Varnok Kelvane 1.25")
+main=$(find_window "Varnok Kelvane $version")
 [ -n "$main" ] || { echo "main window not found" >&2; exit 1; }
 sleep 1
 # The third task button, "Restore previous registry ".

@@ -9,6 +9,8 @@ out=${1:-docs/screenshots}
 cmake --build build/win64 --target kelvane >/dev/null
 # shellcheck source=wine-env.sh
 source scripts/wine-env.sh
+# The program's version, as project() in CMakeLists.txt gives it.
+version=$(sed -n 's/^project(Kelvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 root=$(pwd)/build/win64/wine
 ensure_pristine "$root"
 wine_home "$root"
@@ -46,7 +48,7 @@ sleep 1
 "$WINE64" 'C:\windows\regedit.exe' /s 'C:\Kelvane\startup.reg'
 "$WINE64" 'C:\Kelvane\kelvane.exe' &
 
-main=$(find_window "Varnok Kelvane 1.25")
+main=$(find_window "Varnok Kelvane $version")
 sleep 1
 xdotool windowfocus --sync "$main" key ctrl+o
 options=$(find_window "Options")

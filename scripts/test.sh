@@ -98,12 +98,14 @@ run_ctest build/native-tsan -R 'Scan|Walk' -j"$jobs"
 step "win64 build"
 cmake --preset win64 >/dev/null && cmake --build build/win64 -j"$jobs" || exit 1
 step "release package (kelvane.exe, README.txt and the help page Kelvane.html)"
+# The package is named by the program's version, as project() in CMakeLists.txt gives it.
+version=$(sed -n 's/^project(Kelvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 package_holds() {
   cmake --build build/win64 --target package >/dev/null &&
     python3 -c 'import sys, zipfile
 names = set(zipfile.ZipFile(sys.argv[1]).namelist())
 sys.exit(0 if {"kelvane.exe", "README.txt", "Kelvane.html"} <= names else 1)' \
-      build/win64/kelvane-1.25-win64.zip
+      "build/win64/kelvane-$version-win64.zip"
 }
 check "package" package_holds
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/export_writer.h"
 #include "platform/platform.h"
 #include "test_env.h"
 
@@ -140,6 +141,20 @@ inline std::vector<std::pair<std::string, RegValue>> EveryKindOfValue() {
       {"Tab\tand \xC3\xA9", Sz("t")},
       {"@", Sz("at")},
   };
+}
+
+// Appends the item below HKEY_CURRENT_USER to the backup file as a repair does: read
+// whole from the registry first, then appended, proven to read back and written through
+// to the disk. False, writing nothing, when the item cannot be backed up.
+inline bool BackUpItem(FileSystem& files, RegistryBackend& backend, const std::string& file,
+                       const std::string& keyPath, const std::string& valueName,
+                       ExportScope scope) {
+  const auto item = FormatRegistryItem(backend, RootKey::kCurrentUser, keyPath, valueName, scope);
+  if (!item)
+    return false;
+  const auto left = AppendItemsToDisk(files, file, {&*item}, true);
+  EXPECT_EQ(left.at(0), std::nullopt);
+  return !left.at(0);
 }
 
 #ifdef _WIN32

@@ -9,6 +9,7 @@
 
 #include "backup/repair.h"
 #include "backup_fixture.h"
+#include "fakes.h"
 #include "test_env.h"
 
 namespace kelvane {
@@ -81,12 +82,6 @@ class WatchedRegistry : public RegistryBackend {
   RegistryBackend& inner_;
 };
 
-class FixedSystem : public SystemInfo {
- public:
-  std::optional<VersionRecord> Version() override { return VersionRecord{2, 10, 0}; }
-  LocalTime Now() override { return LocalTime{2026, 12, 8, 10, 0, 0}; }
-};
-
 class Prompts : public RepairPrompts {
  public:
   std::vector<std::string> progress;  // "done/total" after each batch
@@ -110,7 +105,7 @@ class BatchedRepair : public ::testing::Test {
   Platform base = env.Get();
   std::string folder = env.TempDir() + "\\Backup";
   std::string file = folder + "\\Backup20261208100000.reg";
-  FixedSystem system;
+  test::FixedSystem system{VersionRecord{2, 10, 0}, LocalTime{2026, 12, 8, 10, 0, 0}};
   DiskFiles files{env.Files()};
   WatchedRegistry registry{base.registry};
   Platform platform{registry, files, base.shell, system, base.profile, base.processes};

@@ -6,6 +6,7 @@
 #include "backup/reg_reader.h"
 #include "platform/text_codec.h"
 #include "backup_fixture.h"
+#include "fakes.h"
 #include "test_env.h"
 
 namespace kelvane {
@@ -181,48 +182,51 @@ class RegReaderRoundTrip : public ::testing::Test {
   test::TestEnv env;
   test::ScratchKey scratch{env.Registry()};
   std::string file = env.TempDir() + "\\Backup.reg";
+
+  std::optional<FormattedItem> Item(const std::string& name, ExportScope scope) {
+    return FormatRegistryItem(env.Registry(), RootKey::kCurrentUser, scratch.Path(), name, scope);
+  }
+  // Appends the item as a repair does, proving that it reads back: nothing when it
+  // does, or why it does not.
+  std::optional<std::string> Append(FileSystem& files, const FormattedItem& item) {
+    return AppendItemsToDisk(files, file, {&item}, true).at(0);
+  }
 };
 
 // Everything the writer writes, for every kind of value, reads back as the registry
-// held it, whole keys and single values alike.
+// held it, whole keys and single values alike: the first item with the file's header,
+// the others appended to it.
 TEST_F(RegReaderRoundTrip, WriterOutputReadsBackAsTheRegistryHoldsIt) {
   for (const auto& [name, value] : test::EveryKindOfValue())
     test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path(), name, value);
   test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path() + "\\Sub\\Br]ack[et", "x",
                  Dword(7));
-  const auto whole = AppendRegistryItem(env.Files(), env.Registry(), file, RootKey::kCurrentUser,
-                                        scratch.Path(), "", ExportScope::kWholeKey);
+  const auto whole = Item("", ExportScope::kWholeKey);
   ASSERT_TRUE(whole);
-  EXPECT_EQ(whole->offset, 0u);
   EXPECT_EQ(whole->keys.size(), 3u);
-  EXPECT_EQ(VerifyAppendedItem(env.Files(), file, *whole), std::nullopt);
+  EXPECT_EQ(Append(env.Files(), *whole), std::nullopt);
   for (const auto& [name, value] : test::EveryKindOfValue()) {
-    const auto single = AppendRegistryItem(env.Files(), env.Registry(), file, RootKey::kCurrentUser,
-                                           scratch.Path(), name, ExportScope::kSingleValue);
+    const auto single = Item(name, ExportScope::kSingleValue);
     ASSERT_TRUE(single) << name;
-    EXPECT_GT(single->offset, 0u);
-    EXPECT_EQ(VerifyAppendedItem(env.Files(), file, *single), std::nullopt) << name;
+    EXPECT_EQ(Append(env.Files(), *single), std::nullopt) << name;
   }
   const RegReadResult all = ReadRegFile(env.Files(), file);
   ASSERT_TRUE(all.file) << all.error;
   EXPECT_EQ(all.file->keys.size(), 3u + test::EveryKindOfValue().size());
 }
 
-// The text read back through the append handle is what the file holds from the item's
-// offset on, and any change to it is caught.
-TEST_F(RegReaderRoundTrip, TheTextReadBackThroughTheAppendHandleIsChecked) {
+// The text read back after an append is checked against the registry's item, and any
+// change to it is caught: the item is cut out of the file again.
+TEST_F(RegReaderRoundTrip, TheTextReadBackAfterAnAppendIsChecked) {
   test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path(), "first", Sz("1"));
   test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path(), "v", Dword(26));
   test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path() + "\\Sub", "b",
                  Typed(kRegBinary, "\x01\x02"));
-  ASSERT_TRUE(AppendRegistryItem(env.Files(), env.Registry(), file, RootKey::kCurrentUser,
-                                 scratch.Path(), "first", ExportScope::kSingleValue, true));
-  const auto item = AppendRegistryItem(env.Files(), env.Registry(), file, RootKey::kCurrentUser,
-                                       scratch.Path(), "", ExportScope::kWholeKey, true);
-  ASSERT_TRUE(item);
-  ASSERT_TRUE(item->readBack);
-  EXPECT_EQ(*item->readBack, test::ReadWholeFile(env.Files(), file).substr(item->offset));
-  EXPECT_EQ(VerifyAppendedItem(env.Files(), file, *item), std::nullopt);
+  const auto first = Item("first", ExportScope::kSingleValue);
+  const auto item = Item("", ExportScope::kWholeKey);
+  ASSERT_TRUE(first && item);
+  ASSERT_EQ(Append(env.Files(), *first), std::nullopt);
+  const std::string before = test::ReadWholeFile(env.Files(), file);
   const std::pair<std::string, std::string> damages[] = {
       {"dword:0000001A", "dword:0000001B"},
       {"\"v\"", "\"w\""},
@@ -231,13 +235,17 @@ TEST_F(RegReaderRoundTrip, TheTextReadBackThroughTheAppendHandleIsChecked) {
       {"\r\n\"b\"=hex:01,02\r\n", "\r\n"},
       {"hex:01,02\r\n", "hex:01,0"},
   };
+  test::UnreliableFiles files(env.Files(), env.TempDir() + "\\lost.bin");
   for (const auto& [from, to] : damages) {
-    AppendedItem damaged = *item;
-    const size_t at = damaged.readBack->find(from);
-    ASSERT_NE(at, std::string::npos) << from;
-    damaged.readBack->replace(at, from.size(), to);
-    EXPECT_NE(VerifyAppendedItem(env.Files(), file, damaged), std::nullopt) << to;
+    // Only the appended item holds what is replaced: a read before the append is left as it is.
+    files.damage = [&](std::string text) {
+      const size_t at = text.rfind(from);
+      return at == std::string::npos ? text : text.replace(at, from.size(), to);
+    };
+    EXPECT_NE(Append(files, *item), std::nullopt) << to;
+    EXPECT_EQ(test::ReadWholeFile(env.Files(), file), before) << to;
   }
+  EXPECT_EQ(Append(env.Files(), *item), std::nullopt);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "backup/export_writer.h"
 #include "backup/repair.h"
 #include "backup_fixture.h"
+#include "fakes.h"
 #include "test_env.h"
 
 namespace kelvane {
@@ -16,17 +17,11 @@ namespace {
 
 using test::CrLfLines;
 using test::Dword;
+using test::FixedSystem;
 using test::ReadWholeFile;
+using test::RefusingRegistry;
 using test::ScratchKey;
 using test::Sz;
-
-class FixedSystem : public SystemInfo {
- public:
-  std::optional<VersionRecord> version = VersionRecord{2, 5, 0};
-  LocalTime now{2007, 3, 15, 9, 30, 5};
-  std::optional<VersionRecord> Version() override { return version; }
-  LocalTime Now() override { return now; }
-};
 
 // Passes everything through; appends fail once `appendsLeft` is used up.
 class FailingFiles : public ForwardingFileSystem {
@@ -38,48 +33,6 @@ class FailingFiles : public ForwardingFileSystem {
       return nullptr;
     return inner_.OpenFile(path, mode);
   }
-};
-
-// Passes everything through but refuses to delete keys and values of the given names,
-// as the registry does for entries the user has no rights to.
-class RefusingKey : public BackendKey {
- public:
-  RefusingKey(std::unique_ptr<BackendKey> inner, const std::set<std::string>& refused)
-      : inner_(std::move(inner)), refused_(refused) {}
-  std::unique_ptr<BackendKey> Open(const std::string& sub, KeyAccess access, bool create) override {
-    auto key = inner_->Open(sub, access, create);
-    return key ? std::make_unique<RefusingKey>(std::move(key), refused_) : nullptr;
-  }
-  bool EnumKey(uint32_t i, std::string* name) override { return inner_->EnumKey(i, name); }
-  bool EnumValue(uint32_t i, std::string* name) override { return inner_->EnumValue(i, name); }
-  std::optional<RegValue> Query(const std::string& name) override { return inner_->Query(name); }
-  bool Set(const std::string& name, const RegValue& value) override {
-    return inner_->Set(name, value);
-  }
-  bool DeleteLeaf(const std::string& name) override {
-    return !refused_.count(name) && inner_->DeleteLeaf(name);
-  }
-  bool DeleteValue(const std::string& name) override {
-    return !refused_.count(name) && inner_->DeleteValue(name);
-  }
-  std::optional<KeyInfo> Info() override { return inner_->Info(); }
-
- private:
-  std::unique_ptr<BackendKey> inner_;
-  const std::set<std::string>& refused_;
-};
-
-class RefusingRegistry : public RegistryBackend {
- public:
-  explicit RefusingRegistry(RegistryBackend& inner) : inner_(inner) {}
-  std::set<std::string> refused;
-  std::unique_ptr<BackendKey> OpenRoot(RootKey root) override {
-    auto key = inner_.OpenRoot(root);
-    return key ? std::make_unique<RefusingKey>(std::move(key), refused) : nullptr;
-  }
-
- private:
-  RegistryBackend& inner_;
 };
 
 class ScriptedPrompts : public RepairPrompts {
@@ -412,7 +365,7 @@ TEST_F(RepairTest, RefusedDeletionsAreCountedAndTheRepairGoesOn) {
   Put("Vals", "Pinned", Sz("2"));
   Put("Vals", "Free", Sz("3"));
   Put("Gone", "v", Sz("4"));
-  registry.refused = {"Locked", "Pinned"};
+  registry.refusedDeletes = {"Locked", "Pinned"};
   AddRow(Key("Gone"), "", RowKind::kKey);
   AddRow(Key("Vals"), "Free", RowKind::kValueNamed);
   AddRow(Key("Vals"), "Pinned", RowKind::kValueNamed);

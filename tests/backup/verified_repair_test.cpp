@@ -8,6 +8,7 @@
 #include "backup/export_writer.h"
 #include "backup/repair.h"
 #include "backup_fixture.h"
+#include "fakes.h"
 #include "test_env.h"
 
 namespace kelvane {
@@ -16,51 +17,19 @@ namespace {
 using test::Dword;
 using test::ReadWholeFile;
 using test::Sz;
-
-// Passes everything through, except that appends can be lost and what is read back
-// can be damaged.
-class UnreliableFiles : public ForwardingFileSystem {
- public:
-  UnreliableFiles(FileSystem& inner, std::string lostPath)
-      : ForwardingFileSystem(inner), lostPath_(std::move(lostPath)) {}
-  bool loseAppends = false;
-  std::function<std::string(std::string)> damage;
-
-  FilePtr OpenFile(const std::string& path, const char* mode) override {
-    std::string m = mode;
-    // The repair reads an item back through its append handle; a handle that cannot
-    // read sends it to the file once more, where the faults below lie in wait.
-    if (m == "a+b" && (loseAppends || damage))
-      m = "ab";
-    if (m == "ab" && loseAppends) {
-      // The writer sees the file as it is, but what it adds never reaches it.
-      const std::string text = ReadWholeFile(inner_, path);
-      FilePtr copy = inner_.OpenFile(lostPath_, "wb");
-      if (text != "<missing>")
-        std::fwrite(text.data(), 1, text.size(), copy.get());
-      return copy;
-    }
-    if (m != "rb" || !damage)
-      return inner_.OpenFile(path, m.c_str());
-    const std::string text = ReadWholeFile(inner_, path);
-    if (text == "<missing>")
-      return nullptr;
-    const std::string damaged = damage(text);
-    FilePtr copy(std::tmpfile());
-    std::fwrite(damaged.data(), 1, damaged.size(), copy.get());
-    std::rewind(copy.get());
-    return copy;
-  }
-
- private:
-  std::string lostPath_;
-};
+using test::UnreliableFiles;
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
   const size_t at = text.rfind(from);
   if (at != std::string::npos)
     text.replace(at, from.size(), to);
   return text;
+}
+
+// Repairs the row as a batch of its own.
+ItemResult RepairAlone(RegistryRepairer& repairer, const IssueRow& row) {
+  EXPECT_TRUE(repairer.Stage(row));
+  return repairer.Commit().at(0).result;
 }
 
 TEST(VerifiedRepair, AnItemWhoseTextDoesNotReadBackStaysWithItsRow) {
@@ -99,16 +68,16 @@ TEST(VerifiedRepair, AnItemWhoseTextDoesNotReadBackStaysWithItsRow) {
     // meets the unreliable file.
     test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path(), "First", Sz("1"));
     RegistryRepairer repairer(platform, folder + "\\Backup.reg");
-    ASSERT_EQ(repairer.RepairRow(test::RowFromCells("p", scratch.FullPath(), "First", "",
-                                                    RowKind::kValueNamed, true)),
+    ASSERT_EQ(RepairAlone(repairer, test::RowFromCells("p", scratch.FullPath(), "First", "",
+                                                       RowKind::kValueNamed, true)),
               ItemResult::kDeleted);
     const std::string afterFirst = ReadWholeFile(env.Files(), repairer.BackupFile());
 
     files.loseAppends = c.loseAppends;
     files.damage = c.damage;
     const bool rowLeaves =
-        repairer.RepairRow(test::RowFromCells("p", "HKEY_CURRENT_USER\\" + key, "", "",
-                                              RowKind::kKey, true)) != ItemResult::kCannotBackUp;
+        RepairAlone(repairer, test::RowFromCells("p", "HKEY_CURRENT_USER\\" + key, "", "",
+                                                 RowKind::kKey, true)) != ItemResult::kCannotBackUp;
     files.loseAppends = false;
     files.damage = nullptr;
     const bool faulty = c.loseAppends || c.damage != nullptr;

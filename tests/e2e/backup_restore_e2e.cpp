@@ -13,6 +13,7 @@
 
 #include "backup/backup_hint_window.h"
 #include "restore/restore_window.h"
+#include "scan/categories.h"
 
 namespace kelvane::e2e {
 namespace {
@@ -86,7 +87,8 @@ void WriteFile(const std::string& path, const std::string& text) {
 // the root; no hint after the repair; backups deleted after a proven restore.
 void WriteSettings() {
   std::string text = "[Options]\r\nShowHint=0\r\nDeleteBackupFile=1\r\n[TreeViewNodeCheck]\r\n";
-  for (int id = 1; id <= 22; ++id) {
+  for (const Category& category : Categories()) {
+    const int id = category.id;
     text += std::to_string(id) + (id == 1 || id == 6 || id == 9 || id == 10 ? "=1\r\n" : "=0\r\n");
   }
   WriteFile(std::string(kFolder) + "options.ini", text);

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "scan/categories.h"
+
 namespace kelvane::e2e {
 
 Process::Process(const std::string& commandLine) {
@@ -476,7 +478,8 @@ bool SaveWindow(HWND window, const std::string& name) {
 
 void WriteSettings(const std::string& optionsLines, const std::vector<int>& ticked) {
   std::string text = "[Options]\r\n" + optionsLines + "[TreeViewNodeCheck]\r\n";
-  for (int id = 1; id <= 22; ++id) {
+  for (const Category& category : Categories()) {
+    const int id = category.id;
     const bool on = std::find(ticked.begin(), ticked.end(), id) != ticked.end();
     text += std::to_string(id) + (on ? "=1\r\n" : "=0\r\n");
   }

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <map>
 
+#include "platform/program_texts.h"
+#include "scan/categories.h"
 #include "scan/progress_window.h"
 
 namespace kelvane::e2e {
@@ -19,7 +21,7 @@ TEST(MainWindow, ShowsItsClassAndCaption) {
   Process kelvane(kExe);
   HWND main = StartMain(kelvane);
   ASSERT_NE(main, nullptr);
-  EXPECT_EQ(WindowText(main), "Varnok Kelvane 1.25");
+  EXPECT_EQ(WindowText(main), std::string(kApplicationTitle) + " " + kProgramVersion);
   EXPECT_TRUE(IsWindowVisible(main));
   // At first start the window shows every column of the list and every category of
   // the tree on its screen (Xvfb's 1280 x 1024 here).
@@ -195,8 +197,8 @@ TEST(Settings, FirstStartAndCloseWritesTheDefaultsInOrder) {
       "[Options]\r\nOutputDirectory=C:\\Kelvane\\Backup\r\nDeleteBackupFile=1\r\n"
       "IncludeRemoveMedia=0\r\nIncludeCDdrive=0\r\nShowHint=1\r\nRestorePoint=0\r\n"
       "[TreeViewNodeCheck]\r\n";
-  for (int id = 1; id <= 22; ++id)
-    expected += std::to_string(id) + "=1\r\n";
+  for (const Category& category : Categories())
+    expected += std::to_string(category.id) + "=1\r\n";
   expected +=
       "[IgnoreValue]\r\nCount=0\r\n[IgnoreKey]\r\nCount=0\r\n"
       "[Window]\r\nState=1\r\nLeft=#\r\nTop=#\r\nWidth=#\r\nHeight=#\r\n";
@@ -300,7 +302,8 @@ TEST(MainWindow, FiftyThousandRowsStayResponsive) {
   ASSERT_TRUE(ImportReg(seed));
   // Only "Shared DLLs" (id 9) is ticked, with the root above it; no hint after a repair.
   std::string ticks = "[Options]\r\nShowHint=0\r\n[TreeViewNodeCheck]\r\n";
-  for (int id = 1; id <= 22; ++id) {
+  for (const Category& category : Categories()) {
+    const int id = category.id;
     ticks += std::to_string(id) + (id == 1 || id == 9 ? "=1\r\n" : "=0\r\n");
   }
   FILE* file = std::fopen((std::string(kFolder) + "options.ini").c_str(), "wb");
@@ -399,7 +402,8 @@ void WriteOptions(const std::string& text) {
 // runs are about.
 std::string SeededCategoriesOnly() {
   std::string ticks = "[TreeViewNodeCheck]\r\n";
-  for (int id = 1; id <= 22; ++id) {
+  for (const Category& category : Categories()) {
+    const int id = category.id;
     const bool on = id == 1 || id == 6 || id == 9 || id == 10;
     ticks += std::to_string(id) + (on ? "=1\r\n" : "=0\r\n");
   }

@@ -15,6 +15,7 @@
 
 #include "options/options_dialog.h"
 #include "options/reg_add_registry_dialog.h"
+#include "scan/categories.h"
 #include "startup/startup_manager_window.h"
 
 namespace kelvane::e2e {
@@ -273,8 +274,10 @@ TEST(Options, AnIgnoredKeyLeavesTheNextScan) {
   CreateDirectoryA((std::string(kFolder) + "Backup").c_str(), nullptr);
   // Only "Software Locations" (id 6) is ticked, with the root above it.
   std::string ticks = "[TreeViewNodeCheck]\r\n";
-  for (int id = 1; id <= 22; ++id)
+  for (const Category& category : Categories()) {
+    const int id = category.id;
     ticks += std::to_string(id) + (id == 1 || id == 6 ? "=1\r\n" : "=0\r\n");
+  }
   FILE* file = std::fopen((std::string(kFolder) + "options.ini").c_str(), "wb");
   ASSERT_NE(file, nullptr);
   std::fputs(ticks.c_str(), file);

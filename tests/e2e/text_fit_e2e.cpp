@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "restore/restore_window.h"
+#include "scan/categories.h"
 
 namespace kelvane::e2e {
 namespace {
@@ -157,7 +158,7 @@ void ExpectTreeLabelsFit(HWND tree, UINT dpi) {
         << client.right << " at " << dpi << " DPI";
     ++items;
   }
-  EXPECT_EQ(items, 22);
+  EXPECT_EQ(items, static_cast<int>(Categories().size()));
   VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   CloseHandle(process);
 }
@@ -253,8 +254,10 @@ TEST(TextFit, ColumnsAreNeverNarrowerThanTheirHeaders) {
       "SharedDLLs]\r\n\"C:\\\\q\"=dword:00000001\r\n\r\n"));
   // Only "Shared DLLs" (id 9) is ticked, with the root above it.
   std::string ticks = "[TreeViewNodeCheck]\r\n";
-  for (int id = 1; id <= 22; ++id)
+  for (const Category& category : Categories()) {
+    const int id = category.id;
     ticks += std::to_string(id) + (id == 1 || id == 9 ? "=1\r\n" : "=0\r\n");
+  }
   FILE* file = std::fopen((std::string(kFolder) + "options.ini").c_str(), "wb");
   ASSERT_NE(file, nullptr);
   std::fputs(ticks.c_str(), file);

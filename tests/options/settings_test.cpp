@@ -7,6 +7,7 @@
 
 #include "options/settings.h"
 #include "platform/unwritable_file.h"
+#include "scan/categories.h"
 #include "test_env.h"
 #include "test_shell.h"
 
@@ -84,8 +85,8 @@ TEST_F(SettingsTest, FirstStartLoadsDefaultsAndFirstSaveWritesThemInOrder) {
   EXPECT_TRUE(s.DeleteBackupFile);
   EXPECT_FALSE(s.IncludeRemoveMedia);
   EXPECT_FALSE(s.IncludeCDdrive);
-  for (int id = 1; id <= 22; ++id)
-    EXPECT_TRUE(s.TreeViewNodeCheck.Has(id)) << id;
+  for (const Category& category : Categories())
+    EXPECT_TRUE(s.TreeViewNodeCheck.Has(category.id)) << category.id;
   EXPECT_TRUE(s.IgnoreValues.empty());
   EXPECT_TRUE(s.IgnoreKeys.empty());
   EXPECT_EQ(s.WindowState, 0);
@@ -100,8 +101,8 @@ TEST_F(SettingsTest, FirstStartLoadsDefaultsAndFirstSaveWritesThemInOrder) {
                          "\\Backup\r\nDeleteBackupFile=1\r\nIncludeRemoveMedia=0\r\n"
                          "IncludeCDdrive=0\r\nShowHint=1\r\nRestorePoint=0\r\n"
                          "[TreeViewNodeCheck]\r\n";
-  for (int id = 1; id <= 22; ++id)
-    expected += std::to_string(id) + "=1\r\n";
+  for (const Category& category : Categories())
+    expected += std::to_string(category.id) + "=1\r\n";
   expected +=
       "[IgnoreValue]\r\nCount=0\r\n[IgnoreKey]\r\nCount=0\r\n"
       "[Window]\r\nState=1\r\nLeft=298\r\nTop=252\r\nWidth=684\r\nHeight=520\r\n";
@@ -159,7 +160,7 @@ TEST_F(SettingsTest, LoadReadsEachEntryWithItsEncodingAndDefault) {
          EXPECT_TRUE(s.TreeViewNodeCheck.Has(1));   // any number but 0 is true
          EXPECT_FALSE(s.TreeViewNodeCheck.Has(2));  // hexadecimal 0
          EXPECT_TRUE(s.TreeViewNodeCheck.Has(3));   // not a number: the default
-         EXPECT_TRUE(s.TreeViewNodeCheck.Has(22));
+         EXPECT_TRUE(s.TreeViewNodeCheck.Has(Categories().back().id));
        }},
       {__LINE__,
        "[Options]\r\nOutputDirectory=D:\\Saved\r\nDeleteBackupFile=0\r\nIncludeRemoveMedia=1\r\n"

@@ -3,9 +3,9 @@
 // registry is proven to hold all of it (under Wine after a real "regedit /s").
 #include <gtest/gtest.h>
 
-#include "backup/export_writer.h"
 #include "backup/reg_reader.h"
 #include "backup/backup_fixture.h"
+#include "backup/repair.h"
 #include "platform/text_codec.h"
 #include "restore/restore_list.h"
 #include "test_env.h"
@@ -110,6 +110,24 @@ TEST_F(RestoreTest, ADeletedBackupIsGoneAndAKeptOneIsSaidToStay) {
   EXPECT_EQ(DeleteFailedText(file, "Access is denied."),
             "The backup file could not be deleted: " + file +
                 "\r\nAccess is denied.\r\nThe file is kept.");
+}
+
+// The delete takes the one file named and nothing else: not the file beside it, nor a
+// folder, nor the files a pattern would match.
+TEST_F(RestoreTest, ADeleteTakesOneFileAndLeavesFoldersAndPatternsAlone) {
+  const std::string file = folder + "\\Backup20060102030405.reg";
+  const std::string other = folder + "\\Backup20060102030406.reg";
+  const std::string inner = folder + "\\Backup20060102030407.reg";  // a folder
+  env.WriteFile(file, "REGEDIT4\r\n");
+  env.WriteFile(other, "REGEDIT4\r\n");
+  env.WriteFile(inner + "\\inside.txt", "keep");
+  EXPECT_TRUE(DeleteBackupFile(env.Files(), file));
+  EXPECT_FALSE(env.Files().FileExists(file));
+  EXPECT_TRUE(env.Files().FileExists(other));
+  DeleteBackupFile(env.Files(), inner);
+  DeleteBackupFile(env.Files(), folder + "\\*.reg");
+  EXPECT_TRUE(env.Files().FileExists(inner + "\\inside.txt"));
+  EXPECT_TRUE(env.Files().FileExists(other));
 }
 
 // A backup named "Backup_Ω.reg" in a code page without "Ω" is listed by its own name;
@@ -245,11 +263,11 @@ TEST_F(RestoreTest, ARealImportOfABackupIsProvenWhole) {
     test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path() + "\\Item", name, value);
   const std::string file = folder + "\\Backup20070315093005.reg";
   env.MakeFolder(folder);
-  ASSERT_TRUE(ExportRegistryItem(env.Files(), env.Registry(), file, RootKey::kCurrentUser,
-                                 scratch.Path() + "\\Item", "", ExportScope::kWholeKey));
-  Registry r(env.Registry());
-  r.SetRoot(RootKey::kCurrentUser);
-  ASSERT_TRUE(r.DeleteKey("\\" + scratch.Path() + "\\Item"));
+  Platform platform = env.Get();
+  RegistryRepairer repairer(platform, file);
+  ASSERT_TRUE(repairer.Stage(
+      test::RowFromCells("p", scratch.FullPath() + "\\Item", "", "", RowKind::kKey, true)));
+  ASSERT_EQ(repairer.Commit().at(0).result, ItemResult::kDeleted);
   RegFile parsed;
   ASSERT_EQ(RefuseDamagedBackup(env.Files(), file, &parsed), std::nullopt);
   EXPECT_FALSE(FinishRestore(env.Registry(), parsed, EditorOutcome::kEnded, true).imported);

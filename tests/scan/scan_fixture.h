@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "scan/scan_task.h"
+#include "fakes.h"
 #include "test_env.h"
 
 namespace kelvane::test {
@@ -196,56 +197,6 @@ class WatchingBackend : public RegistryBackend {
     bool counted_;
   };
   RegistryBackend& inner_;
-};
-
-// Refuses to open the keys whose paths (below any root, any case) are listed, and
-// everything below them; or every open asking for more than read access.
-class RefusingRegistry : public RegistryBackend {
- public:
-  explicit RefusingRegistry(RegistryBackend& inner) : inner_(inner) {}
-  void Refuse(const std::string& path) { refused_.insert(UpperAscii(path)); }
-  // Refuses every open that asks for more than read access.
-  void RefuseFullAccess() { readOnly_ = true; }
-  std::unique_ptr<BackendKey> OpenRoot(RootKey root) override {
-    auto key = inner_.OpenRoot(root);
-    return key ? std::make_unique<Key>(*this, std::move(key), "") : nullptr;
-  }
-
- private:
-  class Key : public ForwardingKey {
-   public:
-    Key(RefusingRegistry& owner, std::unique_ptr<BackendKey> inner, std::string path)
-        : ForwardingKey(std::move(inner)), owner_(owner), path_(std::move(path)) {}
-    std::unique_ptr<BackendKey> Open(const std::string& subPath, KeyAccess access,
-                                     bool create) override {
-      if (owner_.readOnly_ && access != KeyAccess::kRead)
-        return nullptr;
-      std::string full = path_;
-      std::string part;
-      for (size_t i = 0; i <= subPath.size(); ++i) {
-        if (i == subPath.size() || subPath[i] == '\\') {
-          if (!part.empty()) {
-            full = full.empty() ? part : full + "\\" + part;
-            if (owner_.refused_.contains(UpperAscii(full)))
-              return nullptr;
-          }
-          part.clear();
-        } else {
-          part.push_back(subPath[i]);
-        }
-      }
-      auto key = ForwardingKey::Open(subPath, access, create);
-      return key ? std::make_unique<Key>(owner_, std::move(key), full) : nullptr;
-    }
-
-   private:
-    RefusingRegistry& owner_;
-    std::string path_;
-  };
-
-  RegistryBackend& inner_;
-  std::set<std::string> refused_;
-  bool readOnly_ = false;
 };
 
 }  // namespace kelvane::test

@@ -9,6 +9,7 @@
 #include "../backup/backup_fixture.h"
 #include "../scan/shortcut_files.h"
 #include "backup/reg_reader.h"
+#include "fakes.h"
 #include "startup/startup_entries.h"
 #include "test_env.h"
 
@@ -49,39 +50,6 @@ class StartupShell : public Shell {
 
  private:
   Shell& inner_;
-};
-
-class FixedSystem : public SystemInfo {
- public:
-  std::optional<VersionRecord> version = VersionRecord{2, 5, 1};  // Windows XP
-  std::optional<VersionRecord> Version() override { return version; }
-  LocalTime Now() override { return LocalTime{2026, 12, 8, 10, 5, 9}; }
-  bool is64Bit = false;
-  bool Is64BitWindows() override { return is64Bit; }
-};
-
-// A registry in which keys open for reading only, as for a limited user on the
-// machine's keys.
-class ReadOnlyRegistry : public RegistryBackend {
- public:
-  explicit ReadOnlyRegistry(RegistryBackend& inner) : inner_(inner) {}
-  std::unique_ptr<BackendKey> OpenRoot(RootKey root) override {
-    auto key = inner_.OpenRoot(root);
-    return key ? std::make_unique<Key>(std::move(key)) : nullptr;
-  }
-
- private:
-  class Key : public test::ForwardingKey {
-   public:
-    using ForwardingKey::ForwardingKey;
-    std::unique_ptr<BackendKey> Open(const std::string& p, KeyAccess access, bool create) override {
-      if (access == KeyAccess::kFull || create)
-        return nullptr;
-      auto key = ForwardingKey::Open(p, access, create);
-      return key ? std::make_unique<Key>(std::move(key)) : nullptr;
-    }
-  };
-  RegistryBackend& inner_;
 };
 
 class StartupTest : public ::testing::Test {
@@ -140,7 +108,7 @@ class StartupTest : public ::testing::Test {
 
   test::TestEnv env;
   StartupShell shell;
-  FixedSystem system;
+  test::FixedSystem system{VersionRecord{2, 5, 1}, LocalTime{2026, 12, 8, 10, 5, 9}};  // Windows XP
   std::string startupFolder;
   std::string commonFolder;
   const std::string prefix = "KvStartupTest ";
@@ -293,7 +261,8 @@ TEST_F(StartupTest, ARunKeyListsItsStringsUnexpandedAndSkipsOtherTypes) {
 
 TEST_F(StartupTest, TheMachinesRunKeysAreListedWithReadAccessOnly) {
   const std::string name = Seed(RootKey::kLocalMachine, kRun, "Machine", Sz("C:\\m.exe"));
-  ReadOnlyRegistry limited(env.Registry());
+  test::RefusingRegistry limited(env.Registry());
+  limited.RefuseFullAccess();
   std::vector<StartupEntry> rows;
   ListRunKey(limited, "HKEY_LOCAL_MACHINE", kRun, rows);
   EXPECT_NE(std::find_if(rows.begin(), rows.end(),
@@ -446,7 +415,8 @@ TEST_F(StartupTest, AFailedDeleteKeepsItsRowAndIsReported) {
             "Not deleted:\n" + name + " (HKEY_CURRENT_USER\\" + kRun + ")");
 
   // Without the right to change the key nothing is backed up or deleted either.
-  ReadOnlyRegistry limited(env.Registry());
+  test::RefusingRegistry limited(env.Registry());
+  limited.RefuseFullAccess();
   Platform base = Get();
   Platform limitedPlatform{limited,     base.files,   base.shell,
                            base.system, base.profile, base.processes};
