@@ -9,7 +9,6 @@
 #include "app/win_main_callbacks.h"
 #include "app/resource.h"
 #include "backup/backup_hint_window.h"
-#include "backup/command_line.h"
 #include "options/options_dialog.h"
 #include "platform/version_code.h"
 #include "restore/restore_window.h"
@@ -18,6 +17,7 @@
 #include "ui/messages.h"
 #include "ui/win_controls.h"
 #include "ui/win_dpi.h"
+#include "unattended/command_line.h"
 
 namespace kelvane {
 

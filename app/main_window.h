@@ -105,4 +105,7 @@ class TfrmKelvane : public TopWindow {
   bool settingsLoaded_ = false;
 };
 
+// The scan's options from the settings; an unattended scan keeps its window hidden.
+ScanOptions ScanOptionsFromSettings(bool unattended);
+
 }  // namespace kelvane

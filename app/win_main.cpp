@@ -1,21 +1,23 @@
 // Program entry: one run at a time. A second start, with or without a switch, hands
 // over to the running window and ends with 6; the first creates the main window and
-// runs the message loop, or runs its switch.
+// runs the message loop, or runs its switch's row (unattended/command_line.h).
 #include <windows.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/win_command_line.h"
-#include "backup/clean_once.h"
-#include "backup/command_line.h"
 #include "platform/counted_registry.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_restore_point.h"
 #include "ui/messages.h"
 #include "ui/win_text.h"
+#include "unattended/command_line.h"
+#include "unattended/exit_codes.h"
+#include "unattended/runs.h"
+#include "unattended/win_unattended.h"
 
 namespace {
 
@@ -33,60 +35,28 @@ std::vector<std::string> Arguments() {
   return arguments;
 }
 
-}  // namespace
+// Decided before anything else is looked at or written, and in one step: the mutex
+// is created, or found made by a run that still holds it. The system lets go of it
+// when the process ends, however it ends, so it is never closed here.
+bool FirstRun() {
+  HANDLE runs = CreateMutexW(nullptr, FALSE, kelvane::Wide(kelvane::kInstanceMutexName).c_str());
+  return runs != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
+}
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+void BringRunningWindowForward() {
+  HWND running = FindWindowW(kelvane::Wide(kelvane::kMainWindowClass).c_str(), nullptr);
+  if (running) {
+    PostMessageW(running, kelvane::WM_ACTIVATE_INSTANCE, 0, 0);
+    SetForegroundWindow(running);
+  }
+}
+
+// The main window and its message loop: the exit code, none when the window could
+// not be created.
+std::optional<int> RunMainWindow(HINSTANCE instance, int showCommand,
+                                 kelvane::Win32Platform& platform,
+                                 const std::vector<std::string>& arguments) {
   using namespace kelvane;
-  const std::vector<std::string> arguments = Arguments();
-  const CommandLine command = ParseCommandLine(arguments);
-  if (command.run == RunSwitch::kHelp)
-    return ShowUsage(0);
-  if (command.run == RunSwitch::kUnknown) {
-    // A tool that started a wrong command line learns from the log why nothing ran.
-    Win32Platform platform;
-    LogUnattendedRun(platform.Get(), RunLogEntry{{},
-                                                 SwitchName(command.run),
-                                                 {},
-                                                 {},
-                                                 {},
-                                                 {},
-                                                 kUsageShown,
-                                                 "Unknown switch or missing file name: nothing "
-                                                 "was done."});
-    return ShowUsage(kUsageShown);
-  }
-  // Decided before anything else is looked at or written, and in one step: the mutex
-  // is created, or found made by a run that still holds it. The system lets go of it
-  // when the process ends, however it ends, so it is never closed here.
-  HANDLE runs = CreateMutexW(nullptr, FALSE, Wide(kInstanceMutexName).c_str());
-  const bool alone = runs != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
-  Win32Platform platform;
-  if (!alone) {
-    // Only the window and the clean bring the running window forward; a report or a
-    // restore asked for by a tool leaves the desktop as it is.
-    HWND running = FindWindowW(Wide(kMainWindowClass).c_str(), nullptr);
-    if (running && (command.run == RunSwitch::kWindow || command.run == RunSwitch::kCleanOnce)) {
-      PostMessageW(running, WM_ACTIVATE_INSTANCE, 0, 0);
-      SetForegroundWindow(running);
-    }
-    // A run that met another did nothing: a scheduled task must not read that as a
-    // clean registry, nor may two runs share a backup file.
-    if (IsUnattended(command.run)) {
-      LogUnattendedRun(platform.Get(), RunLogEntry{{},
-                                                   SwitchName(command.run),
-                                                   {},
-                                                   {},
-                                                   {},
-                                                   {},
-                                                   kCleanOnceAlreadyRunning,
-                                                   "Kelvane was already running."});
-    }
-    return kCleanOnceAlreadyRunning;
-  }
-  if (command.run == RunSwitch::kScan)
-    return RunScanSwitch(platform.Get(), command.file);
-  if (command.run == RunSwitch::kRestore)
-    return RunRestoreSwitch(platform.Get(), command.file);
   InitializeComSecurityForSystemRestore();  // before any COM call leaves the process
   // A benchmark that asks where an unattended run's time goes (KELVANE_PHASE_TIMES)
   // also learns how many registry calls it made.
@@ -97,15 +67,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
                                          plain.profile, plain.processes}
                               : plain,
                      arguments);
-  if (!window.Create(instance, showCommand)) {
-    if (command.run == RunSwitch::kCleanOnce) {
-      LogUnattendedRun(
-          platform.Get(),
-          RunLogEntry{
-              {}, SwitchName(command.run), {}, {}, {}, {}, kCleanOnceNoWindow, "No window."});
-    }
-    return kCleanOnceNoWindow;
-  }
+  if (!window.Create(instance, showCommand))
+    return std::nullopt;
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (TranslateAcceleratorW(window.Handle(), window.Accelerators(), &msg))
@@ -118,4 +81,32 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     DispatchMessageW(&msg);
   }
   return static_cast<int>(msg.wParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  using namespace kelvane;
+  const std::vector<std::string> arguments = Arguments();
+  const CommandLine command = ParseCommandLine(arguments);
+  const Switch* row = command.run;  // none: the main window
+  if (row && !row->oneAtATime) {
+    Win32Platform platform;
+    WindowsRunHost host(platform.Get(), nullptr);
+    return row->run(host, command);
+  }
+  if (!FirstRun()) {
+    // Only the window and the clean bring the running window forward; a report or a
+    // restore asked for by a tool leaves the desktop as it is.
+    Win32Platform platform;
+    if (!row || row->bringsWindowForward)
+      BringRunningWindowForward();
+    return RefuseSecondRun(platform.Get(), command);
+  }
+  Win32Platform platform;
+  const auto window = [&] { return RunMainWindow(instance, showCommand, platform, arguments); };
+  if (!row)
+    return window().value_or(kCleanOnceNoWindow);
+  WindowsRunHost host(platform.Get(), window);
+  return row->run(host, command);
 }

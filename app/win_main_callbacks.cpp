@@ -1,7 +1,6 @@
 #include "app/win_main_callbacks.h"
 
 #include "app/main_window.h"
-#include "app/win_command_line.h"
 #include "backup/backup_hint_window.h"
 #include "backup/repair_progress_window.h"
 #include "backup/repair_window.h"

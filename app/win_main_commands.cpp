@@ -4,27 +4,28 @@
 #include <commdlg.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/win_main_callbacks.h"
 #include "app/main_window.h"
 #include "app/resource.h"
-#include "app/win_command_line.h"
-#include "backup/clean_once.h"
-#include "backup/command_line.h"
 #include "backup/repair_window.h"
-#include "platform/counted_registry.h"
 #include "results/results_list.h"
 #include "scan/progress_window.h"
 #include "results/scan_report.h"
 #include "ui/win_clipboard.h"
 #include "ui/win_controls.h"
 #include "ui/win_save_file.h"
+#include "unattended/clean_once.h"
+#include "unattended/exit_codes.h"
+#include "unattended/win_unattended.h"
 
 namespace kelvane {
+
+ScanOptions ScanOptionsFromSettings(bool unattended) {
+  return ScanOptions{unattended, OptionsSetting.IncludeRemoveMedia, OptionsSetting.IncludeCDdrive};
+}
 
 void TfrmKelvane::UpdateStatusCounts() {
   std::string found = StatusFoundText(results_, LoadResString(IDS_PROBLEMS_FOUND));
@@ -119,7 +120,7 @@ void TfrmKelvane::miSaveScanResultsClick() {
   const std::string path = file->path + (file->hasExtension          ? ""
                                          : form == ReportForm::kText ? ".txt"
                                                                      : ".csv");
-  if (const auto problem = SaveScanResults(platform_.files, results_, form, path))
+  if (const auto problem = SaveScanReport(platform_.files, path, results_, form))
     AppMessageBox(hwnd_, *problem, MB_OK | MB_ICONINFORMATION);
 }
 
@@ -137,59 +138,14 @@ void TfrmKelvane::aOpenRegeditExecute() {
 
 void TfrmKelvane::CleanOnce() {
   ShowWindow(hwnd_, SW_HIDE);
-  using Clock = std::chrono::steady_clock;
-  const auto start = Clock::now();
-  if (SelectedCategories(categories_).empty()) {
-    RunLogEntry entry;
-    entry.switchName = SwitchName(RunSwitch::kCleanOnce);
-    entry.found = 0;
-    entry.repaired = 0;
-    entry.exitCode = exitCode_ = kNothingTicked;
-    entry.note = kNothingTickedText;
-    LogUnattendedRun(platform_, entry);
-    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-    return;
-  }
-  const auto* counted = dynamic_cast<const CountedRegistry*>(&platform_.registry);
-  const uint64_t callsBefore = counted ? counted->Calls() : 0;
-  bScanRegistryClick();
-  const size_t found = results_.Count();
-  const auto scanned = Clock::now();
-  const uint64_t callsScanned = counted ? counted->Calls() : 0;
-  const RepairOutcome outcome = RepairTicked();
-  const auto repaired = Clock::now();
-  const uint64_t callsRepaired = counted ? counted->Calls() : 0;
-  RunLogEntry entry;
-  entry.switchName = SwitchName(RunSwitch::kCleanOnce);
-  entry.categories = CategoryCaptions(lastScan_);
-  // The entries the repair left broken and took in a further pass were found too.
-  entry.found = found + (outcome.followUpRepaired ? outcome.followUpFound : 0);
-  entry.repaired = outcome.removedCount;
-  entry.file = outcome.backupWritten ? outcome.backupFile : "";
-  entry.exitCode = exitCode_;
-  entry.note = RepairLogNote(outcome);
-  LogUnattendedRun(platform_, entry, restorePointLog_);
-  // The benchmarks ask where the time of an unattended run goes: the file named by
-  // KELVANE_PHASE_TIMES gets a line "scan S repair R (...)" (seconds), the repair's
-  // parts in the brackets.
-  wchar_t file[MAX_PATH] = {};
-  const DWORD length = GetEnvironmentVariableW(L"KELVANE_PHASE_TIMES", file, MAX_PATH);
-  if (length > 0 && length < MAX_PATH) {
-    if (FilePtr times = platform_.files.OpenFile(Utf8(file), "ab")) {
-      const RepairTimes& t = outcome.times;
-      const uint64_t repairCalls = callsRepaired - callsScanned;
-      std::fprintf(times.get(),
-                   "scan %.3f repair %.3f (%zu items: read %.3f, write %.3f, proof %.3f, "
-                   "flush %.3f, deletes %.3f, look %.3f; registry calls: scan %llu for %zu "
-                   "rows, repair %llu, %.2f per item)\r\n",
-                   std::chrono::duration<double>(scanned - start).count(),
-                   std::chrono::duration<double>(repaired - scanned).count(), t.items, t.read,
-                   t.backup.write, t.backup.proof, t.backup.flush, t.deletes, t.look,
-                   static_cast<unsigned long long>(callsScanned - callsBefore), found,
-                   static_cast<unsigned long long>(repairCalls),
-                   t.items ? static_cast<double>(repairCalls) / t.items : 0.0);
-    }
-  }
+  const CleanOnceSteps steps{SelectedCategories(categories_),
+                             [this] {
+                               bScanRegistryClick();
+                               return results_.Count();
+                             },
+                             [this] { return RepairTicked(); },
+                             [this] { return restorePointLog_; }};
+  exitCode_ = CleanUnattended(platform_, steps, PhaseTimesFile());
   PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 

@@ -4,7 +4,8 @@ include graph between folders.
 
 Layers, lowest first:
   platform/                      the system behind interfaces
-  core folders (in this order)   results, scan, options, restorepoint, backup, restore, startup
+  core folders (in this order)   results, scan, options, restorepoint, backup, restore, startup,
+                                 unattended (the runs of the command line)
   ui/                            the shared window base and control wrappers
   feature windows                *_window.*, *_dialog.*, win_* files in the core folders
   app/                           program entry and main window
@@ -18,7 +19,8 @@ import re
 import sys
 from collections import Counter
 
-CORE = ["results", "scan", "options", "restorepoint", "backup", "restore", "startup"]
+CORE = ["results", "scan", "options", "restorepoint", "backup", "restore", "startup",
+        "unattended"]
 FOLDERS = ["platform"] + CORE + ["ui", "app"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "scan/categories.h"
 
 namespace kelvane {
 
@@ -47,5 +48,17 @@ using AnsiToUtf8Text = std::function<std::string(std::string_view)>;
 // (again, until the line fits). False when the line could not be written.
 bool AppendRunLog(FileSystem& files, const std::string& path, const std::string& line,
                   const AnsiToUtf8Text& fromAnsi, uint64_t limit = kRunLogLimit);
+
+// Adds the run's line to kelvane.log; the time is filled in here. A clean that asked
+// for a restore point adds "<TAB>restorepoint=" and what came of it (made, reused or
+// failed, RestorePointLogText).
+void LogUnattendedRun(Platform platform, RunLogEntry entry, const std::string& restorePoint = {});
+
+// The line of a run that did nothing but end with `exitCode`: no counts, no file.
+void LogUnattendedNote(Platform platform, const std::string& switchName, int exitCode,
+                       const std::string& note);
+
+// The captions of the categories, as the log lists them.
+std::vector<std::string> CategoryCaptions(const std::vector<Category>& categories);
 
 }  // namespace kelvane

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "backup/run_log.h"
+#include "unattended/run_log.h"
 #include "test_env.h"
 
 namespace kelvane {

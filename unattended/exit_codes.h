@@ -1,10 +1,9 @@
-// The unattended runs ("-cleanonce", "-scan FILE", "-restore FILE"): their exit codes,
-// which tell a scheduled task or a management tool how the run went, and the code of
-// the clean's repair.
+// The program's exit codes, which tell a scheduled task or a management tool how an
+// unattended run ("-cleanonce", "-scan FILE", "-restore FILE") went, and the codes of
+// the clean's repair and of the scan.
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "backup/repair.h"
 

@@ -1,8 +1,8 @@
-#include "restore/unattended_restore.h"
+#include "unattended/unattended_restore.h"
 
-#include "backup/clean_once.h"
 #include "backup/registry_editor.h"
 #include "restore/restore_list.h"
+#include "unattended/exit_codes.h"
 
 namespace kelvane {
 

@@ -1,4 +1,4 @@
-#include "backup/clean_once.h"
+#include "unattended/exit_codes.h"
 
 namespace kelvane {
 

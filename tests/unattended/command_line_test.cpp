@@ -2,8 +2,8 @@
 // unattended runs.
 #include <gtest/gtest.h>
 
-#include "backup/clean_once.h"
-#include "backup/command_line.h"
+#include "unattended/command_line.h"
+#include "unattended/exit_codes.h"
 
 namespace kelvane {
 namespace {
@@ -11,33 +11,33 @@ namespace {
 TEST(CommandLine, OnlyTheFirstArgumentInAnyCaseIsTheSwitch) {
   struct Case {
     std::vector<std::string> arguments;
-    RunSwitch run;
+    std::string run;  // the switch as the log names it; empty: the window
     std::string file;
   };
   const Case cases[] = {
-      {{}, RunSwitch::kWindow, ""},
-      {{"-cleanonce"}, RunSwitch::kCleanOnce, ""},
-      {{"-CleanOnce", "x"}, RunSwitch::kCleanOnce, ""},
-      {{"x", "-cleanonce"}, RunSwitch::kWindow, ""},
-      {{"cleanonce"}, RunSwitch::kWindow, ""},
-      {{"-cleanonce "}, RunSwitch::kUnknown, ""},
-      {{"/cleanonce"}, RunSwitch::kUnknown, ""},
-      {{"-scan", "C:\\r.csv"}, RunSwitch::kScan, "C:\\r.csv"},
-      {{"-SCAN", "r, \"1\".csv"}, RunSwitch::kScan, "r, \"1\".csv"},
-      {{"-scan"}, RunSwitch::kUnknown, ""},
-      {{"-scan", "a", "b"}, RunSwitch::kUnknown, ""},
-      {{"-Restore", "C:\\B\\Backup1.reg"}, RunSwitch::kRestore, "C:\\B\\Backup1.reg"},
-      {{"/?"}, RunSwitch::kHelp, ""},
-      {{"-?", "x"}, RunSwitch::kHelp, ""},
-      {{"--help"}, RunSwitch::kUnknown, ""},
-      {{"-x"}, RunSwitch::kUnknown, ""},
+      {{}, "", ""},
+      {{"-cleanonce"}, "-cleanonce", ""},
+      {{"-CleanOnce", "x"}, "-cleanonce", ""},
+      {{"x", "-cleanonce"}, "", ""},
+      {{"cleanonce"}, "", ""},
+      {{"-cleanonce "}, "(unknown)", ""},
+      {{"/cleanonce"}, "(unknown)", ""},
+      {{"-scan", "C:\\r.csv"}, "-scan", "C:\\r.csv"},
+      {{"-SCAN", "r, \"1\".csv"}, "-scan", "r, \"1\".csv"},
+      {{"-scan"}, "(unknown)", ""},
+      {{"-scan", "a", "b"}, "(unknown)", ""},
+      {{"-Restore", "C:\\B\\Backup1.reg"}, "-restore", "C:\\B\\Backup1.reg"},
+      {{"/?"}, "/?", ""},
+      {{"-?", "x"}, "/?", ""},
+      {{"--help"}, "(unknown)", ""},
+      {{"-x"}, "(unknown)", ""},
   };
   for (const Case& c : cases) {
     const std::string shown = c.arguments.empty() ? "(none)" : c.arguments[0];
     const CommandLine command = ParseCommandLine(c.arguments);
-    EXPECT_EQ(command.run, c.run) << shown;
+    EXPECT_EQ(SwitchName(command), c.run) << shown;
     EXPECT_EQ(command.file, c.file) << shown;
-    EXPECT_EQ(IsCleanOnceRun(c.arguments), c.run == RunSwitch::kCleanOnce) << shown;
+    EXPECT_EQ(IsCleanOnceRun(c.arguments), c.run == "-cleanonce") << shown;
   }
 }
 

@@ -3,8 +3,8 @@
 // registry editor).
 #include <gtest/gtest.h>
 
-#include "backup/clean_once.h"
-#include "restore/unattended_restore.h"
+#include "unattended/exit_codes.h"
+#include "unattended/unattended_restore.h"
 #include "test_env.h"
 
 namespace kelvane {

@@ -1,9 +1,10 @@
-#include "backup/run_log.h"
+#include "unattended/run_log.h"
 
 #include <cstdio>
 #include <string_view>
 
 #include "options/settings.h"
+#include "platform/text_codec.h"
 
 namespace kelvane {
 
@@ -119,6 +120,31 @@ bool AppendRunLog(FileSystem& files, const std::string& path, const std::string&
   if (!WriteAll(files, temporary, text + added, "wb"))
     return false;
   return files.MoveFileReplacing(temporary, path);
+}
+
+std::vector<std::string> CategoryCaptions(const std::vector<Category>& categories) {
+  std::vector<std::string> captions;
+  for (const Category& category : categories)
+    captions.push_back(category.caption);
+  return captions;
+}
+
+void LogUnattendedRun(Platform platform, RunLogEntry entry, const std::string& restorePoint) {
+  entry.time = platform.system.Now();
+  // The run's exit code tells the outcome already; a log that cannot be written
+  // (a read-only program folder) does not change it.
+  AppendRunLog(platform.files, RunLogPath(platform.shell),
+               RunLogLine(entry) + (restorePoint.empty() ? "" : "\trestorepoint=" + restorePoint),
+               Utf8FromAnsi);
+}
+
+void LogUnattendedNote(Platform platform, const std::string& switchName, int exitCode,
+                       const std::string& note) {
+  RunLogEntry entry;
+  entry.switchName = switchName;
+  entry.exitCode = exitCode;
+  entry.note = note;
+  LogUnattendedRun(platform, entry);
 }
 
 }  // namespace kelvane

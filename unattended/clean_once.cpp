@@ -1,0 +1,81 @@
+#include "unattended/clean_once.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "platform/counted_registry.h"
+#include "unattended/exit_codes.h"
+#include "unattended/run_log.h"
+
+namespace kelvane {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Where the time of the run went, and the registry calls of its parts.
+struct PhaseTimes {
+  Clock::time_point start, scanned, repaired;
+  uint64_t callsBefore = 0, callsScanned = 0, callsRepaired = 0;
+};
+
+uint64_t RegistryCalls(Platform platform) {
+  const auto* counted = dynamic_cast<const CountedRegistry*>(&platform.registry);
+  return counted ? counted->Calls() : 0;
+}
+
+void WritePhaseTimes(FileSystem& files, const std::string& path, const PhaseTimes& p, size_t found,
+                     const RepairTimes& t) {
+  FilePtr times = files.OpenFile(path, "ab");
+  if (!times)
+    return;
+  const uint64_t repairCalls = p.callsRepaired - p.callsScanned;
+  std::fprintf(times.get(),
+               "scan %.3f repair %.3f (%zu items: read %.3f, write %.3f, proof %.3f, "
+               "flush %.3f, deletes %.3f, look %.3f; registry calls: scan %llu for %zu "
+               "rows, repair %llu, %.2f per item)\r\n",
+               std::chrono::duration<double>(p.scanned - p.start).count(),
+               std::chrono::duration<double>(p.repaired - p.scanned).count(), t.items, t.read,
+               t.backup.write, t.backup.proof, t.backup.flush, t.deletes, t.look,
+               static_cast<unsigned long long>(p.callsScanned - p.callsBefore), found,
+               static_cast<unsigned long long>(repairCalls),
+               t.items ? static_cast<double>(repairCalls) / t.items : 0.0);
+}
+
+}  // namespace
+
+int CleanUnattended(Platform platform, const CleanOnceSteps& steps,
+                    const std::string& phaseTimesFile) {
+  if (steps.ticked.empty()) {
+    RunLogEntry entry;
+    entry.switchName = kCleanOnceSwitch;
+    entry.found = 0;
+    entry.repaired = 0;
+    entry.exitCode = kNothingTicked;
+    entry.note = kNothingTickedText;
+    LogUnattendedRun(platform, entry);
+    return kNothingTicked;
+  }
+  PhaseTimes times{Clock::now(), {}, {}, RegistryCalls(platform)};
+  const size_t found = steps.scan();
+  times.scanned = Clock::now();
+  times.callsScanned = RegistryCalls(platform);
+  const RepairOutcome outcome = steps.repair();
+  times.repaired = Clock::now();
+  times.callsRepaired = RegistryCalls(platform);
+  RunLogEntry entry;
+  entry.switchName = kCleanOnceSwitch;
+  entry.categories = CategoryCaptions(steps.ticked);
+  // The entries the repair left broken and took in a further pass were found too.
+  entry.found = found + (outcome.followUpRepaired ? outcome.followUpFound : 0);
+  entry.repaired = outcome.removedCount;
+  entry.file = outcome.backupWritten ? outcome.backupFile : "";
+  entry.exitCode = CleanOnceExitCode(outcome);
+  entry.note = RepairLogNote(outcome);
+  LogUnattendedRun(platform, entry, steps.restorePoint());
+  if (!phaseTimesFile.empty())
+    WritePhaseTimes(platform.files, phaseTimesFile, times, found, outcome.times);
+  return entry.exitCode;
+}
+
+}  // namespace kelvane
