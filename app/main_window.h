@@ -41,6 +41,7 @@ class TfrmKelvane : public TopWindow {
   friend std::span<const Command> MainCommands();
   static const Command kCommands[];  // MainCommands()
   friend class MainRepairPrompts;
+  friend class MainCleanOnceSteps;
 
   // Form events.
   void FormCreate();

@@ -69,6 +69,23 @@ void MainRepairPrompts::ShowRepairHint(size_t repairedCount) {
   kelvane::ShowRepairHint(window_.hwnd_, static_cast<int32_t>(repairedCount));
 }
 
+std::vector<Category> MainCleanOnceSteps::Ticked() {
+  return SelectedCategories(window_.categories_);
+}
+
+size_t MainCleanOnceSteps::Scan() {
+  window_.bScanRegistryClick();
+  return window_.results_.Count();
+}
+
+RepairOutcome MainCleanOnceSteps::Repair() {
+  return window_.RepairTicked();
+}
+
+std::string MainCleanOnceSteps::RestorePointLog() {
+  return window_.restorePointLog_;
+}
+
 EditorOutcome MainRestoreCallbacks::RunEditorWithHint(HWND owner, const std::string& editorPath,
                                                       const std::string& commandLine,
                                                       const std::string& hint) {

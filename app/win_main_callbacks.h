@@ -1,7 +1,7 @@
 // What the core and the feature windows ask of the main window, answered in one
 // place: the repair's questions (its folder, restore point, checks before and after
-// the deletions, progress and hint) and the registry editor's runs that the restore
-// window starts.
+// the deletions, progress and hint), -cleanonce's scan and repair, and the registry
+// editor's runs that the restore window starts.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +13,7 @@
 #include "backup/repair.h"
 #include "restore/restore_window.h"
 #include "restorepoint/system_point.h"
+#include "unattended/clean_once.h"
 
 namespace kelvane {
 
@@ -42,6 +43,19 @@ class MainRepairPrompts : public RepairPrompts {
   TfrmKelvane& window_;
   std::shared_ptr<RestorePointSession> point_;
   std::string restorePointLog_;
+};
+
+// -cleanonce's scan and repair, in the hidden main window.
+class MainCleanOnceSteps : public CleanOnceSteps {
+ public:
+  explicit MainCleanOnceSteps(TfrmKelvane& window) : window_(window) {}
+  std::vector<Category> Ticked() override;
+  size_t Scan() override;
+  RepairOutcome Repair() override;
+  std::string RestorePointLog() override;
+
+ private:
+  TfrmKelvane& window_;
 };
 
 // The registry editor's runs of the restore window, waited for in the backup hint

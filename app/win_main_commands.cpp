@@ -83,7 +83,6 @@ RepairOutcome TfrmKelvane::RepairTicked() {
   RefreshList();  // the report speaks of the list as it now stands
   if (!unattended_)
     ShowRepairReport(hwnd_, outcome);
-  exitCode_ = unattended_ ? CleanOnceExitCode(outcome) : 0;
   return outcome;
 }
 
@@ -138,13 +137,7 @@ void TfrmKelvane::aOpenRegeditExecute() {
 
 void TfrmKelvane::CleanOnce() {
   ShowWindow(hwnd_, SW_HIDE);
-  const CleanOnceSteps steps{SelectedCategories(categories_),
-                             [this] {
-                               bScanRegistryClick();
-                               return results_.Count();
-                             },
-                             [this] { return RepairTicked(); },
-                             [this] { return restorePointLog_; }};
+  MainCleanOnceSteps steps(*this);
   exitCode_ = CleanUnattended(platform_, steps, PhaseTimesFile());
   PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }

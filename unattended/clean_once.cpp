@@ -44,9 +44,8 @@ void WritePhaseTimes(FileSystem& files, const std::string& path, const PhaseTime
 
 }  // namespace
 
-int CleanUnattended(Platform platform, const CleanOnceSteps& steps,
-                    const std::string& phaseTimesFile) {
-  if (steps.ticked.empty()) {
+int CleanUnattended(Platform platform, CleanOnceSteps& steps, const std::string& phaseTimesFile) {
+  if (steps.Ticked().empty()) {
     RunLogEntry entry;
     entry.switchName = kCleanOnceSwitch;
     entry.found = 0;
@@ -57,22 +56,22 @@ int CleanUnattended(Platform platform, const CleanOnceSteps& steps,
     return kNothingTicked;
   }
   PhaseTimes times{Clock::now(), {}, {}, RegistryCalls(platform)};
-  const size_t found = steps.scan();
+  const size_t found = steps.Scan();
   times.scanned = Clock::now();
   times.callsScanned = RegistryCalls(platform);
-  const RepairOutcome outcome = steps.repair();
+  const RepairOutcome outcome = steps.Repair();
   times.repaired = Clock::now();
   times.callsRepaired = RegistryCalls(platform);
   RunLogEntry entry;
   entry.switchName = kCleanOnceSwitch;
-  entry.categories = CategoryCaptions(steps.ticked);
+  entry.categories = CategoryCaptions(steps.Ticked());
   // The entries the repair left broken and took in a further pass were found too.
   entry.found = found + (outcome.followUpRepaired ? outcome.followUpFound : 0);
   entry.repaired = outcome.removedCount;
   entry.file = outcome.backupWritten ? outcome.backupFile : "";
   entry.exitCode = CleanOnceExitCode(outcome);
   entry.note = RepairLogNote(outcome);
-  LogUnattendedRun(platform, entry, steps.restorePoint());
+  LogUnattendedRun(platform, entry, steps.RestorePointLog());
   if (!phaseTimesFile.empty())
     WritePhaseTimes(platform.files, phaseTimesFile, times, found, outcome.times);
   return entry.exitCode;

@@ -3,7 +3,6 @@
 // the benchmarks, the phase times.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,12 +15,14 @@ namespace kelvane {
 // The switch as typed and as the log names it.
 inline constexpr const char* kCleanOnceSwitch = "-cleanonce";
 
-// What the clean needs of the window.
-struct CleanOnceSteps {
-  std::vector<Category> ticked;               // the categories to scan
-  std::function<size_t()> scan;               // scans `ticked`; the rows listed then
-  std::function<RepairOutcome()> repair;      // repairs every row, the window hidden
-  std::function<std::string()> restorePoint;  // what the repair's restore point came to
+// What the clean asks of the main window, which lends its scan and its repair, hidden.
+class CleanOnceSteps {
+ public:
+  virtual ~CleanOnceSteps() = default;
+  virtual std::vector<Category> Ticked() = 0;  // the categories to scan
+  virtual size_t Scan() = 0;                   // scans Ticked(); the rows listed then
+  virtual RepairOutcome Repair() = 0;          // repairs every row
+  virtual std::string RestorePointLog() = 0;   // what the repair's restore point came to
 };
 
 // Scans and repairs through `steps`, logs the run and returns its exit code. With
@@ -29,7 +30,6 @@ struct CleanOnceSteps {
 // environment's KELVANE_PHASE_TIMES), a line "scan S repair R (...)" (seconds) is
 // added to it, the repair's parts and the registry calls (when the platform's
 // registry is a CountedRegistry) in the brackets.
-int CleanUnattended(Platform platform, const CleanOnceSteps& steps,
-                    const std::string& phaseTimesFile);
+int CleanUnattended(Platform platform, CleanOnceSteps& steps, const std::string& phaseTimesFile);
 
 }  // namespace kelvane
