@@ -1,14 +1,7 @@
-// Entries that point into the shell's folders and sounds: menu-order keys of Programs
-// folders, shortcut files, event sounds, and type libraries.
-#include <algorithm>
+// Shortcuts: shortcut files in the six shell folders whose target is gone.
 #include <array>
 
-#include "platform/registry_locations.h"
-#include "platform/version_code.h"
-#include "scan/path_check.h"
-#include "scan/registry_views.h"
 #include "scan/scanners.h"
-#include "scan/value_walker.h"
 
 namespace kelvane {
 
@@ -23,17 +16,9 @@ constexpr std::array<int, 6> kShortcutFolders = {
     csidl::kStartMenu,       csidl::kDesktopDirectory,
 };
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 bool IsShortcutName(const std::string& name) {
   const size_t dot = name.rfind('.');
-  return dot != std::string::npos && LowerAscii(name.substr(dot)) == ".lnk";
+  return dot != std::string::npos && EqualsNoCase(name.substr(dot), ".lnk");
 }
 
 bool OnAllowedDrive(const std::string& path, const std::string& allowedDrives) {
@@ -42,80 +27,7 @@ bool OnAllowedDrive(const std::string& path, const std::string& allowedDrives) {
   return UpperAscii(allowedDrives).find(UpperAscii(path.substr(0, 1))) != std::string::npos;
 }
 
-void AddSubfolderNames(ScanContext& context, int csidl, std::vector<std::string>& names) {
-  const auto folder = context.GetShell().SpecialFolder(csidl);
-  if (!folder)
-    return;
-  for (const FileEntry& entry : context.Files().ListFolder(*folder)) {
-    if (entry.IsFolder())
-      names.push_back(UpperAscii(entry.name));
-  }
-}
-
-void ScanSoundKeyBelow(ScanContext& context, const std::string& rootName,
-                       const std::string& parentPath, const std::string& keyName, int depth) {
-  if (depth > kMaxKeyDepth)
-    return;
-  const std::string upperRoot = UpperAscii(rootName);
-  const auto root = RootFromName(upperRoot);
-  if (!root)
-    return;
-  Registry registry = context.NewRegistry(*root, KeyAccess::kFull);
-  const std::string path = parentPath + keyName;
-  if (!registry.OpenKey(path, false))
-    return;
-  const std::string lower = LowerAscii(keyName);
-  if (lower == ".current" || lower == ".default" || lower == "utopia0") {
-    if (const auto sound = ReadText(registry, "")) {
-      context.ShowScanKey(path);
-      const PathVerdict verdict = context.CheckPath(*root, path, *sound, "", false);
-      if (verdict.missing) {
-        context.AddIssueRow("Missing Sound File", ValueTarget(*root, path, ""), *sound,
-                            MissingPathReason(verdict), RowKind::kDefaultValue);
-      }
-    }
-  }
-  for (const std::string& name : registry.GetKeyNames()) {
-    ScanSoundKeyBelow(context, upperRoot, path + "\\", name, depth + 1);
-  }
-}
-
 }  // namespace
-
-std::string MenuOrderKey(uint32_t versionCode) {
-  switch (versionCode) {
-    case 9:
-    case 10:
-      return "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start "
-             "Menu2\\Programs";
-    case 7:
-    case 8:
-      return "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start "
-             "Menu\\Programs";
-    default:
-      return "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start "
-             "Menu\\&Programs";
-  }
-}
-
-void ScanStartMenu(ScanContext& context) {
-  std::vector<std::string> folders;  // upper-cased
-  AddSubfolderNames(context, csidl::kPrograms, folders);
-  AddSubfolderNames(context, csidl::kCommonPrograms, folders);
-  const std::string menuKey = MenuOrderKey(GetWindowsVersionCode(context.System()));
-  Registry registry = context.NewRegistry(RootKey::kCurrentUser, KeyAccess::kFull);
-  if (!registry.OpenKey(menuKey, false))
-    return;
-  for (const std::string& name : registry.GetKeyNames()) {
-    context.ShowScanKey(menuKey + "\\" + name);
-    const std::string upper = UpperAscii(name);
-    if (std::find(folders.begin(), folders.end(), upper) == folders.end()) {
-      context.AddIssueRow("Old Start Menu Key", SubkeyTarget(RootKey::kCurrentUser, menuKey, name),
-                          name, "No such folder in the Start menu's Programs: " + name,
-                          RowKind::kSubkeyNamed);
-    }
-  }
-}
 
 std::string ResolveShortcut(ScanContext& context, const std::string& path) {
   std::string target = context.GetShell().ResolveShortcut(path).value_or("");
@@ -161,20 +73,6 @@ void ScanShortcuts(ScanContext& context) {
       ScanShortcutFolder(context, *folder);
     }
   }
-}
-
-void ScanSoundKey(ScanContext& context, const std::string& rootName, const std::string& parentPath,
-                  const std::string& keyName) {
-  ScanSoundKeyBelow(context, rootName, parentPath, keyName, 0);
-}
-
-void ScanSoundEvents(ScanContext& context) {
-  ScanSoundKey(context, "HKEY_Current_User", kSoundSchemesKey, "");
-}
-
-void ScanActiveX(ScanContext& context) {
-  for (const std::string& typeLibs : KeyViews(context, RootKey::kClassesRoot, "TypeLib"))
-    WalkValues(context, "HKEY_CLASSES_ROOT", typeLibs, "ActiveX Issue", ".dll");
 }
 
 }  // namespace kelvane

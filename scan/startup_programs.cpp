@@ -1,7 +1,5 @@
-// Programs started with Windows (Run keys and the entries kept for disabled startup
-// programs) and Add/Remove Programs entries that hold nothing.
-#include <cstddef>
-
+// Startup Programs: programs started with Windows (Run keys and the entries kept for
+// disabled startup programs) that are missing.
 #include "platform/registry_locations.h"
 #include "scan/path_check.h"
 #include "scan/registry_views.h"
@@ -12,9 +10,6 @@ namespace kelvane {
 namespace {
 
 constexpr const char* kStartupProblem = "Missing Startup Programs";
-// An uninstall entry is counted with a lone empty default value counting nothing.
-constexpr const char* kNoValuesButEmptyDefaultReason =
-    "Key and its subkeys hold no values, empty defaults aside";
 
 void ScanDisabledStartup(ScanContext& context, const std::string& startupKey) {
   Registry registry = context.NewRegistry(RootKey::kLocalMachine);
@@ -75,81 +70,6 @@ void ScanRunKey(ScanContext& context, const std::string& rootName, const std::st
                           MissingPathReason(verdict), RowKind::kValueInPath);
     }
   }
-}
-
-void ScanAddRemovePrograms(ScanContext& context) {
-  for (const std::string& uninstall : KeyViews(context, RootKey::kLocalMachine, kUninstallKey)) {
-    Registry registry = context.NewRegistry(RootKey::kLocalMachine);
-    if (!registry.OpenKey(uninstall, false))
-      continue;
-    for (const std::string& name : registry.GetKeyNames()) {
-      // Entries named by a class identifier belong to Windows Installer.
-      if (!name.empty() && name[0] == '{')
-        continue;
-      const std::string path = uninstall + "\\" + name;
-      context.ShowScanKey(path);
-      if (CountKeyEntries(context, RootKey::kLocalMachine, path, 1, true, false) < 1) {
-        context.AddIssueRow("Add/Remove Programs Issue",
-                            SubkeyTarget(RootKey::kLocalMachine, uninstall, name), name,
-                            kNoValuesButEmptyDefaultReason, RowKind::kSubkeyNamed);
-      }
-    }
-  }
-}
-
-namespace {
-
-// The count never goes deeper than keys nest (kMaxKeyDepth).
-int CountEntries(ScanContext& context, RootKey root, const std::string& keyPath, int limit,
-                 bool subkeyRule, bool emptyDefaultRule, int depth) {
-  if (depth > kMaxKeyDepth)
-    return 0;
-  Registry registry = context.NewRegistry(root);
-  if (!registry.OpenKey(keyPath, false))
-    return 0;
-  const std::vector<std::string> values = registry.GetValueNames();
-  int result = static_cast<int>(values.size());
-  if (!emptyDefaultRule && values.size() == 1 && values[0].empty() && IsTextValue(registry, "") &&
-      registry.ReadString("").empty()) {
-    result = 0;  // a lone empty default value is no content
-  }
-  if (limit != 0 && result >= limit)
-    return result;
-  const std::vector<std::string> subkeys = registry.GetKeyNames();
-  if (subkeyRule && limit != 0 && subkeys.size() > static_cast<size_t>(limit)) {
-    return static_cast<int>(subkeys.size());
-  }
-  std::optional<std::string> identity;
-  for (const std::string& name : subkeys) {
-    const std::string childPath = keyPath + "\\" + name;
-    // A subkey whose name holds a NUL cannot be looked into: what it holds is not
-    // known, so it counts as an entry and the key is never called empty.
-    const bool unknown = HoldsNul(name);
-    if (unknown || BelowWow64Node(childPath)) {
-      // A key the 32-bit view shares with the 64-bit one holds what its 64-bit self
-      // holds; it counts as an entry, so that a key holding it is never called empty
-      // (deleting through the link would reach the 64-bit key).
-      Registry child = registry.OpenSubkey(name);
-      if (unknown || IsLinkedSubkey(registry, identity, child, childPath, name)) {
-        ++result;
-        if (limit != 0 && result >= limit)
-          return result;
-        continue;
-      }
-    }
-    result +=
-        CountEntries(context, root, childPath, limit, subkeyRule, emptyDefaultRule, depth + 1);
-    if (limit != 0 && result >= limit)
-      return result;
-  }
-  return result;
-}
-
-}  // namespace
-
-int CountKeyEntries(ScanContext& context, RootKey root, const std::string& keyPath, int limit,
-                    bool subkeyRule, bool emptyDefaultRule) {
-  return CountEntries(context, root, keyPath, limit, subkeyRule, emptyDefaultRule, 0);
 }
 
 }  // namespace kelvane
