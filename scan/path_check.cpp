@@ -222,11 +222,6 @@ PathVerdict CheckPath(FileSystem& files, const std::string& text, const std::str
   return MissingReading(std::move(path), 0, acceptFolder);
 }
 
-bool IsPathMissing(FileSystem& files, const std::string& text, const std::string& endMarker,
-                   bool acceptFolder, const std::string& allowedDrives) {
-  return CheckPath(files, text, endMarker, acceptFolder, allowedDrives).missing;
-}
-
 std::string MissingPathReason(const PathVerdict& verdict) {
   switch (verdict.kind) {
     case MissingKind::kFolder:
