@@ -111,7 +111,7 @@ int main() {
   for (const Sample& sample : samples) {
     files.probes = files.expansions = 0;
     const bool missing =
-        kelvane::IsPathMissing(files, sample.text, sample.marker, sample.acceptFolder, "c");
+        kelvane::CheckPath(files, sample.text, sample.marker, sample.acceptFolder, "c").missing;
     const long probes = files.probes;
     // Repeat for at least 200 ms to time one call.
     using Clock = std::chrono::steady_clock;
@@ -120,7 +120,7 @@ int main() {
     auto elapsed = Clock::duration::zero();
     do {
       for (int i = 0; i < 20; ++i) {
-        kelvane::IsPathMissing(files, sample.text, sample.marker, sample.acceptFolder, "c");
+        kelvane::CheckPath(files, sample.text, sample.marker, sample.acceptFolder, "c");
       }
       calls += 20;
       elapsed = Clock::now() - start;

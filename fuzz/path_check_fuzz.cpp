@@ -1,4 +1,4 @@
-// IsPathMissing against a random small file tree on drive C: (the portable file
+// The path check against a random small file tree on drive C: (the portable file
 // system on a temporary folder): any text must be judged without a crash, and a text
 // whose program part names an existing file must never be reported.
 #include <fuzzer/FuzzedDataProvider.h>

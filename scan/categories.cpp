@@ -1,15 +1,23 @@
 #include "scan/categories.h"
 
 #include <algorithm>
-
 #include <array>
 
+#include "platform/registry_locations.h"
 #include "scan/scanners.h"
 
 namespace kelvane {
 
 namespace {
 
+constexpr OwnedKey Machine(const char* keyPath) {
+  return {RootKey::kLocalMachine, keyPath};
+}
+constexpr OwnedKey User(const char* keyPath) {
+  return {RootKey::kCurrentUser, keyPath};
+}
+
+// Each scanner lives in the file named after its caption (scan/scanners.h).
 constexpr std::array<Category, 22> kCategories = {{
     {1, "My Computers", 0, "", nullptr},
     {2, "Files and Folders", 1, "", nullptr},
@@ -18,24 +26,75 @@ constexpr std::array<Category, 22> kCategories = {{
     {4, "HKEY_CURRENT_USER", 2, "Scanning Files and Folders - HKEY_CURRENT_USER...",
      &ScanFilesFoldersCurrentUser},
     {5, "HKEY_USERS", 2, "Scanning Files and Folders - HKEY_USERS...", &ScanFilesFoldersUsers},
-    {6, "Software Locations", 1, "Scanning Software Locations...", &ScanSoftwareLocations},
+    {6,
+     "Software Locations",
+     1,
+     "Scanning Software Locations...",
+     &ScanSoftwareLocations,
+     {Machine(kAppPathsKey)}},
     {7, "Windows Fonts", 1, "Scanning Windows Fonts...", &ScanWindowsFonts},
-    {8, "Invalid Help Files", 1, "Scanning Invalid Help Files...", &ScanHelpFiles},
-    {9, "Shared DLLs", 1, "Scanning Shared DLLs...", &ScanSharedDlls},
-    {10, "Startup Programs", 1, "Scanning Startup Programs...", &ScanStartupPrograms},
-    {11, "Add/Remove Programs", 1, "Scanning Add/Remove Programs...", &ScanAddRemovePrograms},
+    {8,
+     "Invalid Help Files",
+     1,
+     "Scanning Invalid Help Files...",
+     &ScanHelpFiles,
+     {Machine(kHelpKey), Machine(kHtmlHelpKey)}},
+    {9, "Shared DLLs", 1, "Scanning Shared DLLs...", &ScanSharedDlls, {Machine(kSharedDllsKey)}},
+    // The entries kept for disabled startup programs are walked by Files and Folders too.
+    {10,
+     "Startup Programs",
+     1,
+     "Scanning Startup Programs...",
+     &ScanStartupPrograms,
+     {Machine(kRunKey), Machine(kRunOnceKey), User(kRunKey), User(kRunOnceKey)}},
+    {11,
+     "Add/Remove Programs",
+     1,
+     "Scanning Add/Remove Programs...",
+     &ScanAddRemovePrograms,
+     {Machine(kUninstallKey)}},
     {12, "File Extensions", 1, "Scanning File Extensions...", &ScanFileExtensions},
-    {13, "Custom Controls", 1, "Scanning Custom Controls...", &ScanCustomControls},
+    {13,
+     "Custom Controls",
+     1,
+     "Scanning Custom Controls...",
+     &ScanCustomControls,
+     {Machine("SOFTWARE\\Classes\\CLSID")}},
     // The obsolete-software walk shows the software-locations text.
     {14, "Obsolete Software", 1, "Scanning Software Locations...", &ScanObsoleteSoftware},
     {15, "Windows Services", 1, "Scanning Windows Services...", &ScanServices},
     {16, "Start Menu", 1, "Scanning Start Menu...", &ScanStartMenu},
     {17, "Shortcuts", 1, "Scanning Shortcuts...", &ScanShortcuts},
-    {18, "Sound and Appevents", 1, "Scanning Sound and Appevents...", &ScanSoundEvents},
-    {19, "Invalid ActiveX", 1, "Scanning Invalid ActiveX...", &ScanActiveX},
-    {20, "MRU and History Lists", 1, "Scanning MRU and History Lists...", &ScanMruLists},
-    {21, "Installer", 1, "Scanning Installer...", &ScanInstaller},
-    {22, "Applications", 1, "", &ScanApplications},  // shows no status text of its own
+    {18,
+     "Sound and Appevents",
+     1,
+     "Scanning Sound and Appevents...",
+     &ScanSoundEvents,
+     {User(kSoundSchemesKey)}},
+    {19,
+     "Invalid ActiveX",
+     1,
+     "Scanning Invalid ActiveX...",
+     &ScanActiveX,
+     {Machine("SOFTWARE\\Classes\\TypeLib")}},
+    {20,
+     "MRU and History Lists",
+     1,
+     "Scanning MRU and History Lists...",
+     &ScanMruLists,
+     {User(kMruKey)}},
+    {21,
+     "Installer",
+     1,
+     "Scanning Installer...",
+     &ScanInstaller,
+     {Machine(kInstallerUninstallKey), Machine(kInstallerFoldersKey), Machine(kArpCacheKey)}},
+    {22,
+     "Applications",
+     1,
+     "",
+     &ScanApplications,  // shows no status text of its own
+     {Machine(kApplicationsKey)}},
 }};
 
 // Position of an id in the table, or -1.
@@ -56,6 +115,18 @@ std::span<const Category> Categories() {
 const Category* FindCategory(int id) {
   const int index = IndexOf(id);
   return index < 0 ? nullptr : &kCategories[static_cast<size_t>(index)];
+}
+
+std::vector<const char*> OwnedKeysBelow(RootKey root) {
+  std::vector<const char*> keys;
+  for (const Category& category : kCategories) {
+    for (const OwnedKey& owned : category.owns) {
+      const auto same = [&](const char* key) { return EqualsNoCase(key, owned.keyPath); };
+      if (owned.root == root && std::none_of(keys.begin(), keys.end(), same))
+        keys.push_back(owned.keyPath);
+    }
+  }
+  return keys;
 }
 
 CategorySelection CategorySelection::All() {

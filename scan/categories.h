@@ -1,10 +1,14 @@
 // The scan categories: one table row per node of the category tree (id, caption,
-// tree level, the progress window's status text, the scanner), and the selection of
-// ticked categories that the tree, the settings and the scan share. Adding a category
-// is one row here plus its scanner.
+// tree level, the progress window's status text, the scanner, the keys it owns), and
+// the selection of ticked categories that the tree, the settings and the scan share.
+// Adding a category is one row here plus its scanner, in a file named after its
+// caption (scan/scanners.h lists them).
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <vector>
 
@@ -15,12 +19,37 @@ namespace kelvane {
 class ScanContext;
 using ScannerFn = void (*)(ScanContext&);
 
+// A key that a category judges on its own, with everything below it: the Files and
+// Folders walk of its root leaves it out, in both registry views (matched whole,
+// without regard to case).
+struct OwnedKey {
+  RootKey root;
+  const char* keyPath;
+};
+
+// The keys one category owns, at most four.
+class OwnedKeys {
+ public:
+  constexpr OwnedKeys() = default;
+  constexpr OwnedKeys(std::initializer_list<OwnedKey> keys) {
+    for (const OwnedKey& key : keys)
+      keys_.at(size_++) = key;  // more than four keys: the table does not compile
+  }
+  constexpr const OwnedKey* begin() const { return keys_.data(); }
+  constexpr const OwnedKey* end() const { return keys_.data() + size_; }
+
+ private:
+  std::array<OwnedKey, 4> keys_{};
+  size_t size_ = 0;
+};
+
 struct Category {
   int id;  // the tree node's id and its key in the settings file
   const char* caption;
   int level;           // 0 the root, 1 its children, 2 the hives under "Files and Folders"
   const char* status;  // the progress window's text while it runs; empty for groups
   ScannerFn scanner;   // nothing for the root and the group
+  OwnedKeys owns = {};
 };
 
 inline constexpr int kCategoryRoot = 1;
@@ -30,6 +59,10 @@ inline constexpr int kCategoryFilesAndFolders = 2;
 std::span<const Category> Categories();
 // The table row of an id; nothing for an id that no row has.
 const Category* FindCategory(int id);
+
+// The keys below `root` that the categories own, in table order, each once: what the
+// Files and Folders walk of that root leaves out.
+std::vector<const char*> OwnedKeysBelow(RootKey root);
 
 // Which categories are ticked, by id. Ids outside the table are never ticked.
 class CategorySelection {

@@ -1,6 +1,7 @@
 #include "scan/path_check.h"
 
 #include <array>
+#include <optional>
 #include <string_view>
 
 namespace kelvane {
@@ -151,6 +152,44 @@ std::string ExpandFolderVariable(FileSystem& files, const std::string& text) {
   return folder;
 }
 
+namespace {
+
+// A path starting with "%", its variable expanded. Nothing when such a text cannot be
+// judged: its "%" is never closed (it names no variable), or the variable names no
+// existing folder.
+std::optional<std::string> ExpandLeadingVariable(FileSystem& files, const std::string& path) {
+  const std::string rest = path.substr(1);
+  if (rest.empty())
+    return std::nullopt;
+  const size_t close = rest.find('%');
+  if (close == std::string::npos)
+    return std::nullopt;
+  const std::string variable = "%" + rest.substr(0, close + 1);
+  const std::string folder = ExpandFolderVariable(files, variable);
+  if (!folder.empty() && folder[0] == '%')
+    return std::nullopt;
+  return folder + path.substr(close + 2);
+}
+
+// With an end marker the path ends right after its first occurrence, and only that
+// file is looked for.
+PathVerdict CheckUpToMarker(FileSystem& files, std::string path, const std::string& endMarker,
+                            const std::string& allowedDrives) {
+  const size_t marker = UpperAscii(path).find(UpperAscii(endMarker));
+  if (marker == std::string::npos)
+    return {};
+  path = path.substr(0, marker) + endMarker;
+  if (!OnAllowedDrive(path, allowedDrives))
+    return {};
+  if (!StartsWithDriveRoot(path))
+    return {};
+  if (files.FileExists(path))
+    return {};
+  return Missing(MissingKind::kFile, std::move(path));
+}
+
+}  // namespace
+
 PathVerdict CheckPath(FileSystem& files, const std::string& text, const std::string& endMarker,
                       bool acceptFolder, const std::string& allowedDrives) {
   if (text.empty())
@@ -171,33 +210,14 @@ PathVerdict CheckPath(FileSystem& files, const std::string& text, const std::str
   }
 
   if (!path.empty() && path[0] == '%') {
-    const std::string rest = path.substr(1);
-    if (rest.empty())
+    auto expanded = ExpandLeadingVariable(files, path);
+    if (!expanded)
       return {};
-    // A "%" that is never closed names no variable: such a text cannot be judged.
-    const size_t close = rest.find('%');
-    if (close == std::string::npos)
-      return {};
-    const std::string variable = "%" + rest.substr(0, close + 1);
-    const std::string folder = ExpandFolderVariable(files, variable);
-    if (!folder.empty() && folder[0] == '%')
-      return {};
-    path = folder + path.substr(close + 2);
+    path = std::move(*expanded);
   }
 
-  if (!endMarker.empty()) {
-    const size_t marker = UpperAscii(path).find(UpperAscii(endMarker));
-    if (marker == std::string::npos)
-      return {};
-    path = path.substr(0, marker) + endMarker;
-    if (!OnAllowedDrive(path, allowedDrives))
-      return {};
-    if (!StartsWithDriveRoot(path))
-      return {};
-    if (files.FileExists(path))
-      return {};
-    return Missing(MissingKind::kFile, std::move(path));
-  }
+  if (!endMarker.empty())
+    return CheckUpToMarker(files, std::move(path), endMarker, allowedDrives);
 
   if (path.empty())
     return {};
@@ -220,11 +240,6 @@ PathVerdict CheckPath(FileSystem& files, const std::string& text, const std::str
   if (!PrefixWalkMissing(files, path))
     return {};
   return MissingReading(std::move(path), 0, acceptFolder);
-}
-
-bool IsPathMissing(FileSystem& files, const std::string& text, const std::string& endMarker,
-                   bool acceptFolder, const std::string& allowedDrives) {
-  return CheckPath(files, text, endMarker, acceptFolder, allowedDrives).missing;
 }
 
 std::string MissingPathReason(const PathVerdict& verdict) {

@@ -30,10 +30,6 @@ struct PathVerdict {
 PathVerdict CheckPath(FileSystem& files, const std::string& text, const std::string& endMarker,
                       bool acceptFolder, const std::string& allowedDrives);
 
-// True when the scanner reports `text` as naming a missing file (CheckPath's verdict).
-bool IsPathMissing(FileSystem& files, const std::string& text, const std::string& endMarker,
-                   bool acceptFolder, const std::string& allowedDrives);
-
 // A row's reason for a missing path: "File not found: C:\Old\app.exe" and the like.
 std::string MissingPathReason(const PathVerdict& verdict);
 

@@ -1,6 +1,7 @@
 // The category scanners, one function per category, each run by the scan worker
 // with the scan's context. The category table (scan/categories.cpp) maps ids to them
-// and holds the status text the worker shows before each runs.
+// and holds the status text the worker shows before each runs. Each category's code
+// is in the file named after its caption, given with its declarations below.
 #pragma once
 
 #include <optional>
@@ -14,6 +15,8 @@ namespace kelvane {
 // backend cannot exhaust the worker's stack.
 inline constexpr int kMaxKeyDepth = 512;
 
+// Shared by the categories (scan/registry_text.cpp).
+
 // Whether the value is a string or an expandable string.
 bool IsTextValue(Registry& registry, const std::string& name);
 // The data of a string or expandable-string value, unexpanded and cut at the first
@@ -22,25 +25,8 @@ std::optional<std::string> ReadText(Registry& registry, const std::string& name)
 // The same for a value already read.
 std::optional<std::string> TextOf(const RegValue& value);
 
-// Program paths registered under App Paths, in both registry views.
-void ScanSoftwareLocations(ScanContext& context);
-// The entries of one App Paths key (below HKEY_LOCAL_MACHINE).
-void ScanAppPaths(ScanContext& context, const std::string& appPaths);
-// Registered fonts whose file is not in the fonts folder.
-void ScanWindowsFonts(ScanContext& context);
-// Help files registered with a folder that does not hold them.
-void ScanHelpFiles(ScanContext& context);
-// Shared libraries that are missing or no longer referenced, in both registry views.
-void ScanSharedDlls(ScanContext& context);
-// The values of one SharedDlls key (below HKEY_LOCAL_MACHINE).
-void ScanSharedDllsKey(ScanContext& context, const std::string& sharedDlls);
+// What a key holds, for the categories that judge keys empty (scan/key_entry_count.cpp).
 
-// Run and RunOnce values and the entries kept for disabled startup programs.
-void ScanStartupPrograms(ScanContext& context);
-// The values of one Run-type key; `rootName` is a full root name in any case.
-void ScanRunKey(ScanContext& context, const std::string& rootName, const std::string& keyPath);
-// Uninstall entries that hold nothing.
-void ScanAddRemovePrograms(ScanContext& context);
 // The number of values in the key and the keys below it, stopping once `limit` is
 // reached (0: no limit). `subkeyRule`: a key with more subkeys than the limit answers
 // with its number of subkeys. `emptyDefaultRule` off: a lone empty default text value
@@ -48,10 +34,61 @@ void ScanAddRemovePrograms(ScanContext& context);
 int CountKeyEntries(ScanContext& context, RootKey root, const std::string& keyPath, int limit,
                     bool subkeyRule, bool emptyDefaultRule);
 
+// Files and Folders - HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_USERS
+// (scan/files_and_folders.cpp).
+
+// Every text value of a whole registry part that names a missing file or folder
+// (HKEY_LOCAL_MACHINE\Software, HKEY_CURRENT_USER, HKEY_USERS), the keys other
+// categories own (OwnedKeysBelow) left out.
+void ScanFilesFoldersLocalMachine(ScanContext& context);
+void ScanFilesFoldersCurrentUser(ScanContext& context);
+void ScanFilesFoldersUsers(ScanContext& context);
+
+// Software Locations (scan/software_locations.cpp).
+
+// Program paths registered under App Paths, in both registry views.
+void ScanSoftwareLocations(ScanContext& context);
+// The entries of one App Paths key (below HKEY_LOCAL_MACHINE).
+void ScanAppPaths(ScanContext& context, const std::string& appPaths);
+
+// Windows Fonts (scan/windows_fonts.cpp).
+
+// Registered fonts whose file is not in the fonts folder.
+void ScanWindowsFonts(ScanContext& context);
+
+// Invalid Help Files (scan/invalid_help_files.cpp).
+
+// Help files registered with a folder that does not hold them.
+void ScanHelpFiles(ScanContext& context);
+
+// Shared DLLs (scan/shared_dlls.cpp).
+
+// Shared libraries that are missing or no longer referenced, in both registry views.
+void ScanSharedDlls(ScanContext& context);
+// The values of one SharedDlls key (below HKEY_LOCAL_MACHINE).
+void ScanSharedDllsKey(ScanContext& context, const std::string& sharedDlls);
+
+// Startup Programs (scan/startup_programs.cpp).
+
+// Run and RunOnce values and the entries kept for disabled startup programs.
+void ScanStartupPrograms(ScanContext& context);
+// The values of one Run-type key; `rootName` is a full root name in any case.
+void ScanRunKey(ScanContext& context, const std::string& rootName, const std::string& keyPath);
+
+// Add/Remove Programs (scan/add_remove_programs.cpp).
+
+// Uninstall entries that hold nothing.
+void ScanAddRemovePrograms(ScanContext& context);
+
+// File Extensions (scan/file_extensions.cpp).
+
 // Class keys that hold nothing and per-user extension records without a class.
 void ScanFileExtensions(ScanContext& context);
 // Whether the key exists, asked with read access only.
 bool ClassKeyExists(ScanContext& context, RootKey root, const std::string& keyPath);
+
+// Custom Controls (scan/custom_controls.cpp).
+
 // Every key below HKEY_CLASSES_ROOT\CLSID whose default value names a missing file.
 void ScanCustomControls(ScanContext& context);
 // Examines `base` + `subName` and, depth first, every key below it. `rootName` is a
@@ -59,24 +96,15 @@ void ScanCustomControls(ScanContext& context);
 void ScanClassKey(ScanContext& context, const std::string& rootName, const std::string& base,
                   const std::string& subName);
 
-// Files and Folders: every text value of a whole registry part that names a missing
-// file or folder (HKEY_LOCAL_MACHINE\Software, HKEY_CURRENT_USER, HKEY_USERS).
-void ScanFilesFoldersLocalMachine(ScanContext& context);
-void ScanFilesFoldersCurrentUser(ScanContext& context);
-void ScanFilesFoldersUsers(ScanContext& context);
-// Files of the open and save dialogs' history that no longer exist.
-void ScanMruLists(ScanContext& context);
-// Uninstall entries naming a missing program, installer folders that are gone, and
-// uninstall-cache keys without an uninstall entry.
-void ScanInstaller(ScanContext& context);
-// The uninstall-cache keys below `arpCache` without an entry below `uninstall`.
-void ScanUninstallCache(ScanContext& context, const std::string& arpCache,
-                        const std::string& uninstall);
+// Obsolete Software (scan/obsolete_software.cpp).
 
 // Vendor keys under Software of both roots that hold nothing at all.
 void ScanObsoleteSoftware(ScanContext& context);
 // Reports the direct subkeys of `keyPath` that CountKeyEntries finds empty.
 void ScanSoftwareKey(ScanContext& context, const std::string& rootName, const std::string& keyPath);
+
+// Windows Services (scan/windows_services.cpp).
+
 // Services whose ImagePath names a missing program, read as the service manager reads
 // it (ServiceImagePath).
 void ScanServices(ScanContext& context);
@@ -84,6 +112,53 @@ void ScanServices(ScanContext& context);
 // name without drive ("system32\drivers\x.sys", "System32\svchost.exe -k group") lie
 // in `windowsFolder`. Other texts come back as they are.
 std::string ServiceImagePath(const std::string& imagePath, const std::string& windowsFolder);
+
+// Start Menu (scan/start_menu.cpp).
+
+// Menu-order keys of Programs folders that no longer exist.
+void ScanStartMenu(ScanContext& context);
+// The menu-order key below HKEY_CURRENT_USER for a Windows version code.
+std::string MenuOrderKey(uint32_t versionCode);
+
+// Shortcuts (scan/shortcuts.cpp).
+
+// Shortcut files in the six shell folders whose target is gone.
+void ScanShortcuts(ScanContext& context);
+// Every shortcut file in `folder` and, at once as met, in its subfolders.
+void ScanShortcutFolder(ScanContext& context, const std::string& folder);
+// The target path of a shortcut file; empty when it cannot be read.
+std::string ResolveShortcut(ScanContext& context, const std::string& path);
+
+// Sound and Appevents (scan/sound_and_appevents.cpp).
+
+// Event sounds of the current, default and "utopia0" schemes whose file is gone.
+void ScanSoundEvents(ScanContext& context);
+// Examines `parentPath` + `keyName` and every key below it. `rootName` is a full root
+// name in any case.
+void ScanSoundKey(ScanContext& context, const std::string& rootName, const std::string& parentPath,
+                  const std::string& keyName);
+
+// Invalid ActiveX (scan/invalid_activex.cpp).
+
+// Type libraries naming a missing DLL.
+void ScanActiveX(ScanContext& context);
+
+// MRU and History Lists (scan/mru_lists.cpp).
+
+// Files of the open and save dialogs' history that no longer exist.
+void ScanMruLists(ScanContext& context);
+
+// Installer (scan/installer.cpp).
+
+// Uninstall entries naming a missing program, installer folders that are gone, and
+// uninstall-cache keys without an uninstall entry.
+void ScanInstaller(ScanContext& context);
+// The uninstall-cache keys below `arpCache` without an entry below `uninstall`.
+void ScanUninstallCache(ScanContext& context, const std::string& arpCache,
+                        const std::string& uninstall);
+
+// Applications (scan/applications.cpp).
+
 // Open commands registered for applications that name a missing program, in both
 // registry views.
 void ScanApplications(ScanContext& context);
@@ -96,24 +171,5 @@ void ScanApplicationsKey(ScanContext& context, const std::string& applicationsKe
 // `command` to that text; `command` comes back empty when there is none left.
 void FindNextCommand(ScanContext& context, RootKey root, const std::string& startPath,
                      std::string& holder, std::string& command);
-
-// Menu-order keys of Programs folders that no longer exist.
-void ScanStartMenu(ScanContext& context);
-// The menu-order key below HKEY_CURRENT_USER for a Windows version code.
-std::string MenuOrderKey(uint32_t versionCode);
-// Shortcut files in the six shell folders whose target is gone.
-void ScanShortcuts(ScanContext& context);
-// Every shortcut file in `folder` and, at once as met, in its subfolders.
-void ScanShortcutFolder(ScanContext& context, const std::string& folder);
-// The target path of a shortcut file; empty when it cannot be read.
-std::string ResolveShortcut(ScanContext& context, const std::string& path);
-// Event sounds of the current, default and "utopia0" schemes whose file is gone.
-void ScanSoundEvents(ScanContext& context);
-// Examines `parentPath` + `keyName` and every key below it. `rootName` is a full root
-// name in any case.
-void ScanSoundKey(ScanContext& context, const std::string& rootName, const std::string& parentPath,
-                  const std::string& keyName);
-// Type libraries naming a missing DLL.
-void ScanActiveX(ScanContext& context);
 
 }  // namespace kelvane

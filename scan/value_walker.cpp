@@ -1,10 +1,8 @@
 #include "scan/value_walker.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 #include "platform/registry_locations.h"
-#include "scan/skip_keys.h"
 #include "scan/path_check.h"
 #include "scan/registry_views.h"
 #include "scan/scan_ahead.h"
@@ -14,29 +12,11 @@ namespace kelvane {
 
 namespace {
 
-constexpr const char* kFilesFoldersProblem = "Invalid File or Folder";
-constexpr const char* kMruProblem = "Missing MRU and History Lists file";
-constexpr const char* kInstallerProblem = "Installer Refrence Issue";
-
 // A listed key is skipped in both registry views.
-template <typename Table>
-bool InTable(const Table& table, RootKey root, const std::string& keyPath) {
-  for (const auto& entry : table) {
-    if (MatchesInEitherView(root, keyPath, entry))
+bool Skipped(const WalkSkip& skip, RootKey root, const std::string& keyPath) {
+  for (const char* key : skip.keys) {
+    if (MatchesInEitherView(root, keyPath, key))
       return true;
-  }
-  return false;
-}
-
-bool Skipped(WalkSkip skip, RootKey root, const std::string& keyPath) {
-  switch (skip) {
-    case WalkSkip::kLocalMachine:
-      return InTable(LocalMachineSkipKeys, root, keyPath);
-    case WalkSkip::kCurrentUser:
-      return InTable(CurrentUserSkipKeys, root, keyPath);
-    case WalkSkip::kOtherUsers:
-    case WalkSkip::kNone:
-      break;
   }
   return false;
 }
@@ -56,7 +36,7 @@ struct WalkPart {
 class Walker {
  public:
   Walker(ScanContext& context, RootKey root, std::string_view rootName, const std::string& problem,
-         const std::string& endMarker, WalkSkip skip)
+         const std::string& endMarker, const WalkSkip& skip)
       : context_(context),
         root_(root),
         rootName_(rootName),
@@ -186,7 +166,7 @@ class Walker {
   std::string_view rootName_;
   const std::string& problem_;
   const std::string& endMarker_;
-  WalkSkip skip_;
+  const WalkSkip& skip_;
   std::vector<std::string> leaveOut_;
 };
 
@@ -226,124 +206,18 @@ std::string ValuePathText(std::string_view rootName, const std::string& keyPath,
 }
 
 void WalkValues(ScanContext& context, std::string_view rootName, const std::string& keyPath,
-                const std::string& problem, const std::string& endMarker, WalkSkip skip,
+                const std::string& problem, const std::string& endMarker, const WalkSkip& skip,
                 WalkThreads threads) {
   const auto root = RootFromName(rootName);
   if (!root || Skipped(skip, *root, keyPath))
     return;
   Walker walker(context, *root, rootName, problem, endMarker, skip);
-  if (skip == WalkSkip::kOtherUsers && keyPath.empty())
+  if (skip.currentUser && keyPath.empty())
     walker.LeaveOut(CurrentUserIdentities(context));
   if (threads == WalkThreads::kShared && kMaxKeyDepth >= 2)
     walker.StartShared(keyPath);
   else
     walker.Start(keyPath);
-}
-
-void ScanFilesFoldersLocalMachine(ScanContext& context) {
-  WalkValues(context, "HKEY_LOCAL_MACHINE", "Software", kFilesFoldersProblem, "",
-             WalkSkip::kLocalMachine, WalkThreads::kShared);
-}
-
-void ScanFilesFoldersCurrentUser(ScanContext& context) {
-  WalkValues(context, "HKEY_CURRENT_USER", "", kFilesFoldersProblem, "", WalkSkip::kCurrentUser,
-             WalkThreads::kShared);
-}
-
-void ScanFilesFoldersUsers(ScanContext& context) {
-  WalkValues(context, "HKEY_USERS", "", kFilesFoldersProblem, "", WalkSkip::kOtherUsers,
-             WalkThreads::kShared);
-}
-
-void ScanMruLists(ScanContext& context) {
-  Registry registry = context.NewRegistry(RootKey::kCurrentUser, KeyAccess::kFull);
-  if (!registry.OpenKey(kMruKey, false))
-    return;
-  context.ShowScanKey(kMruKey);
-  const std::vector<std::string> extensions = registry.GetKeyNames();
-  const std::string drives = UpperAscii(context.AllowedDrives());
-  // A value of the list itself names a file without its extension; it stands when
-  // that name with one of the listed extensions exists.
-  for (const std::string& name : registry.GetValueNames()) {
-    const auto data = ReadText(registry, name);
-    if (!data || data->find(":\\") != 1)
-      continue;
-    if (drives.find(UpperAscii(data->substr(0, 1))) == std::string::npos)
-      continue;
-    bool found = false;
-    for (const std::string& extension : extensions) {
-      if (extension == "*")
-        continue;
-      if (context.FileExists(RootKey::kCurrentUser, kMruKey, *data + "." + extension)) {
-        found = true;
-        break;
-      }
-    }
-    if (!found) {
-      context.AddIssueRow(kMruProblem, ValueTarget(RootKey::kCurrentUser, kMruKey, name), *data,
-                          "No file with a listed extension: " + *data, RowKind::kValueInPath);
-    }
-  }
-  for (const std::string& extension : extensions) {
-    WalkValues(context, "HKEY_CURRENT_USER", std::string(kMruKey) + "\\" + extension, kMruProblem,
-               "");
-  }
-}
-
-void ScanInstaller(ScanContext& context) {
-  const std::vector<std::string> uninstallKeys =
-      KeyViews(context, RootKey::kLocalMachine, kInstallerUninstallKey);
-  for (const std::string& uninstall : uninstallKeys)
-    WalkValues(context, "HKEY_LOCAL_MACHINE", uninstall, kInstallerProblem, ".exe");
-
-  // The names of the installer's folder list are folder paths; their data is not read.
-  for (const std::string& foldersKey :
-       KeyViews(context, RootKey::kLocalMachine, kInstallerFoldersKey)) {
-    Registry folders = context.NewRegistry(RootKey::kLocalMachine, KeyAccess::kFull);
-    if (!folders.OpenKey(foldersKey, false))
-      continue;
-    context.ShowScanKey(foldersKey);
-    for (const std::string& name : folders.GetValueNames()) {
-      const PathVerdict verdict =
-          context.CheckPath(RootKey::kLocalMachine, foldersKey, name, "", true);
-      if (verdict.missing) {
-        context.AddIssueRow(kInstallerProblem,
-                            ValueTarget(RootKey::kLocalMachine, foldersKey, name), name,
-                            MissingPathReason(verdict), RowKind::kValueNamed);
-      }
-    }
-  }
-
-  // The uninstall cache keeps one subkey per uninstall entry of its own view.
-  for (const std::string& arpCache : KeyViews(context, RootKey::kLocalMachine, kArpCacheKey)) {
-    const bool thirtyTwoBit = BelowWow64Node(arpCache);
-    std::string uninstall = kInstallerUninstallKey;
-    if (thirtyTwoBit)
-      uninstall = Wow64Twin(RootKey::kLocalMachine, kInstallerUninstallKey).value_or(uninstall);
-    ScanUninstallCache(context, arpCache, uninstall);
-  }
-}
-
-void ScanUninstallCache(ScanContext& context, const std::string& arpCache,
-                        const std::string& uninstall) {
-  Registry registry = context.NewRegistry(RootKey::kLocalMachine, KeyAccess::kRead);
-  std::unordered_set<std::string> entries;
-  if (registry.OpenKey(uninstall, false)) {
-    for (const std::string& name : registry.GetKeyNames())
-      entries.insert(UpperAscii(name));
-  }
-  registry.CloseKey();
-  if (!registry.OpenKey(arpCache, false))
-    return;
-  context.ShowScanKey(arpCache);
-  for (const std::string& name : registry.GetKeyNames()) {
-    if (!entries.contains(UpperAscii(name))) {
-      context.AddIssueRow(kInstallerProblem, SubkeyTarget(RootKey::kLocalMachine, arpCache, name),
-                          name,
-                          "No uninstall entry: HKEY_LOCAL_MACHINE\\" + uninstall + "\\" + name,
-                          RowKind::kSubkeyNamed);
-    }
-  }
 }
 
 }  // namespace kelvane

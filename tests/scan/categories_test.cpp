@@ -2,6 +2,7 @@
 // ids a scan runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -12,11 +13,33 @@ namespace {
 
 using Ids = std::vector<int>;
 
+// Every id of the table, in tree order.
 Ids AllIds() {
   Ids ids;
-  for (int id = 1; id <= 22; ++id)
-    ids.push_back(id);
+  for (const Category& category : Categories())
+    ids.push_back(category.id);
   return ids;
+}
+
+// The ids of the table's rows at `level`.
+Ids LevelIds(int level) {
+  Ids ids;
+  for (const Category& category : Categories()) {
+    if (category.level == level)
+      ids.push_back(category.id);
+  }
+  return ids;
+}
+
+// `ids` without those of `left`.
+Ids Without(Ids ids, const Ids& left) {
+  std::erase_if(ids, [&](int id) { return std::find(left.begin(), left.end(), id) != left.end(); });
+  return ids;
+}
+
+// An id past the table's last: no node has it.
+int NoNode() {
+  return Categories().back().id + 1;
 }
 
 TEST(CategorySelection, ClicksSpreadToChildrenAndParents) {
@@ -25,25 +48,29 @@ TEST(CategorySelection, ClicksSpreadToChildrenAndParents) {
     std::vector<int> clicks;
     Ids collected;
   };
+  const Ids hives = LevelIds(2);
+  const Ids everyLevelOne = LevelIds(1);  // "Files and Folders" first
+  Ids everyLevelOneAnd14 = everyLevelOne;
+  everyLevelOneAnd14.push_back(14);
   const Case cases[] = {
       {__LINE__, {}, AllIds()},
       // Unticking all three hives unticks "Files and Folders", not the root.
-      {__LINE__, {3, 4, 5}, {1, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22}},
+      {__LINE__, hives, Without(AllIds(), {2, 3, 4, 5})},
       // The root unticks every node; ticking it again ticks every node.
       {__LINE__, {1}, {}},
       {__LINE__, {1, 1}, AllIds()},
       // Only the hive HKEY_USERS: its group and the root follow.
       {__LINE__, {1, 5}, {1, 2, 5}},
       // The group gives its state to its hives.
-      {__LINE__, {2}, {1, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22}},
+      {__LINE__, {2}, Without(AllIds(), {2, 3, 4, 5})},
       {__LINE__, {1, 2}, {1, 2, 3, 4, 5}},
       // Unticking every level-1 category unticks the root; one ticked ticks it again.
-      {__LINE__, {2, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22}, {}},
-      {__LINE__, {2, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 14}, {1, 14}},
+      {__LINE__, everyLevelOne, {}},
+      {__LINE__, everyLevelOneAnd14, {1, 14}},
       // A hive ticked while everything else is off ticks its group and the root.
       {__LINE__, {1, 4, 4, 3}, {1, 2, 3}},
       // Clicks on no node change nothing.
-      {__LINE__, {0, 23, -1}, AllIds()},
+      {__LINE__, {0, NoNode(), -1}, AllIds()},
   };
   for (const Case& c : cases) {
     CategorySelection tree = CategorySelection::All();
@@ -65,9 +92,11 @@ TEST(CategoryTable, OneRowPerNodeParentsFirstAndAScannerForEveryLeaf) {
     EXPECT_EQ(category.scanner == nullptr, group) << category.id;
     EXPECT_EQ(FindCategory(category.id), &category);
   }
-  EXPECT_EQ(ids, AllIds());
+  // The ids count up from 1 in tree order.
+  for (size_t i = 0; i < ids.size(); ++i)
+    EXPECT_EQ(ids[i], static_cast<int>(i) + 1);
   EXPECT_EQ(FindCategory(0), nullptr);
-  EXPECT_EQ(FindCategory(23), nullptr);
+  EXPECT_EQ(FindCategory(NoNode()), nullptr);
 }
 
 TEST(CategorySelection, KeepsTicksAsSetAndOnlyForKnownIds) {
@@ -75,15 +104,15 @@ TEST(CategorySelection, KeepsTicksAsSetAndOnlyForKnownIds) {
   saved.Set(kCategoryRoot, true);  // a ticked root over no ticked category stays as set
   saved.Set(9, true);
   saved.Set(0, true);
-  saved.Set(23, true);
+  saved.Set(NoNode(), true);
   EXPECT_EQ(saved.Ids(), (Ids{1, 9}));
-  EXPECT_FALSE(saved.Has(23));
+  EXPECT_FALSE(saved.Has(NoNode()));
   ClickCategory(saved, 9);  // the next click recomputes the root
   EXPECT_EQ(saved.Ids(), Ids{});
 
   CategorySelection all = CategorySelection::All();
   ClickCategory(all, 17);
-  for (int id = 1; id <= 22; ++id)
+  for (int id : AllIds())
     EXPECT_EQ(all.Has(id), id != 17) << id;
   std::vector<int> selected;
   for (const Category& category : SelectedCategories(all))

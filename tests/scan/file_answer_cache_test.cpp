@@ -1,6 +1,6 @@
 // The scan's file-answer cache must not change a single answer of the path check.
 // Differential: texts of the fuzz corpus, of the benchmark trees and of a table of
-// names the system reads its own way go through IsPathMissing straight to the file
+// names the system reads its own way go through the path check straight to the file
 // system and through one cache that lives across all of them, as in a scan; the
 // answers must agree. Natively on the portable file system, under Wine on real files.
 #include <gtest/gtest.h>

@@ -25,7 +25,7 @@ class PathCheckTest : public ::testing::Test {
   }
   bool Missing(const std::string& text, const std::string& marker = "", bool acceptFolder = false,
                const std::string& drives = "c") {
-    return IsPathMissing(env.Files(), text, marker, acceptFolder, drives);
+    return CheckPath(env.Files(), text, marker, acceptFolder, drives).missing;
   }
 
   test::TestEnv env;

@@ -32,17 +32,6 @@ class SoftwareScannersTest : public test::ScannerTest {
   }
 };
 
-TEST_F(SoftwareScannersTest, DispatchMapsTheirIds) {
-  EXPECT_EQ(FindCategory(6)->scanner, &ScanSoftwareLocations);
-  EXPECT_EQ(FindCategory(7)->scanner, &ScanWindowsFonts);
-  EXPECT_EQ(FindCategory(8)->scanner, &ScanHelpFiles);
-  EXPECT_EQ(FindCategory(9)->scanner, &ScanSharedDlls);
-  EXPECT_EQ(FindCategory(10)->scanner, &ScanStartupPrograms);
-  EXPECT_EQ(FindCategory(11)->scanner, &ScanAddRemovePrograms);
-  EXPECT_EQ(FindCategory(12)->scanner, &ScanFileExtensions);
-  EXPECT_EQ(FindCategory(13)->scanner, &ScanCustomControls);
-}
-
 TEST_F(SoftwareScannersTest, SoftwareLocationsJudgesUpToTheProgramName) {
   const std::string prog = dir + "\\Prog\\" + token;
   env.WriteFile(prog + "1.exe");

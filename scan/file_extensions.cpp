@@ -1,7 +1,6 @@
-// Class registrations: file classes that hold nothing, per-user extension records
-// without a class, and class-identifier keys whose server file is missing.
+// File Extensions: file classes that hold nothing and per-user extension records
+// without a class.
 #include "platform/registry_locations.h"
-#include "scan/path_check.h"
 #include "scan/registry_views.h"
 #include "scan/scanners.h"
 
@@ -49,29 +48,6 @@ void ScanUserExtensions(ScanContext& context) {
   }
 }
 
-void WalkClassKey(ScanContext& context, RootKey root, const std::string& base,
-                  const std::string& subName, int depth) {
-  if (depth > kMaxKeyDepth)
-    return;
-  const std::string path = base + subName;
-  Registry registry = context.NewRegistry(root);
-  if (!registry.OpenKey(path, false))
-    return;
-  context.ShowScanKey(path);
-  if (const auto text = ReadText(registry, "")) {
-    const std::string& server = *text;
-    const PathVerdict verdict = context.CheckPath(root, path, server, "", false);
-    if (verdict.missing) {
-      context.AddIssueRow("Custom Controls Issue", KeyTarget(root, path), server,
-                          MissingPathReason(verdict), RowKind::kKey);
-    }
-  }
-  // This key stays open while its subkeys are walked: one open key per level.
-  for (const std::string& name : registry.GetKeyNames()) {
-    WalkClassKey(context, root, path + "\\", name, depth + 1);
-  }
-}
-
 }  // namespace
 
 void ScanFileExtensions(ScanContext& context) {
@@ -83,19 +59,6 @@ void ScanFileExtensions(ScanContext& context) {
 bool ClassKeyExists(ScanContext& context, RootKey root, const std::string& keyPath) {
   Registry registry = context.NewRegistry(root, KeyAccess::kRead);
   return registry.OpenKey(keyPath, false);
-}
-
-void ScanCustomControls(ScanContext& context) {
-  for (const std::string& classIds : KeyViews(context, RootKey::kClassesRoot, "CLSID"))
-    ScanClassKey(context, "HKEY_CLASSES_ROOT", classIds, "");
-}
-
-void ScanClassKey(ScanContext& context, const std::string& rootName, const std::string& base,
-                  const std::string& subName) {
-  const auto root = RootFromName(rootName);
-  if (!root)
-    return;
-  WalkClassKey(context, *root, base, subName, 0);
 }
 
 }  // namespace kelvane
