@@ -178,7 +178,7 @@ void TfrmKelvane::CleanOnce() {
     if (FilePtr times = platform_.files.OpenFile(Utf8(file), "ab")) {
       const RepairTimes& t = outcome.times;
       const uint64_t repairCalls = callsRepaired - callsScanned;
-      std::fprintf(times.get(),
+      std::fprintf(times.Get(),
                    "scan %.3f repair %.3f (%zu items: read %.3f, write %.3f, proof %.3f, "
                    "flush %.3f, deletes %.3f, look %.3f; registry calls: scan %llu for %zu "
                    "rows, repair %llu, %.2f per item)\r\n",
