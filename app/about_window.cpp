@@ -89,7 +89,8 @@ class TfrmAbout : public ModalForm {
     constexpr int kBands = 32;
     for (int i = 0; i < kBands; ++i) {
       RECT band{width * i / kBands, 0, width * (i + 1) / kBands, Scale(kBannerHeight)};
-      FillRect(dc, &band, ScopedGdi<HBRUSH>(CreateSolidBrush(RGB(0, 40 + i * 3, 120 + i * 4))));
+      FillRect(dc, &band,
+               ScopedGdi<HBRUSH>(CreateSolidBrush(RGB(0, 40 + i * 3, 120 + i * 4))).Get());
     }
     EndPaint(hwnd_, &ps);
   }

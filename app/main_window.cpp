@@ -115,12 +115,7 @@ const Command* FindCommand(std::span<const Command> commands, int id) {
 TfrmKelvane::TfrmKelvane(Platform platform, std::vector<std::string> arguments)
     : platform_(platform), arguments_(std::move(arguments)) {}
 
-TfrmKelvane::~TfrmKelvane() {
-  if (popupMenu1_)
-    DestroyMenu(popupMenu1_);
-  if (accelerators_)
-    DestroyAcceleratorTable(accelerators_);
-}
+TfrmKelvane::~TfrmKelvane() = default;
 
 bool TfrmKelvane::Create(HINSTANCE instance, int showCommand) {
   icon_ = LoadIconW(instance, MAKEINTRESOURCEW(IDI_KELVANE));
@@ -242,7 +237,8 @@ bool TfrmKelvane::HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, L
       const HWND control = reinterpret_cast<HWND>(lParam);
       if (control != banner_.link && control != banner_.icon && control != banner_.linkImage)
         return false;
-      *result = BannerControlColour(hwnd_, control, reinterpret_cast<HDC>(wParam), bannerBrush_);
+      *result =
+          BannerControlColour(hwnd_, control, reinterpret_cast<HDC>(wParam), bannerBrush_.Get());
       return true;
     }
     case WM_SETCURSOR: {
@@ -262,7 +258,7 @@ bool TfrmKelvane::HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, L
     case WM_CONTEXTMENU:
       if (reinterpret_cast<HWND>(wParam) != lvRegistryData_.Handle())
         return false;
-      ShowListMenu(hwnd_, popupMenu1_, lvRegistryData_.Handle(), GET_X_LPARAM(lParam),
+      ShowListMenu(hwnd_, popupMenu1_.Get(), lvRegistryData_.Handle(), GET_X_LPARAM(lParam),
                    GET_Y_LPARAM(lParam));
       return true;
     default:
@@ -304,11 +300,11 @@ void TfrmKelvane::FormCreate() {
   lvRegistryData_.onTicksChanged = [this] { UpdateStatusCounts(); };
   // A double click opens the row in the registry editor, as "Open in RegEdit" does.
   lvRegistryData_.onRowActivated = [this] { aOpenRegeditExecute(); };
-  popupMenu1_ = BuildPopupMenu(MainCommands());
+  popupMenu1_.Reset(BuildPopupMenu(MainCommands()));
   statusBar1_ = CreateChild(hwnd_, "msctls_statusbar32", "", 0, 0, 0, 0, 0, kIdStatus, nullptr);
   ApplyDpi();
 
-  accelerators_ = BuildAccelerators(MainCommands());
+  accelerators_.Reset(BuildAccelerators(MainCommands()));
 
   unattended_ = false;
   FitFirstStart();  // a size saved in options.ini replaces it

@@ -13,6 +13,7 @@
 #include "backup/repair.h"
 #include "options/settings.h"
 #include "platform/platform.h"
+#include "platform/win32/win32_handles.h"
 #include "results/results_model.h"
 #include "scan/categories.h"
 #include "scan/progress_window.h"
@@ -31,7 +32,7 @@ class TfrmKelvane : public TopWindow {
 
   // Creates and shows the window; false when it could not be created.
   bool Create(HINSTANCE instance, int showCommand);
-  HACCEL Accelerators() const { return accelerators_; }
+  HACCEL Accelerators() const { return accelerators_.Get(); }
 
  private:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -82,8 +83,8 @@ class TfrmKelvane : public TopWindow {
   std::vector<HWND> tasks_;
   HWND statusBar1_ = nullptr;
   HMENU mainMenu1_ = nullptr;
-  HMENU popupMenu1_ = nullptr;
-  HACCEL accelerators_ = nullptr;
+  UniqueMenu popupMenu1_;
+  UniqueAcceleratorTable accelerators_;
   std::unique_ptr<MainFonts> fonts_;
   HICON icon_ = nullptr;
   ScopedGdi<HBRUSH> bannerBrush_;

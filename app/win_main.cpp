@@ -24,14 +24,13 @@ namespace {
 std::vector<std::string> Arguments() {
   std::vector<std::string> arguments;
   int count = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  const kelvane::UniqueLocalMemory<LPWSTR*> argv(CommandLineToArgvW(GetCommandLineW(), &count));
   if (!argv)
     return arguments;
   // Read wide and kept in UTF-8: a file name in any script names that file, never the
   // look-alike its ANSI form would be.
   for (int i = 1; i < count; ++i)
-    arguments.push_back(kelvane::Utf8(argv[i]));
-  LocalFree(argv);
+    arguments.push_back(kelvane::Utf8(argv.Get()[i]));
   return arguments;
 }
 

@@ -32,10 +32,10 @@ void TfrmKelvane::ApplyDpi() {
   // The old icon goes once the banner shows the new one.
   ScopedGdi<HICON> icon(static_cast<HICON>(LoadImageW(
       GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KELVANE), IMAGE_ICON, S(32), S(32), 0)));
-  SizeBannerControls(banner_, icon, *fonts_, dpi_);
+  SizeBannerControls(banner_, icon.Get(), *fonts_, dpi_);
   bannerIcon_ = std::move(icon);
-  SizeTaskButtons(hwnd_, MainCommands(), fonts_->normal, dpi_);
-  tvRegistry_.ApplyDpi(dpi_, fonts_->normal);
+  SizeTaskButtons(hwnd_, MainCommands(), fonts_->normal.Get(), dpi_);
+  tvRegistry_.ApplyDpi(dpi_, fonts_->normal.Get());
   treeWidth_ =
       std::max(S(kTreeWidth), tvRegistry_.WidestLabel() + GetSystemMetrics(SM_CXVSCROLL) + S(4));
   listLeft_ = std::max(S(kListLeft), S(6) + treeWidth_ + S(5));

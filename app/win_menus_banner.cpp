@@ -23,7 +23,7 @@ void PaintBanner(HDC dc, int width, int height) {
     const int design = y * kBannerHeight / height;
     RECT line{0, y, width, y + 1};
     FillRect(dc, &line,
-             ScopedGdi<HBRUSH>(CreateSolidBrush(RGB(30, 70 - design / 3, 150 - design))));
+             ScopedGdi<HBRUSH>(CreateSolidBrush(RGB(30, 70 - design / 3, 150 - design))).Get());
   }
 }
 
@@ -138,7 +138,7 @@ void SizeBannerControls(const BannerControls& banner, HICON icon, const MainFont
   MoveWindow(banner.icon, ScaleToDpi(18, dpi), ScaleToDpi(10, dpi), ScaleToDpi(32, dpi),
              ScaleToDpi(32, dpi), TRUE);
   SendMessageW(banner.link, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.link.Get()), TRUE);
-  const SIZE link = MeasureText(fonts.link, kLinkText, false);
+  const SIZE link = MeasureText(fonts.link.Get(), kLinkText, false);
   MoveWindow(banner.link, 0, ScaleToDpi(18, dpi), link.cx,
              std::max(ScaleToDpi(14, dpi), static_cast<int>(link.cy)), TRUE);
 }
@@ -198,15 +198,15 @@ void PaintMainWindow(HDC dc, int clientWidth, const MainFonts& fonts, UINT dpi, 
   PaintBanner(dc, clientWidth, at(kBannerHeight));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(255, 255, 255));
-  const SelectedObject font(dc, fonts.title);
+  const SelectedObject font(dc, fonts.title.Get());
   TextOutW(dc, at(59), at(7), L"Kelvane", 7);
-  font.Select(fonts.normal);
+  font.Select(fonts.normal.Get());
   // The line ends before "Check for update"; in a narrow window it ends in "...".
   RECT hint{at(59), at(29), std::max(at(59), bannerTextRight), at(kBannerHeight)};
   DrawTextW(dc, L"Scan and repair your registry to improve PC performance", -1, &hint,
             DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
   SetTextColor(dc, RGB(0, 0, 0));
-  font.Select(fonts.boldVerdana);
+  font.Select(fonts.boldVerdana.Get());
   TextOutW(dc, at(9), at(56), L"Tasks", 5);
   TextOutW(dc, at(8), at(165), L"Select the sections to scan", 27);
   HBRUSH caption = GetSysColorBrush(COLOR_ACTIVECAPTION);

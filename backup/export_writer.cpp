@@ -238,9 +238,9 @@ std::optional<std::string> ReadFrom(FileSystem& files, const std::string& path, 
   FilePtr file = files.OpenFile(path, "rb");
   if (!file)
     return std::nullopt;
-  if (std::fseek(file.get(), static_cast<long>(offset), SEEK_SET) != 0)
+  if (std::fseek(file.Get(), static_cast<long>(offset), SEEK_SET) != 0)
     return std::nullopt;
-  return ReadToEnd(file.get());
+  return ReadToEnd(file.Get());
 }
 
 }  // namespace
@@ -304,7 +304,7 @@ int BackupFileVersion(FileSystem& files, const std::string& filePath) {
   if (!file)
     return 0;
   unsigned char head[2] = {};
-  const size_t got = std::fread(head, 1, 2, file.get());
+  const size_t got = std::fread(head, 1, 2, file.Get());
   if (got == 0)
     return 0;
   return got == 2 && head[0] == 0xFF && head[1] == 0xFE ? 5 : 4;
@@ -331,8 +331,8 @@ void ConvertToVersion5(FileSystem& files, const std::string& filePath) {
     FilePtr file = files.OpenFile(next, "wb");
     if (!file)
       throw BackupError("Cannot open " + next);
-    if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size() ||
-        !files.FlushToDisk(file.get()) || std::fclose(file.release()) != 0) {
+    if (std::fwrite(text.data(), 1, text.size(), file.Get()) != text.size() ||
+        !files.FlushToDisk(file.Get()) || !CloseFile(file)) {
       files.DeleteFileSilently(next);
       throw BackupError("Cannot write " + next);
     }
@@ -424,9 +424,9 @@ std::vector<std::optional<std::string>> AppendItemsToDisk(
   FilePtr file = files.OpenFile(filePath, verify ? "a+b" : "ab");
   if (!file)
     throw BackupError("Cannot open " + filePath);
-  if (std::fseek(file.get(), 0, SEEK_END) != 0)
+  if (std::fseek(file.Get(), 0, SEEK_END) != 0)
     throw BackupError("Cannot write " + filePath);
-  const long end = std::ftell(file.get());
+  const long end = std::ftell(file.Get());
   if (end < 0)
     throw BackupError("Cannot write " + filePath);
   const auto offset = static_cast<uint64_t>(end);
@@ -445,8 +445,8 @@ std::vector<std::optional<std::string>> AppendItemsToDisk(
         times->*part += std::chrono::duration<double>(now - mark).count();
       mark = now;
     };
-    if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size() ||
-        std::fflush(file.get()) != 0) {
+    if (std::fwrite(text.data(), 1, text.size(), file.Get()) != text.size() ||
+        std::fflush(file.Get()) != 0) {
       throw BackupError("Cannot write " + filePath);
     }
     lap(&AppendTimes::write);
@@ -454,8 +454,8 @@ std::vector<std::optional<std::string>> AppendItemsToDisk(
       break;
 
     std::optional<std::string> back;
-    if (std::fseek(file.get(), static_cast<long>(offset), SEEK_SET) == 0)
-      back = ReadToEnd(file.get());
+    if (std::fseek(file.Get(), static_cast<long>(offset), SEEK_SET) == 0)
+      back = ReadToEnd(file.Get());
     // A handle that cannot read (or reads less than it wrote) sends the proof to the
     // file itself.
     if (!back || back->size() < text.size())
@@ -489,16 +489,16 @@ std::vector<std::optional<std::string>> AppendItemsToDisk(
     // A restore of the file would write the unproven text over the items that stay.
     pending = std::move(kept);
     if (pending.empty() && offset == 0) {
-      file.reset();
+      file.Reset();
       if (files.FileExists(filePath) && !files.DeleteFileSilently(filePath))
         throw BackupError("Cannot take an unverified item out of " + filePath);
       return left;
     }
-    if (!files.TruncateFile(file.get(), offset))
+    if (!files.TruncateFile(file.Get(), offset))
       throw BackupError("Cannot take an unverified item out of " + filePath);
   }
   const auto flushStart = std::chrono::steady_clock::now();
-  if (!files.FlushToDisk(file.get()) || std::fclose(file.release()) != 0)
+  if (!files.FlushToDisk(file.Get()) || !CloseFile(file))
     throw BackupError("Cannot write " + filePath);
   if (times) {
     times->flush +=

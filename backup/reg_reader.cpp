@@ -344,7 +344,7 @@ RegReadResult ReadRegFile(FileSystem& files, const std::string& path) {
     result.error = "Cannot open " + path;
     return result;
   }
-  const auto text = ReadToEnd(file.get());
+  const auto text = ReadToEnd(file.Get());
   if (!text) {
     result.error = "Cannot read " + path;
     return result;

@@ -62,7 +62,7 @@ void WriteFile(FileSystem& files, const std::string& path) {
   files.CreateFolders(path.substr(0, path.rfind('\\')));
   kelvane::FilePtr file = files.OpenFile(path, "wb");
   if (file)
-    std::fputs("x", file.get());
+    std::fputs("x", file.Get());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "platform/unique_handle.h"
 
 namespace kelvane {
 
@@ -41,13 +42,17 @@ struct FileEntry {
   bool IsFolder() const { return (attributes & kAttrDirectory) != 0; }
 };
 
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f)
-      std::fclose(f);
-  }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+// An open C runtime file, closed with its holder.
+inline void CloseFileUnchecked(std::FILE* file) {
+  std::fclose(file);
+}
+using FilePtr = UniqueHandle<std::FILE*, &CloseFileUnchecked>;
+
+// Closes `file` now; true when the close succeeded, so that what was buffered reached the
+// system. `file` holds nothing afterwards.
+inline bool CloseFile(FilePtr& file) {
+  return std::fclose(file.Release()) == 0;
+}
 
 // What one question about a path finds.
 enum class PathState {

@@ -13,13 +13,13 @@ bool FileSystem::MoveFileReplacing(const std::string& from, const std::string& t
     return false;
   char buffer[65536];
   size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0) {
-    if (std::fwrite(buffer, 1, n, out.get()) != n)
+  while ((n = std::fread(buffer, 1, sizeof buffer, in.Get())) > 0) {
+    if (std::fwrite(buffer, 1, n, out.Get()) != n)
       return false;
   }
-  if (std::ferror(in.get()) || std::fclose(out.release()) != 0)
+  if (std::ferror(in.Get()) || !CloseFile(out))
     return false;
-  in.reset();
+  in.Reset();
   return DeleteFileSilently(from);
 }
 
@@ -38,7 +38,7 @@ std::optional<std::string> ReadFileText(FileSystem& files, const std::string& pa
   FilePtr file = files.OpenFile(path, "rb");
   if (!file)
     return std::nullopt;
-  return ReadToEnd(file.get());
+  return ReadToEnd(file.Get());
 }
 
 std::string RegistryEditorPath(Shell& shell) {

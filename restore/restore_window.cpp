@@ -157,12 +157,11 @@ class TfrmRestore : public ModalForm {
     // Never through a text holding a NUL, which names no file.
     if (path.find('\0') != std::string::npos || DeleteFileW(Wide(path).c_str()))
       return {};
-    wchar_t* text = nullptr;
+    UniqueLocalMemory<wchar_t*> text;
     const DWORD n = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, GetLastError(), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string reason = n > 0 && text ? Utf8(std::wstring_view(text, n)) : std::string();
-    LocalFree(text);
+        nullptr, GetLastError(), 0, reinterpret_cast<wchar_t*>(text.Put()), 0, nullptr);
+    std::string reason = n > 0 && text ? Utf8(std::wstring_view(text.Get(), n)) : std::string();
     while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n'))
       reason.pop_back();
     return reason;

@@ -67,8 +67,8 @@ std::optional<std::string> SaveScanReport(FileSystem& files, const std::string& 
   FilePtr file = files.OpenFile(path, "wb");
   if (!file)
     return failed;
-  const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-  if (!written || std::fclose(file.release()) != 0)
+  const bool written = std::fwrite(text.data(), 1, text.size(), file.Get()) == text.size();
+  if (!written || !CloseFile(file))
     return failed;
   return std::nullopt;
 }

@@ -107,7 +107,7 @@ class UnreliableFiles : public ForwardingFileSystem {
       const std::string text = ReadWholeFile(inner_, path);
       FilePtr copy = inner_.OpenFile(lostPath_, "wb");
       if (text != "<missing>")
-        std::fwrite(text.data(), 1, text.size(), copy.get());
+        std::fwrite(text.data(), 1, text.size(), copy.Get());
       return copy;
     }
     if (m != "rb" || !damage)
@@ -117,8 +117,8 @@ class UnreliableFiles : public ForwardingFileSystem {
       return nullptr;
     const std::string damaged = damage(text);
     FilePtr copy(std::tmpfile());
-    std::fwrite(damaged.data(), 1, damaged.size(), copy.get());
-    std::rewind(copy.get());
+    std::fwrite(damaged.data(), 1, damaged.size(), copy.Get());
+    std::rewind(copy.Get());
     return copy;
   }
 

@@ -112,7 +112,7 @@ void TestEnv::WriteFile(const std::string& path, const std::string& content) {
     platform_.files.CreateFolders(path.substr(0, slash));
   FilePtr file = platform_.files.OpenFile(path, "wb");
   if (file)
-    std::fwrite(content.data(), 1, content.size(), file.get());
+    std::fwrite(content.data(), 1, content.size(), file.Get());
 }
 
 void TestEnv::MakeFolder(const std::string& path) {

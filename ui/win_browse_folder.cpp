@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/win32/win32_handles.h"
 #include "ui/win_text.h"
 
 namespace kelvane {
@@ -84,8 +85,8 @@ class ShellMemory {
 
 // The item of a folder named by its display name, or null.
 LPITEMIDLIST ParseFolder(HWND owner, const std::wstring& name) {
-  IShellFolder* desktop = nullptr;
-  if (FAILED(SHGetDesktopFolder(&desktop)) || !desktop)
+  ComPtr<IShellFolder> desktop;
+  if (FAILED(SHGetDesktopFolder(desktop.Put())) || !desktop)
     return nullptr;
   std::wstring text = name;  // the parser wants a writable string
   LPITEMIDLIST item = nullptr;
@@ -93,7 +94,6 @@ LPITEMIDLIST ParseFolder(HWND owner, const std::wstring& name) {
   if (FAILED(desktop->ParseDisplayName(owner, nullptr, text.data(), &eaten, &item, nullptr))) {
     item = nullptr;
   }
-  desktop->Release();
   return item;
 }
 
@@ -106,13 +106,13 @@ bool BrowseForFolder(HWND owner, const std::string& caption, const std::wstring&
     directory.clear();
   }
 
-  IMalloc* malloc = nullptr;
-  if (FAILED(SHGetMalloc(&malloc)) || !malloc)
+  ComPtr<IMalloc> malloc;
+  if (FAILED(SHGetMalloc(malloc.Put())) || !malloc)
     return false;
   bool chosen = false;
   {
-    ShellMemory name(malloc, malloc->Alloc(kNameBuffer * sizeof(wchar_t)));
-    ShellMemory rootItem(malloc, root.empty() ? nullptr : ParseFolder(owner, root));
+    ShellMemory name(malloc.Get(), malloc->Alloc(kNameBuffer * sizeof(wchar_t)));
+    ShellMemory rootItem(malloc.Get(), root.empty() ? nullptr : ParseFolder(owner, root));
     const std::wstring title = Wide(caption);
     if (name.Get()) {
       // The wide picker: a folder in any script comes back as it is, never as a
@@ -142,7 +142,6 @@ bool BrowseForFolder(HWND owner, const std::string& caption, const std::wstring&
       }
     }
   }
-  malloc->Release();
   return chosen;
 }
 

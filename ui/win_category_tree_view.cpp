@@ -14,31 +14,28 @@ namespace {
 
 // The tree's state images, `size` pixels square: index 0 ticked (never used), 1 empty
 // box, 2 ticked box.
-HIMAGELIST BuildStateImages(int size) {
-  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 3, 0);
+UniqueImageList BuildStateImages(int size) {
+  UniqueImageList list(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 3, 0));
   const WindowDc screen;
   const ScopedGdi<HDC> dc(CreateCompatibleDC(screen));
   for (int i = 0; i < 3; ++i) {
     const ScopedGdi<HBITMAP> bitmap(CreateCompatibleBitmap(screen, size, size));
     {
-      const SelectedObject selected(dc, bitmap);
+      const SelectedObject selected(dc.Get(), bitmap.Get());
       RECT all{0, 0, size, size};
-      FillRect(dc, &all, reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+      FillRect(dc.Get(), &all, reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
       RECT box{size / 16, size / 16, size - size / 8, size - size / 8};
-      DrawFrameControl(dc, &box, DFC_BUTTON,
+      DrawFrameControl(dc.Get(), &box, DFC_BUTTON,
                        DFCS_BUTTONCHECK | DFCS_FLAT | (i == 1 ? 0 : DFCS_CHECKED));
     }
-    ImageList_AddMasked(list, bitmap, RGB(255, 255, 255));
+    ImageList_AddMasked(list.Get(), bitmap.Get(), RGB(255, 255, 255));
   }
   return list;
 }
 
 }  // namespace
 
-CategoryTreeView::~CategoryTreeView() {
-  if (stateImages_)
-    ImageList_Destroy(stateImages_);
-}
+CategoryTreeView::~CategoryTreeView() = default;
 
 HWND CategoryTreeView::Create(HWND parent, int id, HFONT font, int x, int y, int width,
                               int height) {
@@ -49,7 +46,7 @@ HWND CategoryTreeView::Create(HWND parent, int id, HFONT font, int x, int y, int
   TreeView_SetTextColor(hwnd_, RGB(0, 0, 255));
   TreeView_SetIndent(hwnd_, 19);
   stateImages_ = BuildStateImages(16);
-  TreeView_SetImageList(hwnd_, stateImages_, TVSIL_STATE);
+  TreeView_SetImageList(hwnd_, stateImages_.Get(), TVSIL_STATE);
   SetWindowSubclass(hwnd_, &TreeProc, 1, reinterpret_cast<DWORD_PTR>(this));
   Build();
   return hwnd_;
@@ -57,11 +54,10 @@ HWND CategoryTreeView::Create(HWND parent, int id, HFONT font, int x, int y, int
 
 void CategoryTreeView::ApplyDpi(UINT dpi, HFONT font) {
   // Images and indent first: the new font then has every item measured anew.
-  HIMAGELIST old = stateImages_;
+  UniqueImageList old = std::move(stateImages_);
   stateImages_ = BuildStateImages(ScaleToDpi(16, dpi));
-  TreeView_SetImageList(hwnd_, stateImages_, TVSIL_STATE);
-  if (old)
-    ImageList_Destroy(old);
+  TreeView_SetImageList(hwnd_, stateImages_.Get(), TVSIL_STATE);
+  old.Reset();  // the tree shows the new images
   TreeView_SetIndent(hwnd_, ScaleToDpi(19, dpi));
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   TreeView_SetItemHeight(hwnd_, -1);

@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 
+#include "platform/win32/win32_handles.h"
 #include "scan/categories.h"
 
 namespace kelvane {
@@ -44,7 +45,7 @@ class CategoryTreeView {
 
   CategorySelection& selection_;
   HWND hwnd_ = nullptr;
-  HIMAGELIST stateImages_ = nullptr;
+  UniqueImageList stateImages_;
   std::array<HTREEITEM, 64> items_{};  // by category id
 };
 

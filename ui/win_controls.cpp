@@ -244,7 +244,7 @@ HBRUSH TabBodyBrush::ForControl(HWND tabs, HWND control, HDC dc) {
   MapWindowPoints(nullptr, tabs, reinterpret_cast<POINT*>(&place), 2);
   SetBrushOrgEx(dc, -place.left, -place.top, nullptr);
   SetBkMode(dc, TRANSPARENT);
-  return brush_;
+  return brush_.Get();
 }
 
 }  // namespace kelvane

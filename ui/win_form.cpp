@@ -131,7 +131,7 @@ HFONT ModalForm::DesignFont(int points, bool bold, const char* face, bool underl
     if (!fonts_[i]) {
       fonts_[i].Reset(CreateDesignFontAt(dpi_, points, bold, face, underline));
       fontRequests_[i] = FontRequest{points, bold, face, underline};
-      return fonts_[i];
+      return fonts_[i].Get();
     }
   }
   return font_;
@@ -155,7 +155,7 @@ void ModalForm::ChangeDpi(UINT dpi, const RECT& suggested) {
   }
   const auto remade = [&](HFONT font) {
     for (size_t i = 0; i < std::size(fonts_); ++i) {
-      if (font && font == fonts_[i])
+      if (font && font == fonts_[i].Get())
         return made[i].Get();
     }
     return font;

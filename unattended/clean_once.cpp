@@ -30,7 +30,7 @@ void WritePhaseTimes(FileSystem& files, const std::string& path, const PhaseTime
   if (!times)
     return;
   const uint64_t repairCalls = p.callsRepaired - p.callsScanned;
-  std::fprintf(times.get(),
+  std::fprintf(times.Get(),
                "scan %.3f repair %.3f (%zu items: read %.3f, write %.3f, proof %.3f, "
                "flush %.3f, deletes %.3f, look %.3f; registry calls: scan %llu for %zu "
                "rows, repair %llu, %.2f per item)\r\n",

@@ -78,8 +78,8 @@ bool WriteAll(FileSystem& files, const std::string& path, const std::string& tex
   FilePtr file = files.OpenFile(path, mode);
   if (!file)
     return false;
-  const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-  return std::fclose(file.release()) == 0 && written;
+  const bool written = std::fwrite(text.data(), 1, text.size(), file.Get()) == text.size();
+  return CloseFile(file) && written;
 }
 
 }  // namespace

@@ -261,7 +261,7 @@ bool PortableShell::CreateShortcut(const std::string& path, const std::string& t
   FilePtr file = files_.OpenFile(path, "wb");
   if (!file)
     return false;
-  std::fprintf(file.get(), "%s\n%s\n", kShortcutMagic, target.c_str());
+  std::fprintf(file.Get(), "%s\n%s\n", kShortcutMagic, target.c_str());
   return true;
 }
 
@@ -280,11 +280,11 @@ std::optional<std::string> PortableShell::ResolveShortcut(const std::string& pat
   if (!file)
     return std::nullopt;
   char line[1024];
-  if (!std::fgets(line, sizeof line, file.get()))
+  if (!std::fgets(line, sizeof line, file.Get()))
     return std::nullopt;
   if (std::string(line) != std::string(kShortcutMagic) + "\n")
     return std::nullopt;
-  if (!std::fgets(line, sizeof line, file.get()))
+  if (!std::fgets(line, sizeof line, file.Get()))
     return std::string();
   std::string target(line);
   if (!target.empty() && target.back() == '\n')

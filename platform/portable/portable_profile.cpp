@@ -206,9 +206,9 @@ bool PortableProfileStore::WriteString(const std::string& section, const std::st
   FilePtr out = files_.OpenFile(file, "wb");
   if (!out)
     return false;
-  if (std::fwrite(content.data(), 1, content.size(), out.get()) != content.size())
+  if (std::fwrite(content.data(), 1, content.size(), out.Get()) != content.size())
     return false;
-  return std::fflush(out.get()) == 0;
+  return std::fflush(out.Get()) == 0;
 }
 
 }  // namespace kelvane

@@ -13,8 +13,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/win32/com_ptr.h"
 #include "platform/win32/ansi_text.h"
+#include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_platform.h"
 
 namespace kelvane {
@@ -107,8 +107,8 @@ std::vector<FileEntry> Win32FileSystem::ListFolder(const std::string& folder) {
   // The wide search: every name as it is, never the "?" or look-alike letters of the
   // ANSI search.
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW(ProbeName(pattern).c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE)
+  const UniqueFindHandle find(FindFirstFileW(ProbeName(pattern).c_str(), &data));
+  if (!find)
     return entries;
   do {
     const std::wstring_view wide(data.cFileName);
@@ -125,8 +125,7 @@ std::vector<FileEntry> Win32FileSystem::ListFolder(const std::string& folder) {
       entry.modified = FromSystemTime(st);
     }
     entries.push_back(entry);
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
+  } while (FindNextFileW(find.Get(), &data));
   return entries;
 }
 
@@ -237,13 +236,12 @@ bool Win32FileSystem::MoveFileReplacing(const std::string& from, const std::stri
 }
 
 std::optional<std::string> Win32Shell::SpecialFolder(int csidl) {
-  LPITEMIDLIST list = nullptr;
-  if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &list)) || list == nullptr) {
+  UniqueCoTaskMemory<LPITEMIDLIST> list;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, list.Put())) || !list) {
     return std::nullopt;
   }
   wchar_t buffer[MAX_PATH] = {};
-  const BOOL found = SHGetPathFromIDListW(list, buffer);
-  CoTaskMemFree(list);
+  const BOOL found = SHGetPathFromIDListW(list.Get(), buffer);
   if (!found || buffer[0] == L'\0')
     return std::nullopt;
   return StripTrailingSeparator(Utf8FromWide(buffer));
@@ -275,14 +273,13 @@ std::optional<std::string> Win32Shell::ResolveShortcut(const std::string& path) 
   // the code page lacks; the item list names the target's folders one by one and may
   // still hold the exact name.
   if (std::wcschr(target, L'?') != nullptr) {
-    LPITEMIDLIST list = nullptr;
+    UniqueCoTaskMemory<LPITEMIDLIST> list;
     wchar_t exact[MAX_PATH + 1] = {};
-    if (SUCCEEDED(link->GetIDList(&list)) && list != nullptr) {
-      if (SHGetPathFromIDListW(list, exact) && exact[0] != L'\0' &&
+    if (SUCCEEDED(link->GetIDList(list.Put())) && list) {
+      if (SHGetPathFromIDListW(list.Get(), exact) && exact[0] != L'\0' &&
           std::wcschr(exact, L'?') == nullptr) {
         std::wcscpy(target, exact);
       }
-      CoTaskMemFree(list);
     }
   }
   return Utf8FromWide(target);
@@ -382,16 +379,15 @@ std::optional<std::string> ReadWhole(const std::wstring& file, bool* exists) {
   *exists = GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES;
   if (!*exists)
     return std::string();
-  HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE)
+  const UniqueFileHandle handle(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle)
     return std::nullopt;
   std::string content;
   char buffer[16384];
   DWORD n = 0;
-  while (ReadFile(handle, buffer, sizeof buffer, &n, nullptr) && n > 0)
+  while (ReadFile(handle.Get(), buffer, sizeof buffer, &n, nullptr) && n > 0)
     content.append(buffer, n);
-  CloseHandle(handle);
   return content;
 }
 
@@ -413,15 +409,15 @@ bool MakeUnicodeFile(const std::wstring& file) {
   std::string bytes(kUtf16Mark);
   bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
   const std::wstring temporary = file + L".tmp";
-  HANDLE handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE)
+  UniqueFileHandle handle(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle)
     return false;
   DWORD written = 0;
-  const bool ok = WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+  const bool ok = WriteFile(handle.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                             nullptr) != FALSE &&
                   written == bytes.size();
-  CloseHandle(handle);
+  handle.Reset();  // closed before the new form takes the file's place
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (exists ? MOVEFILE_REPLACE_EXISTING : 0);
   if (ok && MoveFileExW(temporary.c_str(), file.c_str(), flags))
     return true;
@@ -460,9 +456,15 @@ bool Win32ProfileStore::WriteString(const std::string& section, const std::strin
 
 namespace {
 
+// A started process's handles, closed when it leaves the table.
+struct RunningProcess {
+  UniqueKernelHandle process;
+  UniqueKernelHandle thread;
+};
+
 struct ProcessTable {
   std::mutex mutex;
-  std::map<Processes::Id, PROCESS_INFORMATION> running;
+  std::map<Processes::Id, RunningProcess> running;
 };
 
 ProcessTable& Table() {
@@ -474,10 +476,6 @@ ProcessTable& Table() {
 
 Win32Processes::~Win32Processes() {
   std::lock_guard lock(Table().mutex);
-  for (auto& [id, info] : Table().running) {
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-  }
   Table().running.clear();
 }
 
@@ -504,7 +502,8 @@ std::optional<Processes::Id> StartProcess(const std::string* application,
     return std::nullopt;
   }
   std::lock_guard lock(Table().mutex);
-  Table().running[info.dwProcessId] = info;
+  Table().running[info.dwProcessId] =
+      RunningProcess{UniqueKernelHandle(info.hProcess), UniqueKernelHandle(info.hThread)};
   return info.dwProcessId;
 }
 
@@ -528,14 +527,15 @@ std::optional<Processes::Id> Win32Processes::StartProgram(const std::string& app
 bool Win32Processes::IsRunning(Id id) {
   std::lock_guard lock(Table().mutex);
   const auto it = Table().running.find(id);
-  return it != Table().running.end() && WaitForSingleObject(it->second.hProcess, 0) == WAIT_TIMEOUT;
+  return it != Table().running.end() &&
+         WaitForSingleObject(it->second.process.Get(), 0) == WAIT_TIMEOUT;
 }
 
 void Win32Processes::Terminate(Id id) {
   std::lock_guard lock(Table().mutex);
   const auto it = Table().running.find(id);
-  if (it != Table().running.end() && TerminateProcess(it->second.hProcess, 0))
-    WaitForSingleObject(it->second.hProcess, 5000);
+  if (it != Table().running.end() && TerminateProcess(it->second.process.Get(), 0))
+    WaitForSingleObject(it->second.process.Get(), 5000);
 }
 
 void Win32Processes::Release(Id id) {
@@ -543,9 +543,7 @@ void Win32Processes::Release(Id id) {
   const auto it = Table().running.find(id);
   if (it == Table().running.end())
     return;
-  CloseHandle(it->second.hThread);
-  CloseHandle(it->second.hProcess);
-  Table().running.erase(it);
+  Table().running.erase(it);  // the thread's handle closed first, then the process's
 }
 
 }  // namespace kelvane

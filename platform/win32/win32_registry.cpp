@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win32/ansi_text.h"
+#include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_platform.h"
 
 namespace kelvane {
@@ -104,11 +105,7 @@ std::optional<std::string> KernelName(HKEY key) {
 // One open HKEY, closed by the destructor. The predefined roots are never closed.
 class Win32Key : public BackendKey {
  public:
-  Win32Key(HKEY key, bool owned) : key_(key), owned_(owned) {}
-  ~Win32Key() override {
-    if (owned_)
-      RegCloseKey(key_);
-  }
+  Win32Key(HKEY key, bool owned) : key_(key), owned_(owned ? key : nullptr) {}
   Win32Key(const Win32Key&) = delete;
   Win32Key& operator=(const Win32Key&) = delete;
 
@@ -335,7 +332,7 @@ class Win32Key : public BackendKey {
   }
 
   HKEY key_;
-  bool owned_;
+  UniqueKey owned_;  // key_ when it is closed here; none for a predefined root
   std::wstring valueName_;
   std::optional<KeySizes> listSizes_;
 };

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/win32/com_ptr.h"
+#include "platform/win32/win32_handles.h"
 #include "platform/win32/ansi_text.h"
 #include "platform/win32/win32_restore_point.h"
 
@@ -73,21 +73,6 @@ std::string LocalTimeText(const wchar_t* dmtf) {
   return text;
 }
 
-// COM for the calling thread, for as long as the object lives.
-class ComThread {
- public:
-  ComThread() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
-  ~ComThread() {
-    if (ok_)
-      CoUninitialize();
-  }
-  ComThread(const ComThread&) = delete;
-  ComThread& operator=(const ComThread&) = delete;
-
- private:
-  bool ok_;
-};
-
 }  // namespace
 
 // A planted SrClient.dll beside the program or in the current folder must never be
@@ -97,18 +82,15 @@ Win32RestorePointService::Win32RestorePointService() : libraryPath_(SystemLibrar
 Win32RestorePointService::Win32RestorePointService(std::string libraryPath)
     : libraryPath_(std::move(libraryPath)) {}
 
-Win32RestorePointService::~Win32RestorePointService() {
-  if (library_)
-    FreeLibrary(library_);
-}
+Win32RestorePointService::~Win32RestorePointService() = default;
 
 RestorePointCall Win32RestorePointService::Call(DWORD eventType, DWORD pointType, int64_t sequence,
                                                 const std::string& description) {
   RestorePointCall call;
   if (!library_ && !libraryPath_.empty())
-    library_ = LoadLibraryExA(libraryPath_.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    library_.Reset(LoadLibraryExA(libraryPath_.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
   const auto entry = library_ ? reinterpret_cast<SetRestorePointW>(reinterpret_cast<void*>(
-                                    GetProcAddress(library_, "SRSetRestorePointW")))
+                                    GetProcAddress(library_.Get(), "SRSetRestorePointW")))
                               : nullptr;
   if (!entry) {
     call.available = false;
@@ -156,9 +138,9 @@ std::vector<RestorePointRecord> Win32RestorePointService::List() {
                                  rows.Put())))
     return points;
   for (;;) {
-    IWbemClassObject* row = nullptr;
+    ComPtr<IWbemClassObject> row;
     ULONG got = 0;
-    if (rows->Next(WBEM_INFINITE, 1, &row, &got) != WBEM_S_NO_ERROR || got == 0)
+    if (rows->Next(WBEM_INFINITE, 1, row.Put(), &got) != WBEM_S_NO_ERROR || got == 0)
       break;
     RestorePointRecord record;
     VARIANT value;
@@ -173,7 +155,6 @@ std::vector<RestorePointRecord> Win32RestorePointService::List() {
     if (SUCCEEDED(row->Get(L"Description", 0, &value, nullptr, nullptr)) && value.vt == VT_BSTR)
       record.description = Utf8FromWide(value.bstrVal);
     VariantClear(&value);
-    row->Release();
     points.push_back(record);
   }
   return points;
@@ -184,24 +165,23 @@ void InitializeComSecurityForSystemRestore() {
     return;
   // Access for the owner, the administrators and the three service accounts that
   // System Restore runs under; COM takes it only in absolute form.
-  PSECURITY_DESCRIPTOR relative = nullptr;
+  UniqueLocalMemory<PSECURITY_DESCRIPTOR> relative;
   if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
           L"O:BAG:BAD:(A;;0x7;;;PS)(A;;0x7;;;SY)(A;;0x7;;;BA)(A;;0x7;;;NS)(A;;0x7;;;LS)",
-          SDDL_REVISION_1, &relative, nullptr))
+          SDDL_REVISION_1, relative.Put(), nullptr))
     return;
   DWORD sdSize = 0, daclSize = 0, saclSize = 0, ownerSize = 0, groupSize = 0;
-  MakeAbsoluteSD(relative, nullptr, &sdSize, nullptr, &daclSize, nullptr, &saclSize, nullptr,
+  MakeAbsoluteSD(relative.Get(), nullptr, &sdSize, nullptr, &daclSize, nullptr, &saclSize, nullptr,
                  &ownerSize, nullptr, &groupSize);
   std::string sd(sdSize, '\0'), dacl(daclSize, '\0'), sacl(saclSize, '\0'), owner(ownerSize, '\0'),
       group(groupSize, '\0');
-  if (MakeAbsoluteSD(relative, sd.data(), &sdSize, reinterpret_cast<PACL>(dacl.data()), &daclSize,
-                     reinterpret_cast<PACL>(sacl.data()), &saclSize, owner.data(), &ownerSize,
-                     group.data(), &groupSize)) {
+  if (MakeAbsoluteSD(relative.Get(), sd.data(), &sdSize, reinterpret_cast<PACL>(dacl.data()),
+                     &daclSize, reinterpret_cast<PACL>(sacl.data()), &saclSize, owner.data(),
+                     &ownerSize, group.data(), &groupSize)) {
     CoInitializeSecurity(sd.data(), -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT_PRIVACY,
                          RPC_C_IMP_LEVEL_IDENTIFY, nullptr,
                          EOAC_DISABLE_AAA | EOAC_NO_CUSTOM_MARSHAL, nullptr);
   }
-  LocalFree(relative);
 }
 
 }  // namespace kelvane

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/restore_point.h"
+#include "platform/win32/win32_handles.h"
 
 namespace kelvane {
 
@@ -29,7 +30,7 @@ class Win32RestorePointService : public RestorePointService {
                         const std::string& description);
 
   std::string libraryPath_;
-  HMODULE library_ = nullptr;  // loaded at the first request, kept for its end
+  UniqueLibrary library_;  // loaded at the first request, kept for its end
 };
 
 // The System Restore service calls back into the process that asks it for a point:

@@ -45,8 +45,8 @@ class DiskFiles : public ForwardingFileSystem {
       return inner_.OpenFile(path, m.c_str());
     const std::string damaged = damage(ReadWholeFile(inner_, path));
     FilePtr copy(std::tmpfile());
-    std::fwrite(damaged.data(), 1, damaged.size(), copy.get());
-    std::rewind(copy.get());
+    std::fwrite(damaged.data(), 1, damaged.size(), copy.Get());
+    std::rewind(copy.Get());
     return copy;
   }
 };
