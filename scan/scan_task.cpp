@@ -1,6 +1,8 @@
 #include "scan/scan_task.h"
 
+#include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "scan/scan_ahead.h"
 
@@ -46,16 +48,12 @@ std::string FormatScanKey(const std::string& path) {
 }
 
 int NextBarPosition(int p) {
-  if (p <= 200)
-    return p + 10;
-  if (p <= 400)
-    return p + 5;
-  if (p <= 700)
-    return p + 3;
-  if (p <= 800)
-    return p + 2;
-  if (p <= 998)
-    return p + 1;
+  // Up to each bound the bar moves by its step; past the last it stays.
+  constexpr std::pair<int, int> kSteps[] = {{200, 10}, {400, 5}, {700, 3}, {800, 2}, {998, 1}};
+  for (const auto& [bound, step] : kSteps) {
+    if (p <= bound)
+      return p + step;
+  }
   return p;
 }
 
@@ -100,18 +98,6 @@ FilePtr StoppableFileSystem::OpenFile(const std::string& path, const char* mode)
   return inner_.OpenFile(path, mode);
 }
 
-ScanContext::ScanContext(Platform platform, ResultsModel& results, ScanEvents& events,
-                         std::string allowedDrives, const std::atomic<bool>& stop)
-    : platform_(platform),
-      answers_(platform.files),
-      files_(answers_, stop),
-      paths_(files_, ReadFileViews(platform.files, platform.shell.WindowsFolder(),
-                                   platform.system.Is64BitWindows())),
-      results_(&results),
-      events_(events),
-      allowedDrives_(std::move(allowedDrives)),
-      stop_(stop) {}
-
 ScanContext::ScanContext(Platform platform, ScanEvents& events, std::string allowedDrives,
                          const std::atomic<bool>& stop)
     : platform_(platform),
@@ -123,6 +109,12 @@ ScanContext::ScanContext(Platform platform, ScanEvents& events, std::string allo
       events_(events),
       allowedDrives_(std::move(allowedDrives)),
       stop_(stop) {}
+
+ScanContext::ScanContext(Platform platform, ResultsModel& results, ScanEvents& events,
+                         std::string allowedDrives, const std::atomic<bool>& stop)
+    : ScanContext(platform, events, std::move(allowedDrives), stop) {
+  results_ = &results;
+}
 
 Registry ScanContext::NewRegistry(RootKey root, KeyAccess access) {
   Registry registry(platform_.registry, access, &stop_);
@@ -232,9 +224,8 @@ void ScanContext::CheckStop() const {
 
 void ScanTask::Execute() {
   ScanContext context(platform_, results_, events_, allowedDrives_, stop_);
-  size_t scanners = 0;
-  for (const Category& category : categories_)
-    scanners += category.scanner ? 1 : 0;
+  const auto scanners = std::count_if(categories_.begin(), categories_.end(),
+                                      [](const Category& category) { return category.scanner; });
   ScanAhead ahead(
       context, categories_.size(),
       [this](size_t index, ScanContext& part) {
@@ -249,7 +240,6 @@ void ScanTask::Execute() {
     ~LeaveAhead() { flag.store(true); }
   } leaveAhead{aheadStop_};
   size_t i = 0;
-  std::string error;
   try {
     for (; i < categories_.size(); ++i) {
       const Category& category = categories_[i];
@@ -267,17 +257,14 @@ void ScanTask::Execute() {
     }
   } catch (const OperationCancelled&) {
     return;  // Stop: the window is already closing
+  } catch (const std::exception& e) {
+    failure_ = ScanFailureText(categories_[i].caption, e.what());
   } catch (...) {
-    // A scanner failed. The categories after it are not run, the rows found so far
-    // stay, and the window is still asked to close so that an unattended run goes on.
-    try {
-      throw;
-    } catch (const std::exception& e) {
-      error = e.what();
-    } catch (...) {
-    }
-    if (i < categories_.size())
-      failure_ = ScanFailureText(categories_[i].caption, error);
+    failure_ = ScanFailureText(categories_[i].caption, "");
+  }
+  // A scanner failed: the categories after it are not run, the rows found so far
+  // stay, and the window is still asked to close so that an unattended run goes on.
+  if (!failure_.empty()) {
     try {
       context.FlushRows();
     } catch (const OperationCancelled&) {
@@ -287,10 +274,6 @@ void ScanTask::Execute() {
   if (!stop_.load())
     events_.CloseRequest();
 }
-
-}  // namespace kelvane
-
-namespace kelvane {
 
 std::string ScanFailureText(const std::string& category, const std::string& error) {
   std::string text = "The scan stopped in the category \"" + category + "\"";
