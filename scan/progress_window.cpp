@@ -76,20 +76,9 @@ class TfrmRegProgressHint : public ModalForm {
 }  // namespace
 
 void TfrmRegProgressHint::Notify(ScanHandoff::Notice notice) {
-  switch (notice) {
-    case ScanHandoff::Notice::kStep:
-      PostMessageW(hwnd_, WM_SCAN_SYNC_STEP, 0, 0);
-      break;
-    case ScanHandoff::Notice::kTexts:
-      PostMessageW(hwnd_, WM_SCAN_TEXTS, 0, 0);
-      break;
-    case ScanHandoff::Notice::kRows:
-      PostMessageW(hwnd_, WM_SCAN_ROWS, 0, 0);
-      break;
-    case ScanHandoff::Notice::kClose:
-      PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-      break;
-  }
+  // The message of each notice, in the order ScanHandoff::Notice names them.
+  static constexpr UINT kMessages[] = {WM_SCAN_SYNC_STEP, WM_SCAN_TEXTS, WM_SCAN_ROWS, WM_CLOSE};
+  PostMessageW(hwnd_, kMessages[static_cast<size_t>(notice)], 0, 0);
 }
 
 bool TfrmRegProgressHint::HandleMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR* result) {
