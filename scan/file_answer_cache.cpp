@@ -120,22 +120,10 @@ void FileAnswerCache::Clear() {
   absentFolders_.clear();
 }
 
-bool FileAnswerCache::CreateFolders(const std::string& path) {
-  Clear();
-  return inner_.CreateFolders(path);
-}
-bool FileAnswerCache::DeleteFileSilently(const std::string& path) {
-  Clear();
-  return inner_.DeleteFileSilently(path);
-}
 FilePtr FileAnswerCache::OpenFile(const std::string& path, const char* mode) {
   if (std::string_view(mode).find_first_of("wa+") != std::string_view::npos)
     Clear();
   return inner_.OpenFile(path, mode);
-}
-bool FileAnswerCache::MoveFileReplacing(const std::string& from, const std::string& to) {
-  Clear();
-  return inner_.MoveFileReplacing(from, to);
 }
 
 }  // namespace kelvane

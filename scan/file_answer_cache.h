@@ -4,6 +4,7 @@
 // is asked once. A new cache, and so fresh answers, comes with every scan.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -22,10 +23,14 @@ class FileAnswerCache : public ForwardingFileSystem {
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
   PathState Probe(const std::string& path) override;
-  bool CreateFolders(const std::string& path) override;
-  bool DeleteFileSilently(const std::string& path) override;
+  bool CreateFolders(const std::string& path) override { return Changing().CreateFolders(path); }
+  bool DeleteFileSilently(const std::string& path) override {
+    return Changing().DeleteFileSilently(path);
+  }
   FilePtr OpenFile(const std::string& path, const char* mode) override;
-  bool MoveFileReplacing(const std::string& from, const std::string& to) override;
+  bool MoveFileReplacing(const std::string& from, const std::string& to) override {
+    return Changing().MoveFileReplacing(from, to);
+  }
 
   // Forgets every answer.
   void Clear();
@@ -47,20 +52,21 @@ class FileAnswerCache : public ForwardingFileSystem {
     using is_transparent = void;
     size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
   };
-  struct Equal {
-    using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const { return a == b; }
-  };
 
   // More answers than this are dropped and asked again: a bound on the memory of a
   // scan over a huge registry.
   static constexpr size_t kMaxAnswers = 250000;
 
+  // The file system, for a change that makes every answer stale.
+  FileSystem& Changing() {
+    Clear();
+    return inner_;
+  }
   bool AbsentAbove(std::string_view key) const;
   void Remember(std::string key, PathState state, bool plain);
 
-  std::unordered_map<std::string, PathState, Hash, Equal> answers_;
-  std::unordered_set<std::string, Hash, Equal> absentFolders_;
+  std::unordered_map<std::string, PathState, Hash, std::equal_to<>> answers_;
+  std::unordered_set<std::string, Hash, std::equal_to<>> absentFolders_;
   uint64_t asked_ = 0;
 };
 
