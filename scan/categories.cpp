@@ -4,18 +4,29 @@
 #include <array>
 
 #include "platform/registry_locations.h"
+#include "scan/registry_views.h"
 #include "scan/scanners.h"
 
 namespace kelvane {
 
 namespace {
 
-constexpr OwnedKey Machine(const char* keyPath) {
+constexpr TableKey Machine(const char* keyPath) {
   return {RootKey::kLocalMachine, keyPath};
 }
-constexpr OwnedKey User(const char* keyPath) {
+constexpr TableKey User(const char* keyPath) {
   return {RootKey::kCurrentUser, keyPath};
 }
+constexpr TableKey WholeClassesRoot() {
+  return {RootKey::kClassesRoot, ""};
+}
+template <typename... Key>
+constexpr TableKeys Keys(Key... keys) {
+  return {keys...};
+}
+
+constexpr const char* kUninstall32Key =
+    "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 // Each scanner lives in the file named after its caption (scan/scanners.h).
 constexpr std::array<Category, 22> kCategories = {{
@@ -26,75 +37,41 @@ constexpr std::array<Category, 22> kCategories = {{
     {4, "HKEY_CURRENT_USER", 2, "Scanning Files and Folders - HKEY_CURRENT_USER...",
      &ScanFilesFoldersCurrentUser},
     {5, "HKEY_USERS", 2, "Scanning Files and Folders - HKEY_USERS...", &ScanFilesFoldersUsers},
-    {6,
-     "Software Locations",
-     1,
-     "Scanning Software Locations...",
-     &ScanSoftwareLocations,
-     {Machine(kAppPathsKey)}},
+    {6, "Software Locations", 1, "Scanning Software Locations...", &ScanSoftwareLocations,
+     Keys(Machine(kAppPathsKey))},
     {7, "Windows Fonts", 1, "Scanning Windows Fonts...", &ScanWindowsFonts},
-    {8,
-     "Invalid Help Files",
-     1,
-     "Scanning Invalid Help Files...",
-     &ScanHelpFiles,
-     {Machine(kHelpKey), Machine(kHtmlHelpKey)}},
-    {9, "Shared DLLs", 1, "Scanning Shared DLLs...", &ScanSharedDlls, {Machine(kSharedDllsKey)}},
+    {8, "Invalid Help Files", 1, "Scanning Invalid Help Files...", &ScanHelpFiles,
+     Keys(Machine(kHelpKey), Machine(kHtmlHelpKey))},
+    {9, "Shared DLLs", 1, "Scanning Shared DLLs...", &ScanSharedDlls,
+     Keys(Machine(kSharedDllsKey))},
     // The entries kept for disabled startup programs are walked by Files and Folders too.
-    {10,
-     "Startup Programs",
-     1,
-     "Scanning Startup Programs...",
-     &ScanStartupPrograms,
-     {Machine(kRunKey), Machine(kRunOnceKey), User(kRunKey), User(kRunOnceKey)}},
-    {11,
-     "Add/Remove Programs",
-     1,
-     "Scanning Add/Remove Programs...",
-     &ScanAddRemovePrograms,
-     {Machine(kUninstallKey)}},
-    {12, "File Extensions", 1, "Scanning File Extensions...", &ScanFileExtensions},
-    {13,
-     "Custom Controls",
-     1,
-     "Scanning Custom Controls...",
-     &ScanCustomControls,
-     {Machine("SOFTWARE\\Classes\\CLSID")}},
+    {10, "Startup Programs", 1, "Scanning Startup Programs...", &ScanStartupPrograms,
+     Keys(Machine(kRunKey), Machine(kRunOnceKey), User(kRunKey), User(kRunOnceKey))},
+    {11, "Add/Remove Programs", 1, "Scanning Add/Remove Programs...", &ScanAddRemovePrograms,
+     Keys(Machine(kUninstallKey)), Keys(Machine(kUninstallKey), Machine(kUninstall32Key))},
+    {12, "File Extensions", 1, "Scanning File Extensions...", &ScanFileExtensions, Keys(),
+     Keys(Machine(kClassesKey), Machine("Software\\Wow6432Node\\Classes"), WholeClassesRoot(),
+          User(kClassesKey), User(kFileExtsKey))},
+    {13, "Custom Controls", 1, "Scanning Custom Controls...", &ScanCustomControls,
+     Keys(Machine("SOFTWARE\\Classes\\CLSID"))},
     // The obsolete-software walk shows the software-locations text.
-    {14, "Obsolete Software", 1, "Scanning Software Locations...", &ScanObsoleteSoftware},
+    {14, "Obsolete Software", 1, "Scanning Software Locations...", &ScanObsoleteSoftware, Keys(),
+     Keys(Machine("Software"), User("Software"))},
     {15, "Windows Services", 1, "Scanning Windows Services...", &ScanServices},
     {16, "Start Menu", 1, "Scanning Start Menu...", &ScanStartMenu},
     {17, "Shortcuts", 1, "Scanning Shortcuts...", &ScanShortcuts},
-    {18,
-     "Sound and Appevents",
-     1,
-     "Scanning Sound and Appevents...",
-     &ScanSoundEvents,
-     {User(kSoundSchemesKey)}},
-    {19,
-     "Invalid ActiveX",
-     1,
-     "Scanning Invalid ActiveX...",
-     &ScanActiveX,
-     {Machine("SOFTWARE\\Classes\\TypeLib")}},
-    {20,
-     "MRU and History Lists",
-     1,
-     "Scanning MRU and History Lists...",
-     &ScanMruLists,
-     {User(kMruKey)}},
-    {21,
-     "Installer",
-     1,
-     "Scanning Installer...",
-     &ScanInstaller,
-     {Machine(kInstallerUninstallKey), Machine(kInstallerFoldersKey), Machine(kArpCacheKey)}},
-    {22,
-     "Applications",
-     1,
-     "",
-     &ScanApplications,  // shows no status text of its own
-     {Machine(kApplicationsKey)}},
+    {18, "Sound and Appevents", 1, "Scanning Sound and Appevents...", &ScanSoundEvents,
+     Keys(User(kSoundSchemesKey))},
+    {19, "Invalid ActiveX", 1, "Scanning Invalid ActiveX...", &ScanActiveX,
+     Keys(Machine("SOFTWARE\\Classes\\TypeLib"))},
+    {20, "MRU and History Lists", 1, "Scanning MRU and History Lists...", &ScanMruLists,
+     Keys(User(kMruKey))},
+    // Installer judges its cache entries by the uninstall entries left.
+    {21, "Installer", 1, "Scanning Installer...", &ScanInstaller,
+     Keys(Machine(kInstallerUninstallKey), Machine(kInstallerFoldersKey), Machine(kArpCacheKey)),
+     Keys(Machine(kUninstallKey), Machine(kUninstall32Key))},
+    // Applications shows no status text of its own.
+    {22, "Applications", 1, "", &ScanApplications, Keys(Machine(kApplicationsKey))},
 }};
 
 // Position of an id in the table, or -1.
@@ -120,7 +97,7 @@ const Category* FindCategory(int id) {
 std::vector<const char*> OwnedKeysBelow(RootKey root) {
   std::vector<const char*> keys;
   for (const Category& category : kCategories) {
-    for (const OwnedKey& owned : category.owns) {
+    for (const TableKey& owned : category.owns) {
       const auto same = [&](const char* key) { return EqualsNoCase(key, owned.keyPath); };
       if (owned.root == root && std::none_of(keys.begin(), keys.end(), same))
         keys.push_back(owned.keyPath);
@@ -196,42 +173,15 @@ std::vector<Category> SelectedCategories(const CategorySelection& selection) {
 
 std::vector<Category> CategoriesJudgingEmptyKeys(const std::vector<Category>& scanned,
                                                  const std::vector<RowTarget>& emptied) {
-  struct Part {
-    int id;
-    RootKey root;
-    const char* key;  // upper case; empty for the whole root
-  };
-  constexpr const char* kUninstall = "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL";
-  constexpr const char* kUninstall32 =
-      "SOFTWARE\\WOW6432NODE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL";
-  static const Part kParts[] = {
-      {11, RootKey::kLocalMachine, kUninstall},  // Add/Remove Programs
-      {11, RootKey::kLocalMachine, kUninstall32},
-      {12, RootKey::kLocalMachine, "SOFTWARE\\CLASSES"},  // File Extensions
-      {12, RootKey::kLocalMachine, "SOFTWARE\\WOW6432NODE\\CLASSES"},
-      {12, RootKey::kClassesRoot, ""},
-      {12, RootKey::kCurrentUser, "SOFTWARE\\CLASSES"},
-      {12, RootKey::kCurrentUser,
-       "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\EXPLORER\\FILEEXTS"},
-      {14, RootKey::kLocalMachine, "SOFTWARE"},  // Obsolete Software
-      {14, RootKey::kCurrentUser, "SOFTWARE"},
-      {21, RootKey::kLocalMachine, kUninstall},  // Installer: its cache entries
-      {21, RootKey::kLocalMachine, kUninstall32},
-  };
-  const auto holds = [&](const Part& part) {
-    const std::string key = part.key;
+  const auto holdsEmptied = [&](const TableKey& key) {
     return std::any_of(emptied.begin(), emptied.end(), [&](const RowTarget& target) {
-      if (target.root != part.root)
-        return false;
-      const std::string path = UpperAscii(target.keyPath);
-      return key.empty() ||
-             (path.starts_with(key) && (path.size() == key.size() || path[key.size()] == '\\'));
+      return target.root == key.root && (!*key.keyPath || IsAtOrBelow(target.keyPath, key.keyPath));
     });
   };
   std::vector<Category> judging;
   for (const Category& category : scanned) {
-    if (std::any_of(std::begin(kParts), std::end(kParts),
-                    [&](const Part& part) { return part.id == category.id && holds(part); }))
+    const Category* row = FindCategory(category.id);
+    if (row && std::any_of(row->judgesEmptyIn.begin(), row->judgesEmptyIn.end(), holdsEmptied))
       judging.push_back(category);
   }
   return judging;

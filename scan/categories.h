@@ -1,8 +1,8 @@
 // The scan categories: one table row per node of the category tree (id, caption,
-// tree level, the progress window's status text, the scanner, the keys it owns), and
-// the selection of ticked categories that the tree, the settings and the scan share.
-// Adding a category is one row here plus its scanner, in a file named after its
-// caption (scan/scanners.h lists them).
+// tree level, the progress window's status text, the scanner, the keys it owns, where
+// it judges keys by what is left in them), and the selection of ticked categories that the tree,
+// the settings and the scan share. Adding a category is one row here plus its scanner, in a file
+// named after its caption (scan/scanners.h lists them).
 #pragma once
 
 #include <array>
@@ -19,27 +19,25 @@ namespace kelvane {
 class ScanContext;
 using ScannerFn = void (*)(ScanContext&);
 
-// A key that a category judges on its own, with everything below it: the Files and
-// Folders walk of its root leaves it out, in both registry views (matched whole,
-// without regard to case).
-struct OwnedKey {
+// A key named by a table row, below its root; matched without regard to case.
+struct TableKey {
   RootKey root;
   const char* keyPath;
 };
 
-// The keys one category owns, at most four.
-class OwnedKeys {
+// The keys of one table column, at most five.
+class TableKeys {
  public:
-  constexpr OwnedKeys() = default;
-  constexpr OwnedKeys(std::initializer_list<OwnedKey> keys) {
-    for (const OwnedKey& key : keys)
-      keys_.at(size_++) = key;  // more than four keys: the table does not compile
+  constexpr TableKeys() = default;
+  constexpr TableKeys(std::initializer_list<TableKey> keys) {
+    for (const TableKey& key : keys)
+      keys_.at(size_++) = key;  // more than five keys: the table does not compile
   }
-  constexpr const OwnedKey* begin() const { return keys_.data(); }
-  constexpr const OwnedKey* end() const { return keys_.data() + size_; }
+  constexpr const TableKey* begin() const { return keys_.data(); }
+  constexpr const TableKey* end() const { return keys_.data() + size_; }
 
  private:
-  std::array<OwnedKey, 4> keys_{};
+  std::array<TableKey, 5> keys_{};
   size_t size_ = 0;
 };
 
@@ -49,7 +47,13 @@ struct Category {
   int level;           // 0 the root, 1 its children, 2 the hives under "Files and Folders"
   const char* status;  // the progress window's text while it runs; empty for groups
   ScannerFn scanner;   // nothing for the root and the group
-  OwnedKeys owns = {};
+  // The keys it judges on its own, with everything below them: the Files and Folders
+  // walk of their root leaves them out, in both registry views (matched whole).
+  TableKeys owns = {};
+  // Where its rules judge a key by what is left in it (a vendor key, an uninstall
+  // entry, a class key with nothing in them; a cache entry without its uninstall
+  // entry): each key with everything below it, "" for a whole root.
+  TableKeys judgesEmptyIn = {};
 };
 
 inline constexpr int kCategoryRoot = 1;
@@ -87,10 +91,8 @@ void ClickCategory(CategorySelection& selection, int id);
 // The table rows of the ticked categories, in tree order: what a scan runs.
 std::vector<Category> SelectedCategories(const CategorySelection& selection);
 
-// Of `scanned`, the categories whose rules judge a key by what is left in it (a vendor
-// key, an uninstall entry, a class key with nothing in them; a cache entry without its
-// uninstall entry) and whose part of the registry holds one of the `emptied` keys:
-// what a repair looks at again once it has emptied keys.
+// Of `scanned`, the categories whose table row's judgesEmptyIn holds one of the
+// `emptied` keys: what a repair looks at again once it has emptied keys.
 std::vector<Category> CategoriesJudgingEmptyKeys(const std::vector<Category>& scanned,
                                                  const std::vector<RowTarget>& emptied);
 

@@ -49,11 +49,6 @@ bool MayDifferBetweenViews(std::string_view text) {
   return false;
 }
 
-bool StartsWithPath(std::string_view path, std::string_view prefix) {
-  return path.size() >= prefix.size() && EqualsNoCase(path.substr(0, prefix.size()), prefix) &&
-         (path.size() == prefix.size() || path[prefix.size()] == '\\');
-}
-
 }  // namespace
 
 // One kind of program's file system: its program folders for the two variables and,
@@ -111,9 +106,8 @@ Readers ReadersOfKey(RootKey root, std::string_view keyPath) {
       return Readers::kEither;
     return Readers::k32Bit;
   }
-  const bool machineSoftware =
-      root == RootKey::kClassesRoot ||
-      (root == RootKey::kLocalMachine && StartsWithPath(keyPath, "Software"));
+  const bool machineSoftware = root == RootKey::kClassesRoot ||
+                               (root == RootKey::kLocalMachine && IsAtOrBelow(keyPath, "Software"));
   if (!machineSoftware)
     return Readers::kEither;
   if (HasComponent(keyPath, "App Paths") || HasComponent(keyPath, "SharedDlls") ||

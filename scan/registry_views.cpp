@@ -1,6 +1,7 @@
 #include "scan/registry_views.h"
 
 #include "platform/registry_locations.h"
+#include "platform/text_codec.h"
 #include "scan/scan_task.h"
 
 namespace kelvane {
@@ -8,11 +9,6 @@ namespace kelvane {
 namespace {
 
 constexpr std::string_view kWow = "Wow6432Node";
-
-bool StartsWithName(std::string_view path, std::string_view prefix) {
-  return path.size() >= prefix.size() && EqualsNoCase(path.substr(0, prefix.size()), prefix) &&
-         (path.size() == prefix.size() || path[prefix.size()] == '\\');
-}
 
 // `path` with "Wow6432Node" inserted after its first `prefixLength` characters.
 std::string InsertAfter(std::string_view path, size_t prefixLength) {
@@ -30,6 +26,11 @@ std::string InsertAfter(std::string_view path, size_t prefixLength) {
 
 }  // namespace
 
+bool IsAtOrBelow(std::string_view path, std::string_view key) {
+  return path.size() >= key.size() && EqualsNoCase(path.substr(0, key.size()), key) &&
+         (path.size() == key.size() || path[key.size()] == '\\');
+}
+
 bool BelowWow64Node(std::string_view path) {
   const std::string upper = "\\" + UpperAscii(path) + "\\";
   return upper.find("\\WOW6432NODE\\") != std::string::npos;
@@ -44,9 +45,9 @@ std::optional<std::string> Wow64Twin(RootKey root, std::string_view path) {
     return std::nullopt;
   constexpr std::string_view kClasses = kClassesKey;
   constexpr std::string_view kSoftware = "Software";
-  if (StartsWithName(path, kClasses))
+  if (IsAtOrBelow(path, kClasses))
     return InsertAfter(path, kClasses.size());
-  if (StartsWithName(path, kSoftware))
+  if (IsAtOrBelow(path, kSoftware))
     return InsertAfter(path, kSoftware.size());
   return std::nullopt;
 }
@@ -94,7 +95,7 @@ bool MatchesInEitherView(RootKey root, std::string_view keyPath, std::string_vie
     return true;
   // "Software\Wow6432Node\Classes\X" is the same key as "Software\Classes\Wow6432Node\X".
   constexpr std::string_view kClasses = kClassesKey;
-  if (root == RootKey::kLocalMachine && StartsWithName(listed, kClasses)) {
+  if (root == RootKey::kLocalMachine && IsAtOrBelow(listed, kClasses)) {
     const std::string alias = "Software\\" + std::string(kWow) + "\\Classes" +
                               std::string(listed.substr(kClasses.size()));
     return EqualsNoCase(keyPath, alias);
@@ -102,23 +103,11 @@ bool MatchesInEitherView(RootKey root, std::string_view keyPath, std::string_vie
   return false;
 }
 
-namespace {
-
-// Identities are the system's own key names; a name outside ASCII may come back in
-// another spelling, so such a name is never judged a link.
-bool IsAsciiName(const std::string& name) {
-  for (const char c : name) {
-    if (static_cast<unsigned char>(c) >= 0x80)
-      return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 bool IsLinkedSubkey(Registry& parent, std::optional<std::string>& parentIdentity, Registry& child,
                     std::string_view childPath, const std::string& name) {
-  if (!BelowWow64Node(childPath) || !IsAsciiName(name) || !child.HasOpenKey())
+  // Identities are the system's own key names; a name outside ASCII may come back in
+  // another spelling, so such a name is never judged a link.
+  if (!BelowWow64Node(childPath) || !IsAscii(name) || !child.HasOpenKey())
     return false;
   if (!parentIdentity)
     parentIdentity = parent.KeyIdentity().value_or("");

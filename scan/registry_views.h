@@ -37,6 +37,9 @@ std::vector<std::string> KeyViews(RegistryBackend& backend, bool is64BitWindows,
 // as the 64-bit view's "Software\Wow6432Node\Classes" names it), letter case aside.
 bool MatchesInEitherView(RootKey root, std::string_view keyPath, std::string_view listed);
 
+// Whether `path` is `key` or a path below it, letter case aside.
+bool IsAtOrBelow(std::string_view path, std::string_view key);
+
 // Whether the path passes through a Wow6432Node key, into the 32-bit view.
 bool BelowWow64Node(std::string_view path);
 
