@@ -7,10 +7,8 @@
 
 namespace kelvane {
 
-namespace {
-
-void FindNextCommandBelow(ScanContext& context, RootKey root, const std::string& startPath,
-                          std::string& holder, std::string& command, int depth) {
+void FindNextCommand(ScanContext& context, RootKey root, const std::string& startPath,
+                     std::string& holder, std::string& command, int depth) {
   command.clear();
   if (depth > kMaxKeyDepth)
     return;
@@ -37,7 +35,7 @@ void FindNextCommandBelow(ScanContext& context, RootKey root, const std::string&
     const std::vector<std::string> names = registry.GetKeyNames();
     registry.CloseKey();
     for (const std::string& name : names) {
-      FindNextCommandBelow(context, root, startPath + "\\" + name, holder, command, depth + 1);
+      FindNextCommand(context, root, startPath + "\\" + name, holder, command, depth + 1);
       if (!command.empty())
         return;
     }
@@ -46,13 +44,6 @@ void FindNextCommandBelow(ScanContext& context, RootKey root, const std::string&
   } catch (const std::exception&) {
     // A key that cannot be read ends this branch; what was found stands.
   }
-}
-
-}  // namespace
-
-void FindNextCommand(ScanContext& context, RootKey root, const std::string& startPath,
-                     std::string& holder, std::string& command) {
-  FindNextCommandBelow(context, root, startPath, holder, command, 0);
 }
 
 void ScanApplications(ScanContext& context) {

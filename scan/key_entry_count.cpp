@@ -7,11 +7,9 @@
 
 namespace kelvane {
 
-namespace {
-
 // The count never goes deeper than keys nest (kMaxKeyDepth).
-int CountEntries(ScanContext& context, RootKey root, const std::string& keyPath, int limit,
-                 bool subkeyRule, bool emptyDefaultRule, int depth) {
+int CountKeyEntries(ScanContext& context, RootKey root, const std::string& keyPath, int limit,
+                    bool subkeyRule, bool emptyDefaultRule, int depth) {
   if (depth > kMaxKeyDepth)
     return 0;
   Registry registry = context.NewRegistry(root);
@@ -48,18 +46,11 @@ int CountEntries(ScanContext& context, RootKey root, const std::string& keyPath,
       }
     }
     result +=
-        CountEntries(context, root, childPath, limit, subkeyRule, emptyDefaultRule, depth + 1);
+        CountKeyEntries(context, root, childPath, limit, subkeyRule, emptyDefaultRule, depth + 1);
     if (limit != 0 && result >= limit)
       return result;
   }
   return result;
-}
-
-}  // namespace
-
-int CountKeyEntries(ScanContext& context, RootKey root, const std::string& keyPath, int limit,
-                    bool subkeyRule, bool emptyDefaultRule) {
-  return CountEntries(context, root, keyPath, limit, subkeyRule, emptyDefaultRule, 0);
 }
 
 }  // namespace kelvane

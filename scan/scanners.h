@@ -1,9 +1,11 @@
 // The category scanners, one function per category, each run by the scan worker
 // with the scan's context. The category table (scan/categories.cpp) maps ids to them
 // and holds the status text the worker shows before each runs. Each category's code
-// is in the file named after its caption, given with its declarations below.
+// is in the file named after its caption, whose opening says what the category
+// reports; its declarations are below, under its caption.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -24,72 +26,58 @@ bool IsTextValue(Registry& registry, const std::string& name);
 std::optional<std::string> ReadText(Registry& registry, const std::string& name);
 // The same for a value already read.
 std::optional<std::string> TextOf(const RegValue& value);
+// Opens `keyPath` below `root`, shows it as the key being scanned and calls `visit`
+// with the open key and each of its value names, or subkey names; nothing when the
+// key does not open.
+enum class KeyNames { kValues, kSubkeys };
+void ForEachName(ScanContext& context, RootKey root, const std::string& keyPath, KeyNames names,
+                 const std::function<void(Registry&, const std::string&)>& visit);
 
 // What a key holds, for the categories that judge keys empty (scan/key_entry_count.cpp).
 
 // The number of values in the key and the keys below it, stopping once `limit` is
 // reached (0: no limit). `subkeyRule`: a key with more subkeys than the limit answers
 // with its number of subkeys. `emptyDefaultRule` off: a lone empty default text value
-// counts nothing.
+// counts nothing. `depth`: how far `keyPath` lies below the key the count began at.
 int CountKeyEntries(ScanContext& context, RootKey root, const std::string& keyPath, int limit,
-                    bool subkeyRule, bool emptyDefaultRule);
+                    bool subkeyRule, bool emptyDefaultRule, int depth = 0);
 
 // Files and Folders - HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_USERS
 // (scan/files_and_folders.cpp).
-
-// Every text value of a whole registry part that names a missing file or folder
-// (HKEY_LOCAL_MACHINE\Software, HKEY_CURRENT_USER, HKEY_USERS), the keys other
-// categories own (OwnedKeysBelow) left out.
 void ScanFilesFoldersLocalMachine(ScanContext& context);
 void ScanFilesFoldersCurrentUser(ScanContext& context);
 void ScanFilesFoldersUsers(ScanContext& context);
 
 // Software Locations (scan/software_locations.cpp).
-
-// Program paths registered under App Paths, in both registry views.
 void ScanSoftwareLocations(ScanContext& context);
 // The entries of one App Paths key (below HKEY_LOCAL_MACHINE).
 void ScanAppPaths(ScanContext& context, const std::string& appPaths);
 
 // Windows Fonts (scan/windows_fonts.cpp).
-
-// Registered fonts whose file is not in the fonts folder.
 void ScanWindowsFonts(ScanContext& context);
 
 // Invalid Help Files (scan/invalid_help_files.cpp).
-
-// Help files registered with a folder that does not hold them.
 void ScanHelpFiles(ScanContext& context);
 
 // Shared DLLs (scan/shared_dlls.cpp).
-
-// Shared libraries that are missing or no longer referenced, in both registry views.
 void ScanSharedDlls(ScanContext& context);
 // The values of one SharedDlls key (below HKEY_LOCAL_MACHINE).
 void ScanSharedDllsKey(ScanContext& context, const std::string& sharedDlls);
 
 // Startup Programs (scan/startup_programs.cpp).
-
-// Run and RunOnce values and the entries kept for disabled startup programs.
 void ScanStartupPrograms(ScanContext& context);
 // The values of one Run-type key; `rootName` is a full root name in any case.
 void ScanRunKey(ScanContext& context, const std::string& rootName, const std::string& keyPath);
 
 // Add/Remove Programs (scan/add_remove_programs.cpp).
-
-// Uninstall entries that hold nothing.
 void ScanAddRemovePrograms(ScanContext& context);
 
 // File Extensions (scan/file_extensions.cpp).
-
-// Class keys that hold nothing and per-user extension records without a class.
 void ScanFileExtensions(ScanContext& context);
 // Whether the key exists, asked with read access only.
 bool ClassKeyExists(ScanContext& context, RootKey root, const std::string& keyPath);
 
 // Custom Controls (scan/custom_controls.cpp).
-
-// Every key below HKEY_CLASSES_ROOT\CLSID whose default value names a missing file.
 void ScanCustomControls(ScanContext& context);
 // Examines `base` + `subName` and, depth first, every key below it. `rootName` is a
 // full root name in any case.
@@ -97,32 +85,24 @@ void ScanClassKey(ScanContext& context, const std::string& rootName, const std::
                   const std::string& subName);
 
 // Obsolete Software (scan/obsolete_software.cpp).
-
-// Vendor keys under Software of both roots that hold nothing at all.
 void ScanObsoleteSoftware(ScanContext& context);
 // Reports the direct subkeys of `keyPath` that CountKeyEntries finds empty.
 void ScanSoftwareKey(ScanContext& context, const std::string& rootName, const std::string& keyPath);
 
 // Windows Services (scan/windows_services.cpp).
-
-// Services whose ImagePath names a missing program, read as the service manager reads
-// it (ServiceImagePath).
 void ScanServices(ScanContext& context);
-// An ImagePath as a drive path: "\??\C:\x.sys" is "C:\x.sys", "\SystemRoot\..." and a
-// name without drive ("system32\drivers\x.sys", "System32\svchost.exe -k group") lie
-// in `windowsFolder`. Other texts come back as they are.
+// An ImagePath as a drive path, read as the service manager reads it: "\??\C:\x.sys"
+// is "C:\x.sys", "\SystemRoot\..." and a name without drive ("system32\drivers\x.sys",
+// "System32\svchost.exe -k group") lie in `windowsFolder`. Other texts come back as
+// they are.
 std::string ServiceImagePath(const std::string& imagePath, const std::string& windowsFolder);
 
 // Start Menu (scan/start_menu.cpp).
-
-// Menu-order keys of Programs folders that no longer exist.
 void ScanStartMenu(ScanContext& context);
 // The menu-order key below HKEY_CURRENT_USER for a Windows version code.
 std::string MenuOrderKey(uint32_t versionCode);
 
 // Shortcuts (scan/shortcuts.cpp).
-
-// Shortcut files in the six shell folders whose target is gone.
 void ScanShortcuts(ScanContext& context);
 // Every shortcut file in `folder` and, at once as met, in its subfolders.
 void ScanShortcutFolder(ScanContext& context, const std::string& folder);
@@ -130,37 +110,25 @@ void ScanShortcutFolder(ScanContext& context, const std::string& folder);
 std::string ResolveShortcut(ScanContext& context, const std::string& path);
 
 // Sound and Appevents (scan/sound_and_appevents.cpp).
-
-// Event sounds of the current, default and "utopia0" schemes whose file is gone.
 void ScanSoundEvents(ScanContext& context);
 // Examines `parentPath` + `keyName` and every key below it. `rootName` is a full root
-// name in any case.
+// name in any case; `depth`: how far the key lies below the first one examined.
 void ScanSoundKey(ScanContext& context, const std::string& rootName, const std::string& parentPath,
-                  const std::string& keyName);
+                  const std::string& keyName, int depth = 0);
 
 // Invalid ActiveX (scan/invalid_activex.cpp).
-
-// Type libraries naming a missing DLL.
 void ScanActiveX(ScanContext& context);
 
 // MRU and History Lists (scan/mru_lists.cpp).
-
-// Files of the open and save dialogs' history that no longer exist.
 void ScanMruLists(ScanContext& context);
 
 // Installer (scan/installer.cpp).
-
-// Uninstall entries naming a missing program, installer folders that are gone, and
-// uninstall-cache keys without an uninstall entry.
 void ScanInstaller(ScanContext& context);
 // The uninstall-cache keys below `arpCache` without an entry below `uninstall`.
 void ScanUninstallCache(ScanContext& context, const std::string& arpCache,
                         const std::string& uninstall);
 
 // Applications (scan/applications.cpp).
-
-// Open commands registered for applications that name a missing program, in both
-// registry views.
 void ScanApplications(ScanContext& context);
 // The applications below one applications key (below HKEY_LOCAL_MACHINE); `holder`
 // as for FindNextCommand.
@@ -169,7 +137,8 @@ void ScanApplicationsKey(ScanContext& context, const std::string& applicationsKe
 // The next key at or below `startPath`, depth first, whose "command" subkey holds a
 // non-empty default text, after the one named by `holder`. Sets `holder` to it and
 // `command` to that text; `command` comes back empty when there is none left.
+// `depth`: how far `startPath` lies below the key the search began at.
 void FindNextCommand(ScanContext& context, RootKey root, const std::string& startPath,
-                     std::string& holder, std::string& command);
+                     std::string& holder, std::string& command, int depth = 0);
 
 }  // namespace kelvane

@@ -6,10 +6,8 @@
 
 namespace kelvane {
 
-namespace {
-
-void ScanSoundKeyBelow(ScanContext& context, const std::string& rootName,
-                       const std::string& parentPath, const std::string& keyName, int depth) {
+void ScanSoundKey(ScanContext& context, const std::string& rootName, const std::string& parentPath,
+                  const std::string& keyName, int depth) {
   if (depth > kMaxKeyDepth)
     return;
   const std::string upperRoot = UpperAscii(rootName);
@@ -32,15 +30,8 @@ void ScanSoundKeyBelow(ScanContext& context, const std::string& rootName,
     }
   }
   for (const std::string& name : registry.GetKeyNames()) {
-    ScanSoundKeyBelow(context, upperRoot, path + "\\", name, depth + 1);
+    ScanSoundKey(context, upperRoot, path + "\\", name, depth + 1);
   }
-}
-
-}  // namespace
-
-void ScanSoundKey(ScanContext& context, const std::string& rootName, const std::string& parentPath,
-                  const std::string& keyName) {
-  ScanSoundKeyBelow(context, rootName, parentPath, keyName, 0);
 }
 
 void ScanSoundEvents(ScanContext& context) {
