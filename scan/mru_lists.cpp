@@ -1,16 +1,13 @@
 // MRU and History Lists: files of the open and save dialogs' history that no longer
 // exist.
 #include "platform/registry_locations.h"
+#include "scan/path_check.h"
 #include "scan/scanners.h"
 #include "scan/value_walker.h"
 
 namespace kelvane {
 
-namespace {
-
 constexpr const char* kMruProblem = "Missing MRU and History Lists file";
-
-}  // namespace
 
 void ScanMruLists(ScanContext& context) {
   Registry registry = context.NewRegistry(RootKey::kCurrentUser, KeyAccess::kFull);
@@ -18,14 +15,11 @@ void ScanMruLists(ScanContext& context) {
     return;
   context.ShowScanKey(kMruKey);
   const std::vector<std::string> extensions = registry.GetKeyNames();
-  const std::string drives = UpperAscii(context.AllowedDrives());
   // A value of the list itself names a file without its extension; it stands when
   // that name with one of the listed extensions exists.
   for (const std::string& name : registry.GetValueNames()) {
     const auto data = ReadText(registry, name);
-    if (!data || data->find(":\\") != 1)
-      continue;
-    if (drives.find(UpperAscii(data->substr(0, 1))) == std::string::npos)
+    if (!data || data->find(":\\") != 1 || !OnAllowedDrive(*data, context.AllowedDrives()))
       continue;
     bool found = false;
     for (const std::string& extension : extensions) {

@@ -10,20 +10,7 @@ namespace {
 
 // Where an argument could begin inside a command line.
 bool IsSeparator(char c) {
-  switch (c) {
-    case ' ':
-    case '*':
-    case ',':
-    case '/':
-    case ':':
-    case '<':
-    case '>':
-    case '?':
-    case '|':
-      return true;
-    default:
-      return false;
-  }
+  return std::string_view(" *,/:<>?|").find(c) != std::string_view::npos;
 }
 
 // A program named without extension is started with the first of these that exists.
@@ -49,13 +36,6 @@ std::string TrimBlanksAndControls(const std::string& text) {
   while (end > begin && IsBlankOrControl(text[end - 1]))
     --end;
   return text.substr(begin, end - begin);
-}
-
-bool OnAllowedDrive(const std::string& path, const std::string& allowedDrives) {
-  if (path.empty())
-    return false;
-  const char drive = UpperAscii(std::string_view(&path[0], 1))[0];
-  return UpperAscii(allowedDrives).find(drive) != std::string::npos;
 }
 
 // "X:\" at the very start, and only there.
@@ -140,20 +120,6 @@ PathVerdict MissingReading(std::string path, size_t from, bool acceptFolder) {
                  ProbedReading(path, from));
 }
 
-}  // namespace
-
-std::string ExpandFolderVariable(FileSystem& files, const std::string& text) {
-  const auto expanded = files.ExpandEnvironment(text);
-  if (!expanded)
-    return text;
-  const std::string folder = TrimBlanksAndControls(*expanded);
-  if (!files.FolderExists(folder))
-    return text;
-  return folder;
-}
-
-namespace {
-
 // A path starting with "%", its variable expanded. Nothing when such a text cannot be
 // judged: its "%" is never closed (it names no variable), or the variable names no
 // existing folder.
@@ -179,16 +145,29 @@ PathVerdict CheckUpToMarker(FileSystem& files, std::string path, const std::stri
   if (marker == std::string::npos)
     return {};
   path = path.substr(0, marker) + endMarker;
-  if (!OnAllowedDrive(path, allowedDrives))
-    return {};
-  if (!StartsWithDriveRoot(path))
-    return {};
-  if (files.FileExists(path))
+  if (!OnAllowedDrive(path, allowedDrives) || !StartsWithDriveRoot(path) || files.FileExists(path))
     return {};
   return Missing(MissingKind::kFile, std::move(path));
 }
 
 }  // namespace
+
+bool OnAllowedDrive(const std::string& path, const std::string& allowedDrives) {
+  if (path.empty())
+    return false;
+  const char drive = UpperAscii(std::string_view(&path[0], 1))[0];
+  return UpperAscii(allowedDrives).find(drive) != std::string::npos;
+}
+
+std::string ExpandFolderVariable(FileSystem& files, const std::string& text) {
+  const auto expanded = files.ExpandEnvironment(text);
+  if (!expanded)
+    return text;
+  const std::string folder = TrimBlanksAndControls(*expanded);
+  if (!files.FolderExists(folder))
+    return text;
+  return folder;
+}
 
 PathVerdict CheckPath(FileSystem& files, const std::string& text, const std::string& endMarker,
                       bool acceptFolder, const std::string& allowedDrives) {
@@ -219,11 +198,7 @@ PathVerdict CheckPath(FileSystem& files, const std::string& text, const std::str
   if (!endMarker.empty())
     return CheckUpToMarker(files, std::move(path), endMarker, allowedDrives);
 
-  if (path.empty())
-    return {};
-  if (!OnAllowedDrive(path, allowedDrives))
-    return {};
-  if (!StartsWithDriveRoot(path))
+  if (!OnAllowedDrive(path, allowedDrives) || !StartsWithDriveRoot(path))
     return {};
   // A second absolute path, as in a program followed by a file argument.
   if (path.find(":\\", 3) != std::string::npos)

@@ -30,6 +30,9 @@ struct PathVerdict {
 PathVerdict CheckPath(FileSystem& files, const std::string& text, const std::string& endMarker,
                       bool acceptFolder, const std::string& allowedDrives);
 
+// Whether the path starts with one of the `allowedDrives` letters, in either case.
+bool OnAllowedDrive(const std::string& path, const std::string& allowedDrives);
+
 // A row's reason for a missing path: "File not found: C:\Old\app.exe" and the like.
 std::string MissingPathReason(const PathVerdict& verdict);
 

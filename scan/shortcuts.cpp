@@ -1,6 +1,7 @@
 // Shortcuts: shortcut files in the six shell folders whose target is gone.
 #include <array>
 
+#include "scan/path_check.h"
 #include "scan/scanners.h"
 
 namespace kelvane {
@@ -19,12 +20,6 @@ constexpr std::array<int, 6> kShortcutFolders = {
 bool IsShortcutName(const std::string& name) {
   const size_t dot = name.rfind('.');
   return dot != std::string::npos && EqualsNoCase(name.substr(dot), ".lnk");
-}
-
-bool OnAllowedDrive(const std::string& path, const std::string& allowedDrives) {
-  if (path.empty())
-    return false;
-  return UpperAscii(allowedDrives).find(UpperAscii(path.substr(0, 1))) != std::string::npos;
 }
 
 }  // namespace
