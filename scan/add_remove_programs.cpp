@@ -5,13 +5,9 @@
 
 namespace kelvane {
 
-namespace {
-
 // An uninstall entry is counted with a lone empty default value counting nothing.
 constexpr const char* kNoValuesButEmptyDefaultReason =
     "Key and its subkeys hold no values, empty defaults aside";
-
-}  // namespace
 
 void ScanAddRemovePrograms(ScanContext& context) {
   for (const std::string& uninstall : KeyViews(context, RootKey::kLocalMachine, kUninstallKey)) {

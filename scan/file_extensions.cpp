@@ -6,9 +6,9 @@
 
 namespace kelvane {
 
-namespace {
-
 constexpr const char* kExtensionProblem = "Unused File Extension";
+
+namespace {
 
 // Class keys with no subkeys whose only value is an empty default value.
 void ScanEmptyClasses(ScanContext& context, const std::string& classesKey) {

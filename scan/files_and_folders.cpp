@@ -7,11 +7,7 @@
 
 namespace kelvane {
 
-namespace {
-
 constexpr const char* kFilesFoldersProblem = "Invalid File or Folder";
-
-}  // namespace
 
 void ScanFilesFoldersLocalMachine(ScanContext& context) {
   WalkValues(context, "HKEY_LOCAL_MACHINE", "Software", kFilesFoldersProblem, "",

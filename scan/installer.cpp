@@ -10,11 +10,7 @@
 
 namespace kelvane {
 
-namespace {
-
 constexpr const char* kInstallerProblem = "Installer Refrence Issue";
-
-}  // namespace
 
 void ScanInstaller(ScanContext& context) {
   const std::vector<std::string> uninstallKeys =
@@ -25,11 +21,7 @@ void ScanInstaller(ScanContext& context) {
   // The names of the installer's folder list are folder paths; their data is not read.
   for (const std::string& foldersKey :
        KeyViews(context, RootKey::kLocalMachine, kInstallerFoldersKey)) {
-    Registry folders = context.NewRegistry(RootKey::kLocalMachine, KeyAccess::kFull);
-    if (!folders.OpenKey(foldersKey, false))
-      continue;
-    context.ShowScanKey(foldersKey);
-    for (const std::string& name : folders.GetValueNames()) {
+    const auto visit = [&](Registry&, const std::string& name) {
       const PathVerdict verdict =
           context.CheckPath(RootKey::kLocalMachine, foldersKey, name, "", true);
       if (verdict.missing) {
@@ -37,7 +29,8 @@ void ScanInstaller(ScanContext& context) {
                             ValueTarget(RootKey::kLocalMachine, foldersKey, name), name,
                             MissingPathReason(verdict), RowKind::kValueNamed);
       }
-    }
+    };
+    ForEachName(context, RootKey::kLocalMachine, foldersKey, KeyNames::kValues, visit);
   }
 
   // The uninstall cache keeps one subkey per uninstall entry of its own view.

@@ -5,11 +5,7 @@
 
 namespace kelvane {
 
-namespace {
-
 constexpr const char* kHelpKeys[] = {kHelpKey, kHtmlHelpKey};
-
-}  // namespace
 
 void ScanHelpFiles(ScanContext& context) {
   std::vector<std::string> helpKeys;
@@ -18,23 +14,21 @@ void ScanHelpFiles(ScanContext& context) {
       helpKeys.push_back(std::move(view));
   }
   for (const std::string& helpKey : helpKeys) {
-    Registry registry = context.NewRegistry(RootKey::kLocalMachine);
-    if (!registry.OpenKey(helpKey, false))
-      continue;
-    context.ShowScanKey(helpKey);
-    for (const std::string& name : registry.GetValueNames()) {
-      // The data is the help file's folder; values of other types are not judged.
+    // The data is the help file's folder; values of other types are not judged.
+    const auto visit = [&](Registry& registry, const std::string& name) {
       if (!IsTextValue(registry, name))
-        continue;
+        return;
       std::string file = registry.ReadString(name);
       if (!file.empty() && file.back() != '\\')
         file += '\\';
       file += name;
-      if (context.FileExists(RootKey::kLocalMachine, helpKey, file))
-        continue;
-      context.AddIssueRow("Invalid Help Files", ValueTarget(RootKey::kLocalMachine, helpKey, name),
-                          file, "Help file not found: " + file, RowKind::kValueInPath);
-    }
+      if (!context.FileExists(RootKey::kLocalMachine, helpKey, file)) {
+        context.AddIssueRow("Invalid Help Files",
+                            ValueTarget(RootKey::kLocalMachine, helpKey, name), file,
+                            "Help file not found: " + file, RowKind::kValueInPath);
+      }
+    };
+    ForEachName(context, RootKey::kLocalMachine, helpKey, KeyNames::kValues, visit);
   }
 }
 

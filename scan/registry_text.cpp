@@ -21,4 +21,15 @@ std::optional<std::string> TextOf(const RegValue& value) {
   return nul == std::string::npos ? value.data : value.data.substr(0, nul);
 }
 
+void ForEachName(ScanContext& context, RootKey root, const std::string& keyPath, KeyNames names,
+                 const std::function<void(Registry&, const std::string&)>& visit) {
+  Registry registry = context.NewRegistry(root);
+  if (!registry.OpenKey(keyPath, false))
+    return;
+  context.ShowScanKey(keyPath);
+  for (const std::string& name :
+       names == KeyNames::kValues ? registry.GetValueNames() : registry.GetKeyNames())
+    visit(registry, name);
+}
+
 }  // namespace kelvane

@@ -12,28 +12,25 @@ void ScanSharedDlls(ScanContext& context) {
 }
 
 void ScanSharedDllsKey(ScanContext& context, const std::string& sharedDlls) {
-  Registry registry = context.NewRegistry(RootKey::kLocalMachine);
-  if (!registry.OpenKey(sharedDlls, false))
-    return;
-  context.ShowScanKey(sharedDlls);
-  for (const std::string& name : registry.GetValueNames()) {
-    // The value's name is the library's path, its data the reference count.
+  // The value's name is the library's path, its data the reference count.
+  const auto visit = [&](Registry& registry, const std::string& name) {
     if (registry.GetDataType(name) != DataType::kInteger)
-      continue;
+      return;
     const bool exists = context.FileExists(RootKey::kLocalMachine, sharedDlls, name);
     if (exists) {
       const auto raw = registry.ReadRaw(name);
       // A count too short to read cannot be judged.
       if (!raw || raw->data.size() < 4)
-        continue;
+        return;
       if (registry.ReadInteger(name) != 0)
-        continue;
+        return;
     }
     context.AddIssueRow("Missing Shared Dlls",
                         ValueTarget(RootKey::kLocalMachine, sharedDlls, name), name,
                         exists ? std::string("Reference count is 0") : "File not found: " + name,
                         RowKind::kValueNamed);
-  }
+  };
+  ForEachName(context, RootKey::kLocalMachine, sharedDlls, KeyNames::kValues, visit);
 }
 
 }  // namespace kelvane

@@ -7,29 +7,25 @@
 
 namespace kelvane {
 
-namespace {
-
 constexpr const char* kStartupProblem = "Missing Startup Programs";
 
+namespace {
+
 void ScanDisabledStartup(ScanContext& context, const std::string& startupKey) {
-  Registry registry = context.NewRegistry(RootKey::kLocalMachine);
-  if (!registry.OpenKey(startupKey, false))
-    return;
-  context.ShowScanKey(startupKey);
   const std::string base = startupKey + "\\";
-  for (const std::string& name : registry.GetKeyNames()) {
+  const auto visit = [&](Registry& registry, const std::string& name) {
     if (!registry.OpenKey("\\" + base + name, false))
-      continue;
-    if (const auto text = ReadText(registry, "command")) {
-      const std::string& command = *text;
+      return;
+    if (const auto command = ReadText(registry, "command")) {
       const PathVerdict verdict =
-          context.CheckPath(RootKey::kLocalMachine, base + name, command, "", false);
+          context.CheckPath(RootKey::kLocalMachine, base + name, *command, "", false);
       if (verdict.missing) {
         context.AddIssueRow(kStartupProblem, KeyTarget(RootKey::kLocalMachine, base + name),
-                            command, MissingPathReason(verdict), RowKind::kKey);
+                            *command, MissingPathReason(verdict), RowKind::kKey);
       }
     }
-  }
+  };
+  ForEachName(context, RootKey::kLocalMachine, startupKey, KeyNames::kSubkeys, visit);
 }
 
 }  // namespace
@@ -55,21 +51,17 @@ void ScanRunKey(ScanContext& context, const std::string& rootName, const std::st
   const auto root = RootFromName(rootName);
   if (!root)
     return;
-  Registry registry = context.NewRegistry(*root);
-  if (!registry.OpenKey(keyPath, false))
-    return;
-  context.ShowScanKey(keyPath);
-  for (const std::string& name : registry.GetValueNames()) {
-    const auto text = ReadText(registry, name);
-    if (!text)
-      continue;
-    const std::string& command = *text;
-    const PathVerdict verdict = context.CheckPath(*root, keyPath, command, "", false);
+  const auto visit = [&](Registry& registry, const std::string& name) {
+    const auto command = ReadText(registry, name);
+    if (!command)
+      return;
+    const PathVerdict verdict = context.CheckPath(*root, keyPath, *command, "", false);
     if (verdict.missing) {
-      context.AddIssueRow(kStartupProblem, ValueTarget(*root, keyPath, name), command,
+      context.AddIssueRow(kStartupProblem, ValueTarget(*root, keyPath, name), *command,
                           MissingPathReason(verdict), RowKind::kValueInPath);
     }
-  }
+  };
+  ForEachName(context, *root, keyPath, KeyNames::kValues, visit);
 }
 
 }  // namespace kelvane

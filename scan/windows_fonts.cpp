@@ -1,4 +1,6 @@
 // Windows Fonts: registered fonts whose file is not in the fonts folder.
+#include <algorithm>
+
 #include "platform/registry_locations.h"
 #include "platform/version_code.h"
 #include "scan/scanners.h"
@@ -36,37 +38,24 @@ void ScanWindowsFonts(ScanContext& context) {
     fontsFolder += '\\';
   const std::vector<std::string> fontFiles = UpperFileNames(context.Files(), fontsFolder);
 
-  Registry registry = context.NewRegistry(RootKey::kLocalMachine);
-  if (!registry.OpenKey(fontsKey, false))
-    return;
-  context.ShowScanKey(fontsKey);
-  for (const std::string& name : registry.GetValueNames()) {
+  // Fonts in the fonts folder are registered by bare file name. A font registered by
+  // its full path (per-user fonts, fonts of other folders) is never in that list: it
+  // is missing only when its own file is.
+  const auto visit = [&](Registry& registry, const std::string& name) {
     if (!IsTextValue(registry, name))
-      continue;
-    // Fonts in the fonts folder are registered by bare file name. A font registered
-    // by its full path (per-user fonts, fonts of other folders) is never in that list:
-    // it is missing only when its own file is.
+      return;
     const std::string file = registry.ReadString(name);
-    const std::string upper = UpperAscii(file);
     const bool fullPath = IsFullPath(file);
-    bool found = false;
-    if (fullPath) {
-      found = context.FileExists(RootKey::kLocalMachine, fontsKey, file);
-    } else {
-      for (const std::string& fontFile : fontFiles) {
-        if (fontFile == upper) {
-          found = true;
-          break;
-        }
-      }
-    }
+    const bool found = fullPath ? context.FileExists(RootKey::kLocalMachine, fontsKey, file)
+                                : std::ranges::find(fontFiles, UpperAscii(file)) != fontFiles.end();
     if (!found) {
       context.AddIssueRow(
           "Fonts Issue", ValueTarget(RootKey::kLocalMachine, fontsKey, name), file,
           (fullPath ? "File not found: " : "Font file not in the Fonts folder: ") + file,
           RowKind::kValueInPath);
     }
-  }
+  };
+  ForEachName(context, RootKey::kLocalMachine, fontsKey, KeyNames::kValues, visit);
 }
 
 }  // namespace kelvane
