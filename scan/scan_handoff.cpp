@@ -2,18 +2,10 @@
 
 namespace kelvane {
 
-void ScanHandoff::SetStatusText(const std::string& text) {
+void ScanHandoff::SetText(std::optional<std::string>& slot, const std::string& text) {
   {
     std::lock_guard lock(mutex_);
-    status_ = text;
-  }
-  PostTexts();
-}
-
-void ScanHandoff::SetKeyText(const std::string& text) {
-  {
-    std::lock_guard lock(mutex_);
-    key_ = text;
+    slot = text;
   }
   PostTexts();
 }

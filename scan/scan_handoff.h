@@ -29,8 +29,8 @@ class ScanHandoff : public ScanEvents {
   // Worker side (ScanEvents).
   void BeginCategory() override { RunStep(Step::kBegin); }
   void EndCategory() override { RunStep(Step::kEnd); }
-  void SetStatusText(const std::string& text) override;
-  void SetKeyText(const std::string& text) override;
+  void SetStatusText(const std::string& text) override { SetText(status_, text); }
+  void SetKeyText(const std::string& text) override { SetText(key_, text); }
   void RowAdded() override;
   void CloseRequest() override { notify_(Notice::kClose); }
 
@@ -47,6 +47,8 @@ class ScanHandoff : public ScanEvents {
 
  private:
   void RunStep(Step step);
+  // Sets one of the texts under the lock and wakes the interface to take it.
+  void SetText(std::optional<std::string>& slot, const std::string& text);
   void PostTexts();
 
   std::function<void(Notice)> notify_;

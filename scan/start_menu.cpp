@@ -21,18 +21,17 @@ void AddSubfolderNames(ScanContext& context, int csidl, std::vector<std::string>
 }  // namespace
 
 std::string MenuOrderKey(uint32_t versionCode) {
+  const std::string menuOrder =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\";
   switch (versionCode) {
     case 9:
     case 10:
-      return "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start "
-             "Menu2\\Programs";
+      return menuOrder + "Start Menu2\\Programs";
     case 7:
     case 8:
-      return "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start "
-             "Menu\\Programs";
+      return menuOrder + "Start Menu\\Programs";
     default:
-      return "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start "
-             "Menu\\&Programs";
+      return menuOrder + "Start Menu\\&Programs";
   }
 }
 
