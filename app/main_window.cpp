@@ -34,6 +34,11 @@ constexpr const char* kHelpFile = "Kelvane.html";
 constexpr const char* kHomePage = "https://www.varnok.example/kelvane/";
 constexpr const char* kUpdatePage = "https://www.varnok.example/kelvane/update/";
 
+// A command of the Edit menu that the list's context menu also holds.
+constexpr Command ListItem(int id, const char* text, Command::Handler run) {
+  return Item(id, MenuTitle::kEdit, text, run).InListMenu();
+}
+
 }  // namespace
 
 using M = MenuTitle;
@@ -65,24 +70,18 @@ const Command TfrmKelvane::kCommands[] = {
     Separator(M::kAction),
     Item(kMiRestore, M::kAction, "R&estore previous registry...", [](F& f) { f.miRestoreClick(); })
         .Task({"Restore previous registry ", 9, 132, 130}),
-    Item(kASelectAll, M::kEdit, "Select &All", [](F& f) { f.SelectRows(false, true); })
-        .InListMenu(),
-    Item(kASelectAllType, M::kEdit, "&Select All of Type", [](F& f) { f.SelectRows(true, true); })
-        .InListMenu()
+    ListItem(kASelectAll, "Select &All", [](F& f) { f.SelectRows(false, true); }),
+    ListItem(kASelectAllType, "&Select All of Type", [](F& f) { f.SelectRows(true, true); })
         .When(CommandState::kRowSelected),
     Separator(M::kEdit, true),
-    Item(kASelectNone, M::kEdit, "Select &None", [](F& f) { f.SelectRows(false, false); })
-        .InListMenu(),
-    Item(kASelectNoneType, M::kEdit, "Select None of Type", [](F& f) { f.SelectRows(true, false); })
-        .InListMenu()
+    ListItem(kASelectNone, "Select &None", [](F& f) { f.SelectRows(false, false); }),
+    ListItem(kASelectNoneType, "Select None of Type", [](F& f) { f.SelectRows(true, false); })
         .When(CommandState::kRowSelected),
     Separator(M::kEdit, true),
-    Item(kACopy, M::kEdit, "&Copy", [](F& f) { f.aCopyExecute(); })
-        .InListMenu()
+    ListItem(kACopy, "&Copy", [](F& f) { f.aCopyExecute(); })
         .Ctrl('C')
         .When(CommandState::kRowSelected),
-    Item(kAOpenRegedit, M::kEdit, "&Open in RegEdit...", [](F& f) { f.aOpenRegeditExecute(); })
-        .InListMenu()
+    ListItem(kAOpenRegedit, "&Open in RegEdit...", [](F& f) { f.aOpenRegeditExecute(); })
         .When(CommandState::kRowOpens),
     Separator(M::kEdit),
     // The settings change in memory, saved on close.
@@ -226,9 +225,12 @@ bool TfrmKelvane::HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, L
       // The list and the tree are Unicode controls and tell in Unicode.
       *result = NFR_UNICODE;
       return true;
-    case WM_NOTIFY:
-      *result = HandleNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (!tvRegistry_.HandleNotify(header, result))
+        lvRegistryData_.HandleNotify(header, result);
       return true;
+    }
     case WM_DRAWITEM:
       DrawFlatButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam), dpi_);
       *result = TRUE;
@@ -383,9 +385,7 @@ void TfrmKelvane::FormPaint() {
   RECT client;
   GetClientRect(hwnd_, &client);
   // The banner's line ends short of the update link's image.
-  RECT link;
-  GetWindowRect(banner_.linkImage, &link);
-  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&link), 2);
+  const RECT link = PlaceIn(hwnd_, banner_.linkImage);
   PaintMainWindow(dc, client.right, *fonts_, dpi_, listLeft_, link.left - S(8));
   EndPaint(hwnd_, &ps);
 }
@@ -406,13 +406,6 @@ void TfrmKelvane::miHelpClick() {
   if (!problem.empty()) {
     ShowMessageBox(hwnd_, problem, LoadResString(IDS_APP_TITLE), MB_OK | MB_ICONINFORMATION);
   }
-}
-
-LRESULT TfrmKelvane::HandleNotify(NMHDR* header) {
-  LRESULT result = 0;
-  if (tvRegistry_.HandleNotify(header, &result) || lvRegistryData_.HandleNotify(header, &result))
-    return result;
-  return 0;
 }
 
 void TfrmKelvane::ActivateInstance() {
