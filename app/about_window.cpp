@@ -24,15 +24,13 @@ class TfrmAbout : public ModalForm {
 
  protected:
   void FormCreate() override {
-    bold_ = DesignFont(10, true);
-    linkFont_ = DesignFont(8, false, "MS Sans Serif", true);
     HWND image1 = AddControl("STATIC", "", SS_ICON, 20, 66, 32, 32, -1);
     // The icon drawn at the form's DPI.
     icon_.Reset(
         static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KELVANE),
                                       IMAGE_ICON, Scale(32), Scale(32), 0)));
     SendMessageW(image1, STM_SETICON, reinterpret_cast<WPARAM>(icon_.Get()), 0);
-    label1_ = AddControl("STATIC", "", SS_LEFT, 68, 66, 270, 18, -1, bold_);
+    label1_ = AddControl("STATIC", "", SS_LEFT, 68, 66, 270, 18, -1, DesignFont(10, true));
     AddControl("STATIC", "Version: " KELVANE_VERSION "   Build 20061224", SS_LEFT, 68, 90, 270, 16,
                -1);
     AddControl("STATIC", "Copyright (C) 2006 Varnok Software. All rights reserved.", SS_LEFT, 68,
@@ -41,7 +39,7 @@ class TfrmAbout : public ModalForm {
     AddControl("STATIC", "", SS_SUNKEN, 68, 166, 262, 2, -1);
     address_ = LoadResString(IDS_ABOUT_ADDRESS);
     lbEAddress_ = AddControl("STATIC", address_.c_str(), SS_LEFT | SS_NOTIFY, 68, 176, 262, 16,
-                             kIdAddress, linkFont_);
+                             kIdAddress, DesignFont(8, false, "MS Sans Serif", true));
     Link(lbEAddress_).OnClick([this] { lbEAddressClick(); });
     const auto close = [this] { EndModal(ModalResult::kOk); };
     AddButton("&OK", 143, 212, 75, 25, IDOK, BS_DEFPUSHBUTTON).OnClick(close);
@@ -97,8 +95,6 @@ class TfrmAbout : public ModalForm {
 
   Platform& platform_;
   ScopedGdi<HICON> icon_;  // destroyed after the window, which shows it
-  HFONT bold_ = nullptr;
-  HFONT linkFont_ = nullptr;
   HWND label1_ = nullptr;
   HWND lbEAddress_ = nullptr;
   std::string address_;

@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "app/about_window.h"
 #include "app/win_main_callbacks.h"
@@ -29,10 +30,17 @@ constexpr int kMinWidth = 480;
 constexpr int kMinHeight = 400;
 constexpr int kListTop = 48;
 constexpr int kTreeTop = 192;
+constexpr int kListLeft = 194;
+constexpr int kTreeWidth = 183;
 
 constexpr const char* kHelpFile = "Kelvane.html";
 constexpr const char* kHomePage = "https://www.varnok.example/kelvane/";
 constexpr const char* kUpdatePage = "https://www.varnok.example/kelvane/update/";
+
+// A command of the Edit menu that the list's context menu also holds.
+constexpr Command ListItem(int id, const char* text, Command::Handler run) {
+  return Item(id, MenuTitle::kEdit, text, run).InListMenu();
+}
 
 }  // namespace
 
@@ -65,24 +73,18 @@ const Command TfrmKelvane::kCommands[] = {
     Separator(M::kAction),
     Item(kMiRestore, M::kAction, "R&estore previous registry...", [](F& f) { f.miRestoreClick(); })
         .Task({"Restore previous registry ", 9, 132, 130}),
-    Item(kASelectAll, M::kEdit, "Select &All", [](F& f) { f.SelectRows(false, true); })
-        .InListMenu(),
-    Item(kASelectAllType, M::kEdit, "&Select All of Type", [](F& f) { f.SelectRows(true, true); })
-        .InListMenu()
+    ListItem(kASelectAll, "Select &All", [](F& f) { f.SelectRows(false, true); }),
+    ListItem(kASelectAllType, "&Select All of Type", [](F& f) { f.SelectRows(true, true); })
         .When(CommandState::kRowSelected),
     Separator(M::kEdit, true),
-    Item(kASelectNone, M::kEdit, "Select &None", [](F& f) { f.SelectRows(false, false); })
-        .InListMenu(),
-    Item(kASelectNoneType, M::kEdit, "Select None of Type", [](F& f) { f.SelectRows(true, false); })
-        .InListMenu()
+    ListItem(kASelectNone, "Select &None", [](F& f) { f.SelectRows(false, false); }),
+    ListItem(kASelectNoneType, "Select None of Type", [](F& f) { f.SelectRows(true, false); })
         .When(CommandState::kRowSelected),
     Separator(M::kEdit, true),
-    Item(kACopy, M::kEdit, "&Copy", [](F& f) { f.aCopyExecute(); })
-        .InListMenu()
+    ListItem(kACopy, "&Copy", [](F& f) { f.aCopyExecute(); })
         .Ctrl('C')
         .When(CommandState::kRowSelected),
-    Item(kAOpenRegedit, M::kEdit, "&Open in RegEdit...", [](F& f) { f.aOpenRegeditExecute(); })
-        .InListMenu()
+    ListItem(kAOpenRegedit, "&Open in RegEdit...", [](F& f) { f.aOpenRegeditExecute(); })
         .When(CommandState::kRowOpens),
     Separator(M::kEdit),
     // The settings change in memory, saved on close.
@@ -226,9 +228,12 @@ bool TfrmKelvane::HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, L
       // The list and the tree are Unicode controls and tell in Unicode.
       *result = NFR_UNICODE;
       return true;
-    case WM_NOTIFY:
-      *result = HandleNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (!tvRegistry_.HandleNotify(header, result))
+        lvRegistryData_.HandleNotify(header, result);
       return true;
+    }
     case WM_DRAWITEM:
       DrawFlatButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam), dpi_);
       *result = TRUE;
@@ -285,6 +290,36 @@ void TfrmKelvane::FormDpiChanged(UINT dpi, const RECT& suggested) {
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   FormResize();
   InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+int TfrmKelvane::S(int designPixels) const {
+  return ScaleToDpi(designPixels, dpi_);
+}
+
+// Fonts, images and the fixed layout at the window's DPI. The design pixels scale; a
+// task button and the tree are wider still when their texts need it, and the list
+// starts right of the tree.
+void TfrmKelvane::ApplyDpi() {
+  fonts_ = std::make_unique<MainFonts>(dpi_);
+  const auto font = reinterpret_cast<WPARAM>(fonts_->normal.Get());
+  SendMessageW(hwnd_, WM_SETFONT, font, FALSE);
+  bannerBrush_ = BuildBannerBrush(S(kBannerHeight));
+  // The old icon goes once the banner shows the new one.
+  ScopedGdi<HICON> icon(static_cast<HICON>(LoadImageW(
+      GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KELVANE), IMAGE_ICON, S(32), S(32), 0)));
+  SizeBannerControls(banner_, icon.Get(), *fonts_, dpi_);
+  bannerIcon_ = std::move(icon);
+  SizeTaskButtons(hwnd_, MainCommands(), fonts_->normal.Get(), dpi_);
+  tvRegistry_.ApplyDpi(dpi_, fonts_->normal.Get());
+  treeWidth_ =
+      std::max(S(kTreeWidth), tvRegistry_.WidestLabel() + GetSystemMetrics(SM_CXVSCROLL) + S(4));
+  listLeft_ = std::max(S(kListLeft), S(6) + treeWidth_ + S(5));
+  SendMessageW(lvRegistryData_.Handle(), WM_SETFONT, font, TRUE);
+  lvRegistryData_.SetDpi(dpi_);
+  SendMessageW(statusBar1_, WM_SETFONT, font, TRUE);
+  // The second panel runs to the right edge so the selection count is never cut.
+  int parts[2] = {S(200), -1};
+  SendMessageW(statusBar1_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
 }
 
 void TfrmKelvane::FormCreate() {
@@ -383,9 +418,7 @@ void TfrmKelvane::FormPaint() {
   RECT client;
   GetClientRect(hwnd_, &client);
   // The banner's line ends short of the update link's image.
-  RECT link;
-  GetWindowRect(banner_.linkImage, &link);
-  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&link), 2);
+  const RECT link = PlaceIn(hwnd_, banner_.linkImage);
   PaintMainWindow(dc, client.right, *fonts_, dpi_, listLeft_, link.left - S(8));
   EndPaint(hwnd_, &ps);
 }
@@ -406,13 +439,6 @@ void TfrmKelvane::miHelpClick() {
   if (!problem.empty()) {
     ShowMessageBox(hwnd_, problem, LoadResString(IDS_APP_TITLE), MB_OK | MB_ICONINFORMATION);
   }
-}
-
-LRESULT TfrmKelvane::HandleNotify(NMHDR* header) {
-  LRESULT result = 0;
-  if (tvRegistry_.HandleNotify(header, &result) || lvRegistryData_.HandleNotify(header, &result))
-    return result;
-  return 0;
 }
 
 void TfrmKelvane::ActivateInstance() {

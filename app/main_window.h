@@ -38,7 +38,6 @@ class TfrmKelvane : public TopWindow {
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   // The messages of the controls and the menus; false for the others.
   bool HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
-  LRESULT HandleNotify(NMHDR* header);
   friend std::span<const Command> MainCommands();
   static const Command kCommands[];  // MainCommands()
   friend class MainRepairPrompts;

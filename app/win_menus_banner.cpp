@@ -27,10 +27,6 @@ void PaintBanner(HDC dc, int width, int height) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // The menu text with its Ctrl key ("Startup &Manager...\tCtrl+M").
 std::string MenuText(const Command& command) {
   std::string text = command.text;
@@ -154,9 +150,7 @@ void PlaceBannerControls(const BannerControls& banner, int clientWidth, UINT dpi
 }
 
 LRESULT BannerControlColour(HWND window, HWND control, HDC dc, HBRUSH bannerBrush) {
-  RECT place;
-  GetWindowRect(control, &place);
-  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+  const RECT place = PlaceIn(window, control);
   SetBrushOrgEx(dc, -place.left, -place.top, nullptr);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(255, 255, 255));

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "ui/win_browse_folder.h"
@@ -17,6 +18,22 @@ namespace kelvane {
 namespace {
 
 constexpr int kPageGeneral = 0;
+
+// The switches of "General", each a box of one field of the settings.
+constexpr struct {
+  const char* caption;
+  int id;
+  bool TOptionsSetting::*setting;
+} kSwitches[] = {
+    {"Create a system restore point before repair", kIdCreateRestore,
+     &TOptionsSetting::RestorePoint},
+    {"Delete backup file after restoring the registry on restore dialog", kIdDeleteBackupFile,
+     &TOptionsSetting::DeleteBackupFile},
+    {"Include all references to removeable media", kIdIncludeRemoveMedia,
+     &TOptionsSetting::IncludeRemoveMedia},
+    {"Include all references to CD drive", kIdIncludeCDdrive, &TOptionsSetting::IncludeCDdrive},
+    {"Show hint dialog after repairing registry issue", kIdShowHint, &TOptionsSetting::ShowHint},
+};
 
 class TfrmOptions : public ModalForm {
  public:
@@ -81,24 +98,10 @@ class TfrmOptions : public ModalForm {
     general_.push_back(eOutputFolder_.Handle());
     general_.push_back(
         AddButton("...", 380, 63, 40, 23, kIdBrowse).OnClick([this] { bBrowseClick(); }).Handle());
-    const struct {
-      const char* caption;
-      int id;
-      CheckBox* box;
-    } boxes[] = {
-        {"Create a system restore point before repair", kIdCreateRestore, &cbCreateRestore_},
-        {"Delete backup file after restoring the registry on restore dialog", kIdDeleteBackupFile,
-         &cbDeleteBackupFile_},
-        {"Include all references to removeable media", kIdIncludeRemoveMedia,
-         &cbIncludeRemoveMedia_},
-        {"Include all references to CD drive", kIdIncludeCDdrive, &cbIncludeCDdrive_},
-        {"Show hint dialog after repairing registry issue", kIdShowHint, &cbShowHint_},
-    };
-    int y = 116;
-    for (const auto& box : boxes) {
-      *box.box = AddCheckBox(box.caption, 24, y, 400, 20, box.id);
-      general_.push_back(box.box->Handle());
-      y += 26;
+    for (size_t i = 0; i < std::size(kSwitches); ++i) {
+      const int y = 116 + 26 * static_cast<int>(i);
+      switches_[i] = AddCheckBox(kSwitches[i].caption, 24, y, 400, 20, kSwitches[i].id);
+      general_.push_back(switches_[i].Handle());
     }
   }
 
@@ -125,11 +128,8 @@ class TfrmOptions : public ModalForm {
   void FormShow() {
     form_ = settings_;
     eOutputFolder_.SetText(form_.OutputDirectory);
-    cbCreateRestore_.SetChecked(form_.RestorePoint);
-    cbDeleteBackupFile_.SetChecked(form_.DeleteBackupFile);
-    cbIncludeRemoveMedia_.SetChecked(form_.IncludeRemoveMedia);
-    cbIncludeCDdrive_.SetChecked(form_.IncludeCDdrive);
-    cbShowHint_.SetChecked(form_.ShowHint);
+    for (size_t i = 0; i < std::size(kSwitches); ++i)
+      switches_[i].SetChecked(form_.*kSwitches[i].setting);
     FillList(lvValues_, form_.IgnoreValues);
     FillList(lvKeys_, form_.IgnoreKeys);
     ShowPage(kPageGeneral);
@@ -176,11 +176,8 @@ class TfrmOptions : public ModalForm {
       SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(eOutputFolder_.Handle()), TRUE);
       return;
     }
-    form_.RestorePoint = cbCreateRestore_.Checked();
-    form_.DeleteBackupFile = cbDeleteBackupFile_.Checked();
-    form_.IncludeRemoveMedia = cbIncludeRemoveMedia_.Checked();
-    form_.IncludeCDdrive = cbIncludeCDdrive_.Checked();
-    form_.ShowHint = cbShowHint_.Checked();
+    for (size_t i = 0; i < std::size(kSwitches); ++i)
+      form_.*kSwitches[i].setting = switches_[i].Checked();
     settings_ = form_;
     EndModal(ModalResult::kOk);
   }
@@ -226,11 +223,7 @@ class TfrmOptions : public ModalForm {
   TabControl pages_;
   TabControl listPages_;
   Edit eOutputFolder_;
-  CheckBox cbCreateRestore_;
-  CheckBox cbDeleteBackupFile_;
-  CheckBox cbIncludeRemoveMedia_;
-  CheckBox cbIncludeCDdrive_;
-  CheckBox cbShowHint_;
+  CheckBox switches_[std::size(kSwitches)];
   ReportList lvValues_;
   ReportList lvKeys_;
   std::vector<HWND> general_;  // the controls of "General"

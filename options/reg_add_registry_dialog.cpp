@@ -11,10 +11,8 @@ namespace {
 
 class TfrmRegAddRegistry : public ModalForm {
  public:
-  TfrmRegAddRegistry(Platform& platform, std::string text)
-      : platform_(platform), text_(std::move(text)) {}
-
-  const std::string& Text() const { return text_; }
+  // `text` is shown, and takes the entry on OK.
+  TfrmRegAddRegistry(Platform& platform, std::string& text) : platform_(platform), text_(text) {}
 
  protected:
   void FormCreate() override {
@@ -53,7 +51,7 @@ class TfrmRegAddRegistry : public ModalForm {
   }
 
   Platform& platform_;
-  std::string text_;
+  std::string& text_;
   Edit eRegistryKey_;
   Button bOK_;
 };
@@ -62,10 +60,7 @@ class TfrmRegAddRegistry : public ModalForm {
 
 bool ShowRegAddRegistry(HWND owner, Platform& platform, std::string& text) {
   TfrmRegAddRegistry form(platform, text);
-  if (form.ShowModal(owner, "Add to Ignore List", kDialogStyle, 392, 193) != ModalResult::kOk)
-    return false;
-  text = form.Text();
-  return true;
+  return form.ShowModal(owner, "Add to Ignore List", kDialogStyle, 392, 193) == ModalResult::kOk;
 }
 
 }  // namespace kelvane

@@ -1,6 +1,7 @@
 #include "options/settings.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 namespace kelvane {
@@ -19,32 +20,23 @@ constexpr int kShowMaximized = 3;
 // Decimal with an optional sign, or hexadecimal after "0x"/"0X" (eight digits at
 // most, taken as the 32-bit pattern). Anything else is not a number.
 std::optional<int32_t> ParseInteger(const std::string& text) {
+  const char* first = text.data();
+  const char* const last = first + text.size();
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    const std::string digits = text.substr(2);
-    if (digits.size() > 8 ||
-        digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+    uint32_t pattern = 0;
+    const auto [end, error] = std::from_chars(first + 2, last, pattern, 16);
+    if (text.size() > 10 || error != std::errc() || end != last)
       return std::nullopt;
-    }
-    return static_cast<int32_t>(static_cast<uint32_t>(std::stoul(digits, nullptr, 16)));
+    return static_cast<int32_t>(pattern);
   }
-  size_t start = 0;
-  const bool negative = !text.empty() && text[0] == '-';
-  if (!text.empty() && (text[0] == '-' || text[0] == '+'))
-    start = 1;
-  if (start >= text.size() || text.find_first_not_of("0123456789", start) != std::string::npos) {
+  // from_chars reads a minus sign but no plus sign.
+  if (text.starts_with('+') && !text.starts_with("+-"))
+    ++first;
+  int32_t value = 0;
+  const auto [end, error] = std::from_chars(first, last, value);
+  if (error != std::errc() || end != last)
     return std::nullopt;
-  }
-  int64_t value = 0;
-  for (size_t i = start; i < text.size(); ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > int64_t{1} << 31)
-      return std::nullopt;
-  }
-  if (negative)
-    value = -value;
-  if (value > INT32_MAX || value < INT32_MIN)
-    return std::nullopt;
-  return static_cast<int32_t>(value);
+  return value;
 }
 
 // One settings file, read and written entry by entry through the profile functions.
@@ -52,8 +44,6 @@ class OptionsFile {
  public:
   OptionsFile(ProfileStore& profile, std::string path)
       : profile_(profile), path_(std::move(path)) {}
-
-  const std::string& Path() const { return path_; }
 
   std::string Read(const char* section, const std::string& key, const std::string& fallback) {
     return profile_.GetString(section, key, fallback, path_);
@@ -144,10 +134,13 @@ void SaveList(OptionsFile& file, const char* section, const char* prefix,
     file.Write(section, prefix + std::to_string(i + 1), list[i]);
 }
 
-LoadedPlacement Load(OptionsFile& file, const std::string& executableFolder,
-                     const WindowBounds& current, int screenWidth, int screenHeight) {
+}  // namespace
+
+LoadedPlacement LoadOptions(Platform& platform, const WindowBounds& current, int screenWidth,
+                            int screenHeight) {
+  OptionsFile file(platform.profile, OptionsFilePath(platform.shell));
   TOptionsSetting& s = OptionsSetting;
-  ForEachEntry(s, executableFolder,
+  ForEachEntry(s, platform.shell.ExecutableFolder(),
                [&](const char* section, const std::string& key, auto& field, const auto& fallback) {
                  field = file.Read(section, key, fallback);
                });
@@ -171,7 +164,8 @@ LoadedPlacement Load(OptionsFile& file, const std::string& executableFolder,
   return placement;
 }
 
-void Save(OptionsFile& file, const SavedPlacement& placement) {
+void SaveOptions(Platform& platform, const SavedPlacement& placement) {
+  OptionsFile file(platform.profile, OptionsFilePath(platform.shell));
   TOptionsSetting& s = OptionsSetting;
   ForEachEntry(s, "",
                [&](const char* section, const std::string& key, const auto& field, const auto&) {
@@ -190,8 +184,6 @@ void Save(OptionsFile& file, const SavedPlacement& placement) {
   file.WriteInteger(kWindow, "Height", bounds.height);
 }
 
-}  // namespace
-
 std::string ResolveFolder(const std::string& folder, const std::string& executableFolder) {
   const bool hasDrive = folder.size() >= 2 && folder[1] == ':';
   if (folder.empty() || hasDrive || folder.rfind("\\\\", 0) == 0)
@@ -203,17 +195,6 @@ std::string ResolveFolder(const std::string& folder, const std::string& executab
 
 std::string OptionsFilePath(Shell& shell) {
   return shell.ExecutableFolder() + "options.ini";
-}
-
-LoadedPlacement LoadOptions(Platform& platform, const WindowBounds& current, int screenWidth,
-                            int screenHeight) {
-  OptionsFile file(platform.profile, OptionsFilePath(platform.shell));
-  return Load(file, platform.shell.ExecutableFolder(), current, screenWidth, screenHeight);
-}
-
-void SaveOptions(Platform& platform, const SavedPlacement& placement) {
-  OptionsFile file(platform.profile, OptionsFilePath(platform.shell));
-  Save(file, placement);
 }
 
 }  // namespace kelvane

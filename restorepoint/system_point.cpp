@@ -1,16 +1,19 @@
 #include "restorepoint/system_point.h"
 
 #include <exception>
+#include <utility>
 
 namespace kelvane {
 
 namespace {
 
-// The status codes of the System Restore status record.
-constexpr uint32_t kErrorBadEnvironment = 10;
-constexpr uint32_t kErrorDiskFull = 112;
-constexpr uint32_t kErrorServiceDisabled = 1058;
-constexpr uint32_t kErrorTimeout = 1460;
+// The refusals the System Restore status record tells by their status codes.
+constexpr std::pair<uint32_t, RestorePointKind> kRefusals[] = {
+    {1058, RestorePointKind::kDisabled},  // ERROR_SERVICE_DISABLED
+    {10, RestorePointKind::kSafeMode},    // ERROR_BAD_ENVIRONMENT
+    {112, RestorePointKind::kDiskFull},   // ERROR_DISK_FULL
+    {1460, RestorePointKind::kTimedOut},  // ERROR_TIMEOUT
+};
 
 }  // namespace
 
@@ -34,21 +37,9 @@ RestorePointOutcome JudgeRestorePoint(const RestorePointCall& call,
     }
     return outcome;
   }
-  switch (call.status) {
-    case kErrorServiceDisabled:
-      outcome.kind = RestorePointKind::kDisabled;
-      break;
-    case kErrorBadEnvironment:
-      outcome.kind = RestorePointKind::kSafeMode;
-      break;
-    case kErrorDiskFull:
-      outcome.kind = RestorePointKind::kDiskFull;
-      break;
-    case kErrorTimeout:
-      outcome.kind = RestorePointKind::kTimedOut;
-      break;
-    default:
-      outcome.kind = RestorePointKind::kFailed;
+  for (const auto& [status, kind] : kRefusals) {
+    if (call.status == status)
+      outcome.kind = kind;
   }
   return outcome;
 }
@@ -217,17 +208,13 @@ bool RestorePointGoesOn(RestorePointAnswer answer, const std::function<bool()>& 
 }
 
 int NextRestorePointBarPosition(int position) {
-  if (position < 0 || position >= 100)
-    return position;
-  if (position <= 30)
-    return position + 10;
-  if (position <= 50)
-    return position + 5;
-  if (position <= 60)
-    return position + 3;
-  if (position <= 80)
-    return position + 2;
-  return position + 1;
+  // Up to each position the bar steps on by the step beside it; full, it stays.
+  constexpr std::pair<int, int> kSteps[] = {{30, 10}, {50, 5}, {60, 3}, {80, 2}, {99, 1}};
+  for (const auto& [upTo, step] : kSteps) {
+    if (position >= 0 && position <= upTo)
+      return position + step;
+  }
+  return position;
 }
 
 }  // namespace kelvane

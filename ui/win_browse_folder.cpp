@@ -11,8 +11,6 @@ namespace kelvane {
 
 namespace {
 
-constexpr size_t kNameBuffer = 260;
-
 // Moves the dialog to the middle of the screen once it is up; keeps its size,
 // place in the z-order and activation.
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM) {
@@ -66,23 +64,6 @@ class QuietErrorMode {
   UINT previous_;
 };
 
-// Memory from the shell's allocator, given back to it.
-class ShellMemory {
- public:
-  ShellMemory(IMalloc* malloc, void* block) : malloc_(malloc), block_(block) {}
-  ~ShellMemory() {
-    if (block_)
-      malloc_->Free(block_);
-  }
-  ShellMemory(const ShellMemory&) = delete;
-  ShellMemory& operator=(const ShellMemory&) = delete;
-  void* Get() const { return block_; }
-
- private:
-  IMalloc* malloc_;
-  void* block_;
-};
-
 // The item of a folder named by its display name, or null.
 LPITEMIDLIST ParseFolder(HWND owner, const std::wstring& name) {
   ComPtr<IShellFolder> desktop;
@@ -91,10 +72,9 @@ LPITEMIDLIST ParseFolder(HWND owner, const std::wstring& name) {
   std::wstring text = name;  // the parser wants a writable string
   LPITEMIDLIST item = nullptr;
   ULONG eaten = 0;
-  if (FAILED(desktop->ParseDisplayName(owner, nullptr, text.data(), &eaten, &item, nullptr))) {
-    item = nullptr;
-  }
-  return item;
+  const HRESULT parsed =
+      desktop->ParseDisplayName(owner, nullptr, text.data(), &eaten, &item, nullptr);
+  return SUCCEEDED(parsed) ? item : nullptr;
 }
 
 }  // namespace
@@ -102,47 +82,34 @@ LPITEMIDLIST ParseFolder(HWND owner, const std::wstring& name) {
 bool BrowseForFolder(HWND owner, const std::string& caption, const std::wstring& root,
                      std::string& directory) {
   const DWORD attributes = GetFileAttributesW(Wide(directory).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
     directory.clear();
-  }
 
-  ComPtr<IMalloc> malloc;
-  if (FAILED(SHGetMalloc(malloc.Put())) || !malloc)
-    return false;
-  bool chosen = false;
+  // The shell's items come from the COM task allocator and go back to it.
+  const UniqueCoTaskMemory<LPITEMIDLIST> rootItem(root.empty() ? nullptr
+                                                               : ParseFolder(owner, root));
+  const std::wstring title = Wide(caption);
+  wchar_t name[MAX_PATH] = {};
+  // The wide picker: a folder in any script comes back as it is, never as a
+  // look-alike path.
+  BROWSEINFOW info{};
+  info.hwndOwner = owner;
+  info.pidlRoot = rootItem.Get();
+  info.pszDisplayName = name;
+  info.lpszTitle = title.c_str();
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  info.lpfn = &BrowseCallback;
+  UniqueCoTaskMemory<LPITEMIDLIST> picked;
   {
-    ShellMemory name(malloc.Get(), malloc->Alloc(kNameBuffer * sizeof(wchar_t)));
-    ShellMemory rootItem(malloc.Get(), root.empty() ? nullptr : ParseFolder(owner, root));
-    const std::wstring title = Wide(caption);
-    if (name.Get()) {
-      // The wide picker: a folder in any script comes back as it is, never as a
-      // look-alike path.
-      BROWSEINFOW info{};
-      info.hwndOwner = owner;
-      info.pidlRoot = static_cast<LPCITEMIDLIST>(rootItem.Get());
-      info.pszDisplayName = static_cast<wchar_t*>(name.Get());
-      info.lpszTitle = title.c_str();
-      info.ulFlags = BIF_RETURNONLYFSDIRS;
-      info.lpfn = &BrowseCallback;
-
-      LPITEMIDLIST picked = nullptr;
-      {
-        DisabledWindows disabled;
-        QuietErrorMode quiet;
-        picked = SHBrowseForFolderW(&info);
-      }
-      if (picked) {
-        wchar_t path[MAX_PATH] = {};
-        const BOOL converted = SHGetPathFromIDListW(picked, path);
-        malloc->Free(picked);
-        if (converted) {
-          directory = Utf8(path);
-          chosen = true;
-        }
-      }
-    }
+    DisabledWindows disabled;
+    QuietErrorMode quiet;
+    picked.Reset(SHBrowseForFolderW(&info));
   }
-  return chosen;
+  wchar_t path[MAX_PATH] = {};
+  if (!picked || !SHGetPathFromIDListW(picked.Get(), path))
+    return false;
+  directory = Utf8(path);
+  return true;
 }
 
 }  // namespace kelvane

@@ -16,18 +16,14 @@ namespace {
 // box, 2 ticked box.
 UniqueImageList BuildStateImages(int size) {
   UniqueImageList list(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 3, 0));
-  const WindowDc screen;
-  const ScopedGdi<HDC> dc(CreateCompatibleDC(screen));
   for (int i = 0; i < 3; ++i) {
-    const ScopedGdi<HBITMAP> bitmap(CreateCompatibleBitmap(screen, size, size));
-    {
-      const SelectedObject selected(dc.Get(), bitmap.Get());
+    const ScopedGdi<HBITMAP> bitmap = PaintedBitmap(nullptr, size, size, [&](HDC dc) {
       RECT all{0, 0, size, size};
-      FillRect(dc.Get(), &all, reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+      FillRect(dc, &all, reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
       RECT box{size / 16, size / 16, size - size / 8, size - size / 8};
-      DrawFrameControl(dc.Get(), &box, DFC_BUTTON,
+      DrawFrameControl(dc, &box, DFC_BUTTON,
                        DFCS_BUTTONCHECK | DFCS_FLAT | (i == 1 ? 0 : DFCS_CHECKED));
-    }
+    });
     ImageList_AddMasked(list.Get(), bitmap.Get(), RGB(255, 255, 255));
   }
   return list;
@@ -65,9 +61,7 @@ void CategoryTreeView::ApplyDpi(UINT dpi, HFONT font) {
 
 // The tree measures only the items it shows: for a moment it is large enough for all.
 int CategoryTreeView::WidestLabel() {
-  RECT before;
-  GetWindowRect(hwnd_, &before);
-  MapWindowPoints(nullptr, GetParent(hwnd_), reinterpret_cast<POINT*>(&before), 2);
+  const RECT before = PlaceIn(GetParent(hwnd_), hwnd_);
   MoveWindow(hwnd_, before.left, before.top, 4000, 4000, FALSE);
   SendMessageW(hwnd_, WM_HSCROLL, SB_LEFT, 0);
   int widest = 0;

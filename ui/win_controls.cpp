@@ -239,9 +239,7 @@ HBRUSH TabBodyBrush::ForControl(HWND tabs, HWND control, HDC dc) {
   }
   if (!brush_)
     return nullptr;
-  RECT place;
-  GetWindowRect(control, &place);
-  MapWindowPoints(nullptr, tabs, reinterpret_cast<POINT*>(&place), 2);
+  const RECT place = PlaceIn(tabs, control);
   SetBrushOrgEx(dc, -place.left, -place.top, nullptr);
   SetBkMode(dc, TRANSPARENT);
   return brush_.Get();

@@ -1,5 +1,7 @@
 #include "ui/win_dpi.h"
 
+#include <commctrl.h>
+
 #include "ui/win_gdi.h"
 #include "ui/win_text.h"
 
@@ -62,6 +64,16 @@ int TextRoom(const char* cls, LONG_PTR style, UINT dpi) {
       return ScaleToDpi(8, dpi);
     default:
       return -1;
+  }
+}
+
+void ScaleListColumns(HWND list, UINT oldDpi, UINT dpi) {
+  const auto header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  const int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+  for (int column = 0; column < columns; ++column) {
+    const auto width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0));
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, column,
+                 MulDiv(width, static_cast<int>(dpi), static_cast<int>(oldDpi)));
   }
 }
 

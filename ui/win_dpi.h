@@ -18,6 +18,9 @@ inline int ScaleToDpi(int designPixels, UINT dpi) {
   return MulDiv(designPixels, static_cast<int>(dpi), static_cast<int>(kDesignDpi));
 }
 
+// Scales the width of every column of the list view `list` from `oldDpi` to `dpi`.
+void ScaleListColumns(HWND list, UINT oldDpi, UINT dpi);
+
 // A design font ("MS Sans Serif" 8 point unless told otherwise) at `dpi`.
 HFONT CreateDesignFontAt(UINT dpi, int points = 8, bool bold = false,
                          const char* face = "MS Sans Serif", bool underline = false);

@@ -47,11 +47,34 @@ ModalResult ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, i
   result_ = ModalResult::kCancel;
   commands_.clear();
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  // An empty template: no menu, the standard dialog class or the form's own, no title
-  // (set on creation). The template must start on a DWORD boundary.
   DWORD buffer[64] = {};
+  FillTemplate(buffer, style | (hidden_ ? 0 : WS_VISIBLE), instance);
+  // The owner is disabled before the form is made: a message the form shows while it
+  // starts (a missing folder) must not leave the owner usable behind it.
+  const bool ownerEnabled = owner && IsWindowEnabled(owner);
+  if (ownerEnabled)
+    EnableWindow(owner, FALSE);
+  hwnd_ = CreateDialogIndirectParamW(instance, reinterpret_cast<DLGTEMPLATE*>(buffer), owner,
+                                     &DialogProc, reinterpret_cast<LPARAM>(this));
+  if (!hwnd_) {
+    Dismiss(ownerEnabled);
+    return ModalResult::kCancel;
+  }
+  const std::optional<int> quit = RunModalLoop();
+  FormClose();
+  Dismiss(ownerEnabled);
+  if (owner && IsWindowVisible(owner))
+    SetForegroundWindow(owner);
+  if (quit)
+    PostQuitMessage(*quit);
+  return result_;
+}
+
+// An empty template: no menu, the standard dialog class or the form's own, no title
+// (set on creation). The template must start on a DWORD boundary.
+void ModalForm::FillTemplate(DWORD (&buffer)[64], DWORD style, HINSTANCE instance) const {
   DLGTEMPLATE tmpl{};
-  tmpl.style = style | (hidden_ ? 0 : WS_VISIBLE);
+  tmpl.style = style;
   std::memcpy(buffer, &tmpl, sizeof tmpl);
   auto* words = reinterpret_cast<WORD*>(reinterpret_cast<char*>(buffer) + sizeof tmpl);
   *words++ = 0;  // no menu
@@ -65,27 +88,14 @@ ModalResult ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, i
   }
   *words++ = 0;  // end of the class name (or the standard class)
   *words = 0;    // no title
-  // The owner is disabled before the form is made: a message the form shows while it
-  // starts (a missing folder) must not leave the owner usable behind it.
-  const bool ownerEnabled = owner && IsWindowEnabled(owner);
-  if (ownerEnabled)
-    EnableWindow(owner, FALSE);
-  hwnd_ = CreateDialogIndirectParamW(instance, reinterpret_cast<DLGTEMPLATE*>(buffer), owner,
-                                     &DialogProc, reinterpret_cast<LPARAM>(this));
-  if (!hwnd_) {
-    if (ownerEnabled)
-      EnableWindow(owner, TRUE);
-    controlCallbacks_.Detach();
-    ReleaseFonts();
-    return ModalResult::kCancel;
-  }
+}
+
+std::optional<int> ModalForm::RunModalLoop() {
   MSG msg{};
-  bool quit = false;
   while (!ended_) {
     if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
-      quit = true;
       EndModal(ModalResult::kCancel);
-      break;
+      return static_cast<int>(msg.wParam);
     }
     if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && PreTranslateKey(msg))
       continue;
@@ -94,19 +104,18 @@ ModalResult ModalForm::ShowModal(HWND owner, const char* caption, DWORD style, i
       DispatchMessageW(&msg);
     }
   }
-  FormClose();
-  // The owner comes back before the form goes, so that it is the window activated.
+  return std::nullopt;
+}
+
+// The owner comes back before the form goes, so that it is the window activated.
+void ModalForm::Dismiss(bool ownerEnabled) {
   if (ownerEnabled)
-    EnableWindow(owner, TRUE);
+    EnableWindow(owner_, TRUE);
   controlCallbacks_.Detach();
-  DestroyWindow(hwnd_);
+  if (hwnd_)
+    DestroyWindow(hwnd_);
   ReleaseFonts();
   hwnd_ = nullptr;
-  if (owner && IsWindowVisible(owner))
-    SetForegroundWindow(owner);
-  if (quit)
-    PostQuitMessage(static_cast<int>(msg.wParam));
-  return result_;
 }
 
 void ModalForm::EndModal(ModalResult result) {
@@ -164,9 +173,7 @@ void ModalForm::ChangeDpi(UINT dpi, const RECT& suggested) {
     return MulDiv(value, static_cast<int>(dpi), static_cast<int>(old));
   };
   for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    RECT place;
-    GetWindowRect(child, &place);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&place), 2);
+    const RECT place = PlaceIn(hwnd_, child);
     SetWindowPos(child, nullptr, scale(place.left), scale(place.top),
                  scale(place.right) - scale(place.left), scale(place.bottom) - scale(place.top),
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -175,15 +182,8 @@ void ModalForm::ChangeDpi(UINT dpi, const RECT& suggested) {
       SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(remade(font)), TRUE);
     wchar_t cls[32] = {};
     GetClassNameW(child, cls, 32);
-    if (lstrcmpiW(cls, WC_LISTVIEWW) == 0) {
-      const auto header = reinterpret_cast<HWND>(SendMessageW(child, LVM_GETHEADER, 0, 0));
-      const int columns =
-          header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
-      for (int column = 0; column < columns; ++column) {
-        const auto width = static_cast<LONG>(SendMessageW(child, LVM_GETCOLUMNWIDTH, column, 0));
-        SendMessageW(child, LVM_SETCOLUMNWIDTH, column, scale(width));
-      }
-    }
+    if (lstrcmpiW(cls, WC_LISTVIEWW) == 0)
+      ScaleListColumns(child, old, dpi);
   }
   font_ = remade(font_);
   for (size_t i = 0; i < std::size(fonts_); ++i)
@@ -265,9 +265,7 @@ void ModalForm::FitTexts(bool centre) {
     const auto font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
     const bool prefix = lstrcmpiA(cls, "Static") != 0 || !(style & SS_NOPREFIX);
     const SIZE size = MeasureText(font, text, prefix);
-    RECT place;
-    GetWindowRect(child, &place);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&place), 2);
+    const RECT place = PlaceIn(hwnd_, child);
     const int width = std::max<int>(place.right - place.left, size.cx + room);
     const int height = std::max<int>(place.bottom - place.top, size.cy);
     if (width != place.right - place.left || height != place.bottom - place.top) {

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -87,6 +88,13 @@ class ModalForm {
   // A WM_COMMAND or WM_NOTIFY the form left: to its controls' callbacks, its commands.
   INT_PTR Route(UINT msg, WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void FillTemplate(DWORD (&buffer)[64], DWORD style, HINSTANCE instance) const;
+  // The form's messages until it ends; the exit code of a quit that came meanwhile,
+  // which ended the form with kCancel.
+  std::optional<int> RunModalLoop();
+  // Gives the owner back (when it was enabled) and lets the window, the callbacks of its
+  // controls and its fonts go.
+  void Dismiss(bool ownerEnabled);
   // Sizes the window to the design client size; `centre` also centres it on the owner.
   void PlaceWindow(bool centre = true);
   void FitTexts(bool centre = true);

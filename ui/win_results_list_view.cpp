@@ -181,12 +181,7 @@ int ResultsListView::Scale(int designPixels) const {
 }
 
 void ResultsListView::SetDpi(UINT dpi) {
-  // The columns keep their widths in design pixels.
-  for (int column = 0; column < kColumnCount; ++column) {
-    const int width = ListView_GetColumnWidth(hwnd_, column);
-    ListView_SetColumnWidth(hwnd_, column,
-                            MulDiv(width, static_cast<int>(dpi), static_cast<int>(dpi_)));
-  }
+  ScaleListColumns(hwnd_, dpi_, dpi);  // the columns keep their widths in design pixels
   dpi_ = dpi;
 }
 
