@@ -4,7 +4,6 @@
 
 #include "app/resource.h"
 #include "platform/program_texts.h"
-#include "ui/ui_resource.h"
 #include "ui/win_controls.h"
 #include "ui/win_form.h"
 
@@ -37,9 +36,8 @@ class TfrmAbout : public ModalForm {
                120, 280, 16, -1);
     AddControl("STATIC", "Support: support@varnok.example", SS_LEFT, 68, 138, 280, 16, -1);
     AddControl("STATIC", "", SS_SUNKEN, 68, 166, 262, 2, -1);
-    address_ = LoadResString(IDS_ABOUT_ADDRESS);
-    lbEAddress_ = AddControl("STATIC", address_.c_str(), SS_LEFT | SS_NOTIFY, 68, 176, 262, 16,
-                             kIdAddress, DesignFont(8, false, "MS Sans Serif", true));
+    lbEAddress_ = AddControl("STATIC", kHomePage, SS_LEFT | SS_NOTIFY, 68, 176, 262, 16, kIdAddress,
+                             DesignFont(8, false, "MS Sans Serif", true));
     Link(lbEAddress_).OnClick([this] { lbEAddressClick(); });
     const auto close = [this] { EndModal(ModalResult::kOk); };
     AddButton("&OK", 143, 212, 75, 25, IDOK, BS_DEFPUSHBUTTON).OnClick(close);
@@ -73,9 +71,11 @@ class TfrmAbout : public ModalForm {
   }
 
  private:
-  void FormShow() { SetText(label1_, LoadResString(IDS_ABOUT_TITLE)); }
+  void FormShow() { SetText(label1_, kApplicationTitle); }
 
-  void lbEAddressClick() { platform_.shell.Open(address_, "", ShellOpen{hwnd_, ShellOpen::kShow}); }
+  void lbEAddressClick() {
+    platform_.shell.Open(kHomePage, "", ShellOpen{hwnd_, ShellOpen::kShow});
+  }
 
   // The banner across the top: a band shading from dark to light blue.
   void PaintBanner() {
@@ -97,7 +97,6 @@ class TfrmAbout : public ModalForm {
   ScopedGdi<HICON> icon_;  // destroyed after the window, which shows it
   HWND label1_ = nullptr;
   HWND lbEAddress_ = nullptr;
-  std::string address_;
 };
 
 }  // namespace

@@ -11,11 +11,13 @@
 #include "app/resource.h"
 #include "backup/backup_hint_window.h"
 #include "options/options_dialog.h"
+#include "platform/program_texts.h"
 #include "platform/version_code.h"
 #include "restore/restore_window.h"
 #include "results/results_list.h"
 #include "startup/startup_manager_window.h"
 #include "ui/messages.h"
+#include "ui/texts_resource.h"
 #include "ui/win_controls.h"
 #include "ui/win_dpi.h"
 #include "unattended/command_line.h"
@@ -34,8 +36,6 @@ constexpr int kListLeft = 194;
 constexpr int kTreeWidth = 183;
 
 constexpr const char* kHelpFile = "Kelvane.html";
-constexpr const char* kHomePage = "https://www.varnok.example/kelvane/";
-constexpr const char* kUpdatePage = "https://www.varnok.example/kelvane/update/";
 
 // A command of the Edit menu that the list's context menu also holds.
 constexpr Command ListItem(int id, const char* text, Command::Handler run) {
@@ -345,7 +345,7 @@ void TfrmKelvane::FormCreate() {
   FitFirstStart();  // a size saved in options.ini replaces it
   LoadSettings();
 
-  const std::string caption = LoadResString(IDS_APP_TITLE) + " " + LoadResString(IDS_VERSION);
+  const std::string caption = std::string(kApplicationTitle) + " " + kProgramVersion;
   SetText(hwnd_, caption);
   if (IsWin9xFamily(GetWindowsVersionCode(platform_.system)))
     DeleteMenu(mainMenu1_, kMiWindowsBackup, MF_BYCOMMAND);
@@ -433,11 +433,11 @@ void TfrmKelvane::miHelpClick() {
   const std::string help = platform_.shell.ExecutableFolder() + kHelpFile;
   std::string problem;
   if (!platform_.files.FileExists(help))
-    problem = "The help file " + help + " is missing.";
+    problem = LoadResString(IDS_HELP_FILE) + help + LoadResString(IDS_HELP_FILE_MISSING);
   else if (!platform_.shell.Open(help, "", ShellOpen{hwnd_}))
-    problem = "The help file " + help + " could not be opened.";
+    problem = LoadResString(IDS_HELP_FILE) + help + LoadResString(IDS_HELP_FILE_NOT_OPENED);
   if (!problem.empty()) {
-    ShowMessageBox(hwnd_, problem, LoadResString(IDS_APP_TITLE), MB_OK | MB_ICONINFORMATION);
+    AppMessageBox(hwnd_, problem, MB_OK | MB_ICONINFORMATION);
   }
 }
 

@@ -9,11 +9,11 @@
 
 #include "app/win_main_callbacks.h"
 #include "app/main_window.h"
-#include "app/resource.h"
 #include "backup/repair_window.h"
 #include "results/results_list.h"
 #include "scan/progress_window.h"
 #include "results/scan_report.h"
+#include "ui/texts_resource.h"
 #include "ui/win_clipboard.h"
 #include "ui/win_controls.h"
 #include "ui/win_save_file.h"
@@ -30,7 +30,8 @@ ScanOptions ScanOptionsFromSettings(bool unattended) {
 void TfrmKelvane::UpdateStatusCounts() {
   std::string found = StatusFoundText(results_, LoadResString(IDS_PROBLEMS_FOUND));
   if (scanStopped_)
-    found = "Scan stopped: " + found.substr(std::min(found.find_first_not_of(' '), found.size()));
+    found = LoadResString(IDS_SCAN_STOPPED) +
+            found.substr(std::min(found.find_first_not_of(' '), found.size()));
   const std::string selected = StatusSelectedText(results_, LoadResString(IDS_PROBLEMS_SELECTED));
   SendMessageW(statusBar1_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Wide(found).c_str()));
   SendMessageW(statusBar1_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(Wide(selected).c_str()));
@@ -61,7 +62,7 @@ void TfrmKelvane::bScanRegistryClick() {
     lvRegistryData_.Refresh(false);
     UpdateStatusCounts();
     if (!end.failure.empty() && !unattended_)
-      ShowMessageBox(hwnd_, end.failure, LoadResString(IDS_APP_TITLE), MB_OK | MB_ICONERROR);
+      AppMessageBox(hwnd_, end.failure, MB_OK | MB_ICONERROR);
   } catch (...) {
     // The scan ends silently; the rows found so far stay.
     scanRunning_ = false;
@@ -129,9 +130,10 @@ void TfrmKelvane::aOpenRegeditExecute() {
     return;
   const IssueRow issue = results_.Row(static_cast<size_t>(row));
   if (CanOpenInRegedit(issue) && !OpenInRegedit(platform_, issue)) {
-    const std::string text =
-        "The registry editor " + RegistryEditorPath(platform_.shell) + " could not be started.";
-    ShowMessageBox(hwnd_, text, LoadResString(IDS_APP_TITLE), MB_OK | MB_ICONERROR);
+    const std::string text = LoadResString(IDS_REGEDIT_NAMED) +
+                             RegistryEditorPath(platform_.shell) +
+                             LoadResString(IDS_REGEDIT_NOT_STARTED);
+    AppMessageBox(hwnd_, text, MB_OK | MB_ICONERROR);
   }
 }
 

@@ -4,7 +4,8 @@
 
 #include <optional>
 
-#include "backup/backup_resource.h"
+#include "platform/program_texts.h"
+#include "ui/texts_resource.h"
 #include "ui/win_controls.h"
 #include "ui/win_form.h"
 #include "ui/win_save_file.h"
@@ -79,8 +80,7 @@ EditorOutcome RunRegeditWithHint(HWND owner, Processes& processes, const std::st
     return EditorOutcome::kNotStarted;
   }
   TfrmBackupHint form(*run, hint);
-  if (form.ShowModal(owner, LoadResString(IDS_BACKUP_CAPTION).c_str(), kDialogStyle, 362, 132) ==
-      ModalResult::kOk)
+  if (form.ShowModal(owner, kApplicationTitle, kDialogStyle, 362, 132) == ModalResult::kOk)
     return EditorOutcome::kEnded;
   return form.Stopped() ? EditorOutcome::kStopped : EditorOutcome::kClosed;
 }

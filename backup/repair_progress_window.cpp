@@ -6,6 +6,7 @@
 #include <exception>
 #include <string>
 
+#include "ui/texts_resource.h"
 #include "ui/win_form.h"
 
 namespace kelvane {
@@ -77,8 +78,8 @@ class TfrmRepairProgress : public ModalForm {
   void ShowProgress() {
     const size_t total = batches_.Total();
     const size_t done = batches_.Done();
-    const std::string text =
-        std::to_string(done) + " of " + std::to_string(total) + " entries repaired";
+    const std::string text = std::to_string(done) + LoadResString(IDS_REPAIRED_OF) +
+                             std::to_string(total) + LoadResString(IDS_REPAIRED_ENTRIES);
     SetText(text_, text);
     bar_.SetPosition(total == 0 ? 1000 : static_cast<int>(done * 1000 / total));
   }

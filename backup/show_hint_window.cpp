@@ -4,7 +4,7 @@
 
 #include "options/settings.h"
 #include "platform/program_texts.h"
-#include "ui/ui_resource.h"
+#include "ui/texts_resource.h"
 #include "ui/win_controls.h"
 #include "ui/win_form.h"
 

@@ -8,7 +8,7 @@
 
 #include "ui/win_browse_folder.h"
 #include "options/options_form.h"
-#include "options/options_resource.h"
+#include "ui/texts_resource.h"
 #include "options/reg_add_registry_dialog.h"
 #include "ui/win_controls.h"
 #include "ui/win_form.h"
@@ -161,12 +161,12 @@ class TfrmOptions : public ModalForm {
   void bOKClick() {
     // Read wide: a folder in any script is kept as typed, never as a look-alike path.
     form_.OutputDirectory = eOutputFolder_.Text();
-    const std::string missing = LoadResString(IDS_OPTIONS_FOLDER_MISSING);
+    const std::string missing = LoadResString(IDS_FOLDER_MISSING);
     const BackupFolderCheck check = CheckBackupFolder(
         platform_.files, form_.OutputDirectory,
         ResolveFolder(form_.OutputDirectory, platform_.shell.ExecutableFolder()), missing, [&] {
           const std::string question = MissingBackupFolderText(form_.OutputDirectory, missing) +
-                                       "\r\n" + LoadResString(IDS_OPTIONS_CREATE_FOLDER);
+                                       "\r\n" + LoadResString(IDS_CREATE_FOLDER);
           return AppMessageBox(hwnd_, question, MB_YESNO | MB_ICONINFORMATION) == IDYES;
         });
     if (!check.accepted) {
@@ -184,7 +184,7 @@ class TfrmOptions : public ModalForm {
 
   void bBrowseClick() {
     std::string folder;
-    if (BrowseForFolder(hwnd_, LoadResString(IDS_OPTIONS_BROWSE_PROMPT), L"", folder))
+    if (BrowseForFolder(hwnd_, LoadResString(IDS_BROWSE_PROMPT), L"", folder))
       eOutputFolder_.SetText(folder);
   }
 

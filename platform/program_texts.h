@@ -1,6 +1,6 @@
 // The program's name as its windows, message boxes, restore points and version
-// information show it. The resource scripts include this file too, so the texts are
-// macros the resource compiler reads; the code uses the constants.
+// information show it, and its web pages. The resource scripts include this file too,
+// so the texts are macros the resource compiler reads; the code uses the constants.
 #pragma once
 
 #include "platform/program_version.h"
@@ -23,6 +23,9 @@ inline constexpr const char* kMainWindowClass = KELVANE_TITLE " Made by " KELVAN
 inline constexpr const char* kInstanceMutexName = "Local\\" KELVANE_TITLE " Runs";
 inline constexpr const char* kAboutCaption = "About " KELVANE_TITLE;
 inline constexpr const char* kRestorePointDescription = "Made by " KELVANE_TITLE;
+// The home page, which the About window shows, and the page of updates.
+inline constexpr const char* kHomePage = "https://www.varnok.example/kelvane/";
+inline constexpr const char* kUpdatePage = "https://www.varnok.example/kelvane/update/";
 
 }  // namespace kelvane
 #endif

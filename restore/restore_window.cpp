@@ -4,7 +4,7 @@
 
 #include "options/settings.h"
 #include "restore/restore_list.h"
-#include "restore/restore_resource.h"
+#include "ui/texts_resource.h"
 #include "ui/win_browse_folder.h"
 #include "ui/win_controls.h"
 #include "ui/win_form.h"
@@ -95,12 +95,12 @@ class TfrmRestore : public ModalForm {
     if (ListView_GetColumnWidth(list, 1) < designed)
       ListView_SetColumnWidth(list, 1, designed);
     if (!rows)
-      Tell(LoadResString(IDS_RESTORE_FOLDER_MISSING));
+      Tell(LoadResString(IDS_FOLDER_MISSING));
   }
 
   void bBrowseFolderClick() {
     std::string folder;
-    if (!BrowseForFolder(hwnd_, LoadResString(IDS_RESTORE_BROWSE_PROMPT), L"", folder))
+    if (!BrowseForFolder(hwnd_, LoadResString(IDS_BROWSE_PROMPT), L"", folder))
       return;
     eFolder_.SetText(folder);
     ListBackupFiles();
@@ -110,7 +110,7 @@ class TfrmRestore : public ModalForm {
   void bOpenDirectoryClick() {
     const std::string folder = eFolder_.Text();
     if (!platform_.files.FolderExists(folder)) {
-      Tell(LoadResString(IDS_RESTORE_FOLDER_MISSING));
+      Tell(LoadResString(IDS_FOLDER_MISSING));
       return;
     }
     platform_.shell.Open(folder, "", ShellOpen{hwnd_, ShellOpen::kShow});

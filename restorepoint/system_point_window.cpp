@@ -6,8 +6,8 @@
 #include "platform/program_texts.h"
 #include "platform/version_code.h"
 #include "platform/win32/win32_restore_point.h"
-#include "restorepoint/restorepoint_resource.h"
 #include "restorepoint/system_point.h"
+#include "ui/texts_resource.h"
 #include "ui/win_controls.h"
 #include "ui/win_form.h"
 
@@ -70,15 +70,13 @@ class TfrmSystemPoint : public ModalForm {
     const auto kind = static_cast<RestorePointAnswer>(answer);
     const RestorePointOutcome outcome = session_->Outcome().value_or(RestorePointOutcome{});
     if (kind == RestorePointAnswer::kReused && !quiet_) {
-      ShowMessageBox(hwnd_, RestorePointReusedText(outcome),
-                     LoadResString(IDS_RESTORE_POINT_CAPTION), MB_OK | MB_ICONINFORMATION);
+      AppMessageBox(hwnd_, RestorePointReusedText(outcome), MB_OK | MB_ICONINFORMATION);
     }
     const bool goOn = RestorePointGoesOn(kind, [&] {
       // The reason first, then the question whether to repair without a point.
       const std::string text =
           RestorePointFailureText(outcome) + "\r\n\r\n" + LoadResString(IDS_RESTORE_POINT_FAILED);
-      return ShowMessageBox(hwnd_, text, LoadResString(IDS_RESTORE_POINT_CAPTION),
-                            kFailedQuestionStyle) == IDYES;
+      return AppMessageBox(hwnd_, text, kFailedQuestionStyle) == IDYES;
     });
     modalResult_ = goOn ? ModalResult::kOk : ModalResult::kCancel;
     ResultReceived = true;

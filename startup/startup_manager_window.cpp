@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "startup/startup_entries.h"
-#include "startup/startup_resource.h"
+#include "ui/texts_resource.h"
 #include "ui/win_controls.h"
 #include "ui/win_form.h"
 

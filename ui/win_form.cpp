@@ -7,6 +7,7 @@
 #include <exception>
 #include <iterator>
 
+#include "ui/texts_resource.h"
 #include "ui/win_controls.h"
 #include "ui/win_dpi.h"
 
@@ -287,7 +288,7 @@ INT_PTR CALLBACK ModalForm::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
   } catch (const std::exception& error) {
     ShowApplicationError(hwnd, error.what());
   } catch (...) {
-    ShowApplicationError(hwnd, "Unexpected error");
+    ShowApplicationError(hwnd, LoadResString(IDS_UNEXPECTED_ERROR));
   }
   return msg == WM_INITDIALOG ? TRUE : FALSE;
 }

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "ui/texts_resource.h"
 #include "ui/win_controls.h"
 #include "ui/win_text.h"
 
@@ -32,7 +33,7 @@ LRESULT CALLBACK TopWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
   } catch (const std::exception& error) {
     ShowApplicationError(hwnd, error.what());
   } catch (...) {
-    ShowApplicationError(hwnd, "Unexpected error");
+    ShowApplicationError(hwnd, LoadResString(IDS_UNEXPECTED_ERROR));
   }
   return 0;
 }
