@@ -12,17 +12,6 @@ namespace kelvane {
 
 namespace {
 
-// Nobody watches the unattended scan: it waits for no window and shows nothing.
-class UnwatchedScan : public ScanEvents {
- public:
-  void BeginCategory() override {}
-  void EndCategory() override {}
-  void SetStatusText(const std::string&) override {}
-  void SetKeyText(const std::string&) override {}
-  void RowAdded() override {}
-  void CloseRequest() override {}
-};
-
 // The scan of `categories` into `results` on this thread; why a scanner ended it,
 // empty when none did.
 std::string ScanUnwatched(Platform platform, ResultsModel& results,
