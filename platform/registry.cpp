@@ -29,6 +29,16 @@ std::string TrimSeparators(const std::string& path) {
   return path.substr(begin, end - begin);
 }
 
+// The names `enumerate` gives for the indexes from 0 up to the first it has no name for.
+std::vector<std::string> NamesByIndex(BackendKey& key,
+                                      bool (BackendKey::*enumerate)(uint32_t, std::string*)) {
+  std::vector<std::string> names;
+  std::string name;
+  for (uint32_t i = 0; (key.*enumerate)(i, &name); ++i)
+    names.push_back(name);
+  return names;
+}
+
 }  // namespace
 
 std::string UpperAscii(std::string_view text) {
@@ -96,19 +106,11 @@ std::optional<KeyPath> SplitKeyPath(std::string_view text) {
 }
 
 std::vector<std::string> BackendKey::KeyNames() {
-  std::vector<std::string> names;
-  std::string name;
-  for (uint32_t i = 0; EnumKey(i, &name); ++i)
-    names.push_back(name);
-  return names;
+  return NamesByIndex(*this, &BackendKey::EnumKey);
 }
 
 std::vector<std::string> BackendKey::ValueNames() {
-  std::vector<std::string> names;
-  std::string name;
-  for (uint32_t i = 0; EnumValue(i, &name); ++i)
-    names.push_back(name);
-  return names;
+  return NamesByIndex(*this, &BackendKey::EnumValue);
 }
 
 std::vector<NamedValue> BackendKey::Values() {
