@@ -43,7 +43,6 @@ const char kUsageTail[] =
 const std::vector<Switch>& Switches() {
   static const std::vector<Switch> kSwitches = {
       {.names = {kCleanOnceSwitch},
-       .takesFile = false,
        .usage = {"-cleanonce\tScan the categories ticked when Kelvane was last closed, back up",
                  "\tand remove every entry found, then exit."},
        .logName = kCleanOnceSwitch,
@@ -58,7 +57,6 @@ const std::vector<Switch>& Switches() {
        .logName = "-scan",
        .unattended = true,
        .oneAtATime = true,
-       .bringsWindowForward = false,
        .run = RunScanSwitch},
       {.names = {"-restore"},
        .takesFile = true,
@@ -68,24 +66,12 @@ const std::vector<Switch>& Switches() {
        .logName = "-restore",
        .unattended = true,
        .oneAtATime = true,
-       .bringsWindowForward = false,
        .run = RunRestoreSwitch},
       {.names = {"/?", "-?", "-help"},
-       .takesFile = false,
        .usage = {"/?, -?, -help\tShow this text."},
        .logName = "/?",
-       .unattended = false,
-       .oneAtATime = false,
-       .bringsWindowForward = false,
        .run = RunHelpSwitch},
-      {.names = {},
-       .takesFile = false,
-       .usage = {},
-       .logName = "(unknown)",
-       .unattended = false,
-       .oneAtATime = false,
-       .bringsWindowForward = false,
-       .run = RunUnknownSwitch},
+      {.names = {}, .usage = {}, .logName = "(unknown)", .run = RunUnknownSwitch},
   };
   return kSwitches;
 }

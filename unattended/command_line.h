@@ -33,13 +33,13 @@ class RunHost {
 struct CommandLine;
 
 struct Switch {
-  std::vector<std::string> names;  // as typed ("-scan"); none: every other switch
-  bool takesFile;                  // followed by exactly one FILE, not empty
-  std::vector<std::string> usage;  // its lines in the usage: the switch, a tab, the meaning
-  std::string logName;             // the switch as kelvane.log names it ("-scan")
-  bool unattended;                 // never shows the main window and logs itself
-  bool oneAtATime;                 // waits for no other run: ends with 6 when one is going
-  bool bringsWindowForward;        // a second start brings the running window forward
+  std::vector<std::string> names;    // as typed ("-scan"); none: every other switch
+  bool takesFile = false;            // followed by exactly one FILE, not empty
+  std::vector<std::string> usage;    // its lines in the usage: the switch, a tab, the meaning
+  std::string logName;               // the switch as kelvane.log names it ("-scan")
+  bool unattended = false;           // never shows the main window and logs itself
+  bool oneAtATime = false;           // waits for no other run: ends with 6 when one is going
+  bool bringsWindowForward = false;  // a second start brings the running window forward
   int (*run)(RunHost& host, const CommandLine& command);  // returns the exit code
 };
 
