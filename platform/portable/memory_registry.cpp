@@ -14,13 +14,6 @@ struct MemoryRegistry::Node {
   std::vector<std::shared_ptr<Node>> children;
   std::vector<std::pair<std::string, RegValue>> values;
 
-  Node* FindChild(const std::string& upper) {
-    for (auto& child : children) {
-      if (child->upperName == upper)
-        return child.get();
-    }
-    return nullptr;
-  }
   std::shared_ptr<Node> ChildPtr(const std::string& upper) {
     for (auto& child : children) {
       if (child->upperName == upper)
