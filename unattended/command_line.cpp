@@ -45,7 +45,6 @@ const std::vector<Switch>& Switches() {
       {.names = {kCleanOnceSwitch},
        .usage = {"-cleanonce\tScan the categories ticked when Kelvane was last closed, back up",
                  "\tand remove every entry found, then exit."},
-       .logName = kCleanOnceSwitch,
        .unattended = true,
        .oneAtATime = true,
        .bringsWindowForward = true,
@@ -54,7 +53,6 @@ const std::vector<Switch>& Switches() {
        .takesFile = true,
        .usage = {"-scan FILE\tScan the same categories and write the entries found to FILE",
                  "\t(CSV, UTF-8); nothing is removed."},
-       .logName = "-scan",
        .unattended = true,
        .oneAtATime = true,
        .run = RunScanSwitch},
@@ -63,15 +61,13 @@ const std::vector<Switch>& Switches() {
        .usage = {"-restore FILE\tImport the backup FILE with the system registry editor and",
                  "\tverify it; the file is deleted afterwards only when verified and the",
                  "\toption to delete restored backup files is on."},
-       .logName = "-restore",
        .unattended = true,
        .oneAtATime = true,
        .run = RunRestoreSwitch},
       {.names = {"/?", "-?", "-help"},
        .usage = {"/?, -?, -help\tShow this text."},
-       .logName = "/?",
        .run = RunHelpSwitch},
-      {.names = {}, .usage = {}, .logName = "(unknown)", .run = RunUnknownSwitch},
+      {.names = {}, .usage = {}, .run = RunUnknownSwitch},
   };
   return kSwitches;
 }
@@ -102,7 +98,9 @@ bool IsCleanOnceRun(const std::vector<std::string>& arguments) {
 }
 
 std::string SwitchName(const CommandLine& command) {
-  return command.run ? command.run->logName : "";
+  if (!command.run)
+    return "";
+  return command.run->names.empty() ? "(unknown)" : command.run->names.front();
 }
 
 std::string UsageText() {
