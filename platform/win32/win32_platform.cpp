@@ -466,15 +466,6 @@ ProcessTable& Table() {
   return table;
 }
 
-}  // namespace
-
-Win32Processes::~Win32Processes() {
-  std::lock_guard lock(Table().mutex);
-  Table().running.clear();
-}
-
-namespace {
-
 // Names and the command line in UTF-8, started wide: a path in any script is the
 // path, never a look-alike.
 std::optional<Processes::Id> StartProcess(const std::string* application,
@@ -502,6 +493,11 @@ std::optional<Processes::Id> StartProcess(const std::string* application,
 }
 
 }  // namespace
+
+Win32Processes::~Win32Processes() {
+  std::lock_guard lock(Table().mutex);
+  Table().running.clear();
+}
 
 std::optional<Processes::Id> Win32Processes::Start(const std::string& commandLine, bool hidden) {
   return StartProcess(nullptr, commandLine, nullptr, hidden);
@@ -534,10 +530,7 @@ void Win32Processes::Terminate(Id id) {
 
 void Win32Processes::Release(Id id) {
   std::lock_guard lock(Table().mutex);
-  const auto it = Table().running.find(id);
-  if (it == Table().running.end())
-    return;
-  Table().running.erase(it);  // the thread's handle closed first, then the process's
+  Table().running.erase(id);  // the thread's handle closed first, then the process's
 }
 
 }  // namespace kelvane
