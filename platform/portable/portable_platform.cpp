@@ -120,19 +120,11 @@ std::optional<std::string> PortableFileSystem::HostPath(const std::string& path)
 }
 
 bool PortableFileSystem::FileExists(const std::string& path) {
-  ++probes_;
-  if (NamesFolderOnly(path))
-    return false;
-  const auto host = HostPath(path);
-  std::error_code ec;
-  return host && fs::is_regular_file(*host, ec);
+  return Probe(path) == PathState::kFile;
 }
 
 bool PortableFileSystem::FolderExists(const std::string& path) {
-  ++probes_;
-  const auto host = HostPath(path);
-  std::error_code ec;
-  return host && fs::is_directory(*host, ec);
+  return Probe(path) == PathState::kFolder;
 }
 
 PathState PortableFileSystem::Probe(const std::string& path) {
