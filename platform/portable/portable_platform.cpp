@@ -128,7 +128,6 @@ bool PortableFileSystem::FolderExists(const std::string& path) {
 }
 
 PathState PortableFileSystem::Probe(const std::string& path) {
-  ++probes_;
   const auto host = HostPath(path);
   if (!host)
     return PathState::kUnknown;  // no such drive, or a name Windows cannot hold
@@ -284,11 +283,6 @@ std::optional<std::string> PortableShell::ResolveShortcut(const std::string& pat
   return target;
 }
 
-bool PortableShell::Open(const std::string& file, const std::string& parameters, const ShellOpen&) {
-  opened_.emplace_back(file, parameters);
-  return true;
-}
-
 bool PortableShell::MoveToRecycleBin(const std::string& path) {
   const auto host = files_.HostPath(path);
   std::error_code ec;
@@ -311,8 +305,6 @@ bool PortableShell::MoveToRecycleBin(const std::string& path) {
 }
 
 LocalTime PortableSystemInfo::Now() {
-  if (now_)
-    return *now_;
   return FromTimeT(std::chrono::system_clock::to_time_t(std::chrono::system_clock::now()));
 }
 
