@@ -51,10 +51,6 @@ void PortableFileSystem::MapDrive(char letter, const std::string& hostFolder, Dr
   drives_[LowerLetter(letter)] = Drive{hostFolder, type};
 }
 
-void PortableFileSystem::SetDriveType(char letter, DriveType type) {
-  drives_[LowerLetter(letter)].type = type;
-}
-
 void PortableFileSystem::SetEnvironment(const std::string& name, const std::string& value) {
   environment_[UpperAscii(name)] = {name, value};
 }

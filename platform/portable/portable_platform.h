@@ -18,7 +18,6 @@ class PortableFileSystem : public FileSystem {
  public:
   // Maps a drive letter to a host folder. Letters not mapped have no root.
   void MapDrive(char letter, const std::string& hostFolder, DriveType type = DriveType::kFixed);
-  void SetDriveType(char letter, DriveType type);
   void SetEnvironment(const std::string& name, const std::string& value);
   // Host path for a Windows path, or nothing when the drive is not mapped or the
   // path holds characters a Windows name cannot hold. Letter case is resolved
