@@ -8,6 +8,7 @@ namespace kelvane {
 
 namespace {
 
+// In the order of RootKey.
 constexpr std::array<std::pair<RootKey, const char*>, 5> kRootNames{{
     {RootKey::kClassesRoot, "HKEY_CLASSES_ROOT"},
     {RootKey::kCurrentUser, "HKEY_CURRENT_USER"},
@@ -15,6 +16,10 @@ constexpr std::array<std::pair<RootKey, const char*>, 5> kRootNames{{
     {RootKey::kUsers, "HKEY_USERS"},
     {RootKey::kCurrentConfig, "HKEY_CURRENT_CONFIG"},
 }};
+
+char UpperLetter(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // Registry paths nest at most 512 levels; deeper recursion means a broken backend.
 constexpr int kMaxDepth = 512;
@@ -43,10 +48,8 @@ std::vector<std::string> NamesByIndex(BackendKey& key,
 
 std::string UpperAscii(std::string_view text) {
   std::string out(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z')
-      c = static_cast<char>(c - 'a' + 'A');
-  }
+  for (char& c : out)
+    c = UpperLetter(c);
   return out;
 }
 
@@ -64,18 +67,8 @@ std::string_view Trim(std::string_view text, std::string_view blanks) {
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z')
-      x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z')
-      y = static_cast<char>(y - 'a' + 'A');
-    if (x != y)
-      return false;
-  }
-  return true;
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char x, char y) { return UpperLetter(x) == UpperLetter(y); });
 }
 
 std::optional<RootKey> RootFromName(std::string_view name) {
@@ -88,11 +81,7 @@ std::optional<RootKey> RootFromName(std::string_view name) {
 }
 
 const char* RootName(RootKey root) {
-  for (const auto& [r, text] : kRootNames) {
-    if (r == root)
-      return text;
-  }
-  return "";
+  return kRootNames[static_cast<size_t>(root)].second;
 }
 
 std::optional<KeyPath> SplitKeyPath(std::string_view text) {
