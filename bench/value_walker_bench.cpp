@@ -101,16 +101,6 @@ class ProbeCounter : public ForwardingFileSystem {
   }
 };
 
-class QuietEvents : public ScanEvents {
- public:
-  void BeginCategory() override {}
-  void EndCategory() override {}
-  void SetStatusText(const std::string&) override {}
-  void SetKeyText(const std::string&) override {}
-  void RowAdded() override {}
-  void CloseRequest() override {}
-};
-
 struct TreeFigures {
   uint64_t keys = 0;
   uint64_t values = 0;
@@ -222,7 +212,7 @@ int Main(int argc, char** argv) {
   ProbeCounter probes(system.files);
   const Platform platform{system.registry, probes,         system.shell,
                           system.system,   system.profile, system.processes};
-  QuietEvents events;
+  UnwatchedScan events;
   std::atomic<bool> stop{false};
 
   const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;

@@ -27,7 +27,6 @@ enum class DriveType : uint32_t {
 
 inline constexpr uint32_t kAttrReadOnly = 0x1;
 inline constexpr uint32_t kAttrHidden = 0x2;
-inline constexpr uint32_t kAttrSystem = 0x4;
 inline constexpr uint32_t kAttrDirectory = 0x10;
 
 struct LocalTime {

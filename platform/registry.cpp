@@ -8,6 +8,7 @@ namespace kelvane {
 
 namespace {
 
+// In the order of RootKey.
 constexpr std::array<std::pair<RootKey, const char*>, 5> kRootNames{{
     {RootKey::kClassesRoot, "HKEY_CLASSES_ROOT"},
     {RootKey::kCurrentUser, "HKEY_CURRENT_USER"},
@@ -15,6 +16,10 @@ constexpr std::array<std::pair<RootKey, const char*>, 5> kRootNames{{
     {RootKey::kUsers, "HKEY_USERS"},
     {RootKey::kCurrentConfig, "HKEY_CURRENT_CONFIG"},
 }};
+
+char UpperLetter(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // Registry paths nest at most 512 levels; deeper recursion means a broken backend.
 constexpr int kMaxDepth = 512;
@@ -29,14 +34,22 @@ std::string TrimSeparators(const std::string& path) {
   return path.substr(begin, end - begin);
 }
 
+// The names `enumerate` gives for the indexes from 0 up to the first it has no name for.
+std::vector<std::string> NamesByIndex(BackendKey& key,
+                                      bool (BackendKey::*enumerate)(uint32_t, std::string*)) {
+  std::vector<std::string> names;
+  std::string name;
+  for (uint32_t i = 0; (key.*enumerate)(i, &name); ++i)
+    names.push_back(name);
+  return names;
+}
+
 }  // namespace
 
 std::string UpperAscii(std::string_view text) {
   std::string out(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z')
-      c = static_cast<char>(c - 'a' + 'A');
-  }
+  for (char& c : out)
+    c = UpperLetter(c);
   return out;
 }
 
@@ -54,18 +67,8 @@ std::string_view Trim(std::string_view text, std::string_view blanks) {
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z')
-      x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z')
-      y = static_cast<char>(y - 'a' + 'A');
-    if (x != y)
-      return false;
-  }
-  return true;
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char x, char y) { return UpperLetter(x) == UpperLetter(y); });
 }
 
 std::optional<RootKey> RootFromName(std::string_view name) {
@@ -78,11 +81,7 @@ std::optional<RootKey> RootFromName(std::string_view name) {
 }
 
 const char* RootName(RootKey root) {
-  for (const auto& [r, text] : kRootNames) {
-    if (r == root)
-      return text;
-  }
-  return "";
+  return kRootNames[static_cast<size_t>(root)].second;
 }
 
 std::optional<KeyPath> SplitKeyPath(std::string_view text) {
@@ -96,19 +95,11 @@ std::optional<KeyPath> SplitKeyPath(std::string_view text) {
 }
 
 std::vector<std::string> BackendKey::KeyNames() {
-  std::vector<std::string> names;
-  std::string name;
-  for (uint32_t i = 0; EnumKey(i, &name); ++i)
-    names.push_back(name);
-  return names;
+  return NamesByIndex(*this, &BackendKey::EnumKey);
 }
 
 std::vector<std::string> BackendKey::ValueNames() {
-  std::vector<std::string> names;
-  std::string name;
-  for (uint32_t i = 0; EnumValue(i, &name); ++i)
-    names.push_back(name);
-  return names;
+  return NamesByIndex(*this, &BackendKey::EnumValue);
 }
 
 std::vector<NamedValue> BackendKey::Values() {

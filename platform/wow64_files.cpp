@@ -45,24 +45,4 @@ std::optional<std::string> RedirectSystemFolder(std::string_view windowsFolder,
   return redirected;
 }
 
-std::string NativeFilesFromWow64::Native(const std::string& path) const {
-  return RedirectSystemFolder(windows_, path, "Sysnative").value_or(path);
-}
-
-bool NativeFilesFromWow64::FileExists(const std::string& path) {
-  return inner_.FileExists(Native(path));
-}
-
-bool NativeFilesFromWow64::FolderExists(const std::string& path) {
-  return inner_.FolderExists(Native(path));
-}
-
-PathState NativeFilesFromWow64::Probe(const std::string& path) {
-  return inner_.Probe(Native(path));
-}
-
-std::vector<FileEntry> NativeFilesFromWow64::ListFolder(const std::string& folder) {
-  return inner_.ListFolder(Native(folder));
-}
-
 }  // namespace kelvane

@@ -26,13 +26,17 @@ class NativeFilesFromWow64 : public ForwardingFileSystem {
  public:
   NativeFilesFromWow64(FileSystem& inner, std::string windowsFolder)
       : ForwardingFileSystem(inner), windows_(std::move(windowsFolder)) {}
-  bool FileExists(const std::string& path) override;
-  bool FolderExists(const std::string& path) override;
-  PathState Probe(const std::string& path) override;
-  std::vector<FileEntry> ListFolder(const std::string& folder) override;
+  bool FileExists(const std::string& path) override { return inner_.FileExists(Native(path)); }
+  bool FolderExists(const std::string& path) override { return inner_.FolderExists(Native(path)); }
+  PathState Probe(const std::string& path) override { return inner_.Probe(Native(path)); }
+  std::vector<FileEntry> ListFolder(const std::string& folder) override {
+    return inner_.ListFolder(Native(folder));
+  }
 
  private:
-  std::string Native(const std::string& path) const;
+  std::string Native(const std::string& path) const {
+    return RedirectSystemFolder(windows_, path, "Sysnative").value_or(path);
+  }
   std::string windows_;
 };
 

@@ -31,6 +31,17 @@ class ScanEvents {
   virtual void CloseRequest() = 0;
 };
 
+// Events nobody watches: a scan run on the calling thread with no window.
+class UnwatchedScan : public ScanEvents {
+ public:
+  void BeginCategory() override {}
+  void EndCategory() override {}
+  void SetStatusText(const std::string&) override {}
+  void SetKeyText(const std::string&) override {}
+  void RowAdded() override {}
+  void CloseRequest() override {}
+};
+
 // The drive letters whose paths a scan may judge, from the drive types and the two
 // drive switches.
 std::string BuildAllowedDrives(FileSystem& files, bool includeRemoveMedia, bool includeCdDrive);

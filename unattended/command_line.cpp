@@ -43,10 +43,8 @@ const char kUsageTail[] =
 const std::vector<Switch>& Switches() {
   static const std::vector<Switch> kSwitches = {
       {.names = {kCleanOnceSwitch},
-       .takesFile = false,
        .usage = {"-cleanonce\tScan the categories ticked when Kelvane was last closed, back up",
                  "\tand remove every entry found, then exit."},
-       .logName = kCleanOnceSwitch,
        .unattended = true,
        .oneAtATime = true,
        .bringsWindowForward = true,
@@ -55,37 +53,21 @@ const std::vector<Switch>& Switches() {
        .takesFile = true,
        .usage = {"-scan FILE\tScan the same categories and write the entries found to FILE",
                  "\t(CSV, UTF-8); nothing is removed."},
-       .logName = "-scan",
        .unattended = true,
        .oneAtATime = true,
-       .bringsWindowForward = false,
        .run = RunScanSwitch},
       {.names = {"-restore"},
        .takesFile = true,
        .usage = {"-restore FILE\tImport the backup FILE with the system registry editor and",
                  "\tverify it; the file is deleted afterwards only when verified and the",
                  "\toption to delete restored backup files is on."},
-       .logName = "-restore",
        .unattended = true,
        .oneAtATime = true,
-       .bringsWindowForward = false,
        .run = RunRestoreSwitch},
       {.names = {"/?", "-?", "-help"},
-       .takesFile = false,
        .usage = {"/?, -?, -help\tShow this text."},
-       .logName = "/?",
-       .unattended = false,
-       .oneAtATime = false,
-       .bringsWindowForward = false,
        .run = RunHelpSwitch},
-      {.names = {},
-       .takesFile = false,
-       .usage = {},
-       .logName = "(unknown)",
-       .unattended = false,
-       .oneAtATime = false,
-       .bringsWindowForward = false,
-       .run = RunUnknownSwitch},
+      {.names = {}, .usage = {}, .run = RunUnknownSwitch},
   };
   return kSwitches;
 }
@@ -116,7 +98,9 @@ bool IsCleanOnceRun(const std::vector<std::string>& arguments) {
 }
 
 std::string SwitchName(const CommandLine& command) {
-  return command.run ? command.run->logName : "";
+  if (!command.run)
+    return "";
+  return command.run->names.empty() ? "(unknown)" : command.run->names.front();
 }
 
 std::string UsageText() {

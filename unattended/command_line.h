@@ -33,13 +33,14 @@ class RunHost {
 struct CommandLine;
 
 struct Switch {
-  std::vector<std::string> names;  // as typed ("-scan"); none: every other switch
-  bool takesFile;                  // followed by exactly one FILE, not empty
-  std::vector<std::string> usage;  // its lines in the usage: the switch, a tab, the meaning
-  std::string logName;             // the switch as kelvane.log names it ("-scan")
-  bool unattended;                 // never shows the main window and logs itself
-  bool oneAtATime;                 // waits for no other run: ends with 6 when one is going
-  bool bringsWindowForward;        // a second start brings the running window forward
+  // As typed ("-scan"), the first also as kelvane.log names the run; none: every
+  // other switch, "(unknown)" in the log.
+  std::vector<std::string> names;
+  bool takesFile = false;            // followed by exactly one FILE, not empty
+  std::vector<std::string> usage;    // its lines in the usage: the switch, a tab, the meaning
+  bool unattended = false;           // never shows the main window and logs itself
+  bool oneAtATime = false;           // waits for no other run: ends with 6 when one is going
+  bool bringsWindowForward = false;  // a second start brings the running window forward
   int (*run)(RunHost& host, const CommandLine& command);  // returns the exit code
 };
 
@@ -61,7 +62,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 // True when the arguments ask for -cleanonce.
 bool IsCleanOnceRun(const std::vector<std::string>& arguments);
 
-// The switch as the log names it ("-scan"); empty for the window.
+// The switch as the log names it (Switch::names); empty for the window.
 std::string SwitchName(const CommandLine& command);
 
 // The text of /? and of an unknown switch.

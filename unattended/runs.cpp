@@ -1,27 +1,17 @@
 #include "unattended/runs.h"
 
+#include "backup/registry_editor.h"
 #include "options/settings.h"
 #include "results/results_list.h"
 #include "results/scan_report.h"
+#include "restore/restore_list.h"
 #include "scan/scan_task.h"
 #include "unattended/exit_codes.h"
 #include "unattended/run_log.h"
-#include "unattended/unattended_restore.h"
 
 namespace kelvane {
 
 namespace {
-
-// Nobody watches the unattended scan: it waits for no window and shows nothing.
-class UnwatchedScan : public ScanEvents {
- public:
-  void BeginCategory() override {}
-  void EndCategory() override {}
-  void SetStatusText(const std::string&) override {}
-  void SetKeyText(const std::string&) override {}
-  void RowAdded() override {}
-  void CloseRequest() override {}
-};
 
 // The scan of `categories` into `results` on this thread; why a scanner ended it,
 // empty when none did.
@@ -78,6 +68,34 @@ int RunScanSwitch(RunHost& host, const CommandLine& command) {
   }
   LogUnattendedRun(platform, entry);
   return entry.exitCode;
+}
+
+UnattendedRestore RestoreBackupUnattended(Platform& platform, const std::string& path,
+                                          bool deleteBackupFile,
+                                          const std::function<void()>& pause) {
+  if (!platform.files.FileExists(path))
+    return {kRestoreFailed, "The backup file does not exist: " + path};
+  RegFile file;
+  if (auto refusal = RefuseDamagedBackup(platform.files, path, &file))
+    return {kRestoreRefused, std::move(*refusal)};
+  const std::string editor = RegistryEditorPath(platform.shell);
+  std::optional<EditorRun> run =
+      EditorRun::Start(platform.processes, editor, EditorCommandLine(editor, "/s", path));
+  if (!run)
+    return {kRestoreFailed, "The registry editor " + editor + " could not be started."};
+  while (!run->HasEnded())
+    pause();
+  RestoreResult result =
+      FinishRestore(platform.registry, file, EditorOutcome::kEnded, deleteBackupFile);
+  if (!result.imported)
+    return {kRestoreRefused, std::move(result.message)};
+  UnattendedRestore restored{kRestoreDone, {}};
+  if (result.deleteFile) {
+    restored.fileDeleted = DeleteBackupFile(platform.files, path);
+    if (!restored.fileDeleted)
+      restored.message = DeleteFailedText(path);
+  }
+  return restored;
 }
 
 int RunRestoreSwitch(RunHost& host, const CommandLine& command) {

@@ -3,6 +3,7 @@
 // unattended and returns the program's exit code.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "unattended/command_line.h"
@@ -17,8 +18,22 @@ int RunCleanOnceSwitch(RunHost& host, const CommandLine& command);
 // report written; nothing deleted.
 int RunScanSwitch(RunHost& host, const CommandLine& command);
 
-// "-restore FILE": the verified restore of one backup file.
+// "-restore FILE": the verified restore of one backup file (RestoreBackupUnattended).
 int RunRestoreSwitch(RunHost& host, const CommandLine& command);
+
+// The restore window's verified restore of one backup file, without a window. The
+// system registry editor imports the file; the file goes only when the registry is
+// proven to hold all of it and the settings ask for it.
+struct UnattendedRestore {
+  int exitCode = 0;     // kRestoreDone, kRestoreRefused or kRestoreFailed
+  std::string message;  // why it was refused or failed; empty when all went as asked
+  bool fileDeleted = false;
+};
+
+// `pause` is called between the looks at whether the editor has ended.
+UnattendedRestore RestoreBackupUnattended(Platform& platform, const std::string& path,
+                                          bool deleteBackupFile,
+                                          const std::function<void()>& pause);
 
 // "/?": the usage; ends with 0.
 int RunHelpSwitch(RunHost& host, const CommandLine& command);

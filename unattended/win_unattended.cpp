@@ -4,6 +4,7 @@
 
 #include "platform/program_texts.h"
 #include "platform/text_codec.h"
+#include "platform/win32/win32_handles.h"
 #include "ui/win_controls.h"
 #include "ui/win_form.h"
 
@@ -31,28 +32,29 @@ class UsageForm : public ModalForm {
 
  protected:
   void FormCreate() override {
-    HDC dc = GetDC(hwnd_);
-    const HGDIOBJ old = SelectObject(dc, font_);
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    const int lineHeight = metrics.tmHeight + metrics.tmExternalLeading;
-    const auto widthOf = [dc](const std::string& text) {
-      const std::wstring wide = Wide(text);
-      SIZE size{};
-      GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-      return static_cast<int>(size.cx);
-    };
+    int lineHeight = 0;
     int column = 0;
-    for (const Line& line : lines_) {
-      if (line.tabbed)
-        column = std::max(column, widthOf(line.term));
-    }
-    column += Scale(12);
     int width = Scale(200);
-    for (const Line& line : lines_)
-      width = std::max(width, line.tabbed ? column + widthOf(line.meaning) : widthOf(line.term));
-    SelectObject(dc, old);
-    ReleaseDC(hwnd_, dc);
+    {
+      const WindowDc dc(hwnd_);
+      const SelectedObject font(dc, font_);
+      TEXTMETRICW metrics{};
+      GetTextMetricsW(dc, &metrics);
+      lineHeight = metrics.tmHeight + metrics.tmExternalLeading;
+      const auto widthOf = [&dc](const std::string& text) {
+        const std::wstring wide = Wide(text);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+        return static_cast<int>(size.cx);
+      };
+      for (const Line& line : lines_) {
+        if (line.tabbed)
+          column = std::max(column, widthOf(line.term));
+      }
+      column += Scale(12);
+      for (const Line& line : lines_)
+        width = std::max(width, line.tabbed ? column + widthOf(line.meaning) : widthOf(line.term));
+    }
     const int margin = Scale(12);
     int y = margin;
     const auto place = [this, lineHeight](const std::string& text, int x, int y, int w) {

@@ -14,13 +14,6 @@ struct MemoryRegistry::Node {
   std::vector<std::shared_ptr<Node>> children;
   std::vector<std::pair<std::string, RegValue>> values;
 
-  Node* FindChild(const std::string& upper) {
-    for (auto& child : children) {
-      if (child->upperName == upper)
-        return child.get();
-    }
-    return nullptr;
-  }
   std::shared_ptr<Node> ChildPtr(const std::string& upper) {
     for (auto& child : children) {
       if (child->upperName == upper)
@@ -56,6 +49,16 @@ std::vector<std::string> SplitPath(const std::string& path) {
   return parts;
 }
 
+// A new key `name` below `parent`, the last of its subkeys.
+std::shared_ptr<Node> AddChild(Node& parent, const std::string& name) {
+  auto child = std::make_shared<Node>();
+  child->name = name;
+  child->upperName = UpperAscii(name);
+  child->identity = parent.identity + "\\" + child->upperName;
+  parent.children.push_back(child);
+  return child;
+}
+
 class MemoryKey : public BackendKey {
  public:
   MemoryKey(std::shared_ptr<std::mutex> mutex, std::shared_ptr<Node> node)
@@ -74,11 +77,7 @@ class MemoryKey : public BackendKey {
       if (!child) {
         if (!create)
           return nullptr;
-        child = std::make_shared<Node>();
-        child->name = part;
-        child->upperName = upper;
-        child->identity = node->identity + "\\" + upper;
-        node->children.push_back(child);
+        child = AddChild(*node, part);
       }
       node = child->link ? child->link : child;
     }
@@ -194,12 +193,7 @@ void MemoryRegistry::Link(RootKey root, const std::string& path, RootKey targetR
   auto target = OpenRoot(targetRoot)->Open(targetPath, KeyAccess::kFull, true);
   std::lock_guard lock(*mutex_);
   auto* parentNode = static_cast<MemoryKey&>(*parent).NodePtr().get();
-  auto link = std::make_shared<Node>();
-  link->name = name;
-  link->upperName = UpperAscii(name);
-  link->identity = parentNode->identity + "\\" + link->upperName;
-  link->link = static_cast<MemoryKey&>(*target).NodePtr();
-  parentNode->children.push_back(link);
+  AddChild(*parentNode, name)->link = static_cast<MemoryKey&>(*target).NodePtr();
 }
 
 void MemoryRegistry::Put(RootKey root, const std::string& path, const std::string& name,

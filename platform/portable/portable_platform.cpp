@@ -51,10 +51,6 @@ void PortableFileSystem::MapDrive(char letter, const std::string& hostFolder, Dr
   drives_[LowerLetter(letter)] = Drive{hostFolder, type};
 }
 
-void PortableFileSystem::SetDriveType(char letter, DriveType type) {
-  drives_[LowerLetter(letter)].type = type;
-}
-
 void PortableFileSystem::SetEnvironment(const std::string& name, const std::string& value) {
   environment_[UpperAscii(name)] = {name, value};
 }
@@ -120,23 +116,14 @@ std::optional<std::string> PortableFileSystem::HostPath(const std::string& path)
 }
 
 bool PortableFileSystem::FileExists(const std::string& path) {
-  ++probes_;
-  if (NamesFolderOnly(path))
-    return false;
-  const auto host = HostPath(path);
-  std::error_code ec;
-  return host && fs::is_regular_file(*host, ec);
+  return Probe(path) == PathState::kFile;
 }
 
 bool PortableFileSystem::FolderExists(const std::string& path) {
-  ++probes_;
-  const auto host = HostPath(path);
-  std::error_code ec;
-  return host && fs::is_directory(*host, ec);
+  return Probe(path) == PathState::kFolder;
 }
 
 PathState PortableFileSystem::Probe(const std::string& path) {
-  ++probes_;
   const auto host = HostPath(path);
   if (!host)
     return PathState::kUnknown;  // no such drive, or a name Windows cannot hold
@@ -292,11 +279,6 @@ std::optional<std::string> PortableShell::ResolveShortcut(const std::string& pat
   return target;
 }
 
-bool PortableShell::Open(const std::string& file, const std::string& parameters, const ShellOpen&) {
-  opened_.emplace_back(file, parameters);
-  return true;
-}
-
 bool PortableShell::MoveToRecycleBin(const std::string& path) {
   const auto host = files_.HostPath(path);
   std::error_code ec;
@@ -319,8 +301,6 @@ bool PortableShell::MoveToRecycleBin(const std::string& path) {
 }
 
 LocalTime PortableSystemInfo::Now() {
-  if (now_)
-    return *now_;
   return FromTimeT(std::chrono::system_clock::to_time_t(std::chrono::system_clock::now()));
 }
 

@@ -18,14 +18,11 @@ class PortableFileSystem : public FileSystem {
  public:
   // Maps a drive letter to a host folder. Letters not mapped have no root.
   void MapDrive(char letter, const std::string& hostFolder, DriveType type = DriveType::kFixed);
-  void SetDriveType(char letter, DriveType type);
   void SetEnvironment(const std::string& name, const std::string& value);
   // Host path for a Windows path, or nothing when the drive is not mapped or the
   // path holds characters a Windows name cannot hold. Letter case is resolved
   // against what exists, as on Windows.
   std::optional<std::string> HostPath(const std::string& path) const;
-  // Number of existence probes answered so far (for benchmarks).
-  uint64_t ProbeCount() const { return probes_; }
 
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
@@ -48,7 +45,6 @@ class PortableFileSystem : public FileSystem {
   };
   std::map<char, Drive> drives_;
   std::map<std::string, std::pair<std::string, std::string>> environment_;  // upper -> name, value
-  std::atomic<uint64_t> probes_{0};
 };
 
 class PortableShell : public Shell {
@@ -60,14 +56,13 @@ class PortableShell : public Shell {
   void SetExecutableFolder(const std::string& folder) { exeFolder_ = folder; }
   // Writes a shortcut file in the portable layer's own form.
   bool CreateShortcut(const std::string& path, const std::string& target);
-  const std::vector<std::pair<std::string, std::string>>& Opened() const { return opened_; }
   // The recycle bin of the portable layer: a folder "RECYCLER" at the root of the
   // file's drive. The Windows paths of the files moved there, in order.
   const std::vector<std::string>& Recycled() const { return recycled_; }
 
   std::optional<std::string> SpecialFolder(int csidl) override;
   std::optional<std::string> ResolveShortcut(const std::string& path) override;
-  bool Open(const std::string& file, const std::string& parameters, const ShellOpen& how) override;
+  bool Open(const std::string&, const std::string&, const ShellOpen&) override { return true; }
   bool MoveToRecycleBin(const std::string& path) override;
   std::string ExecutableFolder() override { return exeFolder_; }
   std::string WindowsFolder() override { return "C:\\WINDOWS"; }
@@ -77,14 +72,12 @@ class PortableShell : public Shell {
   PortableFileSystem& files_;
   std::map<int, std::string> special_;
   std::string exeFolder_ = "C:\\Kelvane\\";
-  std::vector<std::pair<std::string, std::string>> opened_;
   std::vector<std::string> recycled_;
 };
 
 class PortableSystemInfo : public SystemInfo {
  public:
   void SetVersion(std::optional<VersionRecord> version) { version_ = version; }
-  void SetNow(std::optional<LocalTime> now) { now_ = now; }
   std::optional<VersionRecord> Version() override { return version_; }
   LocalTime Now() override;
   void SetIs64BitWindows(bool is64Bit) { is64Bit_ = is64Bit; }
@@ -93,7 +86,6 @@ class PortableSystemInfo : public SystemInfo {
  private:
   bool is64Bit_ = false;
   std::optional<VersionRecord> version_ = VersionRecord{};
-  std::optional<LocalTime> now_;
 };
 
 // Initialization files as the private-profile functions keep them.

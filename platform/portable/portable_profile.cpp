@@ -109,18 +109,12 @@ std::string Serialise(const IniFile& file) {
   return out;
 }
 
-IniSection* FindSection(IniFile& file, std::string_view name) {
-  for (IniSection& section : file) {
-    if (EqualsNoCase(section.name, name))
-      return &section;
-  }
-  return nullptr;
-}
-
-IniKey* FindKey(IniSection& section, std::string_view name) {
-  for (IniKey& key : section.keys) {
-    if (EqualsNoCase(key.name, name))
-      return &key;
+// The first section or key of that name, in any letter case.
+template <class Named>
+Named* FindNamed(std::vector<Named>& entries, std::string_view name) {
+  for (Named& entry : entries) {
+    if (EqualsNoCase(entry.name, name))
+      return &entry;
   }
   return nullptr;
 }
@@ -154,8 +148,8 @@ std::string PortableProfileStore::GetString(const std::string& section, const st
   if (!content)
     return ReadForm(defaultText);
   IniFile ini = Parse(Decode(*content).text);
-  IniSection* found = FindSection(ini, Trim(section, kBlanks));
-  IniKey* entry = found ? FindKey(*found, keyName) : nullptr;
+  IniSection* found = FindNamed(ini, Trim(section, kBlanks));
+  IniKey* entry = found ? FindNamed(found->keys, keyName) : nullptr;
   if (!entry || !entry->value)
     return ReadForm(defaultText);
   return ReadForm(*entry->value);
@@ -188,12 +182,12 @@ bool PortableProfileStore::WriteString(const std::string& section, const std::st
   const std::string_view sectionName = Trim(section, kBlanks);
   const std::string_view keyName = Trim(key, kBlanks);
   const std::string text(Trim(value, kBlanks));
-  IniSection* target = FindSection(ini, sectionName);
+  IniSection* target = FindNamed(ini, sectionName);
   if (!target) {
     // A new section keeps the names as given, without their leading blanks.
     ini.push_back(IniSection{std::string(TrimLeft(section, kBlanks)), {}});
     ini.back().keys.push_back(IniKey{std::string(TrimLeft(key, kBlanks)), text});
-  } else if (IniKey* entry = FindKey(*target, keyName)) {
+  } else if (IniKey* entry = FindNamed(target->keys, keyName)) {
     if (entry->value == text)
       return true;  // nothing changes, the file is not touched
     entry->value = text;

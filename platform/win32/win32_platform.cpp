@@ -25,10 +25,6 @@ LocalTime FromSystemTime(const SYSTEMTIME& st) {
   return LocalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
 
-std::wstring Widen(const std::string& text) {
-  return WideFromUtf8(text);
-}
-
 // COM (apartment model) for the calling thread: initialised by the first call on the
 // thread and kept, so a scan does not set COM up and tear it down for every shortcut.
 // A thread that was already initialised counts as ready.
@@ -47,7 +43,7 @@ std::string StripTrailingSeparator(std::string path) {
 // system reads name by name as it stands, so the path is made whole first (the same
 // reading of "/", "." and ".." as for a short path).
 std::wstring ProbeName(const std::string& path) {
-  std::wstring wide = Widen(path);
+  std::wstring wide = WideFromUtf8(path);
   if (wide.size() < MAX_PATH || wide.size() < 3 || wide[1] != L':' || wide[2] != L'\\')
     return wide;
   DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
@@ -65,6 +61,25 @@ DWORD AttributesOf(const std::string& path) {
   return GetFileAttributesW(ProbeName(path).c_str());
 }
 
+// Deletes one file through the shell with the operation's `flags`.
+bool ShellDelete(const std::wstring& path, FILEOP_FLAGS flags) {
+  std::wstring from = path;
+  from.push_back(L'\0');  // the list ends with a second NUL
+  SHFILEOPSTRUCTW op{};
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = flags;
+  return SHFileOperationW(&op) == 0;
+}
+
+// A folder of the system as `folderOf` (GetWindowsDirectoryW, GetSystemDirectoryW)
+// names it, without a trailing separator; empty when it does not fit.
+std::string SystemFolderOf(UINT(WINAPI* folderOf)(LPWSTR, UINT)) {
+  wchar_t buffer[MAX_PATH] = {};
+  const UINT n = folderOf(buffer, MAX_PATH);
+  return StripTrailingSeparator(Utf8FromWide(std::wstring_view(buffer, n < MAX_PATH ? n : 0)));
+}
+
 }  // namespace
 
 // Every path is asked about, opened and deleted through the wide functions, in any
@@ -72,17 +87,11 @@ DWORD AttributesOf(const std::string& path) {
 // so it is never asked about, opened or deleted.
 
 bool Win32FileSystem::FileExists(const std::string& path) {
-  if (HoldsNul(path))
-    return false;
-  const DWORD attributes = AttributesOf(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  return Probe(path) == PathState::kFile;
 }
 
 bool Win32FileSystem::FolderExists(const std::string& path) {
-  if (HoldsNul(path))
-    return false;
-  const DWORD attributes = AttributesOf(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  return Probe(path) == PathState::kFolder;
 }
 
 PathState Win32FileSystem::Probe(const std::string& path) {
@@ -132,7 +141,7 @@ std::vector<FileEntry> Win32FileSystem::ListFolder(const std::string& folder) {
 DriveType Win32FileSystem::GetDriveType(const std::string& root) {
   // <windows.h> renames this method to GetDriveTypeA: call the system function by its
   // global name, or the call would resolve to this method again.
-  return static_cast<DriveType>(::GetDriveTypeW(Widen(root).c_str()));
+  return static_cast<DriveType>(::GetDriveTypeW(WideFromUtf8(root).c_str()));
 }
 
 std::optional<uint32_t> Win32FileSystem::DrivesInUse() {
@@ -147,7 +156,7 @@ std::optional<std::string> Win32FileSystem::ExpandEnvironment(const std::string&
     return std::nullopt;
   // Expanded wide: a variable whose value is in any script (a profile folder named in
   // Hebrew) expands to that exact path.
-  const std::wstring wide = Widen(text);
+  const std::wstring wide = WideFromUtf8(text);
   std::wstring buffer(1024, L'\0');
   DWORD n = ExpandEnvironmentStringsW(wide.c_str(), buffer.data(), 1024);
   if (n == 0)
@@ -183,13 +192,7 @@ bool Win32FileSystem::CreateFolders(const std::string& path) {
 bool Win32FileSystem::DeleteFileSilently(const std::string& path) {
   if (path.empty() || HoldsNul(path))
     return false;  // a NUL would end the list early, or name another file
-  std::wstring from = Widen(path);
-  from.push_back(L'\0');  // the list ends with a second NUL
-  SHFILEOPSTRUCTW op{};
-  op.wFunc = FO_DELETE;
-  op.pFrom = from.c_str();
-  op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
-  return SHFileOperationW(&op) == 0;
+  return ShellDelete(WideFromUtf8(path), FOF_SILENT | FOF_NOCONFIRMATION);
 }
 
 FilePtr Win32FileSystem::OpenFile(const std::string& path, const char* mode) {
@@ -250,7 +253,7 @@ std::optional<std::string> Win32Shell::SpecialFolder(int csidl) {
 std::optional<std::string> Win32Shell::ResolveShortcut(const std::string& path) {
   if (HoldsNul(path) || !ComReadyOnThisThread())
     return std::nullopt;
-  const std::wstring widePath = Widen(path);
+  const std::wstring widePath = WideFromUtf8(path);
   // Without the shell link object no shortcut can be judged: that ends the scan
   // rather than passing every shortcut over as if it were fine.
   ComPtr<IShellLinkW> link;
@@ -299,17 +302,12 @@ bool Win32Shell::Open(const std::string& file, const std::string& parameters,
 bool Win32Shell::MoveToRecycleBin(const std::string& path) {
   if (HoldsNul(path))
     return false;
-  const std::wstring wide = Widen(path);
+  const std::wstring wide = WideFromUtf8(path);
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
     return false;
-  std::wstring from = wide;
-  from.push_back(L'\0');  // the list ends with a second NUL
-  SHFILEOPSTRUCTW op{};
-  op.wFunc = FO_DELETE;
-  op.pFrom = from.c_str();
-  op.fFlags = FOF_ALLOWUNDO | FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-  return SHFileOperationW(&op) == 0 && GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES;
+  return ShellDelete(wide, FOF_ALLOWUNDO | FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI) &&
+         GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 std::string Win32Shell::ExecutableFolder() {
@@ -321,15 +319,11 @@ std::string Win32Shell::ExecutableFolder() {
 }
 
 std::string Win32Shell::WindowsFolder() {
-  wchar_t buffer[MAX_PATH] = {};
-  const UINT n = GetWindowsDirectoryW(buffer, MAX_PATH);
-  return StripTrailingSeparator(Utf8FromWide(std::wstring_view(buffer, n < MAX_PATH ? n : 0)));
+  return SystemFolderOf(GetWindowsDirectoryW);
 }
 
 std::string Win32Shell::SystemFolder() {
-  wchar_t buffer[MAX_PATH] = {};
-  const UINT n = GetSystemDirectoryW(buffer, MAX_PATH);
-  return StripTrailingSeparator(Utf8FromWide(std::wstring_view(buffer, n < MAX_PATH ? n : 0)));
+  return SystemFolderOf(GetSystemDirectoryW);
 }
 
 std::optional<VersionRecord> Win32SystemInfo::Version() {
@@ -472,15 +466,6 @@ ProcessTable& Table() {
   return table;
 }
 
-}  // namespace
-
-Win32Processes::~Win32Processes() {
-  std::lock_guard lock(Table().mutex);
-  Table().running.clear();
-}
-
-namespace {
-
 // Names and the command line in UTF-8, started wide: a path in any script is the
 // path, never a look-alike.
 std::optional<Processes::Id> StartProcess(const std::string* application,
@@ -508,6 +493,11 @@ std::optional<Processes::Id> StartProcess(const std::string* application,
 }
 
 }  // namespace
+
+Win32Processes::~Win32Processes() {
+  std::lock_guard lock(Table().mutex);
+  Table().running.clear();
+}
 
 std::optional<Processes::Id> Win32Processes::Start(const std::string& commandLine, bool hidden) {
   return StartProcess(nullptr, commandLine, nullptr, hidden);
@@ -540,10 +530,7 @@ void Win32Processes::Terminate(Id id) {
 
 void Win32Processes::Release(Id id) {
   std::lock_guard lock(Table().mutex);
-  const auto it = Table().running.find(id);
-  if (it == Table().running.end())
-    return;
-  Table().running.erase(it);  // the thread's handle closed first, then the process's
+  Table().running.erase(id);  // the thread's handle closed first, then the process's
 }
 
 }  // namespace kelvane

@@ -14,19 +14,9 @@ namespace kelvane {
 namespace {
 
 HKEY RootHandle(RootKey root) {
-  switch (root) {
-    case RootKey::kClassesRoot:
-      return HKEY_CLASSES_ROOT;
-    case RootKey::kCurrentUser:
-      return HKEY_CURRENT_USER;
-    case RootKey::kLocalMachine:
-      return HKEY_LOCAL_MACHINE;
-    case RootKey::kUsers:
-      return HKEY_USERS;
-    case RootKey::kCurrentConfig:
-      return HKEY_CURRENT_CONFIG;
-  }
-  return HKEY_CURRENT_USER;
+  static const HKEY kRoots[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE,
+                                HKEY_USERS, HKEY_CURRENT_CONFIG};  // in the order of RootKey
+  return kRoots[static_cast<size_t>(root)];
 }
 
 // Only 64-bit Windows has two views; the first 32-bit versions do not know the flag.
@@ -220,47 +210,17 @@ class Win32Key : public BackendKey {
   // counts are asked once for a key's two lists (values, then subkeys, as a walk
   // reads them). Names and text come through the wide functions, in any script.
   std::vector<std::string> KeyNames() override {
-    std::vector<std::string> names;
     const auto sizes = ListSizes();
     if (!sizes)
-      return names;
-    names.reserve(sizes->subkeys);
-    std::wstring buffer(sizes->maxSubkeyName + 1, L'\0');
-    for (DWORD i = 0; i < sizes->subkeys; ++i) {
-      DWORD size = static_cast<DWORD>(buffer.size());
-      LONG rc = RegEnumKeyExW(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
-      for (int attempt = 0; rc == ERROR_MORE_DATA && attempt < kRetries; ++attempt) {
-        buffer.resize(buffer.size() * 2);
-        size = static_cast<DWORD>(buffer.size());
-        rc = RegEnumKeyExW(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
-      }
-      if (rc != ERROR_SUCCESS)
-        break;
-      names.push_back(Utf8FromWide(std::wstring_view(buffer.data(), size)));
-    }
-    return names;
+      return {};
+    return ListNames(RegEnumKeyExW, sizes->subkeys, sizes->maxSubkeyName);
   }
 
   std::vector<std::string> ValueNames() override {
-    std::vector<std::string> names;
     const auto sizes = ListSizes();
     if (!sizes)
-      return names;
-    names.reserve(sizes->values);
-    std::wstring buffer(sizes->maxValueName + 1, L'\0');
-    for (DWORD i = 0; i < sizes->values; ++i) {
-      DWORD size = static_cast<DWORD>(buffer.size());
-      LONG rc = RegEnumValueW(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
-      for (int attempt = 0; rc == ERROR_MORE_DATA && attempt < kRetries; ++attempt) {
-        buffer.resize(buffer.size() * 2);
-        size = static_cast<DWORD>(buffer.size());
-        rc = RegEnumValueW(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
-      }
-      if (rc != ERROR_SUCCESS)
-        break;
-      names.push_back(Utf8FromWide(std::wstring_view(buffer.data(), size)));
-    }
-    return names;
+      return {};
+    return ListNames(RegEnumValueW, sizes->values, sizes->maxValueName);
   }
 
   std::vector<NamedValue> Values() override {
@@ -308,6 +268,28 @@ class Win32Key : public BackendKey {
   };
 
   static constexpr DWORD kMaxKeyName = 255;  // characters
+
+  // The `count` names of one list, read by `enumerate` (RegEnumKeyExW or RegEnumValueW,
+  // which take the same arguments up to the name's size) from a buffer of `longest`.
+  template <class EnumerateFn>
+  std::vector<std::string> ListNames(EnumerateFn enumerate, DWORD count, DWORD longest) {
+    std::vector<std::string> names;
+    names.reserve(count);
+    std::wstring buffer(longest + 1, L'\0');
+    for (DWORD i = 0; i < count; ++i) {
+      DWORD size = static_cast<DWORD>(buffer.size());
+      LONG rc = enumerate(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+      for (int attempt = 0; rc == ERROR_MORE_DATA && attempt < kRetries; ++attempt) {
+        buffer.resize(buffer.size() * 2);
+        size = static_cast<DWORD>(buffer.size());
+        rc = enumerate(key_, i, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+      }
+      if (rc != ERROR_SUCCESS)
+        break;
+      names.push_back(Utf8FromWide(std::wstring_view(buffer.data(), size)));
+    }
+    return names;
+  }
 
   // The sizes the previous list of this key asked for, else asked now and kept for
   // the next list. A change made through this key forgets them.

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "unattended/exit_codes.h"
-#include "unattended/unattended_restore.h"
+#include "unattended/runs.h"
 #include "test_env.h"
 
 namespace kelvane {
