@@ -94,7 +94,7 @@ void TfrmKelvane::SelectRows(bool ofType, bool tick) {
   if (ofType)
     SelectOfType(results_, static_cast<size_t>(row), tick);
   else
-    SelectAll(results_, tick);
+    results_.SetAllTicked(tick);
   lvRegistryData_.Redraw();
   UpdateStatusCounts();
 }

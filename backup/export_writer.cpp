@@ -9,7 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include "backup/reg_compare.h"
 #include "backup/reg_reader.h"
 #include "platform/text_codec.h"
 

@@ -309,15 +309,13 @@ RegReadResult Failed(const ReadFailure& failure) {
 // order mark), so that every name and text reads whatever its script.
 RegReadResult Read(std::string_view text, int firstLine, bool expectHeader, int version) {
   try {
-    std::string utf8;
     if (expectHeader) {
       const bool bom = text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF &&
                        static_cast<unsigned char>(text[1]) == 0xFE;
       version = bom ? 5 : 4;
-      utf8 = bom ? Utf8FromFileUtf16(text.substr(2)) : Utf8FromAnsi(text);
-    } else {
-      utf8 = version == 5 ? Utf8FromFileUtf16(text) : Utf8FromAnsi(text);
+      text.remove_prefix(bom ? 2 : 0);
     }
+    const std::string utf8 = version == 5 ? Utf8FromFileUtf16(text) : Utf8FromAnsi(text);
     Reader reader(SplitLines(utf8, firstLine), version);
     RegReadResult result;
     result.file = reader.Read(expectHeader);
@@ -339,17 +337,12 @@ RegReadResult ReadRegItems(std::string_view text, int firstLine, int version) {
 
 RegReadResult ReadRegFile(FileSystem& files, const std::string& path) {
   FilePtr file = files.OpenFile(path, "rb");
+  const std::optional<std::string> text = file ? ReadToEnd(file.Get()) : std::nullopt;
+  if (text)
+    return ReadRegText(*text);
   RegReadResult result;
-  if (!file) {
-    result.error = "Cannot open " + path;
-    return result;
-  }
-  const auto text = ReadToEnd(file.Get());
-  if (!text) {
-    result.error = "Cannot read " + path;
-    return result;
-  }
-  return ReadRegText(*text);
+  result.error = (file ? "Cannot read " : "Cannot open ") + path;
+  return result;
 }
 
 }  // namespace kelvane

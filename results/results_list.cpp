@@ -5,7 +5,6 @@
 #include <unordered_set>
 
 #include "platform/registry.h"
-#include "results/row_target.h"
 
 namespace kelvane {
 
@@ -22,7 +21,7 @@ struct FilterTarget {
 };
 
 std::optional<FilterTarget> FilterTargetOf(const IssueRow& row) {
-  const RowTarget& target = ResolveRow(row);
+  const RowTarget& target = row.target;
   if (target.kind == TargetKind::kNone || target.kind == TargetKind::kFile)
     return std::nullopt;
   FilterTarget filter{UpperAscii(std::string(RootName(target.root)) + "\\" + target.keyPath), ""};
@@ -76,10 +75,22 @@ bool Ignored(const FilterTarget& target, const std::vector<std::string>& values,
 }
 
 std::string CountText(size_t count, const std::string& tableText) {
-  std::string text(1, ' ');
-  text += std::to_string(count);
-  text += tableText;
-  return text;
+  return " " + std::to_string(count) + tableText;
+}
+
+// One entry, one row: a row whose target (key, value or file, letter case aside) an
+// earlier row names already leaves the list, wherever it came from (a shortcut of the
+// Start menu inside Application Data is reached by two walks; a Run value by two
+// categories). Row order is kept.
+void RemoveRepeatedEntries(ResultsModel& model) {
+  model.Edit([&](std::vector<IssueRow>& rows) {
+    std::unordered_set<std::string> seen;
+    seen.reserve(rows.size());
+    std::erase_if(rows, [&](const IssueRow& row) {
+      return row.target.kind != TargetKind::kNone &&
+             !seen.insert(TargetIdentity(row.target)).second;
+    });
+  });
 }
 
 }  // namespace
@@ -97,21 +108,6 @@ void ApplyIgnoreLists(ResultsModel& model, const IgnoreLists& lists) {
                               }),
                rows.end());
   });
-}
-
-size_t RemoveRepeatedEntries(ResultsModel& model) {
-  size_t removed = 0;
-  model.Edit([&](std::vector<IssueRow>& rows) {
-    std::unordered_set<std::string> seen;
-    seen.reserve(rows.size());
-    std::erase_if(rows, [&](const IssueRow& row) {
-      if (row.target.kind == TargetKind::kNone || seen.insert(TargetIdentity(row.target)).second)
-        return false;
-      ++removed;
-      return true;
-    });
-  });
-  return removed;
 }
 
 ResultCounts FinishScan(ResultsModel& model, const IgnoreLists& lists,
@@ -132,10 +128,6 @@ std::string StatusSelectedText(const ResultsModel& model, const std::string& tab
   return CountText(model.TickedCount(), tableText);
 }
 
-void SelectAll(ResultsModel& model, bool tick) {
-  model.SetAllTicked(tick);
-}
-
 void SelectOfType(ResultsModel& model, size_t selectedRow, bool tick) {
   model.Edit([&](std::vector<IssueRow>& rows) {
     if (selectedRow >= rows.size())
@@ -153,7 +145,7 @@ bool CanOpenInRegedit(const IssueRow& row) {
 }
 
 std::string RegeditKeyText(const IssueRow& row) {
-  return TargetKeyText(ResolveRow(row));
+  return TargetKeyText(row.target);
 }
 
 void WriteCurrentUserString(RegistryBackend& registry, const std::string& key,

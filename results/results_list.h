@@ -30,17 +30,11 @@ struct ResultCounts {
   bool operator==(const ResultCounts&) const = default;
 };
 
-// One entry, one row: a row whose target (key, value or file, letter case aside) an
-// earlier row names already leaves the list, wherever it came from (a shortcut of the
-// Start menu inside Application Data is reached by two walks; a Run value by two
-// categories). Row order is kept. Returns how many left.
-size_t RemoveRepeatedEntries(ResultsModel& model);
-
 // The rules that run once the progress window has closed: rows that repeat an entry go
-// (RemoveRepeatedEntries), every row is ticked,
-// `everyRowFound` sees the list before the ignore lists act (the columns are fitted
-// to every row found), then the ignore lists remove what they cover. After Stop every
-// row found stays: rows go into the list whole, in batches, so none is half-built.
+// (one entry, one row), every row is ticked, `everyRowFound` sees the list before the
+// ignore lists act (the columns are fitted to every row found), then the ignore lists
+// remove what they cover. After Stop every row found stays: rows go into the list
+// whole, in batches, so none is half-built.
 ResultCounts FinishScan(ResultsModel& model, const IgnoreLists& lists,
                         const std::function<void()>& everyRowFound = {});
 
@@ -55,8 +49,6 @@ size_t DropRowsNoLongerReported(ResultsModel& model, const std::vector<IssueRow>
 std::string StatusFoundText(const ResultsModel& model, const std::string& tableText);
 std::string StatusSelectedText(const ResultsModel& model, const std::string& tableText);
 
-// Ticks or unticks every row.
-void SelectAll(ResultsModel& model, bool tick);
 // Ticks or unticks every row whose "Problem" text equals the selected row's exactly
 // (letter case counts). Nothing happens for a row index past the end.
 void SelectOfType(ResultsModel& model, size_t selectedRow, bool tick);

@@ -1,6 +1,7 @@
 #include "results/scan_report.h"
 
 #include <cstdio>
+#include <string_view>
 
 #include "platform/registry.h"
 
@@ -10,6 +11,19 @@ namespace {
 
 constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
 constexpr const char* kHeader[] = {"Ticked", "Problem", "Registry key", "Value", "Reason"};
+
+// One CSV field: quoted (its quotes doubled) when it holds a comma, a quote, CR or LF.
+std::string CsvField(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+    return std::string(text);
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"')
+      quoted += '"';
+    quoted += c;
+  }
+  return quoted + '"';
+}
 
 std::string TextField(std::string text) {
   for (char& c : text) {
@@ -29,18 +43,6 @@ void AppendLine(std::string& out, const std::vector<std::string>& fields, Report
 }
 
 }  // namespace
-
-std::string CsvField(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos)
-    return std::string(text);
-  std::string quoted = "\"";
-  for (const char c : text) {
-    if (c == '"')
-      quoted += '"';
-    quoted += c;
-  }
-  return quoted + '"';
-}
 
 std::string ScanReportText(const std::vector<IssueRow>& rows, ReportForm form) {
   std::string out = kByteOrderMark;

@@ -6,7 +6,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -15,9 +14,6 @@
 namespace kelvane {
 
 enum class ReportForm { kCsv, kText };
-
-// One CSV field: quoted (its quotes doubled) when it holds a comma, a quote, CR or LF.
-std::string CsvField(std::string_view text);
 
 // The whole report: the byte order mark, a header line, then each row's tick ("1" or
 // "0"), problem, key, value and reason. In the text form a tab, CR or LF inside a
