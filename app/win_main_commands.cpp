@@ -13,7 +13,6 @@
 #include "backup/repair_window.h"
 #include "results/results_list.h"
 #include "scan/progress_window.h"
-#include "results/scan_report.h"
 #include "ui/win_clipboard.h"
 #include "ui/win_controls.h"
 #include "ui/win_save_file.h"

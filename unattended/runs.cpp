@@ -2,7 +2,6 @@
 
 #include "options/settings.h"
 #include "results/results_list.h"
-#include "results/scan_report.h"
 #include "scan/scan_task.h"
 #include "unattended/exit_codes.h"
 #include "unattended/run_log.h"

@@ -2,7 +2,7 @@
 // text forms, every cell in UTF-8 as the program carries it, and a save that says when it failed.
 #include <gtest/gtest.h>
 
-#include "results/scan_report.h"
+#include "results/results_list.h"
 #include "test_env.h"
 
 namespace kelvane {
