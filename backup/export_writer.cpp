@@ -17,8 +17,6 @@ namespace kelvane {
 namespace {
 
 constexpr const char* kLineEnd = "\r\n";
-constexpr const char* kHeader = "REGEDIT4";
-constexpr const char* kHeader5 = "Windows Registry Editor Version 5.00";
 // Registry keys nest at most 512 levels; a deeper walk means the tree changed under us.
 constexpr int kMaxDepth = 512;
 
@@ -47,6 +45,14 @@ bool QuotedFormKeepsString(const std::string& data) {
   if (HasLineBreak(text))
     return false;
   return nul == std::string::npos || nul + 1 == data.size();
+}
+
+// A part of a line in a file of `version`: in a REGEDIT4 file its ANSI form, escaped in
+// that form (nothing when it has none); in a Version 5.00 file the UTF-8 text.
+std::optional<std::string> LinePart(std::string_view utf8, int version) {
+  if (version == 4)
+    return AnsiFromUtf8(utf8);
+  return std::string(utf8);
 }
 
 std::string HexTypePrefix(uint32_t type) {
@@ -92,13 +98,10 @@ std::optional<std::string> FormatValueData(const std::optional<RegValue>& value,
   switch (value->type) {
     case kRegSz:
       if (QuotedFormKeepsString(data)) {
-        const std::string_view quoted = std::string_view(data).substr(0, data.find('\0'));
-        if (version != 4)
-          return "\"" + EscapeText(quoted) + "\"";
-        const auto ansi = AnsiFromUtf8(quoted);
-        if (!ansi)
+        const auto quoted = LinePart(std::string_view(data).substr(0, data.find('\0')), version);
+        if (!quoted)
           return std::nullopt;
-        return "\"" + EscapeText(*ansi) + "\"";
+        return "\"" + EscapeText(*quoted) + "\"";
       }
       break;
     case kRegDword:
@@ -436,22 +439,15 @@ class ItemAppender {
 }  // namespace
 
 std::optional<std::string> FormatKeysText(const std::vector<RegFileKey>& keys, int version) {
-  const bool ansi = version == 4;
-  // A REGEDIT4 line is built from the ANSI form of each part, escaped in that form.
-  const auto part = [&](std::string_view utf8) -> std::optional<std::string> {
-    if (!ansi)
-      return std::string(utf8);
-    return AnsiFromUtf8(utf8);
-  };
   std::string text;
   for (const RegFileKey& key : keys) {
-    const auto path = part(key.path);
+    const auto path = LinePart(key.path, version);
     if (!path)
       return std::nullopt;
     text += std::string(kLineEnd) + "[" + RootName(key.root) +
             (key.path.empty() ? "" : "\\" + *path) + "]" + kLineEnd;
     for (const RegFileValue& value : key.values) {
-      const auto name = part(value.name);
+      const auto name = LinePart(value.name, version);
       const auto data = FormatValueData(value.value, version);
       if (!name || !data)
         return std::nullopt;
@@ -459,14 +455,14 @@ std::optional<std::string> FormatKeysText(const std::vector<RegFileKey>& keys, i
               *data + kLineEnd;
     }
   }
-  if (!ansi)
+  if (version != 4)
     return Utf16LeBytesFromUtf8(text);
   return text;
 }
 
 std::string FileHeader(int version) {
   if (version == 4)
-    return std::string(kHeader) + kLineEnd;
+    return std::string(kHeader4) + kLineEnd;
   return std::string("\xFF\xFE") + Utf16LeBytesFromUtf8(std::string(kHeader5) + kLineEnd);
 }
 

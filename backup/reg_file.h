@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/registry.h"
@@ -26,6 +27,10 @@ struct RegFileKey {
   int line = 0;
   std::vector<RegFileValue> values;
 };
+
+// The first line of a file of each version.
+inline constexpr std::string_view kHeader4 = "REGEDIT4";
+inline constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00";
 
 struct RegFile {
   int version = 4;  // 4 for "REGEDIT4", 5 for "Windows Registry Editor Version 5.00"

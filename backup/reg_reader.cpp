@@ -11,9 +11,6 @@ namespace kelvane {
 
 namespace {
 
-constexpr std::string_view kHeader4 = "REGEDIT4";
-constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00";
-
 // Raised inside the reader and turned into the result's error.
 struct ReadFailure {
   int line;
@@ -298,13 +295,6 @@ class Reader {
   RegFile file_;
 };
 
-RegReadResult Failed(const ReadFailure& failure) {
-  RegReadResult result;
-  result.errorLine = failure.line;
-  result.error = "Line " + std::to_string(failure.line) + ": " + failure.message;
-  return result;
-}
-
 // The text is made UTF-8 first (from the ANSI code page, or from UTF-16 after a byte
 // order mark), so that every name and text reads whatever its script.
 RegReadResult Read(std::string_view text, int firstLine, bool expectHeader, int version) {
@@ -321,7 +311,9 @@ RegReadResult Read(std::string_view text, int firstLine, bool expectHeader, int 
     result.file = reader.Read(expectHeader);
     return result;
   } catch (const ReadFailure& failure) {
-    return Failed(failure);
+    RegReadResult result;
+    result.error = "Line " + std::to_string(failure.line) + ": " + failure.message;
+    return result;
   }
 }
 

@@ -346,8 +346,6 @@ std::vector<RegistryRepairer::Result> RegistryRepairer::Commit() {
       item->result = platform_.shell.MoveToRecycleBin(item->path) ? ItemResult::kDeleted
                                                                   : ItemResult::kRefused;
     }
-    if (item->result == ItemResult::kCannotBackUp)
-      lastDifference_ = item->difference;
     results.push_back(Result{item->result, item->difference});
   }
   return results;
@@ -512,13 +510,12 @@ bool RecheckRows(ResultsModel& results, RepairPrompts& prompts, RepairOutcome& o
   return true;
 }
 
-// Every ticked row of `results`, batch by batch.
-void RepairPass(ResultsModel& results, RegistryRepairer& repairer, RepairOutcome& outcome,
+// Every ticked row of `results`, batch by batch; false when they ended before the first.
+bool RepairPass(ResultsModel& results, RegistryRepairer& repairer, RepairOutcome& outcome,
                 const RepairBatching& batching, RepairPrompts& prompts) {
   TickedRowBatches batches(results, repairer, outcome, batching);
   prompts.RunBatches(batches);
-  if (!batches.Finished())
-    throw std::runtime_error("The repair was interrupted.");
+  return batches.Finished();
 }
 
 // A key the repair emptied may now be broken by another category's rule: one look, and
@@ -543,11 +540,10 @@ size_t RepairWhatItLeftBroken(ResultsModel& results, RegistryRepairer& repairer,
   further.AppendBatch(std::move(broken));
   outcome.tickedCount += further.Count();
   outcome.followUpRepaired = true;
-  TickedRowBatches pass(further, repairer, outcome, batching);
-  prompts.RunBatches(pass);
+  const bool finished = RepairPass(further, repairer, outcome, batching, prompts);
   // What it could not take stays listed with the rest.
   results.AppendBatch(further.Rows());
-  if (!pass.Finished())
+  if (!finished)
     throw std::runtime_error("The repair was interrupted.");
   return 0;
 }
@@ -592,7 +588,8 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
       return;
     RegistryRepairer repairer(platform, MakeBackupFileName(outcome.backupFolder, platform.system));
     outcome.backupFile = repairer.BackupFile();
-    RepairPass(results, repairer, outcome, batching, prompts);
+    if (!RepairPass(results, repairer, outcome, batching, prompts))
+      throw std::runtime_error("The repair was interrupted.");
     listedLeftBroken = RepairWhatItLeftBroken(results, repairer, outcome, batching, prompts);
     outcome.finished = true;
     const double look = outcome.times.look;

@@ -136,8 +136,6 @@ class RegistryRepairer {
   // Every item is read back from the backup file and compared with the registry
   // before it is deleted; switched off only to measure what that costs.
   void SetVerification(bool on) { verify_ = on; }
-  // Why the last item left alone was left alone; empty when none was.
-  const std::string& LastDifference() const { return lastDifference_; }
   // The keys that lost a value or a subkey to this repairer, as targets.
   const std::vector<RowTarget>& Emptied() const { return emptied_; }
   const RepairTimes& Times() const { return times_; }
@@ -153,7 +151,6 @@ class RegistryRepairer {
   Platform& platform_;
   std::string backupFile_;
   bool verify_ = true;
-  std::string lastDifference_;
   std::vector<std::unique_ptr<Item>> batch_;
   std::vector<RowTarget> emptied_;
   RepairTimes times_;
