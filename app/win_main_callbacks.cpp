@@ -2,7 +2,6 @@
 
 #include "app/main_window.h"
 #include "backup/backup_hint_window.h"
-#include "backup/repair_progress_window.h"
 #include "backup/repair_window.h"
 #include "backup/show_hint_window.h"
 #include "restorepoint/system_point_window.h"

@@ -12,7 +12,6 @@
 #include "backup/repair_window.h"
 #include "results/results_list.h"
 #include "scan/progress_window.h"
-#include "results/scan_report.h"
 #include "ui/texts_resource.h"
 #include "ui/win_clipboard.h"
 #include "ui/win_controls.h"
@@ -95,7 +94,7 @@ void TfrmKelvane::SelectRows(bool ofType, bool tick) {
   if (ofType)
     SelectOfType(results_, static_cast<size_t>(row), tick);
   else
-    SelectAll(results_, tick);
+    results_.SetAllTicked(tick);
   lvRegistryData_.Redraw();
   UpdateStatusCounts();
 }

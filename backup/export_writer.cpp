@@ -4,11 +4,11 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <numeric>
 #include <optional>
 #include <string_view>
 #include <vector>
 
-#include "backup/reg_compare.h"
 #include "backup/reg_reader.h"
 #include "platform/text_codec.h"
 
@@ -17,8 +17,6 @@ namespace kelvane {
 namespace {
 
 constexpr const char* kLineEnd = "\r\n";
-constexpr const char* kHeader = "REGEDIT4";
-constexpr const char* kHeader5 = "Windows Registry Editor Version 5.00";
 // Registry keys nest at most 512 levels; a deeper walk means the tree changed under us.
 constexpr int kMaxDepth = 512;
 
@@ -26,32 +24,16 @@ bool HasLineBreak(std::string_view text) {
   return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
-// Every "\" doubled.
-std::string EscapeBackslashes(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    if (c == '\\')
-      out += '\\';
-    out += c;
-  }
-  return out;
-}
-
-// Every double quote preceded by "\".
-std::string EscapeQuotes(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    if (c == '"')
-      out += '\\';
-    out += c;
-  }
-  return out;
-}
-
+// Every "\" and double quote preceded by "\".
 std::string EscapeText(std::string_view text) {
-  return EscapeQuotes(EscapeBackslashes(text));
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c == '\\' || c == '"')
+      out += '\\';
+    out += c;
+  }
+  return out;
 }
 
 // Regedit reads a quoted string up to the line end and adds one terminating zero, so
@@ -63,6 +45,14 @@ bool QuotedFormKeepsString(const std::string& data) {
   if (HasLineBreak(text))
     return false;
   return nul == std::string::npos || nul + 1 == data.size();
+}
+
+// A part of a line in a file of `version`: in a REGEDIT4 file its ANSI form, escaped in
+// that form (nothing when it has none); in a Version 5.00 file the UTF-8 text.
+std::optional<std::string> LinePart(std::string_view utf8, int version) {
+  if (version == 4)
+    return AnsiFromUtf8(utf8);
+  return std::string(utf8);
 }
 
 std::string HexTypePrefix(uint32_t type) {
@@ -105,23 +95,13 @@ std::optional<std::string> FormatValueData(const std::optional<RegValue>& value,
   // an odd byte with zeros).
   if (text && !value->exact)
     return std::nullopt;
-  // The bytes the registry editor stores for text data: ANSI in a REGEDIT4 file (it
-  // converts them), UTF-16 in a Version 5.00 file.
-  const auto textBytes = [&]() -> std::optional<std::string> {
-    if (version == 4)
-      return AnsiFromUtf8(data);
-    return Utf16LeBytesFromUtf8(data);
-  };
   switch (value->type) {
     case kRegSz:
       if (QuotedFormKeepsString(data)) {
-        const std::string_view quoted = std::string_view(data).substr(0, data.find('\0'));
-        if (version != 4)
-          return "\"" + EscapeText(quoted) + "\"";
-        const auto ansi = AnsiFromUtf8(quoted);
-        if (!ansi)
+        const auto quoted = LinePart(std::string_view(data).substr(0, data.find('\0')), version);
+        if (!quoted)
           return std::nullopt;
-        return "\"" + EscapeText(*ansi) + "\"";
+        return "\"" + EscapeText(*quoted) + "\"";
       }
       break;
     case kRegDword:
@@ -143,7 +123,10 @@ std::optional<std::string> FormatValueData(const std::optional<RegValue>& value,
   }
   if (!text)
     return FormatHexData(HexTypePrefix(value->type), data);
-  const auto bytes = textBytes();
+  // The bytes the registry editor stores for text data: ANSI in a REGEDIT4 file (it
+  // converts them), UTF-16 in a Version 5.00 file.
+  const std::optional<std::string> bytes =
+      version == 4 ? AnsiFromUtf8(data) : Utf16LeBytesFromUtf8(data);
   if (!bytes)
     return std::nullopt;
   return FormatHexData(HexTypePrefix(value->type), *bytes);
@@ -202,13 +185,8 @@ class ItemWriter {
   }
 
   std::optional<FormattedItem> Finish() {
-    FormattedItem item;
-    auto text = FormatKeysText(keys_, 4);
-    item.ansi = text.has_value();
-    if (text)
-      item.text = std::move(*text);
-    item.keys = std::move(keys_);
-    return item;
+    std::optional<std::string> text = FormatKeysText(keys_, 4);
+    return FormattedItem{text.value_or(std::string()), std::move(keys_), text.has_value()};
   }
 
  private:
@@ -242,52 +220,6 @@ std::optional<std::string> ReadFrom(FileSystem& files, const std::string& path, 
     return std::nullopt;
   return ReadToEnd(file.Get());
 }
-
-}  // namespace
-
-std::optional<std::string> FormatKeysText(const std::vector<RegFileKey>& keys, int version) {
-  const bool ansi = version == 4;
-  // A REGEDIT4 line is built from the ANSI form of each part, escaped in that form.
-  const auto part = [&](std::string_view utf8) -> std::optional<std::string> {
-    if (!ansi)
-      return std::string(utf8);
-    return AnsiFromUtf8(utf8);
-  };
-  std::string text;
-  for (const RegFileKey& key : keys) {
-    const auto path = part(key.path);
-    if (!path)
-      return std::nullopt;
-    text += kLineEnd;
-    text += "[";
-    text += RootName(key.root);
-    if (!key.path.empty())
-      text += "\\" + *path;
-    text += "]";
-    text += kLineEnd;
-    for (const RegFileValue& value : key.values) {
-      const auto name = part(value.name);
-      const auto data = FormatValueData(value.value, version);
-      if (!name || !data)
-        return std::nullopt;
-      text += value.name.empty() ? std::string("@") : "\"" + EscapeText(*name) + "\"";
-      text += "=";
-      text += *data;
-      text += kLineEnd;
-    }
-  }
-  if (!ansi)
-    return Utf16LeBytesFromUtf8(text);
-  return text;
-}
-
-std::string FileHeader(int version) {
-  if (version == 4)
-    return std::string(kHeader) + kLineEnd;
-  return std::string("\xFF\xFE") + Utf16LeBytesFromUtf8(std::string(kHeader5) + kLineEnd);
-}
-
-namespace {
 
 // The item's text in a file of `version` (4: ANSI bytes; 5: UTF-16LE bytes). Empty
 // for version 4 when the item is not `ansi`.
@@ -349,37 +281,190 @@ void ConvertToVersion5(FileSystem& files, const std::string& filePath) {
   }
 }
 
-// One item as appended: where its text starts in the file, the text read back from
-// there after it was written (if it could be), and the keys and values read from the
-// registry for it, in the order the text holds them.
-struct AppendedItem {
-  uint64_t offset = 0;
-  int version = 4;  // of the file: 4 (REGEDIT4) or 5 (Version 5.00)
-  std::optional<std::string> readBack;
-  std::vector<RegFileKey> keys;
-};
-
-// Reads the appended text (the text read back, or else the file from the item's
-// offset) and compares it with the keys and values it was written from. Nothing when
-// they agree; otherwise the first difference (or why the text could not be read).
-std::optional<std::string> VerifyAppendedItem(FileSystem& files, const std::string& filePath,
-                                              const AppendedItem& item) {
-  // Only the appended text is read, so that a long repair does not read its growing
-  // file again and again. A new file is read with its header.
-  const std::optional<std::string> text =
-      item.readBack ? item.readBack : ReadFrom(files, filePath, item.offset);
-  if (!text)
-    return "the backup file cannot be read back";
-  const RegReadResult read =
-      item.offset == 0 ? ReadRegText(*text) : ReadRegItems(*text, 1, item.version);
+// Compares an appended item's text (from `offset` in the file; a new file's first item
+// with its header) with the keys and values it was written from: nothing when they
+// agree, else the first difference or why the text does not read back.
+std::optional<std::string> VerifyAppendedText(std::string_view text, uint64_t offset, int version,
+                                              const std::vector<RegFileKey>& keys) {
+  const RegReadResult read = offset == 0 ? ReadRegText(text) : ReadRegItems(text, 1, version);
   if (!read.file) {
-    return "the item appended at byte " + std::to_string(item.offset) +
+    return "the item appended at byte " + std::to_string(offset) +
            " does not read back: " + read.error;
   }
-  return FirstItemDifference(item.keys, read.file->keys);
+  return FirstItemDifference(keys, read.file->keys);
 }
 
+// The version of the file the items go into: a REGEDIT4 file that is to take an item
+// that is not `ansi` is made a Version 5.00 file first; a new file is one when any item
+// is not `ansi`.
+int AppendVersion(FileSystem& files, const std::string& filePath,
+                  const std::vector<const FormattedItem*>& items) {
+  const bool wide = std::any_of(items.begin(), items.end(),
+                                [](const FormattedItem* item) { return !item->ansi; });
+  const int version = BackupFileVersion(files, filePath);
+  if (version == 4 && wide) {
+    ConvertToVersion5(files, filePath);
+    return 5;
+  }
+  if (version == 0)
+    return wide ? 5 : 4;
+  return version;
+}
+
+// One append of items to the backup file, in rounds: the items still pending are
+// written and read back, and when any of them fails the proof the file is cut back to
+// where the append began, until those left all read back.
+class ItemAppender {
+ public:
+  ItemAppender(FileSystem& files, const std::string& filePath,
+               const std::vector<const FormattedItem*>& items, AppendTimes* times)
+      : files_(files), filePath_(filePath), items_(items), times_(times), left_(items.size()) {}
+
+  std::vector<std::optional<std::string>> Run(bool verify) {
+    std::vector<size_t> pending(items_.size());
+    std::iota(pending.begin(), pending.end(), size_t{0});
+    version_ = AppendVersion(files_, filePath_, items_);
+    OpenAtEnd(verify);
+    // Each round drops at least one item, so the rounds end.
+    while (!pending.empty()) {
+      std::vector<size_t> starts;
+      const std::string text = RoundText(pending, starts);
+      mark_ = std::chrono::steady_clock::now();
+      if (std::fwrite(text.data(), 1, text.size(), file_.Get()) != text.size() ||
+          std::fflush(file_.Get()) != 0) {
+        throw BackupError("Cannot write " + filePath_);
+      }
+      Lap(&AppendTimes::write);
+      if (!verify)
+        break;
+      std::vector<size_t> kept = ProveRound(pending, starts, text.size());
+      Lap(&AppendTimes::proof);
+      if (kept.size() == pending.size())
+        break;
+      // A restore of the file would write the unproven text over the items that stay.
+      pending = std::move(kept);
+      if (pending.empty() && offset_ == 0) {
+        file_.Reset();
+        if (files_.FileExists(filePath_) && !files_.DeleteFileSilently(filePath_))
+          throw BackupError("Cannot take an unverified item out of " + filePath_);
+        return std::move(left_);
+      }
+      if (!files_.TruncateFile(file_.Get(), offset_))
+        throw BackupError("Cannot take an unverified item out of " + filePath_);
+    }
+    mark_ = std::chrono::steady_clock::now();
+    if (!files_.FlushToDisk(file_.Get()) || !CloseFile(file_))
+      throw BackupError("Cannot write " + filePath_);
+    Lap(&AppendTimes::flush);
+    return std::move(left_);
+  }
+
+ private:
+  void OpenAtEnd(bool verify) {
+    file_ = files_.OpenFile(filePath_, verify ? "a+b" : "ab");
+    if (!file_)
+      throw BackupError("Cannot open " + filePath_);
+    if (std::fseek(file_.Get(), 0, SEEK_END) != 0)
+      throw BackupError("Cannot write " + filePath_);
+    const long end = std::ftell(file_.Get());
+    if (end < 0)
+      throw BackupError("Cannot write " + filePath_);
+    offset_ = static_cast<uint64_t>(end);
+  }
+
+  // The header for a new file, then each pending item's text, its start in `starts`.
+  std::string RoundText(const std::vector<size_t>& pending, std::vector<size_t>& starts) const {
+    std::string text = offset_ == 0 ? FileHeader(version_) : std::string();
+    for (const size_t i : pending) {
+      starts.push_back(text.size());
+      text += ItemText(*items_[i], version_);
+    }
+    return text;
+  }
+
+  // Adds the seconds since `mark_` to a part of the times.
+  void Lap(double AppendTimes::*part) {
+    const auto now = std::chrono::steady_clock::now();
+    if (times_)
+      times_->*part += std::chrono::duration<double>(now - mark_).count();
+    mark_ = now;
+  }
+
+  // The pending items that read back as written; the others' differences go to `left_`.
+  // Only the appended text is read, so that a long repair does not read its growing
+  // file again and again.
+  std::vector<size_t> ProveRound(const std::vector<size_t>& pending,
+                                 const std::vector<size_t>& starts, size_t written) {
+    std::optional<std::string> back;
+    if (std::fseek(file_.Get(), static_cast<long>(offset_), SEEK_SET) == 0)
+      back = ReadToEnd(file_.Get());
+    // A handle that cannot read (or reads less than it wrote) sends the proof to the
+    // file itself.
+    if (!back || back->size() < written)
+      back = ReadFrom(files_, filePath_, offset_);
+    std::vector<size_t> kept;
+    for (size_t k = 0; k < pending.size(); ++k) {
+      if (!back) {
+        left_[pending[k]] = "the backup file cannot be read back";
+        continue;
+      }
+      // Each item is read from where it was written to the next item's start; the
+      // first one of a new file with the header, the last one to the file's end.
+      const size_t start = k == 0 ? 0 : starts[k];
+      const size_t from = std::min(start, back->size());
+      const size_t to =
+          k + 1 < pending.size() ? std::min(starts[k + 1], back->size()) : back->size();
+      std::optional<std::string> difference =
+          VerifyAppendedText(std::string_view(*back).substr(from, to - from), offset_ + start,
+                             version_, items_[pending[k]]->keys);
+      if (difference)
+        left_[pending[k]] = std::move(difference);
+      else
+        kept.push_back(pending[k]);
+    }
+    return kept;
+  }
+
+  FileSystem& files_;
+  const std::string& filePath_;
+  const std::vector<const FormattedItem*>& items_;
+  AppendTimes* times_;
+  std::vector<std::optional<std::string>> left_;  // for each item: why it was left out
+  FilePtr file_;
+  uint64_t offset_ = 0;  // where the append began
+  int version_ = 4;      // of the file: 4 (REGEDIT4) or 5 (Version 5.00)
+  std::chrono::steady_clock::time_point mark_;
+};
+
 }  // namespace
+
+std::optional<std::string> FormatKeysText(const std::vector<RegFileKey>& keys, int version) {
+  std::string text;
+  for (const RegFileKey& key : keys) {
+    const auto path = LinePart(key.path, version);
+    if (!path)
+      return std::nullopt;
+    text += std::string(kLineEnd) + "[" + RootName(key.root) +
+            (key.path.empty() ? "" : "\\" + *path) + "]" + kLineEnd;
+    for (const RegFileValue& value : key.values) {
+      const auto name = LinePart(value.name, version);
+      const auto data = FormatValueData(value.value, version);
+      if (!name || !data)
+        return std::nullopt;
+      text += (value.name.empty() ? std::string("@") : "\"" + EscapeText(*name) + "\"") + "=" +
+              *data + kLineEnd;
+    }
+  }
+  if (version != 4)
+    return Utf16LeBytesFromUtf8(text);
+  return text;
+}
+
+std::string FileHeader(int version) {
+  if (version == 4)
+    return std::string(kHeader4) + kLineEnd;
+  return std::string("\xFF\xFE") + Utf16LeBytesFromUtf8(std::string(kHeader5) + kLineEnd);
+}
 
 std::optional<FormattedItem> FormatRegistryItem(RegistryBackend& backend, RootKey root,
                                                 std::string keyPath, const std::string& valueName,
@@ -406,105 +491,9 @@ std::optional<FormattedItem> FormatValueItem(RootKey root, std::string keyPath,
 std::vector<std::optional<std::string>> AppendItemsToDisk(
     FileSystem& files, const std::string& filePath, const std::vector<const FormattedItem*>& items,
     bool verify, AppendTimes* times) {
-  std::vector<std::optional<std::string>> left(items.size());
-  std::vector<size_t> pending(items.size());
-  for (size_t i = 0; i < items.size(); ++i)
-    pending[i] = i;
   if (items.empty())
-    return left;
-  const bool wide = std::any_of(items.begin(), items.end(),
-                                [](const FormattedItem* item) { return !item->ansi; });
-  int version = BackupFileVersion(files, filePath);
-  if (version == 4 && wide) {
-    ConvertToVersion5(files, filePath);
-    version = 5;
-  }
-  if (version == 0)
-    version = wide ? 5 : 4;
-  FilePtr file = files.OpenFile(filePath, verify ? "a+b" : "ab");
-  if (!file)
-    throw BackupError("Cannot open " + filePath);
-  if (std::fseek(file.Get(), 0, SEEK_END) != 0)
-    throw BackupError("Cannot write " + filePath);
-  const long end = std::ftell(file.Get());
-  if (end < 0)
-    throw BackupError("Cannot write " + filePath);
-  const auto offset = static_cast<uint64_t>(end);
-  // Each round drops at least one item, so the rounds end.
-  while (!pending.empty()) {
-    std::string text = offset == 0 ? FileHeader(version) : std::string();
-    std::vector<size_t> starts;
-    for (const size_t i : pending) {
-      starts.push_back(text.size());
-      text += version == 4 ? items[i]->text : ItemText(*items[i], version);
-    }
-    auto mark = std::chrono::steady_clock::now();
-    const auto lap = [&](double AppendTimes::*part) {
-      const auto now = std::chrono::steady_clock::now();
-      if (times)
-        times->*part += std::chrono::duration<double>(now - mark).count();
-      mark = now;
-    };
-    if (std::fwrite(text.data(), 1, text.size(), file.Get()) != text.size() ||
-        std::fflush(file.Get()) != 0) {
-      throw BackupError("Cannot write " + filePath);
-    }
-    lap(&AppendTimes::write);
-    if (!verify)
-      break;
-
-    std::optional<std::string> back;
-    if (std::fseek(file.Get(), static_cast<long>(offset), SEEK_SET) == 0)
-      back = ReadToEnd(file.Get());
-    // A handle that cannot read (or reads less than it wrote) sends the proof to the
-    // file itself.
-    if (!back || back->size() < text.size())
-      back = ReadFrom(files, filePath, offset);
-    std::vector<size_t> kept;
-    for (size_t k = 0; k < pending.size(); ++k) {
-      // Each item is read from where it was written to the next item's start; the
-      // first one of a new file with the header, the last one to the file's end.
-      const size_t from = k == 0 ? 0 : starts[k];
-      AppendedItem item;
-      item.offset = offset + from;
-      item.version = version;
-      item.keys = items[pending[k]]->keys;
-      if (back && back->size() >= from) {
-        const size_t to = k + 1 < pending.size() ? starts[k + 1] : back->size();
-        item.readBack = back->substr(from, std::min(to, back->size()) - from);
-      } else if (back) {
-        item.readBack = std::string();
-      }
-      std::optional<std::string> difference =
-          back ? VerifyAppendedItem(files, filePath, item)
-               : std::optional<std::string>("the backup file cannot be read back");
-      if (difference)
-        left[pending[k]] = std::move(difference);
-      else
-        kept.push_back(pending[k]);
-    }
-    lap(&AppendTimes::proof);
-    if (kept.size() == pending.size())
-      break;
-    // A restore of the file would write the unproven text over the items that stay.
-    pending = std::move(kept);
-    if (pending.empty() && offset == 0) {
-      file.Reset();
-      if (files.FileExists(filePath) && !files.DeleteFileSilently(filePath))
-        throw BackupError("Cannot take an unverified item out of " + filePath);
-      return left;
-    }
-    if (!files.TruncateFile(file.Get(), offset))
-      throw BackupError("Cannot take an unverified item out of " + filePath);
-  }
-  const auto flushStart = std::chrono::steady_clock::now();
-  if (!files.FlushToDisk(file.Get()) || !CloseFile(file))
-    throw BackupError("Cannot write " + filePath);
-  if (times) {
-    times->flush +=
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - flushStart).count();
-  }
-  return left;
+    return {};
+  return ItemAppender(files, filePath, items, times).Run(verify);
 }
 
 }  // namespace kelvane

@@ -11,9 +11,6 @@ namespace kelvane {
 
 namespace {
 
-constexpr std::string_view kHeader4 = "REGEDIT4";
-constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00";
-
 // Raised inside the reader and turned into the result's error.
 struct ReadFailure {
   int line;
@@ -298,32 +295,25 @@ class Reader {
   RegFile file_;
 };
 
-RegReadResult Failed(const ReadFailure& failure) {
-  RegReadResult result;
-  result.errorLine = failure.line;
-  result.error = "Line " + std::to_string(failure.line) + ": " + failure.message;
-  return result;
-}
-
 // The text is made UTF-8 first (from the ANSI code page, or from UTF-16 after a byte
 // order mark), so that every name and text reads whatever its script.
 RegReadResult Read(std::string_view text, int firstLine, bool expectHeader, int version) {
   try {
-    std::string utf8;
     if (expectHeader) {
       const bool bom = text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF &&
                        static_cast<unsigned char>(text[1]) == 0xFE;
       version = bom ? 5 : 4;
-      utf8 = bom ? Utf8FromFileUtf16(text.substr(2)) : Utf8FromAnsi(text);
-    } else {
-      utf8 = version == 5 ? Utf8FromFileUtf16(text) : Utf8FromAnsi(text);
+      text.remove_prefix(bom ? 2 : 0);
     }
+    const std::string utf8 = version == 5 ? Utf8FromFileUtf16(text) : Utf8FromAnsi(text);
     Reader reader(SplitLines(utf8, firstLine), version);
     RegReadResult result;
     result.file = reader.Read(expectHeader);
     return result;
   } catch (const ReadFailure& failure) {
-    return Failed(failure);
+    RegReadResult result;
+    result.error = "Line " + std::to_string(failure.line) + ": " + failure.message;
+    return result;
   }
 }
 
@@ -339,17 +329,12 @@ RegReadResult ReadRegItems(std::string_view text, int firstLine, int version) {
 
 RegReadResult ReadRegFile(FileSystem& files, const std::string& path) {
   FilePtr file = files.OpenFile(path, "rb");
+  const std::optional<std::string> text = file ? ReadToEnd(file.Get()) : std::nullopt;
+  if (text)
+    return ReadRegText(*text);
   RegReadResult result;
-  if (!file) {
-    result.error = "Cannot open " + path;
-    return result;
-  }
-  const auto text = ReadToEnd(file.Get());
-  if (!text) {
-    result.error = "Cannot read " + path;
-    return result;
-  }
-  return ReadRegText(*text);
+  result.error = (file ? "Cannot read " : "Cannot open ") + path;
+  return result;
 }
 
 }  // namespace kelvane

@@ -19,7 +19,6 @@ namespace kelvane {
 struct RegReadResult {
   std::optional<RegFile> file;  // set only when the whole text was read
   std::string error;            // "Line 12: ...", empty when `file` is set
-  int errorLine = 0;
 };
 
 // A whole file: header line first.

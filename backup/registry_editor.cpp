@@ -1,6 +1,7 @@
 #include "backup/registry_editor.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kelvane {
 
@@ -26,26 +27,13 @@ EditorRun::~EditorRun() {
     processes_->Release(id_);
 }
 
-bool EditorRun::HasEnded() {
-  return !processes_->IsRunning(id_);
-}
-
-void EditorRun::Stop() {
-  processes_->Terminate(id_);
-}
-
 int NextBackupHintBarPosition(int position) {
-  int step = 0;
-  if (position <= 300)
-    step = 10;
-  else if (position <= 400)
-    step = 5;
-  else if (position <= 450)
-    step = 3;
-  else if (position <= 490)
-    step = 2;
-  else if (position <= kBackupHintBarMax)
-    step = 1;
+  // The step from a position up to each bound.
+  static constexpr std::pair<int, int> kSteps[] = {
+      {300, 10}, {400, 5}, {450, 3}, {490, 2}, {kBackupHintBarMax, 1}};
+  const auto* bound = std::find_if(std::begin(kSteps), std::end(kSteps),
+                                   [position](const auto& s) { return position <= s.first; });
+  const int step = bound == std::end(kSteps) ? 0 : bound->second;
   return std::min(position + step, std::max(position, kBackupHintBarMax));
 }
 

@@ -33,8 +33,8 @@ class EditorRun {
   EditorRun& operator=(EditorRun&&) = delete;
   ~EditorRun();
 
-  bool HasEnded();
-  void Stop();  // terminates the process
+  bool HasEnded() { return !processes_->IsRunning(id_); }
+  void Stop() { processes_->Terminate(id_); }  // terminates the process
 
  private:
   EditorRun(Processes& processes, Processes::Id id) : processes_(&processes), id_(id) {}

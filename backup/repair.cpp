@@ -6,30 +6,19 @@
 #include <stdexcept>
 #include <unordered_set>
 
-#include "backup/backup_file.h"
 #include "backup/export_writer.h"
 #include "options/settings.h"
 #include "platform/version_code.h"
 #include "results/results_list.h"
-#include "results/row_target.h"
 
 namespace kelvane {
 
 namespace {
 
-// A path of separators only names the root itself, which a repair never removes.
-bool NamesRoot(const std::string& path) {
-  return path.find_first_not_of('\\') == std::string::npos;
-}
-
 // "1 entry was", "2 entries were".
 std::string EntriesWere(size_t n) {
   return std::to_string(n) + (n == 1 ? " entry was" : " entries were");
 }
-
-}  // namespace
-
-namespace {
 
 // The report's first line: what ended the repair, or that it is done; `counts` false
 // when that line is the whole report. Nothing when there is nothing to report.
@@ -140,6 +129,13 @@ std::string RepairLogNote(const RepairOutcome& outcome) {
   return RepairReportText(outcome);
 }
 
+std::string FormatTwoDigits(int n) {
+  std::string text = std::to_string(n);
+  if (n < 10)
+    text.insert(0, 1, '0');
+  return text;
+}
+
 std::string MakeBackupFileName(const std::string& folder, SystemInfo& system) {
   const LocalTime now = system.Now();
   std::string path = folder;
@@ -189,13 +185,6 @@ double SecondsSince(std::chrono::steady_clock::time_point from) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
 }
 
-std::string MatchPath(const std::string& path) {
-  const size_t begin = path.find_first_not_of('\\');
-  if (begin == std::string::npos)
-    return {};
-  return UpperAscii(path.substr(begin, path.find_last_not_of('\\') + 1 - begin));
-}
-
 // Whether `path` is the key `key` or lies below it.
 bool AtOrBelow(const std::string& path, const std::string& key) {
   return path.compare(0, key.size(), key) == 0 &&
@@ -227,12 +216,8 @@ RegistryRepairer::RegistryRepairer(Platform& platform, std::string backupFile)
 
 RegistryRepairer::~RegistryRepairer() = default;
 
-size_t RegistryRepairer::Staged() const {
-  return batch_.size();
-}
-
 bool RegistryRepairer::Stage(const IssueRow& row) {
-  return StageTarget(ResolveRow(row));
+  return StageTarget(row.target);
 }
 
 bool RegistryRepairer::StageTarget(const RowTarget& target) {
@@ -241,8 +226,9 @@ bool RegistryRepairer::StageTarget(const RowTarget& target) {
     case TargetKind::kKey:
     case TargetKind::kValue: {
       const bool key = target.kind == TargetKind::kKey;
-      if (key && NamesRoot(target.keyPath))
-        break;  // nothing to delete
+      // A path of separators only names the root itself, which a repair never removes.
+      if (key && MatchPath(target.keyPath).empty())
+        break;
       item->kind = key ? Item::Kind::kKey : Item::Kind::kValue;
       item->root = target.root;
       item->path = target.keyPath;
@@ -360,24 +346,23 @@ std::vector<RegistryRepairer::Result> RegistryRepairer::Commit() {
       item->result = platform_.shell.MoveToRecycleBin(item->path) ? ItemResult::kDeleted
                                                                   : ItemResult::kRefused;
     }
-    if (item->result == ItemResult::kCannotBackUp)
-      lastDifference_ = item->difference;
     results.push_back(Result{item->result, item->difference});
   }
   return results;
 }
 
-ItemResult RegistryRepairer::CommitOne(const RowTarget& target) {
+ItemResult RegistryRepairer::DeleteRegistryValue(RootKey root, const std::string& path,
+                                                 const std::string& name) {
   batch_.clear();
-  StageTarget(target);
+  StageTarget(ValueTarget(root, path, name));
   return Commit().front().result;
 }
 
-ItemResult RegistryRepairer::DeleteRegistryValue(RootKey root, const std::string& path,
-                                                 const std::string& name) {
-  return CommitOne(ValueTarget(root, path, name));
-}
+namespace {
 
+// The rows of `again` (a scan made after a repair) that stand for a key at or above
+// one the repair emptied, and that `listed` does not hold already: the entries the
+// repair left broken. Ticked.
 std::vector<IssueRow> RowsLeftBroken(const std::vector<RowTarget>& emptied,
                                      std::vector<IssueRow> again,
                                      const std::vector<IssueRow>& listed) {
@@ -406,8 +391,6 @@ std::vector<IssueRow> RowsLeftBroken(const std::vector<RowTarget>& emptied,
   }
   return broken;
 }
-
-namespace {
 
 // The ticked rows from the last to the first, a batch per Next.
 class TickedRowBatches : public RepairBatches {
@@ -490,10 +473,6 @@ class TickedRowBatches : public RepairBatches {
   size_t done_ = 0;
 };
 
-}  // namespace
-
-namespace {
-
 // The backup folder of the settings, created when it is missing and the user agrees:
 // false, with the outcome's stop set, when the repair cannot go on.
 bool EnsureBackupFolder(Platform& platform, const RepairSettings& settings, RepairPrompts& prompts,
@@ -531,13 +510,12 @@ bool RecheckRows(ResultsModel& results, RepairPrompts& prompts, RepairOutcome& o
   return true;
 }
 
-// Every ticked row of `results`, batch by batch.
-void RepairPass(ResultsModel& results, RegistryRepairer& repairer, RepairOutcome& outcome,
+// Every ticked row of `results`, batch by batch; false when they ended before the first.
+bool RepairPass(ResultsModel& results, RegistryRepairer& repairer, RepairOutcome& outcome,
                 const RepairBatching& batching, RepairPrompts& prompts) {
   TickedRowBatches batches(results, repairer, outcome, batching);
   prompts.RunBatches(batches);
-  if (!batches.Finished())
-    throw std::runtime_error("The repair was interrupted.");
+  return batches.Finished();
 }
 
 // A key the repair emptied may now be broken by another category's rule: one look, and
@@ -548,8 +526,7 @@ size_t RepairWhatItLeftBroken(ResultsModel& results, RegistryRepairer& repairer,
   std::vector<IssueRow> again;
   const auto lookStart = std::chrono::steady_clock::now();
   const bool looked = !repairer.Emptied().empty() && prompts.LookAgain(repairer.Emptied(), again);
-  outcome.times.look =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - lookStart).count();
+  outcome.times.look = SecondsSince(lookStart);
   if (!looked)
     return 0;
   std::vector<IssueRow> broken =
@@ -563,11 +540,10 @@ size_t RepairWhatItLeftBroken(ResultsModel& results, RegistryRepairer& repairer,
   further.AppendBatch(std::move(broken));
   outcome.tickedCount += further.Count();
   outcome.followUpRepaired = true;
-  TickedRowBatches pass(further, repairer, outcome, batching);
-  prompts.RunBatches(pass);
+  const bool finished = RepairPass(further, repairer, outcome, batching, prompts);
   // What it could not take stays listed with the rest.
   results.AppendBatch(further.Rows());
-  if (!pass.Finished())
+  if (!finished)
     throw std::runtime_error("The repair was interrupted.");
   return 0;
 }
@@ -612,7 +588,8 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
       return;
     RegistryRepairer repairer(platform, MakeBackupFileName(outcome.backupFolder, platform.system));
     outcome.backupFile = repairer.BackupFile();
-    RepairPass(results, repairer, outcome, batching, prompts);
+    if (!RepairPass(results, repairer, outcome, batching, prompts))
+      throw std::runtime_error("The repair was interrupted.");
     listedLeftBroken = RepairWhatItLeftBroken(results, repairer, outcome, batching, prompts);
     outcome.finished = true;
     const double look = outcome.times.look;

@@ -7,13 +7,11 @@
 
 #include <cstddef>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "backup/export_writer.h"
 #include "results/results_model.h"
-#include "results/row_target.h"
 #include "platform/platform.h"
 
 namespace kelvane {
@@ -56,9 +54,8 @@ class RepairPrompts {
   // by what is left in it, where they hold one of the `emptied` keys
   // (CategoriesJudgingEmptyKeys), again into `rows`. False when there is none, or the
   // look was stopped.
-  virtual bool LookAgain(const std::vector<RowTarget>& emptied, std::vector<IssueRow>& rows) {
-    (void)emptied;
-    (void)rows;
+  virtual bool LookAgain(const std::vector<RowTarget>& /*emptied*/,
+                         std::vector<IssueRow>& /*rows*/) {
     return false;
   }
   // Whether the entries that look finds broken are repaired at once, in one further
@@ -73,6 +70,8 @@ class RepairPrompts {
 
 // "<folder>\Backup<yyyymmddhhmmss>.reg" from the current local date and time.
 std::string MakeBackupFileName(const std::string& folder, SystemInfo& system);
+// N with a leading "0" when below 10 ("07"), else plain decimal ("2006").
+std::string FormatTwoDigits(int n);
 
 enum class ItemResult {
   kDeleted,
@@ -123,7 +122,6 @@ class RegistryRepairer {
   // or a key with an item below it): the batch is committed first, so that the row
   // sees the registry after it.
   bool Stage(const IssueRow& row);
-  size_t Staged() const;
   struct Result {
     ItemResult result = ItemResult::kNotDeleted;
     std::string difference;  // why an item was left alone (kCannotBackUp)
@@ -138,8 +136,6 @@ class RegistryRepairer {
   // Every item is read back from the backup file and compared with the registry
   // before it is deleted; switched off only to measure what that costs.
   void SetVerification(bool on) { verify_ = on; }
-  // Why the last item left alone was left alone; empty when none was.
-  const std::string& LastDifference() const { return lastDifference_; }
   // The keys that lost a value or a subkey to this repairer, as targets.
   const std::vector<RowTarget>& Emptied() const { return emptied_; }
   const RepairTimes& Times() const { return times_; }
@@ -151,23 +147,14 @@ class RegistryRepairer {
   void ReadItem(Item& item);
   void BackUp(const std::vector<std::unique_ptr<Item>>& batch);
   ItemResult DeleteItem(Item& item);
-  ItemResult CommitOne(const RowTarget& target);
 
   Platform& platform_;
   std::string backupFile_;
   bool verify_ = true;
-  std::string lastDifference_;
   std::vector<std::unique_ptr<Item>> batch_;
   std::vector<RowTarget> emptied_;
   RepairTimes times_;
 };
-
-// The rows of `again` (a scan made after a repair) that stand for a key at or above
-// one the repair emptied, and that `listed` does not hold already: the entries the
-// repair left broken. Ticked.
-std::vector<IssueRow> RowsLeftBroken(const std::vector<RowTarget>& emptied,
-                                     std::vector<IssueRow> again,
-                                     const std::vector<IssueRow>& listed);
 
 // Why a repair ended before it reached the rows, or left them unfinished.
 enum class RepairStop {

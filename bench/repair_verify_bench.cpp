@@ -71,17 +71,20 @@ double Repair(Platform& platform, const std::vector<IssueRow>& rows, const std::
   repairer.SetVerification(verify);
   const RepairBatching batching;
   size_t repaired = 0;
+  size_t staged = 0;
   const auto start = Clock::now();
   const auto commit = [&] {
     for (const auto& result : repairer.Commit()) {
       if (result.result != ItemResult::kCannotBackUp)
         ++repaired;
     }
+    staged = 0;
   };
   for (size_t i = rows.size(); i-- > 0;) {
-    if (repairer.Staged() == batching.items)
+    if (staged == batching.items)
       commit();
-    repairer.Stage(rows[i]);
+    if (repairer.Stage(rows[i]))
+      ++staged;
   }
   commit();
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();

@@ -64,7 +64,7 @@ kelvane::IssueRow MakeRow(size_t i) {
 void Fill(kelvane::ResultsModel& model) {
   model.Clear();
   for (size_t i = 0; i < kRows; ++i)
-    model.Append(MakeRow(i));
+    model.AppendBatch({MakeRow(i)});
 }
 
 template <typename Fn>
@@ -102,8 +102,8 @@ int main() {
                         selected = StatusSelectedText(model, " problems selected for repairing");
                       }));
     all = std::min(all, Millis([&] {
-                          SelectAll(model, false);
-                          SelectAll(model, true);
+                          model.SetAllTicked(false);
+                          model.SetAllTicked(true);
                         }) / 2);
     ofType = std::min(ofType, Millis([&] {
                                 SelectOfType(model, 1, false);

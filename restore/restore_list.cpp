@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "backup/reg_compare.h"
 #include "backup/reg_reader.h"
 
 namespace kelvane {
@@ -27,10 +26,6 @@ std::string BackupDateText(LocalTime time, const DateTimeTexts& texts) {
   return text;
 }
 
-bool BackupRowBefore(const std::string& a, const std::string& b) {
-  return UpperAscii(b) < UpperAscii(a);
-}
-
 std::optional<std::vector<BackupFileRow>> ListBackupFiles(FileSystem& files,
                                                           const std::string& folder,
                                                           const DateTimeTexts& texts) {
@@ -46,8 +41,9 @@ std::optional<std::vector<BackupFileRow>> ListBackupFiles(FileSystem& files,
     rows.push_back(
         BackupFileRow{entry.name, BackupDateText(entry.modified, texts), FormatSizeKB(entry.size)});
   }
+  // Descending by name, ASCII letter case ignored.
   std::stable_sort(rows.begin(), rows.end(), [](const BackupFileRow& a, const BackupFileRow& b) {
-    return BackupRowBefore(a.name, b.name);
+    return UpperAscii(b.name) < UpperAscii(a.name);
   });
   return rows;
 }

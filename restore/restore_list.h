@@ -35,9 +35,6 @@ struct BackupFileRow {
   std::string size;
 };
 
-// True when `a` comes before `b`: descending by name, ASCII letter case ignored.
-bool BackupRowBefore(const std::string& a, const std::string& b);
-
 // The ".reg" files of the folder (extension in any case; folders skipped), in list
 // order. Nothing when the folder does not exist.
 std::optional<std::vector<BackupFileRow>> ListBackupFiles(FileSystem& files,
@@ -79,8 +76,5 @@ std::optional<std::string> RefuseDamagedBackup(FileSystem& files, const std::str
 // every key and value of the file is in the registry with the same type and bytes.
 RestoreResult FinishRestore(RegistryBackend& registry, const RegFile& file, EditorOutcome outcome,
                             bool deleteBackupFile);
-
-// "The backup directory does not exist."
-inline constexpr const char* kBackupFolderMissingText = "The backup directory does not exist.";
 
 }  // namespace kelvane

@@ -1,11 +1,11 @@
 #include "results/results_list.h"
 
-#include <algorithm>
+#include <cstdio>
 #include <optional>
+#include <string_view>
 #include <unordered_set>
 
 #include "platform/registry.h"
-#include "results/row_target.h"
 
 namespace kelvane {
 
@@ -22,7 +22,7 @@ struct FilterTarget {
 };
 
 std::optional<FilterTarget> FilterTargetOf(const IssueRow& row) {
-  const RowTarget& target = ResolveRow(row);
+  const RowTarget& target = row.target;
   if (target.kind == TargetKind::kNone || target.kind == TargetKind::kFile)
     return std::nullopt;
   FilterTarget filter{UpperAscii(std::string(RootName(target.root)) + "\\" + target.keyPath), ""};
@@ -76,10 +76,55 @@ bool Ignored(const FilterTarget& target, const std::vector<std::string>& values,
 }
 
 std::string CountText(size_t count, const std::string& tableText) {
-  std::string text(1, ' ');
-  text += std::to_string(count);
-  text += tableText;
+  return " " + std::to_string(count) + tableText;
+}
+
+// One entry, one row: a row whose target (key, value or file, letter case aside) an
+// earlier row names already leaves the list, wherever it came from (a shortcut of the
+// Start menu inside Application Data is reached by two walks; a Run value by two
+// categories). Row order is kept.
+void RemoveRepeatedEntries(ResultsModel& model) {
+  model.Edit([&](std::vector<IssueRow>& rows) {
+    std::unordered_set<std::string> seen;
+    seen.reserve(rows.size());
+    std::erase_if(rows, [&](const IssueRow& row) {
+      return row.target.kind != TargetKind::kNone &&
+             !seen.insert(TargetIdentity(row.target)).second;
+    });
+  });
+}
+
+constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
+constexpr const char* kHeader[] = {"Ticked", "Problem", "Registry key", "Value", "Reason"};
+
+// One CSV field: quoted (its quotes doubled) when it holds a comma, a quote, CR or LF.
+std::string CsvField(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+    return std::string(text);
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"')
+      quoted += '"';
+    quoted += c;
+  }
+  return quoted + '"';
+}
+
+std::string TextField(std::string text) {
+  for (char& c : text) {
+    if (c == '\t' || c == '\r' || c == '\n')
+      c = ' ';
+  }
   return text;
+}
+
+void AppendLine(std::string& out, const std::vector<std::string>& fields, ReportForm form) {
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0)
+      out += form == ReportForm::kCsv ? ',' : '\t';
+    out += form == ReportForm::kCsv ? CsvField(fields[i]) : TextField(fields[i]);
+  }
+  out += "\r\n";
 }
 
 }  // namespace
@@ -90,28 +135,11 @@ void ApplyIgnoreLists(ResultsModel& model, const IgnoreLists& lists) {
   if (values.empty() && keys.empty())
     return;
   model.Edit([&](std::vector<IssueRow>& rows) {
-    rows.erase(std::remove_if(rows.begin(), rows.end(),
-                              [&](const IssueRow& row) {
-                                const auto target = FilterTargetOf(row);
-                                return target && Ignored(*target, values, keys);
-                              }),
-               rows.end());
-  });
-}
-
-size_t RemoveRepeatedEntries(ResultsModel& model) {
-  size_t removed = 0;
-  model.Edit([&](std::vector<IssueRow>& rows) {
-    std::unordered_set<std::string> seen;
-    seen.reserve(rows.size());
     std::erase_if(rows, [&](const IssueRow& row) {
-      if (row.target.kind == TargetKind::kNone || seen.insert(TargetIdentity(row.target)).second)
-        return false;
-      ++removed;
-      return true;
+      const auto target = FilterTargetOf(row);
+      return target && Ignored(*target, values, keys);
     });
   });
-  return removed;
 }
 
 ResultCounts FinishScan(ResultsModel& model, const IgnoreLists& lists,
@@ -132,10 +160,6 @@ std::string StatusSelectedText(const ResultsModel& model, const std::string& tab
   return CountText(model.TickedCount(), tableText);
 }
 
-void SelectAll(ResultsModel& model, bool tick) {
-  model.SetAllTicked(tick);
-}
-
 void SelectOfType(ResultsModel& model, size_t selectedRow, bool tick) {
   model.Edit([&](std::vector<IssueRow>& rows) {
     if (selectedRow >= rows.size())
@@ -153,7 +177,7 @@ bool CanOpenInRegedit(const IssueRow& row) {
 }
 
 std::string RegeditKeyText(const IssueRow& row) {
-  return TargetKeyText(ResolveRow(row));
+  return TargetKeyText(row.target);
 }
 
 void WriteCurrentUserString(RegistryBackend& registry, const std::string& key,
@@ -203,6 +227,37 @@ size_t DropRowsNoLongerReported(ResultsModel& model, const std::vector<IssueRow>
     });
   });
   return dropped;
+}
+
+std::string ScanReportText(const std::vector<IssueRow>& rows, ReportForm form) {
+  std::string out = kByteOrderMark;
+  AppendLine(out, {std::begin(kHeader), std::end(kHeader)}, form);
+  for (const IssueRow& row : rows) {
+    AppendLine(out, {row.ticked ? "1" : "0", row.problem, row.key, row.value, row.reason}, form);
+  }
+  return out;
+}
+
+std::string RowsAsText(const std::vector<IssueRow>& rows) {
+  std::string out;
+  for (const IssueRow& row : rows)
+    AppendLine(out, {row.problem, row.key, row.value, row.reason}, ReportForm::kText);
+  return out;
+}
+
+std::optional<std::string> SaveScanReport(FileSystem& files, const std::string& path,
+                                          const ResultsModel& model, ReportForm form) {
+  const std::string failed = "The report could not be written: " + path;
+  if (path.empty() || HoldsNul(path))
+    return failed;
+  const std::string text = ScanReportText(model.Rows(), form);
+  FilePtr file = files.OpenFile(path, "wb");
+  if (!file)
+    return failed;
+  const bool written = std::fwrite(text.data(), 1, text.size(), file.Get()) == text.size();
+  if (!written || !CloseFile(file))
+    return failed;
+  return std::nullopt;
 }
 
 }  // namespace kelvane

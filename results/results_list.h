@@ -1,9 +1,10 @@
 // What the main window does with the results list: the ignore-list filter after a
-// scan, the status-bar counts, the selection commands and "Open in RegEdit". The
-// list view only shows the rows of the model and forwards clicks.
+// scan, the status-bar counts, the selection commands, "Open in RegEdit" and the
+// report. The list view only shows the rows of the model and forwards clicks.
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,17 +31,11 @@ struct ResultCounts {
   bool operator==(const ResultCounts&) const = default;
 };
 
-// One entry, one row: a row whose target (key, value or file, letter case aside) an
-// earlier row names already leaves the list, wherever it came from (a shortcut of the
-// Start menu inside Application Data is reached by two walks; a Run value by two
-// categories). Row order is kept. Returns how many left.
-size_t RemoveRepeatedEntries(ResultsModel& model);
-
 // The rules that run once the progress window has closed: rows that repeat an entry go
-// (RemoveRepeatedEntries), every row is ticked,
-// `everyRowFound` sees the list before the ignore lists act (the columns are fitted
-// to every row found), then the ignore lists remove what they cover. After Stop every
-// row found stays: rows go into the list whole, in batches, so none is half-built.
+// (one entry, one row), every row is ticked, `everyRowFound` sees the list before the
+// ignore lists act (the columns are fitted to every row found), then the ignore lists
+// remove what they cover. After Stop every row found stays: rows go into the list
+// whole, in batches, so none is half-built.
 ResultCounts FinishScan(ResultsModel& model, const IgnoreLists& lists,
                         const std::function<void()>& everyRowFound = {});
 
@@ -55,8 +50,6 @@ size_t DropRowsNoLongerReported(ResultsModel& model, const std::vector<IssueRow>
 std::string StatusFoundText(const ResultsModel& model, const std::string& tableText);
 std::string StatusSelectedText(const ResultsModel& model, const std::string& tableText);
 
-// Ticks or unticks every row.
-void SelectAll(ResultsModel& model, bool tick);
 // Ticks or unticks every row whose "Problem" text equals the selected row's exactly
 // (letter case counts). Nothing happens for a row index past the end.
 void SelectOfType(ResultsModel& model, size_t selectedRow, bool tick);
@@ -73,5 +66,26 @@ void WriteCurrentUserString(RegistryBackend& registry, const std::string& key,
 // Writes the row's key as the editor's "LastKey" and starts the editor of the Windows
 // folder. False when the editor could not be started.
 bool OpenInRegedit(Platform& platform, const IssueRow& row);
+
+// The results list as a report file, for administrators and their tools: CSV
+// (RFC 4180: quoted where needed, CRLF line ends) or text with one row a line, tab
+// separated; both in UTF-8 with a byte order mark, so that spreadsheets and editors
+// read every character as the list showed it.
+enum class ReportForm { kCsv, kText };
+
+// The whole report: the byte order mark, a header line, then each row's tick ("1" or
+// "0"), problem, key, value and reason. In the text form a tab, CR or LF inside a
+// cell becomes a blank, since nothing can quote it there.
+std::string ScanReportText(const std::vector<IssueRow>& rows, ReportForm form);
+
+// The rows as text to paste: one line each, its problem, key, value and reason
+// separated by tabs as in the text form, without the byte order mark, the header and
+// the tick.
+std::string RowsAsText(const std::vector<IssueRow>& rows);
+
+// Writes the report of the model's rows to `path`, replacing the file. Nothing when
+// it was written; otherwise the text that says it was not.
+std::optional<std::string> SaveScanReport(FileSystem& files, const std::string& path,
+                                          const ResultsModel& model, ReportForm form);
 
 }  // namespace kelvane

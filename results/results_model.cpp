@@ -48,12 +48,31 @@ IssueRow MakeIssueRow(std::string problem, RowTarget target, RowKind kind, std::
                   0};
 }
 
-bool ResultsModel::Append(IssueRow row, const std::atomic<bool>* stop) {
-  std::lock_guard lock(mutex_);
-  if (stop && stop->load())
-    return false;
-  rows_.push_back(std::move(row));
-  return true;
+std::string TargetKeyText(const RowTarget& target) {
+  if (target.kind == TargetKind::kFile)
+    return target.file;
+  if (target.kind == TargetKind::kNone)
+    return {};
+  if (target.kind == TargetKind::kValue && target.keyPath.empty())
+    return RootName(target.root);
+  return std::string(RootName(target.root)) + "\\" + target.keyPath;
+}
+
+std::string TargetIdentity(const RowTarget& target) {
+  if (target.kind == TargetKind::kFile)
+    return "F" + UpperAscii(target.file);
+  std::string identity = std::to_string(static_cast<int>(target.kind)) +
+                         std::to_string(static_cast<int>(target.root)) + MatchPath(target.keyPath);
+  if (target.kind == TargetKind::kValue)
+    identity += '\n' + UpperAscii(target.valueName);
+  return identity;
+}
+
+std::string MatchPath(const std::string& path) {
+  const size_t begin = path.find_first_not_of('\\');
+  if (begin == std::string::npos)
+    return {};
+  return UpperAscii(path.substr(begin, path.find_last_not_of('\\') + 1 - begin));
 }
 
 bool ResultsModel::AppendBatch(std::vector<IssueRow> rows, const std::atomic<bool>* stop) {
@@ -88,12 +107,6 @@ std::vector<IssueRow> ResultsModel::Rows() const {
 void ResultsModel::Clear() {
   std::lock_guard lock(mutex_);
   rows_.clear();
-}
-
-void ResultsModel::RemoveLast() {
-  std::lock_guard lock(mutex_);
-  if (!rows_.empty())
-    rows_.pop_back();
 }
 
 void ResultsModel::Remove(size_t index) {

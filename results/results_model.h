@@ -73,12 +73,22 @@ RowTarget FileTarget(std::string file);
 IssueRow MakeIssueRow(std::string problem, RowTarget target, RowKind kind, std::string value,
                       std::string reason);
 
+// The key as the registry editor shows it: root, "\" and path (the root alone for a
+// value directly below it); the file of a file row; nothing for a row without a target.
+std::string TargetKeyText(const RowTarget& target);
+
+// Whether the two rows stand for one entry: the same key, value or file, letter case
+// and outer separators aside.
+std::string TargetIdentity(const RowTarget& target);
+
+// A key path as entries are matched: without outer separators, in upper case.
+std::string MatchPath(const std::string& path);
+
 class ResultsModel {
  public:
-  // Appends a row unless `stop` is raised. The flag is read under the model's lock,
-  // so once Stop has taken the lock and raised it no row can follow.
-  bool Append(IssueRow row, const std::atomic<bool>* stop = nullptr);
-  // Appends the rows together, all or none, on the same terms.
+  // Appends the rows together, all or none, unless `stop` is raised. The flag is read
+  // under the model's lock, so once Stop has taken the lock and raised it no row can
+  // follow.
   bool AppendBatch(std::vector<IssueRow> rows, const std::atomic<bool>* stop = nullptr);
   // Raises `stop` under the model's lock: an append running now finishes first,
   // none starts after.
@@ -88,7 +98,6 @@ class ResultsModel {
   IssueRow Row(size_t index) const;
   std::vector<IssueRow> Rows() const;
   void Clear();
-  void RemoveLast();
   void Remove(size_t index);
   bool Ticked(size_t index) const;
   void SetTicked(size_t index, bool ticked);

@@ -3,7 +3,6 @@
 #include "backup/registry_editor.h"
 #include "options/settings.h"
 #include "results/results_list.h"
-#include "results/scan_report.h"
 #include "restore/restore_list.h"
 #include "scan/scan_task.h"
 #include "unattended/exit_codes.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "backup/backup_file.h"
+#include "backup/repair.h"
 
 namespace kelvane {
 namespace {

@@ -117,8 +117,8 @@ class BatchedRepair : public ::testing::Test {
     for (int i = 0; i < count; ++i) {
       const std::string name = "V" + std::to_string(i);
       test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path(), name, Sz(name));
-      results.Append(
-          test::RowFromCells("p", scratch.FullPath(), name, "", RowKind::kValueNamed, true));
+      results.AppendBatch(
+          {test::RowFromCells("p", scratch.FullPath(), name, "", RowKind::kValueNamed, true)});
     }
   }
   bool ValueExists(const std::string& name) {

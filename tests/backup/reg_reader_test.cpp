@@ -161,7 +161,6 @@ TEST(RegReader, BadInputNamesItsLineAndGivesNoFile) {
     SCOPED_TRACE(c.line);
     const RegReadResult result = ReadRegText(FileBytes(c.text));
     EXPECT_FALSE(result.file);
-    EXPECT_EQ(result.errorLine, c.errorLine);
     EXPECT_EQ(result.error.rfind("Line " + std::to_string(c.errorLine) + ": ", 0), 0u)
         << result.error;
     EXPECT_NE(result.error.find(c.message), std::string::npos) << result.error;
@@ -174,7 +173,7 @@ TEST(RegReader, AppendedItemsReadWithoutHeaderAndKeepTheirLineNumbers) {
   EXPECT_EQ(good.file->keys.at(0).line, 8);
   EXPECT_EQ(good.file->keys.at(0).values.at(0).line, 9);
   const RegReadResult bad = ReadRegItems("\r\n[HKEY_CURRENT_USER\\A]\r\n@=hex:1\r\n", 7);
-  EXPECT_EQ(bad.errorLine, 9);
+  EXPECT_EQ(bad.error.rfind("Line 9: ", 0), 0u) << bad.error;
 }
 
 class RegReaderRoundTrip : public ::testing::Test {

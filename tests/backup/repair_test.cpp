@@ -94,7 +94,7 @@ class RepairTest : public ::testing::Test {
     test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path() + "\\" + sub, name, value);
   }
   void AddRow(const std::string& key, const std::string& value, RowKind kind, bool ticked = true) {
-    results.Append(test::RowFromCells("problem", key, value, "", kind, ticked));
+    results.AppendBatch({test::RowFromCells("problem", key, value, "", kind, ticked)});
   }
   bool KeyExists(const std::string& sub) {
     Registry r(env.Registry());
@@ -161,10 +161,10 @@ TEST_F(RepairTest, TickedRowsAreBackedUpAndRemovedLastFirstByKind) {
   AddRow(Key("Dflt\\"), "", RowKind::kValueInPath);        // 6
   AddRow(Key("Keep"), "", RowKind::kKey, false);           // 7: not ticked
   AddRow("NoBackslash", "", RowKind::kKey);                // 8: stays
-  results.Append(MakeIssueRow(
+  results.AppendBatch({MakeIssueRow(
       "problem",
       ValueTarget(RootKey::kCurrentUser, scratch.Path() + "\\Slash", "C:\\kvt\\old\\tool.exe"),
-      RowKind::kValueInPath, "9", ""));  // 9: a name with backslashes
+      RowKind::kValueInPath, "9", "")});  // 9: a name with backslashes
   results.SetTicked(9, true);
   AddRow(Key("Missing"), "", RowKind::kKey);               // 10: gone meanwhile
   AddRow("HKEY_CURRENT_USER\\", "", RowKind::kKey);        // 11: a whole root

@@ -27,9 +27,9 @@ std::string Replace(std::string text, const std::string& from, const std::string
 }
 
 // Repairs the row as a batch of its own.
-ItemResult RepairAlone(RegistryRepairer& repairer, const IssueRow& row) {
+RegistryRepairer::Result RepairAlone(RegistryRepairer& repairer, const IssueRow& row) {
   EXPECT_TRUE(repairer.Stage(row));
-  return repairer.Commit().at(0).result;
+  return repairer.Commit().at(0);
 }
 
 TEST(VerifiedRepair, AnItemWhoseTextDoesNotReadBackStaysWithItsRow) {
@@ -69,24 +69,26 @@ TEST(VerifiedRepair, AnItemWhoseTextDoesNotReadBackStaysWithItsRow) {
     test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path(), "First", Sz("1"));
     RegistryRepairer repairer(platform, folder + "\\Backup.reg");
     ASSERT_EQ(RepairAlone(repairer, test::RowFromCells("p", scratch.FullPath(), "First", "",
-                                                       RowKind::kValueNamed, true)),
+                                                       RowKind::kValueNamed, true))
+                  .result,
               ItemResult::kDeleted);
     const std::string afterFirst = ReadWholeFile(env.Files(), repairer.BackupFile());
 
     files.loseAppends = c.loseAppends;
     files.damage = c.damage;
-    const bool rowLeaves =
-        RepairAlone(repairer, test::RowFromCells("p", "HKEY_CURRENT_USER\\" + key, "", "",
-                                                 RowKind::kKey, true)) != ItemResult::kCannotBackUp;
+    const RegistryRepairer::Result repaired = RepairAlone(
+        repairer,
+        test::RowFromCells("p", "HKEY_CURRENT_USER\\" + key, "", "", RowKind::kKey, true));
+    const bool rowLeaves = repaired.result != ItemResult::kCannotBackUp;
     files.loseAppends = false;
     files.damage = nullptr;
     const bool faulty = c.loseAppends || c.damage != nullptr;
-    EXPECT_EQ(rowLeaves, !faulty) << repairer.LastDifference();
+    EXPECT_EQ(rowLeaves, !faulty) << repaired.difference;
     const auto after = test::Dump(env.Registry(), RootKey::kCurrentUser, key);
     if (faulty) {
       EXPECT_EQ(test::DumpDifferences(before, after), "");
       EXPECT_EQ(ReadWholeFile(env.Files(), repairer.BackupFile()), afterFirst);
-      EXPECT_FALSE(repairer.LastDifference().empty());
+      EXPECT_FALSE(repaired.difference.empty());
     } else {
       EXPECT_TRUE(after.empty());
     }
@@ -102,11 +104,12 @@ TEST(VerifiedRepair, TheFirstItemOfAFileLeavesNoFileWhenItDoesNotReadBack) {
   Platform platform{base.registry, files, base.shell, base.system, base.profile, base.processes};
   test::PutValue(env.Registry(), RootKey::kCurrentUser, scratch.Path(), "v", Sz("x"));
   RegistryRepairer repairer(platform, env.TempDir() + "\\Backup.reg");
-  EXPECT_EQ(repairer.DeleteRegistryValue(RootKey::kCurrentUser, scratch.Path(), "v"),
-            ItemResult::kCannotBackUp);
+  const RegistryRepairer::Result repaired = RepairAlone(
+      repairer, MakeIssueRow("p", ValueTarget(RootKey::kCurrentUser, scratch.Path(), "v"),
+                             RowKind::kValueNamed, "v", ""));
+  EXPECT_EQ(repaired.result, ItemResult::kCannotBackUp);
   EXPECT_FALSE(env.Files().FileExists(repairer.BackupFile()));
-  EXPECT_NE(repairer.LastDifference().find("Line 1"), std::string::npos)
-      << repairer.LastDifference();
+  EXPECT_NE(repaired.difference.find("Line 1"), std::string::npos) << repaired.difference;
 }
 
 }  // namespace

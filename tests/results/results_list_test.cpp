@@ -7,7 +7,6 @@
 
 #include "options/settings.h"
 #include "results/results_list.h"
-#include "results/row_target.h"
 #include "test_env.h"
 #include "test_shell.h"
 
@@ -23,7 +22,7 @@ IssueRow Row(RowKind kind, const std::string& key, const std::string& value = ""
 
 void Fill(ResultsModel& model, const std::vector<IssueRow>& rows) {
   for (const IssueRow& row : rows)
-    model.Append(row);
+    model.AppendBatch({row});
 }
 
 TOptionsSetting Ignoring(const std::vector<std::string>& values,
@@ -171,7 +170,7 @@ TEST(FinishScan, DropsRepeatedEntriesTicksAllThenFilters) {
     ResultsModel model;
     for (IssueRow row : t.rows) {
       row.ticked = false;
-      model.Append(row);
+      model.AppendBatch({row});
     }
     size_t seen = 0;
     const TOptionsSetting settings = Ignoring({}, t.ignoredKeys);
@@ -212,7 +211,7 @@ TEST(MakeIssueRow, EachKindShowsItsTargetAndKeepsIt) {
     const IssueRow row = MakeIssueRow("P", c.target, c.kind, c.value, "");
     EXPECT_EQ(row.key, c.keyCell) << "case at line " << c.line;
     EXPECT_EQ(row.value, c.value) << "case at line " << c.line;
-    EXPECT_EQ(ResolveRow(row), c.target) << "case at line " << c.line;
+    EXPECT_EQ(row.target, c.target) << "case at line " << c.line;
   }
   EXPECT_EQ(SubkeyTarget(u, "A", "").kind, TargetKind::kNoSubkey);
 }
@@ -223,7 +222,7 @@ TEST(StatusCounts, BlankNumberAndTableText) {
   EXPECT_EQ(StatusSelectedText(model, " problems selected for repairing"),
             " 0 problems selected for repairing");
   for (int i = 0; i < 12; ++i)
-    model.Append(Row(RowKind::kKey, "HKEY_USERS\\K" + std::to_string(i)));
+    model.AppendBatch({Row(RowKind::kKey, "HKEY_USERS\\K" + std::to_string(i))});
   model.SetTicked(3, false);
   EXPECT_EQ(StatusFoundText(model, " problems found"), " 12 problems found");
   EXPECT_EQ(StatusSelectedText(model, " problems selected for repairing"),
@@ -260,7 +259,7 @@ TEST(Selection, AllAndOfTypeWithExactProblemTexts) {
       t.push_back(row.ticked);
     return t;
   };
-  SelectAll(model, false);
+  model.SetAllTicked(false);
   EXPECT_EQ(ticks(), (std::vector<bool>{false, false, false, false}));
   SelectOfType(model, 3, true);  // letter case makes another type
   EXPECT_EQ(ticks(), (std::vector<bool>{true, false, false, true}));
@@ -270,7 +269,7 @@ TEST(Selection, AllAndOfTypeWithExactProblemTexts) {
   EXPECT_EQ(ticks(), (std::vector<bool>{false, true, false, false}));
   SelectOfType(model, 4, true);  // past the end: nothing
   EXPECT_EQ(ticks(), (std::vector<bool>{false, true, false, false}));
-  SelectAll(model, true);
+  model.SetAllTicked(true);
   EXPECT_EQ(ticks(), (std::vector<bool>{true, true, true, true}));
 }
 

@@ -2,7 +2,7 @@
 // text forms, every cell in UTF-8 as the program carries it, and a save that says when it failed.
 #include <gtest/gtest.h>
 
-#include "results/scan_report.h"
+#include "results/results_list.h"
 #include "test_env.h"
 
 namespace kelvane {
@@ -46,7 +46,7 @@ TEST(ScanReport, BothFormsHoldTheHeaderAndEveryRowInUtf8) {
 TEST(ScanReport, SaveWritesTheFileOrSaysWhyNot) {
   test::TestEnv env;
   ResultsModel model;
-  model.Append(IssueRow{"p", "HKEY_CURRENT_USER\\k", "v", "r", RowKind::kKey, true, {}, 0});
+  model.AppendBatch({IssueRow{"p", "HKEY_CURRENT_USER\\k", "v", "r", RowKind::kKey, true, {}, 0}});
   const std::string path = env.TempDir() + "\\report.csv";
   ASSERT_EQ(SaveScanReport(env.Files(), path, model, ReportForm::kCsv), std::nullopt);
   EXPECT_EQ(ReadFileText(env.Files(), path), ScanReportText(model.Rows(), ReportForm::kCsv));

@@ -220,7 +220,7 @@ class BothViewsTest : public test::ScannerTest {
     results.Clear();
     for (IssueRow row : mine) {
       row.ticked = true;
-      results.Append(row);
+      results.AppendBatch({row});
     }
     RepairSettings settings;
     settings.OutputDirectory = dir + "\\Backup";

@@ -10,7 +10,7 @@
 #include <atomic>
 #include <functional>
 
-#include "backup/reg_compare.h"
+#include "backup/reg_file.h"
 #include "backup/reg_reader.h"
 #include "backup/repair.h"
 #include "platform/text_codec.h"
@@ -185,7 +185,7 @@ TEST_F(InexactTextTest, EveryScriptIsJudgedBackedUpInVersion5AndGivenBackExactly
   ASSERT_TRUE(IsAscii(ordered.back().key + ordered.back().value));
   results.Clear();
   for (IssueRow& r : ordered)
-    results.Append(std::move(r));
+    results.AppendBatch({std::move(r)});
   results.SetAllTicked(true);
   NoQuestions prompts;
   const RepairOutcome outcome = Repair(prompts, RepairBatching{1});
@@ -304,8 +304,8 @@ TEST_F(InexactTextTest, ARepairDeletesOnlyWhatAScanJustBeforeItStillReports) {
 
   // A scan before the deletions that the user stops deletes nothing.
   PutText("V", "again", missing + "d.exe");
-  results.Append(test::RowFromCells("p", Key("\\V\\again"), missing + "d.exe", "",
-                                    RowKind::kValueInPath, true));
+  results.AppendBatch({test::RowFromCells("p", Key("\\V\\again"), missing + "d.exe", "",
+                                          RowKind::kValueInPath, true)});
   prompts.scanAgain = [](std::vector<IssueRow>&) { return RepairPrompts::Recheck::kStopped; };
   EXPECT_EQ(Repair(prompts).stop, RepairStop::kRecheckStopped);
   EXPECT_TRUE(HasValue("V", "again"));
