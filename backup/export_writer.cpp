@@ -17,8 +17,6 @@ namespace kelvane {
 namespace {
 
 constexpr const char* kLineEnd = "\r\n";
-// Registry keys nest at most 512 levels; a deeper walk means the tree changed under us.
-constexpr int kMaxDepth = 512;
 
 bool HasLineBreak(std::string_view text) {
   return text.find_first_of("\r\n") != std::string_view::npos;
@@ -146,7 +144,7 @@ class ItemWriter {
   // or a NUL (no export line carries it, and no call names it), or a value or subkey
   // that the key lists cannot be read back. Such an item must not be deleted.
   bool WriteKeyBlock(const std::string& path, int depth) {
-    if (depth > kMaxDepth)
+    if (depth > kMaxKeyDepth)
       throw BackupError("Key tree too deep to back up: " + path);
     if (!WriteKeyLine(path))
       return false;

@@ -21,9 +21,6 @@ char UpperLetter(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// Registry paths nest at most 512 levels; deeper recursion means a broken backend.
-constexpr int kMaxDepth = 512;
-
 std::string TrimSeparators(const std::string& path) {
   size_t begin = 0;
   size_t end = path.size();
@@ -297,7 +294,7 @@ namespace {
 // the deletion would stop half done.
 bool HoldsLink(BackendKey& parent, const std::optional<std::string>& parentIdentity,
                const std::string& name, int depth) {
-  if (depth > kMaxDepth)
+  if (depth > kMaxKeyDepth)
     return false;
   if (HoldsNul(name))
     return true;
@@ -326,7 +323,7 @@ bool HoldsLink(BackendKey& parent, const std::optional<std::string>& parentIdent
 
 bool Registry::DeleteTree(BackendKey& parent, const std::string& name, int depth) {
   CheckCancel();
-  if (depth > kMaxDepth)
+  if (depth > kMaxKeyDepth)
     return false;
   auto key = parent.Open(name, KeyAccess::kFull, false);
   if (!key)

@@ -66,6 +66,10 @@ struct NamedValue {
 
 enum class KeyAccess { kRead, kFull };
 
+// Registry keys nest at most 512 levels; no walk goes deeper, so a broken or looping
+// backend, or a tree that changes under a walk, cannot exhaust the stack.
+inline constexpr int kMaxKeyDepth = 512;
+
 // Thrown by a registry handle whose cancellation flag was raised (the scan's Stop).
 class OperationCancelled : public std::exception {
  public:

@@ -6,14 +6,9 @@ namespace kelvane {
 
 // What a part scanned ahead shows: only its last key text, given when the caller
 // reaches it.
-class ScanAhead::LastKeyText : public ScanEvents {
+class ScanAhead::LastKeyText : public UnwatchedScan {
  public:
-  void BeginCategory() override {}
-  void EndCategory() override {}
-  void SetStatusText(const std::string&) override {}
   void SetKeyText(const std::string& text) override { last = text; }
-  void RowAdded() override {}
-  void CloseRequest() override {}
   std::string last;
 };
 

@@ -57,47 +57,6 @@ int NextBarPosition(int p) {
   return p;
 }
 
-void StoppableFileSystem::Check() const {
-  if (stop_.load(std::memory_order_relaxed))
-    throw OperationCancelled();
-}
-bool StoppableFileSystem::FileExists(const std::string& path) {
-  Check();
-  return inner_.FileExists(path);
-}
-bool StoppableFileSystem::FolderExists(const std::string& path) {
-  Check();
-  return inner_.FolderExists(path);
-}
-PathState StoppableFileSystem::Probe(const std::string& path) {
-  Check();
-  return inner_.Probe(path);
-}
-std::vector<FileEntry> StoppableFileSystem::ListFolder(const std::string& folder) {
-  Check();
-  return inner_.ListFolder(folder);
-}
-DriveType StoppableFileSystem::GetDriveType(const std::string& root) {
-  Check();
-  return inner_.GetDriveType(root);
-}
-std::optional<std::string> StoppableFileSystem::ExpandEnvironment(const std::string& text) {
-  Check();
-  return inner_.ExpandEnvironment(text);
-}
-bool StoppableFileSystem::CreateFolders(const std::string& path) {
-  Check();
-  return inner_.CreateFolders(path);
-}
-bool StoppableFileSystem::DeleteFileSilently(const std::string& path) {
-  Check();
-  return inner_.DeleteFileSilently(path);
-}
-FilePtr StoppableFileSystem::OpenFile(const std::string& path, const char* mode) {
-  Check();
-  return inner_.OpenFile(path, mode);
-}
-
 ScanContext::ScanContext(Platform platform, ScanEvents& events, std::string allowedDrives,
                          const std::atomic<bool>& stop)
     : platform_(platform),

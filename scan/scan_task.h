@@ -57,18 +57,40 @@ class StoppableFileSystem : public ForwardingFileSystem {
  public:
   StoppableFileSystem(FileSystem& inner, const std::atomic<bool>& stop)
       : ForwardingFileSystem(inner), stop_(stop) {}
-  bool FileExists(const std::string& path) override;
-  bool FolderExists(const std::string& path) override;
-  PathState Probe(const std::string& path) override;
-  std::vector<FileEntry> ListFolder(const std::string& folder) override;
-  DriveType GetDriveType(const std::string& root) override;
-  std::optional<std::string> ExpandEnvironment(const std::string& text) override;
-  bool CreateFolders(const std::string& path) override;
-  bool DeleteFileSilently(const std::string& path) override;
-  FilePtr OpenFile(const std::string& path, const char* mode) override;
+  bool FileExists(const std::string& path) override {
+    return Checked(&FileSystem::FileExists, path);
+  }
+  bool FolderExists(const std::string& path) override {
+    return Checked(&FileSystem::FolderExists, path);
+  }
+  PathState Probe(const std::string& path) override { return Checked(&FileSystem::Probe, path); }
+  std::vector<FileEntry> ListFolder(const std::string& folder) override {
+    return Checked(&FileSystem::ListFolder, folder);
+  }
+  DriveType GetDriveType(const std::string& root) override {
+    return Checked(&FileSystem::GetDriveType, root);
+  }
+  std::optional<std::string> ExpandEnvironment(const std::string& text) override {
+    return Checked(&FileSystem::ExpandEnvironment, text);
+  }
+  bool CreateFolders(const std::string& path) override {
+    return Checked(&FileSystem::CreateFolders, path);
+  }
+  bool DeleteFileSilently(const std::string& path) override {
+    return Checked(&FileSystem::DeleteFileSilently, path);
+  }
+  FilePtr OpenFile(const std::string& path, const char* mode) override {
+    return Checked(&FileSystem::OpenFile, path, mode);
+  }
 
  private:
-  void Check() const;
+  // Ends the scan once Stop is pressed, else asks the inner file system.
+  template <typename Answer, typename... Params, typename... Args>
+  Answer Checked(Answer (FileSystem::*question)(Params...), const Args&... args) {
+    if (stop_.load(std::memory_order_relaxed))
+      throw OperationCancelled();
+    return (inner_.*question)(args...);
+  }
   const std::atomic<bool>& stop_;
 };
 

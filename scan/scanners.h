@@ -13,10 +13,6 @@
 
 namespace kelvane {
 
-// Registry keys nest at most 512 levels; no walk goes deeper, so a broken or looping
-// backend cannot exhaust the worker's stack.
-inline constexpr int kMaxKeyDepth = 512;
-
 // Shared by the categories (scan/registry_text.cpp).
 
 // Whether the value is a string or an expandable string.

@@ -17,14 +17,9 @@ int AppMessageBox(HWND owner, const std::string& text, UINT flags) {
   return ShowMessageBox(owner, text, kApplicationTitle, flags);
 }
 
-std::string ErrorBoxText(const std::string& text) {
-  if (!text.empty() && static_cast<unsigned char>(text.back()) > '.')
-    return text + ".";
-  return text;
-}
-
 void ShowApplicationError(HWND owner, const std::string& text) {
-  ShowMessageBox(owner, ErrorBoxText(text), kApplicationTitle, MB_OK | MB_ICONERROR);
+  const bool fullStop = !text.empty() && static_cast<unsigned char>(text.back()) > '.';
+  ShowMessageBox(owner, fullStop ? text + "." : text, kApplicationTitle, MB_OK | MB_ICONERROR);
 }
 
 HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w,

@@ -28,7 +28,6 @@ int AppMessageBox(HWND owner, const std::string& text, UINT flags);
 // The application's error box: the error's text, with a full stop appended when its
 // last character comes after "." in character order; error icon, OK button.
 void ShowApplicationError(HWND owner, const std::string& text);
-std::string ErrorBoxText(const std::string& text);
 
 // Creates a child control (a Unicode window) with the given font; `cls` and `text` are
 // program texts.
