@@ -1,6 +1,6 @@
 // The Windows kinds of UniqueHandle, each closed by its own call: kernel and find
 // handles, registry keys, loaded libraries, menus, accelerator tables, image lists, GDI
-// objects, memory of the local, global and COM allocators and COM interfaces; beside
+// objects, memory of the local, global and COM allocators, COM texts and interfaces; beside
 // them the scope guards whose undoing takes more than the handle (a window's DC, an
 // object selected into a DC, COM on the calling thread).
 #pragma once
@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <oleauto.h>
 
 #include <type_traits>
 
@@ -36,6 +37,7 @@ template <class T>
 using UniqueGlobalMemory = UniqueHandle<T, &GlobalFree>;
 template <class T>
 using UniqueCoTaskMemory = UniqueHandle<T, &CoTaskMemFree>;
+using UniqueBstr = UniqueHandle<BSTR, &SysFreeString>;  // a COM text
 
 // GDI: fonts, brushes and bitmaps are deleted as objects, a memory DC and an icon by
 // calls of their own. ScopedGdi<H> is the one for the handle type H.

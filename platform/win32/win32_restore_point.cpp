@@ -32,17 +32,9 @@ std::string SystemLibraryPath() {
   return path + "SrClient.dll";
 }
 
-class Bstr {
- public:
-  explicit Bstr(const wchar_t* text) : b_(SysAllocString(text)) {}
-  ~Bstr() { SysFreeString(b_); }
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  operator BSTR() const { return b_; }
-
- private:
-  BSTR b_;
-};
+UniqueBstr Bstr(const wchar_t* text) {
+  return UniqueBstr(SysAllocString(text));
+}
 
 // A WMI date ("yyyymmddHHMMSS.mmmmmmsUUU", UTC) as local "yyyy-mm-dd hh:mm".
 std::string LocalTimeText(const wchar_t* dmtf) {
@@ -127,13 +119,13 @@ std::vector<RestorePointRecord> Win32RestorePointService::List() {
                               reinterpret_cast<void**>(locator.Put()))))
     return points;
   ComPtr<IWbemServices> services;
-  if (FAILED(locator->ConnectServer(Bstr(L"ROOT\\DEFAULT"), nullptr, nullptr, nullptr, 0, nullptr,
-                                    nullptr, services.Put())))
+  if (FAILED(locator->ConnectServer(Bstr(L"ROOT\\DEFAULT").Get(), nullptr, nullptr, nullptr, 0,
+                                    nullptr, nullptr, services.Put())))
     return points;
   CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
                     RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
   ComPtr<IEnumWbemClassObject> rows;
-  if (FAILED(services->ExecQuery(Bstr(L"WQL"), Bstr(L"SELECT * FROM SystemRestore"),
+  if (FAILED(services->ExecQuery(Bstr(L"WQL").Get(), Bstr(L"SELECT * FROM SystemRestore").Get(),
                                  WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
                                  rows.Put())))
     return points;
