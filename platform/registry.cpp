@@ -81,16 +81,6 @@ const char* RootName(RootKey root) {
   return kRootNames[static_cast<size_t>(root)].second;
 }
 
-std::optional<KeyPath> SplitKeyPath(std::string_view text) {
-  const size_t slash = text.find('\\');
-  if (slash == std::string_view::npos)
-    return std::nullopt;
-  const auto root = RootFromName(text.substr(0, slash));
-  if (!root)
-    return std::nullopt;
-  return KeyPath{*root, std::string(text.substr(slash + 1))};
-}
-
 std::vector<std::string> BackendKey::KeyNames() {
   return NamesByIndex(*this, &BackendKey::EnumKey);
 }
@@ -253,17 +243,6 @@ int32_t Registry::ReadInteger(const std::string& name) {
   int32_t result = 0;
   std::memcpy(&result, value->data.data(), 4);
   return result;
-}
-
-std::string Registry::ReadBinaryData(const std::string& name) {
-  const auto value = ReadRaw(name);
-  if (!value)
-    return {};
-  if (value->type == kRegSz || value->type == kRegExpandSz || value->type == kRegDword ||
-      !value->exact) {
-    throw RegistryError("Invalid data type for '" + name + "'");
-  }
-  return value->data;
 }
 
 std::optional<RegValue> Registry::ReadRaw(const std::string& name) {

@@ -154,8 +154,6 @@ class Registry {
   // Any other type, and text that is no whole UTF-16 text, raise RegistryError.
   std::string ReadString(const std::string& name);
   int32_t ReadInteger(const std::string& name);
-  // Binary and other types; strings and integers raise RegistryError.
-  std::string ReadBinaryData(const std::string& name);
   // The value exactly as stored, for the backup writer.
   std::optional<RegValue> ReadRaw(const std::string& name);
   void WriteString(const std::string& name, const std::string& text);
@@ -180,14 +178,6 @@ class Registry {
   std::unique_ptr<BackendKey> key_;
   std::string currentPath_;
 };
-
-// Splits "HKEY_X\a\b" at its first "\" into a root and the rest. Nothing for a text
-// without "\" or with an unknown root name.
-struct KeyPath {
-  RootKey root;
-  std::string path;
-};
-std::optional<KeyPath> SplitKeyPath(std::string_view text);
 
 // Upper-cases ASCII letters only, as registry name comparisons do.
 std::string UpperAscii(std::string_view text);
