@@ -128,7 +128,6 @@ class Registry {
                     const std::atomic<bool>* cancel = nullptr);
 
   void SetRoot(RootKey root);  // closes the open key
-  RootKey Root() const { return root_; }
 
   bool OpenKey(const std::string& path, bool create);
   void CloseKey();
