@@ -5,7 +5,6 @@
 #include "backup/repair_window.h"
 #include "backup/show_hint_window.h"
 #include "restorepoint/system_point_window.h"
-#include "results/results_list.h"
 
 namespace kelvane {
 
@@ -42,16 +41,11 @@ void MainRepairPrompts::RunBatches(RepairBatches& batches) {
   RunRepairBatches(window_.hwnd_, batches, window_.unattended_);
 }
 
-// The keys the repair emptied, looked at by the rules that judge what is left in a key.
-bool MainRepairPrompts::LookAgain(const std::vector<RowTarget>& emptied,
+bool MainRepairPrompts::LookAgain(const std::vector<Category>& categories,
                                   std::vector<IssueRow>& rows) {
-  const std::vector<Category> judging = CategoriesJudgingEmptyKeys(window_.lastScan_, emptied);
-  if (judging.empty())
-    return false;
   ResultsModel again;
-  const ScanEnd end = ShowScanProgress(window_.hwnd_, window_.platform_, again, judging,
+  const ScanEnd end = ShowScanProgress(window_.hwnd_, window_.platform_, again, categories,
                                        ScanOptionsFromSettings(window_.unattended_));
-  ApplyIgnoreLists(again, IgnoreListsOf(OptionsSetting));
   rows = again.Rows();
   return !end.stopped;
 }

@@ -30,7 +30,7 @@ class MainRepairPrompts : public RepairPrompts {
   void EndRestorePoint(bool changed) override;
   Recheck ScanAgain(std::vector<IssueRow>& rows) override;
   void RunBatches(RepairBatches& batches) override;
-  bool LookAgain(const std::vector<RowTarget>& emptied, std::vector<IssueRow>& rows) override;
+  bool LookAgain(const std::vector<Category>& categories, std::vector<IssueRow>& rows) override;
   bool RepairLeftBroken() const override;
   void RowsProcessed() override;
   void ShowRepairHint(size_t repairedCount) override;

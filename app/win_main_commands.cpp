@@ -77,7 +77,8 @@ void TfrmKelvane::RefreshList() {
 RepairOutcome TfrmKelvane::RepairTicked() {
   MainRepairPrompts prompts(*this);
   const RepairSettings settings{OptionsSetting.OutputDirectory, OptionsSetting.RestorePoint,
-                                OptionsSetting.ShowHint};
+                                OptionsSetting.ShowHint,        lastScan_,
+                                OptionsSetting.IgnoreValues,    OptionsSetting.IgnoreKeys};
   const RepairOutcome outcome = RepairTickedRows(platform_, results_, settings, prompts);
   restorePointLog_ = prompts.RestorePointLog();
   RefreshList();  // the report speaks of the list as it now stands

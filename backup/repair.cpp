@@ -521,16 +521,21 @@ bool RepairPass(ResultsModel& results, RegistryRepairer& repairer, RepairOutcome
 // A key the repair emptied may now be broken by another category's rule: one look, and
 // at most one further pass. The number of rows the look added to the list instead.
 size_t RepairWhatItLeftBroken(ResultsModel& results, RegistryRepairer& repairer,
-                              RepairOutcome& outcome, const RepairBatching& batching,
-                              RepairPrompts& prompts) {
-  std::vector<IssueRow> again;
+                              RepairOutcome& outcome, const RepairSettings& settings,
+                              const RepairBatching& batching, RepairPrompts& prompts) {
   const auto lookStart = std::chrono::steady_clock::now();
-  const bool looked = !repairer.Emptied().empty() && prompts.LookAgain(repairer.Emptied(), again);
+  const std::vector<Category> judging =
+      repairer.Emptied().empty() ? std::vector<Category>{}
+                                 : CategoriesJudgingEmptyKeys(settings.Scanned, repairer.Emptied());
+  std::vector<IssueRow> rows;
+  const bool looked = !judging.empty() && prompts.LookAgain(judging, rows);
+  ResultsModel again;
+  again.AppendBatch(std::move(rows));
+  ApplyIgnoreLists(again, IgnoreLists{settings.IgnoredValues, settings.IgnoredKeys});
   outcome.times.look = SecondsSince(lookStart);
   if (!looked)
     return 0;
-  std::vector<IssueRow> broken =
-      RowsLeftBroken(repairer.Emptied(), std::move(again), results.Rows());
+  std::vector<IssueRow> broken = RowsLeftBroken(repairer.Emptied(), again.Rows(), results.Rows());
   outcome.followUpFound = broken.size();
   if (broken.empty() || !prompts.RepairLeftBroken()) {
     results.AppendBatch(std::move(broken));
@@ -590,7 +595,8 @@ RepairOutcome RepairTickedRows(Platform& platform, ResultsModel& results,
     outcome.backupFile = repairer.BackupFile();
     if (!RepairPass(results, repairer, outcome, batching, prompts))
       throw std::runtime_error("The repair was interrupted.");
-    listedLeftBroken = RepairWhatItLeftBroken(results, repairer, outcome, batching, prompts);
+    listedLeftBroken =
+        RepairWhatItLeftBroken(results, repairer, outcome, settings, batching, prompts);
     outcome.finished = true;
     const double look = outcome.times.look;
     outcome.times = repairer.Times();

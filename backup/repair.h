@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "backup/export_writer.h"
+#include "results/results_list.h"
 #include "results/results_model.h"
+#include "scan/categories.h"
 #include "platform/platform.h"
 
 namespace kelvane {
@@ -50,11 +52,10 @@ class RepairPrompts {
     while (batches.Next()) {
     }
   }
-  // After the deletions: scans the categories of the last scan whose rules judge a key
-  // by what is left in it, where they hold one of the `emptied` keys
-  // (CategoriesJudgingEmptyKeys), again into `rows`. False when there is none, or the
-  // look was stopped.
-  virtual bool LookAgain(const std::vector<RowTarget>& /*emptied*/,
+  // After the deletions: scans `categories` (those of the last scan that judge a key the
+  // repair emptied by what is left in it) again into `rows`. False when the look was
+  // stopped or cannot be made.
+  virtual bool LookAgain(const std::vector<Category>& /*categories*/,
                          std::vector<IssueRow>& /*rows*/) {
     return false;
   }
@@ -96,6 +97,11 @@ struct RepairSettings {
   std::string OutputDirectory;  // the backup folder; relative to the program's folder
   bool RestorePoint = false;    // a system restore point before the deletions
   bool ShowHint = false;        // the hint after a repair
+  // The categories of the scan whose rows are repaired, and the ignore lists it applied:
+  // the look at the keys the repair emptied follows both.
+  std::vector<Category> Scanned;
+  std::vector<std::string> IgnoredValues;
+  std::vector<std::string> IgnoredKeys;
 };
 
 // How a repair goes through its rows: batches of up to `items` rows, each written

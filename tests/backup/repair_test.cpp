@@ -61,7 +61,7 @@ class ScriptedPrompts : public RepairPrompts {
   // The look at the emptied keys after the deletions; none unless a test sets one.
   std::vector<IssueRow> lookAgain;
   bool repairLeftBroken = false;
-  bool LookAgain(const std::vector<RowTarget>&, std::vector<IssueRow>& rows) override {
+  bool LookAgain(const std::vector<Category>&, std::vector<IssueRow>& rows) override {
     rows = lookAgain;
     return !lookAgain.empty();
   }
@@ -86,6 +86,7 @@ class RepairTest : public ::testing::Test {
   void SetUp() override {
     settings.OutputDirectory = env.TempDir() + "\\Backup";
     settings.ShowHint = true;
+    settings.Scanned.assign(Categories().begin(), Categories().end());
     env.MakeFolder(settings.OutputDirectory);
     backupFile = settings.OutputDirectory + "\\Backup20070315093005.reg";
   }
