@@ -4,14 +4,6 @@
 
 namespace kelvane {
 
-// What a part scanned ahead shows: only its last key text, given when the caller
-// reaches it.
-class ScanAhead::LastKeyText : public UnwatchedScan {
- public:
-  void SetKeyText(const std::string& text) override { last = text; }
-  std::string last;
-};
-
 ScanAhead::ScanAhead(const ScanContext& owner, size_t count, Part part,
                      const std::atomic<bool>& stop, bool ahead)
     : part_(std::move(part)),

@@ -61,7 +61,6 @@ class ScanAhead {
   void Report(size_t index, ScanContext& context);
 
  private:
-  class LastKeyText;
   void Run();
 
   Part part_;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "results/results_model.h"
@@ -40,6 +41,14 @@ class UnwatchedScan : public ScanEvents {
   void SetKeyText(const std::string&) override {}
   void RowAdded() override {}
   void CloseRequest() override {}
+};
+
+// What a part scanned on another thread shows: only its last key text, given when the
+// scan reaches the part.
+class LastKeyText : public UnwatchedScan {
+ public:
+  void SetKeyText(const std::string& text) override { last = text; }
+  std::string last;
 };
 
 // The drive letters whose paths a scan may judge, from the drive types and the two
@@ -108,7 +117,11 @@ class ScanContext {
   // key texts.
   ScanContext(Platform platform, ScanEvents& events, std::string allowedDrives,
               const std::atomic<bool>& stop);
-  void KeepRowsIn(std::vector<IssueRow>* kept) { kept_ = kept; }
+  // Gives the list the rows went to before.
+  std::vector<IssueRow>* KeepRowsIn(std::vector<IssueRow>* kept) {
+    std::swap(kept, kept_);
+    return kept;
+  }
 
   Registry NewRegistry(RootKey root, KeyAccess access = KeyAccess::kFull);
   Platform GetPlatform() const { return platform_; }

@@ -5,7 +5,7 @@
 #include "platform/registry_locations.h"
 #include "scan/path_check.h"
 #include "scan/registry_views.h"
-#include "scan/scan_ahead.h"
+#include "scan/shared_walk.h"
 #include "scan/scanners.h"
 
 namespace kelvane {
@@ -21,23 +21,12 @@ bool Skipped(const WalkSkip& skip, RootKey root, const std::string& keyPath) {
   return false;
 }
 
-// Subtrees per part of a shared walk: enough that a part outweighs its extra open,
-// few enough that the two threads end close together.
-constexpr size_t kSubtreesPerPart = 32;
-
-// A part of a shared walk: the values of one key just below the start key, or some
-// subtrees below such a key.
-struct WalkPart {
-  std::string keyPath;
-  std::vector<std::string> subtrees;  // empty: the key's values
-};
-
 // One walk: what stays the same from level to level.
 class Walker {
  public:
   Walker(ScanContext& context, RootKey root, std::string_view rootName, const std::string& problem,
          const std::string& endMarker, const WalkSkip& skip)
-      : context_(context),
+      : context_(&context),
         root_(root),
         rootName_(rootName),
         problem_(problem),
@@ -48,44 +37,30 @@ class Walker {
   // the start key whose identity is one of these is left out.
   void LeaveOut(std::vector<std::string> identities) { leaveOut_ = std::move(identities); }
 
+  // `other`'s walk, through `context` on the thread `lane` of `shared`.
+  Walker(const Walker& other, ScanContext& context, SharedWalk* shared, int lane) : Walker(other) {
+    context_ = &context;
+    shared_ = shared;
+    lane_ = lane;
+  }
+
   // The start key, opened from the root.
   void Start(const std::string& keyPath) {
-    Registry registry = context_.NewRegistry(root_, KeyAccess::kRead);
+    Registry registry = context_->NewRegistry(root_, KeyAccess::kRead);
     if (registry.OpenKey(keyPath, false))
       Visit(registry, keyPath, 0);
   }
 
-  // The same walk, rows and order, with the subtrees two levels down shared out
-  // between this thread and a second one (ScanAhead).
+  // The same walk, rows and order, shared with a second thread (SharedWalk).
   void StartShared(const std::string& keyPath) {
-    Registry registry = context_.NewRegistry(root_, KeyAccess::kRead);
+    Registry registry = context_->NewRegistry(root_, KeyAccess::kRead);
     if (!registry.OpenKey(keyPath, false))
       return;
-    // The parts in the order of the walk: the start key's values, then for each key
-    // below it its values and its subtrees.
-    std::vector<WalkPart> parts{{keyPath, {}}};
-    std::optional<std::string> identity;
-    for (const std::string& name : registry.GetKeyNames()) {
-      const std::string childPath = Join(keyPath, name);
-      Registry child = Enter(registry, identity, keyPath, name);
-      if (!child.HasOpenKey())
-        continue;
-      parts.push_back({childPath, {}});
-      const std::vector<std::string> subtrees = child.GetKeyNames();
-      for (size_t i = 0; i < subtrees.size(); i += kSubtreesPerPart) {
-        const auto end = subtrees.begin() + static_cast<std::ptrdiff_t>(
-                                                std::min(subtrees.size(), i + kSubtreesPerPart));
-        parts.push_back({childPath, {subtrees.begin() + static_cast<std::ptrdiff_t>(i), end}});
-      }
-    }
-    ScanAhead ahead(
-        context_, parts.size(),
-        [&](size_t index, ScanContext& context) {
-          Walker(context, root_, rootName_, problem_, endMarker_, skip_).Run(parts[index]);
-        },
-        context_.StopFlag());
-    for (size_t i = 0; i < parts.size(); ++i)
-      ahead.Report(i, context_);
+    SharedWalk shared(*context_, [this](SharedWalk& walk, int lane, const SharedWalk::Taken& taken,
+                                        ScanContext& context) {
+      Walker(*this, context, &walk, lane).WalkTaken(taken);
+    });
+    Walker(*this, *context_, &shared, 0).Visit(registry, keyPath, 0);
   }
 
  private:
@@ -99,49 +74,40 @@ class Walker {
                  const std::string& keyPath, const std::string& name) {
     const std::string childPath = Join(keyPath, name);
     if (Skipped(skip_, root_, childPath))
-      return context_.NewRegistry(root_, KeyAccess::kRead);
+      return context_->NewRegistry(root_, KeyAccess::kRead);
     Registry child = registry.OpenSubkey(name);
     if (child.HasOpenKey() && !leaveOut_.empty() && keyPath.empty()) {
       const auto childIdentity = child.KeyIdentity();
       for (const std::string& other : leaveOut_) {
         if (childIdentity && EqualsNoCase(*childIdentity, other))
-          return context_.NewRegistry(root_, KeyAccess::kRead);
+          return context_->NewRegistry(root_, KeyAccess::kRead);
       }
     }
     // In the 32-bit view the keys that both views share are links to their 64-bit
     // selves, which are examined (or skipped) under their own names.
     if (child.HasOpenKey() && IsLinkedSubkey(registry, identity, child, childPath, name))
-      return context_.NewRegistry(root_, KeyAccess::kRead);
+      return context_->NewRegistry(root_, KeyAccess::kRead);
     return child;
   }
 
-  void Run(const WalkPart& part) {
-    Registry registry = context_.NewRegistry(root_, KeyAccess::kRead);
-    if (!registry.OpenKey(part.keyPath, false))
-      return;
-    if (part.subtrees.empty()) {
-      VisitValues(registry, part.keyPath);
-      return;
-    }
-    std::optional<std::string> identity;
-    for (const std::string& name : part.subtrees) {
-      Registry child = Enter(registry, identity, part.keyPath, name);
-      if (child.HasOpenKey())
-        Visit(child, Join(part.keyPath, name), 2);
-    }
+  // Subkeys taken from the other thread of a shared walk.
+  void WalkTaken(const SharedWalk::Taken& taken) {
+    Registry registry = context_->NewRegistry(root_, KeyAccess::kRead);
+    if (registry.OpenKey(taken.keyPath, false))
+      VisitSubkeys(registry, taken.keyPath, taken.depth, taken.names);
   }
 
   void VisitValues(Registry& registry, const std::string& keyPath) {
-    context_.ShowScanKey(keyPath);
+    context_->ShowScanKey(keyPath);
     // Names, types and data come with one call per value.
     for (const NamedValue& entry : registry.GetValues()) {
       const auto text = TextOf(entry.value);
       if (!text)
         continue;
-      const PathVerdict verdict = context_.CheckPath(root_, keyPath, *text, endMarker_, true);
+      const PathVerdict verdict = context_->CheckPath(root_, keyPath, *text, endMarker_, true);
       if (verdict.missing) {
-        context_.AddIssueRow(problem_, ValueTarget(root_, keyPath, entry.name), *text,
-                             MissingPathReason(verdict), RowKind::kValueInPath);
+        context_->AddIssueRow(problem_, ValueTarget(root_, keyPath, entry.name), *text,
+                              MissingPathReason(verdict), RowKind::kValueInPath);
       }
     }
   }
@@ -151,23 +117,34 @@ class Walker {
   void Visit(Registry& registry, const std::string& keyPath, int depth) {
     VisitValues(registry, keyPath);
     // The names are taken before the first subkey is entered.
-    if (depth >= kMaxKeyDepth)
-      return;
+    if (depth < kMaxKeyDepth)
+      VisitSubkeys(registry, keyPath, depth, registry.GetKeyNames());
+  }
+
+  // Enters `names`, subkeys of `registry` (the key `keyPath` at `depth`), in order; in a
+  // shared walk the other thread may take some of them.
+  void VisitSubkeys(Registry& registry, const std::string& keyPath, int depth,
+                    const std::vector<std::string>& names) {
     std::optional<std::string> identity;
-    for (const std::string& name : registry.GetKeyNames()) {
+    SharedWalk::Siblings siblings(shared_, lane_, keyPath, depth, names);
+    while (const auto index = siblings.Next()) {
+      const std::string& name = names[*index];
       Registry child = Enter(registry, identity, keyPath, name);
       if (child.HasOpenKey())
         Visit(child, Join(keyPath, name), depth + 1);
     }
+    siblings.ReportTaken(*context_);
   }
 
-  ScanContext& context_;
+  ScanContext* context_;
   RootKey root_;
   std::string_view rootName_;
   const std::string& problem_;
   const std::string& endMarker_;
   const WalkSkip& skip_;
   std::vector<std::string> leaveOut_;
+  SharedWalk* shared_ = nullptr;
+  int lane_ = 0;
 };
 
 // The identities of the current user's hive and of its classes (the keys that
