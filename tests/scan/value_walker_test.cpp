@@ -240,6 +240,62 @@ TEST_F(WalkTest, ASharedWalkFindsTheRowsOfTheOneThreadWalkInTheirOrder) {
   }
 }
 
+// A file question that fails ends a shared walk where it ends the walk on one thread:
+// the same error, the rows before it and none after, whichever thread meets it.
+TEST_F(WalkTest, AFailureEndsASharedWalkAtItsPlaceInTheOrder) {
+  struct FailingFiles : ForwardingFileSystem {
+    using ForwardingFileSystem::ForwardingFileSystem;
+    static void Fail(const std::string& path) {
+      if (path.find("kvfail") != std::string::npos)
+        throw std::runtime_error("the disk is gone");
+    }
+    bool FileExists(const std::string& path) override {
+      Fail(path);
+      return ForwardingFileSystem::FileExists(path);
+    }
+    bool FolderExists(const std::string& path) override {
+      Fail(path);
+      return ForwardingFileSystem::FolderExists(path);
+    }
+    PathState Probe(const std::string& path) override {
+      Fail(path);
+      return ForwardingFileSystem::Probe(path);
+    }
+  } files(env.Files());
+  const std::string base = "Software\\" + token;
+  OwnKey(RootKey::kCurrentUser, base);
+  for (int i = 0; i < 60; ++i) {
+    const std::string name = i == 45 ? "\\kvfail\\f.exe" : "\\gone" + std::to_string(i) + ".exe";
+    Put(RootKey::kCurrentUser, base + "\\k" + std::to_string(100 + i) + "\\x", "g", Sz(dir + name));
+  }
+  const Platform plain = env.Get();
+  const Platform failing{plain.registry, files,         plain.shell,
+                         plain.system,   plain.profile, plain.processes};
+  std::vector<IssueRow> rows[2];
+  std::string errors[2];
+  for (const WalkThreads threads : {WalkThreads::kOne, WalkThreads::kShared}) {
+    const bool shared = threads == WalkThreads::kShared;
+    ResultsModel found;
+    std::atomic<bool> stop{false};
+    ScanContext context(failing, found, events, drives, stop);
+    try {
+      WalkValues(context, "HKEY_CURRENT_USER", "", kFilesProblem, "",
+                 {OwnedKeysBelow(RootKey::kCurrentUser)}, threads);
+    } catch (const std::exception& e) {
+      errors[shared] = e.what();
+    }
+    context.FlushRows();
+    rows[shared] = found.Rows();
+  }
+  EXPECT_EQ(errors[0], "the disk is gone");
+  EXPECT_EQ(errors[1], errors[0]);
+  EXPECT_EQ(rows[1], rows[0]);
+  size_t mine = 0;
+  for (const IssueRow& row : rows[1])
+    mine += row.key.find(token) != std::string::npos ? 1 : 0;
+  EXPECT_EQ(mine, 45u);
+}
+
 #ifndef _WIN32
 TEST_F(WalkTest, AChainDeeperThanTheRegistryAllowsEndsTheWalkWithoutHarm) {
   std::string deep = key;
