@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "platform/counted_registry.h"
+#include "platform/counted_calls.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_restore_point.h"
 #include "ui/messages.h"
@@ -58,11 +58,12 @@ std::optional<int> RunMainWindow(HINSTANCE instance, int showCommand,
   using namespace kelvane;
   InitializeComSecurityForSystemRestore();  // before any COM call leaves the process
   // A benchmark that asks where an unattended run's time goes (KELVANE_PHASE_TIMES)
-  // also learns how many registry calls it made.
-  CountedRegistry counted(platform.registry);
+  // also learns how many registry calls and file questions it made, and their time.
   const Platform plain = platform.Get();
+  CountedRegistry countedRegistry(plain.registry);
+  CountedFiles countedFiles(plain.files);
   const bool counting = GetEnvironmentVariableA("KELVANE_PHASE_TIMES", nullptr, 0) > 0;
-  TfrmKelvane window(counting ? Platform{counted, plain.files, plain.shell, plain.system,
+  TfrmKelvane window(counting ? Platform{countedRegistry, countedFiles, plain.shell, plain.system,
                                          plain.profile, plain.processes}
                               : plain,
                      arguments);

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "bench/bench_texts.h"
+#include "platform/counted_calls.h"
 #include "results/results_model.h"
 #include "scan/scan_task.h"
 #include "scan/value_walker.h"
@@ -58,48 +59,6 @@ long PeakKib() {
   return usage.ru_maxrss;
 #endif
 }
-
-// Counts the existence probes and the time spent in them.
-class ProbeCounter : public ForwardingFileSystem {
- public:
-  explicit ProbeCounter(FileSystem& inner) : ForwardingFileSystem(inner) {}
-  bool FileExists(const std::string& path) override {
-    const auto start = Clock::now();
-    const bool result = inner_.FileExists(path);
-    Note(start);
-    return result;
-  }
-  bool FolderExists(const std::string& path) override {
-    const auto start = Clock::now();
-    const bool result = inner_.FolderExists(path);
-    Note(start);
-    return result;
-  }
-  PathState Probe(const std::string& path) override {
-    const auto start = Clock::now();
-    const PathState result = inner_.Probe(path);
-    Note(start);
-    return result;
-  }
-  std::optional<std::string> ExpandEnvironment(const std::string& text) override {
-    const auto start = Clock::now();
-    auto result = inner_.ExpandEnvironment(text);
-    Note(start);
-    return result;
-  }
-  void Reset() {
-    probes = 0;
-    spent = {};
-  }
-  uint64_t probes = 0;
-  Clock::duration spent{};
-
- private:
-  void Note(Clock::time_point start) {
-    spent += Clock::now() - start;
-    ++probes;
-  }
-};
 
 struct TreeFigures {
   uint64_t keys = 0;
@@ -209,7 +168,7 @@ int Main(int argc, char** argv) {
       static_cast<unsigned long long>(tree.texts), static_cast<unsigned long long>(tree.missing),
       generateSeconds);
 
-  ProbeCounter probes(system.files);
+  CountedFiles probes(system.files);
   const Platform platform{system.registry, probes,         system.shell,
                           system.system,   system.profile, system.processes};
   UnwatchedScan events;
@@ -238,7 +197,7 @@ int Main(int argc, char** argv) {
     const double took = Seconds(Clock::now() - start);
     if (took < scan) {
       scan = took;
-      probeSeconds = Seconds(probes.spent);
+      probeSeconds = probes.Tally().Seconds();
     }
     rows = results.Count();
   }
@@ -249,8 +208,8 @@ int Main(int argc, char** argv) {
   std::printf("full scan:        %.3f s  (%.0f keys/s, %.0f values/s), %zu rows\n", scan,
               seen.keys / scan, seen.values / scan, rows);
   std::printf("file probes:      %llu in %.3f s of the scan (%.0f probes/s while probing)\n",
-              static_cast<unsigned long long>(probes.probes), probeSeconds,
-              probeSeconds > 0 ? probes.probes / probeSeconds : 0.0);
+              static_cast<unsigned long long>(probes.Tally().Calls()), probeSeconds,
+              probeSeconds > 0 ? probes.Tally().Calls() / probeSeconds : 0.0);
   std::printf("ratio scan / bare: %.2f; without the probes' own time: %.2f\n", scan / bare,
               (scan - probeSeconds) / bare);
   std::printf("peak memory: %ld KiB after making the tree, %ld KiB after the runs\n",

@@ -28,8 +28,9 @@ class CleanOnceSteps {
 // Scans and repairs through `steps`, logs the run and returns its exit code. With
 // nothing ticked nothing is scanned. When `phaseTimesFile` names a file (the
 // environment's KELVANE_PHASE_TIMES), a line "scan S repair R (...)" (seconds) is
-// added to it, the repair's parts and the registry calls (when the platform's
-// registry is a CountedRegistry) in the brackets.
+// added to it, with in the brackets the repair's parts, and the registry calls and
+// file questions and the time inside them (when the platform's registry and file
+// system are the counting ones of platform/counted_calls.h).
 int CleanUnattended(Platform platform, CleanOnceSteps& steps, const std::string& phaseTimesFile);
 
 }  // namespace kelvane

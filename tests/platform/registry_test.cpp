@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
+#include "platform/counted_calls.h"
 #include "platform/text_codec.h"
 #include "test_env.h"
 
@@ -120,6 +122,34 @@ TEST_F(RegistryTest, NamesEnumerateInOrderAndMatchWithoutCase) {
   r.CloseKey();
   ASSERT_TRUE(r.OpenKey("\\" + scratch.Path(), false));
   EXPECT_EQ(r.GetKeyNames(), (std::vector<std::string>{"Sub1"}));
+}
+
+// The benchmarks' figures: one call per question, per listed name or value, for a
+// key's sizes with its first list, and per close, the calls of every thread added up,
+// and the time inside them with them.
+TEST_F(RegistryTest, CountedCallsAreTheRegistrysRoundTripsOfEveryThread) {
+  Registry made = Handle();
+  ASSERT_TRUE(made.OpenKey("\\" + scratch.Path() + "\\Sub", true));
+  made.WriteString("a", "1");
+  made.WriteString("b", "2");
+  made.CloseKey();
+  CountedRegistry counted(env.Registry());
+  const auto walk = [&] {
+    Registry r(counted);
+    r.SetRoot(RootKey::kCurrentUser);
+    ASSERT_TRUE(r.OpenKey(scratch.Path(), false));  // 1
+    EXPECT_EQ(r.GetKeyNames().size(), 1u);          // the sizes and 1 name
+    Registry sub = r.OpenSubkey("Sub");             // 1
+    EXPECT_EQ(sub.GetValues().size(), 2u);          // the sizes and 2 values
+    EXPECT_EQ(sub.ReadString("a"), "1");            // 1
+  };                                                // 2 closes: 10 calls
+  walk();
+  EXPECT_EQ(counted.Tally().Calls(), 10u);
+  std::thread other(walk);
+  walk();
+  other.join();
+  EXPECT_EQ(counted.Tally().Calls(), 30u);
+  EXPECT_GT(counted.Tally().Seconds(), 0.0);
 }
 
 TEST_F(RegistryTest, TypesAndReadsFollowTheStoredType) {
