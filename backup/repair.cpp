@@ -1,9 +1,12 @@
 #include "backup/repair.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <exception>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 #include <unordered_set>
 
 #include "backup/export_writer.h"
@@ -209,6 +212,41 @@ bool Meet(const Item& a, const Item& b) {
          (b.kind == Kind::kKey && AtOrBelow(a.upperPath, b.upperPath));
 }
 
+// Calls `work` for every item of `batch`, this thread and a second one taking the
+// next item in turn; an exception of either ends the rest and is thrown here. Registry
+// calls are round trips: a second caller keeps the registry busy while the first one
+// waits.
+template <typename Work>
+void ForEachOnTwoThreads(const std::vector<std::unique_ptr<Item>>& batch, Work work) {
+  std::atomic<size_t> next{0};
+  std::atomic<bool> failed{false};
+  std::exception_ptr failure[2];
+  const auto run = [&](int side) {
+    try {
+      for (size_t i; !failed.load() && (i = next.fetch_add(1)) < batch.size();)
+        work(*batch[i]);
+    } catch (...) {
+      failure[side] = std::current_exception();
+      failed.store(true);
+    }
+  };
+  std::thread second;
+  if (batch.size() > 1) {
+    try {
+      second = std::thread(run, 1);
+    } catch (const std::system_error&) {
+      // No second thread: this one does it all.
+    }
+  }
+  run(0);
+  if (second.joinable())
+    second.join();
+  for (const std::exception_ptr& thrown : failure) {
+    if (thrown)
+      std::rethrow_exception(thrown);
+  }
+}
+
 }  // namespace
 
 RegistryRepairer::RegistryRepairer(Platform& platform, std::string backupFile)
@@ -324,19 +362,27 @@ std::vector<RegistryRepairer::Result> RegistryRepairer::Commit() {
   std::vector<std::unique_ptr<Item>> batch = std::move(batch_);
   batch_.clear();
   auto start = std::chrono::steady_clock::now();
-  for (const auto& item : batch)
-    ReadItem(*item);
+  // The items of a batch do not meet, so two threads may read them.
+  ForEachOnTwoThreads(batch, [this](Item& item) { ReadItem(item); });
   times_.read += SecondsSince(start);
   times_.items += batch.size();
   BackUp(batch);
   start = std::chrono::steady_clock::now();
-  for (const auto& item : batch) {
-    if (item->kind == Item::Kind::kKey || item->kind == Item::Kind::kValue) {
-      item->result = DeleteItem(*item);
-      item->key.reset();
-      if (item->result == ItemResult::kDeleted)
-        emptied_.push_back(HoldingKey(*item));
+  // Values are deleted on two threads too; keys after them, in order, on this one: a
+  // key that both registry views show may be named by two items, and the second must
+  // see the first one's deletion whole.
+  ForEachOnTwoThreads(batch, [this](Item& item) {
+    if (item.kind == Item::Kind::kValue) {
+      item.result = DeleteItem(item);
+      item.key.reset();
     }
+  });
+  for (const auto& item : batch) {
+    if (item->kind == Item::Kind::kKey)
+      item->result = DeleteItem(*item);
+    if ((item->kind == Item::Kind::kKey || item->kind == Item::Kind::kValue) &&
+        item->result == ItemResult::kDeleted)
+      emptied_.push_back(HoldingKey(*item));
   }
   times_.deletes += SecondsSince(start);
   std::vector<Result> results;

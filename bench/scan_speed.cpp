@@ -144,9 +144,18 @@ void SeedEveryKey(int keys, bool missing) {
 std::string TakePhases(const std::string& path) {
   std::string line;
   if (FILE* file = std::fopen(path.c_str(), "rb")) {
+    // A line is read whole, however long.
+    std::string current;
     char buffer[256] = {};
-    while (std::fgets(buffer, sizeof buffer, file))
-      line = buffer;
+    while (std::fgets(buffer, sizeof buffer, file)) {
+      current += buffer;
+      if (current.back() == '\n') {
+        line = std::move(current);
+        current.clear();
+      }
+    }
+    if (!current.empty())
+      line = std::move(current);
     std::fclose(file);
   }
   DeleteFileA(path.c_str());
