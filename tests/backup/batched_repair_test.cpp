@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
+#include <thread>
 
 #include "backup/repair.h"
 #include "backup_fixture.h"
@@ -53,34 +56,41 @@ class DiskFiles : public ForwardingFileSystem {
   }
 };
 
-// Tells each value deletion to `deleted` before passing it on.
-class WatchedKey : public test::ForwardingKey {
- public:
-  WatchedKey(std::unique_ptr<BackendKey> inner, std::function<void(const std::string&)>& deleted)
-      : ForwardingKey(std::move(inner)), deleted_(deleted) {}
-  std::unique_ptr<BackendKey> Open(const std::string& sub, KeyAccess access, bool create) override {
-    auto key = ForwardingKey::Open(sub, access, create);
-    return key ? std::make_unique<WatchedKey>(std::move(key), deleted_) : nullptr;
-  }
-  bool DeleteValue(const std::string& name) override {
-    deleted_(name);
-    return ForwardingKey::DeleteValue(name);
-  }
-
- private:
-  std::function<void(const std::string&)>& deleted_;
-};
-
+// Tells each value read to `queried` and each value deletion to `deleted` before
+// passing it on.
 class WatchedRegistry : public RegistryBackend {
  public:
   explicit WatchedRegistry(RegistryBackend& inner) : inner_(inner) {}
+  std::function<void(const std::string&)> queried = [](const std::string&) {};
   std::function<void(const std::string&)> deleted = [](const std::string&) {};
   std::unique_ptr<BackendKey> OpenRoot(RootKey root) override {
     auto key = inner_.OpenRoot(root);
-    return key ? std::make_unique<WatchedKey>(std::move(key), deleted) : nullptr;
+    return key ? std::make_unique<Key>(std::move(key), *this) : nullptr;
   }
 
  private:
+  class Key : public test::ForwardingKey {
+   public:
+    Key(std::unique_ptr<BackendKey> inner, WatchedRegistry& owner)
+        : ForwardingKey(std::move(inner)), owner_(owner) {}
+    std::unique_ptr<BackendKey> Open(const std::string& sub, KeyAccess access,
+                                     bool create) override {
+      auto key = ForwardingKey::Open(sub, access, create);
+      return key ? std::make_unique<Key>(std::move(key), owner_) : nullptr;
+    }
+    std::optional<RegValue> Query(const std::string& name) override {
+      owner_.queried(name);
+      return ForwardingKey::Query(name);
+    }
+    bool DeleteValue(const std::string& name) override {
+      owner_.deleted(name);
+      return ForwardingKey::DeleteValue(name);
+    }
+
+   private:
+    WatchedRegistry& owner_;
+  };
+
   RegistryBackend& inner_;
 };
 
@@ -209,6 +219,26 @@ TEST_F(BatchedRepair, ABatchWhoseFileCannotReachTheDiskDeletesNothing) {
   for (const char* kept : {"V2", "V1", "V0"})
     EXPECT_TRUE(ValueExists(kept)) << kept;
   EXPECT_EQ(RowValues(), (std::vector<std::string>{"V0", "V1", "V2"}));
+}
+
+// A batch is read on two threads: a read that fails on the second one ends the repair
+// with its error, and nothing of the batch is deleted or leaves the list.
+TEST_F(BatchedRepair, AReadThatFailsOnTheSecondThreadEndsTheRepairAndDeletesNothingOfItsBatch) {
+  AddValues(8);
+  registry.queried = [caller = std::this_thread::get_id()](const std::string&) {
+    // Slow reads, so that the second thread takes some of them.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (std::this_thread::get_id() != caller)
+      throw std::runtime_error("the registry is gone");
+  };
+  const RepairOutcome outcome = Run(10);
+  EXPECT_FALSE(outcome.finished);
+  EXPECT_EQ(outcome.stop, RepairStop::kError);
+  EXPECT_EQ(outcome.error, "the registry is gone");
+  EXPECT_EQ(outcome.removedCount, 0u);
+  for (int i = 0; i < 8; ++i)
+    EXPECT_TRUE(ValueExists("V" + std::to_string(i))) << i;
+  EXPECT_EQ(results.Count(), 8u);
 }
 
 }  // namespace
