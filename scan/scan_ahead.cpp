@@ -4,6 +4,38 @@
 
 namespace kelvane {
 
+void ScannedPart::Scan(ScanContext& context, LastKeyText& keyText,
+                       const std::function<void()>& scan) {
+  context.FlushRows();  // the rows of whatever the context scanned before
+  std::vector<IssueRow>* outerRows = context.KeepRowsIn(&rows);
+  std::string outerKey = std::move(keyText.last);
+  keyText.last.clear();
+  try {
+    scan();
+  } catch (const OperationCancelled&) {
+    stopped = true;
+  } catch (const std::exception& e) {
+    failed = true;
+    error = e.what();
+  } catch (...) {
+    failed = true;
+  }
+  context.FlushRows();  // keeps the rows found before a failure
+  context.KeepRowsIn(outerRows);
+  lastKey = std::move(keyText.last);
+  keyText.last = std::move(outerKey);
+}
+
+void ScannedPart::ReportTo(ScanContext& context) {
+  if (stopped)
+    throw OperationCancelled();
+  if (!lastKey.empty())
+    context.ReplayKeyText(lastKey);
+  context.AddRows(std::move(rows));
+  if (failed)
+    throw ScannedAheadFailed(error);
+}
+
 ScanAhead::ScanAhead(const ScanContext& owner, size_t count, Part part,
                      const std::atomic<bool>& stop, bool ahead)
     : part_(std::move(part)),
@@ -35,11 +67,11 @@ bool ScanAhead::ClaimFront(size_t index) {
   return true;
 }
 
-ScanAhead::Outcome* ScanAhead::Wait(size_t index) {
+ScannedPart& ScanAhead::Wait(size_t index) {
   std::unique_lock lock(mutex_);
-  Outcome& outcome = outcomes_[index];
+  ScannedPart& outcome = outcomes_[index];
   ended_.wait(lock, [&] { return outcome.done; });
-  return outcome.stopped ? nullptr : &outcome;
+  return outcome;
 }
 
 void ScanAhead::Report(size_t index, ScanContext& context) {
@@ -47,14 +79,7 @@ void ScanAhead::Report(size_t index, ScanContext& context) {
     part_(index, context);
     return;
   }
-  Outcome* outcome = Wait(index);
-  if (!outcome)
-    throw OperationCancelled();
-  if (!outcome->lastKey.empty())
-    context.ReplayKeyText(outcome->lastKey);
-  context.AddRows(std::move(outcome->rows));
-  if (outcome->failed)
-    throw ScannedAheadFailed(outcome->error);
+  Wait(index).ReportTo(context);
 }
 
 void ScanAhead::Run() {
@@ -66,36 +91,16 @@ void ScanAhead::Run() {
         return;
       index = --back_;
     }
-    Outcome& outcome = outcomes_[index];
-    bool failed = false, stopped = false;
-    std::string error;
-    context_->KeepRowsIn(&outcome.rows);
-    try {
-      part_(index, *context_);
-      context_->FlushRows();
-    } catch (const OperationCancelled&) {
-      stopped = true;
-    } catch (const std::exception& e) {
-      failed = true;
-      error = e.what();
-      context_->FlushRows();  // keeps the rows found before the failure
-    } catch (...) {
-      failed = true;
-      context_->FlushRows();
-    }
+    ScannedPart& outcome = outcomes_[index];
+    outcome.Scan(*context_, *keyText_, [&] { part_(index, *context_); });
     {
       std::lock_guard lock(mutex_);
-      outcome.lastKey = std::move(keyText_->last);
-      keyText_->last.clear();
       outcome.done = true;
-      outcome.failed = failed;
-      outcome.error = std::move(error);
-      outcome.stopped = stopped;
     }
     ended_.notify_all();
     // The parts before a failed one are still the caller's to scan; none after it
     // counts.
-    if (failed || stopped)
+    if (outcome.failed || outcome.stopped)
       return;
   }
 }

@@ -29,17 +29,25 @@ class ScannedAheadFailed : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// What a part scanned on another thread left, until the scan reaches its place.
+struct ScannedPart {
+  std::vector<IssueRow> rows;
+  std::string lastKey;  // the key label's last text, as FormatScanKey made it
+  bool done = false;    // the other thread has left the part (set under its owner's lock)
+  bool stopped = false;
+  bool failed = false;  // its scan threw: the scan ends with it
+  std::string error;    // what it threw
+
+  // Runs `scan` with `context` keeping its rows here and `keyText` its key texts, and
+  // notes how it ended; what the context and keyText held before is kept apart.
+  void Scan(ScanContext& context, LastKeyText& keyText, const std::function<void()>& scan);
+  // Reports the part through `context` in its place. Throws OperationCancelled after
+  // Stop, and ScannedAheadFailed (after its rows) where it failed.
+  void ReportTo(ScanContext& context);
+};
+
 class ScanAhead {
  public:
-  // What the second thread left of a part.
-  struct Outcome {
-    std::vector<IssueRow> rows;
-    std::string lastKey;  // the key label's last text, as FormatScanKey made it
-    bool done = false;    // the second thread has left the part
-    bool failed = false;  // its scanner threw: the scan ends with it
-    std::string error;    // what it threw
-    bool stopped = false;
-  };
   using Part = std::function<void(size_t index, ScanContext& context)>;
 
   // Parts 0..count-1 of `owner`'s scan. The first part is always the caller's; a second
@@ -53,8 +61,8 @@ class ScanAhead {
 
   // True when the caller scans part `index` itself; false when the second thread has it.
   bool ClaimFront(size_t index);
-  // Waits for the second thread to leave part `index`; nullptr when it was stopped.
-  Outcome* Wait(size_t index);
+  // Waits for the second thread to leave part `index`.
+  ScannedPart& Wait(size_t index);
   // Reports part `index` through `context` in its place: the caller's own part runs
   // there; one scanned ahead gives its last key text and rows. Throws
   // OperationCancelled after Stop and ScannedAheadFailed where a part failed.
@@ -64,7 +72,7 @@ class ScanAhead {
   void Run();
 
   Part part_;
-  std::vector<Outcome> outcomes_;
+  std::vector<ScannedPart> outcomes_;
   std::mutex mutex_;
   std::condition_variable ended_;
   // The parts from front_ up to back_ are nobody's yet; the first is the caller's,

@@ -2,8 +2,6 @@
 
 #include <system_error>
 
-#include "scan/scan_ahead.h"
-
 namespace kelvane {
 
 namespace {
@@ -13,16 +11,6 @@ namespace {
 constexpr int kMostNested = 4;
 
 }  // namespace
-
-// The rows of a part taken by a thread, until the thread whose part it was reports them.
-struct SharedWalk::Part {
-  std::vector<IssueRow> rows;
-  std::string lastKey;  // the key label's last text, as FormatScanKey made it
-  bool done = false;
-  bool stopped = false;
-  bool failed = false;
-  std::string error;
-};
 
 // One thread's side of the walk: the Siblings it shows, from the start key down, and
 // the context its taken parts are walked through.
@@ -94,15 +82,8 @@ void SharedWalk::Siblings::ReportTaken(ScanContext& context) {
   if (shown_)
     walk_->Hide(*this);
   for (auto taken = taken_.rbegin(); taken != taken_.rend(); ++taken) {
-    Part& part = *taken->second;
-    walk_->Await(lane_, part);
-    if (part.stopped)
-      throw OperationCancelled();
-    if (!part.lastKey.empty())
-      context.ReplayKeyText(part.lastKey);
-    context.AddRows(std::move(part.rows));
-    if (part.failed)
-      throw ScannedAheadFailed(part.error);
+    walk_->Await(lane_, *taken->second);
+    taken->second->ReportTo(context);
   }
 }
 
@@ -131,7 +112,7 @@ bool SharedWalk::HasWork(int lane) const {
   return false;
 }
 
-std::pair<SharedWalk::Taken, SharedWalk::Part*> SharedWalk::Take(int lane) {
+std::pair<SharedWalk::Taken, ScannedPart*> SharedWalk::Take(int lane) {
   for (Siblings* siblings : lanes_[lane]->shown) {
     const size_t left = siblings->end_ - siblings->next_;
     if (left == 0)
@@ -142,7 +123,7 @@ std::pair<SharedWalk::Taken, SharedWalk::Part*> SharedWalk::Take(int lane) {
                 siblings->depth_,
                 {names.begin() + static_cast<std::ptrdiff_t>(start),
                  names.begin() + static_cast<std::ptrdiff_t>(siblings->end_)}};
-    Part* part = &parts_.emplace_back();
+    ScannedPart* part = &parts_.emplace_back();
     siblings->taken_.emplace_back(start, part);
     siblings->end_ = start;
     return {std::move(taken), part};
@@ -150,43 +131,21 @@ std::pair<SharedWalk::Taken, SharedWalk::Part*> SharedWalk::Take(int lane) {
   return {};
 }
 
-void SharedWalk::Walk(int lane, const Taken& taken, Part& part) {
+void SharedWalk::Walk(int lane, const Taken& taken, ScannedPart& part) {
   Lane& side = *lanes_[lane];
   // A part walked while this thread waits inside another keeps the outer part's rows
   // and key text apart from its own.
-  side.context.FlushRows();
-  std::vector<IssueRow>* outerRows = side.context.KeepRowsIn(&part.rows);
-  std::string outerKey = std::move(side.keyText.last);
-  side.keyText.last.clear();
   ++side.nested;
-  bool stopped = false, failed = false;
-  std::string error;
-  try {
-    walkTaken_(*this, lane, taken, side.context);
-  } catch (const OperationCancelled&) {
-    stopped = true;
-  } catch (const std::exception& e) {
-    failed = true;
-    error = e.what();
-  } catch (...) {
-    failed = true;
-  }
-  side.context.FlushRows();  // keeps the rows found before a failure
+  part.Scan(side.context, side.keyText, [&] { walkTaken_(*this, lane, taken, side.context); });
   --side.nested;
-  side.context.KeepRowsIn(outerRows);
   {
     std::lock_guard lock(mutex_);
-    part.lastKey = std::move(side.keyText.last);
     part.done = true;
-    part.stopped = stopped;
-    part.failed = failed;
-    part.error = std::move(error);
   }
-  side.keyText.last = std::move(outerKey);
   changed_.notify_all();
 }
 
-void SharedWalk::Await(int lane, const Part& part) {
+void SharedWalk::Await(int lane, const ScannedPart& part) {
   std::unique_lock lock(mutex_);
   Lane& side = *lanes_[lane];
   while (!part.done) {

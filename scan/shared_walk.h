@@ -18,12 +18,12 @@
 #include <thread>
 #include <vector>
 
+#include "scan/scan_ahead.h"
 #include "scan/scan_task.h"
 
 namespace kelvane {
 
 class SharedWalk {
-  struct Part;
   struct Lane;
 
  public:
@@ -77,7 +77,7 @@ class SharedWalk {
     size_t next_;        // the names from next_ up to end_ are nobody's yet
     size_t end_;         // the names from end_ on were taken
     // Where each part taken starts, and its rows, in the order taken: the last names first.
-    std::vector<std::pair<size_t, Part*>> taken_;
+    std::vector<std::pair<size_t, ScannedPart*>> taken_;
     bool shown_ = false;  // on its lane's list of Siblings
   };
 
@@ -86,9 +86,9 @@ class SharedWalk {
   // Under the lock: whether `lane` shows subkeys it has yet to enter, and taking half of
   // the highest such list.
   bool HasWork(int lane) const;
-  std::pair<Taken, Part*> Take(int lane);
-  void Walk(int lane, const Taken& taken, Part& part);
-  void Await(int lane, const Part& part);
+  std::pair<Taken, ScannedPart*> Take(int lane);
+  void Walk(int lane, const Taken& taken, ScannedPart& part);
+  void Await(int lane, const ScannedPart& part);
   void Show(Siblings& siblings);
   void Hide(Siblings& siblings);
 
@@ -96,7 +96,7 @@ class SharedWalk {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<std::unique_ptr<Lane>> lanes_;
-  std::deque<Part> parts_;
+  std::deque<ScannedPart> parts_;
   bool leave_ = false;
   std::thread thread_;
 };
